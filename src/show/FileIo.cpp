@@ -1,0 +1,120 @@
+#include "show/FileIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace kalvetro {
+
+std::string IoErrorMessage(int error) {
+  switch (error) {
+    case ENOENT:
+      return "File not found";
+    case ENOTDIR:
+      return "Path not found";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return "File access denied";
+    case ENOSPC:
+    case EDQUOT:
+      return "Disk full";
+    case EISDIR:
+      return "File access denied";
+    default:
+      return "I/O error " + std::to_string(error);
+  }
+}
+
+FileResult ReadFileImage(const std::string& path, std::span<std::uint8_t> out) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return FileResult::Fail(IoErrorMessage(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return FileResult::Fail(IoErrorMessage(EISDIR));
+  }
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      ::close(fd);
+      return FileResult::Fail(IoErrorMessage(error));
+    }
+    if (n == 0) {
+      ::close(fd);
+      return FileResult::Fail("Read beyond end of file");
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return FileResult::Ok();
+}
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data) {
+  // The temporary file lives in the target's folder so that the rename never crosses devices.
+  std::string pattern = path + ".tmpXXXXXX";
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) {
+    // A missing folder is a missing path, not a missing file.
+    return FileResult::Fail(errno == ENOENT ? "Path not found" : IoErrorMessage(errno));
+  }
+  auto fail = [&](int error) {
+    ::close(fd);
+    ::unlink(pattern.c_str());
+    return FileResult::Fail(IoErrorMessage(error));
+  };
+  // Keep the permissions of the file being replaced; new files get the usual 0666 & ~umask.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) {
+    ::fchmod(fd, old.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail(errno);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) return fail(errno);
+  if (::close(fd) != 0) {
+    const int error = errno;
+    ::unlink(pattern.c_str());
+    return FileResult::Fail(IoErrorMessage(error));
+  }
+  if (::rename(pattern.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(pattern.c_str());
+    return FileResult::Fail(IoErrorMessage(error));
+  }
+  // Make the rename itself durable.
+  const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return FileResult::Ok();
+}
+
+}  // namespace kalvetro

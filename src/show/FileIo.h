@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace kalvetro {
+
+// Outcome of a file operation: ok, or the runtime-style message that describes the failure
+// ("Read beyond end of file", "File access denied", "Disk full", "I/O error 5", ...).
+struct FileResult {
+  bool ok = true;
+  std::string error;
+  static FileResult Ok() { return {}; }
+  static FileResult Fail(std::string message) { return {false, std::move(message)}; }
+};
+
+// The runtime-style message of an errno value.
+std::string IoErrorMessage(int error);
+
+// Reads exactly out.size() bytes from the start of the file into out. A shorter file fails
+// with "Read beyond end of file"; a longer one gives its first out.size() bytes. Needs read
+// access only. On failure out may hold part of the file: callers read into a scratch buffer.
+FileResult ReadFileImage(const std::string& path, std::span<std::uint8_t> out);
+
+// Replaces the file with data without ever destroying the previous file: the bytes go to a
+// temporary file in the same folder, which is flushed to disk and renamed over the old one.
+// On failure the old file is untouched and the temporary file removed.
+FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data);
+
+}  // namespace kalvetro

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "show/FileIo.h"
+
+namespace kalvetro {
+
+inline constexpr int kConveyorFiles = 20;
+inline constexpr char kSettingsFileName[] = "Kalvo.ini";
+
+// What the console remembers between runs: the twenty conveyor show files and the last show.
+struct Settings {
+  std::array<std::string, kConveyorFiles> conveyorFiles;
+  std::string lastPath;
+};
+
+// Reads "File01".."File20" of section "Konveir" and "Path" of section "LastFile"; a missing
+// file or key gives an empty value.
+Settings ReadSettings(const std::string& path);
+// Writes the keys in the order File01..File20, then Path, keeping other content of the file.
+FileResult WriteSettings(const std::string& path, const Settings& settings);
+
+// The conveyor key of button k (1..20): "File01".."File20".
+std::string ConveyorKey(int k);
+
+}  // namespace kalvetro

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "show/ShowMemory.h"
+
+namespace kalvetro {
+
+// The open show and the working state kept beside it (never saved). Owned by the main
+// window; the output thread reads memory, currentRow and playing.
+struct ShowState {
+  ShowMemory memory;
+  ShowMemory undoMemory;                    // one whole-show undo copy
+  std::array<std::uint8_t, kRowSize> pasteBuffer{};  // one scene row for copy and paste
+  std::atomic<std::int32_t> currentRow{kSceneRows};  // offset of the scene row in use
+  std::atomic<bool> playing{false};
+  bool showNamed = false;  // the show has a file name (opened or saved under a name)
+  int xyFirstChannel = 0;  // first-channel position of the XY editor, 0..253
+
+  // Points currentRow at the row of the scene.
+  void RaschetAdr(std::uint8_t scene) { currentRow.store(SceneRowOffset(scene)); }
+  // Stores value, clamped to 0..255, as the level of channel in scene.
+  void DataWrite(std::uint8_t scene, std::uint8_t channel, int value) {
+    memory.Set(SceneRowOffset(scene) + channel, ClampLevel(value));
+  }
+  std::uint8_t DataRead(std::uint8_t scene, std::uint8_t channel) const {
+    return memory.Get(SceneRowOffset(scene) + channel);
+  }
+  // Writes a scanner position: x to channel f + 1 and y to channel f + 2, where f is the
+  // XY editor's first-channel position.
+  void DataWriteXY(std::uint8_t scene, int x, int y);
+
+  std::uint8_t CurrentStep() const { return memory.Get(kCurrentStep); }
+  std::uint8_t LastScene() const { return memory.Get(kLastScene); }
+  // Level of channel n of the scene currentRow points at.
+  std::uint8_t RowLevel(int channel) const { return memory.Get(currentRow.load() + channel); }
+};
+
+// Writes the identification text into bytes 0..127 (the rest of the 128 bytes NUL).
+void WriteIdentificationText(ShowMemory& memory);
+
+// The show-data steps of emptying a show: paste buffer cleared, every rate 255, pictures,
+// selection, scenes and the spare byte cleared, identification text, colours, tempo 44,
+// step 0, last scene 1, not playing, no file name. Channel names, byte 136, the automat bytes
+// and the undo copy survive.
+void ClearShowData(ShowState& show);
+
+}  // namespace kalvetro

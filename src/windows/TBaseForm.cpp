@@ -1,0 +1,520 @@
+#include "windows/TBaseForm.h"
+
+#include <sys/statvfs.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "output/ui/DmxLinkPanel.h"
+#include "show/ShowFile.h"
+
+namespace kalvetro {
+
+namespace {
+
+const QString kShowFilter = QStringLiteral("Файлы DMX Kalvetro  (*.klv)");
+const QString kNoFileName = QStringLiteral(" Нет имени файла ");
+constexpr auto kOutputPeriod = std::chrono::milliseconds(50);
+
+QString UserFile(QStandardPaths::StandardLocation location, const char* name) {
+  return QDir(QStandardPaths::writableLocation(location)).filePath(QString::fromUtf8(name));
+}
+
+bool MakeFolderFor(const QString& file) { return QDir().mkpath(QFileInfo(file).absolutePath()); }
+
+}  // namespace
+
+QString TitlePrefixText(TitlePrefixId id) {
+  switch (id) {
+    case TitlePrefixId::Initialization:
+      return QStringLiteral(" Initalization ");
+    case TitlePrefixId::DemoModeStart:
+      return QStringLiteral(" Demo Mode:  ");
+    case TitlePrefixId::Running:
+      return QStringLiteral(" Kalvetro:  ");
+    case TitlePrefixId::DemoModeLink:
+      return QStringLiteral("DEMO mode: ");
+  }
+  return {};
+}
+
+TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("BaseForm"));
+  if (options.dialogs) {
+    dialogs_ = options.dialogs;
+  } else {
+    ownDialogs_ = std::make_unique<WidgetDialogService>(this);
+    dialogs_ = ownDialogs_.get();
+  }
+  settingsPath_ = options.settingsFile.isEmpty()
+                      ? UserFile(QStandardPaths::AppConfigLocation, kSettingsFileName)
+                      : options.settingsFile;
+  autosavePath_ = options.autosaveFile.isEmpty()
+                      ? UserFile(QStandardPaths::AppDataLocation, "ShouTemp.klv")
+                      : options.autosaveFile;
+  inputPageRefresh_.resize(8);
+
+  TimerStatus = new QTimer(this);
+  TimerStatus->setObjectName(QStringLiteral("TimerStatus"));
+  TimerStatus->setInterval(2000);
+  connect(TimerStatus, &QTimer::timeout, this, &TBaseForm::TimerStatusTimer);
+  TimerAvtoSave = new QTimer(this);
+  TimerAvtoSave->setObjectName(QStringLiteral("TimerAvtoSave"));
+  TimerAvtoSave->setInterval(180000);
+  connect(TimerAvtoSave, &QTimer::timeout, this, &TBaseForm::TimerAvtoSaveTimer);
+
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusLine();
+  BuildPages();
+  dmxLink_ = new DmxLinkPanel(*this, options.port, findChild<QWidget*>("TabSheet1"));
+  findChild<QWidget*>("TabSheet1")->layout()->addWidget(dmxLink_);
+  engine_.SetSender([this] { dmxLink_->SendToCom(); });
+
+  FormCreate(options);
+}
+
+TBaseForm::~TBaseForm() {
+  // The tick reads the pages and the link; stop it before any of them goes away.
+  ticker_.Stop();
+}
+
+// ---------------------------------------------------------------- building the window
+
+void TBaseForm::BuildMenus() {
+  auto addAction = [this](QMenu* menu, const char* name, const QString& text,
+                          const QKeySequence& key, void (TBaseForm::*slot)()) {
+    auto* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!key.isEmpty()) action->setShortcut(key);
+    connect(action, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
+    return action;
+  };
+  ShowMenu = menuBar()->addMenu(QStringLiteral("Шоу"));
+  ShowMenu->setObjectName(QStringLiteral("ShowMenu"));
+  addAction(ShowMenu, "NewItem", QStringLiteral("Создать новое Шоу"), QKeySequence("Ctrl+N"),
+            &TBaseForm::NewItemClick);
+  addAction(ShowMenu, "OpenItem", QStringLiteral("Открыть Шоу"), QKeySequence("Ctrl+O"),
+            &TBaseForm::OpenItemClick);
+  addAction(ShowMenu, "SaveItem", QStringLiteral("Сохранить Шоу"), QKeySequence("Ctrl+S"),
+            &TBaseForm::SaveItemClick);
+  addAction(ShowMenu, "SaveAsItem", QStringLiteral("Сохранить Шоу как ..."),
+            QKeySequence("Ctrl+W"), &TBaseForm::SaveAsItemClick);
+  ShowMenu->addSeparator();
+  addAction(ShowMenu, "CloseItem", QStringLiteral("Закрыть"), QKeySequence(),
+            &TBaseForm::CloseItemClick);
+  addAction(ShowMenu, "ExitItem", QStringLiteral("Выход"), QKeySequence("Ctrl+Q"),
+            &TBaseForm::ExitItemClick);
+
+  EditItem = menuBar()->addMenu(QStringLiteral("Сцены"));
+  EditItem->setObjectName(QStringLiteral("EditItem"));
+  SettingsMenu = menuBar()->addMenu(QStringLiteral("Установки"));
+  SettingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
+  OptionsMenu = menuBar()->addMenu(QStringLiteral("Опции"));
+  OptionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
+  HelpMenu = menuBar()->addMenu(QStringLiteral("Помощь"));
+  HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
+}
+
+QToolButton* TBaseForm::AddToolButton(const QString& name, const QString& themeIcon,
+                                      int fallbackIcon, const QString& hint,
+                                      std::function<void()> action) {
+  auto* button = new QToolButton(ToolBar);
+  button->setObjectName(name);
+  button->setIcon(QIcon::fromTheme(
+      themeIcon, style()->standardIcon(static_cast<QStyle::StandardPixmap>(fallbackIcon))));
+  button->setToolTip(hint);
+  button->setAutoRaise(true);
+  connect(button, &QToolButton::clicked, this, std::move(action));
+  ToolBar->addWidget(button);
+  return button;
+}
+
+void TBaseForm::BuildToolBar() {
+  ToolBar = addToolBar(QStringLiteral("ToolBar"));
+  ToolBar->setObjectName(QStringLiteral("ToolBar"));
+  ToolBar->setMovable(false);
+  ToolBar->setIconSize(QSize(24, 24));
+  AddToolButton(QStringLiteral("SpeedButtonNEW"), QStringLiteral("document-new"),
+                QStyle::SP_FileIcon, QStringLiteral("Новое Шоу"), [this] { NewItemClick(); });
+  AddToolButton(QStringLiteral("SpeedButtonOPEN"), QStringLiteral("document-open"),
+                QStyle::SP_DialogOpenButton, QStringLiteral("Открыть Шоу"),
+                [this] { OpenItemClick(); });
+  AddToolButton(QStringLiteral("SpeedButtonSAVE"), QStringLiteral("document-save"),
+                QStyle::SP_DialogSaveButton, QStringLiteral("Сохранить существующее Шоу "),
+                [this] { SaveItemClick(); });
+  AddToolButton(QStringLiteral("SpeedButtonSAVEAS"), QStringLiteral("document-save-as"),
+                QStyle::SP_DriveFDIcon, QStringLiteral("Записать Шоу под новым Именем "),
+                [this] { SaveAsItemClick(); });
+  ToolBar->addSeparator();
+}
+
+void TBaseForm::BuildStatusLine() {
+  LabelStatus = new QLabel(this);
+  LabelStatus->setObjectName(QStringLiteral("LabelStatus"));
+  LabelStatus->setVisible(false);
+  LabelDiskFree = new QLabel(this);
+  LabelDiskFree->setObjectName(QStringLiteral("LabelDiskFree"));
+  LabelDiskSize = new QLabel(this);
+  LabelDiskSize->setObjectName(QStringLiteral("LabelDiskSize"));
+  for (QLabel* label : {LabelDiskFree, LabelDiskSize})
+    label->setStyleSheet(QStringLiteral("color: rgb(0,128,0);"));
+  statusBar()->addWidget(LabelStatus, 1);
+  statusBar()->addPermanentWidget(LabelDiskFree);
+  statusBar()->addPermanentWidget(LabelDiskSize);
+}
+
+QWidget* TBaseForm::AddTab(QTabWidget* pages, const QString& name, const QString& caption) {
+  auto* tab = new QWidget(pages);
+  tab->setObjectName(name);
+  pages->addTab(tab, caption);
+  return tab;
+}
+
+void TBaseForm::BuildPages() {
+  auto* central = new QWidget(this);
+  central->setObjectName(QStringLiteral("CentralPanel"));
+  auto* columns = new QHBoxLayout(central);
+  columns->setContentsMargins(4, 4, 4, 4);
+
+  auto* left = new QVBoxLayout;
+  PageControlTemp = new QTabWidget(central);
+  PageControlTemp->setObjectName(QStringLiteral("PageControlTemp"));
+  AddTab(PageControlTemp, QStringLiteral("TabSheetAvtomat"), QStringLiteral("Секвенсер"));
+  AddTab(PageControlTemp, QStringLiteral("TabSheetZvuk"), QStringLiteral("ЗВУК"));
+  PageControlUst = new QTabWidget(central);
+  PageControlUst->setObjectName(QStringLiteral("PageControlUst"));
+  AddTab(PageControlUst, QStringLiteral("TabSheetRate"), QStringLiteral("Плавность"));
+  AddTab(PageControlUst, QStringLiteral("TabSheetLevel"), QStringLiteral("Уровни"));
+  AddTab(PageControlUst, QStringLiteral("TabSheetSttica"), QStringLiteral("Стат. картины"));
+  left->addWidget(PageControlTemp, 3);
+  left->addWidget(PageControlUst, 2);
+  auto* leftPanel = new QWidget(central);
+  leftPanel->setObjectName(QStringLiteral("LeftPanel"));
+  leftPanel->setLayout(left);
+  left->setContentsMargins(0, 0, 0, 0);
+  leftPanel->setFixedWidth(340);
+  columns->addWidget(leftPanel);
+
+  PageControlInput = new QTabWidget(central);
+  PageControlInput->setObjectName(QStringLiteral("PageControlInput"));
+  AddTab(PageControlInput, QStringLiteral("TabSheetScroll"), QStringLiteral("Фэйдера"));
+  AddTab(PageControlInput, QStringLiteral("TabSheetDamp"), QStringLiteral("Дамп"));
+  AddTab(PageControlInput, QStringLiteral("TabSheetGrafik"), QStringLiteral("График Канала"));
+  AddTab(PageControlInput, QStringLiteral("TabSheetEditXY"), QStringLiteral("Редактор луча"));
+  AddTab(PageControlInput, QStringLiteral("TabSheetCopy"), QStringLiteral("Копирование"));
+  AddTab(PageControlInput, QStringLiteral("TabSheetAvtomaty"), QStringLiteral("Автоматы"));
+  QWidget* options = AddTab(PageControlInput, QStringLiteral("TabSheet1"), QStringLiteral("Опции"));
+  auto* optionsLayout = new QHBoxLayout(options);
+  optionsLayout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QWidget* devices =
+      AddTab(PageControlInput, QStringLiteral("TabSheetPribory"), QStringLiteral("Приборы"));
+  columns->addWidget(PageControlInput, 1);
+  setCentralWidget(central);
+  connect(PageControlInput, &QTabWidget::currentChanged, this,
+          [this] { ReturnPageControlAll(); });
+
+  // "Приборы": device buttons and faders for the operator's own use; no operation is bound.
+  auto* deviceGrid = new QGridLayout(devices);
+  for (int d = 0; d < 8; ++d) {
+    auto* button = new QPushButton(QString::number(d + 1), devices);
+    button->setObjectName(QStringLiteral("ButtonPribor%1").arg(d + 1));
+    button->setCheckable(true);
+    auto* fader = new QSlider(Qt::Vertical, devices);
+    fader->setObjectName(QStringLiteral("ScrollBarPribor%1").arg(d + 1));
+    fader->setRange(0, 255);
+    deviceGrid->addWidget(fader, 0, d, Qt::AlignHCenter);
+    deviceGrid->addWidget(button, 1, d);
+  }
+  deviceGrid->setRowStretch(0, 1);
+
+  // The undo pairs of the pages whose other controls come later.
+  const char* undoPages[] = {"TabSheetDamp", "TabSheetGrafik", "TabSheetEditXY", "TabSheetCopy"};
+  for (int i = 0; i < 4; ++i) {
+    auto* tab = findChild<QWidget*>(QString::fromLatin1(undoPages[i]));
+    auto* layout = new QVBoxLayout(tab);
+    layout->addWidget(CreateUndoPair(i + 2, tab), 0, Qt::AlignRight | Qt::AlignTop);
+    layout->addStretch();
+  }
+}
+
+QWidget* TBaseForm::CreateUndoPair(int k, QWidget* parent) {
+  auto* pair = new QWidget(parent);
+  pair->setObjectName(QStringLiteral("UndoPair%1").arg(k));
+  auto* layout = new QVBoxLayout(pair);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  auto* mem = new QToolButton(pair);
+  mem->setObjectName(QStringLiteral("SpeedButtonMem%1").arg(k));
+  mem->setText(QStringLiteral("Запомнить Сцену"));
+  if (k != 4) mem->setToolTip(QStringLiteral("Запомнить Сцену"));
+  auto* undo = new QToolButton(pair);
+  undo->setObjectName(QStringLiteral("SpeedButtonUndo%1").arg(k));
+  undo->setText(QStringLiteral("Вернуть прежнюю сцену"));
+  if (k != 4) undo->setToolTip(QStringLiteral("Вернуть прежнюю сцену"));
+  undo->setEnabled(undoButtons_[0] ? undoButtons_[0]->isEnabled() : false);
+  for (auto* b : {mem, undo}) b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  layout->addWidget(mem);
+  layout->addWidget(undo);
+  connect(mem, &QToolButton::clicked, this, [this] { ToMemoryUndo(); });
+  connect(undo, &QToolButton::clicked, this, [this] { SpeedButtonUndo1Click(); });
+  memButtons_[k - 1] = mem;
+  undoButtons_[k - 1] = undo;
+  return pair;
+}
+
+void TBaseForm::SetInputPageRefresh(int tab, std::function<void()> refresh) {
+  if (tab >= static_cast<int>(inputPageRefresh_.size())) inputPageRefresh_.resize(tab + 1);
+  inputPageRefresh_[tab] = std::move(refresh);
+}
+
+void TBaseForm::AddDataSystemRefresh(std::function<void()> refresh) {
+  dataSystemRefresh_.push_back(std::move(refresh));
+}
+
+void TBaseForm::AddClearAllStep(std::function<void()> step) {
+  clearAllSteps_.push_back(std::move(step));
+}
+
+// ---------------------------------------------------------------- start-up and shutdown
+
+void TBaseForm::FormCreate(const StartOptions& options) {
+  dmxLink_->OpenAtStart();
+  QGuiApplication::clipboard()->setText(QStringLiteral("1111111"));
+  setWindowState(windowState() | Qt::WindowMaximized);
+  show_.memory.Fill(kChannelNames, kChannelNamesClearLength, 0);
+  show_.memory.Set(kAutomat1 + kAutomatTempo, 10);
+  show_.memory.Set(kAutomat2 + kAutomatTempo, 10);
+  FillDiskLabels();
+  ClearAll();
+  if (options.startOutputTick) ticker_.Start(kOutputPeriod, [this] { engine_.Tick(); });
+  ReadIniFile();
+  if (!openDialogFileName_.isEmpty()) BlocOpenFile();
+  if (!options.showFile.isEmpty()) {
+    // A show named on the command line opens as the open command opens it.
+    openDialogFileName_ = QFileInfo(options.showFile).absoluteFilePath();
+    BlocOpenFile();
+  }
+  ReturnPageControlAll();
+  OutStatus(QStringLiteral(" Инициализация "));
+  TimerAvtoSave->start();
+}
+
+void TBaseForm::closeEvent(QCloseEvent* event) {
+  // Closing is never refused.
+  if (!closed_) FormClose();
+  event->accept();
+}
+
+void TBaseForm::FormClose() {
+  closed_ = true;
+  dmxLink_->CloseAtShutdown();
+  ticker_.Stop();
+  SaveFileAs();
+  WriteIniFile();
+}
+
+void TBaseForm::FillDiskLabels() {
+  unsigned long long freeMb = 0;
+  unsigned long long sizeMb = 0;
+  struct statvfs fs {};
+  if (::statvfs(".", &fs) == 0) {
+    freeMb = static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize / 1000000ULL;
+    sizeMb = static_cast<unsigned long long>(fs.f_blocks) * fs.f_frsize / 1000000ULL;
+  }
+  LabelDiskFree->setText(QStringLiteral("Свободно на диске%1 Mb").arg(freeMb));
+  LabelDiskSize->setText(QStringLiteral("Размер диска  %1 Mb").arg(sizeMb));
+}
+
+// ---------------------------------------------------------------- status line and refresh
+
+void TBaseForm::OutStatus(const QString& text) {
+  // A second message does not restart the count: it may vanish sooner than 2 s.
+  if (!TimerStatus->isActive()) TimerStatus->start();
+  LabelStatus->setVisible(true);
+  LabelStatus->setText(text);
+}
+
+void TBaseForm::TimerStatusTimer() {
+  LabelStatus->setVisible(false);
+  TimerStatus->stop();
+}
+
+void TBaseForm::SetCaptionFileName(const QString& fileName) {
+  setWindowTitle(TitlePrefixText(TitlePrefix()) + fileName);
+}
+
+void TBaseForm::ReturnDataSystem() {
+  if (!saveDialogFileName_.isEmpty()) {
+    SetCaptionFileName(saveDialogFileName_);
+  } else if (!openDialogFileName_.isEmpty()) {
+    SetCaptionFileName(openDialogFileName_);
+  }
+  for (auto& refresh : dataSystemRefresh_) refresh();
+}
+
+void TBaseForm::ReturnPageControlAll() {
+  ReturnDataSystem();
+  ReturnDataSystem();
+  const int tab = PageControlInput->currentIndex();
+  if (tab >= 0 && tab < static_cast<int>(inputPageRefresh_.size()) && inputPageRefresh_[tab])
+    inputPageRefresh_[tab]();
+}
+
+// ---------------------------------------------------------------- show memory
+
+void TBaseForm::SetUndoButtonsEnabled(bool enabled) {
+  for (auto* b : undoButtons_)
+    if (b) b->setEnabled(enabled);
+}
+
+void TBaseForm::ToMemoryUndo() {
+  OutStatus(QStringLiteral("  данные сохранены "));
+  SetUndoButtonsEnabled(true);
+  show_.undoMemory.CopyFrom(show_.memory);
+}
+
+void TBaseForm::SpeedButtonUndo1Click() {
+  OutStatus(QStringLiteral(" данные возвращены "));
+  SetUndoButtonsEnabled(false);
+  show_.memory.CopyFrom(show_.undoMemory);
+  ReturnPageControlAll();
+}
+
+void TBaseForm::ClearAll() {
+  ClearShowData(show_);
+  frames_.ClearOutput();
+  SetUndoButtonsEnabled(false);
+  SetCaptionFileName(kNoFileName);
+  PageControlInput->setCurrentIndex(0);
+  PageControlUst->setCurrentIndex(2);
+  PageControlTemp->setCurrentIndex(0);
+  for (auto& step : clearAllSteps_) step();
+}
+
+void TBaseForm::NewItemClick() {
+  if (!dialogs_->Ask(QStringLiteral("Создать новое ШОУ?"))) return;
+  SaveFileAs();
+  ClearAll();
+  SetCaptionFileName(kNoFileName);
+  ReturnPageControlAll();
+}
+
+// ---------------------------------------------------------------- show files
+
+void TBaseForm::ShowFileError(const std::string& message) {
+  dialogs_->Error(QString::fromStdString(message));
+}
+
+bool TBaseForm::BlocOpenFile() {
+  const QString path = openDialogFileName_;
+  if (!QFileInfo::exists(path)) {
+    dialogs_->Error(QStringLiteral("Файл не существует !"));
+    return false;
+  }
+  // The whole image is read and checked before it replaces the show: a failed open leaves
+  // the show, the caption, the file names and the undo buttons as they were.
+  const FileResult result = LoadShowFile(path.toStdString(), show_.memory);
+  if (!result.ok) {
+    ShowFileError(result.error);
+    return false;
+  }
+  SetCaptionFileName(path);
+  saveDialogFileName_ = path;
+  saveNameFromFile_ = true;
+  show_.showNamed = true;
+  SetUndoButtonsEnabled(false);
+  return true;
+}
+
+void TBaseForm::OpenItemClick() {
+  const auto chosen = dialogs_->OpenFile(openDialogFileName_, kShowFilter);
+  if (!chosen) return;
+  openDialogFileName_ = *chosen;
+  if (!BlocOpenFile()) return;
+  ReturnPageControlAll();
+}
+
+void TBaseForm::SaveFileAs() {
+  const auto chosen = dialogs_->SaveFile(saveDialogFileName_, kShowFilter);
+  if (!chosen) return;
+  saveDialogFileName_ = *chosen;
+  saveNameFromFile_ = true;
+  WriteIdentificationText(show_.memory);
+  const FileResult result = SaveShowFile(saveDialogFileName_.toStdString(), show_.memory);
+  if (!result.ok) {
+    ShowFileError(result.error);
+    return;
+  }
+  SetCaptionFileName(saveDialogFileName_);
+  show_.showNamed = true;
+}
+
+void TBaseForm::SaveFile() {
+  if (!show_.showNamed) {
+    SaveFileAs();
+    return;
+  }
+  WriteIdentificationText(show_.memory);
+  const FileResult result = SaveShowFile(saveDialogFileName_.toStdString(), show_.memory);
+  if (!result.ok) {
+    ShowFileError(result.error);
+    return;
+  }
+  SetCaptionFileName(saveDialogFileName_);
+}
+
+void TBaseForm::SaveAsItemClick() { SaveFileAs(); }
+
+void TBaseForm::TimerAvtoSaveTimer() {
+  if (!TimerStatus->isActive()) TimerStatus->start();
+  LabelStatus->setVisible(true);
+  if (!saveDialogFileName_.isEmpty())
+    LabelStatus->setText(QStringLiteral("Автосохранение файла ") +
+                         QFileInfo(saveDialogFileName_).fileName());
+  MakeFolderFor(autosavePath_);
+  const FileResult result = SaveShowFile(autosavePath_.toStdString(), show_.memory);
+  if (!result.ok) ShowFileError(result.error);
+}
+
+// ---------------------------------------------------------------- settings file
+
+void TBaseForm::ReadIniFile() {
+  const Settings settings = ReadSettings(settingsPath_.toStdString());
+  conveyorFiles_ = settings.conveyorFiles;
+  lastPathRead_ = QString::fromStdString(settings.lastPath);
+  openDialogFileName_ = lastPathRead_;
+}
+
+void TBaseForm::WriteIniFile() {
+  Settings settings;
+  settings.conveyorFiles = conveyorFiles_;
+  // Only a show that has a file name is remembered; the placeholder "Unit_001" of a show
+  // never opened or saved would make every later start report a missing file.
+  settings.lastPath = (show_.showNamed && saveNameFromFile_) ? saveDialogFileName_.toStdString()
+                                                             : lastPathRead_.toStdString();
+  MakeFolderFor(settingsPath_);
+  const FileResult result = WriteSettings(settingsPath_.toStdString(), settings);
+  if (!result.ok) ShowFileError(result.error);
+}
+
+}  // namespace kalvetro
