@@ -3,6 +3,9 @@
 #include <QString>
 #include <functional>
 
+class QMenu;
+class QTimer;
+class QToolBar;
 class QWidget;
 
 namespace kalvetro {
@@ -44,6 +47,15 @@ class ConsoleHost {
   // The caption prefix; may be set from any thread (the output tick sets it).
   virtual void SetTitlePrefix(TitlePrefixId id) = 0;
   virtual TitlePrefixId TitlePrefix() const = 0;
+
+  // Shared window parts that pages add their controls to. MainMenu: 0 "Шоу", 1 "Сцены",
+  // 2 "Установки", 3 "Опции", 4 "Помощь". Tab: a page of a page control by objectName
+  // (TabSheetScroll, TabSheetAvtomat, TabSheetRate, ...). TimerDataDmxToDsp: the 100 ms
+  // output display timer (running from start-up).
+  virtual QMenu* MainMenu(int index) = 0;
+  virtual QToolBar* MainToolBar() = 0;
+  virtual QWidget* Tab(const QString& objectName) = 0;
+  virtual QTimer* TimerDataDmxToDsp() = 0;
 
   // Refresh hooks of the pages. SetInputPageRefresh: what ReturnPageControlAll runs while tab
   // `tab` of PageControlInput is shown. AddDataSystemRefresh: runs within ReturnDataSystem

@@ -81,6 +81,9 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent) : QMainWindow
   TimerAvtoSave->setObjectName(QStringLiteral("TimerAvtoSave"));
   TimerAvtoSave->setInterval(180000);
   connect(TimerAvtoSave, &QTimer::timeout, this, &TBaseForm::TimerAvtoSaveTimer);
+  TimerDataDmxToDsp_ = new QTimer(this);
+  TimerDataDmxToDsp_->setObjectName(QStringLiteral("TimerDataDmxToDsp"));
+  TimerDataDmxToDsp_->setInterval(100);
 
   BuildMenus();
   BuildToolBar();
@@ -89,6 +92,8 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent) : QMainWindow
   dmxLink_ = new DmxLinkPanel(*this, options.port, findChild<QWidget*>("TabSheet1"));
   findChild<QWidget*>("TabSheet1")->layout()->addWidget(dmxLink_);
   engine_.SetSender([this] { dmxLink_->SendToCom(); });
+  BuildOutputPages();
+  BuildPlaybackPages();
 
   FormCreate(options);
 }
@@ -291,6 +296,13 @@ void TBaseForm::AddDataSystemRefresh(std::function<void()> refresh) {
   dataSystemRefresh_.push_back(std::move(refresh));
 }
 
+QMenu* TBaseForm::MainMenu(int index) {
+  const std::array<QMenu*, 5> menus{ShowMenu, EditItem, SettingsMenu, OptionsMenu, HelpMenu};
+  return index >= 0 && index < 5 ? menus[index] : nullptr;
+}
+
+QWidget* TBaseForm::Tab(const QString& objectName) { return findChild<QWidget*>(objectName); }
+
 void TBaseForm::AddClearAllStep(std::function<void()> step) {
   clearAllSteps_.push_back(std::move(step));
 }
@@ -317,6 +329,7 @@ void TBaseForm::FormCreate(const StartOptions& options) {
   ReturnPageControlAll();
   OutStatus(QStringLiteral(" Инициализация "));
   TimerAvtoSave->start();
+  TimerDataDmxToDsp_->start();
 }
 
 void TBaseForm::closeEvent(QCloseEvent* event) {

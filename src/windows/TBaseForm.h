@@ -62,6 +62,10 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   void SetInputPageRefresh(int tab, std::function<void()> refresh) override;
   void AddDataSystemRefresh(std::function<void()> refresh) override;
   void AddClearAllStep(std::function<void()> step) override;
+  QMenu* MainMenu(int index) override;
+  QToolBar* MainToolBar() override { return ToolBar; }
+  QWidget* Tab(const QString& objectName) override;
+  QTimer* TimerDataDmxToDsp() override { return TimerDataDmxToDsp_; }
 
   // Show memory and files.
   void ClearAll();
@@ -103,6 +107,9 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   void BuildToolBar();
   void BuildPages();
   void BuildStatusLine();
+  // The pages of each subsystem, each in its own file (TBaseFormOutput.cpp, ...).
+  void BuildOutputPages();
+  void BuildPlaybackPages();
   void FillDiskLabels();
   void SetUndoButtonsEnabled(bool enabled);
   void SetCaptionFileName(const QString& fileName);
@@ -149,6 +156,7 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   QLabel* LabelDiskSize = nullptr;
   QTimer* TimerStatus = nullptr;
   QTimer* TimerAvtoSave = nullptr;
+  QTimer* TimerDataDmxToDsp_ = nullptr;
   std::array<QToolButton*, 5> undoButtons_{};
   std::array<QToolButton*, 5> memButtons_{};
   DmxLinkPanel* dmxLink_ = nullptr;
