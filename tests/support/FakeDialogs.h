@@ -41,8 +41,11 @@ class FakeDialogs : public DialogService {
 
  private:
   static std::optional<QString> Next(std::deque<std::optional<QString>>& replies) {
-    if (replies.empty()) return std::nullopt;
-    auto reply = replies.front();
+    if (replies.empty() || !replies.front().has_value()) {
+      if (!replies.empty()) replies.pop_front();
+      return std::nullopt;
+    }
+    const QString reply = *replies.front();
     replies.pop_front();
     return reply;
   }

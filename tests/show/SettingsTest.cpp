@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "show/IniFile.h"
+#include "show/Settings.h"
+
+namespace kalvetro {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "kalvetro-ini-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    path_ = (dir_ / "Kalvo.ini").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string ReadText() const {
+    std::ifstream in(path_);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  void WriteText(const std::string& text) const { std::ofstream(path_) << text; }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+TEST_F(SettingsTest, MissingFileAndMissingKeysGiveEmptyValues) {
+  Settings settings = ReadSettings(path_);
+  for (const auto& name : settings.conveyorFiles) EXPECT_TRUE(name.empty());
+  EXPECT_TRUE(settings.lastPath.empty());
+
+  WriteText("[Konveir]\nFile03=/shows/three.klv\r\nfile20 = /shows/twenty.klv\n[Other]\nPath=x\n");
+  settings = ReadSettings(path_);
+  EXPECT_EQ(settings.conveyorFiles[2], "/shows/three.klv");
+  EXPECT_EQ(settings.conveyorFiles[19], "/shows/twenty.klv");  // key names ignore case
+  EXPECT_TRUE(settings.conveyorFiles[0].empty());
+  EXPECT_TRUE(settings.lastPath.empty());  // "Path" of another section is not the last show
+}
+
+TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
+  Settings settings;
+  settings.conveyorFiles[0] = "/home/op/Шоу/Концерт.klv";
+  settings.conveyorFiles[19] = "/last.klv";
+  settings.lastPath = "/home/op/show=1.klv";
+  ASSERT_TRUE(WriteSettings(path_, settings).ok);
+
+  std::string expected = "[Konveir]\nFile01=/home/op/Шоу/Концерт.klv\n";
+  for (int k = 2; k <= 19; ++k) expected += ConveyorKey(k) + "=\n";
+  expected += "File20=/last.klv\n\n[LastFile]\nPath=/home/op/show=1.klv\n";
+  EXPECT_EQ(ReadText(), expected);
+
+  const Settings back = ReadSettings(path_);
+  EXPECT_EQ(back.conveyorFiles, settings.conveyorFiles);
+  EXPECT_EQ(back.lastPath, settings.lastPath);  // '=' inside a value survives
+}
+
+TEST_F(SettingsTest, WritingKeepsOtherSectionsOfTheFile) {
+  WriteText("[LastFile]\nPath=/old.klv\nZoom=3\n[Extra]\nA=1\n");
+  Settings settings;
+  settings.lastPath = "/new.klv";
+  ASSERT_TRUE(WriteSettings(path_, settings).ok);
+  const IniFile ini = IniFile::Load(path_);
+  EXPECT_EQ(ini.Value("LastFile", "Path"), "/new.klv");
+  EXPECT_EQ(ini.Value("LastFile", "Zoom"), "3");
+  EXPECT_EQ(ini.Value("Extra", "A"), "1");
+}
+
+TEST_F(SettingsTest, FailedWriteLeavesTheOldFile) {
+  Settings settings;
+  const std::string missing = (dir_ / "no-such-folder" / "Kalvo.ini").string();
+  const FileResult result = WriteSettings(missing, settings);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.error, "Path not found");
+}
+
+}  // namespace
+}  // namespace kalvetro
