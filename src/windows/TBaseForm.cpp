@@ -184,8 +184,6 @@ void TBaseForm::BuildStatusLine() {
   for (QLabel* label : {LabelDiskFree, LabelDiskSize})
     label->setStyleSheet(QStringLiteral("color: rgb(0,128,0);"));
   statusBar()->addWidget(LabelStatus, 1);
-  statusBar()->addPermanentWidget(LabelDiskFree);
-  statusBar()->addPermanentWidget(LabelDiskSize);
 }
 
 QWidget* TBaseForm::AddTab(QTabWidget* pages, const QString& name, const QString& caption) {
@@ -231,6 +229,14 @@ void TBaseForm::BuildPages() {
   QWidget* options = AddTab(PageControlInput, QStringLiteral("TabSheet1"), QStringLiteral("Опции"));
   auto* optionsLayout = new QHBoxLayout(options);
   optionsLayout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // The drive figures of the current folder stand on the options page.
+  auto* disk = new QWidget(options);
+  disk->setObjectName(QStringLiteral("PanelDisk"));
+  auto* diskLayout = new QVBoxLayout(disk);
+  diskLayout->addWidget(LabelDiskFree);
+  diskLayout->addWidget(LabelDiskSize);
+  diskLayout->addStretch();
+  optionsLayout->addWidget(disk);
   QWidget* devices =
       AddTab(PageControlInput, QStringLiteral("TabSheetPribory"), QStringLiteral("Приборы"));
   columns->addWidget(PageControlInput, 1);
