@@ -476,14 +476,16 @@ void TBaseForm::OpenItemClick() {
 void TBaseForm::SaveFileAs() {
   const auto chosen = dialogs_->SaveFile(saveDialogFileName_, kShowFilter);
   if (!chosen) return;
-  saveDialogFileName_ = *chosen;
-  saveNameFromFile_ = true;
   WriteIdentificationText(show_.memory);
-  const FileResult result = SaveShowFile(saveDialogFileName_.toStdString(), show_.memory);
+  const FileResult result = SaveShowFile(chosen->toStdString(), show_.memory);
   if (!result.ok) {
+    // The show keeps the name it had: a later "Сохранить Шоу" must not aim at a path that
+    // just failed, nor may the settings remember it.
     ShowFileError(result.error);
     return;
   }
+  saveDialogFileName_ = *chosen;
+  saveNameFromFile_ = true;
   SetCaptionFileName(saveDialogFileName_);
   show_.showNamed = true;
 }

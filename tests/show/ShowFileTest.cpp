@@ -119,6 +119,13 @@ TEST_F(ShowFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporary) {
     EXPECT_EQ(result.error, "File access denied");
     ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
   }
+  // The target is a folder (the rename cannot replace it), which fails even for root.
+  fs::create_directory(dir_ / "folder.klv");
+  result = SaveShowFile(Path("folder.klv"), show.memory);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.error, "File access denied");
+  fs::remove(dir_ / "folder.klv");
+
   EXPECT_EQ(ReadBytes(path), old);
   int entries = 0;
   for (const auto& entry : fs::directory_iterator(dir_)) {

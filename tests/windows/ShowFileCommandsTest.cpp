@@ -16,6 +16,38 @@ namespace {
 
 using ShowFileCommandsTest = ConsoleFixture;
 
+TEST_F(ShowFileCommandsTest, MenuItemsAndToolButtonsCarryTheirShortcutsAndHints) {
+  TBaseForm& w = Start();
+  const struct {
+    const char* name;
+    const char* text;
+    const char* key;
+  } items[] = {{"NewItem", "Создать новое Шоу", "Ctrl+N"},
+               {"OpenItem", "Открыть Шоу", "Ctrl+O"},
+               {"SaveItem", "Сохранить Шоу", "Ctrl+S"},
+               {"SaveAsItem", "Сохранить Шоу как ...", "Ctrl+W"},
+               {"ExitItem", "Выход", "Ctrl+Q"}};
+  for (const auto& item : items) {
+    auto* action = w.findChild<QAction*>(item.name);
+    ASSERT_NE(action, nullptr) << item.name;
+    EXPECT_EQ(action->text(), QString::fromUtf8(item.text));
+    EXPECT_EQ(action->shortcut(), QKeySequence(item.key));
+  }
+  const struct {
+    const char* name;
+    const char* hint;
+  } buttons[] = {{"SpeedButtonNEW", "Новое Шоу"},
+                 {"SpeedButtonOPEN", "Открыть Шоу"},
+                 {"SpeedButtonSAVE", "Сохранить существующее Шоу "},
+                 {"SpeedButtonSAVEAS", "Записать Шоу под новым Именем "}};
+  for (const auto& button : buttons) {
+    auto* b = w.findChild<QToolButton*>(button.name);
+    ASSERT_NE(b, nullptr) << button.name;
+    EXPECT_EQ(b->toolTip(), QString::fromUtf8(button.hint));
+    EXPECT_FALSE(b->icon().isNull());
+  }
+}
+
 TEST_F(ShowFileCommandsTest, SaveAsksForANameOnceThenWritesSilently) {
   TBaseForm& w = Start();
   w.Show().DataWrite(0, 1, 200);
@@ -123,6 +155,15 @@ TEST_F(ShowFileCommandsTest, AutosaveWritesTheShowAndNamesItOnTheStatusLine) {
   EXPECT_EQ(w.findChild<QLabel*>("LabelStatus")->text(), "Автосохранение файла Unit_001");
   EXPECT_FALSE(w.Show().showNamed);
   EXPECT_EQ(w.SaveDialogFileName(), "Unit_001");
+}
+
+TEST_F(ShowFileCommandsTest, AFailedSaveReportsItAndKeepsTheShowUnnamed) {
+  TBaseForm& w = Start();
+  dialogs.saveReplies.push_back(PathIn("no-such-folder/show.klv"));
+  w.SaveAsItemClick();
+  EXPECT_EQ(dialogs.errors, QStringList{"Path not found"});
+  EXPECT_FALSE(w.Show().showNamed);
+  EXPECT_EQ(w.windowTitle(), " Demo Mode:  Unit_001");
 }
 
 TEST_F(ShowFileCommandsTest, ClosingOffersTheSaveDialogOnceAndWritesSettings) {
