@@ -7,7 +7,9 @@ namespace {
 
 // Every scene row s carries its own pattern: byte n = (s * 7 + n) mod 256, so any row that
 // moves shows where it came from.
-std::uint8_t Mark(int scene, int n) { return static_cast<std::uint8_t>((scene * 7 + n) & 0xFF); }
+std::uint8_t Mark(int scene, int n) {
+  return static_cast<std::uint8_t>((scene * 7 + n) & 0xFF);
+}
 
 void MarkAllRows(ShowState& show) {
   for (int s = 0; s < kSceneCount; ++s)
@@ -18,8 +20,8 @@ void MarkAllRows(ShowState& show) {
 ::testing::AssertionResult RowIs(const ShowState& show, int row, int origin) {
   for (int n = 0; n < kRowSize; ++n)
     if (show.memory.Get(SceneRowOffset(row) + n) != Mark(origin, n))
-      return ::testing::AssertionFailure() << "row " << row << " byte " << n << " is not from "
-                                           << origin;
+      return ::testing::AssertionFailure()
+             << "row " << row << " byte " << n << " is not from " << origin;
   return ::testing::AssertionSuccess();
 }
 
