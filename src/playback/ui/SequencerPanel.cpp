@@ -152,6 +152,13 @@ QWidget* SequencerPanel::BuildTransportSection() {
     group->addButton(b);
     row->addWidget(b);
   }
+  // A latched transport button shows its state in colour, as on a console.
+  section->setStyleSheet(QStringLiteral(
+      "QToolButton { border: 1px solid #8a8a8a; border-radius: 4px; padding: 2px;"
+      " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafafa, stop:1 #dcdcdc); }"
+      "QToolButton:hover { border-color: #4a78b0; }"
+      "#SpeedButtonPlay:checked { background: #3c9a3c; color: white; border-color: #206020; }"
+      "#SpeedButtonStop:checked { background: #b84040; color: white; border-color: #702020; }"));
   SpeedButtonStop->setChecked(true);
   connect(SpeedButtonStop, &QToolButton::clicked, this, &SequencerPanel::SpeedButtonStopClick);
   connect(SpeedButtonPlay, &QToolButton::clicked, this, &SequencerPanel::SpeedButtonPlayClick);
