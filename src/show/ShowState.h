@@ -16,6 +16,7 @@ struct ShowState {
   std::array<std::uint8_t, kRowSize> pasteBuffer{};  // one scene row for copy and paste
   std::atomic<std::int32_t> currentRow{kSceneRows};  // offset of the scene row in use
   std::atomic<bool> playing{false};
+  std::atomic<std::uint8_t> beatFlag{0};  // 1: a counted sound beat waits for the sequencer
   bool showNamed = false;  // the show has a file name (opened or saved under a name)
   int xyFirstChannel = 0;  // first-channel position of the XY editor, 0..253
 

@@ -24,6 +24,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "editing/SceneList.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "show/ShowFile.h"
 
@@ -409,13 +410,13 @@ void TBaseForm::SetUndoButtonsEnabled(bool enabled) {
 void TBaseForm::ToMemoryUndo() {
   OutStatus(QStringLiteral("  данные сохранены "));
   SetUndoButtonsEnabled(true);
-  show_.undoMemory.CopyFrom(show_.memory);
+  TakeUndoCopy(show_);
 }
 
 void TBaseForm::SpeedButtonUndo1Click() {
   OutStatus(QStringLiteral(" данные возвращены "));
   SetUndoButtonsEnabled(false);
-  show_.memory.CopyFrom(show_.undoMemory);
+  RestoreUndoCopy(show_);
   ReturnPageControlAll();
 }
 

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QPointer>
+#include <functional>
+
+#include "playback/ShowClock.h"
+
+class QAbstractButton;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+class QToolButton;
+
+namespace kalvetro {
+
+class ConsoleHost;
+
+// The group "Управление сценами" on the tab "Секвенсер": tempo, play and stop, the current
+// scene, the show clock and the scene buttons of the page. It plays the show: every tick of
+// TimerSeqveser (tempo² ms) moves a playing show to its next scene, wrapping after the last,
+// and fills the per-channel crossfade steps so that each change spreads over one period.
+//
+// Other pages reach it through the main window with findChild<SequencerPanel*>("GroupBoxPlay"):
+// the keyboard and the show conveyor call ModePlay and ModeStop, and the conveyor sets the
+// pass-end hook.
+class SequencerPanel : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  SequencerPanel(ConsoleHost& host, QWidget* parent);
+
+  // Enter and leave playing: the flag, the clock, the latched button and the scene editing
+  // controls (disabled while playing).
+  void ModePlay();
+  void ModeStop();
+
+  // Applies the tempo byte (limited to 10..170) to the sequencer timer and LabelTemp.
+  void TempStatus();
+  // The sequencer part of the show refresh: tempo slider and display, current and last scene.
+  void ReturnSequencer();
+
+  // Called when a pass is over and the step went back to scene 0, before the crossfade steps
+  // of scene 0 are computed. The show conveyor hangs its list mode here: for each of its two
+  // list buttons that is down (first SpeedButtonKonvSpisBegin, then SpeedButtonKonvSpis) it
+  // runs KonveyrJob once, which may load the next show.
+  void SetPassEndHook(std::function<void()> hook) { passEndHook_ = std::move(hook); }
+  // The checkable menu item "Разрешить автодобавление сцен" that lets the step slider append
+  // scenes.
+  void SetAvtoDobScenaItem(QAction* item) { AvtoDobScenaItem = item; }
+
+  // Handlers.
+  void ScrollBarTempChange(int position);
+  void ScrollBarStepChange(int position);
+  void SpeedButtonPlayClick();
+  void SpeedButtonPlayDblClick();
+  void SpeedButtonStopClick();
+  void TimerSeqveserTimer();
+  void TimerColorLentaTempaTimer();
+  void TimerShouClockTimer();
+  // First step of the 100 ms output display timer: a show that is no longer playing shows as
+  // stopped.
+  void TimerDataDmxToDspTimer();
+
+  const ShowClock& Clock() const { return clock_; }
+
+  // Controls.
+  QScrollBar* ScrollBarTemp = nullptr;
+  QLabel* LabelTemp = nullptr;
+  QFrame* ShapeTempClikc = nullptr;
+  QToolButton* SpeedButtonStop = nullptr;
+  QToolButton* SpeedButtonPlay = nullptr;
+  QLabel* LabelTimeShou = nullptr;
+  QLabel* LabelTimePause = nullptr;
+  QLabel* LabelStep = nullptr;
+  QLabel* LabelCoda = nullptr;
+  QScrollBar* ScrollBarStep = nullptr;
+  QCheckBox* CheckBoxRepeat = nullptr;
+  QCheckBox* CheckBoxAudio1 = nullptr;
+  // Scene list buttons of the page; their commands are bound by the scene list commands.
+  QToolButton* SpeedButtonNewScena = nullptr;
+  QToolButton* SpeedButtonScenaCopy = nullptr;
+  QToolButton* SpeedButtonNewScenaPaste = nullptr;
+  QPushButton* ButtonScenaPaste = nullptr;
+  QToolButton* SpeedButtonScenaDelete = nullptr;
+  QAction* AvtoDobScenaItem = nullptr;
+  QTimer* TimerSeqveser = nullptr;
+  QTimer* TimerColorLentaTempa = nullptr;
+  QTimer* TimerShouClock = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* BuildTempoSection();
+  QWidget* BuildTransportSection();
+  QWidget* BuildStepSection();
+  QWidget* BuildClockSection();
+  QWidget* BuildSceneButtons();
+  void SetShapeColor(const QColor& color);
+  void SetSceneEditingEnabled(bool enabled, bool withPaste);
+  bool ButtonDown(QPointer<QAbstractButton>& cache, const char* name);
+
+  ConsoleHost& host_;
+  ShowClock clock_;
+  std::function<void()> passEndHook_;
+  bool refreshing_ = false;  // the refresh itself is moving the step slider
+  QPointer<QAbstractButton> blackOut_;
+  QPointer<QAbstractButton> macrosOut_;
+};
+
+}  // namespace kalvetro

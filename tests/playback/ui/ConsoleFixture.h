@@ -1,0 +1,75 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "playback/ui/SequencerPanel.h"
+// g++ 12 at -O3 reports a false "may be used uninitialized" inside std::optional<QString>
+// of the fake dialogs.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include "support/FakeDialogs.h"
+#pragma GCC diagnostic pop
+#include "windows/TBaseForm.h"
+
+namespace kalvetro::testing {
+
+// A main window started on temporary settings and autosave files, without the output
+// thread: tests run output ticks by hand with Engine().Tick().
+class ConsoleFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    StartOptions options;
+    options.dialogs = &dialogs;
+    options.settingsFile = dir_.filePath(QStringLiteral("Kalvo.ini"));
+    options.autosaveFile = dir_.filePath(QStringLiteral("ShouTemp.klv"));
+    options.startOutputTick = false;
+    form = std::make_unique<TBaseForm>(options);
+    sequencer = form->findChild<SequencerPanel*>(QStringLiteral("GroupBoxPlay"));
+    ASSERT_NE(sequencer, nullptr);
+  }
+  void TearDown() override { form.reset(); }
+
+  // Stops the page timers so that a test drives the sequencer and the clock by hand.
+  void HoldTimers() {
+    sequencer->TimerSeqveser->stop();
+    sequencer->TimerShouClock->stop();
+    sequencer->TimerColorLentaTempa->stop();
+  }
+
+  template <class T>
+  T* Find(const char* name) const {
+    T* found = form->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
+
+  ShowState& Show() { return form->Show(); }
+  std::uint8_t Step() { return Show().CurrentStep(); }
+  std::uint8_t Last() { return Show().LastScene(); }
+  void SetScenes(int current, int last) {
+    Show().memory.Set(kCurrentStep, static_cast<std::uint8_t>(current));
+    Show().memory.Set(kLastScene, static_cast<std::uint8_t>(last));
+    form->ReturnPageControlAll();
+  }
+  // Gives scene s the level `level` on channel n.
+  void SetLevel(int scene, int channel, int level) {
+    Show().DataWrite(static_cast<std::uint8_t>(scene), static_cast<std::uint8_t>(channel), level);
+  }
+
+  FakeDialogs dialogs;
+  std::unique_ptr<TBaseForm> form;
+  SequencerPanel* sequencer = nullptr;
+
+ private:
+  QTemporaryDir dir_;
+};
+
+}  // namespace kalvetro::testing

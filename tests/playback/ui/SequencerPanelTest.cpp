@@ -1,0 +1,415 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <set>
+
+#include "playback/Sequencer.h"
+#include "playback/ui/ConsoleFixture.h"
+
+namespace kalvetro::testing {
+namespace {
+
+using SequencerPanelTest = ConsoleFixture;
+
+QColor ShapeColor(const SequencerPanel* panel) {
+  return panel->ShapeTempClikc->palette().color(QPalette::Window);
+}
+
+// The blackout box and the macro button belong to the output pages; when those are not in the
+// window the test puts stand-ins with the same names there.
+QAbstractButton* FindOrAdd(TBaseForm& form, const char* name) {
+  auto* button = form.findChild<QAbstractButton*>(QString::fromLatin1(name));
+  if (!button) {
+    button = new QCheckBox(&form);
+    button->setObjectName(QString::fromLatin1(name));
+  }
+  return button;
+}
+
+TEST_F(SequencerPanelTest, StartsStoppedWithItsControlsOnTheSequencerTab) {
+  EXPECT_TRUE(form->Tab(QStringLiteral("TabSheetAvtomat"))->isAncestorOf(sequencer));
+  EXPECT_EQ(sequencer->title(), QStringLiteral("Управление сценами"));
+  EXPECT_TRUE(sequencer->SpeedButtonStop->isChecked());
+  EXPECT_FALSE(sequencer->SpeedButtonPlay->isChecked());
+  EXPECT_FALSE(Show().playing.load());
+  EXPECT_EQ(sequencer->SpeedButtonStop->toolTip(),
+            QStringLiteral("Остановить Шоу - горячая кнопка /+/ "));
+  EXPECT_EQ(sequencer->SpeedButtonPlay->toolTip(),
+            QStringLiteral("Запустить Шоу - горячая кнопка /-/ "));
+  EXPECT_EQ(sequencer->CheckBoxRepeat->text(), QStringLiteral("Кольцо"));
+  EXPECT_TRUE(sequencer->CheckBoxRepeat->isChecked());
+  EXPECT_EQ(sequencer->CheckBoxAudio1->text(), QStringLiteral("Audio"));
+  EXPECT_FALSE(sequencer->CheckBoxAudio1->isChecked());
+  EXPECT_EQ(sequencer->CheckBoxAudio1->toolTip(),
+            QStringLiteral("Включить запуск от звукового источника"));
+  EXPECT_EQ(sequencer->ScrollBarTemp->toolTip(),
+            QStringLiteral("Установка времени перехода на следующую сцену"));
+  EXPECT_EQ(sequencer->LabelTemp->toolTip(), QStringLiteral("Время перехода на следующую сцену "));
+  EXPECT_EQ(sequencer->LabelStep->toolTip(), QStringLiteral("Номер текущей сцены"));
+  EXPECT_EQ(sequencer->LabelCoda->toolTip(), QStringLiteral("Максимальное кол-во сцен"));
+  EXPECT_EQ(sequencer->ScrollBarStep->toolTip(), QStringLiteral("Установка текущей сцены"));
+  EXPECT_EQ(sequencer->ShapeTempClikc->size(), QSize(190, 5));
+  EXPECT_EQ(Text("LabelTimeShou"), QStringLiteral("Время в Шоу ?"));
+  EXPECT_EQ(Text("LabelTimePause"), QStringLiteral("Время  Паузы  "));
+
+  // The empty show as start-up leaves it: scene 1 of 2 at tempo 44.
+  EXPECT_EQ(sequencer->ScrollBarTemp->value(), 44);
+  EXPECT_EQ(sequencer->ScrollBarTemp->minimum(), 10);
+  EXPECT_EQ(sequencer->ScrollBarTemp->maximum(), 170);
+  EXPECT_EQ(sequencer->ScrollBarTemp->pageStep(), 10);
+  EXPECT_EQ(Text("LabelTemp"), QStringLiteral("30  Сцен/мин "));
+  EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
+  EXPECT_EQ(Text("LabelCoda"), QStringLiteral("2"));
+  EXPECT_EQ(sequencer->ScrollBarStep->value(), 0);
+  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 2);
+  EXPECT_EQ(sequencer->ScrollBarStep->pageStep(), 10);
+
+  auto* seqTimer = Find<QTimer>("TimerSeqveser");
+  EXPECT_TRUE(seqTimer->isActive());
+  EXPECT_EQ(seqTimer->interval(), 1936);
+  EXPECT_EQ(seqTimer->timerType(), Qt::PreciseTimer);
+  EXPECT_TRUE(Find<QTimer>("TimerShouClock")->isActive());
+  EXPECT_EQ(Find<QTimer>("TimerShouClock")->interval(), 1000);
+  EXPECT_EQ(Find<QTimer>("TimerColorLentaTempa")->interval(), 100);
+}
+
+TEST_F(SequencerPanelTest, TempoSliderAndLoadedTempoReachTheTimerAndTheLabel) {
+  HoldTimers();
+  sequencer->ScrollBarTemp->setValue(10);
+  EXPECT_EQ(Show().memory.Get(kTempo), 10);
+  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 100);
+  EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
+  sequencer->ScrollBarTemp->setValue(170);
+  EXPECT_EQ(Show().memory.Get(kTempo), 170);
+  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 28900);
+  EXPECT_EQ(Text("LabelTemp"), QStringLiteral("2  Сцен/мин "));
+
+  // A show file can carry any tempo byte: the refresh limits it to the slider range.
+  Show().memory.Set(kTempo, 0);
+  form->ReturnPageControlAll();
+  EXPECT_EQ(sequencer->ScrollBarTemp->value(), 10);
+  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 100);
+  EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
+  Show().memory.Set(kTempo, 0);  // slider already at 10: no change event, still limited
+  form->ReturnPageControlAll();
+  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 100);
+  EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
+  Show().memory.Set(kTempo, 250);
+  form->ReturnPageControlAll();
+  EXPECT_EQ(sequencer->ScrollBarTemp->value(), 170);
+  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 28900);
+  EXPECT_EQ(Text("LabelTemp"), QStringLiteral("2  Сцен/мин "));
+  // A tick at a limited tempo still computes sane fade steps.
+  SetLevel(1, 1, 255);
+  Show().memory.Set(kTempo, 0);
+  form->ReturnPageControlAll();
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 1);
+  EXPECT_EQ(form->Frames().stepTable[1].load(), 127);
+}
+
+TEST_F(SequencerPanelTest, TickAdvancesAPlayingShowAndWrapsWithFadeStepsFromTheBytesBefore) {
+  HoldTimers();
+  SetLevel(0, 5, 200);
+  SetLevel(1, 5, 200);
+  SetLevel(1, 6, 255);
+  SetLevel(1, 7, 110);
+  SetLevel(0, 7, 100);
+  SetScenes(0, 1);
+  sequencer->TimerSeqveserTimer();  // stopped: nothing moves
+  EXPECT_EQ(Step(), 0);
+
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  EXPECT_TRUE(Show().playing.load());
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 1);
+  EXPECT_EQ(Text("LabelStep"), QStringLiteral("2"));
+  EXPECT_EQ(sequencer->ScrollBarStep->value(), 1);
+  auto& steps = form->Frames().stepTable;
+  EXPECT_EQ(steps[5].load(), 1);  // unchanged
+  EXPECT_EQ(steps[6].load(), 6);  // 0 to 255 at tempo 44
+  EXPECT_EQ(steps[7].load(), 1);  // 100 to 110
+
+  // The pass is over: back to scene 0, faded up from the bytes before the scene area.
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 0);
+  EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
+  EXPECT_EQ(steps[5].load(), 200 / 38);
+  EXPECT_EQ(steps[6].load(), 1);
+  EXPECT_EQ(steps[7].load(), 100 / 38);
+  Show().memory.Set(SceneRowOffset(0) - kRowSize + 5, 200);
+  sequencer->TimerSeqveserTimer();
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 0);
+  EXPECT_EQ(steps[5].load(), 1);
+  // The "Кольцо" box is only shown: the show wraps without it too.
+  sequencer->CheckBoxRepeat->setChecked(false);
+  sequencer->TimerSeqveserTimer();
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 0);
+}
+
+TEST_F(SequencerPanelTest, PassEndHookRunsOnlyWhenTheStepWraps) {
+  HoldTimers();
+  SetScenes(0, 2);
+  std::vector<int> stepsAtPassEnd;
+  sequencer->SetPassEndHook([this, &stepsAtPassEnd] { stepsAtPassEnd.push_back(Step()); });
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  for (int i = 0; i < 7; ++i) sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(stepsAtPassEnd, (std::vector<int>{0, 0}));
+  EXPECT_EQ(Step(), 1);
+}
+
+TEST_F(SequencerPanelTest, EveryTickFlashesTheTempoStripInTheOutputStateColour) {
+  HoldTimers();
+  EXPECT_EQ(ShapeColor(sequencer), QColor(Qt::white));  // until the first 100 ms have passed
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));
+  EXPECT_TRUE(sequencer->TimerColorLentaTempa->isActive());
+  sequencer->TimerColorLentaTempaTimer();
+  EXPECT_FALSE(sequencer->TimerColorLentaTempa->isActive());
+  EXPECT_EQ(ShapeColor(sequencer), sequencer->palette().color(QPalette::Button));
+
+  QAbstractButton* blackOut = FindOrAdd(*form, "CheckBoxBlackOut");
+  QAbstractButton* macros = FindOrAdd(*form, "SpeedButtonMacrosOut");
+  blackOut->setCheckable(true);
+  macros->setCheckable(true);
+  blackOut->setChecked(true);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(ShapeColor(sequencer), QColor(Qt::black));
+  macros->setChecked(true);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(ShapeColor(sequencer), QColor(255, 0, 0));
+  blackOut->setChecked(false);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(ShapeColor(sequencer), QColor(255, 0, 0));
+  macros->setChecked(false);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));
+}
+
+TEST_F(SequencerPanelTest, AudioAdvancesOnlyOnABeatAndAStoppedShowKeepsThePendingBeat) {
+  HoldTimers();
+  SetScenes(0, 5);
+  sequencer->CheckBoxAudio1->setChecked(true);
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  sequencer->TimerSeqveserTimer();
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 0);
+  EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));  // the strip still flashes
+  Show().beatFlag.store(1);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 1);
+  EXPECT_EQ(Show().beatFlag.load(), 0);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 1);
+
+  // A beat that comes while stopped waits; the first tick after Play takes it.
+  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
+  Show().beatFlag.store(1);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 1);
+  EXPECT_EQ(Show().beatFlag.load(), 1);
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 2);
+  EXPECT_EQ(Show().beatFlag.load(), 0);
+}
+
+TEST_F(SequencerPanelTest, StepSliderChoosesTheSceneOnlyWhileStopped) {
+  HoldTimers();
+  SetScenes(0, 5);
+  sequencer->ScrollBarStep->setValue(3);
+  EXPECT_EQ(Step(), 3);
+  EXPECT_EQ(Show().currentRow.load(), SceneRowOffset(3));
+  EXPECT_EQ(Text("LabelStep"), QStringLiteral("4"));
+
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  sequencer->ScrollBarStep->setValue(1);
+  EXPECT_EQ(Step(), 3);
+  EXPECT_EQ(sequencer->ScrollBarStep->value(), 3);
+  EXPECT_EQ(Text("LabelStep"), QStringLiteral("4"));
+
+  // Without auto-add the slider reaches one past the end but the show keeps its length.
+  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
+  sequencer->ScrollBarStep->setValue(sequencer->ScrollBarStep->maximum());
+  EXPECT_EQ(Step(), 6);
+  EXPECT_EQ(Last(), 5);
+  EXPECT_EQ(Text("LabelCoda"), QStringLiteral("6"));
+
+  // A show of all 256 scenes: the slider stops at scene 256, a step never wraps to 0.
+  SetScenes(10, 255);
+  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 255);
+  sequencer->ScrollBarStep->setValue(255);
+  EXPECT_EQ(Step(), 255);
+  EXPECT_EQ(Text("LabelCoda"), QStringLiteral("256"));
+
+  // A loaded show whose step lies beyond the old slider end keeps its step.
+  SetScenes(0, 1);
+  Show().memory.Set(kCurrentStep, 40);
+  Show().memory.Set(kLastScene, 60);
+  form->ReturnPageControlAll();
+  EXPECT_EQ(Step(), 40);
+  EXPECT_EQ(sequencer->ScrollBarStep->value(), 40);
+  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 61);
+}
+
+TEST_F(SequencerPanelTest, AutoAddAppendsACopyOfTheLastScene) {
+  HoldTimers();
+  SetLevel(3, 1, 77);
+  SetLevel(3, 255, 9);
+  SetScenes(3, 3);
+  auto* autoAdd = Find<QAction>("AvtoDobScenaItem");
+  autoAdd->trigger();
+  ASSERT_TRUE(autoAdd->isChecked());
+  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 4);
+  sequencer->ScrollBarStep->setValue(4);
+  EXPECT_EQ(Step(), 4);
+  EXPECT_EQ(Last(), 4);
+  EXPECT_EQ(Show().DataRead(4, 1), 77);
+  EXPECT_EQ(Show().DataRead(4, 255), 9);
+  EXPECT_EQ(Text("LabelCoda"), QStringLiteral("5"));
+  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 5);
+  // Moving back inside the show adds nothing.
+  sequencer->ScrollBarStep->setValue(2);
+  EXPECT_EQ(Last(), 4);
+  // While playing the slider appends nothing.
+  sequencer->ScrollBarStep->setValue(4);
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  sequencer->ScrollBarStep->setValue(5);
+  EXPECT_EQ(Last(), 4);
+  EXPECT_EQ(Step(), 4);
+}
+
+TEST_F(SequencerPanelTest, DoubleClickOnPlayStartsFromTheFirstScene) {
+  HoldTimers();
+  SetScenes(2, 5);
+  QTest::mouseDClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  EXPECT_TRUE(Show().playing.load());
+  EXPECT_TRUE(sequencer->SpeedButtonPlay->isChecked());
+  EXPECT_EQ(Step(), 0);
+  EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
+  sequencer->TimerSeqveserTimer();
+  EXPECT_EQ(Step(), 1);
+}
+
+TEST_F(SequencerPanelTest, PlayDisablesSceneEditingAndStopBringsItBackWithoutThePasteButtons) {
+  HoldTimers();
+  QMenu* scenes = form->MainMenu(1);
+  QAbstractButton* always[] = {sequencer->SpeedButtonNewScena, sequencer->SpeedButtonScenaCopy,
+                               sequencer->SpeedButtonScenaDelete};
+  QAbstractButton* paste[] = {sequencer->SpeedButtonNewScenaPaste, sequencer->ButtonScenaPaste};
+  for (auto* b : always) EXPECT_TRUE(b->isEnabled());
+  for (auto* b : paste) EXPECT_FALSE(b->isEnabled());
+  QTest::mouseClick(sequencer->SpeedButtonScenaCopy, Qt::LeftButton);
+  for (auto* b : paste) EXPECT_TRUE(b->isEnabled());
+
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  EXPECT_TRUE(sequencer->SpeedButtonPlay->isChecked());
+  EXPECT_FALSE(sequencer->SpeedButtonStop->isChecked());
+  for (auto* b : always) EXPECT_FALSE(b->isEnabled());
+  for (auto* b : paste) EXPECT_FALSE(b->isEnabled());
+  EXPECT_FALSE(scenes->isEnabled());
+  EXPECT_FALSE(scenes->menuAction()->isEnabled());
+
+  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
+  EXPECT_FALSE(Show().playing.load());
+  EXPECT_TRUE(sequencer->SpeedButtonStop->isChecked());
+  for (auto* b : always) EXPECT_TRUE(b->isEnabled());
+  for (auto* b : paste) EXPECT_FALSE(b->isEnabled());
+  EXPECT_TRUE(scenes->isEnabled());
+  EXPECT_TRUE(scenes->menuAction()->isEnabled());
+}
+
+TEST_F(SequencerPanelTest, AShowStoppedElsewhereShowsAsStoppedWithinTheDisplayTimer) {
+  HoldTimers();
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  ASSERT_FALSE(sequencer->SpeedButtonNewScena->isEnabled());
+  Show().playing.store(false);  // as the blackout box does
+  QTRY_VERIFY_WITH_TIMEOUT(sequencer->SpeedButtonStop->isChecked(), 2000);
+  EXPECT_FALSE(sequencer->SpeedButtonPlay->isChecked());
+  EXPECT_TRUE(sequencer->SpeedButtonNewScena->isEnabled());
+  EXPECT_TRUE(form->MainMenu(1)->isEnabled());
+}
+
+TEST_F(SequencerPanelTest, ClockShowsPlayTimeAndPauseTimeAndRollsOver) {
+  HoldTimers();
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  for (int i = 0; i < 125; ++i) sequencer->TimerShouClockTimer();
+  EXPECT_EQ(Text("LabelTimeShou"), QStringLiteral("Шоу   = 0ч 2м 5с "));
+  EXPECT_EQ(Text("LabelTimePause"), QStringLiteral("Время  Паузы  "));
+
+  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);  // the clock starts again
+  for (int i = 0; i < 59; ++i) sequencer->TimerShouClockTimer();
+  const QString pause = Text("LabelTimePause");
+  EXPECT_EQ(pause, QStringLiteral("Пауз") + QChar(0x61) + QStringLiteral(" = 0ч 0м 59с "));
+  EXPECT_EQ(pause.at(4).unicode(), 0x61);  // the Latin a
+  sequencer->TimerShouClockTimer();
+  EXPECT_EQ(Text("LabelTimePause"),
+            QStringLiteral("Пауз") + QChar(0x61) + QStringLiteral(" = 0ч 1м 0с "));
+  EXPECT_EQ(Text("LabelTimeShou"), QStringLiteral("Шоу   = 0ч 2м 5с "));  // keeps its last text
+
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  for (int i = 0; i < 3600; ++i) sequencer->TimerShouClockTimer();
+  EXPECT_EQ(Text("LabelTimeShou"), QStringLiteral("Шоу   = 1ч 0м 0с "));
+}
+
+TEST_F(SequencerPanelTest, NewShowStopsPlayingAndResetsTheTempo) {
+  HoldTimers();
+  sequencer->ScrollBarTemp->setValue(90);
+  SetScenes(4, 9);
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  dialogs.answers.push_back(true);  // "Создать новое ШОУ?"; the save dialog is cancelled
+  form->NewItemClick();
+  EXPECT_FALSE(Show().playing.load());
+  EXPECT_EQ(sequencer->ScrollBarTemp->value(), 44);
+  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 1936);
+  EXPECT_EQ(Text("LabelTemp"), QStringLiteral("30  Сцен/мин "));
+  EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
+  EXPECT_EQ(Text("LabelCoda"), QStringLiteral("2"));
+  sequencer->TimerDataDmxToDspTimer();
+  EXPECT_TRUE(sequencer->SpeedButtonStop->isChecked());
+}
+
+TEST_F(SequencerPanelTest, FourSceneShowAtTempoTenPlaysThroughTheOutputFrame) {
+  HoldTimers();
+  const int levels[4][3] = {{10, 0, 255}, {200, 40, 0}, {0, 255, 128}, {90, 90, 90}};
+  for (int s = 0; s < 4; ++s)
+    for (int c = 0; c < 3; ++c) SetLevel(s, 20 + c, levels[s][c]);
+  SetScenes(0, 3);
+  sequencer->ScrollBarTemp->setValue(10);
+  ASSERT_EQ(sequencer->TimerSeqveser->interval(), 100);
+  form->Engine().Tick();
+  EXPECT_EQ(form->Frames().Output(20), 10);
+  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+
+  for (int tick = 1; tick <= 9; ++tick) {
+    sequencer->TimerSeqveserTimer();
+    const int scene = tick % 4;
+    ASSERT_EQ(Step(), scene) << tick;
+    EXPECT_EQ(Text("LabelStep"), QString::number(scene + 1));
+    // Every rate is 255 after a new show: the frame reaches the scene at the next tick.
+    form->Engine().Tick();
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(form->Frames().Output(20 + c), levels[scene][c]) << tick;
+  }
+
+  // With its own timer running the show visits every scene and comes round again.
+  std::vector<int> visited;
+  QObject::connect(sequencer->TimerSeqveser, &QTimer::timeout, sequencer,
+                   [this, &visited] { visited.push_back(Step()); });
+  sequencer->TimerSeqveser->start();
+  QTRY_VERIFY_WITH_TIMEOUT(visited.size() >= 6, 5000);
+  sequencer->TimerSeqveser->stop();
+  const std::set<int> scenes(visited.begin(), visited.end());
+  EXPECT_EQ(scenes, (std::set<int>{0, 1, 2, 3}));
+  for (std::size_t i = 1; i < visited.size(); ++i) EXPECT_EQ(visited[i], (visited[i - 1] + 1) % 4);
+}
+
+}  // namespace
+}  // namespace kalvetro::testing
