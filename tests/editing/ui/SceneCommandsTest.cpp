@@ -6,15 +6,15 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "playback/ui/ConsoleFixture.h"
+#include "playback/ui/PlaybackFixture.h"
 
 namespace kalvetro::testing {
 namespace {
 
-class SceneCommandsTest : public ConsoleFixture {
+class SceneCommandsTest : public PlaybackFixture {
  protected:
   void SetUp() override {
-    ConsoleFixture::SetUp();
+    PlaybackFixture::SetUp();
     HoldTimers();
   }
   QAction* Action(const char* name) { return Find<QAction>(name); }

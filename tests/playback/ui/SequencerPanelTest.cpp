@@ -9,12 +9,12 @@
 #include <set>
 
 #include "playback/Sequencer.h"
-#include "playback/ui/ConsoleFixture.h"
+#include "playback/ui/PlaybackFixture.h"
 
 namespace kalvetro::testing {
 namespace {
 
-using SequencerPanelTest = ConsoleFixture;
+using SequencerPanelTest = PlaybackFixture;
 
 QColor ShapeColor(const SequencerPanel* panel) {
   return panel->ShapeTempClikc->palette().color(QPalette::Window);

@@ -9,19 +9,14 @@
 #include <memory>
 
 #include "playback/ui/SequencerPanel.h"
-// g++ 12 at -O3 reports a false "may be used uninitialized" inside std::optional<QString>
-// of the fake dialogs.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include "support/FakeDialogs.h"
-#pragma GCC diagnostic pop
 #include "windows/TBaseForm.h"
 
 namespace kalvetro::testing {
 
 // A main window started on temporary settings and autosave files, without the output
 // thread: tests run output ticks by hand with Engine().Tick().
-class ConsoleFixture : public ::testing::Test {
+class PlaybackFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
