@@ -17,9 +17,7 @@ struct OutputFrames {
   std::array<std::atomic<std::uint8_t>, 256> stepTable{};
 
   std::uint8_t Output(int slot) const { return outputFrame[slot].load(std::memory_order_relaxed); }
-  void SetOutput(int slot, std::uint8_t v) {
-    outputFrame[slot].store(v, std::memory_order_relaxed);
-  }
+  void SetOutput(int slot, std::uint8_t v) { outputFrame[slot].store(v, std::memory_order_relaxed); }
   void ClearOutput() {
     for (auto& slot : outputFrame) slot.store(0, std::memory_order_relaxed);
   }
