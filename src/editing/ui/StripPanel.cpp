@@ -1,0 +1,261 @@
+#include "editing/ui/StripPanel.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "windows/ConsoleHost.h"
+
+namespace kalvetro {
+
+namespace {
+
+constexpr int kRowHeight = 17;  // 27 strips and the headings fit the page of a 768-line screen
+constexpr int kColumnWidth = 176;
+
+QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setText(caption);
+  button->setToolTip(hint);
+  button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  return button;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const QString& title) {
+  auto* group = new QGroupBox(title, parent);
+  auto* layout = new QVBoxLayout(group);
+  layout->setContentsMargins(3, 3, 3, 3);
+  layout->setSpacing(2);
+  return group;
+}
+
+}  // namespace
+
+StripPanel::StripPanel(ConsoleHost& host, OutputControls& controls, FadeRatePage& rates,
+                       QWidget* parent)
+    : QWidget(parent), host_(host), controls_(controls), rates_(rates) {
+  setObjectName(QStringLiteral("StripPanel"));
+  auto* page = new QHBoxLayout(this);
+  page->setContentsMargins(4, 4, 4, 4);
+  page->setSpacing(6);
+
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(1);
+  BuildStrips(grid);
+  page->addLayout(grid, 1);
+
+  ScrolbarVertPos = new QScrollBar(Qt::Vertical, this);
+  ScrolbarVertPos->setObjectName(QStringLiteral("ScrolbarVertPos"));
+  ScrolbarVertPos->setRange(0, kMaxStripOffset);
+  ScrolbarVertPos->setPageStep(20);
+  ScrolbarVertPos->setToolTip(QStringLiteral("Каналы 1 - 255"));
+  connect(ScrolbarVertPos, &QScrollBar::valueChanged, this, [this] { ScrolbarVertPosChange(); });
+  page->addWidget(ScrolbarVertPos);
+
+  auto* columnPanel = new QWidget(this);
+  columnPanel->setObjectName(QStringLiteral("StripButtonColumn"));
+  columnPanel->setFixedWidth(kColumnWidth);
+  buttonColumn_ = new QVBoxLayout(columnPanel);
+  buttonColumn_->setContentsMargins(0, 0, 0, 0);
+  buttonColumn_->setSpacing(4);
+  BuildButtonColumn(buttonColumn_);
+  page->addWidget(columnPanel);
+}
+
+void StripPanel::BuildStrips(QGridLayout* grid) {
+  const QString headings[] = {QStringLiteral("Канал"),     QStringLiteral("Уровень"),
+                              QStringLiteral("На выходе"), QStringLiteral("Время изменения"),
+                              QStringLiteral("Имя"),       QStringLiteral("Выбор")};
+  for (int c = 0; c < 6; ++c) {
+    auto* heading = new QLabel(headings[c], this);
+    heading->setObjectName(QStringLiteral("LabelOpis"));
+    heading->setAlignment(Qt::AlignCenter);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    grid->addWidget(heading, 0, c);
+  }
+
+  const QString nameHint = QStringLiteral(
+      "Все символы, введенные в это поле, будут запомнены программой. Максимальное число "
+      "символов - 16");
+  for (int k = 1; k <= kStripCount; ++k) {
+    const int i = k - 1;
+    const QString twoDigits = QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0'));
+    // Groups of five strips are shaded alike, as the faders of a desk are grouped.
+    const bool shaded = (i / 5) % 2 == 1;
+
+    auto* number = new QLabel(twoDigits, this);
+    number->setObjectName(QStringLiteral("Label%1c").arg(twoDigits));
+    number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    number->setMinimumWidth(30);
+    number->setStyleSheet(shaded ? QStringLiteral("background: #d8dde6; padding-right: 3px;")
+                                 : QStringLiteral("padding-right: 3px;"));
+    LabelNumber[i] = number;
+
+    auto* fader = new QScrollBar(Qt::Horizontal, this);
+    fader->setObjectName(QStringLiteral("ScrollBar%1").arg(k));
+    fader->setRange(0, 255);
+    fader->setPageStep(10);
+    fader->setMinimumWidth(200);
+    connect(fader, &QScrollBar::valueChanged, this, [this, k] { ScrollBarChange(k); });
+    ScrollBar[i] = fader;
+
+    auto* sent = new QLabel(QStringLiteral("255"), this);
+    sent->setObjectName(QStringLiteral("Label%1").arg(k));
+    sent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    sent->setFixedWidth(40);
+    sent->setStyleSheet(
+        QStringLiteral("background: #101010; color: #40ff40; font-family: monospace; "
+                       "padding-right: 3px;"));
+    Label[i] = sent;
+
+    auto* rate = new QScrollBar(Qt::Horizontal, this);
+    rate->setObjectName(QStringLiteral("ScrollBarRate%1").arg(twoDigits));
+    rate->setRange(0, 7);
+    rate->setPageStep(2);
+    rate->setValue(5);
+    rate->setToolTip(QStringLiteral("Время изменения уровня DMX канала"));
+    rate->setMinimumWidth(90);
+    connect(rate, &QScrollBar::valueChanged, this, [this, k] { ScrollBarRateChange(k); });
+    ScrollBarRate[i] = rate;
+
+    auto* name = new QLineEdit(this);
+    name->setObjectName(QStringLiteral("Edit%1").arg(k));
+    name->setMaxLength(16);
+    name->setToolTip(nameHint);
+    name->setFixedWidth(128);
+    Edit[i] = name;
+
+    auto* box = new QCheckBox(this);
+    box->setObjectName(QStringLiteral("CheckBox%1").arg(k));
+    connect(box, &QCheckBox::toggled, this, [this, k] { CheckBoxClick(k); });
+    CheckBox[i] = box;
+
+    QWidget* row[] = {number, fader, sent, rate, name, box};
+    for (int c = 0; c < 6; ++c) {
+      row[c]->setFixedHeight(kRowHeight);
+      grid->addWidget(row[c], k, c, c == 5 ? Qt::AlignHCenter : Qt::Alignment());
+    }
+  }
+
+  // One invert button beside each group of five selection boxes; strips 26 and 27 have none.
+  for (int g = 0; g < 5; ++g) {
+    const int first = 1 + 5 * g;
+    auto* invert = MakeButton(this, "", QStringLiteral("⇅"),
+                              QStringLiteral("Инвертирует состояние флажков в поле  Выбор "));
+    invert->setObjectName(QStringLiteral("SpeedButtonInv%1").arg(first));
+    invert->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    invert->setFixedWidth(24);
+    connect(invert, &QToolButton::clicked, this, [this, first] { SpeedButtonInvClick(first); });
+    SpeedButtonInv[g] = invert;
+    grid->addWidget(invert, first, 6, 5, 1);
+  }
+
+  grid->setColumnStretch(1, 3);
+  grid->setColumnStretch(3, 1);
+  grid->setRowStretch(kStripCount + 1, 1);
+}
+
+void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
+  QWidget* parent = column->parentWidget();
+
+  QGroupBox* select = MakeGroup(parent, QStringLiteral("Выбор"));
+  select->setObjectName(QStringLiteral("GroupBoxVybor"));
+  SpeedButtonOffAllCheck =
+      MakeButton(select, "SpeedButtonOffAllCheck", QStringLiteral("Сбросить все"),
+                 QStringLiteral("Сбросить все флажки в столбце Выбор "));
+  SpeedButtonOffVisCheck =
+      MakeButton(select, "SpeedButtonOffVisCheck", QStringLiteral("Сбросить видимые"),
+                 QStringLiteral("Сбросить все видимые флажки в столбце Выбор "));
+  SpeedButtonOnVisCheck =
+      MakeButton(select, "SpeedButtonOnVisCheck", QStringLiteral("Включить видимые"),
+                 QStringLiteral("Включить все видимые флажки в столбце Выбор "));
+  for (auto* b : {SpeedButtonOffAllCheck, SpeedButtonOffVisCheck, SpeedButtonOnVisCheck})
+    select->layout()->addWidget(b);
+  connect(SpeedButtonOffAllCheck, &QToolButton::clicked, this,
+          [this] { SpeedButtonOffAllCheckClick(); });
+  connect(SpeedButtonOffVisCheck, &QToolButton::clicked, this,
+          [this] { ButtonResetFlagVyborClick(); });
+  connect(SpeedButtonOnVisCheck, &QToolButton::clicked, this,
+          [this] { SpeedButtonOnVisCheckClick(); });
+  column->addWidget(select);
+
+  QGroupBox* levels = MakeGroup(parent, QStringLiteral("Уровни сцены"));
+  levels->setObjectName(QStringLiteral("GroupBoxSceneLevels"));
+  SpeedButtonAllScrl0 = MakeButton(levels, "SpeedButtonAllScrl0", QStringLiteral("Вся сцена в 0"),
+                                   QStringLiteral("Установить уровни все каналов сцены  в '0'"));
+  levels->layout()->addWidget(SpeedButtonAllScrl0);
+  auto* visible = new QHBoxLayout;
+  visible->setSpacing(2);
+  SpeedButtonVis0 = MakeButton(levels, "SpeedButtonVis0", QStringLiteral("0"),
+                               QStringLiteral("Установить уровни видимых каналов в '0' "));
+  SpeedButtonVis127 = MakeButton(levels, "SpeedButtonVis127", QStringLiteral("127"),
+                                 QStringLiteral("Установить уровни видимых каналов в '127' "));
+  SpeedButtonVis255 = MakeButton(levels, "SpeedButtonVis255", QStringLiteral("255"),
+                                 QStringLiteral("Установить уровни видимых каналов в '255' "));
+  for (auto* b : {SpeedButtonVis0, SpeedButtonVis127, SpeedButtonVis255}) visible->addWidget(b);
+  static_cast<QVBoxLayout*>(levels->layout())->addLayout(visible);
+  connect(SpeedButtonAllScrl0, &QToolButton::clicked, this, [this] { SpeedButtonAllScrl0Click(); });
+  connect(SpeedButtonVis0, &QToolButton::clicked, this, [this] { SpeedButtonVis0Click(); });
+  connect(SpeedButtonVis127, &QToolButton::clicked, this, [this] { SpeedButtonVis127Click(); });
+  connect(SpeedButtonVis255, &QToolButton::clicked, this, [this] { SpeedButtonVis255Click(); });
+  column->addWidget(levels);
+
+  QGroupBox* display = MakeGroup(parent, QStringLiteral("На выходе"));
+  display->setObjectName(QStringLiteral("GroupBoxOutDisplay"));
+  auto* units = new QHBoxLayout;
+  units->setSpacing(2);
+  SpeedButtonOutLevel255 = MakeButton(display, "SpeedButtonOutLevel255", QStringLiteral("Ур"),
+                                      QStringLiteral("Уровень в стандарте DMX512  0-255"));
+  SpeedButtonOutLevel100 = MakeButton(display, "SpeedButtonOutLevel100", QStringLiteral("%"),
+                                      QStringLiteral("Уровень в процентах"));
+  auto* unitGroup = new QButtonGroup(display);
+  for (auto* b : {SpeedButtonOutLevel255, SpeedButtonOutLevel100}) {
+    b->setCheckable(true);
+    unitGroup->addButton(b);
+    units->addWidget(b);
+  }
+  SpeedButtonOutLevel255->setChecked(true);
+  static_cast<QVBoxLayout*>(display->layout())->addLayout(units);
+  SpeedButtonLevel255 = MakeButton(display, "SpeedButtonLevel255", QStringLiteral("Быстро"),
+                                   QStringLiteral("Скорость презаписи данных на мониторе"));
+  SpeedButtonLevel255->setCheckable(true);
+  SpeedButtonLevel255->setChecked(true);
+  display->layout()->addWidget(SpeedButtonLevel255);
+  column->addWidget(display);
+
+  QWidget* undo = host_.CreateUndoPair(1, parent);
+  column->addWidget(undo);
+  column->addStretch(1);
+}
+
+void StripPanel::AddToButtonColumn(QWidget* widget) {
+  buttonColumn_->addWidget(widget);
+}
+
+bool StripPanel::PageShown() const {
+  // The page is the tab that holds this panel; it is shown while it is its page control's
+  // current tab.
+  const QWidget* tab = parentWidget();
+  for (const QWidget* w = tab; w; w = w->parentWidget()) {
+    if (auto* pages = qobject_cast<const QTabWidget*>(w)) {
+      const QWidget* current = pages->currentWidget();
+      return current && (current == tab || current->isAncestorOf(this));
+    }
+  }
+  return true;
+}
+
+}  // namespace kalvetro

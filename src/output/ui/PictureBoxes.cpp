@@ -1,0 +1,43 @@
+#include "output/ui/PictureBoxes.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+
+#include "output/OutputControls.h"
+
+namespace kalvetro {
+
+namespace {
+struct PictureKey {
+  const char* name;     // objectName suffix
+  const char* caption;  // caption of the box
+  const char* key;      // key named in the hint
+};
+constexpr PictureKey kKeys[kPictureCount] = {
+    {"1", "1", "1"},          {"2", "2", "2"}, {"3", "3", "3"}, {"4", "4", "4"},
+    {"5", "5", "5"},          {"6", "6", "6"}, {"7", "7", "7"}, {"8", "8", "8"},
+    {"Space", "==", "прбел"}, {"Z", "Z", "Z"}, {"X", "X", "X"}, {"C", "C", "C"},
+    {"V", "V", "V"},          {"B", "B", "B"}, {"N", "N", "N"}, {"M", "M", "M"},
+};
+}  // namespace
+
+PictureBoxes::PictureBoxes(OutputControls& controls, QWidget* parent)
+    : QGroupBox(QStringLiteral(" Статические картинки "), parent), controls_(controls) {
+  setObjectName(QStringLiteral("GroupBoxChasers"));
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  auto* grid = new QGridLayout(this);
+  grid->setHorizontalSpacing(2);
+  grid->setVerticalSpacing(4);
+  for (int k = 0; k < kPictureCount; ++k) {
+    auto* box = new QCheckBox(QString::fromUtf8(kKeys[k].caption), this);
+    box->setObjectName(QStringLiteral("CheckBoxChs") + QString::fromLatin1(kKeys[k].name));
+    box->setToolTip(QStringLiteral("Запрограммированая статическая картинка - Горячая кнопка =") +
+                    QString::fromUtf8(kKeys[k].key) + QStringLiteral("= "));
+    connect(box, &QCheckBox::toggled, this, [this, k](bool on) { controls_.SetPicture(k, on); });
+    CheckBoxChs[k] = box;
+    // Two rows of eight, as the keys lie: the digits above, Space and the letters below.
+    grid->addWidget(box, k / 8, k % 8);
+  }
+}
+
+}  // namespace kalvetro
