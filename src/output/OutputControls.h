@@ -42,10 +42,6 @@ struct OutputControls {
   std::atomic<bool> blackOut{false};     // "BlackOut" ticked
   std::atomic<bool> macroOut{false};     // the macro button is down
 
-  // Beat of the sound input: raised by the sound side, consumed by the sequencer, shown by
-  // the tick as the colour of "Audio".
-  std::atomic<std::uint8_t> beatFlag{0};
-
   // Requests of the tick to the user interface, which polls them from its own timers.
   std::atomic<bool> audioRed{false};  // "Audio" caption red (255,0,0), else grey (128,128,128)
   std::atomic<bool> blackOutButtonVisible{true};  // the blackout button blinks while dark

@@ -14,7 +14,7 @@ void OutputEngine::Tick() {
 }
 
 void OutputEngine::SborDmxStroki() {
-  controls_.audioRed.store(controls_.beatFlag.load(kRelaxed) != 0, kRelaxed);
+  controls_.audioRed.store(show_.beatFlag.load(kRelaxed) != 0, kRelaxed);
 
   show_.RaschetAdr(show_.CurrentStep());
   const int row = show_.currentRow.load(kRelaxed);

@@ -136,10 +136,10 @@ TEST(SborDmxStroki, BeatFlagColoursTheAudioCaption) {
   Core core;
   core.engine.Tick();
   EXPECT_FALSE(core.controls.audioRed.load());
-  core.controls.beatFlag = 1;
+  core.show.beatFlag = 1;
   core.engine.Tick();
   EXPECT_TRUE(core.controls.audioRed.load());
-  EXPECT_EQ(core.controls.beatFlag.load(), 1);  // shown, not consumed
+  EXPECT_EQ(core.show.beatFlag.load(), 1);  // shown, not consumed
 }
 
 TEST(ManualDmx, PicturesOverlayInKeyOrderOnFlagOneOnly) {

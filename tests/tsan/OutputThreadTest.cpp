@@ -87,7 +87,7 @@ TEST(OutputThread, TickRunsWhileScenesRatesPicturesAndControlsChange) {
     controls.padPriority = next(2) == 1;
     controls.macroOut = next(2) == 1;
     controls.blackOut = next(8) == 0;
-    controls.beatFlag = static_cast<std::uint8_t>(next(2));
+    console->show.beatFlag = static_cast<std::uint8_t>(next(2));
     // The display timer and the blink reader of the user interface.
     displayed += console->frames.Output(n) + controls.blackOutButtonVisible.load();
     displayed += controls.audioRed.load();

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "output/ui/ConsoleFixture.h"
+#include "output/ui/OutputFixture.h"
 
 namespace kalvetro::testing {
 namespace {
@@ -18,7 +18,7 @@ QString Strip(const char* kind, int k) {
 }
 
 TEST(StripPanel, PageHoldsTwentySevenStripsHeadingsAndTheButtonColumn) {
-  ConsoleFixture c;
+  OutputFixture c;
   QWidget* page = c.form->Tab(QStringLiteral("TabSheetScroll"));
   for (int k = 1; k <= kStripCount; ++k) {
     auto* number = c.Text(QStringLiteral("Label%1c").arg(Two(k)));
@@ -74,7 +74,7 @@ TEST(StripPanel, PageHoldsTwentySevenStripsHeadingsAndTheButtonColumn) {
 }
 
 TEST(StripPanel, FaderEditsTheCurrentSceneOnlyWhileStopped) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Memory().Set(kCurrentStep, 4);
   c.Bar(QStringLiteral("ScrollBar3"))->setValue(120);
   EXPECT_EQ(c.Level(4, 3), 120);
@@ -97,7 +97,7 @@ TEST(StripPanel, FaderEditsTheCurrentSceneOnlyWhileStopped) {
 }
 
 TEST(StripPanel, ScrollingToTheEndShowsChannels229To255) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Show().DataWrite(0, 229, 11);
   c.Show().DataWrite(0, 255, 99);
   c.Memory().Set(kSelectFlags + 254, 1);
@@ -126,7 +126,7 @@ TEST(StripPanel, ScrollingToTheEndShowsChannels229To255) {
 }
 
 TEST(StripPanel, ManualModeHoldsSelectedFadersAcrossASceneChange) {
-  ConsoleFixture c;
+  OutputFixture c;
   for (int n = 1; n <= 27; ++n) {
     c.Show().DataWrite(0, n, n);
     c.Show().DataWrite(1, n, 100 + n);
@@ -159,7 +159,7 @@ TEST(StripPanel, ManualModeHoldsSelectedFadersAcrossASceneChange) {
 }
 
 TEST(StripPanel, SelectionBoxesButtonsAndInvert) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Bar(QStringLiteral("ScrolbarVertPos"))->setValue(5);
   c.Box(QStringLiteral("CheckBox2"))->setChecked(true);  // channel 7
   EXPECT_EQ(c.Memory().Get(kSelectFlags + 7), 1);
@@ -210,7 +210,7 @@ TEST(StripPanel, SelectionBoxesButtonsAndInvert) {
 }
 
 TEST(StripPanel, FlagOtherThanOneShowsUnselectedAndIsStoredAsZero) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Memory().Set(kSelectFlags + 4, 2);
   c.Strips()->CheckBoxFromMemory();
   EXPECT_FALSE(c.Box(QStringLiteral("CheckBox4"))->isChecked());
@@ -220,7 +220,7 @@ TEST(StripPanel, FlagOtherThanOneShowsUnselectedAndIsStoredAsZero) {
 }
 
 TEST(StripPanel, LevelButtonsWriteTheSceneWithStatusButNotWhilePlaying) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Memory().Set(kCurrentStep, 3);
   c.Show().memory.Fill(SceneRowOffset(3), 256, 50);
   c.Bar(QStringLiteral("ScrolbarVertPos"))->setValue(100);
@@ -259,7 +259,7 @@ TEST(StripPanel, LevelButtonsWriteTheSceneWithStatusButNotWhilePlaying) {
 }
 
 TEST(StripPanel, OutputDisplayInLevelsPercentAndSlowGroups) {
-  ConsoleFixture c;
+  OutputFixture c;
   const int levels[] = {0, 1, 2, 127, 128, 254, 255};
   const int percent[] = {0, 1, 1, 50, 51, 100, 100};
   c.Bar(QStringLiteral("ScrolbarVertPos"))->setValue(10);
@@ -298,7 +298,7 @@ TEST(StripPanel, OutputDisplayInLevelsPercentAndSlowGroups) {
 }
 
 TEST(StripPanel, ClearAllReloadsTheBoxesAndScrollsToTheTop) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Bar(QStringLiteral("ScrolbarVertPos"))->setValue(50);
   c.Box(QStringLiteral("CheckBox1"))->setChecked(true);
   c.Bar(QStringLiteral("ScrollBar1"))->setValue(77);

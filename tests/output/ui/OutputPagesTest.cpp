@@ -5,7 +5,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "output/ui/ConsoleFixture.h"
+#include "output/ui/OutputFixture.h"
 #include "output/ui/FadeRatePage.h"
 #include "output/ui/LevelPage.h"
 
@@ -13,7 +13,7 @@ namespace kalvetro::testing {
 namespace {
 
 TEST(FadeRates, StartUpMovesEveryStripRateToJumpAndShowsNo) {
-  ConsoleFixture c;
+  OutputFixture c;
   for (int k = 1; k <= kStripCount; ++k) {
     const QString name = QStringLiteral("ScrollBarRate%1").arg(k, 2, 10, QLatin1Char('0'));
     ASSERT_NE(c.Bar(name), nullptr) << name.toStdString();
@@ -26,7 +26,7 @@ TEST(FadeRates, StartUpMovesEveryStripRateToJumpAndShowsNo) {
 }
 
 TEST(FadeRates, StripRateSliderSetsItsChannelAndTheLabel) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Bar(QStringLiteral("ScrolbarVertPos"))->setValue(10);
   c.Bar(QStringLiteral("ScrollBarRate04"))->setValue(0);  // channel 14
   EXPECT_EQ(c.Memory().Get(kRateRow + 14), 1);
@@ -43,7 +43,7 @@ TEST(FadeRates, StripRateSliderSetsItsChannelAndTheLabel) {
 }
 
 TEST(FadeRates, GroupRateActsOnTheSelectedChannels) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Box(QStringLiteral("CheckBox2"))->setChecked(true);
   c.Box(QStringLiteral("CheckBox5"))->setChecked(true);
   c.Bar(QStringLiteral("ScrollBarRateLeuel"))->setValue(3);
@@ -57,7 +57,7 @@ TEST(FadeRates, GroupRateActsOnTheSelectedChannels) {
 }
 
 TEST(FadeRates, RefreshTurnsALoadedStepBetweenTableValuesIntoTheTableStep) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.Memory().Set(kRateRow + 1, 3);
   c.Memory().Set(kRateRow + 2, 60);
   c.Memory().Set(kRateRow + 28, 3);  // not shown: left as loaded
@@ -70,7 +70,7 @@ TEST(FadeRates, RefreshTurnsALoadedStepBetweenTableValuesIntoTheTableStep) {
 }
 
 TEST(CrossfadeMode, RadioGroupDrivesTheTickAndCanBeCleared) {
-  ConsoleFixture c;
+  OutputFixture c;
   auto* group = c.Find<QGroupBox>(QStringLiteral("RadioGroupRate"));
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(group->title(), QStringLiteral("Плавность перехода  сцен "));
@@ -105,7 +105,7 @@ TEST(CrossfadeMode, RadioGroupDrivesTheTickAndCanBeCleared) {
 }
 
 TEST(LevelAll, WritesTheSelectedChannelsOfTheSceneAlsoWhilePlaying) {
-  ConsoleFixture c;
+  OutputFixture c;
   auto* level = c.Bar(QStringLiteral("ScrollBarLevelAll"));
   EXPECT_EQ(level->value(), 127);
   EXPECT_EQ(level->toolTip(), QStringLiteral("Общий абсолютный уровень каналов"));
@@ -128,7 +128,7 @@ TEST(LevelAll, WritesTheSelectedChannelsOfTheSceneAlsoWhilePlaying) {
 }
 
 TEST(BlackOut, BoxAndButtonsKeepOneModeDownAndStopTheShow) {
-  ConsoleFixture c;
+  OutputFixture c;
   auto* box = c.Box(QStringLiteral("CheckBoxBlackOut"));
   auto* normal = c.Button(QStringLiteral("SpeedButtonOnScena"));
   auto* macro = c.Button(QStringLiteral("SpeedButtonMacrosOut"));
@@ -187,7 +187,7 @@ TEST(BlackOut, BoxAndButtonsKeepOneModeDownAndStopTheShow) {
 }
 
 TEST(StaticPictures, SixteenBoxesInKeyOrderWithTheirHints) {
-  ConsoleFixture c;
+  OutputFixture c;
   const char* names[] = {"1",     "2", "3", "4", "5", "6", "7", "8",
                          "Space", "Z", "X", "C", "V", "B", "N", "M"};
   auto* group = c.Find<QGroupBox>(QStringLiteral("GroupBoxChasers"));
@@ -214,7 +214,7 @@ TEST(StaticPictures, SixteenBoxesInKeyOrderWithTheirHints) {
 }
 
 TEST(LevelsTab, ManualBoxIsOnTheLevelsTab) {
-  ConsoleFixture c;
+  OutputFixture c;
   auto* manual = c.Box(QStringLiteral("CheckBoxManual"));
   ASSERT_NE(manual, nullptr);
   EXPECT_EQ(manual->text(), QStringLiteral("Ручное управление"));

@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include "output/ui/ConsoleFixture.h"
+#include "output/ui/OutputFixture.h"
 
 namespace kalvetro::testing {
 namespace {
@@ -18,7 +18,7 @@ constexpr int kRunMs = 1000;
 #endif
 
 TEST(OutputThreadUi, TickRunsWhileTheOperatorWorksThePages) {
-  ConsoleFixture c;
+  OutputFixture c;
   c.form->Ticker().Start(std::chrono::milliseconds(5), [&c] { c.form->Engine().Tick(); });
   const char* pictures[] = {"1", "Space", "M"};
   QElapsedTimer clock;

@@ -22,15 +22,6 @@ QColor ShapeColor(const SequencerPanel* panel) {
 
 // The blackout box and the macro button belong to the output pages; when those are not in the
 // window the test puts stand-ins with the same names there.
-QAbstractButton* FindOrAdd(TBaseForm& form, const char* name) {
-  auto* button = form.findChild<QAbstractButton*>(QString::fromLatin1(name));
-  if (!button) {
-    button = new QCheckBox(&form);
-    button->setObjectName(QString::fromLatin1(name));
-  }
-  return button;
-}
-
 TEST_F(SequencerPanelTest, StartsStoppedWithItsControlsOnTheSequencerTab) {
   EXPECT_TRUE(form->Tab(QStringLiteral("TabSheetAvtomat"))->isAncestorOf(sequencer));
   EXPECT_EQ(sequencer->title(), QStringLiteral("Управление сценами"));
@@ -176,20 +167,17 @@ TEST_F(SequencerPanelTest, EveryTickFlashesTheTempoStripInTheOutputStateColour) 
   EXPECT_FALSE(sequencer->TimerColorLentaTempa->isActive());
   EXPECT_EQ(ShapeColor(sequencer), sequencer->palette().color(QPalette::Button));
 
-  QAbstractButton* blackOut = FindOrAdd(*form, "CheckBoxBlackOut");
-  QAbstractButton* macros = FindOrAdd(*form, "SpeedButtonMacrosOut");
-  blackOut->setCheckable(true);
-  macros->setCheckable(true);
+  auto* blackOut = Find<QAbstractButton>("CheckBoxBlackOut");
   blackOut->setChecked(true);
   sequencer->TimerSeqveserTimer();
   EXPECT_EQ(ShapeColor(sequencer), QColor(Qt::black));
-  macros->setChecked(true);
+  Find<QAbstractButton>("SpeedButtonMacrosOut")->click();
   sequencer->TimerSeqveserTimer();
   EXPECT_EQ(ShapeColor(sequencer), QColor(255, 0, 0));
-  blackOut->setChecked(false);
+  blackOut->setChecked(false);  // macro button still down: red wins
   sequencer->TimerSeqveserTimer();
   EXPECT_EQ(ShapeColor(sequencer), QColor(255, 0, 0));
-  macros->setChecked(false);
+  Find<QAbstractButton>("SpeedButtonOnScena")->click();
   sequencer->TimerSeqveserTimer();
   EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));
 }

@@ -10,20 +10,16 @@
 
 #include "editing/ui/StripPanel.h"
 #include "output/OutputControls.h"
-// g++ 12 at -O3 takes the optional replies of the fake dialogs for uninitialised.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include "support/FakeDialogs.h"
-#pragma GCC diagnostic pop
 #include "windows/TBaseForm.h"
 
 namespace kalvetro::testing {
 
 // A main window with scripted dialogs, its files in a temporary folder and no output thread:
 // tests call the output tick by hand.
-class ConsoleFixture {
+class OutputFixture {
  public:
-  ConsoleFixture() {
+  OutputFixture() {
     StartOptions options;
     options.dialogs = &dialogs;
     options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
