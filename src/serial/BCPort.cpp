@@ -235,6 +235,9 @@ int TBComPort::InputCount() {
   const auto device = Device();
   sd::CommStatus status;
   if (!device || !device->ClearCommError(&status)) throw EComPort(kClearCommErrorError);
+  // The query also clears the line errors: keep them for the error dispatcher, which would
+  // otherwise find nothing when the error event of the same errors comes.
+  if (status.errors) keptErrors_.fetch_or(status.errors);
   return static_cast<int>(status.inQueue);
 }
 
@@ -440,6 +443,7 @@ void TBComPort::DoError() {
   const auto device = Device();
   sd::CommStatus status;
   if (!device || !device->ClearCommError(&status)) throw EComPort(kClearCommErrorError);
+  status.errors |= keptErrors_.exchange(0);
   TComErrors errors;
   if (status.errors & sd::kCeFrame) errors.Include(ceFrame);
   if ((status.errors & sd::kCeRxParity) && parity_ != paNone) errors.Include(ceRxParity);

@@ -246,6 +246,7 @@ class TBComPort : public QObject {
                            evDSR,    evRLSD,    evError, evRx80Full};
 
   std::atomic<bool> connected_{false};
+  std::atomic<std::uint32_t> keptErrors_{0};  // line errors cleared by InputCount
   std::atomic<std::shared_ptr<serial::SerialDevice>> device_;
   std::unique_ptr<TComThread> thread_;
   // Receiver on the owner's thread for the deliveries of one open session (the hidden window

@@ -450,7 +450,9 @@ long PosixSerialDevice::Read(std::uint8_t* data, std::uint32_t count) {
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n == 0 || errno != EAGAIN) return got > 0 ? static_cast<long>(got) : -1;
+    // In raw mode a read with nothing queued returns 0 (or EAGAIN): no data yet. A hang-up
+    // shows in the poll below.
+    if (n < 0 && errno != EAGAIN) return got > 0 ? static_cast<long>(got) : -1;
     if (atOnce) break;
     long wait = kLinePollMs;
     if (total >= 0) {
