@@ -241,8 +241,9 @@ void DmxLinkPanel::SendToCom() {
       sent_.fetch_add(1);
     else
       dropped_.fetch_add(1);
-  } catch (const EComPort& e) {
-    ReportLinkFailure(e.Message());
+  } catch (const EComPort&) {
+    // Whatever step failed (the queue query or the write), the packet could not be written.
+    ReportLinkFailure(QString::fromUtf8(comport_messages::kWriteError));
   }
 }
 
@@ -301,6 +302,10 @@ void DmxLinkPanel::ComboBoxPortChange() {
     return;
   }
   PortOpened();
+  // A port that opens makes leaving demo mode possible again, also after a start without an
+  // interface (which greyed the box): the operator can plug the interface in, choose its
+  // port and start sending.
+  CheckBoxDemo->setEnabled(true);
 }
 
 void DmxLinkPanel::BComPortRxChar(int count) {

@@ -90,13 +90,13 @@ class FakeSerialDevice : public SerialDevice {
     status->errors = line_->errors_;
     line_->errors_ = 0;
     status->inQueue = static_cast<std::uint32_t>(line_->input_.size());
-    status->outQueue = 0;
+    status->outQueue = line_->outQueue_;
     return true;
   }
 
   bool OutputQueue(std::uint32_t* count) override {
     std::lock_guard lock(line_->mutex_);
-    *count = 0;
+    *count = line_->outQueue_;
     return !line_->unplugged_;
   }
 
@@ -219,6 +219,11 @@ void FakeSerialLine::RaiseLineErrors(std::uint32_t errors) {
     newErrors_ = true;
   }
   Wake();
+}
+
+void FakeSerialLine::SetOutputQueue(std::uint32_t count) {
+  std::lock_guard lock(mutex_);
+  outQueue_ = count;
 }
 
 void FakeSerialLine::RefuseRate(std::uint32_t baudRate) {

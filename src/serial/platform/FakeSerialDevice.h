@@ -30,6 +30,8 @@ class FakeSerialLine {
   void SetModemStatus(std::uint32_t status);
   // Line error bits (kCeFrame, kCeRxParity, ...) as the driver would report them.
   void RaiseLineErrors(std::uint32_t errors);
+  // Bytes the device reports as still waiting to be sent.
+  void SetOutputQueue(std::uint32_t count);
   // A rate that SetCommState refuses, as a driver does with a rate it cannot make.
   void RefuseRate(std::uint32_t baudRate);
   // The device disappears: waits, reads, writes and status calls fail from now on, and the
@@ -62,6 +64,7 @@ class FakeSerialLine {
   bool rts_ = false;
   bool txPending_ = false;
   std::uint32_t refusedRate_ = 0;
+  std::uint32_t outQueue_ = 0;
   std::uint32_t inBufSize_ = 4096;
   std::uint32_t mask_ = 0;
   DeviceControlBlock dcb_{};
