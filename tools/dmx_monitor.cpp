@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sched.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -33,13 +34,15 @@ using Clock = std::chrono::steady_clock;
 constexpr double kPeriodMs = 50.0;
 
 volatile std::sig_atomic_t gStop = 0;
-void OnSignal(int) { gStop = 1; }
+void OnSignal(int) {
+  gStop = 1;
+}
 
 struct Options {
   std::string device;
   std::string portFile;
-  long frames = -1;      // stop after this many frames (-1: no limit)
-  double seconds = -1;   // stop after this time (-1: no limit)
+  long frames = -1;     // stop after this many frames (-1: no limit)
+  double seconds = -1;  // stop after this time (-1: no limit)
   bool json = false;
 };
 
@@ -58,12 +61,18 @@ bool ParseOptions(int argc, char* argv[], Options* o) {
       return true;
     };
     const char* v = nullptr;
-    if (a == "--json") o->json = true;
-    else if (a == "--device" && next(&v)) o->device = v;
-    else if (a == "--port-file" && next(&v)) o->portFile = v;
-    else if (a == "--frames" && next(&v)) o->frames = std::atol(v);
-    else if (a == "--seconds" && next(&v)) o->seconds = std::atof(v);
-    else return false;
+    if (a == "--json")
+      o->json = true;
+    else if (a == "--device" && next(&v))
+      o->device = v;
+    else if (a == "--port-file" && next(&v))
+      o->portFile = v;
+    else if (a == "--frames" && next(&v))
+      o->frames = std::atol(v);
+    else if (a == "--seconds" && next(&v))
+      o->seconds = std::atof(v);
+    else
+      return false;
   }
   return true;
 }
@@ -88,7 +97,8 @@ struct Timing {
   std::vector<double> Errors(std::size_t window) const {
     const std::size_t from = window && periods.size() > window ? periods.size() - window : 0;
     std::vector<double> e;
-    for (std::size_t i = from; i < periods.size(); ++i) e.push_back(std::fabs(periods[i] - kPeriodMs));
+    for (std::size_t i = from; i < periods.size(); ++i)
+      e.push_back(std::fabs(periods[i] - kPeriodMs));
     std::sort(e.begin(), e.end());
     return e;
   }
@@ -141,8 +151,8 @@ void PrintSummary(const Options& o, const kalvetro::DmxStreamDecoder& decoder,
     std::printf(
         "{\"summary\":true,\"frames\":%ld,\"malformed\":%ld,\"skipped_bytes\":%ld,"
         "\"periods\":%zu,\"period_error_ms\":{\"p50\":%.4f,\"p99\":%.4f,\"max\":%.4f}}\n",
-        decoder.Frames(), decoder.Malformed(), decoder.SkippedBytes(), timing.periods.size(),
-        p50, p99, max);
+        decoder.Frames(), decoder.Malformed(), decoder.SkippedBytes(), timing.periods.size(), p50,
+        p99, max);
   } else {
     std::printf("frames %ld  malformed %ld  skipped bytes %ld  periods %zu\n", decoder.Frames(),
                 decoder.Malformed(), decoder.SkippedBytes(), timing.periods.size());
@@ -159,6 +169,11 @@ int main(int argc, char* argv[]) {
     Usage();
     return 2;
   }
+  // Arrival times are only as good as this program's wake-ups: ask for real-time scheduling
+  // like the console's output tick, and run normally when that is refused.
+  struct sched_param param {};
+  param.sched_priority = 10;
+  const bool realTime = ::sched_setscheduler(0, SCHED_FIFO, &param) == 0;
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
 
@@ -192,8 +207,8 @@ int main(int argc, char* argv[]) {
   }
   const bool live = !options.json && options.seconds < 0 && options.frames < 0;
   if (!live) {
-    std::fprintf(stderr, "dmx_monitor: port %s  (kalvetro --port %s)\n", port.c_str(),
-                 port.c_str());
+    std::fprintf(stderr, "dmx_monitor: port %s  (kalvetro --port %s)  real-time %s\n", port.c_str(),
+                 port.c_str(), realTime ? "yes" : "no");
   }
 
   kalvetro::DmxStreamDecoder decoder;
@@ -241,13 +256,13 @@ int main(int argc, char* argv[]) {
     const int r = ::poll(&p, 1, 20);
     if (r < 0 && errno != EINTR) break;
     if (r > 0 && (p.revents & POLLIN)) {
-      const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                   Clock::now().time_since_epoch())
-                                   .count();
+      const std::int64_t now =
+          std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+              .count();
       const ssize_t n = ::read(fd, buffer.data(), buffer.size());
       if (n > 0)
-        decoder.Feed(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
-                     now, onFrame);
+        decoder.Feed(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)), now,
+                     onFrame);
     } else if (r > 0 && (p.revents & (POLLHUP | POLLERR))) {
       // A device without its far end: wait a little and look again.
       ::usleep(20000);

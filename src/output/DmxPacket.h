@@ -16,8 +16,8 @@ namespace kalvetro {
 
 inline constexpr std::array<std::uint8_t, 6> kDmxHeader = {0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00};
 inline constexpr int kDmxDataSlots = 256;
-inline constexpr std::uint8_t kDmxEscape = 0xFF;      // a level 0xFF ...
-inline constexpr std::uint8_t kDmxEscapeNext = 0xFE;  // ... is followed by this byte
+inline constexpr std::uint8_t kDmxEscape = 0xFF;           // a level 0xFF ...
+inline constexpr std::uint8_t kDmxEscapeNext = 0xFE;       // ... is followed by this byte
 inline constexpr std::size_t kDmxMinPacket = 6 + 256;      // no level 0xFF
 inline constexpr std::size_t kDmxMaxPacket = 6 + 2 * 256;  // every level 0xFF
 inline constexpr long kDmxLinkBaud = 115200;
@@ -50,8 +50,7 @@ class DmxStreamDecoder {
  public:
   using FrameHandler = std::function<void(const DmxFrame&)>;
 
-  void Feed(std::span<const std::uint8_t> bytes, std::int64_t timeNs,
-            const FrameHandler& onFrame);
+  void Feed(std::span<const std::uint8_t> bytes, std::int64_t timeNs, const FrameHandler& onFrame);
 
   long Frames() const { return frames_; }
   long Malformed() const { return malformed_; }

@@ -13,14 +13,14 @@ namespace sd = serial;
 
 namespace {
 
-constexpr std::array<std::uint32_t, 15> kBaudRates = {
-    110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200,
-    128000, 256000};
+constexpr std::array<std::uint32_t, 15> kBaudRates = {110,   300,   600,    1200,   2400,
+                                                      4800,  9600,  14400,  19200,  38400,
+                                                      56000, 57600, 115200, 128000, 256000};
 
 // The system mask of each TComEvent, by ordinal.
-constexpr std::array<std::uint32_t, 8> kEventMasks = {
-    sd::kEvRxChar, sd::kEvTxEmpty, sd::kEvRing, sd::kEvCts,
-    sd::kEvDsr,    sd::kEvRlsd,    sd::kEvErr,  sd::kEvRx80Full};
+constexpr std::array<std::uint32_t, 8> kEventMasks = {sd::kEvRxChar, sd::kEvTxEmpty, sd::kEvRing,
+                                                      sd::kEvCts,    sd::kEvDsr,     sd::kEvRlsd,
+                                                      sd::kEvErr,    sd::kEvRx80Full};
 
 // The order in which the dispatchers of one wait run.
 constexpr std::array<TComEvent, 8> kDispatchOrder = {evError, evRxChar, evTxEmpty, evRing,
@@ -28,7 +28,9 @@ constexpr std::array<TComEvent, 8> kDispatchOrder = {evError, evRxChar, evTxEmpt
 
 }  // namespace
 
-std::uint32_t BaudRateValue(TBaudRate rate) { return kBaudRates.at(rate); }
+std::uint32_t BaudRateValue(TBaudRate rate) {
+  return kBaudRates.at(rate);
+}
 
 std::uint32_t EventMask(TComEvents events) {
   std::uint32_t mask = 0;
@@ -74,6 +76,7 @@ struct TComThread::Shared {
   std::condition_variable released;
   std::uint64_t delivered = 0;
   bool stopping = false;
+  unsigned handled = 0;  // notify events whose handler was assigned when the port opened
 
   static void Run(const std::shared_ptr<Shared>& self);
 };
@@ -87,7 +90,12 @@ void TComThread::Shared::Run(const std::shared_ptr<Shared>& self) {
   for (;;) {
     const sd::WaitResult result = device->WaitCommEvent(stop);
     if (result.status != sd::WaitStatus::Fired) break;
-    const TComEvents fired = EventsFromMask(result.events);
+    TComEvents fired = EventsFromMask(result.events);
+    // Notify events without a handler run nothing: they are not handed over at all, which
+    // spares the owner's thread a wake-up after every write (transmit-empty).
+    for (TComEvent quiet : {evTxEmpty, evRing, evRx80Full})
+      if (!(s.handled & (1u << quiet))) fired.Exclude(quiet);
+    if (fired.Empty()) continue;
     switch (owner->SyncMethod()) {
       case smThreadSync: {
         // Run the handlers on the owner's thread and wait until they are done, or until the
@@ -123,6 +131,9 @@ TComThread::TComThread(TBComPort& owner, std::shared_ptr<sd::SerialDevice> devic
   shared_->target = owner.syncTarget_;
   shared_->session = owner.session_;
   shared_->device = std::move(device);
+  if (owner.OnTxEmpty) shared_->handled |= 1u << evTxEmpty;
+  if (owner.OnRing) shared_->handled |= 1u << evRing;
+  if (owner.OnRx80Full) shared_->handled |= 1u << evRx80Full;
   shared_->device->SetCommMask(EventMask(owner.Events()));
   thread_ = std::thread([shared = shared_] { Shared::Run(shared); });
 }
@@ -149,7 +160,9 @@ void TComThread::Stop() {
 
 TBComPort::TBComPort(QObject* parent) : QObject(parent) {}
 
-TBComPort::~TBComPort() { Close(); }
+TBComPort::~TBComPort() {
+  Close();
+}
 
 bool TBComPort::Open() {
   if (connected_.load()) return true;
@@ -312,9 +325,7 @@ void TBComPort::ApplyDCB() {
 
 void TBComPort::ApplyTimeouts() {
   if (!connected_.load()) return;
-  auto value = [](std::int32_t v) {
-    return v < 0 ? sd::kMaxDword : static_cast<std::uint32_t>(v);
-  };
+  auto value = [](std::int32_t v) { return v < 0 ? sd::kMaxDword : static_cast<std::uint32_t>(v); };
   sd::CommTimeouts t;
   t.readInterval = value(timeouts_.ReadInterval());
   t.readTotalMultiplier = value(timeouts_.ReadTotalMultiplier());
@@ -404,8 +415,8 @@ void TBComPort::PostEvents(QObject* target, TComEvents events, std::uint64_t ses
   }
   for (TComEvent e : kDispatchOrder)
     if (events.Contains(e))
-      QMetaObject::invokeMethod(target, [deliver, e] { deliver(TComEvents{e}); },
-                                Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          target, [deliver, e] { deliver(TComEvents{e}); }, Qt::QueuedConnection);
 }
 
 void TBComPort::DoEvents(TComEvents events) {
@@ -428,14 +439,30 @@ void TBComPort::DoEventsGuarded(TComEvents events) {
 
 void TBComPort::Dispatch(TComEvent event) {
   switch (event) {
-    case evError: DoError(); break;
-    case evRxChar: DoRxChar(); break;
-    case evTxEmpty: if (OnTxEmpty) OnTxEmpty(this); break;
-    case evRing: if (OnRing) OnRing(this); break;
-    case evCTS: DoSignal(OnCTSChange, csCTS); break;
-    case evDSR: DoSignal(OnDSRChange, csDSR); break;
-    case evRLSD: DoSignal(OnRLSDChange, csRLSD); break;
-    case evRx80Full: if (OnRx80Full) OnRx80Full(this); break;
+    case evError:
+      DoError();
+      break;
+    case evRxChar:
+      DoRxChar();
+      break;
+    case evTxEmpty:
+      if (OnTxEmpty) OnTxEmpty(this);
+      break;
+    case evRing:
+      if (OnRing) OnRing(this);
+      break;
+    case evCTS:
+      DoSignal(OnCTSChange, csCTS);
+      break;
+    case evDSR:
+      DoSignal(OnDSRChange, csDSR);
+      break;
+    case evRLSD:
+      DoSignal(OnRLSDChange, csRLSD);
+      break;
+    case evRx80Full:
+      if (OnRx80Full) OnRx80Full(this);
+      break;
   }
 }
 

@@ -20,8 +20,21 @@
 namespace kalvetro {
 
 enum TBaudRate {
-  br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000,
-  br57600, br115200, br128000, br256000
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200,
+  br128000,
+  br256000
 };
 enum TByteSize { bs5, bs6, bs7, bs8 };
 enum TParity { paNone, paOdd, paEven, paMark, paSpace };
@@ -242,8 +255,7 @@ class TBComPort : public QObject {
   std::atomic<TSyncMethod> syncMethod_{smThreadSync};
   TStopBits stopBits_ = sb1;
   TComTimeouts timeouts_{this};
-  const TComEvents events_{evRxChar, evTxEmpty, evRing,  evCTS,
-                           evDSR,    evRLSD,    evError, evRx80Full};
+  const TComEvents events_{evRxChar, evTxEmpty, evRing, evCTS, evDSR, evRLSD, evError, evRx80Full};
 
   std::atomic<bool> connected_{false};
   std::atomic<std::uint32_t> keptErrors_{0};  // line errors cleared by InputCount

@@ -17,7 +17,9 @@ Bytes Build(const OutputFrames& frames) {
   return Bytes(buffer.begin(), buffer.begin() + static_cast<long>(n));
 }
 
-Bytes Header() { return Bytes(kDmxHeader.begin(), kDmxHeader.end()); }
+Bytes Header() {
+  return Bytes(kDmxHeader.begin(), kDmxHeader.end());
+}
 
 std::vector<DmxFrame> Decode(DmxStreamDecoder& decoder, const Bytes& bytes, std::int64_t t = 0) {
   std::vector<DmxFrame> frames;
@@ -92,8 +94,7 @@ TEST(DmxPacketTest, DecoderRestoresEveryFrameFromChunksOfAnySize) {
     for (std::size_t i = 0; i < stream.size(); i += chunk) {
       const std::size_t n = std::min(chunk, stream.size() - i);
       decoder.Feed(std::span<const std::uint8_t>(stream.data() + i, n),
-                   static_cast<std::int64_t>(i),
-                   [&](const DmxFrame& f) { got.push_back(f); });
+                   static_cast<std::int64_t>(i), [&](const DmxFrame& f) { got.push_back(f); });
     }
     ASSERT_EQ(got.size(), 3u) << "chunk " << chunk;
     for (int s = 1; s <= 256; ++s) EXPECT_EQ(got[2].levels[s - 1], frames.Output(s));

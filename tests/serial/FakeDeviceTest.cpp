@@ -20,7 +20,9 @@ using testing::Pump;
 using testing::WaitFor;
 using namespace comport_messages;
 
-bool OnUiThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+bool OnUiThread() {
+  return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
 
 TEST(FakeDeviceTest, LineSettingsReachTheDeviceAndClosingReleasesTheLines) {
   auto line = FakeSerialLine::Create("fake:settings");

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QThread>
+#include <fstream>
 
 #include "serial/BCPort.h"
 #include "serial/SerialTestSupport.h"
@@ -36,6 +37,21 @@ TEST(SerialPortTest, PortNamesMapToDevices) {
   EXPECT_EQ(serial::DevicePath("COM12"), "/dev/ttyS11");
   EXPECT_EQ(serial::DevicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
   EXPECT_EQ(serial::DevicePath("ttyACM0"), "/dev/ttyACM0");
+}
+
+TEST(SerialPortTest, TheSystemConsoleIsNeverOpened) {
+  // A serial port that carries the kernel's console belongs to the system: it reports busy,
+  // so that no DMX stream ever goes into it.
+  std::ifstream active("/sys/class/tty/console/active");
+  std::string name;
+  std::string console;
+  while (active >> name)
+    if (name.rfind("ttyS", 0) == 0 && ::access(("/dev/" + name).c_str(), F_OK) == 0) console = name;
+  if (console.empty()) GTEST_SKIP() << "no serial console on this machine";
+  TBComPort port;
+  port.SetPort(QString::fromStdString("/dev/" + console));
+  EXPECT_EQ(RaisedBy([&] { port.Open(); }), kPortBusy);
+  EXPECT_FALSE(port.Connected());
 }
 
 TEST(SerialPortTest, BytesTravelBothWaysAndReceptionIsHandledOnTheUiThread) {
@@ -78,7 +94,11 @@ TEST(SerialPortTest, BytesTravelBothWaysAndReceptionIsHandledOnTheUiThread) {
 
   // A pseudo-terminal has no modem lines: the lines read off and setting them is harmless.
   EXPECT_TRUE(port.ModemSignals().Empty());
-  EXPECT_EQ(RaisedBy([&] { port.SetDTR(true); port.SetRTS(false); }), "");
+  EXPECT_EQ(RaisedBy([&] {
+              port.SetDTR(true);
+              port.SetRTS(false);
+            }),
+            "");
   EXPECT_TRUE(port.Close());
   EXPECT_FALSE(port.Connected());
   EXPECT_TRUE(port.Close());

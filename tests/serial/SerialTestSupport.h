@@ -65,12 +65,14 @@ class Pty {
   // Collects what the port wrote until `count` bytes have come or the time is up.
   std::vector<std::uint8_t> Receive(std::size_t count, int ms = 3000) {
     std::vector<std::uint8_t> got;
-    WaitFor([&] {
-      std::uint8_t buffer[4096];
-      const ssize_t n = ::read(master_, buffer, sizeof buffer);
-      if (n > 0) got.insert(got.end(), buffer, buffer + n);
-      return got.size() >= count;
-    }, ms);
+    WaitFor(
+        [&] {
+          std::uint8_t buffer[4096];
+          const ssize_t n = ::read(master_, buffer, sizeof buffer);
+          if (n > 0) got.insert(got.end(), buffer, buffer + n);
+          return got.size() >= count;
+        },
+        ms);
     return got;
   }
 

@@ -42,8 +42,7 @@ TEST(ConsoleOutputEndToEndTest, PacketsOfTheLoadedSceneArriveEveryTick) {
   // is 255 so that the output reaches the scene at once.
   QByteArray image(kShowFileSize, '\0');
   for (int n = 0; n < 256; ++n) image[kRateRow + n] = static_cast<char>(255);
-  for (int n = 1; n <= 255; ++n)
-    image[kSceneRows + n] = static_cast<char>((n * 7 + 3) % 256);
+  for (int n = 1; n <= 255; ++n) image[kSceneRows + n] = static_cast<char>((n * 7 + 3) % 256);
   image[kSceneRows + 36] = static_cast<char>(0xFF);
   image[kLastScene] = 1;
   image[kTempo] = 44;

@@ -30,13 +30,17 @@ const QColor kCtsOn(255, 0, 0);
 const QColor kDsrOn(0, 128, 0);
 const QColor kRlsdOn(0, 0, 255);
 
-QColor LampOff(const QWidget* w) { return w->palette().color(QPalette::Active, QPalette::Highlight); }
+QColor LampOff(const QWidget* w) {
+  return w->palette().color(QPalette::Active, QPalette::Highlight);
+}
 
 }  // namespace
 
 // ---------------------------------------------------------------- LedShape
 
-LedShape::LedShape(QWidget* parent) : QWidget(parent) { setFixedSize(15, 15); }
+LedShape::LedShape(QWidget* parent) : QWidget(parent) {
+  setFixedSize(15, 15);
+}
 
 void LedShape::SetColor(const QColor& color) {
   if (color == color_) return;
@@ -119,9 +123,8 @@ void DmxLinkPanel::BuildControls(const QString& port) {
   ComboBoxPort->setObjectName(QStringLiteral("ComboBoxPort"));
   QStringList ports{QStringLiteral("COM1"), QStringLiteral("COM2")};
   const QDir dev(QStringLiteral("/dev"));
-  for (const QString& name :
-       dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")}, QDir::System,
-                     QDir::Name))
+  for (const QString& name : dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
+                                           QDir::System, QDir::Name))
     ports << dev.filePath(name);
   if (!ports.contains(port)) ports << port;
   ComboBoxPort->addItems(ports);
@@ -265,7 +268,9 @@ void DmxLinkPanel::ReportLinkFailure(const QString& message) {
 
 // ---------------------------------------------------------------- handlers
 
-void DmxLinkPanel::ShowError(const QString& message) { host_.Dialogs().Error(message); }
+void DmxLinkPanel::ShowError(const QString& message) {
+  host_.Dialogs().Error(message);
+}
 
 void DmxLinkPanel::CheckBoxDemoClick() {
   const bool on = CheckBoxDemo->isChecked();
@@ -329,8 +334,14 @@ void DmxLinkPanel::TimerMemoTimer() {
   lb03->setText(QString::number(RxCopy[15]));
 }
 
-void DmxLinkPanel::SetLedCTS(bool on) { ShapeCTS->SetColor(on ? kCtsOn : LampOff(this)); }
-void DmxLinkPanel::SetLedDSR(bool on) { ShapeDSR->SetColor(on ? kDsrOn : LampOff(this)); }
-void DmxLinkPanel::SetLedRLSD(bool on) { ShapeRLSD->SetColor(on ? kRlsdOn : LampOff(this)); }
+void DmxLinkPanel::SetLedCTS(bool on) {
+  ShapeCTS->SetColor(on ? kCtsOn : LampOff(this));
+}
+void DmxLinkPanel::SetLedDSR(bool on) {
+  ShapeDSR->SetColor(on ? kDsrOn : LampOff(this));
+}
+void DmxLinkPanel::SetLedRLSD(bool on) {
+  ShapeRLSD->SetColor(on ? kRlsdOn : LampOff(this));
+}
 
 }  // namespace kalvetro

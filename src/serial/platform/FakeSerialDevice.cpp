@@ -110,11 +110,20 @@ class FakeSerialDevice : public SerialDevice {
     std::lock_guard lock(line_->mutex_);
     if (line_->unplugged_) return false;
     switch (function) {
-      case kSetRts: line_->rts_ = true; return true;
-      case kClrRts: line_->rts_ = false; return true;
-      case kSetDtr: line_->dtr_ = true; return true;
-      case kClrDtr: line_->dtr_ = false; return true;
-      default: return false;
+      case kSetRts:
+        line_->rts_ = true;
+        return true;
+      case kClrRts:
+        line_->rts_ = false;
+        return true;
+      case kSetDtr:
+        line_->dtr_ = true;
+        return true;
+      case kClrDtr:
+        line_->dtr_ = false;
+        return true;
+      default:
+        return false;
     }
   }
 

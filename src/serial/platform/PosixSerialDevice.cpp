@@ -32,7 +32,9 @@ constexpr int kLinePollMs = 10;
 
 // The signal that interrupts the TIOCMIWAIT helper when the device closes. Its handler does
 // nothing; it is installed without SA_RESTART so that the blocked ioctl returns EINTR.
-int WakeSignal() { return SIGRTMIN + 3; }
+int WakeSignal() {
+  return SIGRTMIN + 3;
+}
 
 void NoSignalAction(int) {}
 
@@ -47,7 +49,9 @@ void InstallWakeSignal() {
   });
 }
 
-bool NoModemLinesError(int error) { return error == ENOTTY || error == EINVAL; }
+bool NoModemLinesError(int error) {
+  return error == ENOTTY || error == EINVAL;
+}
 
 // Whether fd is the tty the kernel writes its console to. Such a port belongs to the system
 // and is reported busy: a DMX stream must never go into the machine's console.
@@ -89,8 +93,7 @@ long TotalLimit(std::uint32_t multiplier, std::uint32_t constant, std::uint32_t 
 
 }  // namespace
 
-std::shared_ptr<SerialDevice> PosixSerialDevice::Open(const std::string& path,
-                                                      OpenResult* result) {
+std::shared_ptr<SerialDevice> PosixSerialDevice::Open(const std::string& path, OpenResult* result) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     switch (errno) {
@@ -163,13 +166,12 @@ bool PosixSerialDevice::SetupComm(std::uint32_t inQueue, std::uint32_t /*outQueu
 }
 
 bool PosixSerialDevice::SetCommState(const DeviceControlBlock& dcb) {
-  const bool valid = dcb.length == kDcbSize && (dcb.flags & kDcbBinary) && dcb.baudRate > 0 &&
-                     dcb.byteSize >= 5 && dcb.byteSize <= 8 && dcb.parity <= 4 &&
-                     dcb.stopBits <= 2 &&
-                     // one and a half stop bits exist only with five data bits, and two
-                     // stop bits only with more than five
-                     (dcb.stopBits != 1 || dcb.byteSize == 5) &&
-                     (dcb.stopBits != 2 || dcb.byteSize > 5);
+  const bool valid =
+      dcb.length == kDcbSize && (dcb.flags & kDcbBinary) && dcb.baudRate > 0 && dcb.byteSize >= 5 &&
+      dcb.byteSize <= 8 && dcb.parity <= 4 && dcb.stopBits <= 2 &&
+      // one and a half stop bits exist only with five data bits, and two
+      // stop bits only with more than five
+      (dcb.stopBits != 1 || dcb.byteSize == 5) && (dcb.stopBits != 2 || dcb.byteSize > 5);
   if (!valid) return false;
   LineParameters line;
   line.baudRate = dcb.baudRate;
@@ -255,11 +257,24 @@ bool PosixSerialDevice::EscapeCommFunction(std::uint32_t function) {
   int bits = 0;
   unsigned long request = 0;
   switch (function) {
-    case kSetRts: request = TIOCMBIS; bits = TIOCM_RTS; break;
-    case kClrRts: request = TIOCMBIC; bits = TIOCM_RTS; break;
-    case kSetDtr: request = TIOCMBIS; bits = TIOCM_DTR; break;
-    case kClrDtr: request = TIOCMBIC; bits = TIOCM_DTR; break;
-    default: return false;
+    case kSetRts:
+      request = TIOCMBIS;
+      bits = TIOCM_RTS;
+      break;
+    case kClrRts:
+      request = TIOCMBIC;
+      bits = TIOCM_RTS;
+      break;
+    case kSetDtr:
+      request = TIOCMBIS;
+      bits = TIOCM_DTR;
+      break;
+    case kClrDtr:
+      request = TIOCMBIC;
+      bits = TIOCM_DTR;
+      break;
+    default:
+      return false;
   }
   if (!hasModemLines_) return true;
   if (::ioctl(fd_, request, &bits) == 0) return true;
@@ -430,9 +445,9 @@ long PosixSerialDevice::Read(std::uint8_t* data, std::uint32_t count) {
       t.readInterval == kMaxDword && t.readTotalMultiplier == 0 && t.readTotalConstant == 0;
   const bool firstByte = t.readInterval == kMaxDword && t.readTotalMultiplier == kMaxDword &&
                          t.readTotalConstant > 0 && t.readTotalConstant < kMaxDword;
-  const long total = firstByte ? static_cast<long>(std::min<std::uint32_t>(t.readTotalConstant,
-                                                                            0x7FFFFFFF))
-                               : TotalLimit(t.readTotalMultiplier, t.readTotalConstant, count);
+  const long total =
+      firstByte ? static_cast<long>(std::min<std::uint32_t>(t.readTotalConstant, 0x7FFFFFFF))
+                : TotalLimit(t.readTotalMultiplier, t.readTotalConstant, count);
   const long interval =
       (t.readInterval == 0 || t.readInterval == kMaxDword)
           ? -1

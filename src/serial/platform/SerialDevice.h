@@ -56,7 +56,7 @@ inline constexpr std::uint32_t kMaxDword = 0xFFFFFFFFu;
 
 // Device control block flags.
 inline constexpr std::uint32_t kDcbBinary = 0x0001;
-inline constexpr std::uint32_t kDcbParity = 0x0002;        // parity checking on input
+inline constexpr std::uint32_t kDcbParity = 0x0002;            // parity checking on input
 inline constexpr std::uint32_t kDcbDtrControlEnable = 0x0010;  // DTR on while open
 inline constexpr std::uint32_t kDcbRtsControlEnable = 0x1000;  // RTS on while open
 inline constexpr std::uint32_t kDcbSize = 28;

@@ -9,8 +9,8 @@ namespace kalvetro::serial {
 
 struct LineParameters {
   std::uint32_t baudRate = 0;
-  int dataBits = 8;     // 5..8
-  int parity = 0;       // 0 none, 1 odd, 2 even, 3 mark, 4 space
+  int dataBits = 8;          // 5..8
+  int parity = 0;            // 0 none, 1 odd, 2 even, 3 mark, 4 space
   bool twoStopBits = false;  // also one and a half with five data bits
   bool checkParity = false;
 };

@@ -47,9 +47,7 @@ struct Console {
     form.reset();
   }
   QString Caption() const { return form->windowTitle(); }
-  QString Status() const {
-    return form->findChild<QLabel*>(QStringLiteral("LabelStatus"))->text();
-  }
+  QString Status() const { return form->findChild<QLabel*>(QStringLiteral("LabelStatus"))->text(); }
 
   QTemporaryDir dir;
   FakeDialogs dialogs;
@@ -78,7 +76,8 @@ TEST(DmxLinkPanelTest, OpenPortSendsEachTickAndDemoModeHoldsTheOutput) {
   EXPECT_TRUE(panel.CheckBoxRTS->isChecked() && panel.CheckBoxRTS->isEnabled());
   EXPECT_FALSE(panel.ComboBoxPort->isEnabled());
   EXPECT_EQ(panel.ComboBoxPort->currentText(), QString::fromStdString(pty.Path()));
-  EXPECT_EQ(panel.ComboBoxPort->toolTip(), QStringLiteral("Для переключения  включить DEMO режим "));
+  EXPECT_EQ(panel.ComboBoxPort->toolTip(),
+            QStringLiteral("Для переключения  включить DEMO режим "));
   EXPECT_EQ(panel.ComboBoxPort->itemText(0), QStringLiteral("COM1"));
   EXPECT_EQ(panel.ComboBoxPort->itemText(1), QStringLiteral("COM2"));
   // An open port leaves the start-up prefix; a pseudo-terminal's lines read off.
@@ -130,7 +129,8 @@ TEST(DmxLinkPanelTest, WithoutAPortTheConsoleStartsInDemoModeAndCanSwitchPorts) 
 
   // RTS on a closed port: the error box, and the box keeps its new state.
   panel.CheckBoxRTS->setChecked(true);
-  EXPECT_EQ(console.dialogs.errors, QStringList{QStringLiteral("Ошибка функции EscapeCommFunction")});
+  EXPECT_EQ(console.dialogs.errors,
+            QStringList{QStringLiteral("Ошибка функции EscapeCommFunction")});
   EXPECT_TRUE(panel.CheckBoxRTS->isChecked());
 
   // Choosing another port that opens makes sending possible.
@@ -165,7 +165,8 @@ TEST(DmxLinkPanelTest, ReplyBytesShowAndAnUnpluggedInterfaceIsReportedOnce) {
   EXPECT_EQ(panel.lb03->text(), QStringLiteral("lb03"));
 
   std::vector<std::uint8_t> reply(20);
-  for (int i = 0; i < 20; ++i) reply[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(100 + i);
+  for (int i = 0; i < 20; ++i)
+    reply[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(100 + i);
   pty.Send(reply);
   ASSERT_TRUE(WaitFor([&] {
     panel.TimerMemoTimer();
