@@ -214,7 +214,8 @@ class TBComPort : public QObject {
   void SetTimeouts(const TComTimeouts& value);
   TComEvents Events() const { return events_; }
 
-  // Events; unassigned ones are skipped.
+  // Events; unassigned ones are skipped. OnTxEmpty, OnRing and OnRx80Full are handed over
+  // only when they were assigned before Open (a transmit-empty event follows every write).
   TComSignalEvent OnCTSChange;
   TComSignalEvent OnDSRChange;
   TComErrorEvent OnError;
