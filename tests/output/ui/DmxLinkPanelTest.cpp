@@ -1,0 +1,233 @@
+// The DMX link group of the main window, on a pseudo-terminal or the fake device.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "output/DmxPacket.h"
+#include "output/ui/DmxLinkPanel.h"
+#include "serial/BCPort.h"
+#include "serial/SerialTestSupport.h"
+#include "serial/platform/FakeSerialDevice.h"
+#include "support/FakeDialogs.h"
+#include "windows/TBaseForm.h"
+
+namespace kalvetro {
+namespace {
+
+using serial::FakeSerialLine;
+using testing::FakeDialogs;
+using testing::Pty;
+using testing::Pump;
+using testing::WaitFor;
+
+// A main window on the given port, with its files in a temporary folder. The output tick is
+// not started: the test runs the ticks itself.
+struct Console {
+  explicit Console(const QString& port) {
+    StartOptions options;
+    options.port = port;
+    options.dialogs = &dialogs;
+    options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
+    options.autosaveFile = dir.filePath(QStringLiteral("ShouTemp.klv"));
+    options.startOutputTick = false;
+    form = std::make_unique<TBaseForm>(options);
+    panel = form->findChild<DmxLinkPanel*>(QStringLiteral("GroupBoxUSB"));
+  }
+  ~Console() {
+    form->close();
+    form.reset();
+  }
+  QString Caption() const { return form->windowTitle(); }
+  QString Status() const { return form->findChild<QLabel*>(QStringLiteral("LabelStatus"))->text(); }
+
+  QTemporaryDir dir;
+  FakeDialogs dialogs;
+  std::unique_ptr<TBaseForm> form;
+  DmxLinkPanel* panel = nullptr;
+};
+
+std::vector<DmxFrame> DecodeAll(const std::vector<std::uint8_t>& bytes) {
+  DmxStreamDecoder decoder;
+  std::vector<DmxFrame> frames;
+  decoder.Feed(bytes, 0, [&](const DmxFrame& f) { frames.push_back(f); });
+  EXPECT_EQ(decoder.Malformed(), 0);
+  return frames;
+}
+
+TEST(DmxLinkPanelTest, OpenPortSendsEachTickAndDemoModeHoldsTheOutput) {
+  Pty pty;
+  Console console(QString::fromStdString(pty.Path()));
+  DmxLinkPanel& panel = *console.panel;
+  ASSERT_NE(console.panel, nullptr);
+  EXPECT_EQ(panel.title(), QStringLiteral("Состояние порта COM"));
+  EXPECT_TRUE(panel.ComPort().Connected());
+  EXPECT_FALSE(panel.CheckBoxDemo->isChecked());
+  EXPECT_TRUE(panel.CheckBoxDemo->isEnabled());
+  EXPECT_TRUE(panel.CheckBoxDTR->isChecked() && panel.CheckBoxDTR->isEnabled());
+  EXPECT_TRUE(panel.CheckBoxRTS->isChecked() && panel.CheckBoxRTS->isEnabled());
+  EXPECT_FALSE(panel.ComboBoxPort->isEnabled());
+  EXPECT_EQ(panel.ComboBoxPort->currentText(), QString::fromStdString(pty.Path()));
+  EXPECT_EQ(panel.ComboBoxPort->toolTip(),
+            QStringLiteral("Для переключения  включить DEMO режим "));
+  EXPECT_EQ(panel.ComboBoxPort->itemText(0), QStringLiteral("COM1"));
+  EXPECT_EQ(panel.ComboBoxPort->itemText(1), QStringLiteral("COM2"));
+  // An open port leaves the start-up prefix; a pseudo-terminal's lines read off.
+  EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::Initialization);
+  EXPECT_NE(panel.ShapeCTS->Color(), QColor(192, 192, 192));
+  EXPECT_NE(panel.ShapeCTS->Color(), QColor(255, 0, 0));
+  EXPECT_TRUE(console.dialogs.errors.isEmpty());
+
+  console.form->Show().DataWrite(0, 1, 255);
+  console.form->Show().DataWrite(0, 2, 7);
+  console.form->Engine().Tick();
+  auto bytes = pty.Receive(263);
+  ASSERT_EQ(bytes.size(), 263u);
+  auto frames = DecodeAll(bytes);
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].levels[0], 255);
+  EXPECT_EQ(frames[0].levels[1], 7);
+  EXPECT_EQ(panel.SentPackets(), 1);
+
+  // Demo mode: nothing goes out, the prefix and the port chooser follow.
+  panel.CheckBoxDemo->click();
+  ASSERT_TRUE(panel.CheckBoxDemo->isChecked());
+  EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeStart);
+  EXPECT_TRUE(console.Caption().startsWith(QStringLiteral(" Demo Mode:  ")));
+  EXPECT_TRUE(panel.ComboBoxPort->isEnabled());
+  console.form->Engine().Tick();
+  console.form->Engine().Tick();
+  EXPECT_TRUE(pty.Receive(1, 100).empty());
+
+  panel.CheckBoxDemo->setChecked(false);
+  EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::Running);
+  EXPECT_TRUE(console.Caption().startsWith(QStringLiteral(" Kalvetro:  ")));
+  EXPECT_FALSE(panel.ComboBoxPort->isEnabled());
+  console.form->Engine().Tick();
+  EXPECT_EQ(DecodeAll(pty.Receive(263)).size(), 1u);
+}
+
+TEST(DmxLinkPanelTest, WithoutAPortTheConsoleStartsInDemoModeAndCanSwitchPorts) {
+  Pty pty;
+  Console console(QStringLiteral("/dev/kalvetro-no-such-port"));
+  DmxLinkPanel& panel = *console.panel;
+  EXPECT_FALSE(panel.ComPort().Connected());
+  EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
+  EXPECT_FALSE(panel.CheckBoxDemo->isEnabled());
+  EXPECT_TRUE(panel.ComboBoxPort->isEnabled());
+  EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeStart);
+  EXPECT_TRUE(console.Caption().startsWith(QStringLiteral(" Demo Mode:  ")));
+  EXPECT_TRUE(console.dialogs.errors.isEmpty());  // no message box for a missing port
+
+  // RTS on a closed port: the error box, and the box keeps its new state.
+  panel.CheckBoxRTS->setChecked(true);
+  EXPECT_EQ(console.dialogs.errors,
+            QStringList{QStringLiteral("Ошибка функции EscapeCommFunction")});
+  EXPECT_TRUE(panel.CheckBoxRTS->isChecked());
+
+  // Choosing another port that opens makes sending possible.
+  panel.ComboBoxPort->addItem(QString::fromStdString(pty.Path()));
+  panel.ComboBoxPort->setCurrentIndex(panel.ComboBoxPort->count() - 1);
+  EXPECT_TRUE(panel.ComPort().Connected());
+  EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
+  EXPECT_TRUE(panel.CheckBoxDemo->isEnabled());
+  console.form->Engine().Tick();
+  EXPECT_TRUE(pty.Receive(1, 100).empty());
+  panel.CheckBoxDemo->setChecked(false);
+  console.form->Engine().Tick();
+  EXPECT_EQ(DecodeAll(pty.Receive(262)).size(), 1u);
+
+  // A port that does not open: demo mode again, the port stays closed.
+  panel.CheckBoxDemo->setChecked(true);
+  panel.ComboBoxPort->setCurrentIndex(0);
+  panel.ComboBoxPort->addItem(QStringLiteral("/dev/kalvetro-other-missing-port"));
+  panel.ComboBoxPort->setCurrentIndex(panel.ComboBoxPort->count() - 1);
+  EXPECT_FALSE(panel.ComPort().Connected());
+  EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
+  EXPECT_FALSE(panel.CheckBoxDemo->isEnabled());
+  EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeStart);
+}
+
+TEST(DmxLinkPanelTest, ReplyBytesShowAndAnUnpluggedInterfaceIsReportedOnce) {
+  Pty pty;
+  Console console(QString::fromStdString(pty.Path()));
+  DmxLinkPanel& panel = *console.panel;
+  EXPECT_EQ(panel.lb01->text(), QStringLiteral("lb01"));
+  panel.TimerMemoTimer();  // nothing received yet: the captions stay
+  EXPECT_EQ(panel.lb03->text(), QStringLiteral("lb03"));
+
+  std::vector<std::uint8_t> reply(20);
+  for (int i = 0; i < 20; ++i)
+    reply[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(100 + i);
+  pty.Send(reply);
+  ASSERT_TRUE(WaitFor([&] {
+    panel.TimerMemoTimer();
+    return panel.lb01->text() == QStringLiteral("113");
+  }));
+  EXPECT_EQ(panel.lb02->text(), QStringLiteral("114"));
+  EXPECT_EQ(panel.lb03->text(), QStringLiteral("115"));
+  // A shorter chunk later leaves bytes 13..15 of the longer one in place.
+  pty.Send({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+  Pump(100);
+  panel.TimerMemoTimer();
+  EXPECT_EQ(panel.lb01->text(), QStringLiteral("113"));
+  EXPECT_EQ(panel.lb03->text(), QStringLiteral("115"));
+
+  // The interface goes away: one report on the status line, the ticks go on, the port
+  // counts as closed.
+  pty.CloseMaster();
+  console.form->Engine().Tick();
+  ASSERT_TRUE(WaitFor([&] { return !panel.ComPort().Connected(); }));
+  EXPECT_EQ(console.Status(), QStringLiteral("Ошибка записи в порт"));
+  console.form->OutStatus(QStringLiteral("другое"));
+  for (int i = 0; i < 3; ++i) console.form->Engine().Tick();
+  Pump(50);
+  EXPECT_EQ(console.Status(), QStringLiteral("другое"));
+  EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeLink);
+  EXPECT_TRUE(console.dialogs.errors.isEmpty());
+}
+
+TEST(DmxLinkPanelTest, LampsLinesAndTheLineBudgetOnTheFakeDevice) {
+  auto line = FakeSerialLine::Create("fake:dmx");
+  line->SetModemStatus(serial::kMsCtsOn);
+  Console console(QStringLiteral("fake:dmx"));
+  DmxLinkPanel& panel = *console.panel;
+  ASSERT_TRUE(panel.ComPort().Connected());
+  // Start-up takes the lamps from the modem status.
+  EXPECT_EQ(panel.ShapeCTS->Color(), QColor(255, 0, 0));
+  const QColor off = panel.ShapeDSR->Color();
+  EXPECT_EQ(panel.ShapeRLSD->Color(), off);
+  EXPECT_TRUE(line->Dtr() && line->Rts());
+
+  line->SetModemStatus(serial::kMsDsrOn | serial::kMsRlsdOn);
+  ASSERT_TRUE(WaitFor([&] { return panel.ShapeRLSD->Color() == QColor(0, 0, 255); }));
+  EXPECT_EQ(panel.ShapeDSR->Color(), QColor(0, 128, 0));
+  EXPECT_EQ(panel.ShapeCTS->Color(), off);
+
+  panel.CheckBoxRTS->setChecked(false);
+  EXPECT_FALSE(line->Rts());
+  EXPECT_TRUE(line->Dtr());
+
+  // A previous packet still on the line: this tick's packet is dropped, not queued.
+  line->SetOutputQueue(400);
+  console.form->Engine().Tick();
+  EXPECT_TRUE(line->Written().empty());
+  EXPECT_EQ(panel.DroppedPackets(), 1);
+  line->SetOutputQueue(0);
+  console.form->Engine().Tick();
+  EXPECT_EQ(line->Written().size(), 262u);
+  EXPECT_EQ(panel.SentPackets(), 1);
+
+  // Shutdown lowers both lines and closes the port.
+  console.form->close();
+  EXPECT_FALSE(line->IsOpen());
+  EXPECT_FALSE(line->Dtr());
+  EXPECT_FALSE(line->Rts());
+}
+
+}  // namespace
+}  // namespace kalvetro
