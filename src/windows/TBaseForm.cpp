@@ -91,7 +91,11 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent) : QMainWindow
   BuildStatusLine();
   BuildPages();
   dmxLink_ = new DmxLinkPanel(*this, options.port, findChild<QWidget*>("TabSheet1"));
-  findChild<QWidget*>("TabSheet1")->layout()->addWidget(dmxLink_);
+  auto* optionsLayout = static_cast<QHBoxLayout*>(findChild<QWidget*>("TabSheet1")->layout());
+  dmxLink_->setFixedWidth(340);
+  dmxLink_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
+  optionsLayout->addWidget(dmxLink_, 0, Qt::AlignTop);
+  optionsLayout->addStretch();
   engine_.SetSender([this] { dmxLink_->SendToCom(); });
   BuildOutputPages();
   BuildPlaybackPages();

@@ -1,4 +1,6 @@
+#include <QCheckBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -25,6 +27,18 @@ void TBaseForm::BuildPlaybackPages() {
   buttons.scenaDelete = sequencer->SpeedButtonScenaDelete;
   auto* commands = new SceneCommands(*this, buttons, this);
   sequencer->SetAvtoDobScenaItem(commands->AvtoDobScenaItem);
+
+  // The output tick asks for the "Audio" caption to be red while a beat waits, grey otherwise;
+  // the request is applied here, on the user-interface thread, with the output display.
+  connect(TimerDataDmxToDsp_, &QTimer::timeout, sequencer, [this, sequencer] {
+    const QColor colour = engine_.Controls().audioRed.load() ? QColor(255, 0, 0)
+                                                             : QColor(128, 128, 128);
+    QPalette palette = sequencer->CheckBoxAudio1->palette();
+    if (palette.color(QPalette::WindowText) == colour) return;
+    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::ButtonText, colour);
+    sequencer->CheckBoxAudio1->setPalette(palette);
+  });
 
   AddDataSystemRefresh([sequencer] { sequencer->ReturnSequencer(); });
   AddClearAllStep([sequencer] { sequencer->TempStatus(); });

@@ -401,3 +401,20 @@ TEST_F(SequencerPanelTest, FourSceneShowAtTempoTenPlaysThroughTheOutputFrame) {
 
 }  // namespace
 }  // namespace kalvetro::testing
+
+namespace kalvetro::testing {
+namespace {
+
+TEST_F(SequencerPanelTest, AudioCaptionTurnsRedWhileABeatWaits) {
+  auto colour = [&] { return sequencer->CheckBoxAudio1->palette().color(QPalette::WindowText); };
+  form->Engine().Tick();
+  QTest::qWait(250);  // the output display timer applies the tick's request
+  EXPECT_EQ(colour(), QColor(128, 128, 128));
+  Show().beatFlag.store(1);
+  form->Engine().Tick();
+  QTest::qWait(250);
+  EXPECT_EQ(colour(), QColor(255, 0, 0));
+}
+
+}  // namespace
+}  // namespace kalvetro::testing
