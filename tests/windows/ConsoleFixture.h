@@ -22,11 +22,7 @@ class ConsoleFixture : public ::testing::Test {
   QString PathIn(const QString& name) const { return dir.filePath(name); }
 
   TBaseForm& Start(bool withTick = false, const QString& showFile = {}) {
-    StartOptions options;
-    options.dialogs = &dialogs;
-    options.settingsFile = PathIn("config/Kalvo.ini");
-    options.autosaveFile = PathIn("data/ShouTemp.klv");
-    options.startOutputTick = withTick;
+    StartOptions options = TestStartOptions(dialogs, dir, withTick);
     options.showFile = showFile;
     window = std::make_unique<TBaseForm>(options);
     return *window;

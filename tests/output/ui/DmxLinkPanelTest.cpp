@@ -29,12 +29,8 @@ using testing::WaitFor;
 // not started: the test runs the ticks itself.
 struct Console {
   explicit Console(const QString& port) {
-    StartOptions options;
+    StartOptions options = TestStartOptions(dialogs, dir);
     options.port = port;
-    options.dialogs = &dialogs;
-    options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
-    options.autosaveFile = dir.filePath(QStringLiteral("ShouTemp.klv"));
-    options.startOutputTick = false;
     form = std::make_unique<TBaseForm>(options);
     panel = form->findChild<DmxLinkPanel*>(QStringLiteral("GroupBoxUSB"));
   }

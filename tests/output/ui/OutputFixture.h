@@ -20,12 +20,7 @@ namespace kalvetro::testing {
 class OutputFixture {
  public:
   OutputFixture() {
-    StartOptions options;
-    options.dialogs = &dialogs;
-    options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
-    options.autosaveFile = dir.filePath(QStringLiteral("ShouTemp.klv"));
-    options.startOutputTick = false;
-    form = std::make_unique<TBaseForm>(options);
+    form = std::make_unique<TBaseForm>(TestStartOptions(dialogs, dir));
   }
 
   template <typename T>

@@ -20,12 +20,7 @@ class PlaybackFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    StartOptions options;
-    options.dialogs = &dialogs;
-    options.settingsFile = dir_.filePath(QStringLiteral("Kalvo.ini"));
-    options.autosaveFile = dir_.filePath(QStringLiteral("ShouTemp.klv"));
-    options.startOutputTick = false;
-    form = std::make_unique<TBaseForm>(options);
+    form = std::make_unique<TBaseForm>(TestStartOptions(dialogs, dir_));
     sequencer = form->findChild<SequencerPanel*>(QStringLiteral("GroupBoxPlay"));
     ASSERT_NE(sequencer, nullptr);
   }
