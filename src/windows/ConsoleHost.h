@@ -6,6 +6,7 @@
 class QMenu;
 class QTimer;
 class QToolBar;
+class QToolButton;
 class QWidget;
 
 namespace kalvetro {
@@ -54,6 +55,11 @@ class ConsoleHost {
   // output display timer (running from start-up).
   virtual QMenu* MainMenu(int index) = 0;
   virtual QToolBar* MainToolBar() = 0;
+  // Adds a button to the end of the toolbar: icon from the desktop theme (themeIcon), or the
+  // style's standard icon `fallback` (a QStyle::StandardPixmap) where the theme has none.
+  virtual QToolButton* AddToolButton(const QString& name, const QString& themeIcon,
+                                     int fallback, const QString& hint,
+                                     std::function<void()> action) = 0;
   virtual QWidget* Tab(const QString& objectName) = 0;
   virtual QTimer* TimerDataDmxToDsp() = 0;
 

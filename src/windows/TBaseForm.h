@@ -64,6 +64,8 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   void AddClearAllStep(std::function<void()> step) override;
   QMenu* MainMenu(int index) override;
   QToolBar* MainToolBar() override { return ToolBar; }
+  QToolButton* AddToolButton(const QString& name, const QString& themeIcon, int fallback,
+                             const QString& hint, std::function<void()> action) override;
   QWidget* Tab(const QString& objectName) override;
   QTimer* TimerDataDmxToDsp() override { return TimerDataDmxToDsp_; }
 
@@ -114,8 +116,6 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   void SetUndoButtonsEnabled(bool enabled);
   void SetCaptionFileName(const QString& fileName);
   void ShowFileError(const std::string& message);
-  QToolButton* AddToolButton(const QString& name, const QString& themeIcon, int fallbackIcon,
-                             const QString& hint, std::function<void()> action);
   QWidget* AddTab(QTabWidget* pages, const QString& name, const QString& caption);
 
   // State.

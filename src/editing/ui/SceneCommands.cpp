@@ -71,17 +71,10 @@ void SceneCommands::BuildMenus() {
 
 void SceneCommands::BuildToolBar() {
   QToolBar* bar = host_.MainToolBar();
-  auto add = [this, bar](const char* name, const char* themeIcon, QStyle::StandardPixmap fallback,
-                         const QString& hint, std::function<void()> action) {
-    auto* button = new QToolButton(bar);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(
-        QIcon::fromTheme(QString::fromLatin1(themeIcon), bar->style()->standardIcon(fallback)));
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    connect(button, &QToolButton::clicked, this, std::move(action));
-    bar->addWidget(button);
-    return button;
+  auto add = [this](const char* name, const char* themeIcon, QStyle::StandardPixmap fallback,
+                    const QString& hint, std::function<void()> action) {
+    return host_.AddToolButton(QString::fromLatin1(name), QString::fromLatin1(themeIcon), fallback,
+                               hint, std::move(action));
   };
   bar->addSeparator();
   SpeedButtonCOPYPREDSCEN =
