@@ -1,6 +1,6 @@
 // Renders the main window at a given size, with a chosen tab shown, into a PNG file, for
 // looking at the console without a display:
-//   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB_INDEX] [SHOW.klv]
+//   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv|-] [SETTINGS_TAB]
 #include <QApplication>
 #include <QPixmap>
 #include <QTabWidget>
@@ -37,12 +37,14 @@ int main(int argc, char* argv[]) {
   options.dialogs = &dialogs;
   options.settingsFile = dir.filePath("Kalvo.ini");
   options.autosaveFile = dir.filePath("ShouTemp.klv");
-  if (argc > 5) options.showFile = argv[5];
+  if (argc > 5 && QString(argv[5]) != "-") options.showFile = argv[5];
   kalvetro::TBaseForm window(options);
   window.setWindowState(Qt::WindowNoState);
   window.resize(width, height);
   window.show();
   if (auto* input = window.findChild<QTabWidget*>("PageControlInput")) input->setCurrentIndex(tab);
+  if (auto* settings = window.findChild<QTabWidget*>("PageControlUst"); settings && argc > 6)
+    settings->setCurrentIndex(QString(argv[6]).toInt());
   QTimer::singleShot(400, [&] {
     window.grab().save(QString::fromLocal8Bit(argv[1]));
     app.quit();
