@@ -1,5 +1,6 @@
 #include "output/OutputEngine.h"
 
+
 namespace kalvetro {
 
 namespace {
@@ -51,17 +52,16 @@ void OutputEngine::LayPicture(int k) {
   const int levels = flags + kPictureLevels;
   const ShowMemory& memory = show_.memory;
   auto& out = frames_.outputFrame;
-  // Pictures are sparse: a block of eight flags that are all 0 is passed over after eight
-  // loads and one well-predicted branch.
-  constexpr int kBlock = 8;
-  for (int first = 0; first < 256; first += kBlock) {
-    unsigned any = 0;
+  // Pictures are sparse: eight include flags are tested with one load, and a block whose
+  // flags are all 0 is passed over.
+  for (int first = 0; first < 256; first += 8) {
+    const std::uint64_t included = memory.GetBlock(flags + first);
+    if (included == 0) continue;
+    const std::uint64_t level = memory.GetBlock(levels + first);
 #pragma GCC unroll 8
-    for (int i = 0; i < kBlock; ++i) any |= memory.Get(flags + first + i);
-    if (any == 0) continue;
-#pragma GCC unroll 8
-    for (int n = first; n < first + kBlock; ++n) {
-      if (memory.Get(flags + n) == 1) out[n].store(memory.Get(levels + n), kRelaxed);
+    for (int i = 0; i < 8; ++i) {
+      if (((included >> (8 * i)) & 0xFF) == 1)
+        out[first + i].store(static_cast<std::uint8_t>(level >> (8 * i)), kRelaxed);
     }
   }
 }
@@ -89,10 +89,15 @@ void OutputEngine::ManualDmx() {
     // slot 256. A higher selected channel overwrites the Y its neighbour received.
     const std::uint8_t x = controls_.padX.load(kRelaxed);
     const std::uint8_t y = controls_.padY.load(kRelaxed);
-    for (int n = 0; n < 256; ++n) {
-      if (show_.memory.Get(kSelectFlags + n) == 1) {
-        out[n].store(x, kRelaxed);
-        out[n + 1].store(y, kRelaxed);
+    for (int first = 0; first < 256; first += 8) {
+      const std::uint64_t selected = show_.memory.GetBlock(kSelectFlags + first);
+      if (selected == 0) continue;
+#pragma GCC unroll 8
+      for (int i = 0; i < 8; ++i) {
+        if (((selected >> (8 * i)) & 0xFF) == 1) {
+          out[first + i].store(x, kRelaxed);
+          out[first + i + 1].store(y, kRelaxed);
+        }
       }
     }
   }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstdint>
 #include <span>
 
@@ -56,17 +57,31 @@ constexpr int SceneRowOffset(int scene) { return kSceneRows + kRowSize * scene; 
 constexpr int PictureOffset(int picture) { return kStaticPictures + kPictureSize * picture; }
 
 // The whole open show as one flat byte store. The output thread reads it every 50 ms while
-// the user interface edits it, so every byte is a relaxed atomic: a frame may mix old and new
+// the user interface edits it, so every access is a relaxed atomic: a frame may mix old and new
 // levels of a scene being edited, but no access is a data race and no lock is taken.
+// The bytes are kept in 64-bit words so that the output can test eight flags with one load.
 class ShowMemory {
  public:
-  ShowMemory() { Fill(0, kShowMemorySize, 0); }
+  ShowMemory() = default;
   ShowMemory(const ShowMemory&) = delete;
   ShowMemory& operator=(const ShowMemory&) = delete;
 
-  std::uint8_t Get(int index) const { return bytes_[index].load(std::memory_order_relaxed); }
+  std::uint8_t Get(int index) const {
+    return std::atomic_ref<std::uint8_t>(Byte(index)).load(std::memory_order_relaxed);
+  }
   void Set(int index, std::uint8_t value) {
-    bytes_[index].store(value, std::memory_order_relaxed);
+    std::atomic_ref<std::uint8_t>(Byte(index)).store(value, std::memory_order_relaxed);
+  }
+  // The eight bytes at offset..offset+7 (offset a multiple of 8) in one load: byte
+  // offset + k is bits 8k..8k+7 of the result.
+  std::uint64_t GetBlock(int offset) const {
+    const std::uint64_t word =
+        std::atomic_ref<std::uint64_t>(words_[offset / 8]).load(std::memory_order_relaxed);
+    if constexpr (std::endian::native == std::endian::little) {
+      return word;
+    } else {
+      return __builtin_bswap64(word);
+    }
   }
 
   void Fill(int offset, int count, std::uint8_t value);
@@ -79,7 +94,11 @@ class ShowMemory {
   void CopyFrom(const ShowMemory& other);
 
  private:
-  std::array<std::atomic<std::uint8_t>, kShowMemorySize> bytes_;
+  static constexpr int kWords = (kShowMemorySize + 7) / 8;
+  // Bytes are reached through unsigned char, which may look at any object's bytes.
+  std::uint8_t& Byte(int index) const { return reinterpret_cast<std::uint8_t*>(words_.data())[index]; }
+
+  mutable std::array<std::uint64_t, kWords> words_{};
 };
 
 // Clamps an edited value into a level.

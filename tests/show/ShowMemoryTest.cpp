@@ -87,5 +87,14 @@ TEST(ShowMemory, MoveHandlesOverlapInBothDirections) {
   EXPECT_EQ(m.Get(4), 5);
 }
 
+TEST(ShowMemory, BlocksHoldEightBytesInOrder) {
+  ShowMemory m;
+  for (int k = 0; k < 8; ++k) m.Set(kSelectFlags + 8 + k, static_cast<std::uint8_t>(0x10 + k));
+  EXPECT_EQ(m.GetBlock(kSelectFlags + 8), 0x1716151413121110ull);
+  EXPECT_EQ(m.GetBlock(kSelectFlags), 0u);  // the neighbouring block is untouched
+  m.Set(kSpareByte, 0xEE);                  // the spare byte sits alone in the last block
+  EXPECT_EQ(m.GetBlock(kSpareByte), 0xEEu);
+}
+
 }  // namespace
 }  // namespace kalvetro
