@@ -2,6 +2,13 @@
 
 namespace kalvetro {
 
+namespace {
+// Scene `scene` (1..255) becomes a copy of the scene before it, all 256 bytes.
+void CopyPreviousRow(ShowState& show, int scene) {
+  show.memory.Move(SceneRowOffset(scene - 1), SceneRowOffset(scene), kRowSize);
+}
+}  // namespace
+
 void TakeUndoCopy(ShowState& show) {
   show.undoMemory.CopyFrom(show.memory);
 }
@@ -42,7 +49,7 @@ void CopyPredScena(ShowState& show) {
   const int current = show.CurrentStep();
   show.RaschetAdr(static_cast<std::uint8_t>(current));
   if (current == 0) return;
-  show.memory.Move(SceneRowOffset(current - 1), SceneRowOffset(current), kRowSize);
+  CopyPreviousRow(show, current);
 }
 
 void ClearScena(ShowState& show) {
@@ -66,7 +73,7 @@ void LoadFromPaste(ShowState& show) {
 bool AvtoDobScena(ShowState& show) {
   const int current = show.CurrentStep();
   if (current <= show.LastScene()) return false;
-  show.memory.Move(SceneRowOffset(current - 1), SceneRowOffset(current), kRowSize);
+  CopyPreviousRow(show, current);
   show.memory.Set(kLastScene, static_cast<std::uint8_t>(current));
   return true;
 }

@@ -27,6 +27,7 @@
 #include "editing/SceneList.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "show/ShowFile.h"
+#include "windows/SpeedButtons.h"
 
 namespace kalvetro {
 
@@ -40,7 +41,9 @@ QString UserFile(QStandardPaths::StandardLocation location, const char* name) {
   return QDir(QStandardPaths::writableLocation(location)).filePath(QString::fromUtf8(name));
 }
 
-bool MakeFolderFor(const QString& file) { return QDir().mkpath(QFileInfo(file).absolutePath()); }
+bool MakeFolderFor(const QString& file) {
+  return QDir().mkpath(QFileInfo(file).absolutePath());
+}
 
 }  // namespace
 
@@ -127,8 +130,8 @@ void TBaseForm::BuildMenus() {
             &TBaseForm::OpenItemClick);
   addAction(ShowMenu, "SaveItem", QStringLiteral("Сохранить Шоу"), QKeySequence("Ctrl+S"),
             &TBaseForm::SaveItemClick);
-  addAction(ShowMenu, "SaveAsItem", QStringLiteral("Сохранить Шоу как ..."),
-            QKeySequence("Ctrl+W"), &TBaseForm::SaveAsItemClick);
+  addAction(ShowMenu, "SaveAsItem", QStringLiteral("Сохранить Шоу как ..."), QKeySequence("Ctrl+W"),
+            &TBaseForm::SaveAsItemClick);
   ShowMenu->addSeparator();
   addAction(ShowMenu, "CloseItem", QStringLiteral("Закрыть"), QKeySequence(),
             &TBaseForm::CloseItemClick);
@@ -150,8 +153,7 @@ QToolButton* TBaseForm::AddToolButton(const QString& name, const QString& themeI
                                       std::function<void()> action) {
   auto* button = new QToolButton(ToolBar);
   button->setObjectName(name);
-  button->setIcon(QIcon::fromTheme(
-      themeIcon, style()->standardIcon(static_cast<QStyle::StandardPixmap>(fallbackIcon))));
+  button->setIcon(ThemeIcon(this, themeIcon, static_cast<QStyle::StandardPixmap>(fallbackIcon)));
   button->setToolTip(hint);
   button->setAutoRaise(true);
   connect(button, &QToolButton::clicked, this, std::move(action));
@@ -246,8 +248,7 @@ void TBaseForm::BuildPages() {
       AddTab(PageControlInput, QStringLiteral("TabSheetPribory"), QStringLiteral("Приборы"));
   columns->addWidget(PageControlInput, 1);
   setCentralWidget(central);
-  connect(PageControlInput, &QTabWidget::currentChanged, this,
-          [this] { ReturnPageControlAll(); });
+  connect(PageControlInput, &QTabWidget::currentChanged, this, [this] { ReturnPageControlAll(); });
 
   // "Приборы": device buttons and faders for the operator's own use; no operation is bound.
   auto* deviceGrid = new QGridLayout(devices);
@@ -279,21 +280,18 @@ QWidget* TBaseForm::CreateUndoPair(int k, QWidget* parent) {
   auto* layout = new QVBoxLayout(pair);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(2);
-  auto* mem = new QToolButton(pair);
-  mem->setObjectName(QStringLiteral("SpeedButtonMem%1").arg(k));
-  mem->setText(QStringLiteral("Запомнить Сцену"));
-  if (k != 4) mem->setToolTip(QStringLiteral("Запомнить Сцену"));
-  auto* undo = new QToolButton(pair);
-  undo->setObjectName(QStringLiteral("SpeedButtonUndo%1").arg(k));
-  undo->setText(QStringLiteral("Вернуть прежнюю сцену"));
-  if (k != 4) undo->setToolTip(QStringLiteral("Вернуть прежнюю сцену"));
+  // The pair on the beam editor page carries no hints.
+  const QString memText = QStringLiteral("Запомнить Сцену");
+  const QString undoText = QStringLiteral("Вернуть прежнюю сцену");
+  auto* mem = MakeSpeedButton(pair, QStringLiteral("SpeedButtonMem%1").arg(k), memText,
+                              k != 4 ? memText : QString());
+  auto* undo = MakeSpeedButton(pair, QStringLiteral("SpeedButtonUndo%1").arg(k), undoText,
+                               k != 4 ? undoText : QString());
   undo->setEnabled(undoButtons_[0] ? undoButtons_[0]->isEnabled() : false);
-  for (auto* b : {mem, undo}) b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   layout->addWidget(mem);
   layout->addWidget(undo);
   connect(mem, &QToolButton::clicked, this, [this] { ToMemoryUndo(); });
   connect(undo, &QToolButton::clicked, this, [this] { SpeedButtonUndo1Click(); });
-  memButtons_[k - 1] = mem;
   undoButtons_[k - 1] = undo;
   return pair;
 }
@@ -312,7 +310,9 @@ QMenu* TBaseForm::MainMenu(int index) {
   return index >= 0 && index < 5 ? menus[index] : nullptr;
 }
 
-QWidget* TBaseForm::Tab(const QString& objectName) { return findChild<QWidget*>(objectName); }
+QWidget* TBaseForm::Tab(const QString& objectName) {
+  return findChild<QWidget*>(objectName);
+}
 
 void TBaseForm::AddClearAllStep(std::function<void()> step) {
   clearAllSteps_.push_back(std::move(step));
@@ -509,7 +509,9 @@ void TBaseForm::SaveFile() {
   SetCaptionFileName(saveDialogFileName_);
 }
 
-void TBaseForm::SaveAsItemClick() { SaveFileAs(); }
+void TBaseForm::SaveAsItemClick() {
+  SaveFileAs();
+}
 
 void TBaseForm::TimerAvtoSaveTimer() {
   if (!TimerStatus->isActive()) TimerStatus->start();

@@ -158,7 +158,6 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   QTimer* TimerAvtoSave = nullptr;
   QTimer* TimerDataDmxToDsp_ = nullptr;
   std::array<QToolButton*, 5> undoButtons_{};
-  std::array<QToolButton*, 5> memButtons_{};
   DmxLinkPanel* dmxLink_ = nullptr;
 };
 

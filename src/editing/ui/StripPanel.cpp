@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "windows/ConsoleHost.h"
+#include "windows/SpeedButtons.h"
 
 namespace kalvetro {
 
@@ -23,12 +24,7 @@ constexpr int kColumnWidth = 176;
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setText(caption);
-  button->setToolTip(hint);
-  button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  return button;
+  return MakeSpeedButton(parent, QString::fromLatin1(name), caption, hint);
 }
 
 QGroupBox* MakeGroup(QWidget* parent, const QString& title) {

@@ -15,6 +15,7 @@
 #include "output/RateScale.h"
 #include "show/ShowState.h"
 #include "windows/ConsoleHost.h"
+#include "windows/SpeedButtons.h"
 
 namespace kalvetro {
 
@@ -82,12 +83,8 @@ QWidget* LevelPage::CreateOutputModeButtons(QWidget* parent) {
   auto* group = new QButtonGroup(panel);
   group->setExclusive(true);
   auto add = [&](const char* name, const QString& caption, const QString& hint) {
-    auto* button = new QToolButton(panel);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setText(caption);
-    button->setToolTip(hint);
+    auto* button = MakeSpeedButton(panel, QString::fromLatin1(name), caption, hint);
     button->setCheckable(true);
-    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     group->addButton(button);
     layout->addWidget(button);
     return button;

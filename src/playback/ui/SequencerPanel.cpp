@@ -24,6 +24,7 @@
 #include "playback/Sequencer.h"
 #include "show/ShowState.h"
 #include "windows/ConsoleHost.h"
+#include "windows/SpeedButtons.h"
 
 namespace kalvetro {
 
@@ -32,16 +33,9 @@ namespace {
 const QColor kFlashLime(0, 255, 0);
 const QColor kFlashRed(255, 0, 0);
 
-QIcon ThemeIcon(QWidget* w, const char* name, QStyle::StandardPixmap fallback) {
-  return QIcon::fromTheme(QString::fromLatin1(name), w->style()->standardIcon(fallback));
-}
-
 QToolButton* MakeToolButton(QWidget* parent, const char* name, const QString& text,
                             const QString& hint, const QIcon& icon) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setText(text);
-  button->setToolTip(hint);
+  auto* button = MakeSpeedButton(parent, QString::fromLatin1(name), text, hint, false);
   button->setIcon(icon);
   return button;
 }
