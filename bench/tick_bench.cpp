@@ -37,21 +37,25 @@ std::unique_ptr<Console> MakeBusyConsole(bool scattered) {
     }
   }
   OutputControls& c = console->engine.Controls();
-  for (int k = 0; k < kPictureCount; ++k) c.SetPicture(k, true);
-  c.manual = true;
-  for (int k = 1; k <= kStripCount; ++k) c.SetStrip(k, k % 2 == 1, static_cast<std::uint8_t>(k));
-  c.stripOffset = 40;
-  c.padPriority = true;
-  c.padX = 10;
-  c.padY = 20;
+  for (int k = 0; k < kPictureCount; ++k) c.pictures.SetPicture(k, true);
+  c.strips.manual = true;
+  c.strips.offset = 40;
+  // Every other strip of the window holds its channel (its channel is selected).
+  for (int k = 1; k <= kStripCount; ++k) {
+    c.strips.fader[k - 1] = static_cast<std::uint8_t>(k);
+    if (k % 2 == 1) show.memory.Set(kSelectFlags + 40 + k, 1);
+  }
+  c.pad.priority = true;
+  c.pad.x = 10;
+  c.pad.y = 20;
   return console;
 }
 
 void BM_TickAllOverlays(benchmark::State& state) {
   auto console = MakeBusyConsole(state.range(0) != 0);
   OutputControls& c = console->engine.Controls();
-  c.blackOut = true;
-  c.macroOut = true;
+  c.blackout.on = true;
+  c.pictures.macroOut = true;
   long ticks = 0;
   for (auto _ : state) {
     // Alternate the scene so that the crossfade always has work to do.
@@ -65,9 +69,9 @@ BENCHMARK(BM_TickAllOverlays)->ArgName("scattered")->Arg(0)->Arg(1);
 void BM_TickCrossfadeOnly(benchmark::State& state) {
   auto console = MakeBusyConsole(false);
   OutputControls& c = console->engine.Controls();
-  for (int k = 0; k < kPictureCount; ++k) c.SetPicture(k, false);
-  c.manual = false;
-  c.padPriority = false;
+  for (int k = 0; k < kPictureCount; ++k) c.pictures.SetPicture(k, false);
+  c.strips.manual = false;
+  c.pad.priority = false;
   long ticks = 0;
   for (auto _ : state) {
     console->show.memory.Set(kCurrentStep, static_cast<std::uint8_t>((ticks++ / 8) % 2));

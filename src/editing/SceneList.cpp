@@ -22,7 +22,6 @@ void InsertNewScena(ShowState& show) {
   if (previous == kSceneCount - 1) return;  // no room after the last possible scene
   const int current = previous + 1;
   show.memory.Set(kCurrentStep, static_cast<std::uint8_t>(current));
-  show.RaschetAdr(static_cast<std::uint8_t>(current));
   // Rows current..254 move up by one; the move walks from the top down.
   show.memory.Move(SceneRowOffset(current), SceneRowOffset(current + 1),
                    (kSceneCount - 1 - current) * kRowSize);
@@ -35,7 +34,6 @@ void InsertNewScena(ShowState& show) {
 void DeleteScena(ShowState& show) {
   const int current = show.CurrentStep();
   const int last = show.LastScene();
-  show.RaschetAdr(static_cast<std::uint8_t>(current));
   // Rows current + 1..255 move down by one; the top row has no successor and is emptied.
   show.memory.Move(SceneRowOffset(current + 1), SceneRowOffset(current),
                    (kSceneCount - 1 - current) * kRowSize);
@@ -47,26 +45,22 @@ void DeleteScena(ShowState& show) {
 
 void CopyPredScena(ShowState& show) {
   const int current = show.CurrentStep();
-  show.RaschetAdr(static_cast<std::uint8_t>(current));
   if (current == 0) return;
   CopyPreviousRow(show, current);
 }
 
 void ClearScena(ShowState& show) {
   const int current = show.CurrentStep();
-  show.RaschetAdr(static_cast<std::uint8_t>(current));
   show.memory.Fill(SceneRowOffset(current), kRowSize, 0);
 }
 
 void SaveToPaste(ShowState& show) {
   const int current = show.CurrentStep();
-  show.RaschetAdr(static_cast<std::uint8_t>(current));
   show.memory.Read(SceneRowOffset(current), show.pasteBuffer);
 }
 
 void LoadFromPaste(ShowState& show) {
   const int current = show.CurrentStep();
-  show.RaschetAdr(static_cast<std::uint8_t>(current));
   show.memory.Write(SceneRowOffset(current), show.pasteBuffer);
 }
 

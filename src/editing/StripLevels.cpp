@@ -20,16 +20,14 @@ int NextDisplayPhase(int phase) {
   return next >= 10 ? 1 : next;
 }
 
-void SetVisibleLevels(ShowState& show, int offset, std::uint8_t level) {
+void SetVisibleLevels(ShowState& show, std::uint8_t scene, int offset, std::uint8_t level) {
   offset = ClampOffset(offset);
-  show.RaschetAdr(show.CurrentStep());
-  const int row = show.currentRow.load();
+  const int row = RaschetAdr(scene);
   for (int k = 1; k <= kStripCount; ++k) show.memory.Set(row + offset + k, level);
 }
 
-void ClearCurrentRow(ShowState& show) {
-  show.RaschetAdr(show.CurrentStep());
-  show.memory.Fill(show.currentRow.load(), kRowSize, 0);
+void ClearSceneRow(ShowState& show, std::uint8_t scene) {
+  show.memory.Fill(RaschetAdr(scene), kRowSize, 0);
 }
 
 void SetVisibleFlags(ShowMemory& memory, int offset, std::uint8_t flag) {

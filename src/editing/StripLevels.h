@@ -16,10 +16,10 @@ int DisplayLevel(std::uint8_t level, bool percent);
 // refreshes the strips 3p - 2, 3p - 1 and 3p.
 int NextDisplayPhase(int phase);
 
-// Writes level into the cells of channels offset + 1 .. offset + 27 of the current scene.
-void SetVisibleLevels(ShowState& show, int offset, std::uint8_t level);
-// Clears all 256 cells of the current scene row, byte 0 included.
-void ClearCurrentRow(ShowState& show);
+// Writes level into the cells of channels offset + 1 .. offset + 27 of the scene.
+void SetVisibleLevels(ShowState& show, std::uint8_t scene, int offset, std::uint8_t level);
+// Clears all 256 cells of the scene's row, byte 0 included.
+void ClearSceneRow(ShowState& show, std::uint8_t scene);
 // Selection bytes of the channels offset + 1 .. offset + 27 := flag.
 void SetVisibleFlags(ShowMemory& memory, int offset, std::uint8_t flag);
 

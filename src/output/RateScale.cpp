@@ -31,9 +31,8 @@ void SetSelectedRates(ShowMemory& memory, std::uint8_t step) {
   }
 }
 
-void SetSelectedLevels(ShowState& show, std::uint8_t level) {
-  show.RaschetAdr(show.CurrentStep());
-  const int row = show.currentRow.load();
+void SetSelectedLevels(ShowState& show, std::uint8_t scene, std::uint8_t level) {
+  const int row = RaschetAdr(scene);
   for (int n = 1; n <= 255; ++n) {
     if (show.memory.Get(kSelectFlags + n) != 0) show.memory.Set(row + n, level);
   }

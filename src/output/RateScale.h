@@ -22,7 +22,7 @@ int RatePosition(std::uint8_t step);
 // Group rate: every channel 1..255 whose selection byte is not 0 gets the step.
 void SetSelectedRates(ShowMemory& memory, std::uint8_t step);
 // Level of the selected channels: every channel 1..255 whose selection byte is not 0 gets
-// the level in the current scene. Points currentRow at the current scene first.
-void SetSelectedLevels(ShowState& show, std::uint8_t level);
+// the level in the scene.
+void SetSelectedLevels(ShowState& show, std::uint8_t scene, std::uint8_t level);
 
 }  // namespace kalvetro

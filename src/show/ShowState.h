@@ -8,20 +8,33 @@
 
 namespace kalvetro {
 
-// The open show and the working state kept beside it (never saved). Owned by the main
-// window; the output thread reads memory, currentRow and playing.
+// Offset of the row of a scene: every operation addresses the row it works on by scene number.
+// There is no shared "current row": the output tick works out its own row from the current
+// step every tick, and an edit of another scene can never be taken for the played one.
+constexpr int RaschetAdr(std::uint8_t scene) { return SceneRowOffset(scene); }
+
+// The open show and the working state kept beside it (never saved). Owned by the console;
+// the output thread reads memory, playing and beatFlag, and the replace sequence.
 struct ShowState {
   ShowMemory memory;
   ShowMemory undoMemory;                    // one whole-show undo copy
   std::array<std::uint8_t, kRowSize> pasteBuffer{};  // one scene row for copy and paste
-  std::atomic<std::int32_t> currentRow{kSceneRows};  // offset of the scene row in use
   std::atomic<bool> playing{false};
   std::atomic<std::uint8_t> beatFlag{0};  // 1: a counted sound beat waits for the sequencer
   bool showNamed = false;  // the show has a file name (opened or saved under a name)
   int xyFirstChannel = 0;  // first-channel position of the XY editor, 0..253
 
-  // Points currentRow at the row of the scene.
-  void RaschetAdr(std::uint8_t scene) { currentRow.store(SceneRowOffset(scene)); }
+  // Odd while the whole image is being replaced (a show opened, emptied or restored from
+  // the undo copy). The output tick assembles no frame while it is odd and throws away a frame
+  // during which it changed, sending the previous frame instead: a frame is never half the old
+  // show and half the new. Written by the user-interface thread only.
+  std::atomic<std::uint32_t> replaceSequence{0};
+  void BeginReplace() {
+    replaceSequence.fetch_add(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+  }
+  void EndReplace() { replaceSequence.fetch_add(1, std::memory_order_release); }
+
   // Stores value, clamped to 0..255, as the level of channel in scene.
   void DataWrite(std::uint8_t scene, std::uint8_t channel, int value) {
     memory.Set(SceneRowOffset(scene) + channel, ClampLevel(value));
@@ -35,8 +48,10 @@ struct ShowState {
 
   std::uint8_t CurrentStep() const { return memory.Get(kCurrentStep); }
   std::uint8_t LastScene() const { return memory.Get(kLastScene); }
-  // Level of channel n of the scene currentRow points at.
-  std::uint8_t RowLevel(int channel) const { return memory.Get(currentRow.load() + channel); }
+  // Level of channel n of the current scene.
+  std::uint8_t CurrentLevel(int channel) const {
+    return memory.Get(SceneRowOffset(CurrentStep()) + channel);
+  }
 };
 
 // Writes the identification text into bytes 0..127 (the rest of the 128 bytes NUL).
@@ -47,5 +62,17 @@ void WriteIdentificationText(ShowMemory& memory);
 // step 0, last scene 1, not playing, no file name. Channel names, byte 136, the automat bytes
 // and the undo copy survive.
 void ClearShowData(ShowState& show);
+
+// Marks a replacement of the whole image for as long as it lives (see replaceSequence).
+class ShowReplaceGuard {
+ public:
+  explicit ShowReplaceGuard(ShowState& show) : show_(show) { show_.BeginReplace(); }
+  ~ShowReplaceGuard() { show_.EndReplace(); }
+  ShowReplaceGuard(const ShowReplaceGuard&) = delete;
+  ShowReplaceGuard& operator=(const ShowReplaceGuard&) = delete;
+
+ private:
+  ShowState& show_;
+};
 
 }  // namespace kalvetro

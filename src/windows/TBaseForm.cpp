@@ -24,9 +24,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "editing/SceneList.h"
 #include "output/ui/DmxLinkPanel.h"
-#include "show/ShowFile.h"
 #include "windows/SpeedButtons.h"
 
 namespace kalvetro {
@@ -35,33 +33,30 @@ namespace {
 
 const QString kShowFilter = QStringLiteral("Файлы DMX Kalvetro  (*.klv)");
 const QString kNoFileName = QStringLiteral(" Нет имени файла ");
-constexpr auto kOutputPeriod = std::chrono::milliseconds(50);
 
-QString UserFile(QStandardPaths::StandardLocation location, const char* name) {
-  return QDir(QStandardPaths::writableLocation(location)).filePath(QString::fromUtf8(name));
-}
-
-bool MakeFolderFor(const QString& file) {
-  return QDir().mkpath(QFileInfo(file).absolutePath());
+ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
+  ConsoleOptions console;
+  console.port = options.port;
+  console.settingsFile = options.settingsFile;
+  console.autosaveFile = options.autosaveFile;
+  return console;
 }
 
 }  // namespace
 
-QString TitlePrefixText(TitlePrefixId id) {
-  switch (id) {
-    case TitlePrefixId::Initialization:
-      return QStringLiteral(" Initalization ");
-    case TitlePrefixId::DemoModeStart:
-      return QStringLiteral(" Demo Mode:  ");
-    case TitlePrefixId::Running:
-      return QStringLiteral(" Kalvetro:  ");
-    case TitlePrefixId::DemoModeLink:
-      return QStringLiteral("DEMO mode: ");
+bool IsShownPage(const QWidget* widget) {
+  // A page is shown while the tab that holds it is its page control's current tab.
+  for (const QWidget* w = widget->parentWidget(); w; w = w->parentWidget()) {
+    if (auto* pages = qobject_cast<const QTabWidget*>(w)) {
+      const QWidget* current = pages->currentWidget();
+      return current && (current == widget || current->isAncestorOf(widget));
+    }
   }
-  return {};
+  return true;
 }
 
-TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent) : QMainWindow(parent) {
+TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), console_(ConsoleOptionsOf(options)) {
   setObjectName(QStringLiteral("BaseForm"));
   if (options.dialogs) {
     dialogs_ = options.dialogs;
@@ -69,13 +64,6 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent) : QMainWindow
     ownDialogs_ = std::make_unique<WidgetDialogService>(this);
     dialogs_ = ownDialogs_.get();
   }
-  settingsPath_ = options.settingsFile.isEmpty()
-                      ? UserFile(QStandardPaths::AppConfigLocation, kSettingsFileName)
-                      : options.settingsFile;
-  autosavePath_ = options.autosaveFile.isEmpty()
-                      ? UserFile(QStandardPaths::AppDataLocation, "ShouTemp.klv")
-                      : options.autosaveFile;
-  inputPageRefresh_.resize(8);
 
   TimerStatus = new QTimer(this);
   TimerStatus->setObjectName(QStringLiteral("TimerStatus"));
@@ -85,21 +73,36 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent) : QMainWindow
   TimerAvtoSave->setObjectName(QStringLiteral("TimerAvtoSave"));
   TimerAvtoSave->setInterval(180000);
   connect(TimerAvtoSave, &QTimer::timeout, this, &TBaseForm::TimerAvtoSaveTimer);
-  TimerDataDmxToDsp_ = new QTimer(this);
-  TimerDataDmxToDsp_->setObjectName(QStringLiteral("TimerDataDmxToDsp"));
-  TimerDataDmxToDsp_->setInterval(100);
+  TimerDataDmxToDsp = new QTimer(this);
+  TimerDataDmxToDsp->setObjectName(QStringLiteral("TimerDataDmxToDsp"));
+  TimerDataDmxToDsp->setInterval(100);
+
+  // The window's share of the console's news; connected before any page, so the caption and
+  // the window's own state come first in every refresh.
+  connect(&console_, &Console::DataSystemRefresh, this, &TBaseForm::ReturnDataSystem);
+  connect(&console_, &Console::StatusMessage, this, &TBaseForm::OutStatus);
+  connect(&console_, &Console::FileError, this,
+          [this](const QString& text) { dialogs_->Error(text); });
+  connect(&console_, &Console::UndoAvailableChanged, this, &TBaseForm::SetUndoButtonsEnabled);
+  connect(&console_, &Console::ShowCleared, this, [this] {
+    SetCaptionFileName(kNoFileName);
+    PageControlInput->setCurrentIndex(0);
+    PageControlUst->setCurrentIndex(2);
+    PageControlTemp->setCurrentIndex(0);
+  });
+  connect(&console_, &Console::FileNameChanged, this, &TBaseForm::SetCaptionFileName);
 
   BuildMenus();
   BuildToolBar();
   BuildStatusLine();
   BuildPages();
-  dmxLink_ = new DmxLinkPanel(*this, options.port, findChild<QWidget*>("TabSheet1"));
-  auto* optionsLayout = static_cast<QHBoxLayout*>(findChild<QWidget*>("TabSheet1")->layout());
+  QWidget* optionsTab = Tab("TabSheet1");
+  dmxLink_ = new DmxLinkPanel(console_, *this, optionsTab);
+  auto* optionsLayout = static_cast<QHBoxLayout*>(optionsTab->layout());
   dmxLink_->setFixedWidth(340);
   dmxLink_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
   optionsLayout->addWidget(dmxLink_, 0, Qt::AlignTop);
   optionsLayout->addStretch();
-  engine_.SetSender([this] { dmxLink_->SendToCom(); });
   BuildOutputPages();
   BuildPlaybackPages();
 
@@ -107,8 +110,8 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent) : QMainWindow
 }
 
 TBaseForm::~TBaseForm() {
-  // The tick reads the pages and the link; stop it before any of them goes away.
-  ticker_.Stop();
+  // The tick reads the show and the controls: stop it before the pages go.
+  console_.StopOutput();
 }
 
 // ---------------------------------------------------------------- building the window
@@ -146,6 +149,10 @@ void TBaseForm::BuildMenus() {
   OptionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
   HelpMenu = menuBar()->addMenu(QStringLiteral("Помощь"));
   HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
+}
+
+void TBaseForm::AddToolBarSeparator() {
+  ToolBar->addSeparator();
 }
 
 QToolButton* TBaseForm::AddToolButton(const QString& name, const QString& themeIcon,
@@ -267,7 +274,7 @@ void TBaseForm::BuildPages() {
   // The undo pairs of the pages whose other controls come later.
   const char* undoPages[] = {"TabSheetDamp", "TabSheetGrafik", "TabSheetEditXY", "TabSheetCopy"};
   for (int i = 0; i < 4; ++i) {
-    auto* tab = findChild<QWidget*>(QString::fromLatin1(undoPages[i]));
+    auto* tab = Tab(undoPages[i]);
     auto* layout = new QVBoxLayout(tab);
     layout->addWidget(CreateUndoPair(i + 2, tab), 0, Qt::AlignRight | Qt::AlignTop);
     layout->addStretch();
@@ -287,35 +294,33 @@ QWidget* TBaseForm::CreateUndoPair(int k, QWidget* parent) {
                               k != 4 ? memText : QString());
   auto* undo = MakeSpeedButton(pair, QStringLiteral("SpeedButtonUndo%1").arg(k), undoText,
                                k != 4 ? undoText : QString());
-  undo->setEnabled(undoButtons_[0] ? undoButtons_[0]->isEnabled() : false);
+  undo->setEnabled(console_.UndoAvailable());
   layout->addWidget(mem);
   layout->addWidget(undo);
-  connect(mem, &QToolButton::clicked, this, [this] { ToMemoryUndo(); });
+  connect(mem, &QToolButton::clicked, this, [this] { console_.ToMemoryUndo(); });
   connect(undo, &QToolButton::clicked, this, [this] { SpeedButtonUndo1Click(); });
   undoButtons_[k - 1] = undo;
   return pair;
 }
 
-void TBaseForm::SetInputPageRefresh(int tab, std::function<void()> refresh) {
-  if (tab >= static_cast<int>(inputPageRefresh_.size())) inputPageRefresh_.resize(tab + 1);
-  inputPageRefresh_[tab] = std::move(refresh);
+QMenu* TBaseForm::Menu(MenuId id) {
+  switch (id) {
+    case MenuId::Show:
+      return ShowMenu;
+    case MenuId::Scenes:
+      return EditItem;
+    case MenuId::Settings:
+      return SettingsMenu;
+    case MenuId::Options:
+      return OptionsMenu;
+    case MenuId::Help:
+      return HelpMenu;
+  }
+  return nullptr;
 }
 
-void TBaseForm::AddDataSystemRefresh(std::function<void()> refresh) {
-  dataSystemRefresh_.push_back(std::move(refresh));
-}
-
-QMenu* TBaseForm::MainMenu(int index) {
-  const std::array<QMenu*, 5> menus{ShowMenu, EditItem, SettingsMenu, OptionsMenu, HelpMenu};
-  return index >= 0 && index < 5 ? menus[index] : nullptr;
-}
-
-QWidget* TBaseForm::Tab(const QString& objectName) {
-  return findChild<QWidget*>(objectName);
-}
-
-void TBaseForm::AddClearAllStep(std::function<void()> step) {
-  clearAllSteps_.push_back(std::move(step));
+QWidget* TBaseForm::Tab(const char* objectName) {
+  return findChild<QWidget*>(QString::fromLatin1(objectName));
 }
 
 // ---------------------------------------------------------------- start-up and shutdown
@@ -324,23 +329,24 @@ void TBaseForm::FormCreate(const StartOptions& options) {
   dmxLink_->OpenAtStart();
   QGuiApplication::clipboard()->setText(QStringLiteral("1111111"));
   setWindowState(windowState() | Qt::WindowMaximized);
-  show_.memory.Fill(kChannelNames, kChannelNamesClearLength, 0);
-  show_.memory.Set(kAutomat1 + kAutomatTempo, 10);
-  show_.memory.Set(kAutomat2 + kAutomatTempo, 10);
+  ShowMemory& memory = console_.Show().memory;
+  memory.Fill(kChannelNames, kChannelNamesClearLength, 0);
+  memory.Set(kAutomat1 + kAutomatTempo, 10);
+  memory.Set(kAutomat2 + kAutomatTempo, 10);
   FillDiskLabels();
   ClearAll();
-  if (options.startOutputTick) ticker_.Start(kOutputPeriod, [this] { engine_.Tick(); });
-  ReadIniFile();
-  if (!openDialogFileName_.isEmpty()) BlocOpenFile();
+  if (options.startOutputTick) console_.StartOutput();
+  console_.ReadIniFile();
+  if (!console_.OpenDialogFileName().isEmpty()) BlocOpenFile();
   if (!options.showFile.isEmpty()) {
     // A show named on the command line opens as the open command opens it.
-    openDialogFileName_ = QFileInfo(options.showFile).absoluteFilePath();
+    console_.SetOpenDialogFileName(QFileInfo(options.showFile).absoluteFilePath());
     BlocOpenFile();
   }
   ReturnPageControlAll();
   OutStatus(QStringLiteral(" Инициализация "));
   TimerAvtoSave->start();
-  TimerDataDmxToDsp_->start();
+  TimerDataDmxToDsp->start();
 }
 
 void TBaseForm::closeEvent(QCloseEvent* event) {
@@ -351,10 +357,11 @@ void TBaseForm::closeEvent(QCloseEvent* event) {
 
 void TBaseForm::FormClose() {
   closed_ = true;
-  dmxLink_->CloseAtShutdown();
-  ticker_.Stop();
+  console_.Link().CloseAtShutdown();
+  console_.StopOutput();
   SaveFileAs();
-  WriteIniFile();
+  const FileResult result = console_.WriteIniFile();
+  if (!result.ok) ShowFileError(result.error);
 }
 
 void TBaseForm::FillDiskLabels() {
@@ -388,20 +395,12 @@ void TBaseForm::SetCaptionFileName(const QString& fileName) {
 }
 
 void TBaseForm::ReturnDataSystem() {
-  if (!saveDialogFileName_.isEmpty()) {
-    SetCaptionFileName(saveDialogFileName_);
-  } else if (!openDialogFileName_.isEmpty()) {
-    SetCaptionFileName(openDialogFileName_);
+  // The caption; the sequencer controls follow through their own connection.
+  if (!SaveDialogFileName().isEmpty()) {
+    SetCaptionFileName(SaveDialogFileName());
+  } else if (!OpenDialogFileName().isEmpty()) {
+    SetCaptionFileName(OpenDialogFileName());
   }
-  for (auto& refresh : dataSystemRefresh_) refresh();
-}
-
-void TBaseForm::ReturnPageControlAll() {
-  ReturnDataSystem();
-  ReturnDataSystem();
-  const int tab = PageControlInput->currentIndex();
-  if (tab >= 0 && tab < static_cast<int>(inputPageRefresh_.size()) && inputPageRefresh_[tab])
-    inputPageRefresh_[tab]();
 }
 
 // ---------------------------------------------------------------- show memory
@@ -411,28 +410,9 @@ void TBaseForm::SetUndoButtonsEnabled(bool enabled) {
     if (b) b->setEnabled(enabled);
 }
 
-void TBaseForm::ToMemoryUndo() {
-  OutStatus(QStringLiteral("  данные сохранены "));
-  SetUndoButtonsEnabled(true);
-  TakeUndoCopy(show_);
-}
-
-void TBaseForm::SpeedButtonUndo1Click() {
-  OutStatus(QStringLiteral(" данные возвращены "));
-  SetUndoButtonsEnabled(false);
-  RestoreUndoCopy(show_);
-  ReturnPageControlAll();
-}
-
 void TBaseForm::ClearAll() {
-  ClearShowData(show_);
-  frames_.ClearOutput();
-  SetUndoButtonsEnabled(false);
-  SetCaptionFileName(kNoFileName);
-  PageControlInput->setCurrentIndex(0);
-  PageControlUst->setCurrentIndex(2);
-  PageControlTemp->setCurrentIndex(0);
-  for (auto& step : clearAllSteps_) step();
+  // The show data, then the window (caption, pages) and every page's own state.
+  console_.ClearAll();
 }
 
 void TBaseForm::NewItemClick() {
@@ -450,63 +430,40 @@ void TBaseForm::ShowFileError(const std::string& message) {
 }
 
 bool TBaseForm::BlocOpenFile() {
-  const QString path = openDialogFileName_;
-  if (!QFileInfo::exists(path)) {
-    dialogs_->Error(QStringLiteral("Файл не существует !"));
-    return false;
-  }
-  // The whole image is read and checked before it replaces the show: a failed open leaves
-  // the show, the caption, the file names and the undo buttons as they were.
-  const FileResult result = LoadShowFile(path.toStdString(), show_.memory);
+  const FileResult result = console_.OpenShow(console_.OpenDialogFileName());
   if (!result.ok) {
     ShowFileError(result.error);
     return false;
   }
-  SetCaptionFileName(path);
-  saveDialogFileName_ = path;
-  saveNameFromFile_ = true;
-  show_.showNamed = true;
-  SetUndoButtonsEnabled(false);
   return true;
 }
 
 void TBaseForm::OpenItemClick() {
-  const auto chosen = dialogs_->OpenFile(openDialogFileName_, kShowFilter);
+  const auto chosen = dialogs_->OpenFile(console_.OpenDialogFileName(), kShowFilter);
   if (!chosen) return;
-  openDialogFileName_ = *chosen;
+  console_.SetOpenDialogFileName(*chosen);
   if (!BlocOpenFile()) return;
   ReturnPageControlAll();
 }
 
 void TBaseForm::SaveFileAs() {
-  const auto chosen = dialogs_->SaveFile(saveDialogFileName_, kShowFilter);
+  const auto chosen = dialogs_->SaveFile(console_.SaveDialogFileName(), kShowFilter);
   if (!chosen) return;
-  WriteIdentificationText(show_.memory);
-  const FileResult result = SaveShowFile(chosen->toStdString(), show_.memory);
-  if (!result.ok) {
-    // The show keeps the name it had: a later "Сохранить Шоу" must not aim at a path that
-    // just failed, nor may the settings remember it.
-    ShowFileError(result.error);
-    return;
-  }
-  saveDialogFileName_ = *chosen;
-  saveNameFromFile_ = true;
-  SetCaptionFileName(saveDialogFileName_);
-  show_.showNamed = true;
+  const FileResult result = console_.SaveShowAs(*chosen);
+  if (!result.ok) ShowFileError(result.error);
 }
 
 void TBaseForm::SaveFile() {
-  if (!show_.showNamed) {
+  if (!console_.Show().showNamed) {
     SaveFileAs();
     return;
   }
-  WriteIdentificationText(show_.memory);
-  const FileResult result = SaveShowFile(saveDialogFileName_.toStdString(), show_.memory);
+  const FileResult result = console_.SaveShow();
   if (!result.ok) {
     ShowFileError(result.error);
     return;
   }
-  SetCaptionFileName(saveDialogFileName_);
+  SetCaptionFileName(console_.SaveDialogFileName());
 }
 
 void TBaseForm::SaveAsItemClick() {
@@ -516,32 +473,10 @@ void TBaseForm::SaveAsItemClick() {
 void TBaseForm::TimerAvtoSaveTimer() {
   if (!TimerStatus->isActive()) TimerStatus->start();
   LabelStatus->setVisible(true);
-  if (!saveDialogFileName_.isEmpty())
+  if (!console_.SaveDialogFileName().isEmpty())
     LabelStatus->setText(QStringLiteral("Автосохранение файла ") +
-                         QFileInfo(saveDialogFileName_).fileName());
-  MakeFolderFor(autosavePath_);
-  const FileResult result = SaveShowFile(autosavePath_.toStdString(), show_.memory);
-  if (!result.ok) ShowFileError(result.error);
-}
-
-// ---------------------------------------------------------------- settings file
-
-void TBaseForm::ReadIniFile() {
-  const Settings settings = ReadSettings(settingsPath_.toStdString());
-  conveyorFiles_ = settings.conveyorFiles;
-  lastPathRead_ = QString::fromStdString(settings.lastPath);
-  openDialogFileName_ = lastPathRead_;
-}
-
-void TBaseForm::WriteIniFile() {
-  Settings settings;
-  settings.conveyorFiles = conveyorFiles_;
-  // Only a show that has a file name is remembered; the placeholder "Unit_001" of a show
-  // never opened or saved would make every later start report a missing file.
-  settings.lastPath = (show_.showNamed && saveNameFromFile_) ? saveDialogFileName_.toStdString()
-                                                             : lastPathRead_.toStdString();
-  MakeFolderFor(settingsPath_);
-  const FileResult result = WriteSettings(settingsPath_.toStdString(), settings);
+                         QFileInfo(console_.SaveDialogFileName()).fileName());
+  const FileResult result = console_.Autosave();
   if (!result.ok) ShowFileError(result.error);
 }
 

@@ -3,19 +3,11 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
-#include <atomic>
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "output/OutputEngine.h"
-#include "output/OutputFrames.h"
-#include "output/OutputTicker.h"
-#include "show/Settings.h"
-#include "show/ShowState.h"
-#include "windows/ConsoleHost.h"
+#include "app/Console.h"
 #include "windows/DialogService.h"
+#include "windows/WindowParts.h"
 
 class QAction;
 class QLabel;
@@ -40,34 +32,38 @@ struct StartOptions {
   bool startOutputTick = true;
 };
 
-// The main window: owns the show, the output frames, the output tick, the port and every
-// timer, and assembles the pages.
-class TBaseForm : public QMainWindow, public ConsoleHost {
+// The main window: a view over the console. It holds the menus, the toolbar, the status
+// line, the page controls and the window timers, assembles the pages of every subsystem and
+// runs start-up and shutdown; the show, the output and the link belong to the console.
+class TBaseForm : public QMainWindow, public WindowParts {
   Q_OBJECT
 
  public:
   explicit TBaseForm(const StartOptions& options = {}, QWidget* parent = nullptr);
   ~TBaseForm() override;
 
-  // ConsoleHost
-  ShowState& Show() override { return show_; }
-  OutputFrames& Frames() override { return frames_; }
-  DialogService& Dialogs() override { return *dialogs_; }
-  void ReturnPageControlAll() override;
-  void OutStatus(const QString& text) override;
-  void ToMemoryUndo() override;
-  QWidget* CreateUndoPair(int k, QWidget* parent) override;
-  void SetTitlePrefix(TitlePrefixId id) override { titlePrefix_.store(id); }
-  TitlePrefixId TitlePrefix() const override { return titlePrefix_.load(); }
-  void SetInputPageRefresh(int tab, std::function<void()> refresh) override;
-  void AddDataSystemRefresh(std::function<void()> refresh) override;
-  void AddClearAllStep(std::function<void()> step) override;
-  QMenu* MainMenu(int index) override;
-  QToolBar* MainToolBar() override { return ToolBar; }
+  Console& GetConsole() { return console_; }
+  ShowState& Show() { return console_.Show(); }
+  OutputFrames& Frames() { return console_.Frames(); }
+  OutputEngine& Engine() { return console_.Engine(); }
+  OutputTicker& Ticker() { return console_.Ticker(); }
+  TitlePrefixId TitlePrefix() const { return console_.TitlePrefix(); }
+
+  // WindowParts
+  QMenu* Menu(MenuId id) override;
   QToolButton* AddToolButton(const QString& name, const QString& themeIcon, int fallback,
                              const QString& hint, std::function<void()> action) override;
-  QWidget* Tab(const QString& objectName) override;
-  QTimer* TimerDataDmxToDsp() override { return TimerDataDmxToDsp_; }
+  void AddToolBarSeparator() override;
+  QWidget* CreateUndoPair(int k, QWidget* parent) override;
+  DialogService& Dialogs() override { return *dialogs_; }
+  QTimer* DisplayTimer() override { return TimerDataDmxToDsp; }
+
+  // Refresh and status.
+  void ReturnPageControlAll() { console_.ReturnPageControlAll(); }
+  void ReturnDataSystem();
+  void OutStatus(const QString& text);
+  void TimerStatusTimer();
+  void ToMemoryUndo() { console_.ToMemoryUndo(); }
 
   // Show memory and files.
   void ClearAll();
@@ -79,25 +75,17 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   void SaveFile();
   void SaveFileAs();
   void TimerAvtoSaveTimer();
-  void SpeedButtonUndo1Click();
-
-  // Settings file.
-  void ReadIniFile();
-  void WriteIniFile();
-
-  // Refresh and status.
-  void ReturnDataSystem();
-  void TimerStatusTimer();
+  void SpeedButtonUndo1Click() { console_.RestoreUndo(); }
   void CloseItemClick() { close(); }
   void ExitItemClick() { close(); }
 
-  const QString& OpenDialogFileName() const { return openDialogFileName_; }
-  const QString& SaveDialogFileName() const { return saveDialogFileName_; }
-  const std::array<std::string, kConveyorFiles>& ConveyorFiles() const { return conveyorFiles_; }
-  const QString& SettingsPath() const { return settingsPath_; }
-  const QString& AutosavePath() const { return autosavePath_; }
-  OutputTicker& Ticker() { return ticker_; }
-  OutputEngine& Engine() { return engine_; }
+  const QString& OpenDialogFileName() const { return console_.OpenDialogFileName(); }
+  const QString& SaveDialogFileName() const { return console_.SaveDialogFileName(); }
+  const std::array<std::string, kConveyorFiles>& ConveyorFiles() const {
+    return console_.ConveyorFiles();
+  }
+  const QString& SettingsPath() const { return console_.SettingsPath(); }
+  const QString& AutosavePath() const { return console_.AutosavePath(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -117,28 +105,12 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   void SetCaptionFileName(const QString& fileName);
   void ShowFileError(const std::string& message);
   QWidget* AddTab(QTabWidget* pages, const QString& name, const QString& caption);
+  QWidget* Tab(const char* objectName);
 
-  // State.
-  ShowState show_;
-  OutputFrames frames_;
-  OutputEngine engine_{show_, frames_};
-  OutputTicker ticker_;
+  Console console_;
   std::unique_ptr<DialogService> ownDialogs_;
   DialogService* dialogs_ = nullptr;
-  std::atomic<TitlePrefixId> titlePrefix_{TitlePrefixId::Initialization};
-  QString openDialogFileName_;
-  QString saveDialogFileName_ = QStringLiteral("Unit_001");
-  bool saveNameFromFile_ = false;  // the save dialog's name came from an open or a save
-  std::array<std::string, kConveyorFiles> conveyorFiles_;
-  QString lastPathRead_;
-  QString settingsPath_;
-  QString autosavePath_;
   bool closed_ = false;
-
-  // Refresh hooks of the pages.
-  std::vector<std::function<void()>> inputPageRefresh_;
-  std::vector<std::function<void()>> dataSystemRefresh_;
-  std::vector<std::function<void()>> clearAllSteps_;
 
   // Controls.
   QMenu* ShowMenu = nullptr;
@@ -156,7 +128,7 @@ class TBaseForm : public QMainWindow, public ConsoleHost {
   QLabel* LabelDiskSize = nullptr;
   QTimer* TimerStatus = nullptr;
   QTimer* TimerAvtoSave = nullptr;
-  QTimer* TimerDataDmxToDsp_ = nullptr;
+  QTimer* TimerDataDmxToDsp = nullptr;
   std::array<QToolButton*, 5> undoButtons_{};
   DmxLinkPanel* dmxLink_ = nullptr;
 };

@@ -1,6 +1,4 @@
 #include <QLayout>
-#include <QScrollBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "editing/ui/StripPanel.h"
@@ -25,38 +23,18 @@ QLayout* TabLayout(QWidget* tab) {
 // The output pages: crossfade mode, rates, levels and blackout, static picture boxes and the
 // channel strip panel.
 void TBaseForm::BuildOutputPages() {
-  OutputControls& controls = engine_.Controls();
+  QWidget* rateTab = Tab("TabSheetRate");
+  TabLayout(rateTab)->addWidget(new FadeRatePage(console_, rateTab));
 
-  QWidget* rateTab = Tab(QStringLiteral("TabSheetRate"));
-  auto* rates = new FadeRatePage(*this, controls, rateTab);
-  TabLayout(rateTab)->addWidget(rates);
+  QWidget* levelTab = Tab("TabSheetLevel");
+  TabLayout(levelTab)->addWidget(new LevelPage(console_, levelTab));
 
-  QWidget* levelTab = Tab(QStringLiteral("TabSheetLevel"));
-  auto* levels = new LevelPage(*this, controls, levelTab);
-  TabLayout(levelTab)->addWidget(levels);
-
-  QWidget* pictureTab = Tab(QStringLiteral("TabSheetSttica"));
-  TabLayout(pictureTab)->addWidget(new PictureBoxes(controls, pictureTab));
+  QWidget* pictureTab = Tab("TabSheetSttica");
+  TabLayout(pictureTab)->addWidget(new PictureBoxes(console_, pictureTab));
   TabLayout(pictureTab)->setAlignment(Qt::AlignTop);
 
-  QWidget* stripTab = Tab(QStringLiteral("TabSheetScroll"));
-  auto* strips = new StripPanel(*this, controls, *rates, stripTab);
-  TabLayout(stripTab)->addWidget(strips);
-  strips->AddToButtonColumn(levels->CreateOutputModeButtons(strips));
-  rates->SetStrips(strips);
-  levels->SetStrips(strips);
-
-  SetInputPageRefresh(0, [strips] {
-    strips->ReturnScrollBars();
-    strips->ReturnRate();
-    strips->ReturnName();
-    strips->CheckBoxFromMemory();
-  });
-  AddClearAllStep([strips] {
-    strips->CheckBoxFromMemory();
-    strips->ScrolbarVertPos->setValue(0);
-  });
-  connect(TimerDataDmxToDsp(), &QTimer::timeout, strips, &StripPanel::TimerDataDmxToDspTimer);
+  QWidget* stripTab = Tab("TabSheetScroll");
+  TabLayout(stripTab)->addWidget(new StripPanel(console_, *this, stripTab));
 }
 
 }  // namespace kalvetro

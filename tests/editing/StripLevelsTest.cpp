@@ -35,13 +35,13 @@ TEST(StripLevels, LevelsAndFlagsOfTheVisibleWindow) {
   show.memory.Set(kCurrentStep, 2);
   show.memory.Fill(SceneRowOffset(2), 256, 9);
 
-  SetVisibleLevels(show, 228, 127);
+  SetVisibleLevels(show, 2, 228, 127);
   EXPECT_EQ(show.DataRead(2, 228), 9);
   EXPECT_EQ(show.DataRead(2, 229), 127);
   EXPECT_EQ(show.DataRead(2, 255), 127);
   EXPECT_EQ(show.DataRead(3, 0), 0);  // nothing past the row
 
-  ClearCurrentRow(show);
+  ClearSceneRow(show, 2);
   for (int n = 0; n <= 255; ++n) EXPECT_EQ(show.DataRead(2, n), 0) << n;  // byte 0 too
 
   SetVisibleFlags(show.memory, 10, 1);

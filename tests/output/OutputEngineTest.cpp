@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "output/OutputEngine.h"
+#include "support/CallbackSink.h"
 
 namespace kalvetro {
 namespace {
@@ -22,6 +23,11 @@ struct Core {
     show.memory.Set(PictureOffset(k) + kPictureLevels + channel, static_cast<std::uint8_t>(level));
   }
   void Select(int channel) { show.memory.Set(kSelectFlags + channel, 1); }
+  // Strip k of the window: its fader, and whether its channel is selected (the strip's box).
+  void Strip(int k, bool ticked, int fader) {
+    controls.strips.fader[k - 1] = static_cast<std::uint8_t>(fader);
+    if (ticked) Select(controls.strips.offset + k);
+  }
   int Out(int slot) const { return frames.Output(slot); }
 };
 
@@ -93,7 +99,6 @@ TEST(SborDmxStroki, FollowsTheCurrentStep) {
   core.show.memory.Set(kCurrentStep, 7);
   core.engine.Tick();
   EXPECT_EQ(core.Out(5), 70);
-  EXPECT_EQ(core.show.currentRow.load(), SceneRowOffset(7));
 }
 
 TEST(SborDmxStroki, AutomatAndOffModesJumpAndNoModeHoldsTheFrame) {
@@ -102,7 +107,7 @@ TEST(SborDmxStroki, AutomatAndOffModesJumpAndNoModeHoldsTheFrame) {
   core.SetScene(0, 4, 200);
 
   // "Автомат" while stopped: the scene shows at the next tick, no fade, target untouched.
-  core.controls.crossfadeMode = kCrossfadeAutomat;
+  core.controls.crossfade.mode = kCrossfadeAutomat;
   core.engine.Tick();
   EXPECT_EQ(core.Out(4), 200);
   EXPECT_EQ(core.frames.targetFrame[4].load(), 0);
@@ -116,18 +121,18 @@ TEST(SborDmxStroki, AutomatAndOffModesJumpAndNoModeHoldsTheFrame) {
   EXPECT_EQ(core.frames.targetFrame[4].load(), 100);
 
   // "Выкл": a jump, playing or not.
-  core.controls.crossfadeMode = kCrossfadeOff;
+  core.controls.crossfade.mode = kCrossfadeOff;
   core.engine.Tick();
   EXPECT_EQ(core.Out(4), 100);
 
   // No item chosen: the frame keeps what it had.
-  core.controls.crossfadeMode = kCrossfadeNone;
+  core.controls.crossfade.mode = kCrossfadeNone;
   core.SetScene(0, 4, 3);
   core.engine.Tick();
   EXPECT_EQ(core.Out(4), 100);
 
   // Back to "Ползунки": the fade starts from the levels last output.
-  core.controls.crossfadeMode = kCrossfadeSliders;
+  core.controls.crossfade.mode = kCrossfadeSliders;
   core.engine.Tick();
   EXPECT_EQ(core.Out(4), 99);
 }
@@ -135,10 +140,10 @@ TEST(SborDmxStroki, AutomatAndOffModesJumpAndNoModeHoldsTheFrame) {
 TEST(SborDmxStroki, BeatFlagColoursTheAudioCaption) {
   Core core;
   core.engine.Tick();
-  EXPECT_FALSE(core.controls.audioRed.load());
+  EXPECT_FALSE(core.controls.crossfade.audioRed.load());
   core.show.beatFlag = 1;
   core.engine.Tick();
-  EXPECT_TRUE(core.controls.audioRed.load());
+  EXPECT_TRUE(core.controls.crossfade.audioRed.load());
   EXPECT_EQ(core.show.beatFlag.load(), 1);  // shown, not consumed
 }
 
@@ -151,18 +156,18 @@ TEST(ManualDmx, PicturesOverlayInKeyOrderOnFlagOneOnly) {
   core.SetPicture(8, 11, 2, 99);              // "Space": flag 2 is not membership
   core.SetPicture(9, 0, 1, 33);               // "Z" reaches slot 0
   core.SetPicture(0, 12, 0, 180);             // a level without flag is never output
-  for (int k : {0, 8, 9, kMacroPicture}) core.controls.SetPicture(k, true);
+  for (int k : {0, 8, 9, kMacroPicture}) core.controls.pictures.SetPicture(k, true);
   core.engine.Tick();
   EXPECT_EQ(core.Out(10), 50);
   EXPECT_EQ(core.Out(11), 6);
   EXPECT_EQ(core.Out(0), 33);
   EXPECT_EQ(core.Out(12), 0);
 
-  core.controls.SetPicture(kMacroPicture, false);
+  core.controls.pictures.SetPicture(kMacroPicture, false);
   core.engine.Tick();
   EXPECT_EQ(core.Out(10), 200);
   // Unticked, the picture gives the channel back to the scene (rate 255: at once).
-  core.controls.SetPicture(0, false);
+  core.controls.pictures.SetPicture(0, false);
   core.engine.Tick();
   EXPECT_EQ(core.Out(10), 5);
 }
@@ -171,33 +176,33 @@ TEST(ManualDmx, ManualStripsDriveTheTickedVisibleChannels) {
   Core core;
   core.SetScene(0, 43, 10);
   core.SetScene(0, 44, 10);
-  core.controls.stripOffset = 40;
-  core.controls.SetStrip(3, true, 222);   // channel 43
-  core.controls.SetStrip(4, false, 111);  // channel 44, not ticked
+  core.controls.strips.offset = 40;
+  core.Strip(3, true, 222);   // channel 43
+  core.Strip(4, false, 111);  // channel 44, not ticked
   core.engine.Tick();
   EXPECT_EQ(core.Out(43), 10);  // manual mode off
-  core.controls.manual = true;
+  core.controls.strips.manual = true;
   core.engine.Tick();
   EXPECT_EQ(core.Out(43), 222);
   EXPECT_EQ(core.Out(44), 10);
   // The manual strips come after the pictures.
   core.SetPicture(1, 43, 1, 7);
-  core.controls.SetPicture(1, true);
+  core.controls.pictures.SetPicture(1, true);
   core.engine.Tick();
   EXPECT_EQ(core.Out(43), 222);
 }
 
 TEST(ManualDmx, PadDrivesPairsUpToSlot256) {
   Core core;
-  core.controls.padX = 11;
-  core.controls.padY = 22;
+  core.controls.pad.x = 11;
+  core.controls.pad.y = 22;
   core.Select(5);
   core.Select(6);
   core.Select(255);
   core.SetScene(0, 7, 77);
   core.engine.Tick();
   EXPECT_EQ(core.Out(5), 0);  // no priority, no pad
-  core.controls.padPriority = true;
+  core.controls.pad.priority = true;
   core.engine.Tick();
   EXPECT_EQ(core.Out(5), 11);
   EXPECT_EQ(core.Out(6), 11);  // selected itself: its X overwrites the Y of 5
@@ -206,14 +211,14 @@ TEST(ManualDmx, PadDrivesPairsUpToSlot256) {
   EXPECT_EQ(core.Out(256), 22);
 
   // The pad comes after the manual strips.
-  core.controls.manual = true;
-  core.controls.SetStrip(5, true, 140);  // channel 5
+  core.controls.strips.manual = true;
+  core.Strip(5, true, 140);  // channel 5
   core.engine.Tick();
   EXPECT_EQ(core.Out(5), 11);
 
   // Slot 256 stays when the pad lets go, and blackout does not clear it.
-  core.controls.padPriority = false;
-  core.controls.blackOut = true;
+  core.controls.pad.priority = false;
+  core.controls.blackout.on = true;
   core.engine.Tick();
   EXPECT_EQ(core.Out(255), 0);
   EXPECT_EQ(core.Out(256), 22);
@@ -225,18 +230,18 @@ TEST(ManualDmx, BlackoutDarkensAllButTheMacroPicture) {
   core.SetPicture(kMacroPicture, 20, 1, 60);
   core.SetPicture(kMacroPicture, 21, 1, 0);
   core.SetPicture(2, 30, 1, 90);
-  core.controls.SetPicture(2, true);
-  core.controls.manual = true;
-  core.controls.SetStrip(1, true, 255);
-  core.controls.blackOut = true;
-  core.controls.macroOut = true;
+  core.controls.pictures.SetPicture(2, true);
+  core.controls.strips.manual = true;
+  core.Strip(1, true, 255);
+  core.controls.blackout.on = true;
+  core.controls.pictures.macroOut = true;
   core.engine.Tick();
   for (int n = 0; n <= 255; ++n) {
     const int expected = n == 20 ? 60 : 0;
     EXPECT_EQ(core.Out(n), expected) << n;
   }
   // Box unticked while the macro button stays down: the normal frame with "M" over it.
-  core.controls.blackOut = false;
+  core.controls.blackout.on = false;
   core.engine.Tick();
   EXPECT_EQ(core.Out(20), 60);
   EXPECT_EQ(core.Out(21), 0);
@@ -248,30 +253,31 @@ TEST(ManualDmx, BlackoutDarkensAllButTheMacroPicture) {
 TEST(BlankBlackOut, ButtonBlinksOnlyWhileDark) {
   Core core;
   core.engine.Tick();
-  EXPECT_TRUE(core.controls.blackOutButtonVisible.load());
-  core.controls.blackOut = true;
+  EXPECT_TRUE(core.controls.blackout.buttonVisible.load());
+  core.controls.blackout.on = true;
   std::vector<bool> seen;
   for (int tick = 0; tick < 4; ++tick) {
     core.engine.Tick();
-    seen.push_back(core.controls.blackOutButtonVisible.load());
+    seen.push_back(core.controls.blackout.buttonVisible.load());
   }
   EXPECT_EQ(seen, (std::vector<bool>{false, true, false, true}));
   core.engine.Tick();  // hidden
-  core.controls.blackOut = false;
+  core.controls.blackout.on = false;
   core.engine.Tick();
-  EXPECT_TRUE(core.controls.blackOutButtonVisible.load());
+  EXPECT_TRUE(core.controls.blackout.buttonVisible.load());
 }
 
 TEST(OutputTick, SenderRunsLastWithTheFinishedFrame) {
   Core core;
   core.SetScene(0, 1, 100);
-  core.controls.blackOut = true;
+  core.controls.blackout.on = true;
   int sentLevel = -1;
   bool sentVisible = true;
-  core.engine.SetSender([&] {
-    sentLevel = core.Out(1);
-    sentVisible = core.controls.blackOutButtonVisible.load();
+  testing::CallbackSink sink([&](const OutputFrames& frames) {
+    sentLevel = frames.Output(1);
+    sentVisible = core.controls.blackout.buttonVisible.load();
   });
+  core.engine.AddSink(&sink);
   core.engine.Tick();
   EXPECT_EQ(sentLevel, 0);    // after the overlays
   EXPECT_FALSE(sentVisible);  // after the blink

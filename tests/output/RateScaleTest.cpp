@@ -33,18 +33,17 @@ TEST(RateScale, GroupRateAndLevelActOnSelectedChannelsOnly) {
   show.memory.Set(kSelectFlags + 0, 1);  // channel 0 is no channel
 
   SetSelectedRates(show.memory, 8);
-  SetSelectedLevels(show, 200);
+  SetSelectedLevels(show, 3, 200);
   for (int n = 0; n <= 255; ++n) {
     const bool selected = n == 2 || n == 5;
     EXPECT_EQ(show.memory.Get(kRateRow + n), selected ? 8 : 255) << n;
     EXPECT_EQ(show.DataRead(3, n), selected ? 200 : 0) << n;
     EXPECT_EQ(show.DataRead(0, n), 0) << n;
   }
-  EXPECT_EQ(show.currentRow.load(), SceneRowOffset(3));
 
   // Nothing selected: nothing changes.
   show.memory.Fill(kSelectFlags, 256, 0);
-  SetSelectedLevels(show, 17);
+  SetSelectedLevels(show, 3, 17);
   EXPECT_EQ(show.DataRead(3, 2), 200);
   EXPECT_EQ(show.DataRead(3, 1), 0);
 }

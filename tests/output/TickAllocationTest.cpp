@@ -7,6 +7,7 @@
 #include <new>
 
 #include "output/OutputEngine.h"
+#include "support/CallbackSink.h"
 
 namespace {
 thread_local bool counting = false;
@@ -53,15 +54,17 @@ TEST(OutputTick, AllocatesNothingWithEveryLayerOn) {
   OutputControls& c = console->engine.Controls();
   for (int k = 0; k < kPictureCount; ++k) {
     console->show.memory.Set(PictureOffset(k) + k + 1, 1);
-    c.SetPicture(k, true);
+    c.pictures.SetPicture(k, true);
   }
-  c.manual = true;
-  c.SetStrip(1, true, 9);
-  c.padPriority = true;
-  c.blackOut = true;
-  c.macroOut = true;
+  c.strips.manual = true;
+  c.strips.fader[0] = 9;
+  console->show.memory.Set(kSelectFlags + 1, 1);
+  c.pad.priority = true;
+  c.blackout.on = true;
+  c.pictures.macroOut = true;
   long sent = 0;
-  console->engine.SetSender([&sent] { ++sent; });
+  testing::CallbackSink sink([&sent](const OutputFrames&) { ++sent; });
+  console->engine.AddSink(&sink);
 
   // The counter itself works.
   counting = true;
@@ -72,7 +75,7 @@ TEST(OutputTick, AllocatesNothingWithEveryLayerOn) {
 
   counting = true;
   for (int mode = -1; mode <= 2; ++mode) {
-    c.crossfadeMode = mode;
+    c.crossfade.mode = mode;
     for (bool playing : {false, true}) {
       console->show.playing = playing;
       console->engine.Tick();

@@ -20,11 +20,10 @@ TEST(ShowMemory, DataWriteClampsAndAddressesTheSceneRow) {
 
 TEST(ShowMemory, RaschetAdrOfLastSceneReachesTheLastSavedByte) {
   ShowState show;
-  show.RaschetAdr(255);
-  EXPECT_EQ(show.currentRow.load(), 81664);
+  EXPECT_EQ(RaschetAdr(255), 81664);
   show.DataWrite(255, 255, 77);
-  EXPECT_EQ(show.memory.Get(show.currentRow.load() + 255), 77);
-  EXPECT_EQ(show.currentRow.load() + 255, kShowFileSize - 1);
+  EXPECT_EQ(show.memory.Get(RaschetAdr(255) + 255), 77);
+  EXPECT_EQ(RaschetAdr(255) + 255, kShowFileSize - 1);
 }
 
 TEST(ShowMemory, DataWriteXYStaysInsideTheRow) {

@@ -9,14 +9,15 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/Console.h"
 #include "editing/SceneList.h"
-#include "show/ShowState.h"
-#include "windows/ConsoleHost.h"
+#include "windows/WindowParts.h"
 
 namespace kalvetro {
 
-SceneCommands::SceneCommands(ConsoleHost& host, const SceneListButtons& buttons, QObject* parent)
-    : QObject(parent), host_(host), buttons_(buttons) {
+SceneCommands::SceneCommands(Console& console, WindowParts& parts, const SceneListButtons& buttons,
+                             QObject* parent)
+    : QObject(parent), console_(console), parts_(parts), buttons_(buttons) {
   setObjectName(QStringLiteral("SceneCommands"));
   BuildMenus();
   BuildToolBar();
@@ -32,7 +33,7 @@ SceneCommands::SceneCommands(ConsoleHost& host, const SceneListButtons& buttons,
 }
 
 void SceneCommands::BuildMenus() {
-  QMenu* scenes = host_.MainMenu(1);
+  QMenu* scenes = parts_.Menu(MenuId::Scenes);
   auto add = [this, scenes](const char* name, const QString& text, const char* key,
                             void (SceneCommands::*handler)()) {
     QAction* action = scenes->addAction(text);
@@ -61,7 +62,7 @@ void SceneCommands::BuildMenus() {
   NewPasteItem->setEnabled(false);
   PasteFromBufferItem->setEnabled(false);
 
-  AvtoDobScenaItem = host_.MainMenu(3)->addAction(QStringLiteral("Разрешить автодобавление сцен"));
+  AvtoDobScenaItem = parts_.Menu(MenuId::Options)->addAction(QStringLiteral("Разрешить автодобавление сцен"));
   AvtoDobScenaItem->setObjectName(QStringLiteral("AvtoDobScenaItem"));
   AvtoDobScenaItem->setCheckable(true);
   AvtoDobScenaItem->setChecked(false);
@@ -70,13 +71,12 @@ void SceneCommands::BuildMenus() {
 }
 
 void SceneCommands::BuildToolBar() {
-  QToolBar* bar = host_.MainToolBar();
   auto add = [this](const char* name, const char* themeIcon, QStyle::StandardPixmap fallback,
                     const QString& hint, std::function<void()> action) {
-    return host_.AddToolButton(QString::fromLatin1(name), QString::fromLatin1(themeIcon), fallback,
+    return parts_.AddToolButton(QString::fromLatin1(name), QString::fromLatin1(themeIcon), fallback,
                                hint, std::move(action));
   };
-  bar->addSeparator();
+  parts_.AddToolBarSeparator();
   SpeedButtonCOPYPREDSCEN =
       add("SpeedButtonCOPYPREDSCEN", "go-previous", QStyle::SP_ArrowBack,
           QStringLiteral("Копировать предыдущую Сцену"), [this] { CopyPredScenaClick(); });
@@ -93,8 +93,8 @@ void SceneCommands::BuildToolBar() {
 }
 
 bool SceneCommands::BeginEdit() {
-  if (host_.Show().playing.load()) return false;
-  host_.ToMemoryUndo();
+  if (console_.Show().playing.load()) return false;
+  console_.ToMemoryUndo();
   return true;
 }
 
@@ -102,18 +102,18 @@ bool SceneCommands::BeginEdit() {
 
 void SceneCommands::CopyPredScenaClick() {
   if (!BeginEdit()) return;
-  kalvetro::CopyPredScena(host_.Show());
-  host_.ReturnPageControlAll();
+  kalvetro::CopyPredScena(console_.Show());
+  console_.ReturnPageControlAll();
 }
 
 void SceneCommands::InsertScenaItemClick() {
   if (!BeginEdit()) return;
   InsertNewScena();
-  host_.ReturnPageControlAll();
+  console_.ReturnPageControlAll();
 }
 
 void SceneCommands::InsertNewScena() {
-  kalvetro::InsertNewScena(host_.Show());
+  kalvetro::InsertNewScena(console_.Show());
 }
 
 void SceneCommands::DeleteScenaItemClick() {
@@ -122,19 +122,19 @@ void SceneCommands::DeleteScenaItemClick() {
 }
 
 void SceneCommands::DeleteScena() {
-  kalvetro::DeleteScena(host_.Show());
-  host_.ReturnPageControlAll();
+  kalvetro::DeleteScena(console_.Show());
+  console_.ReturnPageControlAll();
 }
 
 void SceneCommands::ClearScenaItemClick() {
   if (!BeginEdit()) return;
-  ClearScena(host_.Show());
-  host_.ReturnPageControlAll();
+  ClearScena(console_.Show());
+  console_.ReturnPageControlAll();
 }
 
 void SceneCommands::CopyToBufferItemClick() {
   // The hints name the scene even while the show plays.
-  const QString scene = QString::number(host_.Show().CurrentStep() + 1);
+  const QString scene = QString::number(console_.Show().CurrentStep() + 1);
   if (buttons_.newScenaPaste)
     buttons_.newScenaPaste->setToolTip(
         QStringLiteral("Создать новую сцену после текущей и скопировать в нее сцену ") + scene +
@@ -142,29 +142,29 @@ void SceneCommands::CopyToBufferItemClick() {
   if (buttons_.scenaPaste)
     buttons_.scenaPaste->setToolTip(QStringLiteral("Заменить текущую сцену Сценой ") + scene +
                                     QStringLiteral(" из буфера"));
-  if (host_.Show().playing.load()) return;
+  if (console_.Show().playing.load()) return;
   NewPasteItem->setEnabled(true);
   PasteFromBufferItem->setEnabled(true);
   if (buttons_.newScenaPaste) buttons_.newScenaPaste->setEnabled(true);
   if (buttons_.scenaPaste) buttons_.scenaPaste->setEnabled(true);
   SaveToPaste();
-  host_.ReturnPageControlAll();
+  console_.ReturnPageControlAll();
 }
 
 void SceneCommands::SaveToPaste() {
-  kalvetro::SaveToPaste(host_.Show());
-  host_.OutStatus(QStringLiteral(" Записать в буфер "));
+  kalvetro::SaveToPaste(console_.Show());
+  console_.OutStatus(QStringLiteral(" Записать в буфер "));
 }
 
 void SceneCommands::LoadFromPaste() {
-  host_.ToMemoryUndo();
-  kalvetro::LoadFromPaste(host_.Show());
+  console_.ToMemoryUndo();
+  kalvetro::LoadFromPaste(console_.Show());
 }
 
 void SceneCommands::PasteFromBufferItemClick() {
   if (!BeginEdit()) return;
   LoadFromPaste();
-  host_.ReturnPageControlAll();
+  console_.ReturnPageControlAll();
 }
 
 void SceneCommands::SpeedButtonNewScenaPasteClick() {
@@ -172,11 +172,11 @@ void SceneCommands::SpeedButtonNewScenaPasteClick() {
   InsertNewScena();
   // The paste takes its own undo copy: a restore brings back the inserted scene.
   LoadFromPaste();
-  host_.ReturnPageControlAll();
+  console_.ReturnPageControlAll();
 }
 
 void SceneCommands::AvtoDobScenaItemClick() {
-  host_.OutStatus(QStringLiteral(" Автодобавление сцен "));
+  console_.OutStatus(QStringLiteral(" Автодобавление сцен "));
 }
 
 }  // namespace kalvetro

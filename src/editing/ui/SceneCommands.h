@@ -8,7 +8,8 @@ class QToolButton;
 
 namespace kalvetro {
 
-class ConsoleHost;
+class Console;
+class WindowParts;
 
 // The scene buttons that stand on the sequencer page.
 struct SceneListButtons {
@@ -28,7 +29,8 @@ class SceneCommands : public QObject {
   Q_OBJECT
 
  public:
-  SceneCommands(ConsoleHost& host, const SceneListButtons& buttons, QObject* parent);
+  SceneCommands(Console& console, WindowParts& parts, const SceneListButtons& buttons,
+                QObject* parent);
 
   void CopyPredScenaClick();
   void InsertScenaItemClick();
@@ -72,7 +74,8 @@ class SceneCommands : public QObject {
   // copy is taken and the command may go on.
   bool BeginEdit();
 
-  ConsoleHost& host_;
+  Console& console_;
+  WindowParts& parts_;
   SceneListButtons buttons_;
 };
 

@@ -8,12 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "windows/ConsoleHost.h"
+#include "app/Console.h"
 #include "windows/SpeedButtons.h"
+#include "windows/WindowParts.h"
 
 namespace kalvetro {
 
@@ -21,6 +22,9 @@ namespace {
 
 constexpr int kRowHeight = 17;  // 27 strips and the headings fit the page of a 768-line screen
 constexpr int kColumnWidth = 176;
+// The blink toggles every 50 ms tick; looking twice as often shows every phase of it.
+constexpr int kBlinkPollMs = 25;
+const QString kBlackOutHint = QStringLiteral("Выключает все каналы DMX  Горячая кнопка = O = ");
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint) {
@@ -37,9 +41,8 @@ QGroupBox* MakeGroup(QWidget* parent, const QString& title) {
 
 }  // namespace
 
-StripPanel::StripPanel(ConsoleHost& host, OutputControls& controls, FadeRatePage& rates,
-                       QWidget* parent)
-    : QWidget(parent), host_(host), controls_(controls), rates_(rates) {
+StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
+    : QWidget(parent), console_(console), parts_(parts) {
   setObjectName(QStringLiteral("StripPanel"));
   auto* page = new QHBoxLayout(this);
   page->setContentsMargins(4, 4, 4, 4);
@@ -67,6 +70,35 @@ StripPanel::StripPanel(ConsoleHost& host, OutputControls& controls, FadeRatePage
   buttonColumn_->setSpacing(4);
   BuildButtonColumn(buttonColumn_);
   page->addWidget(columnPanel);
+
+  TimerBlackOutBlink = new QTimer(this);
+  TimerBlackOutBlink->setObjectName(QStringLiteral("TimerBlackOutBlink"));
+  TimerBlackOutBlink->setInterval(kBlinkPollMs);
+  connect(TimerBlackOutBlink, &QTimer::timeout, this, [this] { ApplyBlackOutBlink(); });
+
+  // The page follows the show: its refresh while it is shown, and the parts other controls
+  // change while it may be hidden.
+  connect(&console_, &Console::PageRefresh, this, [this] {
+    if (IsShownPage(this)) ReturnPage();
+  });
+  connect(&console_, &Console::ShowCleared, this, [this] {
+    CheckBoxFromMemory();
+    ScrolbarVertPos->setValue(0);
+  });
+  connect(&console_, &Console::Changed, this, [this](ShowArea area) {
+    if (area == ShowArea::Levels) ReturnScrollBars();
+    if (area == ShowArea::Rates) ReturnRate();
+    if (area == ShowArea::Selection) CheckBoxFromMemory();
+  });
+  connect(&console_, &Console::BlackOutChanged, this, &StripPanel::ShowBlackOut);
+  connect(parts_.DisplayTimer(), &QTimer::timeout, this, &StripPanel::TimerDataDmxToDspTimer);
+}
+
+void StripPanel::ReturnPage() {
+  ReturnScrollBars();
+  ReturnRate();
+  ReturnName();
+  CheckBoxFromMemory();
 }
 
 void StripPanel::BuildStrips(QGridLayout* grid) {
@@ -232,26 +264,48 @@ void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
   display->layout()->addWidget(SpeedButtonLevel255);
   column->addWidget(display);
 
-  QWidget* undo = host_.CreateUndoPair(1, parent);
+  QWidget* undo = parts_.CreateUndoPair(1, parent);
   column->addWidget(undo);
   column->addStretch(1);
+  column->addWidget(BuildOutputModeButtons(parent));
 }
 
-void StripPanel::AddToButtonColumn(QWidget* widget) {
-  buttonColumn_->addWidget(widget);
-}
+QWidget* StripPanel::BuildOutputModeButtons(QWidget* parent) {
+  auto* panel = new QGroupBox(parent);
+  panel->setObjectName(QStringLiteral("GroupBoxOutputMode"));
+  auto* layout = new QVBoxLayout(panel);
+  layout->setContentsMargins(3, 3, 3, 3);
+  layout->setSpacing(2);
+  auto* group = new QButtonGroup(panel);
+  group->setExclusive(true);
+  auto add = [&](const char* name, const QString& caption, const QString& hint) {
+    auto* button = MakeButton(panel, name, caption, hint);
+    button->setCheckable(true);
+    group->addButton(button);
+    layout->addWidget(button);
+    return button;
+  };
+  SpeedButtonOnScena = add("SpeedButtonOnScena", QStringLiteral("Сцена"),
+                           QStringLiteral("Разрешить нормальную работу "));
+  SpeedButtonMacrosOut =
+      add("SpeedButtonMacrosOut", QStringLiteral("Макро M"),
+          QStringLiteral("Выключает все каналы  и включает  каналы статической каркинки =M= "));
+  SpeedButtonBlackOut = add("SpeedButtonBlackOut", QStringLiteral("BlackOut"), kBlackOutHint);
+  SpeedButtonOnScena->setChecked(true);
+  // The blinking button keeps its place in the column while it is hidden.
+  QSizePolicy policy = SpeedButtonBlackOut->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  SpeedButtonBlackOut->setSizePolicy(policy);
+  SpeedButtonBlackOut->setStyleSheet(QStringLiteral("QToolButton:checked { color: red; }"));
+  SpeedButtonMacrosOut->setStyleSheet(QStringLiteral("QToolButton:checked { color: red; }"));
 
-bool StripPanel::PageShown() const {
-  // The page is the tab that holds this panel; it is shown while it is its page control's
-  // current tab.
-  const QWidget* tab = parentWidget();
-  for (const QWidget* w = tab; w; w = w->parentWidget()) {
-    if (auto* pages = qobject_cast<const QTabWidget*>(w)) {
-      const QWidget* current = pages->currentWidget();
-      return current && (current == tab || current->isAncestorOf(this));
-    }
-  }
-  return true;
+  connect(SpeedButtonMacrosOut, &QToolButton::toggled, this,
+          [this](bool down) { console_.SetMacroOut(down); });
+  connect(SpeedButtonBlackOut, &QToolButton::clicked, this, [this] { SpeedButtonBlackOutClick(); });
+  connect(SpeedButtonOnScena, &QToolButton::clicked, this, [this] { SpeedButtonOnScenaClick(); });
+  connect(SpeedButtonMacrosOut, &QToolButton::clicked, this,
+          [this] { SpeedButtonMacrosOutClick(); });
+  return panel;
 }
 
 }  // namespace kalvetro

@@ -11,29 +11,27 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class QTimer;
 class QToolButton;
 class QVBoxLayout;
 
 namespace kalvetro {
 
-class ConsoleHost;
-class FadeRatePage;
-struct OutputFrames;
+class Console;
+class WindowParts;
 
 // The page "Фэйдера": the operator's mixing desk for the current scene. 27 strips show a
 // window of channels StripOffset + 1 .. StripOffset + 27, each with its number, a level fader
 // on the current scene, the level really sent, a fade rate fader, a name box and a selection
-// box; a scroll bar moves the window, a column of buttons sets levels and selections and
-// chooses how the sent levels are shown.
+// box; a scroll bar moves the window, a column of buttons sets levels and selections, chooses
+// how the sent levels are shown, and switches the output between scene, macro and blackout.
 class StripPanel : public QWidget {
   Q_OBJECT
 
  public:
-  StripPanel(ConsoleHost& host, OutputControls& controls, FadeRatePage& rates, QWidget* parent);
+  StripPanel(Console& console, WindowParts& parts, QWidget* parent);
 
   int StripOffset() const { return stripOffset_; }
-  // Adds a panel (the output mode buttons) at the foot of the button column.
-  void AddToButtonColumn(QWidget* widget);
 
   // Handlers of the controls (strip k = 1..27).
   void ScrolbarVertPosChange();
@@ -48,6 +46,14 @@ class StripPanel : public QWidget {
   void SpeedButtonVis0Click();
   void SpeedButtonVis127Click();
   void SpeedButtonVis255Click();
+  // The output mode buttons (one down at a time): scene, macro picture, blackout.
+  void SpeedButtonOnScenaClick();
+  void SpeedButtonMacrosOutClick();
+  void SpeedButtonBlackOutClick();
+  // Puts the mode button down that shows the blackout state (the macro button stays down).
+  void ShowBlackOut(bool dark);
+  // Shows or hides the blackout button as the output tick last asked.
+  void ApplyBlackOutBlink();
 
   // Refreshes.
   // Faders := levels of the current scene; in manual mode the selected strips keep theirs.
@@ -58,6 +64,8 @@ class StripPanel : public QWidget {
   // Name boxes := the channel names. The names are not handled yet: the boxes are left as
   // they are.
   void ReturnName();
+  // The refresh of this page within ReturnPageControlAll.
+  void ReturnPage();
   void NamberDmx();
   void CheckBoxFromMemory();
   void CheckBoxToMemory();
@@ -83,18 +91,21 @@ class StripPanel : public QWidget {
   QToolButton* SpeedButtonOutLevel255 = nullptr;
   QToolButton* SpeedButtonOutLevel100 = nullptr;
   QToolButton* SpeedButtonLevel255 = nullptr;
+  QToolButton* SpeedButtonOnScena = nullptr;
+  QToolButton* SpeedButtonMacrosOut = nullptr;
+  QToolButton* SpeedButtonBlackOut = nullptr;
+  QTimer* TimerBlackOutBlink = nullptr;
 
  private:
   void BuildStrips(QGridLayout* grid);
   void BuildButtonColumn(QVBoxLayout* column);
+  QWidget* BuildOutputModeButtons(QWidget* parent);
   // Level buttons: nothing while playing; else status text, level, faders refreshed.
   void SetLevels(const QString& status, bool wholeScene, std::uint8_t level);
   void ShowOutputLevel(int k, bool percent);
-  bool PageShown() const;
 
-  ConsoleHost& host_;
-  OutputControls& controls_;
-  FadeRatePage& rates_;
+  Console& console_;
+  WindowParts& parts_;
   QVBoxLayout* buttonColumn_ = nullptr;
   int stripOffset_ = 0;
   int displayPhase_ = 1;

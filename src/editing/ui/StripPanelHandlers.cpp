@@ -2,23 +2,22 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 
+#include "app/Console.h"
 #include "editing/StripLevels.h"
 #include "editing/ui/StripPanel.h"
-#include "output/OutputFrames.h"
 #include "output/RateScale.h"
-#include "output/ui/FadeRatePage.h"
-#include "show/ShowState.h"
-#include "windows/ConsoleHost.h"
+#include "windows/WindowParts.h"
 
 namespace kalvetro {
 
 void StripPanel::ScrolbarVertPosChange() {
   stripOffset_ = ScrolbarVertPos->value();
-  controls_.stripOffset.store(static_cast<std::uint8_t>(stripOffset_));
+  console_.Controls().strips.offset.store(static_cast<std::uint8_t>(stripOffset_));
   // For this page the refresh reloads faders, rates, names and selection boxes.
-  host_.ReturnPageControlAll();
+  console_.ReturnPageControlAll();
   NamberDmx();
 }
 
@@ -30,20 +29,18 @@ void StripPanel::NamberDmx() {
 void StripPanel::ScrollBarChange(int k) {
   const int level = ScrollBar[k - 1]->value();
   // The manual override follows the fader whether or not the show plays.
-  controls_.stripFader[k - 1].store(static_cast<std::uint8_t>(level));
-  ShowState& show = host_.Show();
+  console_.Controls().strips.fader[k - 1].store(static_cast<std::uint8_t>(level));
+  ShowState& show = console_.Show();
   if (show.playing.load()) return;
-  show.RaschetAdr(show.CurrentStep());
-  show.memory.Set(show.currentRow.load() + stripOffset_ + k, static_cast<std::uint8_t>(level));
+  show.memory.Set(RaschetAdr(show.CurrentStep()) + stripOffset_ + k,
+                  static_cast<std::uint8_t>(level));
 }
 
 void StripPanel::ReturnScrollBars() {
-  ShowState& show = host_.Show();
-  // The faders write back what they load into the current scene, so they must load from it:
-  // the row pointer is brought up to date with the current step first.
-  show.RaschetAdr(show.CurrentStep());
-  const int row = show.currentRow.load();
-  const bool manual = controls_.manual.load();
+  const ShowState& show = console_.Show();
+  // The faders write back what they load into the current scene, so they load from it.
+  const int row = RaschetAdr(show.CurrentStep());
+  const bool manual = console_.Controls().strips.manual.load();
   for (int k = 1; k <= kStripCount; ++k) {
     if (manual && CheckBox[k - 1]->isChecked()) continue;  // a held strip keeps its fader
     ScrollBar[k - 1]->setValue(show.memory.Get(row + stripOffset_ + k));
@@ -51,12 +48,12 @@ void StripPanel::ReturnScrollBars() {
 }
 
 void StripPanel::ScrollBarRateChange(int k) {
-  const std::uint8_t step = rates_.TabRate(ScrollBarRate[k - 1]->value());
-  host_.Show().memory.Set(kRateRow + stripOffset_ + k, step);
+  const std::uint8_t step = console_.TabRate(ScrollBarRate[k - 1]->value());
+  console_.Show().memory.Set(kRateRow + stripOffset_ + k, step);
 }
 
 void StripPanel::ReturnRate() {
-  const ShowMemory& memory = host_.Show().memory;
+  const ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
     ScrollBarRate[k - 1]->setValue(RatePosition(memory.Get(kRateRow + stripOffset_ + k)));
 }
@@ -64,36 +61,34 @@ void StripPanel::ReturnRate() {
 void StripPanel::ReturnName() {}
 
 void StripPanel::CheckBoxClick(int k) {
-  const bool checked = CheckBox[k - 1]->isChecked();
-  controls_.stripTicked[k - 1].store(checked);
-  host_.Show().memory.Set(kSelectFlags + stripOffset_ + k, checked ? 1 : 0);
+  console_.SetSelected(stripOffset_ + k, CheckBox[k - 1]->isChecked());
 }
 
 void StripPanel::CheckBoxFromMemory() {
-  const ShowMemory& memory = host_.Show().memory;
+  const ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
     CheckBox[k - 1]->setChecked(memory.Get(kSelectFlags + stripOffset_ + k) == 1);
 }
 
 void StripPanel::CheckBoxToMemory() {
-  ShowMemory& memory = host_.Show().memory;
+  ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
     memory.Set(kSelectFlags + stripOffset_ + k, CheckBox[k - 1]->isChecked() ? 1 : 0);
 }
 
 void StripPanel::SpeedButtonOffAllCheckClick() {
-  host_.OutStatus(QStringLiteral(" Все флажки Установлены "));
-  host_.Show().memory.Fill(kSelectFlags, kRowSize, 0);
+  console_.OutStatus(QStringLiteral(" Все флажки Установлены "));
+  console_.Show().memory.Fill(kSelectFlags, kRowSize, 0);
   CheckBoxFromMemory();
 }
 
 void StripPanel::ButtonResetFlagVyborClick() {
-  SetVisibleFlags(host_.Show().memory, stripOffset_, 0);
+  SetVisibleFlags(console_.Show().memory, stripOffset_, 0);
   CheckBoxFromMemory();
 }
 
 void StripPanel::SpeedButtonOnVisCheckClick() {
-  SetVisibleFlags(host_.Show().memory, stripOffset_, 1);
+  SetVisibleFlags(console_.Show().memory, stripOffset_, 1);
   CheckBoxFromMemory();
 }
 
@@ -104,13 +99,13 @@ void StripPanel::SpeedButtonInvClick(int firstStrip) {
 }
 
 void StripPanel::SetLevels(const QString& status, bool wholeScene, std::uint8_t level) {
-  ShowState& show = host_.Show();
+  ShowState& show = console_.Show();
   if (show.playing.load()) return;
-  host_.OutStatus(status);
+  console_.OutStatus(status);
   if (wholeScene) {
-    ClearCurrentRow(show);
+    ClearSceneRow(show, show.CurrentStep());
   } else {
-    SetVisibleLevels(show, stripOffset_, level);
+    SetVisibleLevels(show, show.CurrentStep(), stripOffset_, level);
   }
   ReturnScrollBars();
 }
@@ -129,12 +124,12 @@ void StripPanel::SpeedButtonVis255Click() {
 }
 
 void StripPanel::ShowOutputLevel(int k, bool percent) {
-  const int level = DisplayLevel(host_.Frames().Output(stripOffset_ + k), percent);
+  const int level = DisplayLevel(console_.Frames().Output(stripOffset_ + k), percent);
   Label[k - 1]->setText(QString::number(level));
 }
 
 void StripPanel::TimerDataDmxToDspTimer() {
-  if (!PageShown()) return;
+  if (!IsShownPage(this)) return;
   const bool percent = SpeedButtonOutLevel100->isChecked();
   if (SpeedButtonLevel255->isChecked()) {
     for (int k = 1; k <= kStripCount; ++k) ShowOutputLevel(k, percent);
@@ -142,6 +137,33 @@ void StripPanel::TimerDataDmxToDspTimer() {
   }
   displayPhase_ = NextDisplayPhase(displayPhase_);
   for (int k = 3 * displayPhase_ - 2; k <= 3 * displayPhase_; ++k) ShowOutputLevel(k, percent);
+}
+
+void StripPanel::SpeedButtonBlackOutClick() {
+  console_.SetBlackOut(true);
+}
+void StripPanel::SpeedButtonOnScenaClick() {
+  console_.SetBlackOut(false);
+}
+void StripPanel::SpeedButtonMacrosOutClick() {
+  console_.SetBlackOut(true);
+}
+
+void StripPanel::ShowBlackOut(bool dark) {
+  if (dark) {
+    TimerBlackOutBlink->start();
+  } else {
+    TimerBlackOutBlink->stop();
+    SpeedButtonBlackOut->setVisible(true);
+  }
+  if (SpeedButtonMacrosOut->isChecked()) return;
+  (dark ? SpeedButtonBlackOut : SpeedButtonOnScena)->setChecked(true);
+}
+
+void StripPanel::ApplyBlackOutBlink() {
+  const bool visible =
+      console_.Controls().blackout.buttonVisible.load(std::memory_order_relaxed);
+  if (SpeedButtonBlackOut->isHidden() == visible) SpeedButtonBlackOut->setVisible(visible);
 }
 
 }  // namespace kalvetro

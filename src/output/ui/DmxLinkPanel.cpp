@@ -10,21 +10,15 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QTimer>
-#include <algorithm>
 
-#include "output/DmxPacket.h"
-#include "serial/BCPort.h"
-#include "windows/ConsoleHost.h"
+#include "app/Console.h"
+#include "output/DmxLink.h"
 #include "windows/DialogService.h"
+#include "windows/WindowParts.h"
 
 namespace kalvetro {
 
 namespace {
-
-constexpr long long kTickMicros = 50000;
-// How long the tick may wait for the driver to take a packet. The driver's queue has room
-// (the packet passed the line-time check), so a healthy write takes far less.
-constexpr int kWriteBudgetMs = 20;
 
 const QColor kCtsOn(255, 0, 0);
 const QColor kDsrOn(0, 128, 0);
@@ -58,39 +52,18 @@ void LedShape::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------- building
 
-DmxLinkPanel::DmxLinkPanel(ConsoleHost& host, QString port, QWidget* parent)
-    : QGroupBox(QStringLiteral("Состояние порта COM"), parent), host_(host) {
+DmxLinkPanel::DmxLinkPanel(Console& console, WindowParts& parts, QWidget* parent)
+    : QGroupBox(QStringLiteral("Состояние порта COM"), parent),
+      console_(console),
+      parts_(parts),
+      link_(console.Link()) {
   setObjectName(QStringLiteral("GroupBoxUSB"));
-
-  BComPort = new TBComPort(this);
-  BComPort->setObjectName(QStringLiteral("BComPort"));
-  BComPort->SetBaudRate(br115200);
-  BComPort->SetByteSize(bs8);
-  BComPort->SetParity(paNone);
-  BComPort->SetStopBits(sb1);
-  BComPort->SetPort(port);
-  BComPort->SetInBufSize(2048);
-  BComPort->SetOutBufSize(2048);
-  BComPort->SetSyncMethod(smThreadSync);
-  TComTimeouts timeouts;
-  timeouts.SetReadInterval(-1);
-  timeouts.SetReadTotalMultiplier(0);
-  timeouts.SetReadTotalConstant(0);
-  timeouts.SetWriteTotalMultiplier(100);
-  timeouts.SetWriteTotalConstant(1000);
-  BComPort->SetTimeouts(timeouts);
-  BComPort->OnCTSChange = [this](TBComPort*, bool state) { BComPortCTSChange(state); };
-  BComPort->OnDSRChange = [this](TBComPort*, bool state) { BComPortDSRChange(state); };
-  BComPort->OnRLSDChange = [this](TBComPort*, bool state) { BComPortRLSDChange(state); };
-  BComPort->OnRxChar = [this](TBComPort*, int count) { BComPortRxChar(count); };
-  BComPort->OnHandlerError = [this](const QString& message) { ShowError(message); };
-
-  BuildControls(port);
-}
-
-DmxLinkPanel::~DmxLinkPanel() {
-  // The handlers reach the controls: the event thread ends before they go.
-  BComPort->Close();
+  BuildControls(link_.Port());
+  connect(&link_, &DmxLink::CtsChanged, this, &DmxLinkPanel::SetLedCTS);
+  connect(&link_, &DmxLink::DsrChanged, this, &DmxLinkPanel::SetLedDSR);
+  connect(&link_, &DmxLink::RlsdChanged, this, &DmxLinkPanel::SetLedRLSD);
+  connect(&link_, &DmxLink::DemoModeEntered, this, &DmxLinkPanel::EnterDemoMode);
+  connect(&link_, &DmxLink::ErrorMessage, this, &DmxLinkPanel::ShowError);
 }
 
 void DmxLinkPanel::BuildControls(const QString& port) {
@@ -153,6 +126,12 @@ void DmxLinkPanel::BuildControls(const QString& port) {
   MemoCOM->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   MemoCOM->setFixedHeight(90);
   grid->addWidget(MemoCOM, 6, 0, 1, 3);
+  // Packets sent whole, dropped whole, and torn packets whose tail went out on a later tick.
+  LabelPackets = new QLabel(this);
+  LabelPackets->setObjectName(QStringLiteral("LabelPackets"));
+  LabelPackets->setToolTip(QStringLiteral(
+      "Пакеты: отправлено / пропущено (линия занята) / дописано после неполной записи"));
+  grid->addWidget(LabelPackets, 7, 0, 1, 3);
   grid->setColumnStretch(2, 1);
   setMinimumWidth(230);
 
@@ -168,170 +147,63 @@ void DmxLinkPanel::BuildControls(const QString& port) {
   connect(ComboBoxPort, &QComboBox::currentIndexChanged, this, &DmxLinkPanel::ComboBoxPortChange);
 }
 
-// ---------------------------------------------------------------- start-up and shutdown
+// ---------------------------------------------------------------- start-up
 
 bool DmxLinkPanel::OpenAtStart() {
-  SetLedCTS(false);
-  SetLedDSR(false);
-  SetLedRLSD(false);
-  try {
-    BComPort->Open();
-  } catch (const EComPort&) {
-    EnterDemoMode();
-    return false;
-  }
-  PortOpened();
-  CheckBoxDTR->setEnabled(true);
-  CheckBoxDTR->setChecked(true);
-  CheckBoxRTS->setEnabled(true);
-  CheckBoxRTS->setChecked(true);
-  try {
-    const TComSignals lines = BComPort->ModemSignals();
-    SetLedCTS(lines.Contains(csCTS));
-    SetLedDSR(lines.Contains(csDSR));
-    SetLedRLSD(lines.Contains(csRLSD));
-  } catch (const EComPort& e) {
-    ShowError(e.Message());
+  if (!link_.OpenAtStart()) return false;
+  // The link raised both lines; the boxes show it without raising them again.
+  for (QCheckBox* box : {CheckBoxDTR, CheckBoxRTS}) {
+    const QSignalBlocker quiet(box);
+    box->setEnabled(true);
+    box->setChecked(true);
   }
   return true;
-}
-
-void DmxLinkPanel::CloseAtShutdown() {
-  if (!BComPort->Connected()) return;
-  // The tick stops sending before the port goes.
-  portOpen_.store(false);
-  try {
-    BComPort->SetRTS(false);
-    BComPort->SetDTR(false);
-  } catch (const EComPort&) {
-    // A device that has gone cannot lower its lines; it is closed all the same.
-  }
-  BComPort->Close();
 }
 
 void DmxLinkPanel::EnterDemoMode() {
   CheckBoxDemo->setChecked(true);
   CheckBoxDemo->setEnabled(false);
-  host_.SetTitlePrefix(TitlePrefixId::DemoModeStart);
-}
-
-void DmxLinkPanel::PortOpened() {
-  openGeneration_.fetch_add(1);
-  portOpen_.store(true);
-}
-
-// ---------------------------------------------------------------- output thread
-
-void DmxLinkPanel::SendToCom() {
-  if (demo_.load(std::memory_order_relaxed)) return;
-  if (!portOpen_.load()) {
-    host_.SetTitlePrefix(TitlePrefixId::DemoModeLink);
-    return;
-  }
-  SendLength = static_cast<std::uint32_t>(BuildDmxPacket(host_.Frames(), SendBuffer));
-  try {
-    // A packet that would still be on the line when the next tick comes is dropped: queued
-    // behind the last one, the output would lag the show more and more.
-    const int queued = BComPort->OutputCount();
-    if (!PacketFitsPeriod(static_cast<std::size_t>(queued), SendLength, kDmxLinkBaud,
-                          kTickMicros)) {
-      dropped_.fetch_add(1);
-      return;
-    }
-    const int written =
-        BComPort->WriteWithin(SendBuffer.data(), static_cast<int>(SendLength), kWriteBudgetMs);
-    if (written == static_cast<int>(SendLength))
-      sent_.fetch_add(1);
-    else
-      dropped_.fetch_add(1);
-  } catch (const EComPort&) {
-    // Whatever step failed (the queue query or the write), the packet could not be written.
-    ReportLinkFailure(QString::fromUtf8(comport_messages::kWriteError));
-  }
-}
-
-void DmxLinkPanel::ReportLinkFailure(const QString& message) {
-  // Only the first failure of an open port is reported; from then on the port counts as
-  // closed, and the tick goes on without it.
-  if (!portOpen_.exchange(false)) return;
-  const unsigned generation = openGeneration_.load();
-  QMetaObject::invokeMethod(
-      this,
-      [this, message, generation] {
-        host_.OutStatus(message);
-        // Release the device (a USB interface that was unplugged gets its name back when it
-        // returns), unless another port has been opened meanwhile.
-        if (generation == openGeneration_.load() && !portOpen_.load()) BComPort->Close();
-      },
-      Qt::QueuedConnection);
+  console_.SetTitlePrefix(TitlePrefixId::DemoModeStart);
 }
 
 // ---------------------------------------------------------------- handlers
 
 void DmxLinkPanel::ShowError(const QString& message) {
-  host_.Dialogs().Error(message);
+  parts_.Dialogs().Error(message);
 }
 
 void DmxLinkPanel::CheckBoxDemoClick() {
   const bool on = CheckBoxDemo->isChecked();
-  demo_.store(on);
-  host_.SetTitlePrefix(on ? TitlePrefixId::DemoModeStart : TitlePrefixId::Running);
+  link_.SetDemo(on);
   ComboBoxPort->setEnabled(on);
-  host_.ReturnPageControlAll();
+  console_.ReturnPageControlAll();
 }
 
 void DmxLinkPanel::CheckBoxRTSClick() {
-  try {
-    BComPort->SetRTS(CheckBoxRTS->isChecked());
-  } catch (const EComPort& e) {
-    ShowError(e.Message());
-  }
+  link_.SetRTS(CheckBoxRTS->isChecked());
 }
 
 void DmxLinkPanel::CheckBoxDTRClick() {
-  try {
-    BComPort->SetDTR(CheckBoxDTR->isChecked());
-  } catch (const EComPort& e) {
-    ShowError(e.Message());
-  }
+  link_.SetDTR(CheckBoxDTR->isChecked());
 }
 
 void DmxLinkPanel::ComboBoxPortChange() {
-  portOpen_.store(false);
-  BComPort->Close();
-  BComPort->SetPort(ComboBoxPort->currentText());
-  try {
-    BComPort->Open();
-  } catch (const EComPort&) {
-    EnterDemoMode();
-    return;
-  }
-  PortOpened();
+  if (!link_.ChangePort(ComboBoxPort->currentText())) return;  // demo mode entered
   // A port that opens makes leaving demo mode possible again, also after a start without an
   // interface (which greyed the box): the operator can plug the interface in, choose its
   // port and start sending.
   CheckBoxDemo->setEnabled(true);
 }
 
-void DmxLinkPanel::BComPortRxChar(int count) {
-  RxReady = 0;
-  // A notification larger than the buffer reads what fits; the rest waits for the next one.
-  const int wanted = std::min(count, static_cast<int>(RxBuffer.size()));
-  try {
-    RxCount = BComPort->Read(RxBuffer.data(), wanted);
-  } catch (const EComPort& e) {
-    RxCount = 0;
-    host_.OutStatus(e.Message());
-  }
-  std::copy_n(RxBuffer.begin(), RxCount, RxCopy.begin());
-  RxReady = 1;
-}
-
 void DmxLinkPanel::TimerMemoTimer() {
-  if (RxReady != 1) return;
-  lb01->setText(QString::number(RxCopy[13]));
-  lb02->setText(QString::number(RxCopy[14]));
-  lb03->setText(QString::number(RxCopy[15]));
+  LabelPackets->setText(QStringLiteral("Пакеты: %1 / %2 / %3")
+                            .arg(link_.SentPackets())
+                            .arg(link_.DroppedPackets())
+                            .arg(link_.CompletedTails()));
+  if (!link_.RxReady()) return;
+  lb01->setText(QString::number(link_.RxByte(13)));
+  lb02->setText(QString::number(link_.RxByte(14)));
+  lb03->setText(QString::number(link_.RxByte(15)));
 }
 
 void DmxLinkPanel::SetLedCTS(bool on) {

@@ -8,16 +8,13 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "editing/ui/StripPanel.h"
-#include "output/OutputControls.h"
+#include "app/Console.h"
 #include "output/RateScale.h"
-#include "show/ShowState.h"
-#include "windows/ConsoleHost.h"
 
 namespace kalvetro {
 
-FadeRatePage::FadeRatePage(ConsoleHost& host, OutputControls& controls, QWidget* parent)
-    : QWidget(parent), host_(host), controls_(controls) {
+FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
+    : QWidget(parent), console_(console) {
   setObjectName(QStringLiteral("FadeRatePage"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
@@ -36,9 +33,10 @@ FadeRatePage::FadeRatePage(ConsoleHost& host, OutputControls& controls, QWidget*
   }
   rateItems_->button(kCrossfadeSliders)->setChecked(true);
   // The tick reads the mode afresh every 50 ms; the mirror keeps it in step.
+  CrossfadeControls& crossfade = console_.Controls().crossfade;
   connect(rateItems_, &QButtonGroup::idToggled, this,
-          [this] { controls_.crossfadeMode.store(ItemIndex()); });
-  controls_.crossfadeMode.store(ItemIndex());
+          [this, &crossfade] { crossfade.mode.store(ItemIndex()); });
+  crossfade.mode.store(ItemIndex());
   layout->addWidget(RadioGroupRate);
 
   auto* group = new QGroupBox(QStringLiteral("Время изменения уровня выбранных каналов"), this);
@@ -65,13 +63,9 @@ FadeRatePage::FadeRatePage(ConsoleHost& host, OutputControls& controls, QWidget*
   row->addWidget(LabelRate);
   layout->addWidget(group);
   layout->addStretch();
-}
-
-std::uint8_t FadeRatePage::TabRate(int position) {
-  lastPosition_ = position;
-  lastStep_ = RateStep(position);
-  LabelRate->setText(QString::fromUtf8(RateLabel(position)));
-  return lastStep_;
+  // Any rate slider that is moved relabels the label with its rate.
+  connect(&console_, &Console::RateChosen, this,
+          [this](int position) { LabelRate->setText(QString::fromUtf8(RateLabel(position))); });
 }
 
 int FadeRatePage::ItemIndex() const {
@@ -85,19 +79,19 @@ void FadeRatePage::SetItemIndex(int index) {
     rateItems_->setExclusive(false);
     rateItems_->checkedButton()->setChecked(false);
     rateItems_->setExclusive(true);
-    controls_.crossfadeMode.store(kCrossfadeNone);
+    console_.Controls().crossfade.mode.store(kCrossfadeNone);
     return;
   }
   rateItems_->button(index)->setChecked(true);
 }
 
 void FadeRatePage::ScrollBarRateLeuelChange() {
-  const std::uint8_t step = TabRate(ScrollBarRateLeuel->value());
-  ShowMemory& memory = host_.Show().memory;
+  const std::uint8_t step = console_.TabRate(ScrollBarRateLeuel->value());
+  ShowMemory& memory = console_.Show().memory;
   memory.Set(kRateStep, step);
-  if (strips_) strips_->CheckBoxToMemory();
+  // The selection bytes are the selection: every box writes its byte the moment it changes.
   SetSelectedRates(memory, step);
-  if (strips_) strips_->ReturnRate();
+  console_.Notify(ShowArea::Rates);
 }
 
 }  // namespace kalvetro

@@ -10,26 +10,15 @@ class QScrollBar;
 
 namespace kalvetro {
 
-class ConsoleHost;
-class StripPanel;
-struct OutputControls;
+class Console;
 
 // The tab "Плавность": the crossfade mode "Плавность перехода  сцен " and the group rate
-// slider with the label of the last chosen rate. Also keeps the rate last chosen on any rate
-// slider (the strips' own sliders report theirs through TabRate).
+// slider with the label of the rate last chosen on any rate slider (the console keeps it).
 class FadeRatePage : public QWidget {
   Q_OBJECT
 
  public:
-  FadeRatePage(ConsoleHost& host, OutputControls& controls, QWidget* parent);
-  // The strips whose selection the group rate acts on and whose rate sliders it refreshes.
-  void SetStrips(StripPanel* strips) { strips_ = strips; }
-
-  // Position -> step: remembers the position as the last chosen one, relabels LabelRate
-  // and returns the step of the position.
-  std::uint8_t TabRate(int position);
-  int LastPosition() const { return lastPosition_; }
-  std::uint8_t LastStep() const { return lastStep_; }
+  FadeRatePage(Console& console, QWidget* parent);
 
   // The chosen item of "Плавность перехода  сцен ": 0 "Ползунки", 1 "Автомат", 2 "Выкл",
   // -1 none.
@@ -43,12 +32,8 @@ class FadeRatePage : public QWidget {
   QLabel* LabelRate = nullptr;
 
  private:
-  ConsoleHost& host_;
-  OutputControls& controls_;
-  StripPanel* strips_ = nullptr;
+  Console& console_;
   QButtonGroup* rateItems_ = nullptr;
-  int lastPosition_ = 7;
-  std::uint8_t lastStep_ = 255;
 };
 
 }  // namespace kalvetro

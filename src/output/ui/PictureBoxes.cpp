@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 
-#include "output/OutputControls.h"
+#include "app/Console.h"
 
 namespace kalvetro {
 
@@ -21,8 +21,8 @@ constexpr PictureKey kKeys[kPictureCount] = {
 };
 }  // namespace
 
-PictureBoxes::PictureBoxes(OutputControls& controls, QWidget* parent)
-    : QGroupBox(QStringLiteral(" Статические картинки "), parent), controls_(controls) {
+PictureBoxes::PictureBoxes(Console& console, QWidget* parent)
+    : QGroupBox(QStringLiteral(" Статические картинки "), parent), console_(console) {
   setObjectName(QStringLiteral("GroupBoxChasers"));
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
   auto* grid = new QGridLayout(this);
@@ -33,11 +33,14 @@ PictureBoxes::PictureBoxes(OutputControls& controls, QWidget* parent)
     box->setObjectName(QStringLiteral("CheckBoxChs") + QString::fromLatin1(kKeys[k].name));
     box->setToolTip(QStringLiteral("Запрограммированая статическая картинка - Горячая кнопка =") +
                     QString::fromUtf8(kKeys[k].key) + QStringLiteral("= "));
-    connect(box, &QCheckBox::toggled, this, [this, k](bool on) { controls_.SetPicture(k, on); });
+    connect(box, &QCheckBox::toggled, this, [this, k](bool on) { console_.SetPicture(k, on); });
     CheckBoxChs[k] = box;
     // Two rows of eight, as the keys lie: the digits above, Space and the letters below.
     grid->addWidget(box, k / 8, k % 8);
   }
+  // Pictures switched elsewhere (the keyboard) tick their boxes.
+  connect(&console_, &Console::PictureChanged, this,
+          [this](int k, bool on) { CheckBoxChs[k]->setChecked(on); });
 }
 
 }  // namespace kalvetro

@@ -9,7 +9,7 @@ class QCheckBox;
 
 namespace kalvetro {
 
-struct OutputControls;
+class Console;
 
 // The group " Статические картинки " on the tab "Стат. картины": one box per static picture
 // in key order 1..8, Space, Z, X, C, V, B, N, M. A ticked box lays its picture over the
@@ -18,13 +18,13 @@ class PictureBoxes : public QGroupBox {
   Q_OBJECT
 
  public:
-  PictureBoxes(OutputControls& controls, QWidget* parent);
+  PictureBoxes(Console& console, QWidget* parent);
 
   // CheckBoxChs1..CheckBoxChs8, CheckBoxChsSpace, CheckBoxChsZ, X, C, V, B, N, M.
   std::array<QCheckBox*, kPictureCount> CheckBoxChs{};
 
  private:
-  OutputControls& controls_;
+  Console& console_;
 };
 
 }  // namespace kalvetro

@@ -19,12 +19,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/Console.h"
 #include "editing/SceneList.h"
-#include "output/OutputFrames.h"
 #include "playback/Sequencer.h"
-#include "show/ShowState.h"
-#include "windows/ConsoleHost.h"
 #include "windows/SpeedButtons.h"
+#include "windows/WindowParts.h"
 
 namespace kalvetro {
 
@@ -55,8 +54,8 @@ QString ClockText(const ShowClock& clock) {
 
 }  // namespace
 
-SequencerPanel::SequencerPanel(ConsoleHost& host, QWidget* parent)
-    : QGroupBox(QStringLiteral("Управление сценами"), parent), host_(host) {
+SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* parent)
+    : QGroupBox(QStringLiteral("Управление сценами"), parent), console_(console), parts_(parts) {
   setObjectName(QStringLiteral("GroupBoxPlay"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 8, 6, 6);
@@ -81,8 +80,10 @@ SequencerPanel::SequencerPanel(ConsoleHost& host, QWidget* parent)
   TimerShouClock->setObjectName(QStringLiteral("TimerShouClock"));
   TimerShouClock->setInterval(1000);
   connect(TimerShouClock, &QTimer::timeout, this, &SequencerPanel::TimerShouClockTimer);
-  connect(host_.TimerDataDmxToDsp(), &QTimer::timeout, this,
-          &SequencerPanel::TimerDataDmxToDspTimer);
+  connect(parts_.DisplayTimer(), &QTimer::timeout, this, &SequencerPanel::TimerDataDmxToDspTimer);
+  connect(&console_, &Console::PlayingChanged, this, &SequencerPanel::ShowPlaying);
+  connect(&console_, &Console::DataSystemRefresh, this, &SequencerPanel::ReturnSequencer);
+  connect(&console_, &Console::ShowCleared, this, &SequencerPanel::TempStatus);
   // The three timers of the page run from start-up to exit; playing only gates the advance.
   TimerSeqveser->start();
   TimerColorLentaTempa->start();
@@ -299,7 +300,7 @@ bool SequencerPanel::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------- tempo
 
 void SequencerPanel::TempStatus() {
-  const int interval = SequencerInterval(host_.Show().memory.Get(kTempo));
+  const int interval = SequencerInterval(console_.Show().memory.Get(kTempo));
   // Only a new interval restarts the timer: the refresh runs often and must not hold back the
   // next scene.
   if (TimerSeqveser->interval() != interval) TimerSeqveser->setInterval(interval);
@@ -307,12 +308,12 @@ void SequencerPanel::TempStatus() {
 }
 
 void SequencerPanel::ScrollBarTempChange(int position) {
-  host_.Show().memory.Set(kTempo, static_cast<std::uint8_t>(LimitTempo(position)));
+  console_.Show().memory.Set(kTempo, static_cast<std::uint8_t>(LimitTempo(position)));
   TempStatus();
 }
 
 void SequencerPanel::ReturnSequencer() {
-  ShowState& show = host_.Show();
+  ShowState& show = console_.Show();
   ScrollBarTemp->setValue(LimitTempo(show.memory.Get(kTempo)));
   TempStatus();
   const int step = show.CurrentStep();
@@ -338,22 +339,27 @@ void SequencerPanel::SetSceneEditingEnabled(bool enabled, bool withPaste) {
     SpeedButtonNewScenaPaste->setEnabled(enabled);
     ButtonScenaPaste->setEnabled(enabled);
   }
-  if (QMenu* scenes = host_.MainMenu(1)) scenes->setEnabled(enabled);
+  if (QMenu* scenes = parts_.Menu(MenuId::Scenes)) scenes->setEnabled(enabled);
 }
 
 void SequencerPanel::ModePlay() {
-  host_.Show().playing.store(true);
-  clock_.Reset();
-  SpeedButtonPlay->setChecked(true);
-  SetSceneEditingEnabled(false, true);
+  console_.SetPlaying(true);
 }
 
 void SequencerPanel::ModeStop() {
-  host_.Show().playing.store(false);
+  console_.SetPlaying(false);
+}
+
+void SequencerPanel::ShowPlaying(bool playing) {
   clock_.Reset();
-  SpeedButtonStop->setChecked(true);
-  // The paste buttons stay disabled until the next copy into the buffer.
-  SetSceneEditingEnabled(true, false);
+  if (playing) {
+    SpeedButtonPlay->setChecked(true);
+    SetSceneEditingEnabled(false, true);
+  } else {
+    SpeedButtonStop->setChecked(true);
+    // The paste buttons stay disabled until the next copy into the buffer.
+    SetSceneEditingEnabled(true, false);
+  }
 }
 
 void SequencerPanel::SpeedButtonPlayClick() {
@@ -362,8 +368,8 @@ void SequencerPanel::SpeedButtonPlayClick() {
 
 void SequencerPanel::SpeedButtonPlayDblClick() {
   ModePlay();
-  host_.Show().memory.Set(kCurrentStep, 0);
-  host_.ReturnPageControlAll();
+  console_.Show().memory.Set(kCurrentStep, 0);
+  console_.ReturnPageControlAll();
 }
 
 void SequencerPanel::SpeedButtonStopClick() {
@@ -373,49 +379,55 @@ void SequencerPanel::SpeedButtonStopClick() {
 void SequencerPanel::TimerDataDmxToDspTimer() {
   // Blackout, a new show or the picture editor may clear the playing flag behind the
   // sequencer's back; the group then shows a stopped show whose scenes can be edited again.
-  if (!host_.Show().playing.load() && !SpeedButtonStop->isChecked()) ModeStop();
+  if (!console_.Show().playing.load() && !SpeedButtonStop->isChecked()) ModeStop();
+  ApplyAudioColour();
+}
+
+void SequencerPanel::ApplyAudioColour() {
+  // The output tick asks for the "Audio" caption to be red while a beat waits, grey otherwise.
+  const QColor colour = console_.Controls().crossfade.audioRed.load() ? QColor(255, 0, 0)
+                                                                      : QColor(128, 128, 128);
+  QPalette palette = CheckBoxAudio1->palette();
+  if (palette.color(QPalette::WindowText) == colour) return;
+  palette.setColor(QPalette::WindowText, colour);
+  palette.setColor(QPalette::ButtonText, colour);
+  CheckBoxAudio1->setPalette(palette);
 }
 
 // ---------------------------------------------------------------- current scene
 
 void SequencerPanel::ScrollBarStepChange(int position) {
   if (refreshing_) return;  // the refresh puts the slider on the current step
-  ShowState& show = host_.Show();
+  ShowState& show = console_.Show();
   if (!show.playing.load()) {
     const auto step = static_cast<std::uint8_t>(std::clamp(position, 0, kSceneCount - 1));
     show.memory.Set(kCurrentStep, step);
-    show.RaschetAdr(step);
     if (AvtoDobScenaItem && AvtoDobScenaItem->isChecked()) AvtoDobScena(show);
   }
-  host_.ReturnPageControlAll();
+  console_.ReturnPageControlAll();
 }
 
 // ---------------------------------------------------------------- sequencer tick
 
-bool SequencerPanel::ButtonDown(QPointer<QAbstractButton>& cache, const char* name) {
-  if (!cache) cache = window()->findChild<QAbstractButton*>(QString::fromLatin1(name));
-  return cache && cache->isChecked();
-}
-
 void SequencerPanel::TimerSeqveserTimer() {
   // 1. The tempo strip flashes on every tick, playing or not.
   TimerColorLentaTempa->start();
-  QColor flash = ButtonDown(blackOut_, "CheckBoxBlackOut") ? QColor(Qt::black) : kFlashLime;
-  if (ButtonDown(macrosOut_, "SpeedButtonMacrosOut")) flash = kFlashRed;
+  QColor flash = console_.BlackOut() ? QColor(Qt::black) : kFlashLime;
+  if (console_.MacroOut()) flash = kFlashRed;
   SetShapeColor(flash);
 
   // 2..5. Sound gate, playing gate, advance and wrap.
-  ShowState& show = host_.Show();
+  ShowState& show = console_.Show();
   const SequencerAdvance advance = AdvanceSequencer(show, CheckBoxAudio1->isChecked());
   if (advance == SequencerAdvance::Held) return;
   if (advance == SequencerAdvance::Wrapped && passEndHook_) passEndHook_();
 
   // 6. Crossfade steps into the new scene over one period.
   FillStepTable(show.memory, show.CurrentStep(), TimerSeqveser->interval(),
-                host_.Frames().stepTable);
+                console_.Frames().stepTable);
 
   // 7. Every view follows the new scene.
-  host_.ReturnPageControlAll();
+  console_.ReturnPageControlAll();
 }
 
 void SequencerPanel::TimerColorLentaTempaTimer() {
@@ -427,7 +439,7 @@ void SequencerPanel::TimerColorLentaTempaTimer() {
 
 void SequencerPanel::TimerShouClockTimer() {
   clock_.Tick();
-  if (host_.Show().playing.load()) {
+  if (console_.Show().playing.load()) {
     LabelTimeShou->setText(QStringLiteral("Шоу   = ") + ClockText(clock_));
   } else {
     // The last letter of "Паузa" is the Latin a, as the console has always shown it.

@@ -18,26 +18,28 @@ class QToolButton;
 
 namespace kalvetro {
 
-class ConsoleHost;
+class Console;
+class WindowParts;
 
 // The group "Управление сценами" on the tab "Секвенсер": tempo, play and stop, the current
 // scene, the show clock and the scene buttons of the page. It plays the show: every tick of
 // TimerSeqveser (tempo² ms) moves a playing show to its next scene, wrapping after the last,
 // and fills the per-channel crossfade steps so that each change spreads over one period.
 //
-// Other pages reach it through the main window with findChild<SequencerPanel*>("GroupBoxPlay"):
-// the keyboard and the show conveyor call ModePlay and ModeStop, and the conveyor sets the
-// pass-end hook.
+// Whoever starts or stops the show (the keyboard, the conveyor) does it through the console;
+// the group follows the console's playing state.
 class SequencerPanel : public QGroupBox {
   Q_OBJECT
 
  public:
-  SequencerPanel(ConsoleHost& host, QWidget* parent);
+  SequencerPanel(Console& console, WindowParts& parts, QWidget* parent);
 
-  // Enter and leave playing: the flag, the clock, the latched button and the scene editing
-  // controls (disabled while playing).
+  // Enter and leave playing: the flag (through the console), the clock, the latched button and
+  // the scene editing controls (disabled while playing).
   void ModePlay();
   void ModeStop();
+  // What the group shows when the console starts or stops the show.
+  void ShowPlaying(bool playing);
 
   // Applies the tempo byte (limited to 10..170) to the sequencer timer and LabelTemp.
   void TempStatus();
@@ -63,7 +65,7 @@ class SequencerPanel : public QGroupBox {
   void TimerColorLentaTempaTimer();
   void TimerShouClockTimer();
   // First step of the 100 ms output display timer: a show that is no longer playing shows as
-  // stopped.
+  // stopped; the "Audio" caption takes the colour the output tick asks for.
   void TimerDataDmxToDspTimer();
 
   const ShowClock& Clock() const { return clock_; }
@@ -103,14 +105,13 @@ class SequencerPanel : public QGroupBox {
   QWidget* BuildSceneButtons();
   void SetShapeColor(const QColor& color);
   void SetSceneEditingEnabled(bool enabled, bool withPaste);
-  bool ButtonDown(QPointer<QAbstractButton>& cache, const char* name);
+  void ApplyAudioColour();
 
-  ConsoleHost& host_;
+  Console& console_;
+  WindowParts& parts_;
   ShowClock clock_;
   std::function<void()> passEndHook_;
   bool refreshing_ = false;  // the refresh itself is moving the step slider
-  QPointer<QAbstractButton> blackOut_;
-  QPointer<QAbstractButton> macrosOut_;
 };
 
 }  // namespace kalvetro

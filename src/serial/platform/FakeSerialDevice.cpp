@@ -138,6 +138,11 @@ class FakeSerialDevice : public SerialDevice {
     {
       std::lock_guard lock(line_->mutex_);
       if (line_->unplugged_) return -1;
+      if (!line_->writeLimits_.empty()) {
+        // A full queue: the device takes only part of the bytes, or none.
+        count = std::min<std::uint32_t>(count, line_->writeLimits_.front());
+        line_->writeLimits_.pop_front();
+      }
       line_->written_.insert(line_->written_.end(), data, data + count);
       line_->txPending_ = true;
     }
@@ -228,6 +233,11 @@ void FakeSerialLine::RaiseLineErrors(std::uint32_t errors) {
     newErrors_ = true;
   }
   Wake();
+}
+
+void FakeSerialLine::LimitWrites(const std::vector<std::uint32_t>& accepted) {
+  std::lock_guard lock(mutex_);
+  writeLimits_.assign(accepted.begin(), accepted.end());
 }
 
 void FakeSerialLine::SetOutputQueue(std::uint32_t count) {

@@ -30,6 +30,9 @@ class FakeSerialLine {
   void SetModemStatus(std::uint32_t status);
   // Line error bits (kCeFrame, kCeRxParity, ...) as the driver would report them.
   void RaiseLineErrors(std::uint32_t errors);
+  // The next writes take at most these many bytes each, in order (0: the queue is full and
+  // the write takes nothing); later writes take everything again.
+  void LimitWrites(const std::vector<std::uint32_t>& accepted);
   // Bytes the device reports as still waiting to be sent.
   void SetOutputQueue(std::uint32_t count);
   // A rate that SetCommState refuses, as a driver does with a rate it cannot make.
@@ -56,6 +59,7 @@ class FakeSerialLine {
   bool open_ = false;
   bool unplugged_ = false;
   std::deque<std::uint8_t> input_;
+  std::deque<std::uint32_t> writeLimits_;
   std::vector<std::uint8_t> written_;
   std::uint32_t modem_ = 0;
   std::uint32_t errors_ = 0;

@@ -49,7 +49,7 @@ class SceneCommandsTest : public PlaybackFixture {
 
 TEST_F(SceneCommandsTest, MenusToolbarAndPageButtonsCarryTheirTextsShortcutsAndHints) {
   // "Сцены": a separator, then the commands in their order.
-  const QList<QAction*> actions = form->MainMenu(1)->actions();
+  const QList<QAction*> actions = form->Menu(MenuId::Scenes)->actions();
   const int first = actions.indexOf(Action("CopyPredScena"));
   ASSERT_GE(first, 1);
   ASSERT_LE(first + 8, actions.size());
@@ -83,7 +83,7 @@ TEST_F(SceneCommandsTest, MenusToolbarAndPageButtonsCarryTheirTextsShortcutsAndH
   EXPECT_FALSE(Action("PasteFromBufferItem")->isEnabled());
 
   QAction* autoAdd = Action("AvtoDobScenaItem");
-  EXPECT_TRUE(form->MainMenu(3)->actions().contains(autoAdd));
+  EXPECT_TRUE(form->Menu(MenuId::Options)->actions().contains(autoAdd));
   EXPECT_EQ(autoAdd->text(), QStringLiteral("Разрешить автодобавление сцен"));
   EXPECT_TRUE(autoAdd->isCheckable());
   EXPECT_FALSE(autoAdd->isChecked());
@@ -105,7 +105,7 @@ TEST_F(SceneCommandsTest, MenusToolbarAndPageButtonsCarryTheirTextsShortcutsAndH
     EXPECT_EQ(Button(name)->toolTip(), QString::fromUtf8(hint));
   for (const char* name : {"SpeedButtonCOPYPREDSCEN", "SpeedButtonCOPY", "SpeedButtonCLEAR",
                            "SpeedButtonDELSCEN", "SpeedButtonAVTOPLUS"}) {
-    EXPECT_TRUE(form->MainToolBar()->isAncestorOf(Button(name))) << name;
+    EXPECT_TRUE(form->findChild<QToolBar*>(QStringLiteral("ToolBar"))->isAncestorOf(Button(name))) << name;
     EXPECT_FALSE(Button(name)->icon().isNull()) << name;
   }
   EXPECT_FALSE(Button("SpeedButtonNewScenaPaste")->isEnabled());

@@ -19,7 +19,7 @@ QString Strip(const char* kind, int k) {
 
 TEST(StripPanel, PageHoldsTwentySevenStripsHeadingsAndTheButtonColumn) {
   OutputFixture c;
-  QWidget* page = c.form->Tab(QStringLiteral("TabSheetScroll"));
+  QWidget* page = c.Find<QWidget>(QStringLiteral("TabSheetScroll"));
   for (int k = 1; k <= kStripCount; ++k) {
     auto* number = c.Text(QStringLiteral("Label%1c").arg(Two(k)));
     ASSERT_NE(number, nullptr) << k;
@@ -293,7 +293,7 @@ TEST(StripPanel, OutputDisplayInLevelsPercentAndSlowGroups) {
   EXPECT_EQ(c.Text(QStringLiteral("Label1"))->text(), QStringLiteral("200"));
   c.form->findChild<QTabWidget*>(QStringLiteral("PageControlInput"))->setCurrentIndex(0);
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonLevel255")), Qt::LeftButton);
-  QMetaObject::invokeMethod(c.form->TimerDataDmxToDsp(), "timeout");
+  QMetaObject::invokeMethod(c.form->DisplayTimer(), "timeout");
   EXPECT_EQ(c.Text(QStringLiteral("Label1"))->text(), QStringLiteral("5"));
 }
 
@@ -306,8 +306,8 @@ TEST(StripPanel, ClearAllReloadsTheBoxesAndScrollsToTheTop) {
   EXPECT_EQ(c.Bar(QStringLiteral("ScrolbarVertPos"))->value(), 0);
   EXPECT_EQ(c.Strips()->StripOffset(), 0);
   EXPECT_FALSE(c.Box(QStringLiteral("CheckBox1"))->isChecked());
-  EXPECT_EQ(c.Controls().stripOffset.load(), 0);
-  EXPECT_FALSE(c.Controls().stripTicked[0].load());
+  EXPECT_EQ(c.Controls().strips.offset.load(), 0);
+  EXPECT_EQ(c.Memory().Get(kSelectFlags + 1), 0);
   c.form->ReturnPageControlAll();
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBar1"))->value(), 0);
 }

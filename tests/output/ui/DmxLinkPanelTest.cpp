@@ -61,7 +61,7 @@ TEST(DmxLinkPanelTest, OpenPortSendsEachTickAndDemoModeHoldsTheOutput) {
   DmxLinkPanel& panel = *console.panel;
   ASSERT_NE(console.panel, nullptr);
   EXPECT_EQ(panel.title(), QStringLiteral("Состояние порта COM"));
-  EXPECT_TRUE(panel.ComPort().Connected());
+  EXPECT_TRUE(panel.Link().ComPort().Connected());
   EXPECT_FALSE(panel.CheckBoxDemo->isChecked());
   EXPECT_TRUE(panel.CheckBoxDemo->isEnabled());
   EXPECT_TRUE(panel.CheckBoxDTR->isChecked() && panel.CheckBoxDTR->isEnabled());
@@ -87,7 +87,7 @@ TEST(DmxLinkPanelTest, OpenPortSendsEachTickAndDemoModeHoldsTheOutput) {
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0].levels[0], 255);
   EXPECT_EQ(frames[0].levels[1], 7);
-  EXPECT_EQ(panel.SentPackets(), 1);
+  EXPECT_EQ(panel.Link().SentPackets(), 1);
 
   // Demo mode: nothing goes out, the prefix and the port chooser follow.
   panel.CheckBoxDemo->click();
@@ -111,7 +111,7 @@ TEST(DmxLinkPanelTest, WithoutAPortTheConsoleStartsInDemoModeAndCanSwitchPorts) 
   Pty pty;
   Console console(QStringLiteral("/dev/kalvetro-no-such-port"));
   DmxLinkPanel& panel = *console.panel;
-  EXPECT_FALSE(panel.ComPort().Connected());
+  EXPECT_FALSE(panel.Link().ComPort().Connected());
   EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
   EXPECT_FALSE(panel.CheckBoxDemo->isEnabled());
   EXPECT_TRUE(panel.ComboBoxPort->isEnabled());
@@ -128,7 +128,7 @@ TEST(DmxLinkPanelTest, WithoutAPortTheConsoleStartsInDemoModeAndCanSwitchPorts) 
   // Choosing another port that opens makes sending possible.
   panel.ComboBoxPort->addItem(QString::fromStdString(pty.Path()));
   panel.ComboBoxPort->setCurrentIndex(panel.ComboBoxPort->count() - 1);
-  EXPECT_TRUE(panel.ComPort().Connected());
+  EXPECT_TRUE(panel.Link().ComPort().Connected());
   EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
   EXPECT_TRUE(panel.CheckBoxDemo->isEnabled());
   console.form->Engine().Tick();
@@ -142,7 +142,7 @@ TEST(DmxLinkPanelTest, WithoutAPortTheConsoleStartsInDemoModeAndCanSwitchPorts) 
   panel.ComboBoxPort->setCurrentIndex(0);
   panel.ComboBoxPort->addItem(QStringLiteral("/dev/kalvetro-other-missing-port"));
   panel.ComboBoxPort->setCurrentIndex(panel.ComboBoxPort->count() - 1);
-  EXPECT_FALSE(panel.ComPort().Connected());
+  EXPECT_FALSE(panel.Link().ComPort().Connected());
   EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
   EXPECT_FALSE(panel.CheckBoxDemo->isEnabled());
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeStart);
@@ -177,7 +177,7 @@ TEST(DmxLinkPanelTest, ReplyBytesShowAndAnUnpluggedInterfaceIsReportedOnce) {
   // counts as closed.
   pty.CloseMaster();
   console.form->Engine().Tick();
-  ASSERT_TRUE(WaitFor([&] { return !panel.ComPort().Connected(); }));
+  ASSERT_TRUE(WaitFor([&] { return !panel.Link().ComPort().Connected(); }));
   EXPECT_EQ(console.Status(), QStringLiteral("Ошибка записи в порт"));
   console.form->OutStatus(QStringLiteral("другое"));
   for (int i = 0; i < 3; ++i) console.form->Engine().Tick();
@@ -192,7 +192,7 @@ TEST(DmxLinkPanelTest, LampsLinesAndTheLineBudgetOnTheFakeDevice) {
   line->SetModemStatus(serial::kMsCtsOn);
   Console console(QStringLiteral("fake:dmx"));
   DmxLinkPanel& panel = *console.panel;
-  ASSERT_TRUE(panel.ComPort().Connected());
+  ASSERT_TRUE(panel.Link().ComPort().Connected());
   // Start-up takes the lamps from the modem status.
   EXPECT_EQ(panel.ShapeCTS->Color(), QColor(255, 0, 0));
   const QColor off = panel.ShapeDSR->Color();
@@ -212,11 +212,11 @@ TEST(DmxLinkPanelTest, LampsLinesAndTheLineBudgetOnTheFakeDevice) {
   line->SetOutputQueue(400);
   console.form->Engine().Tick();
   EXPECT_TRUE(line->Written().empty());
-  EXPECT_EQ(panel.DroppedPackets(), 1);
+  EXPECT_EQ(panel.Link().DroppedPackets(), 1);
   line->SetOutputQueue(0);
   console.form->Engine().Tick();
   EXPECT_EQ(line->Written().size(), 262u);
-  EXPECT_EQ(panel.SentPackets(), 1);
+  EXPECT_EQ(panel.Link().SentPackets(), 1);
 
   // Shutdown lowers both lines and closes the port.
   console.form->close();

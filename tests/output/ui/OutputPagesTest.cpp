@@ -87,7 +87,7 @@ TEST(CrossfadeMode, RadioGroupDrivesTheTickAndCanBeCleared) {
   c.Tick();
   EXPECT_EQ(c.Out(1), 1);
   QTest::mouseClick(off, Qt::LeftButton);
-  EXPECT_EQ(c.Controls().crossfadeMode.load(), kCrossfadeOff);
+  EXPECT_EQ(c.Controls().crossfade.mode.load(), kCrossfadeOff);
   c.Tick();
   EXPECT_EQ(c.Out(1), 200);
 
@@ -154,10 +154,10 @@ TEST(BlackOut, BoxAndButtonsKeepOneModeDownAndStopTheShow) {
   EXPECT_TRUE(dark->isChecked());
   c.Tick();
   EXPECT_EQ(c.Out(1), 0);
-  c.Find<LevelPage>(QStringLiteral("LevelPage"))->ApplyBlackOutBlink();
+  c.Strips()->ApplyBlackOutBlink();
   EXPECT_TRUE(dark->isHidden());
   c.Tick();
-  c.Find<LevelPage>(QStringLiteral("LevelPage"))->ApplyBlackOutBlink();
+  c.Strips()->ApplyBlackOutBlink();
   EXPECT_FALSE(dark->isHidden());
 
   // Macro: only picture "M" lights, through the blackout.
@@ -218,12 +218,12 @@ TEST(LevelsTab, ManualBoxIsOnTheLevelsTab) {
   auto* manual = c.Box(QStringLiteral("CheckBoxManual"));
   ASSERT_NE(manual, nullptr);
   EXPECT_EQ(manual->text(), QStringLiteral("Ручное управление"));
-  EXPECT_TRUE(c.form->Tab(QStringLiteral("TabSheetLevel"))->isAncestorOf(manual));
-  EXPECT_TRUE(c.form->Tab(QStringLiteral("TabSheetLevel"))
+  EXPECT_TRUE(c.form->findChild<QWidget*>(QStringLiteral("TabSheetLevel"))->isAncestorOf(manual));
+  EXPECT_TRUE(c.form->findChild<QWidget*>(QStringLiteral("TabSheetLevel"))
                   ->isAncestorOf(c.Box(QStringLiteral("CheckBoxBlackOut"))));
-  EXPECT_TRUE(c.form->Tab(QStringLiteral("TabSheetRate"))
+  EXPECT_TRUE(c.form->findChild<QWidget*>(QStringLiteral("TabSheetRate"))
                   ->isAncestorOf(c.Bar(QStringLiteral("ScrollBarRateLeuel"))));
-  EXPECT_TRUE(c.form->Tab(QStringLiteral("TabSheetSttica"))
+  EXPECT_TRUE(c.form->findChild<QWidget*>(QStringLiteral("TabSheetSttica"))
                   ->isAncestorOf(c.Box(QStringLiteral("CheckBoxChsM"))));
 }
 

@@ -35,7 +35,7 @@ TEST(OutputThreadUi, TickRunsWhileTheOperatorWorksThePages) {
     c.Box(QStringLiteral("CheckBoxBlackOut"))->setChecked(round % 7 == 0);
     c.Bar(QStringLiteral("ScrolbarVertPos"))->setValue((round * 13) % (kMaxStripOffset + 1));
     c.Bar(QStringLiteral("ScrollBarLevelAll"))->setValue(round % 256);
-    c.Controls().padPriority = round % 4 == 0;
+    c.Controls().pad.priority = round % 4 == 0;
     c.Display();
     QTest::qWait(1);  // let the window's own timers (blink, display) run too
     ++round;

@@ -1,0 +1,198 @@
+#include "app/Console.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "editing/SceneList.h"
+#include "output/RateScale.h"
+
+namespace kalvetro {
+
+namespace {
+
+QString UserFile(QStandardPaths::StandardLocation location, const char* name) {
+  return QDir(QStandardPaths::writableLocation(location)).filePath(QString::fromUtf8(name));
+}
+
+bool MakeFolderFor(const QString& file) {
+  return QDir().mkpath(QFileInfo(file).absolutePath());
+}
+
+}  // namespace
+
+Console::Console(const ConsoleOptions& options, QObject* parent)
+    : QObject(parent), link_(options.port, titlePrefix_) {
+  setObjectName(QStringLiteral("Console"));
+  settingsPath_ = options.settingsFile.isEmpty()
+                      ? UserFile(QStandardPaths::AppConfigLocation, kSettingsFileName)
+                      : options.settingsFile;
+  autosavePath_ = options.autosaveFile.isEmpty()
+                      ? UserFile(QStandardPaths::AppDataLocation, "ShouTemp.klv")
+                      : options.autosaveFile;
+  engine_.AddSink(&link_);
+  connect(&link_, &DmxLink::StatusMessage, this, &Console::OutStatus);
+}
+
+Console::~Console() {
+  // The tick reads the show and writes through the link: it ends before either goes.
+  ticker_.Stop();
+}
+
+void Console::StartOutput() {
+  ticker_.Start(kOutputPeriod, [this] { engine_.Tick(); });
+}
+
+void Console::StopOutput() {
+  ticker_.Stop();
+}
+
+// ---------------------------------------------------------------- refresh and status
+
+void Console::ReturnPageControlAll() {
+  emit DataSystemRefresh();
+  emit DataSystemRefresh();
+  emit PageRefresh();
+}
+
+void Console::OutStatus(const QString& text) {
+  emit StatusMessage(text);
+}
+
+// ---------------------------------------------------------------- playback
+
+void Console::SetPlaying(bool playing) {
+  show_.playing.store(playing);
+  emit PlayingChanged(playing);
+}
+
+void Console::SetBlackOut(bool dark) {
+  // Any change of the blackout state stops the automatic advance of the show.
+  show_.playing.store(false);
+  const bool changed = engine_.Controls().blackout.on.exchange(dark) != dark;
+  if (changed) emit BlackOutChanged(dark);
+}
+
+void Console::SetMacroOut(bool down) {
+  if (engine_.Controls().pictures.macroOut.exchange(down) != down) emit MacroOutChanged(down);
+}
+
+void Console::SetPicture(int k, bool on) {
+  if (k < 0 || k >= kPictureCount) return;
+  if (engine_.Controls().pictures.Picture(k) == on) return;
+  engine_.Controls().pictures.SetPicture(k, on);
+  emit PictureChanged(k, on);
+}
+
+// ---------------------------------------------------------------- selection and rates
+
+void Console::SetSelected(int channel, bool selected) {
+  if (channel < 1 || channel > 255) return;
+  const std::uint8_t flag = selected ? 1 : 0;
+  if (show_.memory.Get(kSelectFlags + channel) == flag) return;
+  show_.memory.Set(kSelectFlags + channel, flag);
+  emit Changed(ShowArea::Selection);
+}
+
+std::uint8_t Console::TabRate(int position) {
+  lastRatePosition_ = position;
+  emit RateChosen(position);
+  return RateStep(position);
+}
+
+// ---------------------------------------------------------------- undo
+
+void Console::SetUndoAvailable(bool available) {
+  undoAvailable_ = available;
+  emit UndoAvailableChanged(available);
+}
+
+void Console::ToMemoryUndo() {
+  OutStatus(QStringLiteral("  данные сохранены "));
+  SetUndoAvailable(true);
+  TakeUndoCopy(show_);
+}
+
+void Console::RestoreUndo() {
+  OutStatus(QStringLiteral(" данные возвращены "));
+  SetUndoAvailable(false);
+  {
+    ShowReplaceGuard replacing(show_);
+    RestoreUndoCopy(show_);
+  }
+  ReturnPageControlAll();
+}
+
+// ---------------------------------------------------------------- show files
+
+void Console::ClearAll() {
+  {
+    ShowReplaceGuard replacing(show_);
+    ClearShowData(show_);
+    frames_.ClearOutput();
+  }
+  SetUndoAvailable(false);
+  emit ShowCleared();
+}
+
+FileResult Console::OpenShow(const QString& path) {
+  if (!QFileInfo::exists(path)) return FileResult::Fail("Файл не существует !");
+  FileResult result;
+  {
+    // The whole image is read and checked before it replaces the show: a failed open leaves
+    // the show, the file names and the undo state as they were.
+    ShowReplaceGuard replacing(show_);
+    result = LoadShowFile(path.toStdString(), show_.memory);
+  }
+  if (!result.ok) return result;
+  openDialogFileName_ = path;
+  saveDialogFileName_ = path;
+  saveNameFromFile_ = true;
+  show_.showNamed = true;
+  SetUndoAvailable(false);
+  emit FileNameChanged(path);
+  return result;
+}
+
+FileResult Console::SaveShowAs(const QString& path) {
+  WriteIdentificationText(show_.memory);
+  const FileResult result = SaveShowFile(path.toStdString(), show_.memory);
+  // On failure the show keeps the name it had: a later "Сохранить Шоу" must not aim at a
+  // path that just failed, nor may the settings remember it.
+  if (!result.ok) return result;
+  saveDialogFileName_ = path;
+  saveNameFromFile_ = true;
+  show_.showNamed = true;
+  emit FileNameChanged(path);
+  return result;
+}
+
+FileResult Console::SaveShow() {
+  WriteIdentificationText(show_.memory);
+  return SaveShowFile(saveDialogFileName_.toStdString(), show_.memory);
+}
+
+FileResult Console::Autosave() {
+  MakeFolderFor(autosavePath_);
+  return SaveShowFile(autosavePath_.toStdString(), show_.memory);
+}
+
+void Console::ReadIniFile() {
+  const Settings settings = ReadSettings(settingsPath_.toStdString());
+  conveyorFiles_ = settings.conveyorFiles;
+  lastPathRead_ = QString::fromStdString(settings.lastPath);
+  openDialogFileName_ = lastPathRead_;
+}
+
+FileResult Console::WriteIniFile() {
+  Settings settings;
+  settings.conveyorFiles = conveyorFiles_;
+  // Only a show that has a file name is remembered; the placeholder "Unit_001" of a show
+  // never opened or saved would make every later start report a missing file.
+  settings.lastPath = (show_.showNamed && saveNameFromFile_) ? saveDialogFileName_.toStdString()
+                                                             : lastPathRead_.toStdString();
+  MakeFolderFor(settingsPath_);
+  return WriteSettings(settingsPath_.toStdString(), settings);
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,173 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <string>
+
+#include "output/DmxLink.h"
+#include "output/OutputEngine.h"
+#include "output/OutputFrames.h"
+#include "output/OutputTicker.h"
+#include "show/Settings.h"
+#include "show/ShowFile.h"
+#include "show/ShowState.h"
+#include "show/TitlePrefix.h"
+
+class QTimer;
+
+namespace kalvetro {
+
+// The parts of the show an operation changed; pages showing them refresh themselves.
+enum class ShowArea { Levels, Rates, Selection, Names, Pictures };
+
+// The period of the output tick: one packet every 50 ms.
+inline constexpr auto kOutputPeriod = std::chrono::milliseconds(50);
+inline constexpr int kOutputPeriodMs = 50;
+
+// Where the console finds its port and files. Empty paths mean the user's folders.
+struct ConsoleOptions {
+  QString port = QStringLiteral("COM1");
+  QString settingsFile;  // default: "Kalvo.ini" in the user's config folder
+  QString autosaveFile;  // default: "ShouTemp.klv" in the user's data folder
+};
+
+// The running console without any widget: the show and its working state, the output frames,
+// the frame pipeline and its control blocks, the output tick, the DMX link, undo and paste, the
+// show file and settings operations. The main window is a view over it; a headless player can
+// run on it alone.
+//
+// Pages call its services and never each other. After a change it says what changed through
+// its signals, and every page refreshes itself from the show memory, the one source of truth.
+class Console : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit Console(const ConsoleOptions& options = {}, QObject* parent = nullptr);
+  ~Console() override;
+
+  ShowState& Show() { return show_; }
+  const ShowState& Show() const { return show_; }
+  OutputFrames& Frames() { return frames_; }
+  OutputEngine& Engine() { return engine_; }
+  OutputControls& Controls() { return engine_.Controls(); }
+  OutputTicker& Ticker() { return ticker_; }
+  DmxLink& Link() { return link_; }
+
+  // ------------------------------------------------------------ output
+  // Starts the 50 ms output tick (once); StopOutput waits for it to end.
+  void StartOutput();
+  void StopOutput();
+
+  // The caption prefix; the output tick may set it from its own thread.
+  std::atomic<TitlePrefixId>& TitlePrefixState() { return titlePrefix_; }
+  TitlePrefixId TitlePrefix() const { return titlePrefix_.load(); }
+  void SetTitlePrefix(TitlePrefixId id) { titlePrefix_.store(id); }
+
+  // ------------------------------------------------------------ refresh and status
+  // The refresh after an operation that replaces or reshapes the show: the caption and the
+  // sequencer controls (twice, as the console always did), then the page that is shown.
+  void ReturnPageControlAll();
+  // A short message on the status line (about two seconds).
+  void OutStatus(const QString& text);
+
+  // ------------------------------------------------------------ playback
+  bool Playing() const { return show_.playing.load(); }
+  // Enter and leave playing. The sequencer page shows it (button, clock, editing controls).
+  void SetPlaying(bool playing);
+  // Blackout: any change stops the automatic advance.
+  void SetBlackOut(bool dark);
+  bool BlackOut() const { return engine_.Controls().blackout.on.load(); }
+  void SetMacroOut(bool down);
+  bool MacroOut() const { return engine_.Controls().pictures.macroOut.load(); }
+  // The sixteen picture boxes.
+  void SetPicture(int k, bool on);
+  bool Picture(int k) const { return engine_.Controls().pictures.Picture(k); }
+
+  // ------------------------------------------------------------ selection
+  // The selection byte of channel n (1..255) := flag (0 or 1).
+  void SetSelected(int channel, bool selected);
+  bool Selected(int channel) const { return show_.memory.Get(kSelectFlags + channel) == 1; }
+  // Says that an operation changed a part of the show in memory.
+  void Notify(ShowArea area) { emit Changed(area); }
+
+  // ------------------------------------------------------------ rates
+  // Position of a rate slider -> fade step; the position becomes the last chosen one, which
+  // the rate page shows.
+  std::uint8_t TabRate(int position);
+  int LastRatePosition() const { return lastRatePosition_; }
+
+  // ------------------------------------------------------------ undo
+  // Takes the one undo copy of the whole show.
+  void ToMemoryUndo();
+  // Puts the undo copy back and refreshes.
+  void RestoreUndo();
+  bool UndoAvailable() const { return undoAvailable_; }
+
+  // ------------------------------------------------------------ show files and settings
+  // The show-data steps of emptying a show (the pages follow through ShowCleared).
+  void ClearAll();
+  // Opens the show file at path: the whole file is read and checked first; on failure the show
+  // and the names stay as they were and the result carries the message.
+  FileResult OpenShow(const QString& path);
+  // Saves the show under path (identification text written first); on success the path
+  // becomes the show's name. A failure keeps the previous name.
+  FileResult SaveShowAs(const QString& path);
+  // Saves the show under its own name.
+  FileResult SaveShow();
+  // Writes the autosave file.
+  FileResult Autosave();
+  void ReadIniFile();
+  FileResult WriteIniFile();
+
+  // The file names of the open and save dialogs, as the console keeps them.
+  const QString& OpenDialogFileName() const { return openDialogFileName_; }
+  void SetOpenDialogFileName(const QString& path) { openDialogFileName_ = path; }
+  const QString& SaveDialogFileName() const { return saveDialogFileName_; }
+  const std::array<std::string, kConveyorFiles>& ConveyorFiles() const { return conveyorFiles_; }
+  const QString& SettingsPath() const { return settingsPath_; }
+  const QString& AutosavePath() const { return autosavePath_; }
+
+ signals:
+  // ReturnPageControlAll, in its order: the caption and the sequencer controls, then the page.
+  void DataSystemRefresh();
+  void PageRefresh();
+  void StatusMessage(const QString& text);
+  // A file error for a message box.
+  void FileError(const QString& text);
+  void PlayingChanged(bool playing);
+  void BlackOutChanged(bool dark);
+  void MacroOutChanged(bool down);
+  void PictureChanged(int k, bool on);
+  void Changed(ShowArea area);
+  void RateChosen(int position);
+  void UndoAvailableChanged(bool available);
+  // The show was emptied (new show, start-up); widgets put their own state back.
+  void ShowCleared();
+  // The show's file name changed (opened or saved under a new name).
+  void FileNameChanged(const QString& path);
+
+ private:
+  void SetUndoAvailable(bool available);
+
+  ShowState show_;
+  OutputFrames frames_;
+  std::atomic<TitlePrefixId> titlePrefix_{TitlePrefixId::Initialization};
+  OutputEngine engine_{show_, frames_};
+  DmxLink link_;
+  OutputTicker ticker_;
+
+  bool undoAvailable_ = false;
+  int lastRatePosition_ = 7;
+  QString openDialogFileName_;
+  QString saveDialogFileName_ = QStringLiteral("Unit_001");
+  bool saveNameFromFile_ = false;  // the save name came from an open or a save
+  std::array<std::string, kConveyorFiles> conveyorFiles_;
+  QString lastPathRead_;
+  QString settingsPath_;
+  QString autosavePath_;
+};
+
+}  // namespace kalvetro

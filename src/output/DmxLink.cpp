@@ -1,0 +1,236 @@
+#include "output/DmxLink.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <chrono>
+
+#include "output/DmxPacket.h"
+#include "serial/BCPort.h"
+
+namespace kalvetro {
+
+namespace {
+
+constexpr long long kTickMicros = 50000;
+// How long one tick may spend writing. The driver's queue had room for the packet (the
+// line-time check), so a healthy write takes far less; a full queue costs at most this.
+constexpr int kWriteBudgetMs = 20;
+
+}  // namespace
+
+DmxLink::DmxLink(const QString& port, std::atomic<TitlePrefixId>& titlePrefix, QObject* parent)
+    : QObject(parent), titlePrefix_(titlePrefix) {
+  setObjectName(QStringLiteral("DmxLink"));
+  BComPort = new TBComPort(this);
+  BComPort->setObjectName(QStringLiteral("BComPort"));
+  BComPort->SetBaudRate(br115200);
+  BComPort->SetByteSize(bs8);
+  BComPort->SetParity(paNone);
+  BComPort->SetStopBits(sb1);
+  BComPort->SetPort(port);
+  BComPort->SetInBufSize(2048);
+  BComPort->SetOutBufSize(2048);
+  BComPort->SetSyncMethod(smThreadSync);
+  TComTimeouts timeouts;
+  timeouts.SetReadInterval(-1);
+  timeouts.SetReadTotalMultiplier(0);
+  timeouts.SetReadTotalConstant(0);
+  timeouts.SetWriteTotalMultiplier(100);
+  timeouts.SetWriteTotalConstant(1000);
+  BComPort->SetTimeouts(timeouts);
+  BComPort->OnCTSChange = [this](TBComPort*, bool state) { emit CtsChanged(state); };
+  BComPort->OnDSRChange = [this](TBComPort*, bool state) { emit DsrChanged(state); };
+  BComPort->OnRLSDChange = [this](TBComPort*, bool state) { emit RlsdChanged(state); };
+  BComPort->OnRxChar = [this](TBComPort*, int count) { BComPortRxChar(count); };
+  BComPort->OnHandlerError = [this](const QString& message) { emit ErrorMessage(message); };
+}
+
+DmxLink::~DmxLink() {
+  // The event thread ends before the handlers' targets go.
+  BComPort->Close();
+}
+
+QString DmxLink::Port() const {
+  return BComPort->Port();
+}
+
+// ---------------------------------------------------------------- start-up and shutdown
+
+bool DmxLink::OpenAtStart() {
+  emit CtsChanged(false);
+  emit DsrChanged(false);
+  emit RlsdChanged(false);
+  try {
+    BComPort->Open();
+  } catch (const EComPort&) {
+    EnterDemoMode();
+    return false;
+  }
+  PortOpened();
+  SetDTR(true);
+  SetRTS(true);
+  ReadLines();
+  return true;
+}
+
+void DmxLink::ReadLines() {
+  try {
+    const TComSignals lines = BComPort->ModemSignals();
+    emit CtsChanged(lines.Contains(csCTS));
+    emit DsrChanged(lines.Contains(csDSR));
+    emit RlsdChanged(lines.Contains(csRLSD));
+  } catch (const EComPort& e) {
+    emit ErrorMessage(e.Message());
+  }
+}
+
+void DmxLink::CloseAtShutdown() {
+  if (!BComPort->Connected()) return;
+  // The tick stops sending before the port goes.
+  portOpen_.store(false);
+  try {
+    BComPort->SetRTS(false);
+    BComPort->SetDTR(false);
+  } catch (const EComPort&) {
+    // A device that has gone cannot lower its lines; it is closed all the same.
+  }
+  BComPort->Close();
+}
+
+void DmxLink::EnterDemoMode() {
+  demo_.store(true);
+  titlePrefix_.store(TitlePrefixId::DemoModeStart);
+  emit DemoModeEntered();
+}
+
+void DmxLink::PortOpened() {
+  openGeneration_.fetch_add(1);
+  portOpen_.store(true);
+}
+
+// ---------------------------------------------------------------- output thread
+
+void DmxLink::SendToCom(const OutputFrames& frames) {
+  if (demo_.load(std::memory_order_relaxed)) return;
+  if (!portOpen_.load()) {
+    titlePrefix_.store(TitlePrefixId::DemoModeLink);
+    return;
+  }
+  const unsigned generation = openGeneration_.load();
+  if (tailLength_ != 0 && tailGeneration_ != generation) tailLength_ = 0;  // another port now
+  try {
+    const auto start = std::chrono::steady_clock::now();
+    int budget = kWriteBudgetMs;
+    if (tailLength_ != 0) {
+      // The rest of a torn packet goes first: the interface must see it end before a new
+      // header starts. Until it has gone, this tick's packet is dropped whole.
+      const int written = BComPort->WriteWithin(SendBuffer.data() + tailStart_,
+                                                static_cast<int>(tailLength_), budget);
+      tailStart_ += static_cast<std::uint32_t>(written);
+      tailLength_ -= static_cast<std::uint32_t>(written);
+      if (tailLength_ != 0) {
+        dropped_.fetch_add(1);
+        return;
+      }
+      tails_.fetch_add(1);
+      const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now() - start);
+      budget = std::max(0, kWriteBudgetMs - static_cast<int>(spent.count()));
+    }
+    SendLength = static_cast<std::uint32_t>(BuildDmxPacket(frames, SendBuffer));
+    // A packet that would still be on the line when the next tick comes is dropped: queued
+    // behind the last one, the output would lag the show more and more.
+    const int queued = BComPort->OutputCount();
+    if (!PacketFitsPeriod(static_cast<std::size_t>(queued), SendLength, kDmxLinkBaud,
+                          kTickMicros)) {
+      dropped_.fetch_add(1);
+      return;
+    }
+    // Where the driver cannot tell how full its queue is (a pseudo-terminal, some USB
+    // bridges report 0), a short write tells: the rest becomes the tail.
+    const int written =
+        BComPort->WriteWithin(SendBuffer.data(), static_cast<int>(SendLength), budget);
+    if (written == static_cast<int>(SendLength)) {
+      sent_.fetch_add(1);
+    } else if (written <= 0) {
+      dropped_.fetch_add(1);  // not a byte left: nothing torn
+    } else {
+      tailStart_ = static_cast<std::uint32_t>(written);
+      tailLength_ = SendLength - tailStart_;
+      tailGeneration_ = generation;
+    }
+  } catch (const EComPort&) {
+    // Whatever step failed (the queue query or the write), the packet could not be written.
+    tailLength_ = 0;
+    ReportLinkFailure(QString::fromUtf8(comport_messages::kWriteError));
+  }
+}
+
+void DmxLink::ReportLinkFailure(const QString& message) {
+  // Only the first failure of an open port is reported; from then on the port counts as
+  // closed, and the tick goes on without it.
+  if (!portOpen_.exchange(false)) return;
+  const unsigned generation = openGeneration_.load();
+  QMetaObject::invokeMethod(
+      this,
+      [this, message, generation] {
+        emit StatusMessage(message);
+        // Release the device (a USB interface that was unplugged gets its name back when it
+        // returns), unless another port has been opened meanwhile.
+        if (generation == openGeneration_.load() && !portOpen_.load()) BComPort->Close();
+      },
+      Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------- operator's choices
+
+void DmxLink::SetDemo(bool on) {
+  demo_.store(on);
+  titlePrefix_.store(on ? TitlePrefixId::DemoModeStart : TitlePrefixId::Running);
+}
+
+void DmxLink::SetRTS(bool on) {
+  try {
+    BComPort->SetRTS(on);
+  } catch (const EComPort& e) {
+    emit ErrorMessage(e.Message());
+  }
+}
+
+void DmxLink::SetDTR(bool on) {
+  try {
+    BComPort->SetDTR(on);
+  } catch (const EComPort& e) {
+    emit ErrorMessage(e.Message());
+  }
+}
+
+bool DmxLink::ChangePort(const QString& port) {
+  portOpen_.store(false);
+  BComPort->Close();
+  BComPort->SetPort(port);
+  try {
+    BComPort->Open();
+  } catch (const EComPort&) {
+    EnterDemoMode();
+    return false;
+  }
+  PortOpened();
+  return true;
+}
+
+void DmxLink::BComPortRxChar(int count) {
+  RxReady_ = 0;
+  // A notification larger than the buffer reads what fits; the rest waits for the next one.
+  const int wanted = std::min(count, static_cast<int>(RxBuffer.size()));
+  try {
+    RxCount = BComPort->Read(RxBuffer.data(), wanted);
+  } catch (const EComPort& e) {
+    RxCount = 0;
+    emit StatusMessage(e.Message());
+  }
+  std::copy_n(RxBuffer.begin(), RxCount, RxCopy.begin());
+  RxReady_ = 1;
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "output/OutputSink.h"
+#include "show/TitlePrefix.h"
+
+namespace kalvetro {
+
+class TBComPort;
+
+// The link to the DMX interface on a serial port: it owns the port component BComPort, sends
+// one packet per output tick (SendToCom), keeps demo mode, and passes the line states and the
+// bytes the interface sends back to whoever shows them. No widget: the link group on the
+// options page only shows it and forwards the operator's choices.
+//
+// Packets on the wire are always whole. A packet that cannot leave the line within its tick
+// is dropped before its first byte; a packet the driver took only part of keeps its unwritten
+// tail, which goes out first on the following ticks, and until it has left every new packet is
+// dropped whole. So the interface never meets a header inside a torn packet, and nothing is
+// queued behind the tail.
+class DmxLink : public QObject, public OutputSink {
+  Q_OBJECT
+
+ public:
+  DmxLink(const QString& port, std::atomic<TitlePrefixId>& titlePrefix, QObject* parent = nullptr);
+  ~DmxLink() override;
+
+  // Start-up: the port is opened and its lines raised; failure enters demo mode (the demo
+  // flag is set, the caption says so and DemoModeEntered is emitted). Returns whether the port
+  // is open.
+  bool OpenAtStart();
+  // Shutdown: lowers RTS and DTR and closes the port when it is open.
+  void CloseAtShutdown();
+
+  // The output tick's call, on the output thread.
+  void WriteFrame(const OutputFrames& frames) override { SendToCom(frames); }
+  // Sends the frame as one packet. It never blocks past its budget within the tick; a failed
+  // write is reported once (status line) and leaves the port closed.
+  void SendToCom(const OutputFrames& frames);
+
+  // The operator's choices (user-interface thread).
+  void SetDemo(bool on);
+  bool Demo() const { return demo_.load(); }
+  // Closes the port and opens the named one; false when it does not open (demo mode entered).
+  bool ChangePort(const QString& port);
+  void SetRTS(bool on);
+  void SetDTR(bool on);
+  QString Port() const;
+  bool PortOpen() const { return portOpen_.load(); }
+
+  TBComPort& ComPort() { return *BComPort; }
+
+  // Packets written whole; packets dropped whole (the line still busy, or a torn packet's tail
+  // still waiting); torn packets whose tail was written on a later tick.
+  long SentPackets() const { return sent_.load(); }
+  long DroppedPackets() const { return dropped_.load(); }
+  long CompletedTails() const { return tails_.load(); }
+
+  // What the interface sent back last (user-interface thread): RxReady() once a read happened.
+  bool RxReady() const { return RxReady_ == 1; }
+  std::uint8_t RxByte(int index) const { return RxCopy[index]; }
+
+ signals:
+  void CtsChanged(bool on);
+  void DsrChanged(bool on);
+  void RlsdChanged(bool on);
+  void DemoModeEntered();
+  // A message for a message box, and one for the status line.
+  void ErrorMessage(const QString& text);
+  void StatusMessage(const QString& text);
+
+ private:
+  void EnterDemoMode();
+  void PortOpened();
+  void ReadLines();
+  void BComPortRxChar(int count);
+  // From the output thread: hands a write failure to the user-interface thread once.
+  void ReportLinkFailure(const QString& message);
+
+  static constexpr std::size_t kBufferSize = 10004;
+
+  std::atomic<TitlePrefixId>& titlePrefix_;
+  TBComPort* BComPort = nullptr;
+
+  // Output thread only.
+  std::array<std::uint8_t, kBufferSize> SendBuffer{};
+  std::uint32_t SendLength = 0;
+  std::uint32_t tailStart_ = 0;   // first unwritten byte of a torn packet
+  std::uint32_t tailLength_ = 0;  // bytes of it still to write; 0: no torn packet
+  unsigned tailGeneration_ = 0;   // the port the torn packet was started on
+
+  // User-interface thread only.
+  std::array<std::uint8_t, kBufferSize> RxBuffer{};
+  std::array<std::uint8_t, kBufferSize> RxCopy{};
+  std::int32_t RxCount = 0;
+  std::uint8_t RxReady_ = 0;
+
+  // Shared with the output thread.
+  std::atomic<bool> demo_{false};
+  std::atomic<bool> portOpen_{false};
+  std::atomic<unsigned> openGeneration_{0};
+  std::atomic<long> sent_{0};
+  std::atomic<long> dropped_{0};
+  std::atomic<long> tails_{0};
+};
+
+}  // namespace kalvetro
