@@ -170,24 +170,6 @@ TEST(Automats, TickRunsOnlyWhenAllowedAndBlackoutStopsIt) {
   EXPECT_FALSE(TimerTempAvtomatTimer(a1, flags, 1, kBright, kDark));
 }
 
-TEST(Automats, SettingsComeFromTheirOwnShowBytes) {
-  ShowMemory memory;
-  const std::uint8_t bytes[] = {10, 20, 3, 200, 50, 44, 250, 2, 180, 7};
-  for (int i = 0; i < 10; ++i) memory.Set(kAutomat1 + i, bytes[i]);
-  const AvtomatSettings s1 = ReadAvtomatSettings(memory, kAutomat1);
-  EXPECT_EQ(s1.tempo, 10);
-  EXPECT_EQ(s1.firstChannel, 20);
-  EXPECT_EQ(s1.program, 3);
-  EXPECT_EQ(s1.bright, 200);
-  EXPECT_EQ(s1.dark, 50);
-  const AvtomatSettings s2 = ReadAvtomatSettings(memory, kAutomat2);
-  EXPECT_EQ(s2.tempo, 44);
-  EXPECT_EQ(s2.firstChannel, 250);
-  EXPECT_EQ(s2.program, 2);
-  EXPECT_EQ(s2.bright, 180);
-  EXPECT_EQ(s2.dark, 7);
-}
-
 TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   OutputFrames frames;
   for (int slot = 0; slot < kFrameSlots; ++slot) frames.SetOutput(slot, 9);
