@@ -1,0 +1,87 @@
+#include "playback/Automats.h"
+
+#include <algorithm>
+
+namespace kalvetro {
+namespace {
+
+// The programs, one row per step; 'B' is the bright level and 'D' the dark level of
+// channels p+1, p+2, p+3, p+4.
+constexpr const char* kPatterns[kAvtomatPrograms][kAvtomatSteps] = {
+    // 1 "один бегущий огонек": one light runs
+    {"BDDD", "DBDD", "DDBD", "DDDB", "BDDD", "DBDD", "DDBD", "DDDB"},
+    // 2 "два бегущих огонька": two lights run
+    {"BBDD", "DBBD", "DDBB", "BDDB", "BBDD", "DBBD", "DDBB", "BDDB"},
+    // 3 "бегущая тень": running shadow
+    {"BBDD", "DDBB", "BBDD", "DDBB", "DBBD", "BDDB", "DBBD", "BDDB"},
+    // 4 "код с наполнением": fills up, then empties
+    {"BDDD", "BBDD", "BBBD", "BBBB", "DBBB", "DDBB", "DDDB", "DDDD"},
+};
+
+void LayOne(const AutomatOutput& automat,
+            std::array<std::atomic<std::uint8_t>, kFrameSlots>& outputFrame) {
+  if (!automat.active.load(AutomatOutput::kRelaxed)) return;
+  const int p =
+      std::min<int>(automat.firstChannel.load(AutomatOutput::kRelaxed), kAvtomatChannelMax);
+  for (int k = 0; k < kAvtomatChannels; ++k) {
+    outputFrame[p + 1 + k].store(automat.out[k].load(AutomatOutput::kRelaxed),
+                                 std::memory_order_relaxed);
+  }
+}
+
+}  // namespace
+
+std::optional<AvtomatLevels> AvtomatProgram(int program, int step, std::uint8_t bright,
+                                            std::uint8_t dark) {
+  if (program < 1 || program > kAvtomatPrograms || step < 0 || step >= kAvtomatSteps) {
+    return std::nullopt;
+  }
+  const char* pattern = kPatterns[program - 1][step];
+  AvtomatLevels levels{};
+  for (int k = 0; k < kAvtomatChannels; ++k) levels[k] = pattern[k] == 'B' ? bright : dark;
+  return levels;
+}
+
+AvtomatTempo TempAvtomatStatus(int tempoByte) {
+  const int t = tempoByte == 0 ? kAvtomatTempoZero
+                               : std::clamp(tempoByte, kAvtomatTempoMin, kAvtomatTempoMax);
+  const int interval = t * t;
+  return {interval, 60000 / interval};
+}
+
+AvtomatSettings ReadAvtomatSettings(const ShowMemory& memory, int base) {
+  return {memory.Get(base + kAutomatTempo), memory.Get(base + kAutomatChannel),
+          memory.Get(base + kAutomatMode), memory.Get(base + kAutomatBright),
+          memory.Get(base + kAutomatDark)};
+}
+
+void Avtomat::JobAvtomat(int program, std::uint8_t bright, std::uint8_t dark) {
+  active_ = true;
+  if (step_ == 3) {
+    ++cycle_;
+    if (cycle_ > limits_.cycleReset) cycle_ = 0;
+  }
+  if (cycle_ < limits_.forwardBelow) {
+    step_ = (step_ + 1) % kAvtomatSteps;
+  } else {
+    step_ = (step_ + kAvtomatSteps - 1) % kAvtomatSteps;
+  }
+  if (const auto levels = AvtomatProgram(program, step_, bright, dark)) out_ = *levels;
+}
+
+bool TimerTempAvtomatTimer(Avtomat& avtomat, const AvtomatRunFlags& flags, int program,
+                           std::uint8_t bright, std::uint8_t dark) {
+  avtomat.Stop();
+  if (flags.blackOut) return false;
+  if (!flags.runAlways && !(flags.withShow && flags.playing)) return false;
+  avtomat.JobAvtomat(program, bright, dark);
+  return true;
+}
+
+void LayAutomats(const AutomatOutputs& automats,
+                 std::array<std::atomic<std::uint8_t>, kFrameSlots>& outputFrame) {
+  LayOne(automats.avtomat1, outputFrame);
+  LayOne(automats.avtomat2, outputFrame);
+}
+
+}  // namespace kalvetro

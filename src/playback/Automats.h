@@ -1,0 +1,133 @@
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
+#include "output/OutputFrames.h"
+#include "show/ShowMemory.h"
+
+namespace kalvetro {
+
+// The two four-channel chasers ("Автомат 1", "Автомат 2"). Each drives four consecutive
+// channels with a pattern of a bright and a dark level, eight steps long, chosen from four
+// programs, and walks the steps forward and backward at its own rate.
+
+inline constexpr int kAvtomatChannels = 4;      // channels p+1..p+4
+inline constexpr int kAvtomatSteps = 8;         // steps 0..7
+inline constexpr int kAvtomatPrograms = 4;      // programs 1..4
+inline constexpr int kAvtomatChannelMax = 250;  // first-channel slider 0..250
+inline constexpr int kAvtomatTempoMin = 5;      // tempo slider 5..50
+inline constexpr int kAvtomatTempoMax = 50;
+inline constexpr int kAvtomatTempoZero = 20;  // a tempo byte of 0 runs as 20
+
+using AvtomatLevels = std::array<std::uint8_t, kAvtomatChannels>;
+
+// Where the direction counter turns the automat round. The counter grows each time the
+// automat enters step 3; it runs forward while the counter is below forwardBelow and starts
+// again from 0 once the counter passes cycleReset.
+struct AvtomatLimits {
+  int cycleReset;
+  int forwardBelow;
+};
+inline constexpr AvtomatLimits kAvtomat1Limits{20, 10};
+inline constexpr AvtomatLimits kAvtomat2Limits{24, 12};
+
+// The four output levels of a program (1..4) at a step (0..7) for the bright level B and the
+// dark level D, for channels p+1..p+4. Any other program number gives nothing.
+std::optional<AvtomatLevels> AvtomatProgram(int program, int step, std::uint8_t bright,
+                                            std::uint8_t dark);
+
+// Timer interval of an automat and the flashes-per-minute figure of its label.
+struct AvtomatTempo {
+  int intervalMs;
+  int flashesPerMinute;  // 60000 div interval; the label adds " Flash/мин "
+};
+// Tempo byte t (0 counts as 20; other bytes are held to the slider range 5..50, since only a
+// show file can carry them) gives t * t ms: 10 gives 100 ms and 600 flashes a minute.
+AvtomatTempo TempAvtomatStatus(int tempoByte);
+
+// The five show bytes of one automat, starting at kAutomat1 or kAutomat2.
+struct AvtomatSettings {
+  int tempo;
+  int firstChannel;  // p: the automat drives channels p+1..p+4
+  int program;       // 1..4, the last program button pressed
+  std::uint8_t bright;
+  std::uint8_t dark;
+};
+AvtomatSettings ReadAvtomatSettings(const ShowMemory& memory, int base);
+
+// Working state of one automat (not saved). Lives on the user interface thread.
+class Avtomat {
+ public:
+  explicit Avtomat(AvtomatLimits limits) : limits_(limits) {}
+
+  // One running step: active, counter and direction, next step, then the outputs of the
+  // program (1..4; any other number leaves the outputs as they were).
+  void JobAvtomat(int program, std::uint8_t bright, std::uint8_t dark);
+  // The automat gives its channels back.
+  void Stop() { active_ = false; }
+
+  bool Active() const { return active_; }
+  int Step() const { return step_; }
+  int Cycle() const { return cycle_; }
+  // The number shown after "Step = ": 1..8.
+  int StepNumber() const { return step_ + 1; }
+  const AvtomatLevels& Out() const { return out_; }
+
+ private:
+  AvtomatLimits limits_;
+  bool active_ = false;
+  int step_ = 0;
+  int cycle_ = 0;
+  AvtomatLevels out_{};
+};
+
+// The states the automat tick looks at.
+struct AvtomatRunFlags {
+  bool blackOut = false;   // "BlackOut" ticked
+  bool runAlways = false;  // "Пуск самостоятельно"
+  bool withShow = false;   // "С основным"
+  bool playing = false;    // the show plays
+};
+
+// One automat timer tick: the automat lets go of its channels, then, unless blackout is on,
+// runs a job when it runs always or runs with a playing show. Returns whether the job ran.
+// Step and counter keep their values while the automat is idle.
+bool TimerTempAvtomatTimer(Avtomat& avtomat, const AvtomatRunFlags& flags, int program,
+                           std::uint8_t bright, std::uint8_t dark);
+
+// What the output thread needs of one automat, published by the user interface thread after
+// each automat tick and whenever the first-channel slider moves. Relaxed atomics only: a frame
+// may carry the four levels of a step partly old and partly new.
+struct AutomatOutput {
+  static constexpr auto kRelaxed = std::memory_order_relaxed;
+
+  std::atomic<bool> active{false};
+  std::array<std::atomic<std::uint8_t>, kAvtomatChannels> out{};
+  std::atomic<std::uint8_t> firstChannel{0};
+
+  void Publish(const Avtomat& avtomat) {
+    for (int k = 0; k < kAvtomatChannels; ++k) out[k].store(avtomat.Out()[k], kRelaxed);
+    active.store(avtomat.Active(), kRelaxed);
+  }
+  // Position p of the first-channel slider, held to 0..250.
+  void SetFirstChannel(int p) {
+    firstChannel.store(static_cast<std::uint8_t>(std::clamp(p, 0, kAvtomatChannelMax)), kRelaxed);
+  }
+};
+
+struct AutomatOutputs {
+  AutomatOutput avtomat1;
+  AutomatOutput avtomat2;
+};
+
+// The automat layer of the output frame: each active automat writes its four levels into
+// slots p+1..p+4, automat 1 first and automat 2 second, so automat 2 wins where the two
+// overlap. Runs on the output thread; no allocation, no lock.
+void LayAutomats(const AutomatOutputs& automats,
+                 std::array<std::atomic<std::uint8_t>, kFrameSlots>& outputFrame);
+
+}  // namespace kalvetro
