@@ -43,6 +43,10 @@ std::uint8_t StepAwayFromMiddle(std::uint8_t v) {
 
 }  // namespace
 
+XYArea AllScenesArea(const ShowState& show, int first) {
+  return {first, 1, show.LastScene() + 1};
+}
+
 bool ValidXYArea(const XYArea& area) {
   return area.first >= 0 && area.first <= 253 && area.from >= 1 && area.from <= area.to &&
          area.to <= kSceneCount;

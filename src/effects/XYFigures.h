@@ -40,6 +40,9 @@ enum class XYStatus {
 // Found-scene value meaning "no point under the cursor".
 inline constexpr int kNoScene = 300;
 
+// The range "Все сцены" gives: from scene 1 to the show's last scene + 1.
+XYArea AllScenesArea(const ShowState& show, int first);
+
 // Whether the area can be edited: first 0..253, 1 <= from <= to <= 256.
 bool ValidXYArea(const XYArea& area);
 
@@ -130,9 +133,9 @@ class XYMouse {
 };
 
 // Label texts of the editor (UTF-8).
-std::string RotationLabel(int r);                    // "Вправо 45", "Влево 160"
-std::string FigureLabel(const XYFigure& figure);     // " Размер фигуры 200       Опция 7"
-std::string SceneLabel(int row);                     // " Сцена 5" for row 4
-std::string SceneHint(int row);                      // "Переместить сцену 5" for row 4
+std::string RotationLabel(int r);                 // "Вправо 45", "Влево 160"
+std::string FigureLabel(const XYFigure& figure);  // " Размер фигуры 200       Опция 7"
+std::string SceneLabel(int row);                  // " Сцена 5" for row 4
+std::string SceneHint(int row);                   // "Переместить сцену 5" for row 4
 
 }  // namespace kalvetro
