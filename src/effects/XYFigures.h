@@ -30,7 +30,7 @@ struct XYPoint {
   friend bool operator==(const XYPoint&, const XYPoint&) = default;
 };
 
-// Outcome of an editing operation; only kDone means the show was written.
+// Outcome of an editing operation; anything but kDone means nothing was written.
 enum class XYStatus {
   kDone,
   kSingleScene,  // the figure needs at least two scenes in the range; nothing was written
@@ -46,7 +46,7 @@ XYArea AllScenesArea(const ShowState& show, int first);
 // Whether the area can be edited: first 0..253, 1 <= from <= to <= 256.
 bool ValidXYArea(const XYArea& area);
 
-// Point of a row (0..255) for the pair of the area.
+// Point of a row (0..255) for the pair at first-channel position first.
 XYPoint ReadXY(const ShowState& show, int first, int row);
 // Writes a point into a row (wrapped to 0..255) of the pair, each coordinate clamped to 0..255.
 void WriteXY(ShowState& show, int first, int row, int x, int y);
