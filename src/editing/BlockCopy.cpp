@@ -45,6 +45,7 @@ const char* BlockCopyWarning(BlockCopyResult result) {
 }
 
 void CopyChannelsInRow(ShowMemory& memory, int scene, const CopyRange& channels) {
+  if (scene < 0 || scene > kSceneCount - 1 || !ChannelsFit(channels)) return;
   CopyChannelsBetweenRows(memory, scene, scene, channels);
 }
 

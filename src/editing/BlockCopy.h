@@ -33,7 +33,8 @@ struct CopyRange {
 // The in-row block copy on the row of `scene` (0..255): for c = first .. last in ascending
 // order, byte target + c - first := byte c. Nothing when last < first. A target above an
 // overlapping source repeats the first channels of the block upwards (1..3 -> 2 gives
-// channels 2, 3 and 4 the old level of channel 1). The caller has checked the limits.
+// channels 2, 3 and 4 the old level of channel 1). Ranges that fail the channel limit test,
+// or a scene outside 0..255, copy nothing.
 void CopyChannelsInRow(ShowMemory& memory, int scene, const CopyRange& channels);
 
 // Group "Каналов текущей Сцены ": the channel block within the current scene.
