@@ -44,7 +44,9 @@ constexpr int kVkBackslash = 220;
 constexpr int kVkBracketRight = 221;
 constexpr int kVkQuote = 222;
 
-constexpr int Letter(char c) { return c; }
+constexpr int Letter(char c) {
+  return c;
+}
 
 // Key codes by X11 keycode (evdev code + 8) on a 105-key PC keyboard.
 constexpr std::array<int, 128> MakeScanTable() {
@@ -120,27 +122,27 @@ constexpr std::array<int, 128> kScanTable = MakeScanTable();
 
 // Upper-case Cyrillic letters А..Я (U+0410..U+042F) by their place on the Russian layout.
 constexpr std::array<int, 32> kCyrillicPlaces = {
-    Letter('F'),   // А
-    kVkComma,      // Б
-    Letter('D'),   // В
-    Letter('U'),   // Г
-    Letter('L'),   // Д
-    Letter('T'),   // Е
-    kVkSemicolon,  // Ж
-    Letter('P'),   // З
-    Letter('B'),   // И
-    Letter('Q'),   // Й
-    Letter('R'),   // К
-    Letter('K'),   // Л
-    Letter('V'),   // М
-    Letter('Y'),   // Н
-    Letter('J'),   // О
-    Letter('G'),   // П
-    Letter('H'),   // Р
-    Letter('C'),   // С
-    Letter('N'),   // Т
-    Letter('E'),   // У
-    Letter('A'),   // Ф
+    Letter('F'),      // А
+    kVkComma,         // Б
+    Letter('D'),      // В
+    Letter('U'),      // Г
+    Letter('L'),      // Д
+    Letter('T'),      // Е
+    kVkSemicolon,     // Ж
+    Letter('P'),      // З
+    Letter('B'),      // И
+    Letter('Q'),      // Й
+    Letter('R'),      // К
+    Letter('K'),      // Л
+    Letter('V'),      // М
+    Letter('Y'),      // Н
+    Letter('J'),      // О
+    Letter('G'),      // П
+    Letter('H'),      // Р
+    Letter('C'),      // С
+    Letter('N'),      // Т
+    Letter('E'),      // У
+    Letter('A'),      // Ф
     kVkBracketLeft,   // Х
     Letter('W'),      // Ц
     Letter('X'),      // Ч
@@ -154,6 +156,80 @@ constexpr std::array<int, 32> kCyrillicPlaces = {
     Letter('Z'),      // Я
 };
 
+struct QtKeyCode {
+  int key;
+  int code;
+};
+
+// Keys of the Latin layout that are neither digits, letters nor function keys. The shifted
+// digits keep the digit's code, as the key is the same.
+constexpr QtKeyCode kQtKeys[] = {
+    {Qt::Key_Space, kVkSpace},
+    {Qt::Key_Control, kVkCtrl},
+    {Qt::Key_Shift, kVkShift},
+    {Qt::Key_Alt, kVkAlt},
+    {Qt::Key_Escape, kVkEscape},
+    {Qt::Key_Tab, kVkTab},
+    {Qt::Key_Backtab, kVkTab},
+    {Qt::Key_Backspace, kVkBack},
+    {Qt::Key_Return, kVkReturn},
+    {Qt::Key_Enter, kVkReturn},
+    {Qt::Key_CapsLock, kVkCapital},
+    {Qt::Key_NumLock, kVkNumLock},
+    {Qt::Key_ScrollLock, kVkScroll},
+    {Qt::Key_Insert, kVkInsert},
+    {Qt::Key_Delete, kVkDelete},
+    {Qt::Key_Home, kVkHome},
+    {Qt::Key_End, kVkEnd},
+    {Qt::Key_PageUp, kVkPageUp},
+    {Qt::Key_PageDown, kVkPageDown},
+    {Qt::Key_Left, kVkLeft},
+    {Qt::Key_Up, kVkUp},
+    {Qt::Key_Right, kVkRight},
+    {Qt::Key_Down, kVkDown},
+    {Qt::Key_Equal, kVkPlus},
+    {Qt::Key_Plus, kVkPlus},
+    {Qt::Key_Minus, kVkMinus},
+    {Qt::Key_Underscore, kVkMinus},
+    {Qt::Key_Slash, kVkSlash},
+    {Qt::Key_Question, kVkSlash},
+    {Qt::Key_Period, kVkPeriod},
+    {Qt::Key_Greater, kVkPeriod},
+    {Qt::Key_Comma, kVkComma},
+    {Qt::Key_Less, kVkComma},
+    {Qt::Key_Semicolon, kVkSemicolon},
+    {Qt::Key_Colon, kVkSemicolon},
+    {Qt::Key_Apostrophe, kVkQuote},
+    {Qt::Key_QuoteDbl, kVkQuote},
+    {Qt::Key_QuoteLeft, kVkGrave},
+    {Qt::Key_AsciiTilde, kVkGrave},
+    {Qt::Key_BracketLeft, kVkBracketLeft},
+    {Qt::Key_BraceLeft, kVkBracketLeft},
+    {Qt::Key_BracketRight, kVkBracketRight},
+    {Qt::Key_BraceRight, kVkBracketRight},
+    {Qt::Key_Backslash, kVkBackslash},
+    {Qt::Key_Bar, kVkBackslash},
+    {Qt::Key_Exclam, kVkDigit0 + 1},
+    {Qt::Key_At, kVkDigit0 + 2},
+    {Qt::Key_NumberSign, kVkDigit0 + 3},
+    {Qt::Key_Dollar, kVkDigit0 + 4},
+    {Qt::Key_Percent, kVkDigit0 + 5},
+    {Qt::Key_AsciiCircum, kVkDigit0 + 6},
+    {Qt::Key_Ampersand, kVkDigit0 + 7},
+    {Qt::Key_Asterisk, kVkDigit0 + 8},
+    {Qt::Key_ParenLeft, kVkDigit0 + 9},
+    {Qt::Key_ParenRight, kVkDigit0},
+    {0x401, kVkGrave},  // Ё
+    {0x451, kVkGrave},  // ё
+};
+
+// Keypad keys as Qt reports them with the keypad modifier.
+constexpr QtKeyCode kQtKeypadKeys[] = {
+    {Qt::Key_Plus, kVkAdd},     {Qt::Key_Minus, kVkSubtract}, {Qt::Key_Asterisk, kVkMultiply},
+    {Qt::Key_Slash, kVkDivide}, {Qt::Key_Period, kVkDecimal}, {Qt::Key_Comma, kVkDecimal},
+    {Qt::Key_Enter, kVkReturn},
+};
+
 int FromQtKey(int key, bool keypad) {
   if (key >= Qt::Key_0 && key <= Qt::Key_9)
     return (keypad ? kVkNumpad0 : kVkDigit0) + (key - Qt::Key_0);
@@ -161,68 +237,12 @@ int FromQtKey(int key, bool keypad) {
   if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return kVkF1 + (key - Qt::Key_F1);
   if (key >= 0x410 && key <= 0x42F) return kCyrillicPlaces[key - 0x410];  // А..Я
   if (key >= 0x430 && key <= 0x44F) return kCyrillicPlaces[key - 0x430];  // а..я
-  switch (key) {
-    case Qt::Key_Space: return kVkSpace;
-    case Qt::Key_Control: return kVkCtrl;
-    case Qt::Key_Shift: return kVkShift;
-    case Qt::Key_Alt: return kVkAlt;
-    case Qt::Key_Escape: return kVkEscape;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return kVkTab;
-    case Qt::Key_Backspace: return kVkBack;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return kVkReturn;
-    case Qt::Key_CapsLock: return kVkCapital;
-    case Qt::Key_NumLock: return kVkNumLock;
-    case Qt::Key_ScrollLock: return kVkScroll;
-    case Qt::Key_Insert: return kVkInsert;
-    case Qt::Key_Delete: return kVkDelete;
-    case Qt::Key_Home: return kVkHome;
-    case Qt::Key_End: return kVkEnd;
-    case Qt::Key_PageUp: return kVkPageUp;
-    case Qt::Key_PageDown: return kVkPageDown;
-    case Qt::Key_Left: return kVkLeft;
-    case Qt::Key_Up: return kVkUp;
-    case Qt::Key_Right: return kVkRight;
-    case Qt::Key_Down: return kVkDown;
-    case Qt::Key_Equal: return kVkPlus;
-    case Qt::Key_Plus: return keypad ? kVkAdd : kVkPlus;
-    case Qt::Key_Minus: return keypad ? kVkSubtract : kVkMinus;
-    case Qt::Key_Underscore: return kVkMinus;
-    case Qt::Key_Asterisk: return keypad ? kVkMultiply : kVkDigit0 + 8;
-    case Qt::Key_Slash: return keypad ? kVkDivide : kVkSlash;
-    case Qt::Key_Period: return keypad ? kVkDecimal : kVkPeriod;
-    case Qt::Key_Question: return kVkSlash;
-    case Qt::Key_Comma:
-    case Qt::Key_Less: return kVkComma;
-    case Qt::Key_Greater: return kVkPeriod;
-    case Qt::Key_Semicolon:
-    case Qt::Key_Colon: return kVkSemicolon;
-    case Qt::Key_Apostrophe:
-    case Qt::Key_QuoteDbl: return kVkQuote;
-    case Qt::Key_QuoteLeft:
-    case Qt::Key_AsciiTilde: return kVkGrave;
-    case Qt::Key_BracketLeft:
-    case Qt::Key_BraceLeft: return kVkBracketLeft;
-    case Qt::Key_BracketRight:
-    case Qt::Key_BraceRight: return kVkBracketRight;
-    case Qt::Key_Backslash:
-    case Qt::Key_Bar: return kVkBackslash;
-    // The shifted digits of the Latin layout keep the digit's code.
-    case Qt::Key_Exclam: return kVkDigit0 + 1;
-    case Qt::Key_At: return kVkDigit0 + 2;
-    case Qt::Key_NumberSign: return kVkDigit0 + 3;
-    case Qt::Key_Dollar: return kVkDigit0 + 4;
-    case Qt::Key_Percent: return kVkDigit0 + 5;
-    case Qt::Key_AsciiCircum: return kVkDigit0 + 6;
-    case Qt::Key_Ampersand: return kVkDigit0 + 7;
-    case Qt::Key_ParenLeft: return kVkDigit0 + 9;
-    case Qt::Key_ParenRight: return kVkDigit0;
-    case 0x401:  // Ё
-    case 0x451:  // ё
-      return kVkGrave;
-    default: return kVkNone;
-  }
+  if (keypad)
+    for (const QtKeyCode& entry : kQtKeypadKeys)
+      if (entry.key == key) return entry.code;
+  for (const QtKeyCode& entry : kQtKeys)
+    if (entry.key == key) return entry.code;
+  return kVkNone;
 }
 
 }  // namespace
@@ -235,20 +255,31 @@ int VirtualKeyCode(std::uint32_t nativeScanCode, int qtKey, bool keypad) {
   return FromQtKey(qtKey, keypad);
 }
 
-std::string KeyLabelText(int virtualKey) { return "NomberKey is " + std::to_string(virtualKey); }
+std::string KeyLabelText(int virtualKey) {
+  return "NomberKey is " + std::to_string(virtualKey);
+}
 
 int PictureOfKey(int virtualKey) {
   if (virtualKey >= kVkDigit0 + 1 && virtualKey <= kVkDigit0 + 8) return virtualKey - kVkDigit0 - 1;
   switch (virtualKey) {
-    case kVkSpace: return 8;
-    case 'Z': return 9;
-    case 'X': return 10;
-    case 'C': return 11;
-    case 'V': return 12;
-    case 'B': return 13;
-    case 'N': return 14;
-    case 'M': return 15;
-    default: return -1;
+    case kVkSpace:
+      return 8;
+    case 'Z':
+      return 9;
+    case 'X':
+      return 10;
+    case 'C':
+      return 11;
+    case 'V':
+      return 12;
+    case 'B':
+      return 13;
+    case 'N':
+      return 14;
+    case 'M':
+      return 15;
+    default:
+      return -1;
   }
 }
 
@@ -268,10 +299,14 @@ KeyAction KeyMap::KeyDown(int virtualKey, bool autoRepeat, bool conveyorKeys) {
   if (picture >= 0) return {KeyActionKind::kPictureOn, picture};
   if (autoRepeat) return {};
   switch (virtualKey) {
-    case kVkDigit0: return {KeyActionKind::kBlackOutToggle, 0};
-    case kVkPlus: return {KeyActionKind::kPlay, 0};
-    case kVkMinus: return {KeyActionKind::kStop, 0};
-    default: break;
+    case kVkDigit0:
+      return {KeyActionKind::kBlackOutToggle, 0};
+    case kVkPlus:
+      return {KeyActionKind::kPlay, 0};
+    case kVkMinus:
+      return {KeyActionKind::kStop, 0};
+    default:
+      break;
   }
   if (conveyorKeys) {
     const int slot = ConveyorSlotOfKey(virtualKey);

@@ -10,11 +10,11 @@ namespace kalvetro {
 inline constexpr int kVkNone = 0;
 inline constexpr int kVkCtrl = 17;
 inline constexpr int kVkSpace = 32;
-inline constexpr int kVkDigit0 = 48;  // digits 0..9 are 48..57
+inline constexpr int kVkDigit0 = 48;   // digits 0..9 are 48..57
 inline constexpr int kVkLetterA = 65;  // letters A..Z are 65..90
 inline constexpr int kVkNumpad0 = 96;  // keypad digits 0..9 are 96..105 and play no part
-inline constexpr int kVkPlus = 187;   // the key of "=" and "+"
-inline constexpr int kVkMinus = 189;  // the key of "-" and "_"
+inline constexpr int kVkPlus = 187;    // the key of "=" and "+"
+inline constexpr int kVkMinus = 189;   // the key of "-" and "_"
 
 // The key code of a key by its place on the keyboard. `nativeScanCode` is the X11 keycode of
 // the key (evdev code + 8: Q = 24, digit 1 = 10, Space = 65), the same whatever the layout, so
@@ -79,10 +79,10 @@ class KeyMap {
 
 // Where the mouse wheel acts: the active page of the input page control.
 enum class WheelTarget : std::uint8_t {
-  kNone,     // other pages: the wheel does nothing
-  kStrips,   // "Фэйдера": the channel window scroll bar
-  kGraph,    // "График Канала": the graph's channel slider
-  kBeamXY,   // "Редактор луча": the XY editor's first-channel slider
+  kNone,    // other pages: the wheel does nothing
+  kStrips,  // "Фэйдера": the channel window scroll bar
+  kGraph,   // "График Канала": the graph's channel slider
+  kBeamXY,  // "Редактор луча": the XY editor's first-channel slider
 };
 
 // The new position of the target's scroll bar (range minimum..maximum) after a wheel turn of

@@ -6,9 +6,13 @@ namespace kalvetro {
 
 namespace {
 
-bool ValidPicture(int picture) { return picture >= 0 && picture < kPictureCount; }
+bool ValidPicture(int picture) {
+  return picture >= 0 && picture < kPictureCount;
+}
 
-int FlagOffset(int picture, int channel) { return PictureOffset(picture) + channel; }
+int FlagOffset(int picture, int channel) {
+  return PictureOffset(picture) + channel;
+}
 
 int LevelOffset(int picture, int channel) {
   return PictureOffset(picture) + kPictureLevels + channel;

@@ -9,8 +9,12 @@ namespace {
 
 constexpr KeyAction kNothing{};
 
-KeyAction On(int picture) { return {KeyActionKind::kPictureOn, picture}; }
-KeyAction Off(int picture) { return {KeyActionKind::kPictureOff, picture}; }
+KeyAction On(int picture) {
+  return {KeyActionKind::kPictureOn, picture};
+}
+KeyAction Off(int picture) {
+  return {KeyActionKind::kPictureOff, picture};
+}
 
 TEST(KeyMap, KeysCountByTheirPlaceOnTheKeyboard) {
   // X11 keycodes of a PC keyboard: Q 24, W 25, digit 1 10, digit 0 19, "-" 20, "=" 21,
@@ -143,7 +147,7 @@ TEST(KeyMap, WheelMovesTheScrollBarOfTheActivePage) {
   EXPECT_EQ(WheelPosition(WheelTarget::kStrips, -120, 10, 0, 228), 9);
   EXPECT_EQ(WheelPosition(WheelTarget::kStrips, 360, 10, 0, 228), 228);
   EXPECT_EQ(WheelPosition(WheelTarget::kStrips, -360, 10, 0, 228), 0);
-  EXPECT_EQ(WheelPosition(WheelTarget::kStrips, 240, 10, 0, 228), 11);   // two notches: one step
+  EXPECT_EQ(WheelPosition(WheelTarget::kStrips, 240, 10, 0, 228), 11);  // two notches: one step
   EXPECT_EQ(WheelPosition(WheelTarget::kStrips, 251, 10, 0, 228), 228);
   EXPECT_EQ(WheelPosition(WheelTarget::kStrips, 120, 228, 0, 228), 228);
   EXPECT_EQ(WheelPosition(WheelTarget::kStrips, -120, 0, 0, 228), 0);

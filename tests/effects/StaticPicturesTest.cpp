@@ -14,7 +14,9 @@ constexpr int kPicture5Levels = kPicture5Flags + 256;
 constexpr int kRow0 = 16384;
 constexpr int kSelect = 12800;
 
-std::uint8_t Pattern(int index) { return static_cast<std::uint8_t>((index * 13 + 5) & 0xFF); }
+std::uint8_t Pattern(int index) {
+  return static_cast<std::uint8_t>((index * 13 + 5) & 0xFF);
+}
 
 void FillPattern(ShowMemory& memory) {
   for (int i = 0; i < kShowMemorySize; ++i) memory.Set(i, Pattern(i));
