@@ -18,17 +18,6 @@ constexpr const char* kPatterns[kAvtomatPrograms][kAvtomatSteps] = {
     {"BDDD", "BBDD", "BBBD", "BBBB", "DBBB", "DDBB", "DDDB", "DDDD"},
 };
 
-void LayOne(const AutomatOutput& automat,
-            std::array<std::atomic<std::uint8_t>, kFrameSlots>& outputFrame) {
-  if (!automat.active.load(AutomatOutput::kRelaxed)) return;
-  const int p =
-      std::min<int>(automat.firstChannel.load(AutomatOutput::kRelaxed), kAvtomatChannelMax);
-  for (int k = 0; k < kAvtomatChannels; ++k) {
-    outputFrame[p + 1 + k].store(automat.out[k].load(AutomatOutput::kRelaxed),
-                                 std::memory_order_relaxed);
-  }
-}
-
 }  // namespace
 
 std::optional<AvtomatLevels> AvtomatProgram(int program, int step, std::uint8_t bright,
@@ -78,10 +67,15 @@ bool TimerTempAvtomatTimer(Avtomat& avtomat, const AvtomatRunFlags& flags, int p
   return true;
 }
 
-void LayAutomats(const AutomatOutputs& automats,
-                 std::array<std::atomic<std::uint8_t>, kFrameSlots>& outputFrame) {
-  LayOne(automats.avtomat1, outputFrame);
-  LayOne(automats.avtomat2, outputFrame);
+void PublishAvtomat(const Avtomat& avtomat, AutomatControls& controls) {
+  for (int k = 0; k < kAvtomatChannels; ++k)
+    controls.levels[k].store(avtomat.Out()[k], std::memory_order_relaxed);
+  controls.active.store(avtomat.Active(), std::memory_order_relaxed);
+}
+
+void SetAvtomatPosition(AutomatControls& controls, int p) {
+  controls.position.store(static_cast<std::uint8_t>(std::clamp(p, 0, kAvtomatChannelMax)),
+                          std::memory_order_relaxed);
 }
 
 }  // namespace kalvetro

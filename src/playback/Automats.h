@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "output/OutputFrames.h"
+#include "output/OutputControls.h"
 #include "show/ShowMemory.h"
 
 namespace kalvetro {
@@ -99,35 +99,12 @@ struct AvtomatRunFlags {
 bool TimerTempAvtomatTimer(Avtomat& avtomat, const AvtomatRunFlags& flags, int program,
                            std::uint8_t bright, std::uint8_t dark);
 
-// What the output thread needs of one automat, published by the user interface thread after
-// each automat tick and whenever the first-channel slider moves. Relaxed atomics only: a frame
-// may carry the four levels of a step partly old and partly new.
-struct AutomatOutput {
-  static constexpr auto kRelaxed = std::memory_order_relaxed;
-
-  std::atomic<bool> active{false};
-  std::array<std::atomic<std::uint8_t>, kAvtomatChannels> out{};
-  std::atomic<std::uint8_t> firstChannel{0};
-
-  void Publish(const Avtomat& avtomat) {
-    for (int k = 0; k < kAvtomatChannels; ++k) out[k].store(avtomat.Out()[k], kRelaxed);
-    active.store(avtomat.Active(), kRelaxed);
-  }
-  // Position p of the first-channel slider, held to 0..250.
-  void SetFirstChannel(int p) {
-    firstChannel.store(static_cast<std::uint8_t>(std::clamp(p, 0, kAvtomatChannelMax)), kRelaxed);
-  }
-};
-
-struct AutomatOutputs {
-  AutomatOutput avtomat1;
-  AutomatOutput avtomat2;
-};
-
-// The automat layer of the output frame: each active automat writes its four levels into
-// slots p+1..p+4, automat 1 first and automat 2 second, so automat 2 wins where the two
-// overlap. Runs on the output thread; no allocation, no lock.
-void LayAutomats(const AutomatOutputs& automats,
-                 std::array<std::atomic<std::uint8_t>, kFrameSlots>& outputFrame);
+// Publishes an automat to its block of the frame pipeline (user-interface thread, after each
+// automat tick): the active flag and the four levels of its last step. The output thread lays
+// them over the frame after the crossfade; a frame may carry the four levels of a step partly
+// old and partly new.
+void PublishAvtomat(const Avtomat& avtomat, AutomatControls& controls);
+// The first-channel slider's position p, held to 0..250.
+void SetAvtomatPosition(AutomatControls& controls, int p);
 
 }  // namespace kalvetro

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "output/OutputFrames.h"
+#include "output/OutputEngine.h"
 #include "playback/Automats.h"
 
 namespace kalvetro {
@@ -171,22 +172,28 @@ TEST(Automats, TickRunsOnlyWhenAllowedAndBlackoutStopsIt) {
 }
 
 TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
+  // The automat layer of the real output tick; no crossfade mode, so the frame holds
+  // whatever the automats do not write.
+  ShowState show;
   OutputFrames frames;
+  OutputEngine engine(show, frames);
+  engine.Controls().crossfade.mode = kCrossfadeNone;
   for (int slot = 0; slot < kFrameSlots; ++slot) frames.SetOutput(slot, 9);
-  AutomatOutputs automats;
+  AutomatControls& c1 = engine.Controls().automats[0];
+  AutomatControls& c2 = engine.Controls().automats[1];
   Avtomat a1(kAvtomat1Limits);
   Avtomat a2(kAvtomat2Limits);
 
   // Inactive automats write nothing.
-  automats.avtomat1.Publish(a1);
-  LayAutomats(automats, frames.outputFrame);
+  PublishAvtomat(a1, c1);
+  engine.Tick();
   for (int slot = 0; slot < kFrameSlots; ++slot) ASSERT_EQ(frames.Output(slot), 9) << slot;
 
   // p = 0 drives channels 1..4 (step 1 of program 1: D B D D).
   a1.JobAvtomat(1, 200, 20);
-  automats.avtomat1.Publish(a1);
-  automats.avtomat1.SetFirstChannel(0);
-  LayAutomats(automats, frames.outputFrame);
+  PublishAvtomat(a1, c1);
+  SetAvtomatPosition(c1, 0);
+  engine.Tick();
   EXPECT_EQ(frames.Output(0), 9);
   EXPECT_EQ(frames.Output(1), 20);
   EXPECT_EQ(frames.Output(2), 200);
@@ -195,8 +202,8 @@ TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   EXPECT_EQ(frames.Output(5), 9);
 
   // p = 250 drives 251..254.
-  automats.avtomat1.SetFirstChannel(250);
-  LayAutomats(automats, frames.outputFrame);
+  SetAvtomatPosition(c1, 250);
+  engine.Tick();
   EXPECT_EQ(frames.Output(250), 9);
   EXPECT_EQ(frames.Output(251), 20);
   EXPECT_EQ(frames.Output(252), 200);
@@ -205,19 +212,19 @@ TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   EXPECT_EQ(frames.Output(256), 9);
 
   // A first channel past the slider's end (a stray show byte) stays inside the frame.
-  automats.avtomat1.SetFirstChannel(255);
-  EXPECT_EQ(automats.avtomat1.firstChannel.load(), 250);
-  automats.avtomat1.firstChannel.store(255);  // even when stored directly
-  LayAutomats(automats, frames.outputFrame);
+  SetAvtomatPosition(c1, 255);
+  EXPECT_EQ(c1.position.load(), 250);
+  c1.position.store(255);  // even when stored directly
+  engine.Tick();
   EXPECT_EQ(frames.Output(255), 9);
   EXPECT_EQ(frames.Output(256), 9);
 
   // Overlap: automat 1 on 11..14, automat 2 on 13..16; automat 2's levels go out on 13, 14.
-  automats.avtomat1.SetFirstChannel(10);
+  SetAvtomatPosition(c1, 10);
   a2.JobAvtomat(4, 100, 50);  // step 1 of program 4: B B D D
-  automats.avtomat2.Publish(a2);
-  automats.avtomat2.SetFirstChannel(12);
-  LayAutomats(automats, frames.outputFrame);
+  PublishAvtomat(a2, c2);
+  SetAvtomatPosition(c2, 12);
+  engine.Tick();
   EXPECT_EQ(frames.Output(11), 20);
   EXPECT_EQ(frames.Output(12), 200);
   EXPECT_EQ(frames.Output(13), 100);
@@ -228,8 +235,8 @@ TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   // An automat that stopped gives its channels back: the layer leaves them alone.
   for (int slot = 0; slot < kFrameSlots; ++slot) frames.SetOutput(slot, 9);
   a2.Stop();
-  automats.avtomat2.Publish(a2);
-  LayAutomats(automats, frames.outputFrame);
+  PublishAvtomat(a2, c2);
+  engine.Tick();
   EXPECT_EQ(frames.Output(13), 20);
   EXPECT_EQ(frames.Output(14), 20);
   EXPECT_EQ(frames.Output(15), 9);
