@@ -19,7 +19,6 @@ inline constexpr int kRateRow = 256;            // fade step of channel n at kRa
 inline constexpr int kChannelNames = 512;       // name of channel n at kChannelNames + 16 * n
 inline constexpr int kChannelNameLength = 16;
 inline constexpr int kChannelNamesLength = 4096;
-inline constexpr int kChannelNamesClearLength = 4081;  // what start-up and "clear names" wipe
 inline constexpr int kStaticPictures = 4608;    // 16 pictures of 512 bytes
 inline constexpr int kPictureCount = 16;
 inline constexpr int kPictureSize = 512;        // 256 include flags, then 256 levels

@@ -24,6 +24,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "windows/SpeedButtons.h"
 
@@ -105,6 +106,10 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   optionsLayout->addStretch();
   BuildOutputPages();
   BuildPlaybackPages();
+  BuildEditingPages();
+  BuildKeyboardParts();
+  BuildEffectsPages();
+  BuildAutomatPages();
 
   FormCreate(options);
 }
@@ -330,7 +335,7 @@ void TBaseForm::FormCreate(const StartOptions& options) {
   QGuiApplication::clipboard()->setText(QStringLiteral("1111111"));
   setWindowState(windowState() | Qt::WindowMaximized);
   ShowMemory& memory = console_.Show().memory;
-  memory.Fill(kChannelNames, kChannelNamesClearLength, 0);
+  ClearNameChannel(memory);
   memory.Set(kAutomat1 + kAutomatTempo, 10);
   memory.Set(kAutomat2 + kAutomatTempo, 10);
   FillDiskLabels();

@@ -100,6 +100,10 @@ class TBaseForm : public QMainWindow, public WindowParts {
   // The pages of each subsystem, each in its own file (TBaseFormOutput.cpp, ...).
   void BuildOutputPages();
   void BuildPlaybackPages();
+  void BuildEditingPages();   // "Дамп", "График Канала", "Копирование" (TBaseFormEditing.cpp)
+  void BuildKeyboardParts();  // static pictures window, keyboard, channel names (TBaseFormKeys.cpp)
+  void BuildEffectsPages();   // "Редактор луча" and the hand scan window (TBaseFormEffects.cpp)
+  void BuildAutomatPages();   // "Автоматы" and "ЗВУК" (TBaseFormAutomats.cpp)
   void FillDiskLabels();
   void SetUndoButtonsEnabled(bool enabled);
   void SetCaptionFileName(const QString& fileName);

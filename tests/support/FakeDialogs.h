@@ -53,22 +53,3 @@ class FakeDialogs : public DialogService {
 
 }  // namespace kalvetro::testing
 
-#include <QTemporaryDir>
-
-#include "windows/TBaseForm.h"
-
-namespace kalvetro::testing {
-
-// Start-up options of a console under test: scripted dialogs, the settings and autosave files
-// inside dir, and no output thread unless asked for (tests run ticks by hand).
-inline StartOptions TestStartOptions(FakeDialogs& dialogs, const QTemporaryDir& dir,
-                                     bool withTick = false) {
-  StartOptions options;
-  options.dialogs = &dialogs;
-  options.settingsFile = dir.filePath(QStringLiteral("config/Kalvo.ini"));
-  options.autosaveFile = dir.filePath(QStringLiteral("data/ShouTemp.klv"));
-  options.startOutputTick = withTick;
-  return options;
-}
-
-}  // namespace kalvetro::testing

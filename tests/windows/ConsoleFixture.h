@@ -4,28 +4,23 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QTemporaryDir>
-#include <memory>
 
 #include "show/ShowMemory.h"
-#include "support/FakeDialogs.h"
-#include "windows/TBaseForm.h"
+#include "support/TestConsole.h"
 
 namespace kalvetro::testing {
 
-// A main window with its settings and autosave files in a temporary folder and scripted
-// dialogs. The output tick is not started unless asked for; tests run ticks by hand.
-class ConsoleFixture : public ::testing::Test {
+// A console started by the test itself (after it has laid out settings and show files),
+// with a handle `window` on the main window.
+class ConsoleFixture : public ::testing::Test, public TestConsole {
  protected:
-  void TearDown() override { window.reset(); }
-
-  QString PathIn(const QString& name) const { return dir.filePath(name); }
+  void TearDown() override { form.reset(); }
 
   TBaseForm& Start(bool withTick = false, const QString& showFile = {}) {
-    StartOptions options = TestStartOptions(dialogs, dir, withTick);
+    Options options;
+    options.withTick = withTick;
     options.showFile = showFile;
-    window = std::make_unique<TBaseForm>(options);
-    return *window;
+    return TestConsole::Start(options);
   }
 
   // Writes a show file whose byte i is pattern(i).
@@ -44,9 +39,7 @@ class ConsoleFixture : public ::testing::Test {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
 
-  QTemporaryDir dir;
-  FakeDialogs dialogs;
-  std::unique_ptr<TBaseForm> window;
+  std::unique_ptr<TBaseForm>& window = form;
 };
 
 }  // namespace kalvetro::testing

@@ -13,7 +13,7 @@
 #include "serial/BCPort.h"
 #include "serial/SerialTestSupport.h"
 #include "serial/platform/FakeSerialDevice.h"
-#include "support/FakeDialogs.h"
+#include "support/TestConsole.h"
 #include "windows/TBaseForm.h"
 
 namespace kalvetro {
@@ -25,25 +25,14 @@ using testing::Pty;
 using testing::Pump;
 using testing::WaitFor;
 
-// A main window on the given port, with its files in a temporary folder. The output tick is
-// not started: the test runs the ticks itself.
-struct Console {
+// A console on the given port. The output tick is not started: the test runs the ticks itself.
+struct Console : testing::TestConsole {
   explicit Console(const QString& port) {
-    StartOptions options = TestStartOptions(dialogs, dir);
+    Options options;
     options.port = port;
-    form = std::make_unique<TBaseForm>(options);
+    Start(options);
     panel = form->findChild<DmxLinkPanel*>(QStringLiteral("GroupBoxUSB"));
   }
-  ~Console() {
-    form->close();
-    form.reset();
-  }
-  QString Caption() const { return form->windowTitle(); }
-  QString Status() const { return form->findChild<QLabel*>(QStringLiteral("LabelStatus"))->text(); }
-
-  QTemporaryDir dir;
-  FakeDialogs dialogs;
-  std::unique_ptr<TBaseForm> form;
   DmxLinkPanel* panel = nullptr;
 };
 

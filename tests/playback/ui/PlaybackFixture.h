@@ -4,23 +4,20 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTimer>
-#include <memory>
 
 #include "playback/ui/SequencerPanel.h"
-#include "support/FakeDialogs.h"
-#include "windows/TBaseForm.h"
+#include "support/TestConsole.h"
 
 namespace kalvetro::testing {
 
-// A main window started on temporary settings and autosave files, without the output
-// thread: tests run output ticks by hand with Engine().Tick().
-class PlaybackFixture : public ::testing::Test {
+// A started console for the playback pages, without the output thread: tests run output
+// ticks by hand with Engine().Tick().
+class PlaybackFixture : public ::testing::Test, public TestConsole {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    form = std::make_unique<TBaseForm>(TestStartOptions(dialogs, dir_));
+    ASSERT_TRUE(dir.isValid());
+    Start();
     sequencer = form->findChild<SequencerPanel*>(QStringLiteral("GroupBoxPlay"));
     ASSERT_NE(sequencer, nullptr);
   }
@@ -35,13 +32,12 @@ class PlaybackFixture : public ::testing::Test {
 
   template <class T>
   T* Find(const char* name) const {
-    T* found = form->findChild<T*>(QString::fromLatin1(name));
+    T* found = TestConsole::Find<T>(name);
     EXPECT_NE(found, nullptr) << name;
     return found;
   }
   QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
 
-  ShowState& Show() { return form->Show(); }
   std::uint8_t Step() { return Show().CurrentStep(); }
   std::uint8_t Last() { return Show().LastScene(); }
   void SetScenes(int current, int last) {
@@ -54,12 +50,7 @@ class PlaybackFixture : public ::testing::Test {
     Show().DataWrite(static_cast<std::uint8_t>(scene), static_cast<std::uint8_t>(channel), level);
   }
 
-  FakeDialogs dialogs;
-  std::unique_ptr<TBaseForm> form;
   SequencerPanel* sequencer = nullptr;
-
- private:
-  QTemporaryDir dir_;
 };
 
 }  // namespace kalvetro::testing
