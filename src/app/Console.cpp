@@ -129,7 +129,8 @@ void Console::ClearAll() {
   {
     ShowReplaceGuard replacing(show_);
     ClearShowData(show_);
-    frames_.ClearOutput();
+    // The tick starts its next frame dark; before it is published the previous one goes out.
+    engine_.RequestDarkFrame();
   }
   SetUndoAvailable(false);
   emit ShowCleared();

@@ -32,7 +32,11 @@ void OutputEngine::Tick() {
   const std::uint32_t sequence = show_.replaceSequence.load(std::memory_order_acquire);
   if ((sequence & 1) == 0) {
     auto& out = frames_.outputFrame;
-    for (int n = 0; n < kFrameSlots; ++n) work_[n] = out[n].load(kRelaxed);
+    if (darkFrame_.exchange(false, std::memory_order_acquire)) {
+      work_.fill(0);
+    } else {
+      for (int n = 0; n < kFrameSlots; ++n) work_[n] = out[n].load(kRelaxed);
+    }
     TickContext tick{show_.memory, RaschetAdr(show_.CurrentStep()),
                      show_.playing.load(kRelaxed), work_, frames_};
     SborDmxStroki(tick);

@@ -29,6 +29,9 @@ class OutputEngine {
   // SendToCom through every sink. While the show image is being replaced, or when it was
   // replaced during the assembly, the previous frame is sent again.
   void Tick();
+  // Asks the next assembled frame to start dark instead of from the previous frame (a show
+  // emptied). The frame is the output thread's alone: the user interface never writes it.
+  void RequestDarkFrame() { darkFrame_.store(true, std::memory_order_release); }
   // Adds a sink; only before the output thread starts. Returns false when the list is full.
   bool AddSink(OutputSink* sink);
 
@@ -62,6 +65,7 @@ class OutputEngine {
   std::array<OutputSink*, kMaxSinks> sinks_{};
   int sinkCount_ = 0;
   FrameSlots work_{};  // output thread only
+  std::atomic<bool> darkFrame_{false};
 };
 
 }  // namespace kalvetro

@@ -17,8 +17,10 @@ Bytes Build(const OutputFrames& frames) {
   return Bytes(buffer.begin(), buffer.begin() + static_cast<long>(n));
 }
 
+// The header as a DMX interface expects it on the wire, written out here byte by byte and not
+// taken from the encoder's own constant, so that a wrong header byte cannot pass unseen.
 Bytes Header() {
-  return Bytes(kDmxHeader.begin(), kDmxHeader.end());
+  return Bytes{0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00};
 }
 
 std::vector<DmxFrame> Decode(DmxStreamDecoder& decoder, const Bytes& bytes, std::int64_t t = 0) {
@@ -62,6 +64,22 @@ TEST(DmxPacketTest, FramesBecomePacketsOfTheWireFormat) {
   // A buffer that could not hold the largest packet is refused.
   std::array<std::uint8_t, 517> small{};
   EXPECT_EQ(BuildDmxPacket(full, small), 0u);
+}
+
+TEST(DmxPacketTest, AShortPacketIsExactlyTheBytesTheInterfaceReads) {
+  OutputFrames frames;
+  frames.SetOutput(0, 0x77);  // slot 0 is never sent
+  frames.SetOutput(1, 0x12);
+  frames.SetOutput(2, 0xFF);
+  frames.SetOutput(256, 0x34);
+  Bytes expected{0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00, 0x12, 0xFF, 0xFE};
+  expected.insert(expected.end(), 253, 0x00);  // channels 3..255
+  expected.push_back(0x34);                    // channel 256
+  const Bytes packet = Build(frames);
+  ASSERT_EQ(packet.size(), 263u);
+  EXPECT_EQ(Bytes(packet.begin(), packet.begin() + 6),
+            (Bytes{0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00}));
+  EXPECT_EQ(packet, expected);
 }
 
 TEST(DmxPacketTest, LineBudgetAdmitsOnlyPacketsThatLeaveWithinTheTick) {

@@ -10,6 +10,7 @@
 
 #include "output/OutputEngine.h"
 #include "output/OutputTicker.h"
+#include "editing/StripLevels.h"
 #include "output/RateScale.h"
 #include "support/CallbackSink.h"
 
@@ -120,6 +121,49 @@ TEST(OutputThread, TickRunsWhileScenesRatesPicturesAndControlsChange) {
   show.memory.Set(kCurrentStep, 2);
   console->engine.Tick();
   for (int n = 1; n <= 255; ++n) EXPECT_EQ(console->frames.Output(n), show.DataRead(2, n)) << n;
+}
+
+// Editing another scene while the show plays scene 0 never touches scene 0: every edit names
+// its scene, and the tick works out its own row without storing it where edits address.
+TEST(OutputThread, EditsOfAnotherSceneNeverReachThePlayedScene) {
+  auto console = std::make_unique<Console>();
+  ShowState& show = console->show;
+  ClearShowData(show);
+  for (int n = 0; n <= 255; ++n) show.DataWrite(0, static_cast<std::uint8_t>(n), 33);
+  show.memory.Fill(kSelectFlags, kRowSize, 1);
+  console->engine.Controls().crossfade.mode = kCrossfadeOff;
+
+  std::atomic<long> ticks{0};
+  std::atomic<long> wrongFrames{0};
+  testing::CallbackSink sink([&](const OutputFrames& frames) {
+    for (int n = 1; n <= 255; ++n) {
+      if (frames.Output(n) != 33) {
+        wrongFrames.fetch_add(1);
+        break;
+      }
+    }
+    ticks.fetch_add(1);
+  });
+  console->engine.AddSink(&sink);
+  OutputTicker ticker;
+  ticker.Start(std::chrono::microseconds(200), [&] { console->engine.Tick(); });
+
+  const auto end = std::chrono::steady_clock::now() + kRunTime;
+  long edits = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    const auto level = static_cast<std::uint8_t>(edits % 256);
+    show.DataWrite(5, static_cast<std::uint8_t>(1 + edits % 255), level);
+    SetVisibleLevels(show, 5, static_cast<int>(edits % 229), level);
+    SetSelectedLevels(show, 5, level);
+    ClearSceneRow(show, 5);
+    ++edits;
+  }
+  ticker.Stop();
+
+  EXPECT_GT(ticks.load(), 100);
+  EXPECT_GT(edits, 1000);
+  EXPECT_EQ(wrongFrames.load(), 0);
+  for (int n = 0; n <= 255; ++n) EXPECT_EQ(show.DataRead(0, static_cast<std::uint8_t>(n)), 33);
 }
 
 }  // namespace
