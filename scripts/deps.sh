@@ -6,6 +6,7 @@ KALVETRO_PACKAGES=(
   qt6-base-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev
+  ola libola-dev
   xvfb xauth fonts-dejavu-core
 )
 

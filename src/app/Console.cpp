@@ -31,6 +31,15 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
                       ? UserFile(QStandardPaths::AppDataLocation, "ShouTemp.klv")
                       : options.autosaveFile;
   engine_.AddSink(&link_);
+  engine_.AddSink(&ola_);
+  olaUniverseOption_ = options.olaUniverse;
+  if (olaUniverseOption_ > 0) {
+    ola_.SetUniverse(static_cast<unsigned>(olaUniverseOption_));
+    ola_.SetEnabled(true);
+  }
+  // The network output says once when its daemon goes or comes back.
+  connect(&ola_, &OlaSink::ConnectionChanged, this,
+          [this](bool, const QString& text) { OutStatus(text); });
   connect(&link_, &DmxLink::StatusMessage, this, &Console::OutStatus);
 }
 
@@ -183,11 +192,18 @@ void Console::ReadIniFile() {
   conveyorFiles_ = settings.conveyorFiles;
   lastPathRead_ = QString::fromStdString(settings.lastPath);
   openDialogFileName_ = lastPathRead_;
+  // A universe given on the command line wins over the remembered choice.
+  if (olaUniverseOption_ == 0) {
+    ola_.SetUniverse(static_cast<unsigned>(settings.olaUniverse));
+    ola_.SetEnabled(settings.olaEnabled);
+  }
 }
 
 FileResult Console::WriteIniFile() {
   Settings settings;
   settings.conveyorFiles = conveyorFiles_;
+  settings.olaEnabled = ola_.Enabled();
+  settings.olaUniverse = static_cast<int>(ola_.Universe());
   // Only a show that has a file name is remembered; the placeholder "Unit_001" of a show
   // never opened or saved would make every later start report a missing file.
   settings.lastPath = (show_.showNamed && saveNameFromFile_) ? saveDialogFileName_.toStdString()

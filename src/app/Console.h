@@ -8,6 +8,7 @@
 #include <string>
 
 #include "output/DmxLink.h"
+#include "output/OlaSink.h"
 #include "output/OutputEngine.h"
 #include "output/OutputFrames.h"
 #include "output/OutputTicker.h"
@@ -32,6 +33,7 @@ struct ConsoleOptions {
   QString port = QStringLiteral("COM1");
   QString settingsFile;  // default: "Kalvo.ini" in the user's config folder
   QString autosaveFile;  // default: "ShouTemp.klv" in the user's data folder
+  int olaUniverse = 0;   // 1..65535: network output to this universe (overrides the settings)
 };
 
 // The running console without any widget: the show and its working state, the output frames,
@@ -55,6 +57,7 @@ class Console : public QObject {
   OutputControls& Controls() { return engine_.Controls(); }
   OutputTicker& Ticker() { return ticker_; }
   DmxLink& Link() { return link_; }
+  OlaSink& Ola() { return ola_; }
 
   // ------------------------------------------------------------ output
   // Starts the 50 ms output tick (once); StopOutput waits for it to end.
@@ -157,6 +160,7 @@ class Console : public QObject {
   std::atomic<TitlePrefixId> titlePrefix_{TitlePrefixId::Initialization};
   OutputEngine engine_{show_, frames_};
   DmxLink link_;
+  OlaSink ola_;
   OutputTicker ticker_;
 
   bool undoAvailable_ = false;
@@ -166,6 +170,7 @@ class Console : public QObject {
   bool saveNameFromFile_ = false;  // the save name came from an open or a save
   std::array<std::string, kConveyorFiles> conveyorFiles_;
   QString lastPathRead_;
+  int olaUniverseOption_ = 0;
   QString settingsPath_;
   QString autosavePath_;
 };

@@ -1,6 +1,8 @@
 #include "show/Settings.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "show/IniFile.h"
 
@@ -10,6 +12,9 @@ namespace {
 constexpr char kConveyorSection[] = "Konveir";
 constexpr char kLastFileSection[] = "LastFile";
 constexpr char kPathKey[] = "Path";
+constexpr char kNetworkSection[] = "NetworkDMX";
+constexpr char kOlaKey[] = "OLA";
+constexpr char kUniverseKey[] = "Universe";
 }  // namespace
 
 std::string ConveyorKey(int k) {
@@ -24,6 +29,13 @@ Settings ReadSettings(const std::string& path) {
   for (int k = 1; k <= kConveyorFiles; ++k)
     settings.conveyorFiles[k - 1] = ini.Value(kConveyorSection, ConveyorKey(k));
   settings.lastPath = ini.Value(kLastFileSection, kPathKey);
+  settings.olaEnabled = ini.Value(kNetworkSection, kOlaKey) == "1";
+  const std::string universe = ini.Value(kNetworkSection, kUniverseKey);
+  if (!universe.empty()) {
+    char* end = nullptr;
+    const long value = std::strtol(universe.c_str(), &end, 10);
+    if (*end == '\0' && value >= 1 && value <= 65535) settings.olaUniverse = static_cast<int>(value);
+  }
   return settings;
 }
 
@@ -32,6 +44,8 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   for (int k = 1; k <= kConveyorFiles; ++k)
     ini.SetValue(kConveyorSection, ConveyorKey(k), settings.conveyorFiles[k - 1]);
   ini.SetValue(kLastFileSection, kPathKey, settings.lastPath);
+  ini.SetValue(kNetworkSection, kOlaKey, settings.olaEnabled ? "1" : "0");
+  ini.SetValue(kNetworkSection, kUniverseKey, std::to_string(settings.olaUniverse));
   return ini.Save(path);
 }
 

@@ -14,12 +14,17 @@ inline constexpr char kSettingsFileName[] = "Kalvo.ini";
 struct Settings {
   std::array<std::string, kConveyorFiles> conveyorFiles;
   std::string lastPath;
+  // Network DMX through OLA: on or off, and the universe the frames go to.
+  bool olaEnabled = false;
+  int olaUniverse = 1;
 };
 
 // Reads "File01".."File20" of section "Konveir" and "Path" of section "LastFile"; a missing
 // file or key gives an empty value.
 Settings ReadSettings(const std::string& path);
-// Writes the keys in the order File01..File20, then Path, keeping other content of the file.
+// Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX".
+// Writes the keys in the order File01..File20, then Path, then the network section, keeping
+// other content of the file.
 FileResult WriteSettings(const std::string& path, const Settings& settings);
 
 // The conveyor key of button k (1..20): "File01".."File20".
