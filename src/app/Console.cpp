@@ -75,6 +75,14 @@ void Console::SetPlaying(bool playing) {
   emit PlayingChanged(playing);
 }
 
+SequencerAdvance Console::AdvanceShow(bool soundPaced, int intervalMs) {
+  const SequencerAdvance advance = AdvanceSequencer(show_, soundPaced);
+  if (advance == SequencerAdvance::Held) return advance;
+  if (advance == SequencerAdvance::Wrapped) emit PassEnded();
+  FillStepTable(show_.memory, show_.CurrentStep(), intervalMs, frames_.stepTable);
+  return advance;
+}
+
 void Console::SetBlackOut(bool dark) {
   // Any change of the blackout state stops the automatic advance of the show.
   show_.playing.store(false);

@@ -12,6 +12,7 @@
 #include "output/OutputEngine.h"
 #include "output/OutputFrames.h"
 #include "output/OutputTicker.h"
+#include "playback/Sequencer.h"
 #include "show/Settings.h"
 #include "show/ShowFile.h"
 #include "show/ShowState.h"
@@ -78,6 +79,11 @@ class Console : public QObject {
 
   // ------------------------------------------------------------ playback
   bool Playing() const { return show_.playing.load(); }
+  // One sequencer tick of a period of intervalMs: the sound gate, the playing gate, the
+  // advance and the wrap (PassEnded is emitted when the pass is over and the step went back to
+  // scene 0, before anything else), then the crossfade steps into the new scene over one
+  // period. The views are not refreshed here.
+  SequencerAdvance AdvanceShow(bool soundPaced, int intervalMs);
   // Enter and leave playing. The sequencer page shows it (button, clock, editing controls).
   void SetPlaying(bool playing);
   // Blackout: any change stops the automatic advance.
@@ -141,6 +147,8 @@ class Console : public QObject {
   // A file error for a message box.
   void FileError(const QString& text);
   void PlayingChanged(bool playing);
+  // A pass of the show is over (the conveyor's list modes load their next show here).
+  void PassEnded();
   void BlackOutChanged(bool dark);
   void MacroOutChanged(bool down);
   void PictureChanged(int k, bool on);

@@ -41,8 +41,8 @@ void OutputEngine::Tick() {
                      show_.playing.load(kRelaxed), work_, frames_};
     SborDmxStroki(tick);
     ManualDmx(tick);
-    std::atomic_thread_fence(std::memory_order_acquire);
-    if (show_.replaceSequence.load(kRelaxed) == sequence) {
+    // A read-modify-write that changes nothing: the reads of the assembly stay before it.
+    if (show_.replaceSequence.fetch_add(0, std::memory_order_acq_rel) == sequence) {
       for (int n = 0; n < kFrameSlots; ++n) out[n].store(work_[n], kRelaxed);
     }
   }

@@ -29,10 +29,8 @@ struct ShowState {
   // during which it changed, sending the previous frame instead: a frame is never half the old
   // show and half the new. Written by the user-interface thread only.
   std::atomic<std::uint32_t> replaceSequence{0};
-  void BeginReplace() {
-    replaceSequence.fetch_add(1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-  }
+  // Read-modify-writes, so that no write of the image moves before the start or after the end.
+  void BeginReplace() { replaceSequence.fetch_add(1, std::memory_order_acq_rel); }
   void EndReplace() { replaceSequence.fetch_add(1, std::memory_order_release); }
 
   // Stores value, clamped to 0..255, as the level of channel in scene.

@@ -26,6 +26,7 @@
 
 #include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
+#include "output/ui/OlaPanel.h"
 #include "windows/SpeedButtons.h"
 
 namespace kalvetro {
@@ -40,6 +41,7 @@ ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
   console.port = options.port;
   console.settingsFile = options.settingsFile;
   console.autosaveFile = options.autosaveFile;
+  console.olaUniverse = options.olaUniverse;
   return console;
 }
 
@@ -102,7 +104,18 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   auto* optionsLayout = static_cast<QHBoxLayout*>(optionsTab->layout());
   dmxLink_->setFixedWidth(340);
   dmxLink_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
-  optionsLayout->addWidget(dmxLink_, 0, Qt::AlignTop);
+  // The outputs: the DMX interface on its serial port, and the network beside it.
+  auto* outputs = new QWidget(optionsTab);
+  outputs->setObjectName(QStringLiteral("PanelOutputs"));
+  auto* outputsLayout = new QVBoxLayout(outputs);
+  outputsLayout->setContentsMargins(0, 0, 0, 0);
+  dmxLink_->setParent(outputs);
+  outputsLayout->addWidget(dmxLink_);
+  auto* ola = new OlaPanel(console_, outputs);
+  ola->setFixedWidth(340);
+  outputsLayout->addWidget(ola);
+  outputsLayout->addStretch();
+  optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
   optionsLayout->addStretch();
   BuildOutputPages();
   BuildPlaybackPages();

@@ -30,6 +30,7 @@ struct StartOptions {
   QString autosaveFile;  // default: "ShouTemp.klv" in the user's data folder
   DialogService* dialogs = nullptr;  // default: real message boxes and file dialogs
   bool startOutputTick = true;
+  int olaUniverse = 0;  // 1..65535: network output to this universe from the start
 };
 
 // The main window: a view over the console. It holds the menus, the toolbar, the status

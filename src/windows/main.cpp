@@ -1,13 +1,22 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstring>
+#include <memory>
 
+#include "app/HeadlessPlayer.h"
 #include "windows/TBaseForm.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("kalvetro"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Kalvetro"));
-  QApplication::setApplicationVersion(QStringLiteral(KALVETRO_VERSION));
+  // Without a window the player needs no display: it runs on a core application only, which
+  // never connects to X or Wayland.
+  bool headless = false;
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--headless") == 0) headless = true;
+  std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
+                                                   : std::make_unique<QApplication>(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("kalvetro"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(KALVETRO_VERSION));
+  if (!headless) QGuiApplication::setApplicationDisplayName(QStringLiteral("Kalvetro"));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Kalvetro DMX512 lighting console"));
@@ -17,17 +26,54 @@ int main(int argc, char* argv[]) {
       QStringLiteral("port"),
       QStringLiteral("Serial port of the DMX interface: COM1, COM2, ... or a device path."),
       QStringLiteral("DEVICE"), QStringLiteral("COM1"));
+  QCommandLineOption olaOption(
+      QStringLiteral("ola"),
+      QStringLiteral("Also send every frame to this universe (1..65535) of the OLA daemon."),
+      QStringLiteral("UNIVERSE"));
+  QCommandLineOption headlessOption(
+      QStringLiteral("headless"),
+      QStringLiteral("Play SHOW.klv without a window, looping, until stopped (SIGINT, SIGTERM)."));
+  QCommandLineOption secondsOption(QStringLiteral("seconds"),
+                                   QStringLiteral("With --headless: stop after N seconds."),
+                                   QStringLiteral("N"));
   parser.addOption(portOption);
+  parser.addOption(olaOption);
+  parser.addOption(headlessOption);
+  parser.addOption(secondsOption);
   parser.addPositionalArgument(QStringLiteral("SHOW.klv"), QStringLiteral("Show file to open."),
                                QStringLiteral("[SHOW.klv]"));
-  parser.process(app);
+  parser.process(*app);
+
+  int universe = 0;
+  if (parser.isSet(olaOption)) {
+    bool ok = false;
+    universe = parser.value(olaOption).toInt(&ok);
+    if (!ok || universe < 1 || universe > 65535) {
+      std::fputs("kalvetro: --ola takes a universe 1..65535\n", stderr);
+      return 2;
+    }
+  }
+
+  if (headless) {
+    kalvetro::HeadlessOptions options;
+    if (parser.positionalArguments().isEmpty()) {
+      std::fputs("kalvetro: --headless needs a show file\n", stderr);
+      return 2;
+    }
+    options.showFile = parser.positionalArguments().first();
+    if (parser.isSet(portOption)) options.port = parser.value(portOption);
+    options.olaUniverse = universe;
+    options.seconds = parser.value(secondsOption).toInt();
+    return kalvetro::RunHeadlessPlayer(options);
+  }
 
   kalvetro::StartOptions options;
   options.port = parser.value(portOption);
+  options.olaUniverse = universe;
   if (!parser.positionalArguments().isEmpty())
     options.showFile = parser.positionalArguments().first();
 
   kalvetro::TBaseForm window(options);
   window.showMaximized();
-  return QApplication::exec();
+  return QCoreApplication::exec();
 }

@@ -416,15 +416,10 @@ void SequencerPanel::TimerSeqveserTimer() {
   if (console_.MacroOut()) flash = kFlashRed;
   SetShapeColor(flash);
 
-  // 2..5. Sound gate, playing gate, advance and wrap.
-  ShowState& show = console_.Show();
-  const SequencerAdvance advance = AdvanceSequencer(show, CheckBoxAudio1->isChecked());
+  // 2..6. Sound gate, playing gate, advance and wrap, crossfade steps into the new scene.
+  const SequencerAdvance advance =
+      console_.AdvanceShow(CheckBoxAudio1->isChecked(), TimerSeqveser->interval());
   if (advance == SequencerAdvance::Held) return;
-  if (advance == SequencerAdvance::Wrapped && passEndHook_) passEndHook_();
-
-  // 6. Crossfade steps into the new scene over one period.
-  FillStepTable(show.memory, show.CurrentStep(), TimerSeqveser->interval(),
-                console_.Frames().stepTable);
 
   // 7. Every view follows the new scene.
   console_.ReturnPageControlAll();

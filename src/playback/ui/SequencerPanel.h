@@ -46,11 +46,6 @@ class SequencerPanel : public QGroupBox {
   // The sequencer part of the show refresh: tempo slider and display, current and last scene.
   void ReturnSequencer();
 
-  // Called when a pass is over and the step went back to scene 0, before the crossfade steps
-  // of scene 0 are computed. The show conveyor hangs its list mode here: for each of its two
-  // list buttons that is down (first SpeedButtonKonvSpisBegin, then SpeedButtonKonvSpis) it
-  // runs KonveyrJob once, which may load the next show.
-  void SetPassEndHook(std::function<void()> hook) { passEndHook_ = std::move(hook); }
   // The checkable menu item "Разрешить автодобавление сцен" that lets the step slider append
   // scenes.
   void SetAvtoDobScenaItem(QAction* item) { AvtoDobScenaItem = item; }
@@ -110,7 +105,6 @@ class SequencerPanel : public QGroupBox {
   Console& console_;
   WindowParts& parts_;
   ShowClock clock_;
-  std::function<void()> passEndHook_;
   bool refreshing_ = false;  // the refresh itself is moving the step slider
 };
 

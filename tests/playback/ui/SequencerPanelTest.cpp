@@ -150,7 +150,8 @@ TEST_F(SequencerPanelTest, PassEndHookRunsOnlyWhenTheStepWraps) {
   HoldTimers();
   SetScenes(0, 2);
   std::vector<int> stepsAtPassEnd;
-  sequencer->SetPassEndHook([this, &stepsAtPassEnd] { stepsAtPassEnd.push_back(Step()); });
+  QObject::connect(&Core(), &Console::PassEnded,
+                   [this, &stepsAtPassEnd] { stepsAtPassEnd.push_back(Step()); });
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
   for (int i = 0; i < 7; ++i) sequencer->TimerSeqveserTimer();
   EXPECT_EQ(stepsAtPassEnd, (std::vector<int>{0, 0}));

@@ -1,0 +1,119 @@
+#include "app/HeadlessPlayer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/Console.h"
+#include "playback/Sequencer.h"
+
+namespace kalvetro {
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+void Say(const QString& line) {
+  std::fputs(line.toLocal8Bit().constData(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+void Complain(const QString& line) {
+  std::fputs(("kalvetro: " + line).toLocal8Bit().constData(), stderr);
+  std::fputc('\n', stderr);
+}
+
+}  // namespace
+
+int RunHeadlessPlayer(const HeadlessOptions& options) {
+  // The player keeps no settings of its own: its folder for them is a temporary one unless
+  // one is named.
+  QTemporaryDir scratch;
+  ConsoleOptions consoleOptions;
+  consoleOptions.port = options.port.isEmpty() ? QStringLiteral("COM1") : options.port;
+  consoleOptions.settingsFile = options.settingsFile.isEmpty()
+                                    ? scratch.filePath(QStringLiteral("Kalvo.ini"))
+                                    : options.settingsFile;
+  consoleOptions.autosaveFile = scratch.filePath(QStringLiteral("ShouTemp.klv"));
+  consoleOptions.olaUniverse = options.olaUniverse;
+  Console console(consoleOptions);
+  QObject::connect(&console, &Console::StatusMessage, [](const QString& text) {
+    Complain(text.trimmed());
+  });
+
+  if (options.port.isEmpty()) {
+    console.Link().SetDemo(true);  // no serial output asked for
+  } else if (!console.Link().OpenAtStart()) {
+    Complain(QStringLiteral("the port %1 cannot be opened").arg(options.port));
+    return 2;
+  }
+  console.ClearAll();
+  const QString path = QFileInfo(options.showFile).absoluteFilePath();
+  const FileResult opened = console.OpenShow(path);
+  if (!opened.ok) {
+    Complain(QStringLiteral("%1: %2").arg(options.showFile, QString::fromStdString(opened.error)));
+    console.Link().CloseAtShutdown();
+    return 2;
+  }
+
+  // SIGINT and SIGTERM reach the event loop through a pipe.
+  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 2;
+  QSocketNotifier stopNotifier(signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(&stopNotifier, &QSocketNotifier::activated,
+                   [] { QCoreApplication::quit(); });
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+
+  // From the first scene, at the show's tempo, crossfading as "Автомат" does while playing.
+  ShowState& show = console.Show();
+  const QString name = QFileInfo(path).fileName();
+  show.memory.Set(kCurrentStep, 0);
+  console.Controls().crossfade.mode = kCrossfadeAutomat;
+  const int interval = SequencerInterval(show.memory.Get(kTempo));
+  FillStepTable(show.memory, 0, interval, console.Frames().stepTable);
+  auto announce = [&] {
+    Say(QStringLiteral("Сцена %1 из %2  %3")
+            .arg(show.CurrentStep() + 1)
+            .arg(show.LastScene() + 1)
+            .arg(name));
+  };
+  console.SetPlaying(true);
+  console.StartOutput();
+  announce();
+
+  QTimer sequencer;
+  sequencer.setTimerType(Qt::PreciseTimer);
+  sequencer.setInterval(interval);
+  QObject::connect(&sequencer, &QTimer::timeout, [&] {
+    if (console.AdvanceShow(false, interval) != SequencerAdvance::Held) announce();
+  });
+  sequencer.start();
+  if (options.seconds > 0) QTimer::singleShot(options.seconds * 1000, [] { QCoreApplication::quit(); });
+
+  QCoreApplication::exec();
+
+  console.StopOutput();
+  console.Link().CloseAtShutdown();
+  ::signal(SIGINT, SIG_DFL);
+  ::signal(SIGTERM, SIG_DFL);
+  ::close(signalPipe[0]);
+  ::close(signalPipe[1]);
+  return 0;
+}
+
+}  // namespace kalvetro
