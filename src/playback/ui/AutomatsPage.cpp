@@ -56,8 +56,13 @@ QFrame* MakeLamp(QWidget* parent, const QString& name, const QColor& outline,
   lamp->setObjectName(name);
   lamp->setFixedSize(26, 26);
   lamp->setAutoFillBackground(true);
-  lamp->setStyleSheet(QStringLiteral("QFrame#%1 { border: 2px solid %2; }")
-                          .arg(name, outline.name()));
+  // A plain box frame is drawn in the window text colour: the automat's outline colour.
+  lamp->setFrameShape(QFrame::Box);
+  lamp->setFrameShadow(QFrame::Plain);
+  lamp->setLineWidth(2);
+  QPalette palette = lamp->palette();
+  palette.setColor(QPalette::WindowText, outline);
+  lamp->setPalette(palette);
   SetFill(lamp, fill);
   return lamp;
 }

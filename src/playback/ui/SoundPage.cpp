@@ -177,6 +177,9 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   connect(ComboBoxLevelSource, &QComboBox::currentIndexChanged, this,
           &SoundPage::ComboBoxLevelSourceChange);
 
+  if (QClipboard* clipboard = QGuiApplication::clipboard())
+    connect(clipboard, &QClipboard::dataChanged, this, [this] { clipboardStale_ = true; });
+
   // Start-up shows the gate as it stands.
   GaugeGate->setValue(state_.gateLevel);
 
@@ -193,10 +196,16 @@ SoundPage::~SoundPage() = default;
 
 // ---------------------------------------------------------------- sound tick
 
-std::optional<QString> SoundPage::ClipboardText() const {
+std::optional<QString> SoundPage::ClipboardText() {
+  // Reading another program's clipboard is a round trip to that program; 100 of them a second
+  // cost more than the whole sound tick. The text is read again only after the clipboard said
+  // it changed, which it does every time a writer sets it, so the levels stay the same.
+  if (!clipboardStale_) return clipboardText_;
   const QClipboard* clipboard = QGuiApplication::clipboard();
-  if (!clipboard || !clipboard->mimeData()) return std::nullopt;
-  return clipboard->text();
+  if (!clipboard || !clipboard->mimeData()) return std::nullopt;  // try again next tick
+  clipboardText_ = clipboard->text();
+  clipboardStale_ = false;
+  return clipboardText_;
 }
 
 void SoundPage::Timer100msNOoffTimer() {

@@ -71,7 +71,7 @@ class SoundPage : public QWidget {
   QComboBox* ComboBoxLevelSource = nullptr;
 
  private:
-  std::optional<QString> ClipboardText() const;
+  std::optional<QString> ClipboardText();
   void ShowView(const SoundView& view);
   void FallBackToClipboard(const QString& reason);
   void DropAudioInput();
@@ -79,6 +79,8 @@ class SoundPage : public QWidget {
   Console& console_;
   SoundState state_;
   LevelSource source_ = LevelSource::kClipboard;
+  QString clipboardText_;        // the clipboard text as last read
+  bool clipboardStale_ = true;  // the clipboard changed since it was last read
   std::optional<QAudioDevice> device_;  // empty: the system's default input
   std::unique_ptr<AudioLevelInput> audio_;
 };
