@@ -212,5 +212,28 @@ TEST_F(SoundPageTest, NoAudioInputFallsBackToTheClipboardWithAMessage) {
   EXPECT_EQ(Text("Label33")->text(), QStringLiteral("42"));
 }
 
+TEST_F(SoundPageTest, DefaultAudioInputEitherListensOrFallsBack) {
+  // Whatever this machine has: the page listens to its default input, or says why it cannot
+  // and goes on with the clipboard. Either way the sound tick runs on.
+  page->ComboBoxLevelSource->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
+  if (page->Source() == LevelSource::kAudioInput) {
+    EXPECT_EQ(page->ComboBoxLevelSource->currentText(), QStringLiteral("Аудиовход"));
+    page->Timer100msNOoffTimer();
+    bool ok = false;
+    const int level = Text("Label33")->text().toInt(&ok);
+    EXPECT_TRUE(ok);
+    EXPECT_GE(level, 0);
+    EXPECT_LE(level, 99);
+    page->ComboBoxLevelSource->setCurrentIndex(static_cast<int>(LevelSource::kClipboard));
+    EXPECT_EQ(page->Source(), LevelSource::kClipboard);
+  } else {
+    EXPECT_TRUE(Status().endsWith(QStringLiteral(": уровень берется из буфера обмена ")))
+        << Status().toStdString();
+    EXPECT_EQ(page->ComboBoxLevelSource->currentText(), QStringLiteral("Буфер обмена"));
+  }
+  Level(QStringLiteral("37"));
+  EXPECT_EQ(Text("Label33")->text(), QStringLiteral("37"));
+}
+
 }  // namespace
 }  // namespace kalvetro::testing
