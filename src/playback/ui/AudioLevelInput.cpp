@@ -3,10 +3,10 @@
 #include <QAudioSource>
 #include <QIODevice>
 #include <cstdint>
-#include <cstring>
 #include <span>
 
 #include "playback/AudioLevel.h"
+#include "playback/PcmSamples.h"
 
 namespace kalvetro {
 
@@ -69,37 +69,27 @@ int AudioLevelInput::TakeLevel() {
 }
 
 int AudioLevelInput::LevelOf(const QByteArray& bytes) {
-  const int width = format_.bytesPerSample();
-  const std::size_t count = static_cast<std::size_t>(bytes.size()) / width;
+  PcmFormat format;
   switch (format_.sampleFormat()) {
-    case QAudioFormat::Int16: {
-      scratch16_.resize(count);
-      std::memcpy(scratch16_.data(), bytes.constData(), count * sizeof(std::int16_t));
-      return AudioLevel(std::span<const std::int16_t>(scratch16_));
-    }
-    case QAudioFormat::Float: {
-      scratch_.resize(count);
-      std::memcpy(scratch_.data(), bytes.constData(), count * sizeof(float));
-      return AudioLevel(std::span<const float>(scratch_));
-    }
-    case QAudioFormat::Int32: {
-      scratch_.resize(count);
-      for (std::size_t i = 0; i < count; ++i) {
-        std::int32_t v;
-        std::memcpy(&v, bytes.constData() + i * sizeof(v), sizeof(v));
-        scratch_[i] = static_cast<float>(v / 2147483648.0);
-      }
-      return AudioLevel(std::span<const float>(scratch_));
-    }
-    case QAudioFormat::UInt8: {
-      scratch_.resize(count);
-      for (std::size_t i = 0; i < count; ++i)
-        scratch_[i] = (static_cast<std::uint8_t>(bytes[static_cast<qsizetype>(i)]) - 128) / 128.0f;
-      return AudioLevel(std::span<const float>(scratch_));
-    }
+    case QAudioFormat::UInt8:
+      format = PcmFormat::kUInt8;
+      break;
+    case QAudioFormat::Int16:
+      format = PcmFormat::kInt16;
+      break;
+    case QAudioFormat::Int32:
+      format = PcmFormat::kInt32;
+      break;
+    case QAudioFormat::Float:
+      format = PcmFormat::kFloat32;
+      break;
     default:
       return lastLevel_;
   }
+  DecodePcm(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                      static_cast<std::size_t>(bytes.size())),
+            format, scratch_);
+  return AudioLevel(std::span<const float>(scratch_));
 }
 
 }  // namespace kalvetro

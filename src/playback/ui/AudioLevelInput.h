@@ -4,7 +4,6 @@
 #include <QAudioFormat>
 #include <QObject>
 #include <QString>
-#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -45,7 +44,6 @@ class AudioLevelInput : public QObject {
   QAudioFormat format_;
   std::unique_ptr<QAudioSource> source_;
   QIODevice* input_ = nullptr;  // owned by source_
-  std::vector<std::int16_t> scratch16_;
   std::vector<float> scratch_;
   int lastLevel_ = 0;
 };

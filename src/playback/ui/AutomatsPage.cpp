@@ -50,8 +50,7 @@ QColor Fill(const QFrame* frame) {
 }
 
 // A lamp: a filled square with the automat's outline colour.
-QFrame* MakeLamp(QWidget* parent, const QString& name, const QColor& outline,
-                 const QColor& fill) {
+QFrame* MakeLamp(QWidget* parent, const QString& name, const QColor& outline, const QColor& fill) {
   auto* lamp = new QFrame(parent);
   lamp->setObjectName(name);
   lamp->setFixedSize(26, 26);
@@ -67,8 +66,8 @@ QFrame* MakeLamp(QWidget* parent, const QString& name, const QColor& outline,
   return lamp;
 }
 
-QScrollBar* MakeBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
-                    int minimum, int maximum, int value, const QString& hint) {
+QScrollBar* MakeBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int minimum,
+                    int maximum, int value, const QString& hint) {
   auto* bar = new QScrollBar(orientation, parent);
   bar->setObjectName(name);
   bar->setRange(minimum, maximum);
@@ -79,8 +78,7 @@ QScrollBar* MakeBar(QWidget* parent, const QString& name, Qt::Orientation orient
 
 }  // namespace
 
-AutomatsPage::AutomatsPage(Console& console, QWidget* parent)
-    : QWidget(parent), console_(console) {
+AutomatsPage::AutomatsPage(Console& console, QWidget* parent) : QWidget(parent), console_(console) {
   setObjectName(QStringLiteral("AutomatsPage"));
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(6, 6, 6, 6);
@@ -129,11 +127,10 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   ui.LabelSeqCh->setFont(bold);
   ui.LabelSeqChName = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
   ui.LabelSeqChName->setObjectName(Numbered("LabelSeq%1ChName", a));
-  ui.ScrollBarChannelAvtomat =
-      MakeBar(box, Numbered("ScrollBarChannelAvtomat%1", a), Qt::Horizontal, 0,
-              kAvtomatChannelMax, 0,
-              QStringLiteral("Установка первого канала, с которого будет работать автомат "
-                             "бегушки"));
+  ui.ScrollBarChannelAvtomat = MakeBar(
+      box, Numbered("ScrollBarChannelAvtomat%1", a), Qt::Horizontal, 0, kAvtomatChannelMax, 0,
+      QStringLiteral("Установка первого канала, с которого будет работать автомат "
+                     "бегушки"));
   ui.ScrollBarChannelAvtomat->setPageStep(4);
   ui.ScrollBarChannelAvtomat->setMinimumHeight(18);
   connect(ui.ScrollBarChannelAvtomat, &QScrollBar::valueChanged, this, [this, a](int position) {
@@ -178,8 +175,8 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   programs->addStretch();
   ui.LabelStepAvtomat = new QLabel(QStringLiteral("Step = 1"), box);
   ui.LabelStepAvtomat->setObjectName(Numbered("LabelStepAvtomat%1", a));
-  ui.LabelStepAvtomat->setMinimumWidth(ui.LabelStepAvtomat->fontMetrics().horizontalAdvance(
-      QStringLiteral("Step = 88")));
+  ui.LabelStepAvtomat->setMinimumWidth(
+      ui.LabelStepAvtomat->fontMetrics().horizontalAdvance(QStringLiteral("Step = 88")));
   programs->addWidget(ui.LabelStepAvtomat);
 
   // The four lamps of the output levels.
@@ -199,8 +196,9 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   ui.CheckBoxAvtomat->setToolTip(QStringLiteral("Запусить автомат постоянно"));
   ui.CheckBoxTogethe = new QCheckBox(QStringLiteral("С основным"), box);
   ui.CheckBoxTogethe->setObjectName(Numbered("CheckBoxTogethe%1", a));
-  ui.CheckBoxTogethe->setToolTip(QStringLiteral(
-      "Установленный флажок будет запускать автомат вместе с секвенсером %1").arg(a));
+  ui.CheckBoxTogethe->setToolTip(
+      QStringLiteral("Установленный флажок будет запускать автомат вместе с секвенсером %1")
+          .arg(a));
 
   // Bright and dark levels: vertical sliders, level 255 at the top.
   ui.ScrollBarBrightAvtomat =
@@ -276,8 +274,7 @@ void AutomatsPage::TimerTempAvtomatTimer(int a) {
   flags.withShow = ui.CheckBoxTogethe->isChecked();
   flags.playing = console_.Playing();
   Avtomat& avtomat = avtomats_[a - 1];
-  if (kalvetro::TimerTempAvtomatTimer(avtomat, flags, Program(a), settings.bright,
-                                      settings.dark)) {
+  if (kalvetro::TimerTempAvtomatTimer(avtomat, flags, Program(a), settings.bright, settings.dark)) {
     ui.LabelStepAvtomat->setText(QStringLiteral("Step = %1").arg(avtomat.StepNumber()));
     DisplayAvtomat(a);
   }
@@ -335,10 +332,10 @@ void AutomatsPage::ReturnChannelLabels(int a) {
   AvtomatControlsUi& ui = Ui(a);
   // A byte above the slider's range (only a show file can carry one) is shown as the slider
   // holds it, so the labels never name a channel above 255 and match what is output.
-  const int p = std::min<int>(console_.Show().memory.Get(Base(a) + kAutomatChannel),
-                              kAvtomatChannelMax);
-  ui.LabelSeqCh->setText(QStringLiteral(" Каналы %1  %2  %3  %4").arg(p + 1).arg(p + 2).arg(p + 3).arg(
-      p + 4));
+  const int p =
+      std::min<int>(console_.Show().memory.Get(Base(a) + kAutomatChannel), kAvtomatChannelMax);
+  ui.LabelSeqCh->setText(
+      QStringLiteral(" Каналы %1  %2  %3  %4").arg(p + 1).arg(p + 2).arg(p + 3).arg(p + 4));
   const int channel = ui.ScrollBarChannelAvtomat->value() + 1;
   std::uint8_t name[kChannelNameLength];
   const ShowMemory& memory = console_.Show().memory;

@@ -73,8 +73,7 @@ class AutomatsPage : public QWidget {
   void ReturnChannelLabels(int a);
 
   Console& console_;
-  std::array<Avtomat, kAutomatCount> avtomats_{Avtomat(kAvtomat1Limits),
-                                               Avtomat(kAvtomat2Limits)};
+  std::array<Avtomat, kAutomatCount> avtomats_{Avtomat(kAvtomat1Limits), Avtomat(kAvtomat2Limits)};
   std::array<AvtomatControlsUi, kAutomatCount> ui_{};
   bool refreshing_ = false;  // the refresh itself moves the sliders: no byte is rewritten
 };

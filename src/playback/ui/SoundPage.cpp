@@ -123,8 +123,8 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   grid->addWidget(ProgressBarKomp, 1, 2, Qt::AlignHCenter);
   grid->setColumnMinimumWidth(3, 6);
 
-  ScrollBarGate = MakeSlider(panel, "ScrollBarGate", 0, 255, 127, 16,
-                             QStringLiteral("Порог срабатывания"));
+  ScrollBarGate =
+      MakeSlider(panel, "ScrollBarGate", 0, 255, 127, 16, QStringLiteral("Порог срабатывания"));
   ScrollBarPropusk = MakeSlider(panel, "ScrollBarPropusk", kSkipMin, kSkipMax, 1, 10,
                                 QStringLiteral("Количество пропусков бита до переключения сцен "));
   LabelPropusk = new QLabel(QStringLiteral("1-1"), panel);
@@ -133,8 +133,8 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
                                  QStringLiteral("Скорость огибающей"));
   LabelKompr = new QLabel(QStringLiteral("2"), panel);
   LabelKompr->setObjectName(QStringLiteral("LabelKompr"));
-  ScrollBarSpeedIndikat = MakeSlider(panel, "ScrollBarSpeedIndikat", kSpeedMin, kSpeedMax, 700,
-                                     50, QStringLiteral("Скорость спада индикатора уровня "));
+  ScrollBarSpeedIndikat = MakeSlider(panel, "ScrollBarSpeedIndikat", kSpeedMin, kSpeedMax, 700, 50,
+                                     QStringLiteral("Скорость спада индикатора уровня "));
   Labelind = new QLabel(QStringLiteral("70"), panel);
   Labelind->setObjectName(QStringLiteral("Labelind"));
   const std::array<std::pair<const char*, std::pair<QScrollBar*, QLabel*>>, 4> columns{{
@@ -161,8 +161,8 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   lamps->addWidget(Shapes);
   lamps->addSpacing(10);
   for (int k = 1; k <= 4; ++k) {
-    ShapeBeat[k - 1] = MakeLamp(panel, QStringLiteral("Shape%1s").arg(k),
-                                k == 1 ? kGrey : QColor(Qt::white), 16);
+    ShapeBeat[k - 1] =
+        MakeLamp(panel, QStringLiteral("Shape%1s").arg(k), k == 1 ? kGrey : QColor(Qt::white), 16);
     lamps->addWidget(ShapeBeat[k - 1]);
   }
   lamps->addStretch();
@@ -290,7 +290,8 @@ void SoundPage::ComboBoxLevelSourceChange(int index) {
   }
   connect(audio_.get(), &AudioLevelInput::Failed, this, &SoundPage::FallBackToClipboard);
   source_ = LevelSource::kAudioInput;
-  console_.OutStatus(QStringLiteral(" Уровень звука: ") + device.description() + QStringLiteral(" "));
+  console_.OutStatus(QStringLiteral(" Уровень звука: ") + device.description() +
+                     QStringLiteral(" "));
 }
 
 void SoundPage::FallBackToClipboard(const QString& reason) {

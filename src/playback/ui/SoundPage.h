@@ -23,7 +23,7 @@ class Console;
 
 // Where the sound tick takes its level from.
 enum class LevelSource : int {
-  kClipboard = 0,  // "Буфер обмена": another program writes the level as text
+  kClipboard = 0,   // "Буфер обмена": another program writes the level as text
   kAudioInput = 1,  // "Аудиовход": the peak of the default audio input
 };
 
@@ -79,8 +79,8 @@ class SoundPage : public QWidget {
   Console& console_;
   SoundState state_;
   LevelSource source_ = LevelSource::kClipboard;
-  QString clipboardText_;        // the clipboard text as last read
-  bool clipboardStale_ = true;  // the clipboard changed since it was last read
+  QString clipboardText_;               // the clipboard text as last read
+  bool clipboardStale_ = true;          // the clipboard changed since it was last read
   std::optional<QAudioDevice> device_;  // empty: the system's default input
   std::unique_ptr<AudioLevelInput> audio_;
 };

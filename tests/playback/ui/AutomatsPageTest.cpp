@@ -53,13 +53,13 @@ TEST_F(AutomatsPageTest, ControlsStartAsTheConsoleOpens) {
   for (int a = 1; a <= 2; ++a) {
     AvtomatControlsUi& ui = page->Ui(a);
     EXPECT_TRUE(tab->isAncestorOf(ui.GroupBoxAvtomat));
-    EXPECT_EQ(ui.GroupBoxAvtomat->title(),
-              QStringLiteral("Автомат %1  четырех канальный ").arg(a));
+    EXPECT_EQ(ui.GroupBoxAvtomat->title(), QStringLiteral("Автомат %1  четырех канальный ").arg(a));
     EXPECT_EQ(ui.ScrollBarChannelAvtomat->minimum(), 0);
     EXPECT_EQ(ui.ScrollBarChannelAvtomat->maximum(), 250);
     EXPECT_EQ(ui.ScrollBarChannelAvtomat->value(), 0);
-    EXPECT_EQ(ui.ScrollBarChannelAvtomat->toolTip(),
-              QStringLiteral("Установка первого канала, с которого будет работать автомат бегушки"));
+    EXPECT_EQ(
+        ui.ScrollBarChannelAvtomat->toolTip(),
+        QStringLiteral("Установка первого канала, с которого будет работать автомат бегушки"));
     EXPECT_EQ(ui.LabelSeqCh->text(), QStringLiteral("Каналы  1+2+3+4"));
     EXPECT_EQ(ui.LabelSeqChName->text(), QStringLiteral("Каналы  1+2+3+4"));
     EXPECT_EQ(ui.ScrollBarTempAvtomat->minimum(), 5);
@@ -85,7 +85,8 @@ TEST_F(AutomatsPageTest, ControlsStartAsTheConsoleOpens) {
     EXPECT_EQ(ui.ScrollBarBrightAvtomat->orientation(), Qt::Vertical);
     EXPECT_EQ(ui.ScrollBarBrightAvtomat->value(), 127);
     EXPECT_EQ(ui.ScrollBarBrightAvtomat->maximum(), 255);
-    EXPECT_EQ(ui.ScrollBarBrightAvtomat->toolTip(), QStringLiteral("Максимальная яркость автомата"));
+    EXPECT_EQ(ui.ScrollBarBrightAvtomat->toolTip(),
+              QStringLiteral("Максимальная яркость автомата"));
     EXPECT_EQ(ui.ScrollBarDarkAvtomat->value(), 127);
     EXPECT_EQ(ui.ScrollBarDarkAvtomat->toolTip(), QStringLiteral("Минимальная яркость автомата"));
     EXPECT_EQ(ui.CheckBoxAvtomat->text(), QStringLiteral("Пуск самостоятельно"));
@@ -94,8 +95,7 @@ TEST_F(AutomatsPageTest, ControlsStartAsTheConsoleOpens) {
     EXPECT_EQ(ui.CheckBoxTogethe->text(), QStringLiteral("С основным"));
     EXPECT_FALSE(ui.CheckBoxTogethe->isChecked());
     EXPECT_EQ(ui.CheckBoxTogethe->toolTip(),
-              QStringLiteral(
-                  "Установленный флажок будет запускать автомат вместе с секвенсером %1")
+              QStringLiteral("Установленный флажок будет запускать автомат вместе с секвенсером %1")
                   .arg(a));
   }
   // Start-up set both tempo bytes to 10.
