@@ -18,8 +18,8 @@ void TBaseForm::BuildAutomatPages() {
   QWidget* soundTab = Tab("TabSheetZvuk");
   auto* soundLayout = new QVBoxLayout(soundTab);
   soundLayout->setContentsMargins(0, 0, 0, 0);
-  soundLayout->addWidget(new SoundPage(console_, soundTab));
-  soundLayout->addStretch();
+  // The meters grow with the page.
+  soundLayout->addWidget(new SoundPage(console_, soundTab), 1);
 }
 
 }  // namespace kalvetro

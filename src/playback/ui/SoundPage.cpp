@@ -167,7 +167,8 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   }
   lamps->addStretch();
   grid->addLayout(lamps, 3, 0, 1, 8);
-  page->addWidget(panel);
+  grid->setRowStretch(1, 1);
+  page->addWidget(panel, 1);
 
   connect(ScrollBarGate, &QScrollBar::valueChanged, this, &SoundPage::ScrollBarGateChange);
   connect(ScrollBarPropusk, &QScrollBar::valueChanged, this, &SoundPage::ScrollBarPropuskChange);
