@@ -3,7 +3,7 @@
 # but only those that are missing. Sourced by ./run and ./test.
 KALVETRO_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl1-mesa-dev
+  qt6-base-dev qt6-multimedia-dev libgl1-mesa-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev
   ola libola-dev

@@ -1,6 +1,6 @@
 // Renders the main window at a given size, with a chosen tab shown, into a PNG file, for
 // looking at the console without a display:
-//   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv|-] [SETTINGS_TAB]
+//   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv|-] [SETTINGS_TAB] [TEMPO_TAB]
 #include <QApplication>
 #include <QPixmap>
 #include <QTabWidget>
@@ -45,6 +45,8 @@ int main(int argc, char* argv[]) {
   if (auto* input = window.findChild<QTabWidget*>("PageControlInput")) input->setCurrentIndex(tab);
   if (auto* settings = window.findChild<QTabWidget*>("PageControlUst"); settings && argc > 6)
     settings->setCurrentIndex(QString(argv[6]).toInt());
+  if (auto* tempo = window.findChild<QTabWidget*>("PageControlTemp"); tempo && argc > 7)
+    tempo->setCurrentIndex(QString(argv[7]).toInt());
   QTimer::singleShot(400, [&] {
     window.grab().save(QString::fromLocal8Bit(argv[1]));
     app.quit();

@@ -1,0 +1,380 @@
+#include "playback/ui/AutomatsPage.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/Console.h"
+#include "editing/ChannelNames.h"
+#include "windows/WindowParts.h"
+
+namespace kalvetro {
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kLime(0, 255, 0);
+const QColor kGrey(128, 128, 128);
+const QColor kBlue(0, 0, 255);
+
+constexpr int kInitialTempo = 10;
+constexpr int kInitialLevelPosition = 127;
+
+const char* const kProgramHints[kAvtomatPrograms] = {
+    "Выбор эффекта один бегущий огонек", "Выбор эффекта два бегущих огонька",
+    "Выбор эффекта бегущая тень", "Выбор эффекта код с наполнением"};
+
+QString Numbered(const char* stem, int a) {
+  return QString::fromUtf8(stem).arg(a);
+}
+
+void SetFill(QFrame* frame, const QColor& colour) {
+  QPalette palette = frame->palette();
+  palette.setColor(QPalette::Window, colour);
+  frame->setPalette(palette);
+}
+
+QColor Fill(const QFrame* frame) {
+  return frame->palette().color(QPalette::Window);
+}
+
+// A lamp: a filled square with the automat's outline colour.
+QFrame* MakeLamp(QWidget* parent, const QString& name, const QColor& outline, const QColor& fill) {
+  auto* lamp = new QFrame(parent);
+  lamp->setObjectName(name);
+  lamp->setFixedSize(26, 26);
+  lamp->setAutoFillBackground(true);
+  // A plain box frame is drawn in the window text colour: the automat's outline colour.
+  lamp->setFrameShape(QFrame::Box);
+  lamp->setFrameShadow(QFrame::Plain);
+  lamp->setLineWidth(2);
+  QPalette palette = lamp->palette();
+  palette.setColor(QPalette::WindowText, outline);
+  lamp->setPalette(palette);
+  SetFill(lamp, fill);
+  return lamp;
+}
+
+QScrollBar* MakeBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int minimum,
+                    int maximum, int value, const QString& hint) {
+  auto* bar = new QScrollBar(orientation, parent);
+  bar->setObjectName(name);
+  bar->setRange(minimum, maximum);
+  bar->setValue(value);
+  bar->setToolTip(hint);
+  return bar;
+}
+
+}  // namespace
+
+AutomatsPage::AutomatsPage(Console& console, QWidget* parent) : QWidget(parent), console_(console) {
+  setObjectName(QStringLiteral("AutomatsPage"));
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(6, 6, 6, 6);
+  row->setSpacing(10);
+  row->addWidget(BuildGroup(1), 0, Qt::AlignTop);
+  row->addWidget(BuildGroup(2), 0, Qt::AlignTop);
+  row->addStretch();
+
+  for (int a = 1; a <= kAutomatCount; ++a) {
+    AvtomatControlsUi& ui = Ui(a);
+    ui.TimerTempAvtomat = new QTimer(this);
+    ui.TimerTempAvtomat->setObjectName(Numbered("TimerTempAvtomat%1", a));
+    ui.TimerTempAvtomat->setTimerType(Qt::PreciseTimer);
+    // The tempo slider starts at 10, as start-up sets the tempo bytes.
+    ui.TimerTempAvtomat->setInterval(kalvetro::TempAvtomatStatus(kInitialTempo).intervalMs);
+    connect(ui.TimerTempAvtomat, &QTimer::timeout, this, [this, a] { TimerTempAvtomatTimer(a); });
+    SetAvtomatPosition(console_.Controls().automats[a - 1], ui.ScrollBarChannelAvtomat->value());
+    // Both automat timers run from start-up to exit.
+    ui.TimerTempAvtomat->start();
+  }
+
+  connect(&console_, &Console::PageRefresh, this, [this] {
+    if (!IsShownPage(this)) return;
+    ReturnAvtomat();
+    DisplayAvtomat(1);
+    DisplayAvtomat(2);
+  });
+}
+
+QGroupBox* AutomatsPage::BuildGroup(int a) {
+  AvtomatControlsUi& ui = Ui(a);
+  const QColor outline = a == 1 ? kRed : kBlue;
+  auto* box = new QGroupBox(Numbered("Автомат %1  четырех канальный ", a), this);
+  box->setObjectName(Numbered("GroupBoxAvtomat%1", a));
+  ui.GroupBoxAvtomat = box;
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(8, 10, 8, 8);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(6);
+
+  // First channel.
+  ui.LabelSeqCh = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
+  ui.LabelSeqCh->setObjectName(Numbered("LabelSeq%1Ch", a));
+  QFont bold = ui.LabelSeqCh->font();
+  bold.setBold(true);
+  ui.LabelSeqCh->setFont(bold);
+  ui.LabelSeqChName = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
+  ui.LabelSeqChName->setObjectName(Numbered("LabelSeq%1ChName", a));
+  ui.ScrollBarChannelAvtomat = MakeBar(
+      box, Numbered("ScrollBarChannelAvtomat%1", a), Qt::Horizontal, 0, kAvtomatChannelMax, 0,
+      QStringLiteral("Установка первого канала, с которого будет работать автомат "
+                     "бегушки"));
+  ui.ScrollBarChannelAvtomat->setPageStep(4);
+  ui.ScrollBarChannelAvtomat->setMinimumHeight(18);
+  connect(ui.ScrollBarChannelAvtomat, &QScrollBar::valueChanged, this, [this, a](int position) {
+    // The output thread follows the slider at once, whatever moved it.
+    SetAvtomatPosition(console_.Controls().automats[a - 1], position);
+    ScrollBarChannelAvtomatChange(a, position);
+  });
+
+  // Tempo and the strip that blinks at every automat tick.
+  ui.ScrollBarTempAvtomat =
+      MakeBar(box, Numbered("ScrollBarTempAvtomat%1", a), Qt::Horizontal, kAvtomatTempoMin,
+              kAvtomatTempoMax, kInitialTempo, QStringLiteral("Скорость переключения автомата"));
+  ui.ScrollBarTempAvtomat->setPageStep(5);
+  ui.ScrollBarTempAvtomat->setMinimumHeight(18);
+  connect(ui.ScrollBarTempAvtomat, &QScrollBar::valueChanged, this,
+          [this, a](int position) { ScrollBarTempAvtomatChange(a, position); });
+  ui.LabelTempAvtomat = new QLabel(QStringLiteral("Скорость переключения"), box);
+  ui.LabelTempAvtomat->setObjectName(Numbered("LabelTempAvtomat%1", a));
+  ui.ShapeAvtomat = new QFrame(box);
+  ui.ShapeAvtomat->setObjectName(Numbered("ShapeAvtomat%1", a));
+  ui.ShapeAvtomat->setFixedHeight(5);
+  ui.ShapeAvtomat->setAutoFillBackground(true);
+
+  // Programs.
+  auto* programs = new QHBoxLayout;
+  programs->setSpacing(3);
+  auto* group = new QButtonGroup(box);
+  group->setExclusive(true);
+  for (int k = 1; k <= kAvtomatPrograms; ++k) {
+    auto* button = new QToolButton(box);
+    button->setObjectName(QStringLiteral("SpeedButtonAvto%1Mode%2").arg(a).arg(k));
+    button->setText(QString::number(k));
+    button->setToolTip(QString::fromUtf8(kProgramHints[k - 1]));
+    button->setCheckable(true);
+    button->setMinimumSize(34, 28);
+    button->setChecked(k == 1);
+    group->addButton(button);
+    programs->addWidget(button);
+    ui.SpeedButtonAvtoMode[k - 1] = button;
+    connect(button, &QToolButton::clicked, this, [this, a, k] { SpeedButtonAvtoModeClick(a, k); });
+  }
+  programs->addStretch();
+  ui.LabelStepAvtomat = new QLabel(QStringLiteral("Step = 1"), box);
+  ui.LabelStepAvtomat->setObjectName(Numbered("LabelStepAvtomat%1", a));
+  ui.LabelStepAvtomat->setMinimumWidth(
+      ui.LabelStepAvtomat->fontMetrics().horizontalAdvance(QStringLiteral("Step = 88")));
+  programs->addWidget(ui.LabelStepAvtomat);
+
+  // The four lamps of the output levels.
+  auto* lamps = new QHBoxLayout;
+  lamps->setSpacing(6);
+  for (int k = 1; k <= kAvtomatChannels; ++k) {
+    QFrame* lamp = MakeLamp(box, QStringLiteral("ShapeAvt%1Seq%2").arg(a).arg(k), outline,
+                            k == kAvtomatChannels ? kBlue : kGrey);
+    ui.ShapeAvtSeq[k - 1] = lamp;
+    lamps->addWidget(lamp);
+  }
+  lamps->addStretch();
+
+  // Run boxes.
+  ui.CheckBoxAvtomat = new QCheckBox(QStringLiteral("Пуск самостоятельно"), box);
+  ui.CheckBoxAvtomat->setObjectName(Numbered("CheckBoxAvtomat%1", a));
+  ui.CheckBoxAvtomat->setToolTip(QStringLiteral("Запусить автомат постоянно"));
+  ui.CheckBoxTogethe = new QCheckBox(QStringLiteral("С основным"), box);
+  ui.CheckBoxTogethe->setObjectName(Numbered("CheckBoxTogethe%1", a));
+  ui.CheckBoxTogethe->setToolTip(
+      QStringLiteral("Установленный флажок будет запускать автомат вместе с секвенсером %1")
+          .arg(a));
+
+  // Bright and dark levels: vertical sliders, level 255 at the top.
+  ui.ScrollBarBrightAvtomat =
+      MakeBar(box, Numbered("ScrollBarBrightAvtomat%1", a), Qt::Vertical, 0, 255,
+              kInitialLevelPosition, QStringLiteral("Максимальная яркость автомата"));
+  ui.ScrollBarDarkAvtomat =
+      MakeBar(box, Numbered("ScrollBarDarkAvtomat%1", a), Qt::Vertical, 0, 255,
+              kInitialLevelPosition, QStringLiteral("Минимальная яркость автомата"));
+  for (QScrollBar* bar : {ui.ScrollBarBrightAvtomat, ui.ScrollBarDarkAvtomat}) {
+    bar->setPageStep(16);
+    bar->setMinimumSize(18, 150);
+  }
+  connect(ui.ScrollBarBrightAvtomat, &QScrollBar::valueChanged, this,
+          [this, a](int position) { ScrollBarBrightAvtomatChange(a, position); });
+  connect(ui.ScrollBarDarkAvtomat, &QScrollBar::valueChanged, this,
+          [this, a](int position) { ScrollBarDarkAvtomatChange(a, position); });
+
+  auto* left = new QVBoxLayout;
+  left->setSpacing(5);
+  left->addWidget(ui.LabelSeqCh);
+  left->addWidget(ui.LabelSeqChName);
+  left->addWidget(ui.ScrollBarChannelAvtomat);
+  left->addSpacing(6);
+  left->addWidget(ui.LabelTempAvtomat);
+  left->addWidget(ui.ScrollBarTempAvtomat);
+  left->addWidget(ui.ShapeAvtomat);
+  left->addSpacing(6);
+  left->addLayout(programs);
+  left->addLayout(lamps);
+  left->addSpacing(6);
+  left->addWidget(ui.CheckBoxAvtomat);
+  left->addWidget(ui.CheckBoxTogethe);
+  left->addStretch();
+
+  auto* brightColumn = new QVBoxLayout;
+  auto* brightCaption = new QLabel(QStringLiteral("Ярко"), box);
+  brightColumn->addWidget(brightCaption, 0, Qt::AlignHCenter);
+  brightColumn->addWidget(ui.ScrollBarBrightAvtomat, 1, Qt::AlignHCenter);
+  auto* darkColumn = new QVBoxLayout;
+  auto* darkCaption = new QLabel(QStringLiteral("Темно"), box);
+  darkColumn->addWidget(darkCaption, 0, Qt::AlignHCenter);
+  darkColumn->addWidget(ui.ScrollBarDarkAvtomat, 1, Qt::AlignHCenter);
+
+  grid->addLayout(left, 0, 0);
+  grid->addLayout(brightColumn, 0, 1);
+  grid->addLayout(darkColumn, 0, 2);
+  grid->setColumnMinimumWidth(0, 250);
+  box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  return box;
+}
+
+int AutomatsPage::Base(int a) const {
+  return a == 1 ? kAutomat1 : kAutomat2;
+}
+
+int AutomatsPage::Program(int a) const {
+  const auto& buttons = ui_[a - 1].SpeedButtonAvtoMode;
+  for (int k = 0; k < kAvtomatPrograms; ++k)
+    if (buttons[k]->isChecked()) return k + 1;
+  return 0;
+}
+
+// ---------------------------------------------------------------- automat tick
+
+void AutomatsPage::TimerTempAvtomatTimer(int a) {
+  AvtomatControlsUi& ui = Ui(a);
+  SetFill(ui.ShapeAvtomat, Fill(ui.ShapeAvtomat) == kRed ? kLime : kRed);
+
+  const AvtomatSettings settings = ReadAvtomatSettings(console_.Show().memory, Base(a));
+  AvtomatRunFlags flags;
+  flags.blackOut = console_.BlackOut();
+  flags.runAlways = ui.CheckBoxAvtomat->isChecked();
+  flags.withShow = ui.CheckBoxTogethe->isChecked();
+  flags.playing = console_.Playing();
+  Avtomat& avtomat = avtomats_[a - 1];
+  if (kalvetro::TimerTempAvtomatTimer(avtomat, flags, Program(a), settings.bright, settings.dark)) {
+    ui.LabelStepAvtomat->setText(QStringLiteral("Step = %1").arg(avtomat.StepNumber()));
+    DisplayAvtomat(a);
+  }
+  PublishAvtomat(avtomat, console_.Controls().automats[a - 1]);
+}
+
+void AutomatsPage::DisplayAvtomat(int a) {
+  const AvtomatLevels& out = avtomats_[a - 1].Out();
+  for (int k = 0; k < kAvtomatChannels; ++k)
+    SetFill(ui_[a - 1].ShapeAvtSeq[k], QColor(out[k], out[k], out[k]));
+}
+
+// ---------------------------------------------------------------- controls
+
+void AutomatsPage::TempAvtomatStatus(int a) {
+  AvtomatControlsUi& ui = Ui(a);
+  const AvtomatTempo tempo =
+      kalvetro::TempAvtomatStatus(console_.Show().memory.Get(Base(a) + kAutomatTempo));
+  // Only a new interval restarts the timer: a refresh must not hold the automat back.
+  if (ui.TimerTempAvtomat->interval() != tempo.intervalMs)
+    ui.TimerTempAvtomat->setInterval(tempo.intervalMs);
+  ui.LabelTempAvtomat->setText(QString::number(tempo.flashesPerMinute) +
+                               QStringLiteral(" Flash/мин "));
+}
+
+void AutomatsPage::ScrollBarTempAvtomatChange(int a, int position) {
+  if (refreshing_) return;
+  console_.Show().memory.Set(Base(a) + kAutomatTempo, static_cast<std::uint8_t>(position));
+  TempAvtomatStatus(a);
+}
+
+void AutomatsPage::ScrollBarChannelAvtomatChange(int a, int position) {
+  if (refreshing_) return;
+  console_.Show().memory.Set(Base(a) + kAutomatChannel, static_cast<std::uint8_t>(position));
+  ReturnAvtomat();
+}
+
+void AutomatsPage::SpeedButtonAvtoModeClick(int a, int program) {
+  console_.Show().memory.Set(Base(a) + kAutomatMode, static_cast<std::uint8_t>(program));
+}
+
+void AutomatsPage::ScrollBarBrightAvtomatChange(int a, int position) {
+  if (refreshing_) return;
+  console_.Show().memory.Set(Base(a) + kAutomatBright, static_cast<std::uint8_t>(255 - position));
+}
+
+void AutomatsPage::ScrollBarDarkAvtomatChange(int a, int position) {
+  if (refreshing_) return;
+  console_.Show().memory.Set(Base(a) + kAutomatDark, static_cast<std::uint8_t>(255 - position));
+}
+
+// ---------------------------------------------------------------- refresh
+
+void AutomatsPage::ReturnChannelLabels(int a) {
+  AvtomatControlsUi& ui = Ui(a);
+  // A byte above the slider's range (only a show file can carry one) is shown as the slider
+  // holds it, so the labels never name a channel above 255 and match what is output.
+  const int p =
+      std::min<int>(console_.Show().memory.Get(Base(a) + kAutomatChannel), kAvtomatChannelMax);
+  ui.LabelSeqCh->setText(
+      QStringLiteral(" Каналы %1  %2  %3  %4").arg(p + 1).arg(p + 2).arg(p + 3).arg(p + 4));
+  const int channel = ui.ScrollBarChannelAvtomat->value() + 1;
+  std::uint8_t name[kChannelNameLength];
+  const ShowMemory& memory = console_.Show().memory;
+  int length = 0;
+  for (; length < kChannelNameLength; ++length) {
+    name[length] = memory.Get(NameOffset(channel) + length);
+    if (name[length] == 0) break;
+  }
+  ui.LabelSeqChName->setText(
+      QStringLiteral(" Начиная от - ") +
+      QString::fromStdString(DecodeCp1251(std::span<const std::uint8_t>(name, length))));
+}
+
+void AutomatsPage::ReturnAvtomat() {
+  // The sliders follow the bytes; their handlers must not write the bytes back while they do
+  // (a tempo byte 0 runs as 20 and must stay 0 in the show).
+  const bool outer = !refreshing_;
+  refreshing_ = true;
+  ShowMemory& memory = console_.Show().memory;
+  TempAvtomatStatus(1);
+  TempAvtomatStatus(2);
+  for (int a = 1; a <= kAutomatCount; ++a) {
+    AvtomatControlsUi& ui = Ui(a);
+    ui.ScrollBarDarkAvtomat->setValue(255 - memory.Get(Base(a) + kAutomatDark));
+    ui.ScrollBarBrightAvtomat->setValue(255 - memory.Get(Base(a) + kAutomatBright));
+    ui.ScrollBarChannelAvtomat->setValue(memory.Get(Base(a) + kAutomatChannel));
+  }
+  ReturnChannelLabels(1);
+  ReturnChannelLabels(2);
+  for (int a = 1; a <= kAutomatCount; ++a) {
+    AvtomatControlsUi& ui = Ui(a);
+    const int tempo = memory.Get(Base(a) + kAutomatTempo);
+    ui.ScrollBarTempAvtomat->setValue(
+        tempo == 0 ? kAvtomatTempoZero : std::clamp(tempo, kAvtomatTempoMin, kAvtomatTempoMax));
+    const int program = memory.Get(Base(a) + kAutomatMode);
+    if (program >= 1 && program <= kAvtomatPrograms)
+      ui.SpeedButtonAvtoMode[program - 1]->setChecked(true);
+  }
+  if (outer) refreshing_ = false;
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,306 @@
+#include "playback/ui/SoundPage.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMediaDevices>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <array>
+#include <utility>
+
+#include "app/Console.h"
+#include "playback/ui/AudioLevelInput.h"
+
+namespace kalvetro {
+
+namespace {
+
+constexpr int kSoundTickMs = 10;
+const QColor kRed(255, 0, 0);
+const QColor kLime(0, 255, 0);
+const QColor kGrey(128, 128, 128);
+
+void SetFill(QFrame* frame, const QColor& colour) {
+  QPalette palette = frame->palette();
+  palette.setColor(QPalette::Window, colour);
+  frame->setPalette(palette);
+}
+
+QFrame* MakeLamp(QWidget* parent, const QString& name, const QColor& fill, int size) {
+  auto* lamp = new QFrame(parent);
+  lamp->setObjectName(name);
+  lamp->setFixedSize(size, size);
+  lamp->setFrameShape(QFrame::Box);
+  lamp->setAutoFillBackground(true);
+  SetFill(lamp, fill);
+  return lamp;
+}
+
+QProgressBar* MakeGauge(QWidget* parent, const char* name, int value, const QString& chunk,
+                        const QString& hint) {
+  auto* gauge = new QProgressBar(parent);
+  gauge->setObjectName(QString::fromLatin1(name));
+  gauge->setOrientation(Qt::Vertical);
+  gauge->setRange(0, kGaugeMax);
+  gauge->setValue(value);
+  gauge->setTextVisible(false);
+  gauge->setToolTip(hint);
+  gauge->setFixedWidth(22);
+  gauge->setMinimumHeight(160);
+  gauge->setStyleSheet(QStringLiteral("QProgressBar { border: 1px solid #606060;"
+                                      " background: #d4d0c8; }"
+                                      "QProgressBar::chunk { background: %1; margin: 0; }")
+                           .arg(chunk));
+  return gauge;
+}
+
+QScrollBar* MakeSlider(QWidget* parent, const char* name, int minimum, int maximum, int value,
+                       int pageStep, const QString& hint) {
+  auto* bar = new QScrollBar(Qt::Vertical, parent);
+  bar->setObjectName(QString::fromLatin1(name));
+  bar->setRange(minimum, maximum);
+  bar->setPageStep(pageStep);
+  bar->setValue(value);
+  bar->setToolTip(hint);
+  bar->setMinimumHeight(160);
+  return bar;
+}
+
+}  // namespace
+
+SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), console_(console) {
+  setObjectName(QStringLiteral("SoundPage"));
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(6, 6, 6, 6);
+  page->setSpacing(6);
+
+  // Level source.
+  auto* sourceRow = new QHBoxLayout;
+  auto* sourceCaption = new QLabel(QStringLiteral("Источник уровня"), this);
+  ComboBoxLevelSource = new QComboBox(this);
+  ComboBoxLevelSource->setObjectName(QStringLiteral("ComboBoxLevelSource"));
+  ComboBoxLevelSource->addItem(QStringLiteral("Буфер обмена"));
+  ComboBoxLevelSource->addItem(QStringLiteral("Аудиовход"));
+  ComboBoxLevelSource->setToolTip(
+      QStringLiteral("Откуда берется уровень звука: текст в буфере обмена или аудиовход"));
+  sourceRow->addWidget(sourceCaption);
+  sourceRow->addWidget(ComboBoxLevelSource, 1);
+  page->addLayout(sourceRow);
+
+  // The meters (level, gate, envelope) and the four sliders in one row, the level in figures
+  // above the meters; the page shares the narrow left column with the sequencer.
+  auto* panel = new QFrame(this);
+  panel->setObjectName(QStringLiteral("PanelSound"));
+  panel->setFrameShape(QFrame::StyledPanel);
+  auto* grid = new QGridLayout(panel);
+  grid->setContentsMargins(6, 6, 6, 6);
+  grid->setHorizontalSpacing(5);
+  grid->setVerticalSpacing(3);
+  Label33 = new QLabel(QStringLiteral("00"), panel);
+  Label33->setObjectName(QStringLiteral("Label33"));
+  QFont big = Label33->font();
+  big.setBold(true);
+  big.setPointSizeF(big.pointSizeF() * 1.6);
+  Label33->setFont(big);
+  Label33->setAlignment(Qt::AlignCenter);
+  GaugeLevel = MakeGauge(panel, "GaugeLevel", kGaugeStart, QStringLiteral("#00ff00"),
+                         QStringLiteral("Индикатор уровня сигнала "));
+  GaugeGate = MakeGauge(panel, "GaugeGate", 5555, QStringLiteral("#800000"),
+                        QStringLiteral("Уровень порога включения "));
+  ProgressBarKomp = MakeGauge(panel, "ProgressBarKomp", 0, QStringLiteral("#000080"),
+                              QStringLiteral("Индикатор огибающей с фильтром "));
+  grid->addWidget(Label33, 0, 0, 1, 3);
+  grid->addWidget(GaugeLevel, 1, 0, Qt::AlignHCenter);
+  grid->addWidget(GaugeGate, 1, 1, Qt::AlignHCenter);
+  grid->addWidget(ProgressBarKomp, 1, 2, Qt::AlignHCenter);
+  grid->setColumnMinimumWidth(3, 6);
+
+  ScrollBarGate =
+      MakeSlider(panel, "ScrollBarGate", 0, 255, 127, 16, QStringLiteral("Порог срабатывания"));
+  ScrollBarPropusk = MakeSlider(panel, "ScrollBarPropusk", kSkipMin, kSkipMax, 1, 10,
+                                QStringLiteral("Количество пропусков бита до переключения сцен "));
+  LabelPropusk = new QLabel(QStringLiteral("1-1"), panel);
+  LabelPropusk->setObjectName(QStringLiteral("LabelPropusk"));
+  ScrollBaSpeedADSR = MakeSlider(panel, "ScrollBaSpeedADSR", kSpeedMin, kSpeedMax, 20, 50,
+                                 QStringLiteral("Скорость огибающей"));
+  LabelKompr = new QLabel(QStringLiteral("2"), panel);
+  LabelKompr->setObjectName(QStringLiteral("LabelKompr"));
+  ScrollBarSpeedIndikat = MakeSlider(panel, "ScrollBarSpeedIndikat", kSpeedMin, kSpeedMax, 700, 50,
+                                     QStringLiteral("Скорость спада индикатора уровня "));
+  Labelind = new QLabel(QStringLiteral("70"), panel);
+  Labelind->setObjectName(QStringLiteral("Labelind"));
+  const std::array<std::pair<const char*, std::pair<QScrollBar*, QLabel*>>, 4> columns{{
+      {"Порог", {ScrollBarGate, nullptr}},
+      {"Пропуск", {ScrollBarPropusk, LabelPropusk}},
+      {"Огиб.", {ScrollBaSpeedADSR, LabelKompr}},
+      {"Спад", {ScrollBarSpeedIndikat, Labelind}},
+  }};
+  for (int c = 0; c < 4; ++c) {
+    auto* caption = new QLabel(QString::fromUtf8(columns[c].first), panel);
+    grid->addWidget(caption, 0, 4 + c, Qt::AlignHCenter | Qt::AlignBottom);
+    grid->addWidget(columns[c].second.first, 1, 4 + c, Qt::AlignHCenter);
+    if (QLabel* value = columns[c].second.second) {
+      value->setAlignment(Qt::AlignCenter);
+      grid->addWidget(value, 2, 4 + c, Qt::AlignHCenter);
+    }
+  }
+
+  // The trigger lamp and the four beat lamps, under the meters.
+  auto* lamps = new QHBoxLayout;
+  lamps->setSpacing(6);
+  Shapes = MakeLamp(panel, QStringLiteral("Shapes"), palette().color(QPalette::Button), 22);
+  Shapes->setToolTip(QStringLiteral("Индикатор срабатывания тригера "));
+  lamps->addWidget(Shapes);
+  lamps->addSpacing(10);
+  for (int k = 1; k <= 4; ++k) {
+    ShapeBeat[k - 1] =
+        MakeLamp(panel, QStringLiteral("Shape%1s").arg(k), k == 1 ? kGrey : QColor(Qt::white), 16);
+    lamps->addWidget(ShapeBeat[k - 1]);
+  }
+  lamps->addStretch();
+  grid->addLayout(lamps, 3, 0, 1, 8);
+  grid->setRowStretch(1, 1);
+  page->addWidget(panel, 1);
+
+  connect(ScrollBarGate, &QScrollBar::valueChanged, this, &SoundPage::ScrollBarGateChange);
+  connect(ScrollBarPropusk, &QScrollBar::valueChanged, this, &SoundPage::ScrollBarPropuskChange);
+  connect(ScrollBaSpeedADSR, &QScrollBar::valueChanged, this, &SoundPage::ScrollBaSpeedADSRChange);
+  connect(ScrollBarSpeedIndikat, &QScrollBar::valueChanged, this,
+          &SoundPage::ScrollBarSpeedIndikatChange);
+  connect(ComboBoxLevelSource, &QComboBox::currentIndexChanged, this,
+          &SoundPage::ComboBoxLevelSourceChange);
+
+  if (QClipboard* clipboard = QGuiApplication::clipboard())
+    connect(clipboard, &QClipboard::dataChanged, this, [this] { clipboardStale_ = true; });
+
+  // Start-up shows the gate as it stands.
+  GaugeGate->setValue(state_.gateLevel);
+
+  Timer100msNOoff = new QTimer(this);
+  Timer100msNOoff->setObjectName(QStringLiteral("Timer100msNOoff"));
+  Timer100msNOoff->setTimerType(Qt::PreciseTimer);
+  Timer100msNOoff->setInterval(kSoundTickMs);
+  connect(Timer100msNOoff, &QTimer::timeout, this, &SoundPage::Timer100msNOoffTimer);
+  // The sound tick runs from start-up to exit, whether or not the show is paced by it.
+  Timer100msNOoff->start();
+}
+
+SoundPage::~SoundPage() = default;
+
+// ---------------------------------------------------------------- sound tick
+
+std::optional<QString> SoundPage::ClipboardText() {
+  // Reading another program's clipboard is a round trip to that program; 100 of them a second
+  // cost more than the whole sound tick. The text is read again only after the clipboard said
+  // it changed, which it does every time a writer sets it, so the levels stay the same.
+  if (!clipboardStale_) return clipboardText_;
+  const QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard || !clipboard->mimeData()) return std::nullopt;  // try again next tick
+  clipboardText_ = clipboard->text();
+  clipboardStale_ = false;
+  return clipboardText_;
+}
+
+void SoundPage::Timer100msNOoffTimer() {
+  SoundSliders sliders;
+  sliders.skip = ScrollBarPropusk->value();
+  sliders.envelopeSpeed = ScrollBaSpeedADSR->value();
+  sliders.fallSpeed = ScrollBarSpeedIndikat->value();
+  SoundView view;
+  if (source_ == LevelSource::kAudioInput && audio_ && audio_->Running()) {
+    view = SoundTick(state_, audio_->TakeLevel(), sliders);
+  } else {
+    const std::optional<QString> text = ClipboardText();
+    if (!text) return;  // the clipboard could not be read: the next tick tries again
+    // Only the first ten characters are looked at.
+    const QByteArray utf8 = text->left(10).toUtf8();
+    view = SoundTickText(state_, std::string_view(utf8.constData(), utf8.size()), sliders);
+  }
+  ShowView(view);
+  if (state_.beatFlag) {
+    // A counted beat waits for the sequencer, which clears the show's flag when it steps.
+    console_.Show().beatFlag.store(1);
+    state_.beatFlag = 0;
+  }
+}
+
+void SoundPage::ShowView(const SoundView& view) {
+  if (!view.read) return;
+  Label33->setText(QString::number(view.soundLevel));
+  LabelPropusk->setText(QStringLiteral("%1 - %2").arg(view.skipCounter).arg(view.skipPosition));
+  GaugeLevel->setValue(view.gauge);
+  ProgressBarKomp->setValue(view.envelopeBar);
+  if (!view.beat) return;
+  SetFill(Shapes, view.shapesRed ? kRed : palette().color(QPalette::Button));
+  if (view.litLamp >= 1 && view.litLamp <= 4) {
+    for (int k = 1; k <= 4; ++k) SetFill(ShapeBeat[k - 1], k == view.litLamp ? kLime : kGrey);
+  }
+}
+
+// ---------------------------------------------------------------- sliders
+
+void SoundPage::ScrollBarGateChange(int position) {
+  GaugeGate->setValue(kalvetro::ScrollBarGateChange(state_, position));
+}
+
+void SoundPage::ScrollBarPropuskChange(int position) {
+  kalvetro::ScrollBarPropuskChange(state_, position);
+  LabelPropusk->setText(QStringLiteral("%1  %2").arg(state_.skipCounter).arg(position));
+}
+
+void SoundPage::ScrollBaSpeedADSRChange(int position) {
+  LabelKompr->setText(QString::number(position / 10));
+}
+
+void SoundPage::ScrollBarSpeedIndikatChange(int position) {
+  Labelind->setText(QString::number(position / 10));
+}
+
+// ---------------------------------------------------------------- level source
+
+void SoundPage::SetAudioDevice(const QAudioDevice& device) {
+  device_ = device;
+}
+
+void SoundPage::DropAudioInput() {
+  // The input may be the one telling us it failed: it goes once its signal is over.
+  if (audio_) audio_.release()->deleteLater();
+}
+
+void SoundPage::ComboBoxLevelSourceChange(int index) {
+  if (index != static_cast<int>(LevelSource::kAudioInput)) {
+    DropAudioInput();
+    source_ = LevelSource::kClipboard;
+    return;
+  }
+  const QAudioDevice device = device_ ? *device_ : QMediaDevices::defaultAudioInput();
+  DropAudioInput();
+  audio_ = std::make_unique<AudioLevelInput>(device);
+  QString error;
+  if (!audio_->Start(&error)) {
+    FallBackToClipboard(error);
+    return;
+  }
+  connect(audio_.get(), &AudioLevelInput::Failed, this, &SoundPage::FallBackToClipboard);
+  source_ = LevelSource::kAudioInput;
+  console_.OutStatus(QStringLiteral(" Уровень звука: ") + device.description() +
+                     QStringLiteral(" "));
+}
+
+void SoundPage::FallBackToClipboard(const QString& reason) {
+  console_.OutStatus(reason);
+  source_ = LevelSource::kClipboard;
+  // The combo box goes back to the clipboard; its handler drops the input.
+  ComboBoxLevelSource->setCurrentIndex(static_cast<int>(LevelSource::kClipboard));
+  DropAudioInput();
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "editing/ChannelNames.h"
+#include "playback/ui/AutomatsPage.h"
+#include "support/TestConsole.h"
+
+namespace kalvetro::testing {
+namespace {
+
+// A started console with the automat timers held: tests run the automat ticks by hand and the
+// output ticks with Tick().
+class AutomatsPageTest : public ::testing::Test, public TestConsole {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    Start();
+    page = form->findChild<AutomatsPage*>(QStringLiteral("AutomatsPage"));
+    ASSERT_NE(page, nullptr);
+    page->Ui(1).TimerTempAvtomat->stop();
+    page->Ui(2).TimerTempAvtomat->stop();
+  }
+
+  void ShowAutomatsTab() {
+    auto* input = Find<QTabWidget>("PageControlInput");
+    input->setCurrentWidget(Find<QWidget>("TabSheetAvtomaty"));
+    form->ReturnPageControlAll();
+  }
+  // Bright and dark levels through their sliders (level = 255 - position).
+  void SetLevels(int a, int bright, int dark) {
+    page->Ui(a).ScrollBarBrightAvtomat->setValue(255 - bright);
+    page->Ui(a).ScrollBarDarkAvtomat->setValue(255 - dark);
+  }
+  std::array<int, 4> Slots(int first) {
+    return {Out(first), Out(first + 1), Out(first + 2), Out(first + 3)};
+  }
+  QColor Fill(QFrame* frame) { return frame->palette().color(QPalette::Window); }
+
+  AutomatsPage* page = nullptr;
+};
+
+TEST_F(AutomatsPageTest, ControlsStartAsTheConsoleOpens) {
+  auto* tab = Find<QWidget>("TabSheetAvtomaty");
+  for (int a = 1; a <= 2; ++a) {
+    AvtomatControlsUi& ui = page->Ui(a);
+    EXPECT_TRUE(tab->isAncestorOf(ui.GroupBoxAvtomat));
+    EXPECT_EQ(ui.GroupBoxAvtomat->title(), QStringLiteral("Автомат %1  четырех канальный ").arg(a));
+    EXPECT_EQ(ui.ScrollBarChannelAvtomat->minimum(), 0);
+    EXPECT_EQ(ui.ScrollBarChannelAvtomat->maximum(), 250);
+    EXPECT_EQ(ui.ScrollBarChannelAvtomat->value(), 0);
+    EXPECT_EQ(
+        ui.ScrollBarChannelAvtomat->toolTip(),
+        QStringLiteral("Установка первого канала, с которого будет работать автомат бегушки"));
+    EXPECT_EQ(ui.LabelSeqCh->text(), QStringLiteral("Каналы  1+2+3+4"));
+    EXPECT_EQ(ui.LabelSeqChName->text(), QStringLiteral("Каналы  1+2+3+4"));
+    EXPECT_EQ(ui.ScrollBarTempAvtomat->minimum(), 5);
+    EXPECT_EQ(ui.ScrollBarTempAvtomat->maximum(), 50);
+    EXPECT_EQ(ui.ScrollBarTempAvtomat->value(), 10);
+    EXPECT_EQ(ui.ScrollBarTempAvtomat->toolTip(), QStringLiteral("Скорость переключения автомата"));
+    EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("Скорость переключения"));
+    EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 1"));
+    EXPECT_EQ(ui.TimerTempAvtomat->interval(), 100);
+    EXPECT_EQ(ui.TimerTempAvtomat->timerType(), Qt::PreciseTimer);
+    EXPECT_TRUE(ui.SpeedButtonAvtoMode[0]->isChecked());
+    EXPECT_FALSE(ui.SpeedButtonAvtoMode[1]->isChecked());
+    EXPECT_EQ(ui.SpeedButtonAvtoMode[0]->toolTip(),
+              QStringLiteral("Выбор эффекта один бегущий огонек"));
+    EXPECT_EQ(ui.SpeedButtonAvtoMode[1]->toolTip(),
+              QStringLiteral("Выбор эффекта два бегущих огонька"));
+    EXPECT_EQ(ui.SpeedButtonAvtoMode[2]->toolTip(), QStringLiteral("Выбор эффекта бегущая тень"));
+    EXPECT_EQ(ui.SpeedButtonAvtoMode[3]->toolTip(),
+              QStringLiteral("Выбор эффекта код с наполнением"));
+    EXPECT_EQ(Fill(ui.ShapeAvtSeq[0]), QColor(128, 128, 128));
+    EXPECT_EQ(Fill(ui.ShapeAvtSeq[2]), QColor(128, 128, 128));
+    EXPECT_EQ(Fill(ui.ShapeAvtSeq[3]), QColor(0, 0, 255));
+    EXPECT_EQ(ui.ScrollBarBrightAvtomat->orientation(), Qt::Vertical);
+    EXPECT_EQ(ui.ScrollBarBrightAvtomat->value(), 127);
+    EXPECT_EQ(ui.ScrollBarBrightAvtomat->maximum(), 255);
+    EXPECT_EQ(ui.ScrollBarBrightAvtomat->toolTip(),
+              QStringLiteral("Максимальная яркость автомата"));
+    EXPECT_EQ(ui.ScrollBarDarkAvtomat->value(), 127);
+    EXPECT_EQ(ui.ScrollBarDarkAvtomat->toolTip(), QStringLiteral("Минимальная яркость автомата"));
+    EXPECT_EQ(ui.CheckBoxAvtomat->text(), QStringLiteral("Пуск самостоятельно"));
+    EXPECT_FALSE(ui.CheckBoxAvtomat->isChecked());
+    EXPECT_EQ(ui.CheckBoxAvtomat->toolTip(), QStringLiteral("Запусить автомат постоянно"));
+    EXPECT_EQ(ui.CheckBoxTogethe->text(), QStringLiteral("С основным"));
+    EXPECT_FALSE(ui.CheckBoxTogethe->isChecked());
+    EXPECT_EQ(ui.CheckBoxTogethe->toolTip(),
+              QStringLiteral("Установленный флажок будет запускать автомат вместе с секвенсером %1")
+                  .arg(a));
+  }
+  // Start-up set both tempo bytes to 10.
+  EXPECT_EQ(Memory().Get(145), 10);
+  EXPECT_EQ(Memory().Get(150), 10);
+}
+
+TEST_F(AutomatsPageTest, RunningAlwaysLaysTheFourSlotsOverTheSceneStepByStep) {
+  // Scene 0 holds 50 on channels 11..14; the rate row of a new show jumps in one tick.
+  for (int n = 11; n <= 14; ++n) Show().DataWrite(0, static_cast<std::uint8_t>(n), 50);
+  ShowAutomatsTab();
+  AvtomatControlsUi& ui = page->Ui(1);
+  SetLevels(1, 255, 0);
+  EXPECT_EQ(Memory().Get(148), 255);
+  EXPECT_EQ(Memory().Get(149), 0);
+  ui.ScrollBarChannelAvtomat->setValue(10);
+  EXPECT_EQ(Memory().Get(146), 10);
+  EXPECT_EQ(ui.LabelSeqCh->text(), QStringLiteral(" Каналы 11  12  13  14"));
+
+  // Not ticked: the automat tick leaves the channels to the scene.
+  page->TimerTempAvtomatTimer(1);
+  Tick();
+  EXPECT_EQ(Slots(11), (std::array<int, 4>{50, 50, 50, 50}));
+  EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 1"));
+
+  QTest::mouseClick(ui.CheckBoxAvtomat, Qt::LeftButton);
+  ASSERT_TRUE(ui.CheckBoxAvtomat->isChecked());
+  // Program 1 "один бегущий огонек": one channel bright, moving one channel per step.
+  const std::array<std::array<int, 4>, 4> expected{
+      {{0, 255, 0, 0}, {0, 0, 255, 0}, {0, 0, 0, 255}, {255, 0, 0, 0}}};
+  for (int i = 0; i < 4; ++i) {
+    page->TimerTempAvtomatTimer(1);
+    Tick();
+    EXPECT_EQ(Slots(11), expected[i]) << "automat tick " << i + 1;
+    EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = %1").arg(i + 2));
+    // The channels beside the automat keep the scene.
+    EXPECT_EQ(Out(10), 0);
+    EXPECT_EQ(Out(15), 0);
+  }
+  // The lamps show the last step's levels as grey shades: step 4 is B D D D.
+  EXPECT_EQ(Fill(ui.ShapeAvtSeq[0]), QColor(255, 255, 255));
+  EXPECT_EQ(Fill(ui.ShapeAvtSeq[1]), QColor(0, 0, 0));
+
+  // Program 4 "код с наполнением" from step 4 on: step 5 is D D B B.
+  QTest::mouseClick(ui.SpeedButtonAvtoMode[3], Qt::LeftButton);
+  EXPECT_EQ(Memory().Get(147), 4);
+  page->TimerTempAvtomatTimer(1);
+  Tick();
+  EXPECT_EQ(Slots(11), (std::array<int, 4>{0, 0, 255, 255}));
+
+  // Unticked, the next automat tick gives the channels back to the scene at once.
+  QTest::mouseClick(ui.CheckBoxAvtomat, Qt::LeftButton);
+  page->TimerTempAvtomatTimer(1);
+  Tick();
+  EXPECT_EQ(Slots(11), (std::array<int, 4>{50, 50, 50, 50}));
+  EXPECT_FALSE(Controls().automats[0].active.load());
+}
+
+TEST_F(AutomatsPageTest, WithTheShowRunsOnlyWhilePlaying) {
+  AvtomatControlsUi& ui = page->Ui(2);
+  SetLevels(2, 200, 20);
+  QTest::mouseClick(ui.CheckBoxTogethe, Qt::LeftButton);
+  page->TimerTempAvtomatTimer(2);
+  Tick();
+  EXPECT_FALSE(Controls().automats[1].active.load());
+  EXPECT_EQ(Slots(1), (std::array<int, 4>{0, 0, 0, 0}));
+  Core().SetPlaying(true);
+  page->TimerTempAvtomatTimer(2);
+  Tick();
+  EXPECT_TRUE(Controls().automats[1].active.load());
+  EXPECT_EQ(Slots(1), (std::array<int, 4>{20, 200, 20, 20}));
+  EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 2"));
+}
+
+TEST_F(AutomatsPageTest, BlackoutStopsBothAutomatsWhileTheStripsKeepBlinking) {
+  for (int a = 1; a <= 2; ++a) {
+    SetLevels(a, 255, 0);
+    QTest::mouseClick(page->Ui(a).CheckBoxAvtomat, Qt::LeftButton);
+    page->TimerTempAvtomatTimer(a);
+    page->TimerTempAvtomatTimer(a);
+    EXPECT_TRUE(Controls().automats[a - 1].active.load());
+    EXPECT_EQ(page->Ui(a).LabelStepAvtomat->text(), QStringLiteral("Step = 3"));
+  }
+  Core().SetBlackOut(true);
+  for (int a = 1; a <= 2; ++a) {
+    QFrame* strip = page->Ui(a).ShapeAvtomat;
+    const QColor before = Fill(strip);
+    page->TimerTempAvtomatTimer(a);
+    const QColor once = Fill(strip);
+    page->TimerTempAvtomatTimer(a);
+    EXPECT_NE(once, before);
+    EXPECT_EQ(Fill(strip), before);
+    EXPECT_TRUE(once == QColor(255, 0, 0) || once == QColor(0, 255, 0));
+    EXPECT_FALSE(Controls().automats[a - 1].active.load());
+    EXPECT_EQ(page->Ui(a).LabelStepAvtomat->text(), QStringLiteral("Step = 3"));
+    EXPECT_EQ(page->Automat(a).Step(), 2);
+  }
+  // Back from blackout the automats go on where they stopped.
+  Core().SetBlackOut(false);
+  page->TimerTempAvtomatTimer(1);
+  EXPECT_EQ(page->Ui(1).LabelStepAvtomat->text(), QStringLiteral("Step = 4"));
+  Tick();
+  EXPECT_EQ(Slots(1), (std::array<int, 4>{0, 0, 0, 255}));
+}
+
+TEST_F(AutomatsPageTest, OnOverlappingChannelsAutomatTwoWins) {
+  // Automat 1 on channels 1..4, program 4 (B B D D at step 1), bright 200, dark 0.
+  SetLevels(1, 200, 0);
+  QTest::mouseClick(page->Ui(1).SpeedButtonAvtoMode[3], Qt::LeftButton);
+  // Automat 2 on channels 3..6, program 1 (D B D D at step 1), bright 100, dark 10.
+  SetLevels(2, 100, 10);
+  page->Ui(2).ScrollBarChannelAvtomat->setValue(2);
+  for (int a = 1; a <= 2; ++a) {
+    QTest::mouseClick(page->Ui(a).CheckBoxAvtomat, Qt::LeftButton);
+    page->TimerTempAvtomatTimer(a);
+  }
+  Tick();
+  EXPECT_EQ(Out(1), 200);
+  EXPECT_EQ(Out(2), 200);
+  EXPECT_EQ(Out(3), 10);  // automat 1 says 0 here, automat 2 says 10
+  EXPECT_EQ(Out(4), 100);
+  EXPECT_EQ(Out(5), 10);
+  EXPECT_EQ(Out(6), 10);
+  EXPECT_EQ(Out(7), 0);
+}
+
+TEST_F(AutomatsPageTest, TempoSliderSetsTimerAndLabel) {
+  AvtomatControlsUi& ui = page->Ui(1);
+  ui.ScrollBarTempAvtomat->setValue(5);
+  EXPECT_EQ(Memory().Get(145), 5);
+  EXPECT_EQ(ui.TimerTempAvtomat->interval(), 25);
+  EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("2400 Flash/мин "));
+  ui.ScrollBarTempAvtomat->setValue(50);
+  EXPECT_EQ(ui.TimerTempAvtomat->interval(), 2500);
+  EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("24 Flash/мин "));
+  // Automat 2 keeps its own tempo.
+  EXPECT_EQ(page->Ui(2).TimerTempAvtomat->interval(), 100);
+  EXPECT_EQ(Memory().Get(150), 10);
+}
+
+TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePage) {
+  // A show whose automat 2 has program 3, tempo byte 0, first channel 7 and a named channel 8
+  // (names are stored with their blanks as 0 bytes, so a name ends at its first blank).
+  Memory().Set(150, 0);
+  Memory().Set(151, 7);
+  Memory().Set(152, 3);
+  Memory().Set(153, 255 - 40);
+  Memory().Set(154, 255 - 200);
+  Memory().Set(147, 9);  // no program of automat 1: its buttons stay as they are
+  ASSERT_TRUE(SaveName(Memory(), 8, "Пушка-2").stored);
+  BlanksToZero(Memory());
+  const QString path = PathIn(QStringLiteral("automats.klv"));
+  ASSERT_TRUE(Core().SaveShowAs(path).ok);
+
+  // Another show in memory, program 1 of automat 2 pressed.
+  Core().ClearAll();
+  Memory().Set(151, 0);
+  QTest::mouseClick(page->Ui(2).SpeedButtonAvtoMode[0], Qt::LeftButton);
+  ASSERT_TRUE(page->Ui(2).SpeedButtonAvtoMode[0]->isChecked());
+
+  ShowAutomatsTab();
+  ASSERT_TRUE(form->GetConsole().OpenShow(path).ok);
+  form->GetConsole().ReturnPageControlAll();
+
+  AvtomatControlsUi& ui = page->Ui(2);
+  EXPECT_TRUE(ui.SpeedButtonAvtoMode[2]->isChecked());
+  EXPECT_FALSE(ui.SpeedButtonAvtoMode[0]->isChecked());
+  EXPECT_TRUE(page->Ui(1).SpeedButtonAvtoMode[0]->isChecked());
+  EXPECT_EQ(ui.ScrollBarChannelAvtomat->value(), 7);
+  EXPECT_EQ(ui.LabelSeqCh->text(), QStringLiteral(" Каналы 8  9  10  11"));
+  EXPECT_EQ(ui.LabelSeqChName->text(), QStringLiteral(" Начиная от - Пушка-2"));
+  EXPECT_EQ(ui.ScrollBarBrightAvtomat->value(), 40);
+  EXPECT_EQ(ui.ScrollBarDarkAvtomat->value(), 200);
+  // Tempo byte 0 runs as 20: 400 ms, 150 flashes a minute, and the show keeps its byte.
+  EXPECT_EQ(ui.TimerTempAvtomat->interval(), 400);
+  EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("150 Flash/мин "));
+  EXPECT_EQ(ui.ScrollBarTempAvtomat->value(), 20);
+  EXPECT_EQ(Memory().Get(150), 0);
+  EXPECT_EQ(Memory().Get(147), 9);
+
+  // The loaded program runs: program 3 "бегущая тень" at step 1 is D D B B on channels 8..11.
+  QTest::mouseClick(ui.CheckBoxAvtomat, Qt::LeftButton);
+  page->TimerTempAvtomatTimer(2);
+  Tick();
+  EXPECT_EQ(Slots(8), (std::array<int, 4>{55, 55, 215, 215}));
+}
+
+}  // namespace
+}  // namespace kalvetro::testing
