@@ -41,6 +41,9 @@ THandScanForm::THandScanForm(Console& console, QWidget* parent)
   setWindowTitle(QStringLiteral("Поле для ручного управления лучем сканера"));
   setFixedSize(kClientWidth, kClientHeight);
   setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, kWindowColour);
+  setPalette(palette);
 
   GroupBoxArea = new QGroupBox(QStringLiteral("Ручное управление лучем сканера "), this);
   GroupBoxArea->setObjectName(QStringLiteral("GroupBoxArea"));

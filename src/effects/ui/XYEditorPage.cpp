@@ -104,14 +104,13 @@ XYEditorPage::XYEditorPage(Console& console, WindowParts& parts, QWidget* parent
 
   auto* figureColumn = new QVBoxLayout;
   figureColumn->addWidget(BuildFigureGroup());
+  // The tab's own remember/undo pair stands under the figures.
+  if (QWidget* pair = parent ? parent->findChild<QWidget*>(QStringLiteral("UndoPair4")) : nullptr)
+    figureColumn->addWidget(pair);
   figureColumn->addStretch();
   row->addLayout(figureColumn);
   row->addStretch(1);
   page->addStretch(1);
-
-  // The tab's own remember/undo pair stands at the right of the page.
-  if (QWidget* pair = parent ? parent->findChild<QWidget*>(QStringLiteral("UndoPair4")) : nullptr)
-    row->addWidget(pair, 0, Qt::AlignTop);
 
   // The repeat timer runs all the time; a held button shortens its interval.
   TimerRepeatButton = new QTimer(this);
@@ -177,13 +176,13 @@ QGroupBox* XYEditorPage::BuildChannelGroup() {
     CheckBoxEditXY[k - 1] = box;
     auto* bar =
         MakeBar(group, QStringLiteral("ScrollBarEditXYCh%1").arg(k), Qt::Horizontal, 0, 253, 0);
-    bar->setMinimumWidth(170);
+    bar->setMinimumWidth(100);
     ScrollBarEditXYCh[k - 1] = bar;
     auto* first = new QLabel(group);
     first->setObjectName(QStringLiteral("LabelXYareaFirrtName%1").arg(k));
     auto* second = new QLabel(group);
     second->setObjectName(QStringLiteral("LabelXYareaSecondName%1").arg(k));
-    for (QLabel* label : {first, second}) label->setMinimumWidth(150);
+    for (QLabel* label : {first, second}) label->setMinimumWidth(130);
     LabelXYareaFirrtName[k - 1] = first;
     LabelXYareaSecondName[k - 1] = second;
     auto* names = new QVBoxLayout;
@@ -219,6 +218,7 @@ QGroupBox* XYEditorPage::BuildSceneGroup() {
   SpinEditESSto->setObjectName(QStringLiteral("SpinEditESSto"));
   SpinEditESSto->setRange(2, 255);
   SpinEditESSto->setValue(32);
+  for (QSpinBox* spin : {SpinEditESSfrom, SpinEditESSto}) spin->setFixedWidth(70);
   CheckBoxEditXYAllScenes = new QCheckBox(QStringLiteral("Все сцены"), group);
   CheckBoxEditXYAllScenes->setObjectName(QStringLiteral("CheckBoxEditXYAllScenes"));
   CheckBoxEditXYAllScenes->setChecked(true);
@@ -319,7 +319,7 @@ QGroupBox* XYEditorPage::BuildRotateGroup() {
   auto* layout = new QVBoxLayout(group);
   layout->setContentsMargins(4, 4, 4, 4);
   ScrollBarRotate = MakeBar(group, QStringLiteral("ScrollBarRotate"), Qt::Horizontal, 1, 359, 45);
-  ScrollBarRotate->setMinimumWidth(150);
+  ScrollBarRotate->setMinimumWidth(140);
   LabelEditRL = MakeLabel(group, "LabelEditRL", QString());
   SpeedButtonRotateLeft =
       MakeSpeedButton(group, QStringLiteral("SpeedButtonRotateLeft"), QStringLiteral("↻"),
