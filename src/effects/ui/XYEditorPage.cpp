@@ -61,8 +61,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
 
 }  // namespace
 
-XYEditorPage::XYEditorPage(Console& console, WindowParts& parts, QWidget* parent)
-    : QWidget(parent), console_(console), parts_(parts) {
+XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
+    : QWidget(parent), console_(console) {
   setObjectName(QStringLiteral("XYEditorPage"));
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(4, 4, 4, 4);

@@ -114,7 +114,6 @@ class XYEditorPage : public QWidget {
   void LevelsChanged();
 
   Console& console_;
-  WindowParts& parts_;
   XYMouse mouse_;
   XYRepeat repeat_;
   QString fieldHint_;

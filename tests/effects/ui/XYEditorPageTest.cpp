@@ -245,9 +245,18 @@ TEST(XYEditorPage, ShiftButtonsRepeatWhileHeldAndMirrorsApplyOnce) {
   c.Page()->TimerRepeatButtonTimer();
   EXPECT_EQ(c.Level(0, 1), 13);  // released: no more steps
 
+  // Released after the pointer left the button: the repeat ends all the same.
+  SendMouse(right, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_EQ(c.Level(0, 1), 14);
+  SendMouse(right, QEvent::MouseMove, QPoint(200, 200), Qt::NoButton, Qt::LeftButton);
+  SendMouse(right, QEvent::MouseButtonRelease, QPoint(200, 200), Qt::LeftButton, Qt::NoButton);
+  c.Page()->TimerRepeatButtonTimer();
+  EXPECT_EQ(c.Level(0, 1), 14);
+  EXPECT_EQ(timer->interval(), 1000);
+
   // The smaller step pulls towards the middle: 128 -> 127, 255 stays.
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonEditRazmerMene")), Qt::LeftButton);
-  EXPECT_EQ(c.Level(0, 1), 14);
+  EXPECT_EQ(c.Level(0, 1), 15);
   EXPECT_EQ(c.Level(0, 2), 21);
   EXPECT_EQ(c.Level(1, 1), 255);
   EXPECT_EQ(c.Level(1, 2), 127);
@@ -255,12 +264,12 @@ TEST(XYEditorPage, ShiftButtonsRepeatWhileHeldAndMirrorsApplyOnce) {
   // A mirror click applies once and leaves no repeat behind; twice restores the path.
   auto* mirror = c.Button(QStringLiteral("SpeedButtonGorizontMirror"));
   QTest::mouseClick(mirror, Qt::LeftButton);
-  EXPECT_EQ(c.Level(0, 1), 241);
+  EXPECT_EQ(c.Level(0, 1), 240);
   EXPECT_EQ(c.Level(1, 1), 0);
   c.Page()->TimerRepeatButtonTimer();
-  EXPECT_EQ(c.Level(0, 1), 241);
+  EXPECT_EQ(c.Level(0, 1), 240);
   QTest::mouseClick(mirror, Qt::LeftButton);
-  EXPECT_EQ(c.Level(0, 1), 14);
+  EXPECT_EQ(c.Level(0, 1), 15);
   EXPECT_EQ(c.Level(1, 1), 255);
   EXPECT_EQ(c.Level(0, 2), 21);  // Y untouched by the horizontal mirror
 }
