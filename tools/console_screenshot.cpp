@@ -1,7 +1,12 @@
 // Renders the main window at a given size, with a chosen tab shown, into a PNG file, for
 // looking at the console without a display:
-//   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv|-] [SETTINGS_TAB] [TEMPO_TAB]
+//   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv|-] [SETTINGS_TAB]
+//                      [TEMPO_TAB] [BUTTON|-] [WINDOW]
+// BUTTON names a button clicked before the picture is taken; WINDOW names a further top-level
+// window of the console, shown and saved beside OUT as OUT-WINDOW.png.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -47,8 +52,17 @@ int main(int argc, char* argv[]) {
     settings->setCurrentIndex(QString(argv[6]).toInt());
   if (auto* tempo = window.findChild<QTabWidget*>("PageControlTemp"); tempo && argc > 7)
     tempo->setCurrentIndex(QString(argv[7]).toInt());
+  if (argc > 8 && QString(argv[8]) != "-")
+    if (auto* button = window.findChild<QAbstractButton*>(argv[8])) button->click();
+  QWidget* extra = argc > 9 ? window.findChild<QWidget*>(argv[9]) : nullptr;
+  if (extra) extra->show();
   QTimer::singleShot(400, [&] {
-    window.grab().save(QString::fromLocal8Bit(argv[1]));
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    window.grab().save(out);
+    if (extra) {
+      const QFileInfo file(out);
+      extra->grab().save(file.path() + "/" + file.completeBaseName() + "-" + argv[9] + ".png");
+    }
     app.quit();
   });
   app.exec();

@@ -139,6 +139,11 @@ class Console : public QObject {
   const QString& SettingsPath() const { return settingsPath_; }
   const QString& AutosavePath() const { return autosavePath_; }
 
+  // ------------------------------------------------------------ effects (beam editor)
+  // Refreshes the caption and the sequencer controls only, as after a change of the current
+  // scene that leaves the pages as they are.
+  void ReturnDataSystem() { emit DataSystemRefresh(); }
+
  signals:
   // ReturnPageControlAll, in its order: the caption and the sequencer controls, then the page.
   void DataSystemRefresh();

@@ -1,0 +1,605 @@
+#include "effects/ui/XYEditorPage.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <array>
+#include <span>
+
+#include "app/Console.h"
+#include "editing/ChannelNames.h"
+#include "editing/KeyMap.h"
+#include "windows/PaintBox.h"
+#include "windows/SpeedButtons.h"
+#include "windows/WindowParts.h"
+
+namespace kalvetro {
+
+namespace {
+
+constexpr int kField = 256;
+constexpr int kRepeatStartMs = 700;
+constexpr int kRepeatIdleMs = 1000;
+
+const QString kFieldHint = QStringLiteral("Переместить сцену в X-Y");
+const QString kPairHint =
+    QStringLiteral("При включенном флажке содежимое Редактируемого поля  записывается в память");
+const QString kTooShort = QStringLiteral(" Для этой фигуры нужны хотя бы две сцены ");
+
+QGroupBox* MakeGroup(QWidget* parent, const QString& title, const char* name) {
+  auto* group = new QGroupBox(title, parent);
+  group->setObjectName(QString::fromLatin1(name));
+  return group;
+}
+
+QScrollBar* MakeBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int minimum,
+                    int maximum, int value) {
+  auto* bar = new QScrollBar(orientation, parent);
+  bar->setObjectName(name);
+  bar->setRange(minimum, maximum);
+  bar->setValue(value);
+  bar->setPageStep(orientation == Qt::Horizontal ? 10 : 1);
+  return bar;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+}  // namespace
+
+XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
+    : QWidget(parent), console_(console) {
+  setObjectName(QStringLiteral("XYEditorPage"));
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(4, 4, 4, 4);
+  page->setSpacing(6);
+
+  LabelHeading =
+      MakeLabel(this, "LabelEditXYHeading",
+                QStringLiteral("Динамика изменения двух соседних каналов по выделенным сценам "));
+  QFont heading = LabelHeading->font();
+  heading.setBold(true);
+  LabelHeading->setFont(heading);
+  page->addWidget(LabelHeading);
+
+  auto* row = new QHBoxLayout;
+  row->setSpacing(8);
+  page->addLayout(row);
+
+  auto* fieldColumn = new QVBoxLayout;
+  fieldColumn->addWidget(BuildField(), 0, Qt::AlignLeft);
+  fieldColumn->addWidget(BuildCurrentGroup());
+  fieldColumn->addStretch();
+  row->addLayout(fieldColumn);
+
+  auto* pairColumn = new QVBoxLayout;
+  pairColumn->addWidget(BuildChannelGroup());
+  pairColumn->addWidget(BuildSceneGroup());
+  pairColumn->addStretch();
+  row->addLayout(pairColumn);
+
+  auto* editColumn = new QVBoxLayout;
+  editColumn->addWidget(BuildPositionGroup());
+  auto* mirrorAndSize = new QHBoxLayout;
+  mirrorAndSize->addWidget(BuildMirrorGroup());
+  mirrorAndSize->addWidget(BuildSizeGroup());
+  editColumn->addLayout(mirrorAndSize);
+  editColumn->addWidget(BuildRotateGroup());
+  editColumn->addStretch();
+  row->addLayout(editColumn);
+
+  auto* figureColumn = new QVBoxLayout;
+  figureColumn->addWidget(BuildFigureGroup());
+  // The tab's own remember/undo pair stands under the figures.
+  if (QWidget* pair = parent ? parent->findChild<QWidget*>(QStringLiteral("UndoPair4")) : nullptr)
+    figureColumn->addWidget(pair);
+  figureColumn->addStretch();
+  row->addLayout(figureColumn);
+  row->addStretch(1);
+  page->addStretch(1);
+
+  // The repeat timer runs all the time; a held button shortens its interval.
+  TimerRepeatButton = new QTimer(this);
+  TimerRepeatButton->setObjectName(QStringLiteral("TimerRepeatButton"));
+  TimerRepeatButton->setInterval(kRepeatStartMs);
+  connect(TimerRepeatButton, &QTimer::timeout, this, &XYEditorPage::TimerRepeatButtonTimer);
+  TimerRepeatButton->start();
+
+  connect(&console_, &Console::PageRefresh, this, [this] {
+    if (!IsShownPage(this)) return;
+    ReLabelEdiXY();
+    ReturnEditXY();
+  });
+  ReLabelEdiXY();
+}
+
+// ---------------------------------------------------------------- building the page
+
+QWidget* XYEditorPage::BuildField() {
+  auto* frame = new QFrame(this);
+  frame->setObjectName(QStringLiteral("PanelEditXY"));
+  frame->setFrameShape(QFrame::Box);
+  frame->setLineWidth(1);
+  frame->setFixedSize(kField + 2, kField + 2);
+  frame->setAutoFillBackground(true);
+  QPalette palette = frame->palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  frame->setPalette(palette);
+
+  PaintBoxGrid = new PaintBox(frame);
+  PaintBoxGrid->setObjectName(QStringLiteral("PaintBoxGrid"));
+  PaintBoxGrid->setGeometry(1, 1, kField, kField);
+  PaintBoxGrid->onPaint = [this](QPainter& painter) { GrideXY(painter); };
+  PaintBoxGrid->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+  PaintBoxXY = new PaintBox(frame);
+  PaintBoxXY->setObjectName(QStringLiteral("PaintBoxXY"));
+  PaintBoxXY->setGeometry(1, 1, kField, kField);
+  PaintBoxXY->setMouseTracking(true);
+  PaintBoxXY->onPaint = [this](QPainter& painter) { VisibleXY(painter); };
+  PaintBoxXY->onMouseDown = [this](QMouseEvent* e) {
+    PaintBoxXYMouseDown(e->button(), e->position().toPoint());
+  };
+  PaintBoxXY->onMouseMove = [this](QMouseEvent* e) {
+    PaintBoxXYMouseMove(e->position().toPoint());
+  };
+  PaintBoxXY->onMouseUp = [this](QMouseEvent*) { PaintBoxXYMouseUp(); };
+  fieldHint_ = kFieldHint;
+  PaintBoxXY->setToolTip(fieldHint_);
+  return frame;
+}
+
+QGroupBox* XYEditorPage::BuildChannelGroup() {
+  auto* group = MakeGroup(this, QStringLiteral("Редактируемые Каналы "), "GroupBoxEditXYCh");
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->setVerticalSpacing(2);
+  for (int k = 1; k <= kPairs; ++k) {
+    auto* box = new QCheckBox(group);
+    box->setObjectName(QStringLiteral("CheckBoxEditXY%1").arg(k));
+    box->setToolTip(kPairHint);
+    box->setChecked(k == 1);  // the first box plays no part in any operation
+    CheckBoxEditXY[k - 1] = box;
+    auto* bar =
+        MakeBar(group, QStringLiteral("ScrollBarEditXYCh%1").arg(k), Qt::Horizontal, 0, 253, 0);
+    bar->setMinimumWidth(100);
+    ScrollBarEditXYCh[k - 1] = bar;
+    auto* first = new QLabel(group);
+    first->setObjectName(QStringLiteral("LabelXYareaFirrtName%1").arg(k));
+    auto* second = new QLabel(group);
+    second->setObjectName(QStringLiteral("LabelXYareaSecondName%1").arg(k));
+    for (QLabel* label : {first, second}) label->setMinimumWidth(130);
+    LabelXYareaFirrtName[k - 1] = first;
+    LabelXYareaSecondName[k - 1] = second;
+    auto* names = new QVBoxLayout;
+    names->setSpacing(0);
+    names->addWidget(first);
+    names->addWidget(second);
+    const int r = k - 1;
+    grid->addWidget(box, r, 0);
+    grid->addWidget(bar, r, 1);
+    grid->addLayout(names, r, 2);
+    connect(bar, &QScrollBar::valueChanged, this, [this, k] { ScrollBarEditXYChChange(k); });
+  }
+  SpeedButtonEditXYcopy =
+      MakeSpeedButton(group, QStringLiteral("SpeedButtonEditXYcopy"), QStringLiteral("Копировать"),
+                      QStringLiteral("Выполнить копирование в каналы, выбранные флажками "));
+  grid->addWidget(SpeedButtonEditXYcopy, kPairs, 0, 1, 3);
+  connect(SpeedButtonEditXYcopy, &QToolButton::clicked, this,
+          &XYEditorPage::SpeedButtonEditXYcopyClick);
+  return group;
+}
+
+QGroupBox* XYEditorPage::BuildSceneGroup() {
+  auto* group = MakeGroup(this, QStringLiteral("Видимые Сцены "), "GroupBoxEditXYScenes");
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(4, 4, 4, 4);
+  auto* fromLabel = MakeLabel(group, "LabelESSfrom", QStringLiteral("От Сцены"));
+  auto* toLabel = MakeLabel(group, "LabelESSto", QStringLiteral("До Сцены"));
+  SpinEditESSfrom = new QSpinBox(group);
+  SpinEditESSfrom->setObjectName(QStringLiteral("SpinEditESSfrom"));
+  SpinEditESSfrom->setRange(1, 250);
+  SpinEditESSfrom->setValue(1);
+  SpinEditESSto = new QSpinBox(group);
+  SpinEditESSto->setObjectName(QStringLiteral("SpinEditESSto"));
+  SpinEditESSto->setRange(2, 255);
+  SpinEditESSto->setValue(32);
+  for (QSpinBox* spin : {SpinEditESSfrom, SpinEditESSto}) spin->setFixedWidth(70);
+  CheckBoxEditXYAllScenes = new QCheckBox(QStringLiteral("Все сцены"), group);
+  CheckBoxEditXYAllScenes->setObjectName(QStringLiteral("CheckBoxEditXYAllScenes"));
+  CheckBoxEditXYAllScenes->setChecked(true);
+  CheckBoxAllScen = new QCheckBox(QStringLiteral("Менять Сцену"), group);
+  CheckBoxAllScen->setObjectName(QStringLiteral("CheckBoxAllScen"));
+  CheckBoxAllScen->setToolTip(QStringLiteral("Перетаскивание луча меняет текущую сцену"));
+  CheckBoxAllScen->setChecked(true);
+  grid->addWidget(fromLabel, 0, 0);
+  grid->addWidget(SpinEditESSfrom, 0, 1);
+  grid->addWidget(toLabel, 1, 0);
+  grid->addWidget(SpinEditESSto, 1, 1);
+  grid->addWidget(CheckBoxEditXYAllScenes, 2, 0, 1, 2);
+  grid->addWidget(CheckBoxAllScen, 3, 0, 1, 2);
+  connect(SpinEditESSfrom, &QSpinBox::valueChanged, this, &XYEditorPage::SpinEditESSfromChange);
+  connect(SpinEditESSto, &QSpinBox::valueChanged, this, &XYEditorPage::SpinEditESStoChange);
+  connect(CheckBoxEditXYAllScenes, &QCheckBox::clicked, this, &XYEditorPage::ReLabelEdiXY);
+  return group;
+}
+
+QGroupBox* XYEditorPage::BuildCurrentGroup() {
+  auto* group = MakeGroup(this, QStringLiteral("Текущие"), "GroupBoxEditXYCurrent");
+  auto* layout = new QHBoxLayout(group);
+  layout->setContentsMargins(4, 4, 4, 4);
+  LabelESPosX = MakeLabel(group, "LabelESPosX", QStringLiteral("X = "));
+  LabelESPosY = MakeLabel(group, "LabelESPosY", QStringLiteral("Y = "));
+  LabelEXYscena = MakeLabel(group, "LabelEXYscena", QStringLiteral(" Сцена ? "));
+  for (QLabel* label : {LabelESPosX, LabelESPosY}) label->setMinimumWidth(50);
+  LabelEXYscena->setMinimumWidth(80);
+  layout->addWidget(LabelESPosX);
+  layout->addWidget(LabelESPosY);
+  layout->addWidget(LabelEXYscena, 1);
+  group->setFixedWidth(kField + 2);
+  return group;
+}
+
+QToolButton* XYEditorPage::MakeRepeatButton(QWidget* parent, const char* name,
+                                            const QString& caption, const QString& hint, int code) {
+  auto* button = MakeSpeedButton(parent, QString::fromLatin1(name), caption, hint, false);
+  button->setFixedSize(30, 26);
+  connect(button, &QToolButton::pressed, this, [this, code] { RepeatButtonDown(code); });
+  connect(button, &QToolButton::released, this, &XYEditorPage::RepeatButtonUp);
+  return button;
+}
+
+QGroupBox* XYEditorPage::BuildPositionGroup() {
+  auto* group = MakeGroup(this, QStringLiteral("Положение"), "GroupBoxEditXYPos");
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->setSpacing(2);
+  const QString hint = QStringLiteral("Смещение фигуры");
+  SpeedButtonEditPosUp = MakeRepeatButton(group, "SpeedButtonEditPosUp", "▲", hint, 3);
+  SpeedButtonEditPosLeft = MakeRepeatButton(group, "SpeedButtonEditPosLeft", "◀", hint, 2);
+  SpeedButtonEditPosRight = MakeRepeatButton(group, "SpeedButtonEditPosRight", "▶", hint, 1);
+  SpeedButtonEditPosDown = MakeRepeatButton(group, "SpeedButtonEditPosDown", "▼", hint, 4);
+  grid->addWidget(SpeedButtonEditPosUp, 0, 1);
+  grid->addWidget(SpeedButtonEditPosLeft, 1, 0);
+  grid->addWidget(SpeedButtonEditPosRight, 1, 2);
+  grid->addWidget(SpeedButtonEditPosDown, 2, 1);
+  return group;
+}
+
+QGroupBox* XYEditorPage::BuildMirrorGroup() {
+  auto* group = MakeGroup(this, QStringLiteral("Отражение "), "GroupBoxEditXYMirror");
+  auto* layout = new QHBoxLayout(group);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(2);
+  const QString hint = QStringLiteral("Зеркальное отображение");
+  // Mirrors apply once per click and never repeat.
+  SpeedButtonGorizontMirror =
+      MakeSpeedButton(group, QStringLiteral("SpeedButtonGorizontMirror"), "↔", hint, false);
+  SpeedButtonVerticalMirror =
+      MakeSpeedButton(group, QStringLiteral("SpeedButtonVerticalMirror"), "↕", hint, false);
+  for (auto [button, code] :
+       {std::pair{SpeedButtonGorizontMirror, 5}, std::pair{SpeedButtonVerticalMirror, 6}}) {
+    button->setFixedSize(30, 26);
+    connect(button, &QToolButton::clicked, this, [this, code] { RepeatButtonDown(code); });
+    layout->addWidget(button);
+  }
+  return group;
+}
+
+QGroupBox* XYEditorPage::BuildSizeGroup() {
+  auto* group = MakeGroup(this, QStringLiteral("Размер "), "GroupBoxEditXYSize");
+  auto* layout = new QHBoxLayout(group);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(2);
+  SpeedButtonEditRazmerMene = MakeRepeatButton(group, "SpeedButtonEditRazmerMene", "−",
+                                               QStringLiteral("Уменьшить фигуру"), 7);
+  SpeedButtonEditRazmerMore = MakeRepeatButton(group, "SpeedButtonEditRazmerMore", "+",
+                                               QStringLiteral("Увеличить фигуру"), 8);
+  layout->addWidget(SpeedButtonEditRazmerMene);
+  layout->addWidget(SpeedButtonEditRazmerMore);
+  return group;
+}
+
+QGroupBox* XYEditorPage::BuildRotateGroup() {
+  auto* group = MakeGroup(this, QStringLiteral("Поворот"), "GroupBoxEditXYRotate");
+  auto* layout = new QVBoxLayout(group);
+  layout->setContentsMargins(4, 4, 4, 4);
+  ScrollBarRotate = MakeBar(group, QStringLiteral("ScrollBarRotate"), Qt::Horizontal, 1, 359, 45);
+  ScrollBarRotate->setMinimumWidth(140);
+  LabelEditRL = MakeLabel(group, "LabelEditRL", QString());
+  SpeedButtonRotateLeft =
+      MakeSpeedButton(group, QStringLiteral("SpeedButtonRotateLeft"), QStringLiteral("↻"),
+                      QStringLiteral("Выполнить поворот "));
+  layout->addWidget(ScrollBarRotate);
+  auto* line = new QHBoxLayout;
+  line->addWidget(LabelEditRL, 1);
+  line->addWidget(SpeedButtonRotateLeft);
+  SpeedButtonRotateLeft->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  SpeedButtonRotateLeft->setFixedSize(40, 26);
+  layout->addLayout(line);
+  connect(ScrollBarRotate, &QScrollBar::valueChanged, this, &XYEditorPage::ReLabelEdiXY);
+  connect(SpeedButtonRotateLeft, &QToolButton::clicked, this,
+          &XYEditorPage::SpeedButtonRotateLeftClick);
+  return group;
+}
+
+QGroupBox* XYEditorPage::BuildFigureGroup() {
+  auto* group = MakeGroup(this, QStringLiteral("Создание Фигур "), "GroupBoxEditXYFigures");
+  auto* outer = new QGridLayout(group);
+  outer->setContentsMargins(4, 4, 4, 4);
+  auto* buttons = new QGridLayout;
+  buttons->setSpacing(2);
+  const QString hint = QStringLiteral("Вычертить фигугу по сценам");
+  using Generator = XYStatus (*)(ShowState&, const XYArea&, const XYFigure&);
+  struct FigureButton {
+    const char* name;
+    const char* caption;
+    Generator generator;
+  };
+  const std::array<FigureButton, 9> figures = {{
+      {"SpeedButtonEditXYmadeLine", "╱", &MadeLine},
+      {"SpeedButtonEditXYmadeTreug", "△", &MadeTreug},
+      {"SpeedButtonEditXYmadeRect", "□", &MadeRect},
+      {"SpeedButtonEditXYmadeSix", "X", &MadeSix},
+      {"SpeedButtonEditXYmadeCucle", "○", &MadeCucle},
+      {"SpeedButtonEditXYmade8", "8", &Made8},
+      {"SpeedButtonEditXYmadePent", "88", &MadePent},
+      {"SpeedButtonEditXYmadeSnake", "≀", &MadeSnake},
+      {"SpeedButtonEditSpiral", "@", &MadeSpiral},
+  }};
+  for (int i = 0; i < static_cast<int>(figures.size()); ++i) {
+    const FigureButton& f = figures[i];
+    auto* button = MakeSpeedButton(group, QString::fromLatin1(f.name), QString::fromUtf8(f.caption),
+                                   hint, false);
+    button->setFixedSize(40, 32);
+    QFont font = button->font();
+    font.setPointSize(font.pointSize() + 3);
+    button->setFont(font);
+    const Generator generator = f.generator;
+    connect(button, &QToolButton::clicked, this, [this, generator] { MadeFigure(generator); });
+    buttons->addWidget(button, i / 3, i % 3);
+  }
+  ScrollBarEditMaxX =
+      MakeBar(group, QStringLiteral("ScrollBarEditMaxX"), Qt::Horizontal, 20, 250, 200);
+  ScrollBarEditMaxX->setToolTip(QStringLiteral("размер создаваемой фигуры"));
+  ScrollBarEditWide = MakeBar(group, QStringLiteral("ScrollBarEditWide"), Qt::Vertical, 0, 10, 7);
+  ScrollBarEditWide->setToolTip(QStringLiteral("вид или длинна конца фигуры"));
+  LabelmadeFigure = MakeLabel(group, "LabelmadeFigure", QString());
+  outer->addLayout(buttons, 0, 0);
+  outer->addWidget(ScrollBarEditWide, 0, 1);
+  outer->addWidget(ScrollBarEditMaxX, 1, 0, 1, 2);
+  outer->addWidget(LabelmadeFigure, 2, 0, 1, 2);
+  connect(ScrollBarEditMaxX, &QScrollBar::valueChanged, this, &XYEditorPage::ReLabelEdiXY);
+  connect(ScrollBarEditWide, &QScrollBar::valueChanged, this, &XYEditorPage::ReLabelEdiXY);
+  return group;
+}
+
+// ---------------------------------------------------------------- state of the controls
+
+XYArea XYEditorPage::Area() const {
+  return {ScrollBarEditXYCh[0]->value(), SpinEditESSfrom->value(), SpinEditESSto->value()};
+}
+
+XYFigure XYEditorPage::Figure() const {
+  return {ScrollBarEditMaxX->value(), ScrollBarEditWide->value()};
+}
+
+QString XYEditorPage::PairName(int channel) const {
+  // The stored name up to its first 0 byte; the label shows it as it is kept.
+  std::array<std::uint8_t, kChannelNameLength> bytes{};
+  const ShowMemory& memory = console_.Show().memory;
+  int length = 0;
+  while (length < kChannelNameLength) {
+    const std::uint8_t b = memory.Get(NameOffset(channel) + length);
+    if (b == 0) break;
+    bytes[length++] = b;
+  }
+  const std::string text = DecodeCp1251(std::span<const std::uint8_t>(bytes.data(), length));
+  return QStringLiteral("Ch%1  ").arg(channel) + QString::fromStdString(text);
+}
+
+void XYEditorPage::LevelsChanged() {
+  console_.Notify(ShowArea::Levels);
+}
+
+void XYEditorPage::SetFieldHint(bool on, const QString& text) {
+  if (!text.isEmpty()) fieldHint_ = text;
+  PaintBoxXY->setToolTip(on ? fieldHint_ : QString());
+}
+
+void XYEditorPage::ShowFoundScene() {
+  const int row = mouse_.found();
+  LabelEXYscena->setText(QString::fromStdString(SceneLabel(row)));
+  SetFieldHint(true, QString::fromStdString(SceneHint(row)));
+}
+
+// ---------------------------------------------------------------- refresh
+
+void XYEditorPage::ReturnEditXY() {
+  PaintBoxXY->update();
+}
+
+void XYEditorPage::ReLabelEdiXY() {
+  LabelEXYscena->setText(QStringLiteral(" Сцена ? "));
+  SetFieldHint(false);
+  if (CheckBoxEditXYAllScenes->isChecked()) {
+    const XYArea all = AllScenesArea(console_.Show(), ScrollBarEditXYCh[0]->value());
+    SpinEditESSfrom->setValue(all.from);
+    SpinEditESSto->setValue(all.to);
+  }
+  for (int k = 0; k < kPairs; ++k) {
+    const int q = ScrollBarEditXYCh[k]->value();
+    LabelXYareaFirrtName[k]->setText(PairName(q + 1));
+    LabelXYareaSecondName[k]->setText(PairName(q + 2));
+  }
+  LabelEditRL->setText(QString::fromStdString(RotationLabel(ScrollBarRotate->value())));
+  LabelmadeFigure->setText(QString::fromStdString(FigureLabel(Figure())));
+}
+
+// ---------------------------------------------------------------- handlers
+
+void XYEditorPage::ScrollBarEditXYChChange(int k) {
+  if (k == 1) console_.Show().xyFirstChannel = ScrollBarEditXYCh[0]->value();
+  ReLabelEdiXY();
+  ReturnEditXY();
+}
+
+void XYEditorPage::SpinEditESSfromChange() {
+  if (SpinEditESSfrom->value() >= SpinEditESSto->value())
+    SpinEditESSfrom->setValue(SpinEditESSto->value());
+  ReturnEditXY();
+}
+
+void XYEditorPage::SpinEditESStoChange() {
+  if (SpinEditESSfrom->value() >= SpinEditESSto->value())
+    SpinEditESSto->setValue(SpinEditESSfrom->value());
+  ReturnEditXY();
+}
+
+void XYEditorPage::PaintBoxXYMouseDown(Qt::MouseButton button, QPoint pos) {
+  const XYMouse::Mode mode = button == Qt::RightButton ? XYMouse::kRight : XYMouse::kLeft;
+  const bool stepChanged =
+      mouse_.Down(console_.Show(), Area(), mode, pos.x(), pos.y(), CheckBoxAllScen->isChecked());
+  if (mouse_.found() != kNoScene) ShowFoundScene();
+  // The sequencer shows the new current scene (the core refuses the change while playing).
+  if (stepChanged) console_.ReturnDataSystem();
+}
+
+void XYEditorPage::PaintBoxXYMouseMove(QPoint pos) {
+  const int x = std::clamp(pos.x(), 0, kField - 1);
+  const int y = std::clamp(pos.y(), 0, kField - 1);
+  LabelESPosY->setText(QStringLiteral("Y = %1").arg(255 - y));
+  LabelESPosX->setText(QStringLiteral("X = %1").arg(x));
+  LabelEXYscena->setText(QStringLiteral("  "));
+  SetFieldHint(false);
+  if (mouse_.Move(console_.Show(), Area(), x, y)) ShowFoundScene();
+  switch (mouse_.mode()) {
+    case XYMouse::kLeft:
+      PaintBoxXY->setCursor(Qt::DragMoveCursor);
+      break;
+    case XYMouse::kRight:
+      LabelEXYscena->setText(QStringLiteral(" Размер "));
+      PaintBoxXY->setCursor(Qt::SizeAllCursor);
+      break;
+    case XYMouse::kNone:
+      break;
+  }
+  ReturnEditXY();
+}
+
+void XYEditorPage::PaintBoxXYMouseUp() {
+  const bool dragged = mouse_.mode() == XYMouse::kLeft && mouse_.found() < 255;
+  PaintBoxXY->unsetCursor();
+  mouse_.Up();
+  LabelEXYscena->setText(QStringLiteral(" "));
+  SetFieldHint(false);
+  if (dragged) LevelsChanged();
+}
+
+void XYEditorPage::RepeatButtonDown(int code) {
+  const int now = repeat_.Press(code);
+  ButtonRepeat(console_.Show(), Area(), now);
+  ReturnEditXY();
+  LevelsChanged();
+}
+
+void XYEditorPage::RepeatButtonUp() {
+  repeat_.Release();
+  TimerRepeatButton->setInterval(repeat_.intervalMs);
+}
+
+void XYEditorPage::TimerRepeatButtonTimer() {
+  const int code = repeat_.Tick();
+  if (code == 0) return;
+  if (TimerRepeatButton->interval() != repeat_.intervalMs)
+    TimerRepeatButton->setInterval(repeat_.intervalMs);
+  ButtonRepeat(console_.Show(), Area(), code);
+  ReturnEditXY();
+  LevelsChanged();
+}
+
+void XYEditorPage::SpeedButtonRotateLeftClick() {
+  RotateArea(console_.Show(), Area(), ScrollBarRotate->value());
+  ReturnEditXY();
+  LevelsChanged();
+}
+
+void XYEditorPage::SpeedButtonEditXYcopyClick() {
+  console_.ToMemoryUndo();
+  std::array<XYCopyTarget, 3> targets;
+  for (int k = 1; k < kPairs; ++k)
+    targets[k - 1] = {ScrollBarEditXYCh[k]->value(), CheckBoxEditXY[k]->isChecked()};
+  CopyXYToPairs(console_.Show(), Area(), targets);
+  LevelsChanged();
+}
+
+void XYEditorPage::MadeFigure(XYStatus (*generator)(ShowState&, const XYArea&, const XYFigure&)) {
+  const XYStatus status = generator(console_.Show(), Area(), Figure());
+  if (status == XYStatus::kSingleScene) {
+    console_.OutStatus(kTooShort);
+    return;
+  }
+  ReturnEditXY();
+  LevelsChanged();
+}
+
+void XYEditorPage::wheelEvent(QWheelEvent* event) {
+  QScrollBar* bar = ScrollBarEditXYCh[0];
+  bar->setValue(WheelPosition(WheelTarget::kBeamXY, event->angleDelta().y(), bar->value(),
+                              bar->minimum(), bar->maximum()));
+  event->accept();
+}
+
+// ---------------------------------------------------------------- drawing
+
+void XYEditorPage::GrideXY(QPainter& painter) {
+  auto cross = [&painter](int at) {
+    painter.drawLine(at, 0, at, 255);
+    painter.drawLine(0, at, 255, at);
+  };
+  painter.setPen(QPen(QColor(128, 128, 128), 1, Qt::SolidLine));
+  for (int at = 143; at <= 239; at += 16) cross(at);
+  for (int at = 111; at >= 15; at -= 16) cross(at);
+  painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+  cross(127);
+}
+
+void XYEditorPage::VisibleXY(QPainter& painter) {
+  const XYArea area = Area();
+  if (!ValidXYArea(area)) return;
+  const ShowState& show = console_.Show();
+  auto screen = [&](int row) {
+    const XYPoint p = ReadXY(show, area.first, row);
+    return QPoint(p.x, 255 - p.y);
+  };
+  auto square = [&painter](QPoint at, int half, const QColor& fill) {
+    painter.setBrush(fill);
+    painter.drawRect(at.x() - half, at.y() - half, 2 * half, 2 * half);
+  };
+  painter.setPen(QPen(Qt::blue, 1));
+  QPoint previous = screen(area.from - 1);
+  square(previous, 4, QColor(0, 255, 0));
+  for (int row = area.from; row <= area.to - 1; ++row) {
+    const QPoint at = screen(row);
+    painter.drawLine(previous, at);
+    square(at, 3, QColor(0, 128, 0));
+    previous = at;
+  }
+  square(previous, 3, Qt::red);
+}
+
+}  // namespace kalvetro
