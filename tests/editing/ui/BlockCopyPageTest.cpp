@@ -57,7 +57,9 @@ TEST_F(BlockCopyPageTest, InputsStartWithTheirRangesValuesAndHints) {
     EXPECT_EQ(spin->minimum(), 1) << in.name;
     EXPECT_EQ(spin->maximum(), in.maximum) << in.name;
     EXPECT_EQ(spin->value(), in.value) << in.name;
-    if (*in.hint) EXPECT_EQ(spin->toolTip(), QString::fromUtf8(in.hint)) << in.name;
+    if (*in.hint) {
+      EXPECT_EQ(spin->toolTip(), QString::fromUtf8(in.hint)) << in.name;
+    }
   }
   for (const char* name : {"SpeedButtonLevelBlocCopy", "SpeedButtonLevelJobScens",
                            "SpeedButtonScenAllCopy", "SpeedButtonScenaBlocCopy",

@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 #include "support/TestConsole.h"
 
@@ -39,7 +40,9 @@ class ChannelGraphPageTest : public ::testing::Test, public TestConsole {
   void Wheel(int delta) {
     QWheelEvent wheel(QPointF(100, 100), chart->mapToGlobal(QPointF(100, 100)), QPoint(),
                       QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(chart, &wheel);
+    // Delivered as the window system delivers it, so that it travels up from the chart.
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(chart, &wheel);
   }
 
   QWidget* chart = nullptr;
@@ -102,8 +105,11 @@ TEST_F(ChannelGraphPageTest, ArrowPressSetsTheLevelAndDraggingPaintsSceneByScene
   EXPECT_EQ(Level(7, 5), 0);
   EXPECT_EQ(Label("LabelScenaGrafik"), QStringLiteral(" Сцена = 8"));
   EXPECT_EQ(Label("LabelLevelDmxGrafik"), QStringLiteral(" Уровень канала сцены 8 = 0     0%"));
-  for (int s = 0; s < kSceneCount; ++s)
-    if (s != 5 && s != 6) EXPECT_EQ(Level(s, 5), 0) << s;
+  for (int s = 0; s < kSceneCount; ++s) {
+    if (s != 5 && s != 6) {
+      EXPECT_EQ(Level(s, 5), 0) << s;
+    }
+  }
   EXPECT_EQ(Level(5, 4), 0);  // other channels untouched
 }
 

@@ -89,6 +89,9 @@ TEST_F(LevelTablePageTest, LabelsShowLevelsAndFollowTheCurrentScene) {
   EXPECT_EQ(Text(QStringLiteral("LabelDamp017"))->toolTip(), QStringLiteral("Уровень канала N 17"));
 
   // Sixteen to a line: channel 17 stands under channel 1, channel 16 at the end of line one.
+  form->resize(1366, 768);
+  form->show();
+  QCoreApplication::processEvents();
   QLabel* one = Text(QStringLiteral("LabelDamp001"));
   QLabel* sixteen = Text(QStringLiteral("LabelDamp016"));
   QLabel* seventeen = Text(QStringLiteral("LabelDamp017"));
