@@ -101,13 +101,26 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   bold.setBold(true);
   bold.setPointSize(bold.pointSize() + 2);
   title->setFont(bold);
-  page->addWidget(title);
+  // The title line carries the remember / restore pair of this page with its reminder.
+  auto* top = new QHBoxLayout;
+  top->addWidget(title, 0, Qt::AlignTop);
+  top->addStretch();
+  auto* events = new QLabel(QStringLiteral("Смотри на Events !!! "), this);
+  events->setObjectName(QStringLiteral("LabelEvents"));
+  events->setStyleSheet(QStringLiteral("color: rgb(128,0,0);"));
+  top->addWidget(events, 0, Qt::AlignBottom);
+  if (undoPair) {
+    undoPair->setParent(this);
+    undoPair->setFixedWidth(180);
+    top->addWidget(undoPair);
+  }
+  page->addLayout(top);
 
   auto* columns = new QHBoxLayout;
-  columns->setSpacing(8);
   auto* groups = new QGridLayout;
   groups->setSpacing(8);
   columns->addLayout(groups);
+  columns->addStretch();
   page->addLayout(columns);
 
   // "Каналов текущей Сцены "
@@ -163,22 +176,6 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   SpeedButtonScenaBlocCopy = MakeCopyButton(scenes, "SpeedButtonScenaBlocCopy");
   grid->addWidget(SpeedButtonScenaBlocCopy, 3, 0, 1, 3, Qt::AlignRight);
   groups->addWidget(scenes, 1, 1);
-
-  // The remember / restore pair of this page, with its reminder.
-  auto* undoColumn = new QVBoxLayout;
-  undoColumn->setSpacing(4);
-  if (undoPair) {
-    undoPair->setParent(this);
-    undoPair->setFixedWidth(180);
-    undoColumn->addWidget(undoPair);
-  }
-  auto* events = new QLabel(QStringLiteral("Смотри на Events !!! "), this);
-  events->setObjectName(QStringLiteral("LabelEvents"));
-  events->setStyleSheet(QStringLiteral("color: rgb(128,0,0);"));
-  undoColumn->addWidget(events);
-  undoColumn->addStretch();
-  columns->addLayout(undoColumn);
-  columns->addStretch();
 
   connect(SpeedButtonLevelBlocCopy, &QToolButton::clicked, this,
           [this] { ButtonLevelBlocCopyClick(); });

@@ -140,7 +140,7 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   auto* rightPanel = new QWidget(this);
   rightPanel->setObjectName(QStringLiteral("PanelDampLevel"));
   rightPanel->setLayout(right);
-  rightPanel->setFixedWidth(280);
+  rightPanel->setFixedWidth(320);
   page->addWidget(rightPanel, 0, Qt::AlignTop);
   page->addStretch();
 
