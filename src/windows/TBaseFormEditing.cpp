@@ -1,8 +1,43 @@
+#include <QBoxLayout>
+#include <QLayoutItem>
+
+#include "editing/ui/BlockCopyPage.h"
+#include "editing/ui/ChannelGraphPage.h"
+#include "editing/ui/LevelTablePage.h"
 #include "windows/TBaseForm.h"
 
 namespace kalvetro {
 
+namespace {
+
+// The tab's layout holds its undo pair and a stretch: the stretch goes (the page brings its
+// own), the pair moves into the page, and the page takes the pair's place at the top.
+QBoxLayout* TakeTabLayout(QWidget* tab, QWidget** undoPair, const QString& pairName) {
+  auto* layout = static_cast<QBoxLayout*>(tab->layout());
+  *undoPair = tab->findChild<QWidget*>(pairName, Qt::FindDirectChildrenOnly);
+  while (QLayoutItem* item = layout->takeAt(0)) delete item;  // the pair widget itself stays
+  layout->setContentsMargins(2, 2, 2, 2);
+  return layout;
+}
+
+}  // namespace
+
 // The editing pages: the level table, the channel graph and the block copies.
-void TBaseForm::BuildEditingPages() {}
+void TBaseForm::BuildEditingPages() {
+  QWidget* pair = nullptr;
+
+  QWidget* dampTab = Tab("TabSheetDamp");
+  QBoxLayout* damp = TakeTabLayout(dampTab, &pair, QStringLiteral("UndoPair2"));
+  damp->addWidget(new LevelTablePage(console_, *this, pair, dampTab));
+
+  QWidget* grafikTab = Tab("TabSheetGrafik");
+  QBoxLayout* grafik = TakeTabLayout(grafikTab, &pair, QStringLiteral("UndoPair3"));
+  grafik->addWidget(new ChannelGraphPage(console_, *this, pair, grafikTab));
+
+  // Further groups of this tab (the names copy) are appended below the copy groups.
+  QWidget* copyTab = Tab("TabSheetCopy");
+  QBoxLayout* copy = TakeTabLayout(copyTab, &pair, QStringLiteral("UndoPair5"));
+  copy->addWidget(new BlockCopyPage(console_, *this, pair, copyTab), 0, Qt::AlignTop);
+}
 
 }  // namespace kalvetro

@@ -1,0 +1,226 @@
+#include "editing/ui/BlockCopyPage.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <initializer_list>
+
+#include "app/Console.h"
+#include "windows/DialogService.h"
+#include "windows/SpeedButtons.h"
+#include "windows/WindowParts.h"
+
+namespace kalvetro {
+
+namespace {
+
+const QString kFirstChannelHint = QStringLiteral("Номер канала от которого начинается копирование ");
+const QString kLastChannelHint =
+    QStringLiteral("Номер канала до которого продолжается копирование ");
+const QString kTargetChannelHint =
+    QStringLiteral("Номер канала в который начинается копирование отмеченного блока");
+const QString kCopyHint = QStringLiteral("Выполнить копирование");
+
+QSpinBox* MakeSpin(QWidget* parent, const char* name, int maximum, int value,
+                   const QString& hint = QString()) {
+  auto* spin = new QSpinBox(parent);
+  spin->setObjectName(QString::fromLatin1(name));
+  spin->setRange(1, maximum);
+  spin->setValue(value);
+  spin->setToolTip(hint);
+  spin->setFixedWidth(64);
+  spin->setAlignment(Qt::AlignRight);
+  return spin;
+}
+
+// One input line of a group: the caption words before the box, the box, the word after it.
+void AddInput(QGridLayout* grid, int row, int column, std::initializer_list<const char*> before,
+              QSpinBox* spin, const char* after = nullptr) {
+  QWidget* parent = grid->parentWidget();
+  auto* captions = new QHBoxLayout;
+  captions->setSpacing(0);
+  for (const char* text : before) captions->addWidget(new QLabel(QString::fromUtf8(text), parent));
+  captions->addStretch();
+  grid->addLayout(captions, row, column);
+  grid->addWidget(spin, row, column + 1);
+  if (after) grid->addWidget(new QLabel(QString::fromUtf8(after), parent), row, column + 2);
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title) {
+  auto* group = new QGroupBox(title, parent);
+  group->setObjectName(QString::fromLatin1(name));
+  group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  return group;
+}
+
+QGridLayout* GroupGrid(QGroupBox* group) {
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(6, 4, 6, 6);
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(3);
+  return grid;
+}
+
+QToolButton* MakeCopyButton(QWidget* parent, const char* name) {
+  auto* button = MakeSpeedButton(parent, QString::fromLatin1(name),
+                                 QStringLiteral("Копировать"), kCopyHint, false);
+  button->setMinimumWidth(96);
+  return button;
+}
+
+// The three channel inputs of a group; `row` is the first line.
+void AddChannelInputs(QGridLayout* grid, int row, int column, QSpinBox* first, QSpinBox* last,
+                      QSpinBox* target) {
+  AddInput(grid, row, column, {" От канала "}, first);
+  AddInput(grid, row + 1, column, {"До канала "}, last, "включительно");
+  AddInput(grid, row + 2, column, {"Начиная ", "с канала "}, target);
+}
+
+CopyRange RangeOf(const QSpinBox* first, const QSpinBox* last, const QSpinBox* target) {
+  return {first->value(), last->value(), target->value()};
+}
+
+}  // namespace
+
+BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undoPair,
+                             QWidget* parent)
+    : QWidget(parent), console_(console), parts_(parts) {
+  setObjectName(QStringLiteral("BlockCopyPage"));
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(4, 4, 4, 4);
+  page->setSpacing(6);
+
+  auto* title = new QLabel(QStringLiteral("Копирование данных блоками "), this);
+  title->setObjectName(QStringLiteral("LabelCopyTitle"));
+  QFont bold = title->font();
+  bold.setBold(true);
+  bold.setPointSize(bold.pointSize() + 2);
+  title->setFont(bold);
+  // The title line carries the remember / restore pair of this page with its reminder.
+  auto* top = new QHBoxLayout;
+  top->addWidget(title, 0, Qt::AlignTop);
+  top->addStretch();
+  auto* events = new QLabel(QStringLiteral("Смотри на Events !!! "), this);
+  events->setObjectName(QStringLiteral("LabelEvents"));
+  events->setStyleSheet(QStringLiteral("color: rgb(128,0,0);"));
+  top->addWidget(events, 0, Qt::AlignBottom);
+  if (undoPair) {
+    undoPair->setParent(this);
+    undoPair->setFixedWidth(180);
+    top->addWidget(undoPair);
+  }
+  page->addLayout(top);
+
+  auto* columns = new QHBoxLayout;
+  auto* groups = new QGridLayout;
+  groups->setSpacing(8);
+  columns->addLayout(groups);
+  columns->addStretch();
+  page->addLayout(columns);
+
+  // "Каналов текущей Сцены "
+  QGroupBox* current =
+      MakeGroup(this, "GroupBoxLevelBloc", QStringLiteral("Каналов текущей Сцены "));
+  QGridLayout* grid = GroupGrid(current);
+  SpinEditLevelFirst = MakeSpin(current, "SpinEditLevelFirst", 254, 1, kFirstChannelHint);
+  SpinEditLevelLast = MakeSpin(current, "SpinEditLevelLast", 255, 10, kLastChannelHint);
+  SpinEditLevelFrom = MakeSpin(current, "SpinEditLevelFrom", 255, 11, kTargetChannelHint);
+  AddChannelInputs(grid, 0, 0, SpinEditLevelFirst, SpinEditLevelLast, SpinEditLevelFrom);
+  SpeedButtonLevelBlocCopy = MakeCopyButton(current, "SpeedButtonLevelBlocCopy");
+  grid->addWidget(SpeedButtonLevelBlocCopy, 3, 0, 1, 3, Qt::AlignRight);
+  groups->addWidget(current, 0, 0);
+
+  // "Каналов (все сцены)"
+  QGroupBox* all = MakeGroup(this, "GroupBoxLevelJobScens", QStringLiteral("Каналов (все сцены)"));
+  grid = GroupGrid(all);
+  SpinEditChBeg = MakeSpin(all, "SpinEditChBeg", 254, 1, kFirstChannelHint);
+  SpinEditChFin = MakeSpin(all, "SpinEditChFin", 255, 10, kLastChannelHint);
+  SpinEditChTo = MakeSpin(all, "SpinEditChTo", 255, 11, kTargetChannelHint);
+  AddChannelInputs(grid, 0, 0, SpinEditChBeg, SpinEditChFin, SpinEditChTo);
+  SpeedButtonLevelJobScens = MakeCopyButton(all, "SpeedButtonLevelJobScens");
+  grid->addWidget(SpeedButtonLevelJobScens, 3, 0, 1, 3, Qt::AlignRight);
+  groups->addWidget(all, 0, 1);
+
+  // "Каналов в сценах": the channel inputs on the left, the scene inputs on the right.
+  QGroupBox* inScenes = MakeGroup(this, "GroupBoxScenAllCopy", QStringLiteral("Каналов в сценах"));
+  grid = GroupGrid(inScenes);
+  SpinEditAllScChbeg = MakeSpin(inScenes, "SpinEditAllScChbeg", 254, 1, kFirstChannelHint);
+  SpinEditAllScChFin = MakeSpin(inScenes, "SpinEditAllScChFin", 255, 10, kLastChannelHint);
+  SpinEditAllScChTo = MakeSpin(inScenes, "SpinEditAllScChTo", 255, 11, kTargetChannelHint);
+  AddChannelInputs(grid, 0, 0, SpinEditAllScChbeg, SpinEditAllScChFin, SpinEditAllScChTo);
+  SpinEditAllScChbegSc = MakeSpin(inScenes, "SpinEditAllScChbegSc", 255, 1);
+  SpinEditAllScChFinSc = MakeSpin(inScenes, "SpinEditAllScChFinSc", 255, 10);
+  SpinEditAllScChToSc = MakeSpin(inScenes, "SpinEditAllScChToSc", 255, 11);
+  grid->setColumnMinimumWidth(3, 12);
+  AddInput(grid, 0, 4, {" От Сцены"}, SpinEditAllScChbegSc);
+  AddInput(grid, 1, 4, {"До Сцены "}, SpinEditAllScChFinSc, "включительно");
+  AddInput(grid, 2, 4, {"Начиная ", "с сцены "}, SpinEditAllScChToSc);
+  SpeedButtonScenAllCopy = MakeCopyButton(inScenes, "SpeedButtonScenAllCopy");
+  grid->addWidget(SpeedButtonScenAllCopy, 3, 0, 1, 7, Qt::AlignRight);
+  groups->addWidget(inScenes, 1, 0);
+
+  // "Сцен (все каналы)"
+  QGroupBox* scenes = MakeGroup(this, "GroupBoxScenaBloc", QStringLiteral("Сцен (все каналы)"));
+  grid = GroupGrid(scenes);
+  SpinEditScenaFirst = MakeSpin(scenes, "SpinEditScenaFirst", 254, 1);
+  SpinEditScenaLast = MakeSpin(scenes, "SpinEditScenaLast", 255, 10);
+  SpinEditScenaFrom = MakeSpin(scenes, "SpinEditScenaFrom", 255, 11);
+  AddInput(grid, 0, 0, {" От Сцены"}, SpinEditScenaFirst);
+  AddInput(grid, 1, 0, {"До Сцены "}, SpinEditScenaLast, "включительно");
+  AddInput(grid, 2, 0, {"Начиная ", "с сцены "}, SpinEditScenaFrom);
+  SpeedButtonScenaBlocCopy = MakeCopyButton(scenes, "SpeedButtonScenaBlocCopy");
+  grid->addWidget(SpeedButtonScenaBlocCopy, 3, 0, 1, 3, Qt::AlignRight);
+  groups->addWidget(scenes, 1, 1);
+
+  connect(SpeedButtonLevelBlocCopy, &QToolButton::clicked, this,
+          [this] { ButtonLevelBlocCopyClick(); });
+  connect(SpeedButtonLevelJobScens, &QToolButton::clicked, this,
+          [this] { SpeedButtonLevelJobScensClick(); });
+  connect(SpeedButtonScenAllCopy, &QToolButton::clicked, this,
+          [this] { SpeedButtonScenAllCopyClick(); });
+  connect(SpeedButtonScenaBlocCopy, &QToolButton::clicked, this,
+          [this] { ButtonScenaBlocCopyClick(); });
+}
+
+// The undo copy goes through the console first, so that the restore buttons of every page
+// enable (also before a refused copy); the core operation then takes the same copy itself.
+
+void BlockCopyPage::ButtonLevelBlocCopyClick() {
+  console_.ToMemoryUndo();
+  Finish(CopyChannelsOfCurrentScene(
+      console_.Show(), RangeOf(SpinEditLevelFirst, SpinEditLevelLast, SpinEditLevelFrom)));
+}
+
+void BlockCopyPage::SpeedButtonLevelJobScensClick() {
+  console_.ToMemoryUndo();
+  Finish(CopyChannelsOfAllScenes(console_.Show(),
+                                 RangeOf(SpinEditChBeg, SpinEditChFin, SpinEditChTo)));
+}
+
+void BlockCopyPage::SpeedButtonScenAllCopyClick() {
+  console_.ToMemoryUndo();
+  Finish(CopyChannelsInScenes(
+      console_.Show(), RangeOf(SpinEditAllScChbeg, SpinEditAllScChFin, SpinEditAllScChTo),
+      RangeOf(SpinEditAllScChbegSc, SpinEditAllScChFinSc, SpinEditAllScChToSc)));
+}
+
+void BlockCopyPage::ButtonScenaBlocCopyClick() {
+  console_.ToMemoryUndo();
+  Finish(CopyScenes(console_.Show(),
+                    RangeOf(SpinEditScenaFirst, SpinEditScenaLast, SpinEditScenaFrom)));
+}
+
+void BlockCopyPage::Finish(BlockCopyResult result) {
+  if (const char* warning = BlockCopyWarning(result)) {
+    parts_.Dialogs().Warning(QString::fromUtf8(warning));
+    return;
+  }
+  console_.Notify(ShowArea::Levels);
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+#include "editing/LevelTable.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QScrollBar;
+
+namespace kalvetro {
+
+class Console;
+class WindowParts;
+
+// The page "Дамп": the 255 levels of one scene as a table of numbers, and one level to read
+// and set with three scroll bars. It follows the current scene; with "Редактировать Сцену во
+// время работы" ticked it shows the scene of its own scene bar, and its level bar writes into
+// that scene, also while the show plays.
+//
+// Refreshes that come from outside (a sequencer step may come every few milliseconds) are
+// taken at most once per display tick, and only the labels whose level changed get new text.
+class LevelTablePage : public QWidget {
+  Q_OBJECT
+
+ public:
+  // undoPair: the page's "Запомнить Сцену" / "Вернуть прежнюю сцену" pair (may be null).
+  LevelTablePage(Console& console, WindowParts& parts, QWidget* undoPair, QWidget* parent);
+
+  // The scene the page shows (0..255).
+  int ShownScene() const;
+
+  // Whole page from the show memory, and the 255 level labels alone.
+  void ReturnDampAll();
+  void ReturnDampLabel();
+  // Handlers of the controls.
+  void CheckBoxDampScenaClick() { ReturnDampAll(); }
+  void ScrollBarDampScenaChange() { ReturnDampAll(); }
+  void ScrollBarDampChanellChange() { ReturnDampAll(); }
+  void ScrollBarDampLevelChange();
+
+  std::array<QLabel*, kDampLabelCount> LabelDamp{};  // LabelDamp001..LabelDamp255
+  QCheckBox* CheckBoxDampScena = nullptr;
+  QScrollBar* ScrollBarDampScena = nullptr;
+  QScrollBar* ScrollBarDampChanell = nullptr;
+  QScrollBar* ScrollBarDampLevel = nullptr;
+  QLabel* LabelDampScena = nullptr;
+  QLabel* LabelDampChanell = nullptr;
+  QLabel* LabelDampLevel = nullptr;
+  QProgressBar* ProgressBarDampLevel = nullptr;
+  QLineEdit* EditDampName = nullptr;
+
+ private:
+  // A refresh asked for by the console: now if the last one is a display tick old, else at
+  // the next display tick.
+  void RefreshSoon();
+  void DisplayTick();
+
+  Console& console_;
+  DampLabelDiff shownLevels_;
+  QElapsedTimer lastRefresh_;
+  bool refreshPending_ = false;
+  bool refreshing_ = false;  // the page itself moves the level bar
+};
+
+}  // namespace kalvetro
