@@ -51,16 +51,29 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   settings.conveyorFiles[0] = "/home/op/Шоу/Концерт.klv";
   settings.conveyorFiles[19] = "/last.klv";
   settings.lastPath = "/home/op/show=1.klv";
+  settings.olaEnabled = true;
+  settings.olaUniverse = 42;
   ASSERT_TRUE(WriteSettings(path_, settings).ok);
 
+  // The described sections first, exactly as always; the network output in its own section.
   std::string expected = "[Konveir]\nFile01=/home/op/Шоу/Концерт.klv\n";
   for (int k = 2; k <= 19; ++k) expected += ConveyorKey(k) + "=\n";
   expected += "File20=/last.klv\n\n[LastFile]\nPath=/home/op/show=1.klv\n";
+  expected += "\n[NetworkDMX]\nOLA=1\nUniverse=42\n";
   EXPECT_EQ(ReadText(), expected);
 
   const Settings back = ReadSettings(path_);
   EXPECT_EQ(back.conveyorFiles, settings.conveyorFiles);
   EXPECT_EQ(back.lastPath, settings.lastPath);  // '=' inside a value survives
+  EXPECT_TRUE(back.olaEnabled);
+  EXPECT_EQ(back.olaUniverse, 42);
+
+  // A universe outside 1..65535 or not a number reads as the default.
+  WriteText("[NetworkDMX]\nOLA=1\nUniverse=70000\n");
+  EXPECT_EQ(ReadSettings(path_).olaUniverse, 1);
+  WriteText("[NetworkDMX]\nUniverse=7x\n");
+  EXPECT_EQ(ReadSettings(path_).olaUniverse, 1);
+  EXPECT_FALSE(ReadSettings(path_).olaEnabled);
 }
 
 TEST_F(SettingsTest, WritingKeepsOtherSectionsOfTheFile) {
