@@ -60,13 +60,7 @@ bool DmxLink::OpenAtStart() {
   emit CtsChanged(false);
   emit DsrChanged(false);
   emit RlsdChanged(false);
-  try {
-    BComPort->Open();
-  } catch (const EComPort&) {
-    EnterDemoMode();
-    return false;
-  }
-  PortOpened();
+  if (!OpenPort()) return false;
   SetDTR(true);
   SetRTS(true);
   ReadLines();
@@ -209,6 +203,10 @@ bool DmxLink::ChangePort(const QString& port) {
   portOpen_.store(false);
   BComPort->Close();
   BComPort->SetPort(port);
+  return OpenPort();
+}
+
+bool DmxLink::OpenPort() {
   try {
     BComPort->Open();
   } catch (const EComPort&) {

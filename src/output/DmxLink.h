@@ -75,6 +75,8 @@ class DmxLink : public QObject, public OutputSink {
   void StatusMessage(const QString& text);
 
  private:
+  // Opens the port named in BComPort; failure enters demo mode.
+  bool OpenPort();
   void EnterDemoMode();
   void PortOpened();
   void ReadLines();

@@ -126,23 +126,30 @@ class OlaDaemon {
 // passes on for that universe, through OLA's client API, on a thread of its own.
 class OlaListener {
  public:
+  // Everything of the client lives on the listener's own thread: the library hands its
+  // callbacks over inside its own code, which the thread checker cannot see.
   OlaListener(std::uint16_t port, unsigned universe) {
-    socket_.reset(ola::network::TCPSocket::Connect(
-        ola::network::IPV4SocketAddress(ola::network::IPV4Address::Loopback(), port)));
-    if (!socket_) return;
-    client_ = std::make_unique<ola::client::OlaClient>(socket_.get());
-    if (!client_->Setup()) return;
-    server_.AddReadDescriptor(socket_.get());
-    client_->SetDMXCallback(ola::NewCallback(this, &OlaListener::OnDmx));
-    client_->RegisterUniverse(universe, ola::client::REGISTER,
-                              ola::NewSingleCallback(this, &OlaListener::OnRegistered));
-    thread_ = std::thread([this] { server_.Run(); });
+    thread_ = std::thread([this, port, universe] {
+      ola::io::SelectServer server;
+      std::unique_ptr<ola::network::TCPSocket> socket(ola::network::TCPSocket::Connect(
+          ola::network::IPV4SocketAddress(ola::network::IPV4Address::Loopback(), port)));
+      if (!socket) return;
+      {
+        ola::client::OlaClient client(socket.get());
+        if (!client.Setup()) return;
+        server.AddReadDescriptor(socket.get());
+        client.SetDMXCallback(ola::NewCallback(this, &OlaListener::OnDmx));
+        client.RegisterUniverse(universe, ola::client::REGISTER,
+                                ola::NewSingleCallback(this, &OlaListener::OnRegistered));
+        while (!stop_.load()) server.RunOnce(ola::TimeInterval(0, 20000));
+        server.RemoveReadDescriptor(socket.get());
+        client.Stop();
+      }
+    });
   }
   ~OlaListener() {
-    server_.Terminate();
+    stop_ = true;
     if (thread_.joinable()) thread_.join();
-    if (socket_) server_.RemoveReadDescriptor(socket_.get());
-    if (client_) client_->Stop();
   }
 
   bool Registered() const { return registered_.load(); }
@@ -165,9 +172,7 @@ class OlaListener {
     frames_.fetch_add(1);
   }
 
-  std::unique_ptr<ola::network::TCPSocket> socket_;
-  std::unique_ptr<ola::client::OlaClient> client_;
-  ola::io::SelectServer server_;
+  std::atomic<bool> stop_{false};
   std::thread thread_;
   std::atomic<bool> registered_{false};
   std::atomic<long> frames_{0};
