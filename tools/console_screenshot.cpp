@@ -1,6 +1,8 @@
 // Renders the main window at a given size, with a chosen tab shown, into a PNG file, for
 // looking at the console without a display:
-//   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv|-] [SETTINGS_TAB]
+//   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv|-] [SETTINGS_TAB] [static]
+// With "static" the static pictures window is opened too and rendered into OUT_static.png.
+#include <QAction>
 #include <QApplication>
 #include <QPixmap>
 #include <QTabWidget>
@@ -45,8 +47,18 @@ int main(int argc, char* argv[]) {
   if (auto* input = window.findChild<QTabWidget*>("PageControlInput")) input->setCurrentIndex(tab);
   if (auto* settings = window.findChild<QTabWidget*>("PageControlUst"); settings && argc > 6)
     settings->setCurrentIndex(QString(argv[6]).toInt());
+  QWidget* pictures = nullptr;
+  if (argc > 7 && QString(argv[7]) == "static") {
+    if (auto* item = window.findChild<QAction*>("ChaserItem")) item->trigger();
+    pictures = window.findChild<QWidget*>("StaticForm");
+  }
   QTimer::singleShot(400, [&] {
     window.grab().save(QString::fromLocal8Bit(argv[1]));
+    if (pictures) {
+      QString out = QString::fromLocal8Bit(argv[1]);
+      out.insert(out.lastIndexOf('.'), QStringLiteral("_static"));
+      pictures->grab().save(out);
+    }
     app.quit();
   });
   app.exec();
