@@ -220,4 +220,24 @@ FileResult Console::WriteIniFile() {
   return WriteSettings(settingsPath_.toStdString(), settings);
 }
 
+// ---------------------------------------------------------------- keyboard and picture editor
+
+void Console::SetKeyPreview(bool on) {
+  if (keyPreview_ == on) return;
+  keyPreview_ = on;
+  emit KeyPreviewChanged(on);
+}
+
+void Console::SetConveyorKeys(bool on) {
+  if (conveyorKeys_ == on) return;
+  conveyorKeys_ = on;
+  emit ConveyorKeysChanged(on);
+}
+
+void Console::SetChaserEditing(bool open) {
+  if (chaserEditing_ == open) return;
+  chaserEditing_ = open;
+  emit ChaserEditingChanged(open);
+}
+
 }  // namespace kalvetro

@@ -144,6 +144,24 @@ class Console : public QObject {
   // scene that leaves the pages as they are.
   void ReturnDataSystem() { emit DataSystemRefresh(); }
 
+  // ------------------------------------------------------------ keyboard, names, picture editor
+  // "Включить клавиатуру": the main window sees every key ahead of its controls.
+  bool KeyPreview() const { return keyPreview_; }
+  void SetKeyPreview(bool on);
+  // "Вкл" of the conveyor: the letter keys Q..L start conveyor slots.
+  bool ConveyorKeys() const { return conveyorKeys_; }
+  void SetConveyorKeys(bool on);
+  // Asks the conveyor to run the job of slot 1..19 (the key of the slot was pressed).
+  void RequestConveyorSlot(int slot) { emit ConveyorSlotRequested(slot); }
+  // The mouse wheel turned over the main window; the shown page of the input page control
+  // moves its channel scroll bar.
+  void RequestWheel(int delta) { emit WheelTurned(delta); }
+  // The static picture editor is open: the sequencer hides its Play button meanwhile.
+  bool ChaserEditing() const { return chaserEditing_; }
+  void SetChaserEditing(bool open);
+  // Asks the rate page to choose an item of "Плавность перехода  сцен " (CrossfadeMode).
+  void RequestCrossfadeMode(int mode) { emit CrossfadeModeRequested(mode); }
+
  signals:
   // ReturnPageControlAll, in its order: the caption and the sequencer controls, then the page.
   void DataSystemRefresh();
@@ -164,6 +182,14 @@ class Console : public QObject {
   void ShowCleared();
   // The show's file name changed (opened or saved under a new name).
   void FileNameChanged(const QString& path);
+
+  // Keyboard, names and the picture editor.
+  void KeyPreviewChanged(bool on);
+  void ConveyorKeysChanged(bool on);
+  void ConveyorSlotRequested(int slot);
+  void WheelTurned(int delta);
+  void ChaserEditingChanged(bool open);
+  void CrossfadeModeRequested(int mode);
 
  private:
   void SetUndoAvailable(bool available);
@@ -186,6 +212,10 @@ class Console : public QObject {
   int olaUniverseOption_ = 0;
   QString settingsPath_;
   QString autosavePath_;
+  // Keyboard and picture editor.
+  bool keyPreview_ = true;
+  bool conveyorKeys_ = true;
+  bool chaserEditing_ = false;
 };
 
 }  // namespace kalvetro

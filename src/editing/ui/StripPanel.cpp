@@ -92,6 +92,7 @@ StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
   });
   connect(&console_, &Console::BlackOutChanged, this, &StripPanel::ShowBlackOut);
   connect(parts_.DisplayTimer(), &QTimer::timeout, this, &StripPanel::TimerDataDmxToDspTimer);
+  BuildNameBoxes();
 }
 
 void StripPanel::ReturnPage() {

@@ -61,9 +61,20 @@ class StripPanel : public QWidget {
   // Rate faders := positions of the channels' fade steps (a step between two table values
   // is rewritten as the table step of its position when its fader moves).
   void ReturnRate();
-  // Name boxes := the channel names. The names are not handled yet: the boxes are left as
-  // they are.
+  // Channel names (16 characters, code page 1251 in the show). ReturnName loads all 27 boxes
+  // (LoadEdit normalises the stored name of strip k and gives its text); SaveEditAll stores
+  // all 27 boxes (SaveEdit(k) stores box k, false when the text holds a character the code
+  // page has not: the stored name then stays and the box shows it again).
   void ReturnName();
+  QString LoadEdit(int k);
+  bool SaveEdit(int k);
+  void SaveEditAll();
+  // A click into a name box switches the flash keys and the conveyor keys off.
+  void Edit1Click();
+  // A name box lost the focus: every box is stored and the blanks of all names become 0.
+  void Edit2Exit();
+  // The mouse wheel over the main window while this page is shown moves the channel window.
+  void WheelTurned(int delta);
   // The refresh of this page within ReturnPageControlAll.
   void ReturnPage();
   void NamberDmx();
@@ -96,7 +107,11 @@ class StripPanel : public QWidget {
   QToolButton* SpeedButtonBlackOut = nullptr;
   QTimer* TimerBlackOutBlink = nullptr;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void BuildNameBoxes();
   void BuildStrips(QGridLayout* grid);
   void BuildButtonColumn(QVBoxLayout* column);
   QWidget* BuildOutputModeButtons(QWidget* parent);
@@ -109,6 +124,7 @@ class StripPanel : public QWidget {
   QVBoxLayout* buttonColumn_ = nullptr;
   int stripOffset_ = 0;
   int displayPhase_ = 1;
+  bool storingNames_ = false;  // Edit2Exit is storing: its own news reloads no box
 };
 
 }  // namespace kalvetro

@@ -58,8 +58,6 @@ void StripPanel::ReturnRate() {
     ScrollBarRate[k - 1]->setValue(RatePosition(memory.Get(kRateRow + stripOffset_ + k)));
 }
 
-void StripPanel::ReturnName() {}
-
 void StripPanel::CheckBoxClick(int k) {
   console_.SetSelected(stripOffset_ + k, CheckBox[k - 1]->isChecked());
 }

@@ -63,6 +63,8 @@ FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
   row->addWidget(LabelRate);
   layout->addWidget(group);
   layout->addStretch();
+  // Other windows (the static picture editor) choose an item through the console.
+  connect(&console_, &Console::CrossfadeModeRequested, this, &FadeRatePage::SetItemIndex);
   // Any rate slider that is moved relabels the label with its rate.
   connect(&console_, &Console::RateChosen, this,
           [this](int position) { LabelRate->setText(QString::fromUtf8(RateLabel(position))); });

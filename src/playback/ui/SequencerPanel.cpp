@@ -84,6 +84,9 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   connect(&console_, &Console::PlayingChanged, this, &SequencerPanel::ShowPlaying);
   connect(&console_, &Console::DataSystemRefresh, this, &SequencerPanel::ReturnSequencer);
   connect(&console_, &Console::ShowCleared, this, &SequencerPanel::TempStatus);
+  // The static picture editor hides the Play button while it is open.
+  connect(&console_, &Console::ChaserEditingChanged, this,
+          [this](bool open) { SpeedButtonPlay->setVisible(!open); });
   // The three timers of the page run from start-up to exit; playing only gates the advance.
   TimerSeqveser->start();
   TimerColorLentaTempa->start();

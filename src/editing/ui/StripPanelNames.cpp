@@ -1,0 +1,97 @@
+// The channel name boxes of the strip panel.
+#include <QEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QValidator>
+#include <algorithm>
+
+#include "app/Console.h"
+#include "editing/ChannelNames.h"
+#include "editing/KeyMap.h"
+#include "editing/ui/StripPanel.h"
+#include "windows/WindowParts.h"
+
+namespace kalvetro {
+
+namespace {
+
+// Lets into a name box only what code page 1251 can hold: a character outside it (a Chinese
+// letter, an emoji) is refused as it is typed or pasted, so that no name is ever stored with
+// characters lost or replaced.
+class Cp1251Validator : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& /*pos*/) const override {
+    const QByteArray utf8 = input.toUtf8();
+    const Cp1251Text text =
+        EncodeCp1251(std::string_view(utf8.constData(), utf8.size()), kChannelNameLength);
+    return text.Ok() ? Acceptable : Invalid;
+  }
+};
+
+}  // namespace
+
+void StripPanel::BuildNameBoxes() {
+  auto* validator = new Cp1251Validator(this);
+  for (QLineEdit* box : Edit) {
+    box->setValidator(validator);
+    box->installEventFilter(this);
+  }
+  connect(&console_, &Console::Changed, this, [this](ShowArea area) {
+    if (area == ShowArea::Names && !storingNames_) ReturnName();
+  });
+  connect(&console_, &Console::WheelTurned, this, &StripPanel::WheelTurned);
+}
+
+bool StripPanel::eventFilter(QObject* watched, QEvent* event) {
+  auto* box = qobject_cast<QLineEdit*>(watched);
+  if (box && std::find(Edit.begin(), Edit.end(), box) != Edit.end()) {
+    // A click, not a focus by the Tab key: a name reached with Tab keeps the keys working.
+    if (event->type() == QEvent::MouseButtonPress) Edit1Click();
+    if (event->type() == QEvent::FocusOut) Edit2Exit();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QString StripPanel::LoadEdit(int k) {
+  return QString::fromStdString(LoadName(console_.Show().memory, stripOffset_ + k));
+}
+
+void StripPanel::ReturnName() {
+  for (int k = 1; k <= kStripCount; ++k) Edit[k - 1]->setText(LoadEdit(k));
+}
+
+bool StripPanel::SaveEdit(int k) {
+  const QByteArray utf8 = Edit[k - 1]->text().toUtf8();
+  const NameStoreResult result = SaveName(console_.Show().memory, stripOffset_ + k,
+                                          std::string_view(utf8.constData(), utf8.size()));
+  // A text the code page cannot hold is not stored: the box shows the stored name again
+  // rather than a text that would be lost.
+  if (!result.stored) Edit[k - 1]->setText(LoadEdit(k));
+  return result.stored;
+}
+
+void StripPanel::SaveEditAll() {
+  for (int k = 1; k <= kStripCount; ++k) SaveEdit(k);
+}
+
+void StripPanel::Edit1Click() {
+  console_.SetKeyPreview(false);
+  console_.SetConveyorKeys(false);
+}
+
+void StripPanel::Edit2Exit() {
+  SaveEditAll();
+  BlanksToZero(console_.Show().memory);
+  storingNames_ = true;
+  console_.Notify(ShowArea::Names);
+  storingNames_ = false;
+}
+
+void StripPanel::WheelTurned(int delta) {
+  if (!IsShownPage(this)) return;
+  ScrolbarVertPos->setValue(WheelPosition(WheelTarget::kStrips, delta, ScrolbarVertPos->value(),
+                                          ScrolbarVertPos->minimum(), ScrolbarVertPos->maximum()));
+}
+
+}  // namespace kalvetro

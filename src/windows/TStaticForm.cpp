@@ -1,0 +1,297 @@
+#include "windows/TStaticForm.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/Console.h"
+#include "output/OutputControls.h"
+#include "windows/DialogService.h"
+#include "windows/WindowParts.h"
+
+namespace kalvetro {
+
+namespace {
+
+constexpr int kClientWidth = 250;
+constexpr int kClientHeight = 192;
+constexpr int kButtonWidth = 25;
+constexpr int kButtonHeight = 19;
+
+struct PictureButtons {
+  const char* read;   // objectName of the read button
+  const char* write;  // objectName of the write button
+  const char* caption;
+};
+// In picture order 1..8, Space, Z, X, C, V, B, N, M.
+constexpr PictureButtons kButtons[kPictureCount] = {
+    {"SpeedButton1", "SpeedButton9", "1"},       {"SpeedButton2", "SpeedButton16", "2"},
+    {"SpeedButton3", "SpeedButton17", "3"},      {"SpeedButton4", "SpeedButton24", "4"},
+    {"SpeedButton5", "SpeedButton10", "5"},      {"SpeedButton6", "SpeedButton15", "6"},
+    {"SpeedButton7", "SpeedButton18", "7"},      {"SpeedButton8", "SpeedButton23", "8"},
+    {"SpeedButtonSpase", "SpeedButton11", "--"}, {"SpeedButtonZ", "SpeedButton14", "Z"},
+    {"SpeedButtonX", "SpeedButton19", "X"},      {"SpeedButtonC", "SpeedButton22", "C"},
+    {"SpeedButtonV", "SpeedButton12", "V"},      {"SpeedButtonB", "SpeedButton13", "B"},
+    {"SpeedButtonN", "SpeedButton20", "N"},      {"SpeedButtonM", "SpeedButton21", "M"},
+};
+
+QToolButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QString& hint) {
+  auto* button = new QToolButton(parent);
+  button->setObjectName(name);
+  button->setText(caption);
+  button->setToolTip(hint);
+  button->setFixedSize(kButtonWidth, kButtonHeight);
+  return button;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const QString& title, const char* name) {
+  auto* group = new QGroupBox(title, parent);
+  group->setObjectName(QString::fromLatin1(name));
+  return group;
+}
+
+}  // namespace
+
+TStaticForm::TStaticForm(Console& console, WindowParts& parts, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
+      console_(console),
+      parts_(parts) {
+  setObjectName(QStringLiteral("StaticForm"));
+  setWindowTitle(QStringLiteral("Статические картинки"));
+  setFixedSize(kClientWidth, kClientHeight);
+  // Teal, as the window always was; light buttons and white titles stand out on it.
+  setAutoFillBackground(true);
+  QPalette teal = palette();
+  teal.setColor(QPalette::Window, QColor(0, 128, 128));
+  teal.setColor(QPalette::WindowText, Qt::white);
+  setPalette(teal);
+  setStyleSheet(QStringLiteral(
+      "QGroupBox { color: white; font-weight: bold; border: 1px solid #9fd0d0;"
+      " border-radius: 3px; margin-top: 7px; padding-top: 2px; }"
+      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"
+      "QToolButton { background: #eef4f4; border: 1px solid #4f7f7f; border-radius: 2px; }"
+      "QToolButton:checked { background: #ffe680; border: 1px solid #806000; }"
+      "QToolButton:disabled { background: #b8cccc; color: #708080; }"
+      "QLabel { color: white; font-weight: bold; }"));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 2, 4, 4);
+  layout->setSpacing(3);
+  auto* pictures = new QHBoxLayout;
+  pictures->setSpacing(4);
+  pictures->addWidget(BuildPictureGroup(QStringLiteral("Считать"), false));
+  pictures->addWidget(BuildPictureGroup(QStringLiteral("Записать "), true));
+  layout->addLayout(pictures);
+  auto* bottom = new QHBoxLayout;
+  bottom->setSpacing(4);
+  bottom->addWidget(BuildSceneGroup(), 1);
+  bottom->addWidget(BuildEraseGroup());
+  layout->addLayout(bottom);
+
+  // A show that replaces the open one (a new show, an opened file, the conveyor) ends the
+  // editing without putting back what belonged to the old show.
+  connect(&console_, &Console::ShowCleared, this, &TStaticForm::DiscardEditing);
+  connect(&console_, &Console::FileNameChanged, this, [this](const QString& path) {
+    // Saving under a new name keeps the show; opening a file replaces its image.
+    const bool replaced = console_.Show().replaceSequence.load() != openedSequence_;
+    if (replaced && path == console_.OpenDialogFileName()) DiscardEditing();
+  });
+}
+
+QGroupBox* TStaticForm::BuildPictureGroup(const QString& title, bool write) {
+  QGroupBox* group = MakeGroup(this, title, write ? "GroupBoxWrite" : "GroupBoxRead");
+  auto* grid = new QGridLayout(group);
+  grid->setContentsMargins(4, 6, 4, 3);
+  grid->setSpacing(2);
+  auto* buttons = new QButtonGroup(group);
+  buttons->setExclusive(true);
+  const QString hint = write ? QStringLiteral("Записать в  статическую картинку")
+                             : QStringLiteral("Редактируемая статическая картинка");
+  const QString colour = write ? QStringLiteral("red") : QStringLiteral("blue");
+  for (int k = 0; k < kPictureCount; ++k) {
+    auto* button =
+        MakeButton(group, QString::fromLatin1(write ? kButtons[k].write : kButtons[k].read),
+                   QString::fromLatin1(kButtons[k].caption), hint);
+    button->setCheckable(true);
+    button->setStyleSheet(
+        QStringLiteral("QToolButton { color: %1; font-weight: bold; }").arg(colour));
+    buttons->addButton(button, k);
+    // Columns from left to right, each from top to bottom: 1 2 3 4, 5 6 7 8, -- Z X C, V B N M.
+    grid->addWidget(button, k % 4, k / 4);
+    if (write) {
+      WriteButton[k] = button;
+      connect(button, &QToolButton::clicked, this, [this, k] { SaveChaser(k); });
+    } else {
+      ReadButton[k] = button;
+      connect(button, &QToolButton::clicked, this, [this, k] { ReadChaser(k); });
+    }
+  }
+  // The hidden extra button: pressing it releases every visible button of the group.
+  auto* hidden = MakeButton(
+      group, write ? QStringLiteral("SpeedButtonWriteNone") : QStringLiteral("SpeedButtonReadNone"),
+      QString(), QString());
+  hidden->setCheckable(true);
+  hidden->setVisible(false);
+  buttons->addButton(hidden, kPictureCount);
+  (write ? WriteHidden : ReadHidden) = hidden;
+  (write ? writeGroup_ : readGroup_) = buttons;
+  return group;
+}
+
+QGroupBox* TStaticForm::BuildSceneGroup() {
+  QGroupBox* group = MakeGroup(this, QStringLiteral(" Выбор сцены  "), "GroupBoxScene");
+  auto* row = new QHBoxLayout(group);
+  row->setContentsMargins(5, 8, 5, 4);
+  row->setSpacing(4);
+  ScrollBar1 = new QScrollBar(Qt::Horizontal, group);
+  ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+  ScrollBar1->setRange(0, kSceneCount - 1);
+  ScrollBar1->setPageStep(10);
+  ScrollBar1->setValue(1);
+  ScrollBar1->setFixedHeight(18);
+  Label1 = new QLabel(QStringLiteral("1"), group);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setMinimumWidth(26);
+  Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  row->addWidget(ScrollBar1, 1);
+  row->addWidget(Label1);
+  connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { ScrollBar1Change(); });
+  return group;
+}
+
+QGroupBox* TStaticForm::BuildEraseGroup() {
+  QGroupBox* group = MakeGroup(this, QStringLiteral("Стереть"), "GroupBoxErase");
+  auto* row = new QHBoxLayout(group);
+  row->setContentsMargins(5, 8, 5, 4);
+  row->setSpacing(3);
+  SpeedButtonDel1 = MakeButton(group, QStringLiteral("SpeedButtonDel1"), QStringLiteral("✕"),
+                               QStringLiteral("Стереть редактируемую сцену"));
+  SpeedButtonDelAll = MakeButton(group, QStringLiteral("SpeedButtonDelAll"), QStringLiteral("✕✕"),
+                                 QStringLiteral("Стереть все статические картинки "));
+  SpeedButtonUndoSt = MakeButton(group, QStringLiteral("SpeedButtonUndoSt"), QStringLiteral("↶"),
+                                 QStringLiteral("Вернуть прежнюю сцену"));
+  SpeedButtonDelAll->setFixedWidth(kButtonWidth + 6);
+  SpeedButtonUndoSt->setEnabled(false);
+  for (QToolButton* b : {SpeedButtonDel1, SpeedButtonDelAll, SpeedButtonUndoSt}) row->addWidget(b);
+  connect(SpeedButtonDel1, &QToolButton::clicked, this, &TStaticForm::SpeedButtonDel1Click);
+  connect(SpeedButtonDelAll, &QToolButton::clicked, this, &TStaticForm::SpeedButtonDelAllClick);
+  connect(SpeedButtonUndoSt, &QToolButton::clicked, this, &TStaticForm::SpeedButtonUndoStClick);
+  return group;
+}
+
+// ---------------------------------------------------------------- opening and closing
+
+void TStaticForm::ChaserItemClick() {
+  console_.SetPlaying(false);
+  // The strip ticks write their selection bytes the moment they change, so the selection in
+  // memory already holds them (CheckBoxToMemory).
+  if (OpenChaserEditor(console_.Show(), area_))
+    openedSequence_ = console_.Show().replaceSequence.load();
+  console_.Notify(ShowArea::Selection);  // CheckBoxFromMemory: every strip tick off
+  console_.SetChaserEditing(true);       // the Play button hides
+  console_.ReturnPageControlAll();
+  console_.Notify(ShowArea::Levels);
+  console_.RequestCrossfadeMode(kCrossfadeOff);
+  show();
+  raise();
+  activateWindow();
+}
+
+void TStaticForm::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();  // hidden, not destroyed
+}
+
+void TStaticForm::FormClose() {
+  CloseChaserEditor(console_.Show(), area_);
+  console_.Notify(ShowArea::Selection);
+  console_.SetChaserEditing(false);
+  console_.ReturnPageControlAll();
+  console_.Notify(ShowArea::Levels);
+  console_.Notify(ShowArea::Rates);
+  // The transition choice stays at "Выкл".
+}
+
+void TStaticForm::DiscardEditing() {
+  area_.Discard();
+  if (!isVisible()) return;
+  hide();
+  console_.SetChaserEditing(false);
+}
+
+// ---------------------------------------------------------------- pictures
+
+void TStaticForm::ReleaseRead() {
+  ReadHidden->setChecked(true);
+}
+
+void TStaticForm::ReleaseWrite() {
+  WriteHidden->setChecked(true);
+}
+
+void TStaticForm::ShowWorkingRow() {
+  console_.Notify(ShowArea::Selection);  // CheckBoxFromMemory
+  console_.ReturnPageControlAll();
+  console_.Notify(ShowArea::Levels);  // ReturnScrollBars
+}
+
+void TStaticForm::ReadChaser(int k) {
+  if (!kalvetro::ReadChaser(console_.Show(), k)) return;
+  ShowWorkingRow();
+  ReleaseWrite();
+}
+
+void TStaticForm::SaveChaser(int k) {
+  // The selection in memory is the strips' ticks already (CheckBoxToMemory).
+  if (!kalvetro::SaveChaser(console_.Show(), k)) return;
+  ReleaseRead();
+  console_.Notify(ShowArea::Pictures);
+}
+
+void TStaticForm::ScrollBar1Change() {
+  const int shown = TakeSceneLevels(console_.Show(), ScrollBar1->value());
+  Label1->setText(QString::number(shown));
+  ReleaseRead();
+  ReleaseWrite();
+  ShowWorkingRow();
+}
+
+void TStaticForm::SpeedButtonDel1Click() {
+  if (!parts_.Dialogs().Ask(QStringLiteral("Удалить статическую картинку?"))) return;
+  SpeedButtonUndoSt->setEnabled(true);
+  EraseEditedPicture(console_.Show());
+  ReleaseRead();
+  ReleaseWrite();
+  ShowWorkingRow();
+}
+
+void TStaticForm::SpeedButtonDelAllClick() {
+  if (!parts_.Dialogs().Ask(QStringLiteral("Удалить все Статические картинки?"))) return;
+  SpeedButtonUndoSt->setEnabled(true);
+  EraseAllPictures(console_.Show());
+  ReleaseRead();
+  ReleaseWrite();
+  ShowWorkingRow();
+  console_.Notify(ShowArea::Pictures);
+}
+
+void TStaticForm::SpeedButtonUndoStClick() {
+  SpeedButtonUndoSt->setEnabled(false);
+  console_.RestoreUndo();
+  // Our own undo puts back the same show: the editor keeps what it saved at opening.
+  openedSequence_ = console_.Show().replaceSequence.load();
+  console_.Notify(ShowArea::Selection);
+  console_.Notify(ShowArea::Levels);
+  console_.Notify(ShowArea::Rates);
+  console_.Notify(ShowArea::Names);
+  console_.Notify(ShowArea::Pictures);
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+#include "effects/StaticPictures.h"
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QScrollBar;
+class QToolButton;
+
+namespace kalvetro {
+
+class Console;
+class WindowParts;
+
+// The window "Статические картинки": records the sixteen static pictures. While it is open the
+// channel strips of the main window edit the row of scene 0 (the picture's levels) and the
+// selection (the picture's mask); the output plays scene 0. It is created once at start-up,
+// shown without blocking the main window, stays on top of it and is only hidden when closed.
+class TStaticForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  TStaticForm(Console& console, WindowParts& parts, QWidget* mainWindow);
+
+  // Opens the editor: stops the show, keeps scene 0, the rates, the step and the selection
+  // aside, makes scene 0 the empty working row and the selection the empty mask, hides the
+  // Play button, switches scene transitions to "Выкл" and shows the window.
+  void ChaserItemClick();
+  // Picture k (0..15, key order 1..8, Space, Z, X, C, V, B, N, M) into the working row.
+  void ReadChaser(int k);
+  // The working row and the mask into picture k.
+  void SaveChaser(int k);
+  // The levels of the show scene chosen with ScrollBar1 into the working row.
+  void ScrollBar1Change();
+  void SpeedButtonDel1Click();
+  void SpeedButtonDelAllClick();
+  void SpeedButtonUndoStClick();
+  // Closing: puts scene 0, the rates, the step and the selection back and shows Play again.
+  void FormClose();
+
+  // The editor is open (from ChaserItemClick to FormClose).
+  bool Editing() const { return area_.held; }
+
+  // Controls, indexed by picture k.
+  std::array<QToolButton*, kPictureCount> ReadButton{};   // SpeedButton1..8, Spase, Z..M
+  std::array<QToolButton*, kPictureCount> WriteButton{};  // SpeedButton9..24
+  QToolButton* ReadHidden = nullptr;   // the hidden extra button of "Считать"
+  QToolButton* WriteHidden = nullptr;  // the hidden extra button of "Записать "
+  QScrollBar* ScrollBar1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QToolButton* SpeedButtonDel1 = nullptr;
+  QToolButton* SpeedButtonDelAll = nullptr;
+  QToolButton* SpeedButtonUndoSt = nullptr;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QGroupBox* BuildPictureGroup(const QString& title, bool write);
+  QGroupBox* BuildSceneGroup();
+  QGroupBox* BuildEraseGroup();
+  void ReleaseRead();
+  void ReleaseWrite();
+  // The views after the working row or the selection changed.
+  void ShowWorkingRow();
+  // Another show replaced the open one: what the editor kept belongs to the old show.
+  void DiscardEditing();
+
+  Console& console_;
+  WindowParts& parts_;
+  ChaserSaveArea area_;
+  QButtonGroup* readGroup_ = nullptr;
+  QButtonGroup* writeGroup_ = nullptr;
+  // The show's replace count when the editor opened (or last restored its own undo copy).
+  std::uint32_t openedSequence_ = 0;
+};
+
+}  // namespace kalvetro
