@@ -7,6 +7,9 @@ KALVETRO_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils shared-mime-info libxml2-utils dpkg-dev librsvg2-bin
+  qt6-qpa-plugins
+  clang-14 libfuzzer-14-dev
 )
 
 kalvetro_install_deps() {
