@@ -59,7 +59,7 @@ else
 fi
 mkdir -p "$work/mime/packages"
 cp "$source/data/kalvetro-mime.xml" "$work/mime/packages/kalvetro.xml"
-if update-mime-database "$work/mime" 2>"$work/mime.err" && ! [ -s "$work/mime.err" ]; then
+if XDG_DATA_HOME="$work" update-mime-database "$work/mime" 2>"$work/mime.err" && ! [ -s "$work/mime.err" ]; then
   pass "update-mime-database accepts the MIME type"
 else
   fail "update-mime-database: $(cat "$work/mime.err")"
