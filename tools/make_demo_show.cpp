@@ -26,11 +26,24 @@ constexpr int kRampLeft = 13, kRampRight = 14, kBackdrop = 15, kBacklight = 16, 
               kSmoke = 18;
 
 constexpr std::array<std::string_view, kChannels> kNames = {
-    "Голова1 Пан",   "Голова1 Наклон", "Голова1 Яркость", "Голова1 Цвет",
-    "Голова1 Гобо",  "Голова1 Затвор", "Голова2 Пан",     "Голова2 Наклон",
-    "Голова2 Яркость", "Голова2 Цвет", "Голова2 Гобо",    "Голова2 Затвор",
-    "Рампа лев",     "Рампа прав",     "Задник",          "Контра",
-    "Зал",           "Дым",
+    "Голова1 Пан",
+    "Голова1 Наклон",
+    "Голова1 Яркость",
+    "Голова1 Цвет",
+    "Голова1 Гобо",
+    "Голова1 Затвор",
+    "Голова2 Пан",
+    "Голова2 Наклон",
+    "Голова2 Яркость",
+    "Голова2 Цвет",
+    "Голова2 Гобо",
+    "Голова2 Затвор",
+    "Рампа лев",
+    "Рампа прав",
+    "Задник",
+    "Контра",
+    "Зал",
+    "Дым",
 };
 
 // Colour wheel and shutter positions of the heads.
@@ -55,19 +68,29 @@ constexpr std::array<Scene, 12> kScenes = {{
     // 4: backdrop and backlight rise.
     {{128, 100, 0, kBlue, 0, kClosed}, {128, 100, 0, kBlue, 0, kClosed}, {0, 0, 200, 120, 0, 100}},
     // 5: entrance: both heads open white on centre stage, the ramps come up.
-    {{128, 100, 255, kWhite, 0, kOpen}, {128, 100, 255, kWhite, 0, kOpen}, {150, 150, 160, 120, 0, 60}},
+    {{128, 100, 255, kWhite, 0, kOpen},
+     {128, 100, 255, kWhite, 0, kOpen},
+     {150, 150, 160, 120, 0, 60}},
     // 6: heads apart, red.
     {{60, 80, 255, kRed, 0, kOpen}, {196, 80, 255, kRed, 0, kOpen}, {90, 90, 120, 200, 0, 60}},
     // 7: heads cross over, blue.
     {{196, 140, 255, kBlue, 0, kOpen}, {60, 140, 255, kBlue, 0, kOpen}, {90, 90, 200, 120, 0, 40}},
     // 8: gobos in green, strong backlight.
-    {{150, 110, 230, kGreen, 64, kOpen}, {106, 110, 230, kGreen, 64, kOpen}, {80, 80, 60, 255, 0, 80}},
+    {{150, 110, 230, kGreen, 64, kOpen},
+     {106, 110, 230, kGreen, 64, kOpen},
+     {80, 80, 60, 255, 0, 80}},
     // 9: strobing amber over a full backdrop.
-    {{128, 90, 255, kAmber, 0, kStrobe}, {128, 90, 255, kAmber, 0, kStrobe}, {0, 0, 255, 180, 0, 40}},
+    {{128, 90, 255, kAmber, 0, kStrobe},
+     {128, 90, 255, kAmber, 0, kStrobe},
+     {0, 0, 255, 180, 0, 40}},
     // 10: full stage.
-    {{100, 120, 255, kWhite, 0, kOpen}, {156, 120, 255, kWhite, 0, kOpen}, {255, 255, 255, 255, 0, 0}},
+    {{100, 120, 255, kWhite, 0, kOpen},
+     {156, 120, 255, kWhite, 0, kOpen},
+     {255, 255, 255, 255, 0, 0}},
     // 11: the bow: ramps full, heads on the front line.
-    {{128, 128, 255, kWhite, 0, kOpen}, {128, 128, 255, kWhite, 0, kOpen}, {255, 255, 120, 200, 0, 0}},
+    {{128, 128, 255, kWhite, 0, kOpen},
+     {128, 128, 255, kWhite, 0, kOpen},
+     {255, 255, 120, 200, 0, 0}},
     // 12: heads out, house lights up.
     {{128, 128, 0, kWhite, 0, kClosed}, {128, 128, 0, kWhite, 0, kClosed}, {0, 0, 0, 0, 200, 0}},
 }};

@@ -47,7 +47,8 @@ Image BaseImage() {
 
 bool WriteFile(const std::string& path, const Image& image) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
   return static_cast<bool>(out);
 }
 
@@ -137,8 +138,7 @@ class ExtremeBytes : public ::testing::Test {
     }
     std::string listed;
     for (std::size_t i = 0; i < failures.size() && i < 10; ++i) listed += failures[i] + "\n";
-    EXPECT_TRUE(failures.empty()) << failures.size() << " of " << table.size()
-                                  << " cases failed:\n"
+    EXPECT_TRUE(failures.empty()) << failures.size() << " of " << table.size() << " cases failed:\n"
                                   << listed;
   }
 

@@ -16,8 +16,8 @@
 namespace kalvetro::testing {
 
 struct WorkoutReport {
-  int advances = 0;        // sequencer ticks that moved the step (on or back to 0)
-  int automatJobs = 0;     // automat ticks that ran a step
+  int advances = 0;     // sequencer ticks that moved the step (on or back to 0)
+  int automatJobs = 0;  // automat ticks that ran a step
   bool automatLevelsAreBrightOrDark = true;  // every published level was a bright or dark byte
   bool stepWithinShow = true;  // after each advance, the step was within 0..last scene
 };
