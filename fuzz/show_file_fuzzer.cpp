@@ -65,6 +65,8 @@ Image ReadFile(const std::string& path) {
 
 [[noreturn]] void Fail(const char* what) {
   std::fprintf(stderr, "show_file_fuzzer: %s\n", what);
+  // abort() skips the exit handlers: the working folder goes now (libFuzzer keeps the input).
+  RemoveFolder();
   std::abort();
 }
 
