@@ -8,6 +8,9 @@ KALVETRO_PACKAGES=(
   libjpeg62-turbo-dev
   ola libola-dev
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils shared-mime-info libxml2-utils dpkg-dev librsvg2-bin
+  qt6-qpa-plugins
+  clang-14 libfuzzer-14-dev
 )
 
 kalvetro_install_deps() {
