@@ -229,8 +229,8 @@ int main(int argc, char* argv[]) {
     return 2;
   }
   std::printf("soak: %s %s on %s for %.0f s (warm-up %.0f s), reader %s\n", binary.c_str(),
-              o.windowed ? "(windowed, offscreen)" : "--headless", name, o.seconds,
-              o.warmupSeconds, realTime ? "real-time" : "normal priority");
+              o.windowed ? "(windowed, offscreen)" : "--headless", name, o.seconds, o.warmupSeconds,
+              realTime ? "real-time" : "normal priority");
   std::fflush(stdout);
 
   kalvetro::DmxStreamDecoder decoder;
@@ -331,12 +331,12 @@ int main(int argc, char* argv[]) {
               static_cast<double>(longestGapAtNs - std::max<std::int64_t>(firstNs, 0)) / 1e9,
               kGapTargetMs, gapsOverTarget);
   std::printf("channel 1 moved   in %ld packets\n", changesOfChannel1);
-  std::printf("resident memory   %ld KiB at start, %ld KiB after warm-up, %ld KiB at end "
-              "(max %ld); growth after warm-up %ld KiB\n",
-              rssAtStart, rssAfterWarmup, rssAtEnd, rssMax, rssGrowth);
+  std::printf(
+      "resident memory   %ld KiB at start, %ld KiB after warm-up, %ld KiB at end "
+      "(max %ld); growth after warm-up %ld KiB\n",
+      rssAtStart, rssAfterWarmup, rssAtEnd, rssMax, rssGrowth);
   std::printf("console messages  %d line(s) in %s/console.log\n", statusLines, folder.c_str());
-  if (consoleEnded)
-    std::printf("console ENDED during the run (status %d)\n", consoleStatus);
+  if (consoleEnded) std::printf("console ENDED during the run (status %d)\n", consoleStatus);
   std::fflush(stdout);
 
   if (!o.keep && !consoleEnded) {

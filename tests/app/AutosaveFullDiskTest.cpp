@@ -26,8 +26,8 @@ class SmallFileSystem {
   explicit SmallFileSystem(int kilobytes) {
     if (!dir_.isValid()) return;
     const std::string options = "size=" + std::to_string(kilobytes) + "k";
-    mounted_ = ::mount("tmpfs", dir_.path().toLocal8Bit().constData(), "tmpfs", 0,
-                       options.c_str()) == 0;
+    mounted_ =
+        ::mount("tmpfs", dir_.path().toLocal8Bit().constData(), "tmpfs", 0, options.c_str()) == 0;
   }
   ~SmallFileSystem() {
     if (mounted_) ::umount2(dir_.path().toLocal8Bit().constData(), MNT_DETACH);

@@ -224,8 +224,7 @@ TEST(DmxLinkReplug, APseudoTerminalBehindAStableNameIsFoundAgainAfterItsMasterCl
   const Bytes more = second.Receive(5 * kDmxMinPacket, 3000);
   console.StopOutput();
 
-  EXPECT_EQ(status.count(QStringLiteral(" Порт снова открыт: ") + QString::fromStdString(path)),
-            1);
+  EXPECT_EQ(status.count(QStringLiteral(" Порт снова открыт: ") + QString::fromStdString(path)), 1);
   EXPECT_EQ(status.count(kWriteFailed), 1);
   Bytes all = firstPacket;
   all.insert(all.end(), more.begin(), more.end());
