@@ -43,6 +43,10 @@ DmxLink::DmxLink(const QString& port, std::atomic<TitlePrefixId>& titlePrefix, Q
   BComPort->OnRLSDChange = [this](TBComPort*, bool state) { emit RlsdChanged(state); };
   BComPort->OnRxChar = [this](TBComPort*, int count) { BComPortRxChar(count); };
   BComPort->OnHandlerError = [this](const QString& message) { emit ErrorMessage(message); };
+  reopenTimer_ = new QTimer(this);
+  reopenTimer_->setObjectName(QStringLiteral("TimerReopen"));
+  reopenTimer_->setInterval(kReopenIntervalMs);
+  connect(reopenTimer_, &QTimer::timeout, this, &DmxLink::TryReopen);
 }
 
 DmxLink::~DmxLink() {
@@ -79,6 +83,8 @@ void DmxLink::ReadLines() {
 }
 
 void DmxLink::CloseAtShutdown() {
+  lost_ = false;  // a lost port is no longer looked for
+  reopenTimer_->stop();
   if (!BComPort->Connected()) return;
   // The tick stops sending before the port goes.
   portOpen_.store(false);
@@ -112,6 +118,12 @@ void DmxLink::SendToCom(const OutputFrames& frames) {
   }
   const unsigned generation = openGeneration_.load();
   if (tailLength_ != 0 && tailGeneration_ != generation) tailLength_ = 0;  // another port now
+  // The port is open again after a loss: the caption stops saying that the link is down.
+  if (titlePrefix_.load(std::memory_order_relaxed) == TitlePrefixId::DemoModeLink) {
+    TitlePrefixId down = TitlePrefixId::DemoModeLink;
+    titlePrefix_.compare_exchange_strong(down, TitlePrefixId::Running,
+                                         std::memory_order_relaxed);
+  }
   try {
     const auto start = std::chrono::steady_clock::now();
     int budget = kWriteBudgetMs;
@@ -169,11 +181,55 @@ void DmxLink::ReportLinkFailure(const QString& message) {
       this,
       [this, message, generation] {
         emit StatusMessage(message);
-        // Release the device (a USB interface that was unplugged gets its name back when it
-        // returns), unless another port has been opened meanwhile.
-        if (generation == openGeneration_.load() && !portOpen_.load()) BComPort->Close();
+        PortLost(generation);
       },
       Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------- losing and finding the port
+
+void DmxLink::PortLost(unsigned generation) {
+  // Another port opened meanwhile (the operator's choice) is not touched.
+  if (generation != openGeneration_.load() || portOpen_.load()) return;
+  // Release the device: a USB interface that was unplugged gets its name back when it returns
+  // only once nobody holds the old one.
+  BComPort->Close();
+  lost_ = true;
+  UpdateReopenTimer();
+}
+
+bool DmxLink::Reopening() const {
+  return reopenTimer_->isActive();
+}
+
+void DmxLink::UpdateReopenTimer() {
+  if (lost_ && !demo_.load()) {
+    if (!reopenTimer_->isActive()) reopenTimer_->start();
+  } else {
+    reopenTimer_->stop();
+  }
+}
+
+void DmxLink::TryReopen() {
+  if (portOpen_.load()) lost_ = false;
+  if (!lost_ || demo_.load()) {
+    UpdateReopenTimer();
+    return;
+  }
+  try {
+    BComPort->Open();
+  } catch (const EComPort&) {
+    return;  // not back yet (or taken by another program): the next attempt follows
+  }
+  lost_ = false;
+  UpdateReopenTimer();
+  // The lines as at start-up, then the tick may send.
+  SetDTR(true);
+  SetRTS(true);
+  ReadLines();
+  PortOpened();
+  titlePrefix_.store(TitlePrefixId::Running);
+  emit StatusMessage(QString::fromUtf8(kPortReopenedText) + BComPort->Port());
 }
 
 // ---------------------------------------------------------------- operator's choices
@@ -181,6 +237,8 @@ void DmxLink::ReportLinkFailure(const QString& message) {
 void DmxLink::SetDemo(bool on) {
   demo_.store(on);
   titlePrefix_.store(on ? TitlePrefixId::DemoModeStart : TitlePrefixId::Running);
+  // Demo mode sends nothing, so a lost port is not looked for while it is on.
+  UpdateReopenTimer();
 }
 
 void DmxLink::SetRTS(bool on) {
@@ -201,6 +259,9 @@ void DmxLink::SetDTR(bool on) {
 
 bool DmxLink::ChangePort(const QString& port) {
   portOpen_.store(false);
+  // The operator's port replaces a lost one: the old one is no longer looked for.
+  lost_ = false;
+  UpdateReopenTimer();
   BComPort->Close();
   BComPort->SetPort(port);
   return OpenPort();

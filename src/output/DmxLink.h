@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -13,6 +14,11 @@ namespace kalvetro {
 
 class TBComPort;
 
+// The status line text when a lost port has been opened again; the port name follows.
+inline constexpr char kPortReopenedText[] = " Порт снова открыт: ";
+// How often a lost port is tried again, in ms.
+inline constexpr int kReopenIntervalMs = 250;
+
 // The link to the DMX interface on a serial port: it owns the port component BComPort, sends
 // one packet per output tick (SendToCom), keeps demo mode, and passes the line states and the
 // bytes the interface sends back to whoever shows them. No widget: the link group on the
@@ -23,6 +29,13 @@ class TBComPort;
 // tail, which goes out first on the following ticks, and until it has left every new packet is
 // dropped whole. So the interface never meets a header inside a torn packet, and nothing is
 // queued behind the tail.
+//
+// A port whose device disappears (a USB interface pulled out) fails its next write: the link
+// says so once, releases the device and, while demo mode is off, tries the same port again
+// every kReopenIntervalMs on the user-interface thread. When the device is back under the same
+// name it is opened, its lines raised, the status line says so and the next tick sends again.
+// Nothing is kept for the time without a port: the first packet after the return is the
+// frame of that tick.
 class DmxLink : public QObject, public OutputSink {
   Q_OBJECT
 
@@ -52,6 +65,8 @@ class DmxLink : public QObject, public OutputSink {
   void SetDTR(bool on);
   QString Port() const;
   bool PortOpen() const { return portOpen_.load(); }
+  // The port failed and is being tried again (user-interface thread).
+  bool Reopening() const;
 
   TBComPort& ComPort() { return *BComPort; }
 
@@ -83,6 +98,12 @@ class DmxLink : public QObject, public OutputSink {
   void BComPortRxChar(int count);
   // From the output thread: hands a write failure to the user-interface thread once.
   void ReportLinkFailure(const QString& message);
+  // User-interface thread: the port of this generation failed; release it and try again.
+  void PortLost(unsigned generation);
+  // One attempt to open the lost port again (the reopen timer).
+  void TryReopen();
+  // Starts or stops the reopen timer as the lost state and demo mode ask.
+  void UpdateReopenTimer();
 
   static constexpr std::size_t kBufferSize = 10004;
 
@@ -101,6 +122,8 @@ class DmxLink : public QObject, public OutputSink {
   std::array<std::uint8_t, kBufferSize> RxCopy{};
   std::int32_t RxCount = 0;
   std::uint8_t RxReady_ = 0;
+  bool lost_ = false;  // the port failed and has not been opened again or replaced
+  QTimer* reopenTimer_ = nullptr;
 
   // Shared with the output thread.
   std::atomic<bool> demo_{false};

@@ -58,6 +58,12 @@ FileResult ReadFileImage(const std::string& path, std::span<std::uint8_t> out) {
 
 namespace {
 
+long SystemWrite(int fd, const void* data, std::size_t count) {
+  return static_cast<long>(::write(fd, data, count));
+}
+
+FileWriteCall writeCall = SystemWrite;
+
 std::string FolderOf(const std::string& path) {
   const auto slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -65,6 +71,10 @@ std::string FolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+void SetFileWriteCall(FileWriteCall call) {
+  writeCall = call != nullptr ? call : SystemWrite;
+}
 
 FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data) {
   // The temporary file lives in the target's folder so that the rename never crosses devices.
@@ -90,11 +100,13 @@ FileResult WriteFileAtomically(const std::string& path, std::span<const std::uin
   }
   std::size_t done = 0;
   while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    const long n = writeCall(fd, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return fail(errno);
     }
+    // A write that makes no progress would loop for ever: the device takes nothing more.
+    if (n == 0) return fail(ENOSPC);
     done += static_cast<std::size_t>(n);
   }
   if (::fsync(fd) != 0) return fail(errno);

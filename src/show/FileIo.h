@@ -28,4 +28,10 @@ FileResult ReadFileImage(const std::string& path, std::span<std::uint8_t> out);
 // On failure the old file is untouched and the temporary file removed.
 FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data);
 
+// The system write call that WriteFileAtomically uses. A test that cannot mount a small file
+// system to stand for a full disk puts a failing call in place; nullptr puts ::write back.
+// Same signature and errno convention as ::write.
+using FileWriteCall = long (*)(int fd, const void* data, std::size_t count);
+void SetFileWriteCall(FileWriteCall call);
+
 }  // namespace kalvetro

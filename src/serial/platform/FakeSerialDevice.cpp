@@ -191,12 +191,12 @@ std::shared_ptr<FakeSerialLine> FakeSerialLine::Create(const std::string& port) 
     l->lastModem_ = l->modem_;
     *result = OpenResult::Opened;
     return std::make_shared<FakeSerialDevice>(l);
-  });
+  }, line.get());
   return line;
 }
 
 FakeSerialLine::~FakeSerialLine() {
-  UnregisterDevice(port_);
+  UnregisterDevice(port_, this);
   if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 

@@ -14,7 +14,8 @@ namespace kalvetro::serial {
 // The far end of a serial line that exists only in memory, for tests of what a
 // pseudo-terminal cannot do: modem-line changes, line errors, refused rates, a device that
 // vanishes. Create() registers the port name with OpenDevice(); the registration ends when
-// the line object is destroyed. Writes complete at once; a read returns what is queued.
+// the line object is destroyed, unless a new line has been created under the same name since
+// (a device plugged back in). Writes complete at once; a read returns what is queued.
 class FakeSerialLine {
  public:
   static std::shared_ptr<FakeSerialLine> Create(const std::string& port);

@@ -51,21 +51,31 @@ std::mutex& RegistryMutex() {
   return mutex;
 }
 
-std::map<std::string, DeviceOpener>& Registry() {
-  static std::map<std::string, DeviceOpener> registry;
+struct Registration {
+  DeviceOpener opener;
+  const void* owner = nullptr;
+};
+
+std::map<std::string, Registration>& Registry() {
+  static std::map<std::string, Registration> registry;
   return registry;
 }
 
 }  // namespace
 
-void RegisterDevice(const std::string& name, DeviceOpener opener) {
+void RegisterDevice(const std::string& name, DeviceOpener opener, const void* owner) {
   std::lock_guard lock(RegistryMutex());
-  Registry()[name] = std::move(opener);
+  Registry()[name] = Registration{std::move(opener), owner};
 }
 
-void UnregisterDevice(const std::string& name) {
+void UnregisterDevice(const std::string& name, const void* owner) {
   std::lock_guard lock(RegistryMutex());
-  Registry().erase(name);
+  const auto it = Registry().find(name);
+  if (it == Registry().end()) return;
+  // A device registered again under the same name (plugged back in) keeps its registration
+  // when the earlier one goes away.
+  if (owner != nullptr && it->second.owner != owner) return;
+  Registry().erase(it);
 }
 
 std::shared_ptr<SerialDevice> OpenDevice(const std::string& port, OpenResult* result) {
@@ -73,7 +83,7 @@ std::shared_ptr<SerialDevice> OpenDevice(const std::string& port, OpenResult* re
   {
     std::lock_guard lock(RegistryMutex());
     const auto it = Registry().find(port);
-    if (it != Registry().end()) opener = it->second;
+    if (it != Registry().end()) opener = it->second.opener;
   }
   if (opener) return opener(result);
   return PosixSerialDevice::Open(DevicePath(port), result);

@@ -157,9 +157,11 @@ std::string DevicePath(const std::string& port);
 std::shared_ptr<SerialDevice> OpenDevice(const std::string& port, OpenResult* result);
 
 // Devices that are not ttys (the fake device of the tests) are registered by name; OpenDevice
-// asks a registered opener before it looks for a tty.
+// asks a registered opener before it looks for a tty. A registration under a name already
+// registered replaces it. UnregisterDevice with an owner ends only the registration that
+// owner made, so a device that comes back under its old name outlives the old registration.
 using DeviceOpener = std::function<std::shared_ptr<SerialDevice>(OpenResult* result)>;
-void RegisterDevice(const std::string& name, DeviceOpener opener);
-void UnregisterDevice(const std::string& name);
+void RegisterDevice(const std::string& name, DeviceOpener opener, const void* owner = nullptr);
+void UnregisterDevice(const std::string& name, const void* owner = nullptr);
 
 }  // namespace kalvetro::serial
