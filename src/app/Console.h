@@ -144,6 +144,13 @@ class Console : public QObject {
   // scene that leaves the pages as they are.
   void ReturnDataSystem() { emit DataSystemRefresh(); }
 
+  // ------------------------------------------------------------ conveyor (effects)
+  // The show file of conveyor slot 1..20 (empty: no show); written to the settings file.
+  void SetConveyorFile(int slot, const QString& path);
+  // Whether the conveyor's letter keys are on ("Клавиатура" box of the conveyor).
+  bool ConveyorKeys() const { return conveyorKeys_; }
+  void SetConveyorKeys(bool on);
+
  signals:
   // ReturnPageControlAll, in its order: the caption and the sequencer controls, then the page.
   void DataSystemRefresh();
@@ -164,6 +171,16 @@ class Console : public QObject {
   void ShowCleared();
   // The show's file name changed (opened or saved under a new name).
   void FileNameChanged(const QString& path);
+
+  // ------------------------------------------------------------ conveyor and window colour
+  // The keyboard asks for the job of conveyor slot 1..19.
+  void ConveyorSlotRequested(int slot);
+  // The conveyor keys were switched on or off.
+  void ConveyorKeysChanged(bool on);
+  // SaveShowAs wrote the show under a new name (the window colour may change on).
+  void ShowSavedAs();
+  // ReadIniFile has read the conveyor names (the conveyor labels its slots).
+  void SettingsRead();
 
  private:
   void SetUndoAvailable(bool available);
@@ -186,6 +203,7 @@ class Console : public QObject {
   int olaUniverseOption_ = 0;
   QString settingsPath_;
   QString autosavePath_;
+  bool conveyorKeys_ = true;  // conveyor
 };
 
 }  // namespace kalvetro
