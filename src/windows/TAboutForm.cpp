@@ -48,7 +48,7 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   topLayout->setContentsMargins(0, 0, 0, 0);
   ImagePicture = new QLabel(top);
   ImagePicture->setObjectName(QStringLiteral("ImagePicture"));
-  ImagePicture->setFixedSize(200, 150);
+  ImagePicture->setFixedSize(176, 132);
   ImagePicture->setAlignment(Qt::AlignCenter);
   const QString picture =
       picturePath.isNull() ? DataPath(QStringLiteral("about.jpg")) : picturePath;
@@ -67,6 +67,7 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   words->addWidget(name);
   auto* what = new QLabel(QStringLiteral("Пульт управления светом DMX512\nдля Linux"), top);
   what->setObjectName(QStringLiteral("LabelComments"));
+  what->setWordWrap(true);
   words->addWidget(what);
   words->addStretch();
   SpeedButtonMore = new QPushButton(QStringLiteral(" SYS INFO"), top);
@@ -85,9 +86,13 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   // The system panel below, revealed by " SYS INFO".
   PanelSystem = new QWidget(this);
   PanelSystem->setObjectName(QStringLiteral("PanelSystem"));
+  QFont small = PanelSystem->font();
+  small.setPointSizeF(small.pointSizeF() * 0.85);
+  PanelSystem->setFont(small);
   auto* grid = new QGridLayout(PanelSystem);
   grid->setContentsMargins(0, 4, 0, 0);
-  grid->setVerticalSpacing(2);
+  grid->setVerticalSpacing(1);
+  grid->setHorizontalSpacing(6);
   int row = 0;
   auto add = [&](QLabel*& value, const char* objectName, const QString& caption,
                  const QString& design = QStringLiteral("0")) {
@@ -95,6 +100,7 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
     value = new QLabel(design, PanelSystem);
     value->setObjectName(QString::fromLatin1(objectName));
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    value->setWordWrap(true);
     QFont bold = value->font();
     bold.setBold(true);
     value->setFont(bold);
@@ -140,6 +146,7 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   grid->setColumnStretch(1, 1);
   layout->addWidget(PanelSystem);
   layout->addStretch();
+  PanelSystem->hide();
 
   setFixedSize(kClientWidth, kClientHeight);
   // Centred on the screen.
@@ -198,6 +205,7 @@ void TAboutForm::FormActivate() {
 }
 
 void TAboutForm::SpeedButtonMoreClick() {
+  PanelSystem->show();
   setFixedSize(kClientWidth, kExpandedHeight);
   move(x(), kExpandedTop);
 }

@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QTabWidget>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -15,13 +17,44 @@
 
 namespace kalvetro {
 
-// The conveyor under the left page controls, the window colour on "Опции", and the help and
-// system information windows in the menu "Помощь" and on the toolbar.
+namespace {
+
+// A palette with every role set, so that a widget keeps the desktop's colours whatever its
+// window is painted with.
+QPalette FixedPalette(const QPalette& desktop) {
+  QPalette fixed;
+  for (int g = 0; g < QPalette::NColorGroups; ++g) {
+    const auto group = static_cast<QPalette::ColorGroup>(g);
+    for (int r = 0; r < QPalette::NColorRoles; ++r) {
+      const auto role = static_cast<QPalette::ColorRole>(r);
+      fixed.setBrush(group, role, desktop.brush(group, role));
+    }
+  }
+  return fixed;
+}
+
+}  // namespace
+
+// The conveyor under the input pages, the window colour on "Опции", and the help and system
+// information windows in the menu "Помощь" and on the toolbar.
 void TBaseForm::BuildConveyorParts() {
-  QWidget* left = findChild<QWidget*>(QStringLiteral("LeftPanel"));
-  auto* conveyor = new ConveyorPanel(console_, *this, left);
-  static_cast<QVBoxLayout*>(left->layout())->addWidget(conveyor, 0);
+  // The right column becomes the input pages over the conveyor: its twenty slots in two rows
+  // of ten, in the order of the keys.
+  auto* right = new QWidget(centralWidget());
+  right->setObjectName(QStringLiteral("PanelInputAndConveyor"));
+  centralWidget()->layout()->replaceWidget(PageControlInput, right);
+  auto* rightLayout = new QVBoxLayout(right);
+  rightLayout->setContentsMargins(0, 0, 0, 0);
+  rightLayout->setSpacing(4);
+  rightLayout->addWidget(PageControlInput, 1);
+  auto* conveyor = new ConveyorPanel(console_, *this, right);
+  rightLayout->addWidget(conveyor, 0);
   GroupBoxKonveir = conveyor;
+
+  // The show's colour paints the window around the pages; the pages keep the desktop's
+  // colours so that every control on them stays readable on any mix.
+  for (QTabWidget* pages : {PageControlTemp, PageControlUst, PageControlInput})
+    pages->setPalette(FixedPalette(QApplication::palette(pages)));
 
   QWidget* options = Tab("TabSheet1");
   auto* optionsLayout = static_cast<QHBoxLayout*>(options->layout());

@@ -31,27 +31,30 @@ QString Text(const std::string& utf8) {
 ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* parent)
     : QGroupBox(QStringLiteral("Конвейр потоков Шоу "), parent), console_(console), parts_(parts) {
   setObjectName(QStringLiteral("GroupBoxKonveyr"));
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(4, 6, 4, 4);
-  layout->setSpacing(3);
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(8);
 
-  // The twenty slots: two columns of ten.
+  // The twenty slots: slots 1..10 over slots 11..20, as their keys lie on the keyboard.
   auto* slotGrid = new QGridLayout;
   slotGrid->setHorizontalSpacing(3);
-  slotGrid->setVerticalSpacing(1);
+  slotGrid->setVerticalSpacing(2);
   for (int k = 1; k <= kConveyorSlots; ++k) {
     auto* button = MakeSpeedButton(
         this, QStringLiteral("SpeedButton%1").arg(k), QStringLiteral("(пусто)"),
         QStringLiteral("Имя введенного файла на кнопке  -  вводить Имя правой кнопкой"));
     button->setCheckable(true);
-    button->setFixedHeight(19);
+    button->setFixedHeight(22);
     button->installEventFilter(this);
     connect(button, &QToolButton::clicked, this,
             [this, k](bool down) { SpeedButtonClick(k, down); });
     SpeedButtons[k - 1] = button;
-    slotGrid->addWidget(button, (k - 1) % 10, (k - 1) / 10);
+    slotGrid->addWidget(button, (k - 1) / 10, (k - 1) % 10);
   }
-  layout->addLayout(slotGrid);
+  layout->addLayout(slotGrid, 1);
+  auto* controls = new QVBoxLayout;
+  controls->setSpacing(3);
+  layout->addLayout(controls);
 
   // The mode buttons, the clear button, the job label and the keyboard switch.
   auto* modes = new QHBoxLayout;
@@ -91,8 +94,7 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
   connect(SpeedButtonKonvNew, &QToolButton::clicked, this,
           &ConveyorPanel::SpeedButtonKonvNewClick);
   modes->addWidget(SpeedButtonKonvNew);
-  modes->addStretch();
-  layout->addLayout(modes);
+  controls->addLayout(modes);
 
   auto* bottom = new QHBoxLayout;
   LabelKonveyr = new QLabel(QStringLiteral("No job"), this);
@@ -108,7 +110,7 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
   CheckBoxKeyKonveyr->setToolTip(QStringLiteral("Включить горячие кнопки клавиатуру"));
   CheckBoxKeyKonveyr->setChecked(console_.ConveyorKeys());
   bottom->addWidget(CheckBoxKeyKonveyr);
-  layout->addLayout(bottom);
+  controls->addLayout(bottom);
 
   // The keyboard reads the switch from the console; the switch follows the console when
   // someone else (a channel name box) turns the keys off.
