@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QTabWidget>
@@ -45,6 +46,10 @@ int main(int argc, char* argv[]) {
   kalvetro::StartOptions options;
   options.dialogs = &dialogs;
   options.settingsFile = dir.filePath("Kalvo.ini");
+  // KALVETRO_SCREENSHOT_SETTINGS: a settings file to start from (conveyor names, last show).
+  if (const QString settings = qEnvironmentVariable("KALVETRO_SCREENSHOT_SETTINGS");
+      !settings.isEmpty())
+    QFile::copy(settings, options.settingsFile);
   options.autosaveFile = dir.filePath("ShouTemp.klv");
   if (argc > 5 && QString(argv[5]) != "-") options.showFile = argv[5];
   kalvetro::TBaseForm window(options);

@@ -181,6 +181,8 @@ class Console : public QObject {
   void ShowSavedAs();
   // ReadIniFile has read the conveyor names (the conveyor labels its slots).
   void SettingsRead();
+  // The keyboard saw a key go down (virtual-key code); the colour group shows it.
+  void KeyCodePressed(int code);
 
  private:
   void SetUndoAvailable(bool available);

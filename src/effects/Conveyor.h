@@ -57,7 +57,9 @@ class Conveyor {
 
   ConveyorMode Mode() const { return mode_; }
   void SetMode(ConveyorMode mode) { mode_ = mode; }
-  bool ListMode() const { return mode_ == ConveyorMode::kList || mode_ == ConveyorMode::kListFromFirst; }
+  bool ListMode() const {
+    return mode_ == ConveyorMode::kList || mode_ == ConveyorMode::kListFromFirst;
+  }
 
   int Position() const { return position_; }
   // Out-of-range positions are taken as 1.

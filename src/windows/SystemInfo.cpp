@@ -108,15 +108,17 @@ SystemInfo ReadSystemInfo() {
   if (flags.isEmpty()) {
     info.mmx = kUnknown;
   } else {
-    info.mmx = flags.split(QLatin1Char(' ')).contains(QStringLiteral("mmx")) ? QStringLiteral("MMX")
-                                                                         : QStringLiteral("Нет");
+    info.mmx = flags.split(QLatin1Char(' ')).contains(QStringLiteral("mmx"))
+                   ? QStringLiteral("MMX")
+                   : QStringLiteral("Нет");
   }
   bool familyOk = false;
   const int family = FieldOf(cpu, QStringLiteral("cpu family"), QLatin1Char(':')).toInt(&familyOk);
   info.processorType = familyOk ? ComparableProcessor(family) : QString();
 
   // Versions.
-  info.libcVersion = OrUnknown(QStringLiteral("glibc ") + QString::fromLatin1(gnu_get_libc_version()));
+  info.libcVersion =
+      OrUnknown(QStringLiteral("glibc ") + QString::fromLatin1(gnu_get_libc_version()));
   if (haveNames) {
     const QString release = QString::fromLocal8Bit(names.release);
     static const QRegularExpression kRelease(QStringLiteral("^(\\d+)\\.(\\d+)(?:\\.(\\d+))?(.*)$"));
@@ -129,7 +131,8 @@ SystemInfo ReadSystemInfo() {
       if (rest.startsWith(QLatin1Char('-')) || rest.startsWith(QLatin1Char('.')) ||
           rest.startsWith(QLatin1Char('+')))
         rest.remove(0, 1);
-      info.kernelVersion = QStringLiteral("Linux %1.%2").arg(major).arg(minor, 2, 10, QLatin1Char('0'));
+      info.kernelVersion =
+          QStringLiteral("Linux %1.%2").arg(major).arg(minor, 2, 10, QLatin1Char('0'));
       info.subversion = QStringLiteral("%1.%2 (%3.%4)").arg(major).arg(minor).arg(patch).arg(rest);
     }
     info.platform = QString::fromLocal8Bit(names.sysname) + QLatin1Char(' ') +

@@ -13,21 +13,21 @@ struct DriveInfo {
 
 // The computer the console runs on. Every text is "Unknown" where the value cannot be read.
 struct SystemInfo {
-  QString kernelVersion;   // "Linux 6.01": kernel major and minor, minor with two digits
-  QString libcVersion;     // "glibc 2.36"
-  QString processorType;   // comparable processor by cpu family; empty for other families
+  QString kernelVersion;  // "Linux 6.01": kernel major and minor, minor with two digits
+  QString libcVersion;    // "glibc 2.36"
+  QString processorType;  // comparable processor by cpu family; empty for other families
   QString totalPhys, availPhys, totalSwap, availSwap;  // KiB + " K"
-  QString computer;        // vendor and product of the board, else the host name
-  QString processor;       // model name
-  QString mmx;             // "MMX" when the processor has it, "Нет" when it has not
-  QString vendor;          // vendor id
-  QString subversion;      // "6.1 (0.18-amd64)": major.minor (patch.rest of the release)
-  QString platform;        // "Linux x86_64"
-  QString osName;          // PRETTY_NAME of /etc/os-release
-  QString organization;    // there is no such record on Linux: "Unknown"
-  QString owner;           // the user's full name, else the login name
-  QString serialNumber;    // /etc/machine-id
-  QString homeDir;         // the home folder
+  QString computer;      // vendor and product of the board, else the host name
+  QString processor;     // model name
+  QString mmx;           // "MMX" when the processor has it, "Нет" when it has not
+  QString vendor;        // vendor id
+  QString subversion;    // "6.1 (0.18-amd64)": major.minor (patch.rest of the release)
+  QString platform;      // "Linux x86_64"
+  QString osName;        // PRETTY_NAME of /etc/os-release
+  QString organization;  // there is no such record on Linux: "Unknown"
+  QString owner;         // the user's full name, else the login name
+  QString serialNumber;  // /etc/machine-id
+  QString homeDir;       // the home folder
 };
 
 // Memory, then computer, version and processor figures.

@@ -1,12 +1,12 @@
 #include <QAction>
 #include <QApplication>
-#include <QTabWidget>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QMenu>
 #include <QStyle>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "effects/ui/ColorMixerPanel.h"
@@ -59,8 +59,8 @@ void TBaseForm::BuildConveyorParts() {
   QWidget* options = Tab("TabSheet1");
   auto* optionsLayout = static_cast<QHBoxLayout*>(options->layout());
   // Before the stretch that closes the row.
-  optionsLayout->insertWidget(optionsLayout->count() - 1, new ColorMixerPanel(console_, options),
-                              0, Qt::AlignTop);
+  optionsLayout->insertWidget(optionsLayout->count() - 1, new ColorMixerPanel(console_, options), 0,
+                              Qt::AlignTop);
 
   // The system information window: created for each showing, modal, destroyed after.
   auto aboutItemClick = [this] {

@@ -71,8 +71,8 @@ TEST_F(ConveyorJobTest, HandModeTicksOnlyTheChosenSlotAndLoadsAssignedOnes) {
   EXPECT_TRUE(conveyor.Down(5));
   EXPECT_FALSE(conveyor.Down(3));
   // In the other modes the job changes nothing.
-  for (ConveyorMode mode : {ConveyorMode::kList, ConveyorMode::kListFromFirst,
-                            ConveyorMode::kComposing}) {
+  for (ConveyorMode mode :
+       {ConveyorMode::kList, ConveyorMode::kListFromFirst, ConveyorMode::kComposing}) {
     conveyor.SetMode(mode);
     EXPECT_FALSE(conveyor.SlotJob(1, files));
     EXPECT_TRUE(conveyor.Down(5));

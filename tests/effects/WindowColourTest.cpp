@@ -32,7 +32,7 @@ TEST(WindowColour, AutomaticChangeWrapsEachComponent) {
 
 TEST(WindowColour, DarkMixesGetLightText) {
   EXPECT_TRUE(DarkColour(0, 0, 0));
-  EXPECT_TRUE(DarkColour(0, 0, 255));     // pure blue is dark
+  EXPECT_TRUE(DarkColour(0, 0, 255));  // pure blue is dark
   EXPECT_FALSE(DarkColour(37, 240, 157));
   EXPECT_FALSE(DarkColour(190, 197, 190));
   EXPECT_FALSE(DarkColour(255, 255, 0));  // yellow is light

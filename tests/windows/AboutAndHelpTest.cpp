@@ -8,9 +8,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QTest>
 
 #include "support/TestConsole.h"
 #include "windows/DataPaths.h"
@@ -26,12 +26,23 @@ TEST(AboutForm, EveryFigureIsFilledOnThisMachine) {
   about.show();
   EXPECT_EQ(about.windowTitle(), QStringLiteral("О программе"));
   EXPECT_EQ(about.size(), QSize(395, 237));
-  const char* names[] = {"LabelWinVer",        "LabelDosVer",           "LabelTipCPU",
-                         "TotalPhys",          "AvailPhys",             "TotalPage",
-                         "AvailPage",          "ComputerLabel",         "ProcessorLabel",
-                         "MMXIdentifierLabel", "VendorIdentifierLabel", "VersionLabel",
-                         "VersionNumberLabel", "OSNameLabel",           "RegisteredOrganizationLabel",
-                         "RegisteredOwnerLabel", "WindowsDirLabel"};
+  const char* names[] = {"LabelWinVer",
+                         "LabelDosVer",
+                         "LabelTipCPU",
+                         "TotalPhys",
+                         "AvailPhys",
+                         "TotalPage",
+                         "AvailPage",
+                         "ComputerLabel",
+                         "ProcessorLabel",
+                         "MMXIdentifierLabel",
+                         "VendorIdentifierLabel",
+                         "VersionLabel",
+                         "VersionNumberLabel",
+                         "OSNameLabel",
+                         "RegisteredOrganizationLabel",
+                         "RegisteredOwnerLabel",
+                         "WindowsDirLabel"};
   for (const char* name : names) {
     auto* label = about.findChild<QLabel*>(QString::fromLatin1(name));
     ASSERT_NE(label, nullptr) << name;
@@ -41,7 +52,8 @@ TEST(AboutForm, EveryFigureIsFilledOnThisMachine) {
   EXPECT_FALSE(about.SerNumberEdit->text().isEmpty());
   // Memory in KiB, drives in Mb.
   const QRegularExpression kib(QStringLiteral("^\\d+ K$"));
-  EXPECT_TRUE(kib.match(about.TotalPhys->text()).hasMatch()) << about.TotalPhys->text().toStdString();
+  EXPECT_TRUE(kib.match(about.TotalPhys->text()).hasMatch())
+      << about.TotalPhys->text().toStdString();
   EXPECT_TRUE(kib.match(about.AvailPage->text()).hasMatch());
   const QRegularExpression mb(QStringLiteral("^\\d+ Mb$"));
   for (QLabel* l : {about.LabelDiskFreeC, about.LabelDiskSizeC, about.LabelDiskFreeD,
@@ -73,7 +85,7 @@ TEST(AboutForm, PictureDecodesAndDamagedFilesLeaveItEmpty) {
   EXPECT_NE(image.pixel(5, 5), image.pixel(120, 100));
   {
     TAboutForm about(QDir::tempPath());
-    ASSERT_NE(about.ImagePicture->pixmap().isNull(), true);
+    EXPECT_FALSE(about.ImagePicture->pixmap().isNull());
   }
 
   QTemporaryDir dir;
@@ -137,18 +149,18 @@ TEST(HelpForm, OpensTheContentsAndFollowsLinks) {
   // Every page of the contents exists and has a heading; clicking an entry shows it.
   for (int i = 0; i < help->ListContents->count(); ++i) {
     QListWidgetItem* item = help->ListContents->item(i);
-    const QRect where = help->ListContents->visualItemRect(item);
     help->ListContents->scrollToItem(item);
     QTest::mouseClick(help->ListContents->viewport(), Qt::LeftButton, {},
                       help->ListContents->visualItemRect(item).center());
-    (void)where;
     const QString file = item->data(Qt::UserRole).toString();
     EXPECT_TRUE(help->Browser->source().toLocalFile().endsWith(file)) << file.toStdString();
-    EXPECT_TRUE(help->Browser->toPlainText().contains(item->text()) || i == 0) << file.toStdString();
+    EXPECT_TRUE(help->Browser->toPlainText().contains(item->text()) || i == 0)
+        << file.toStdString();
   }
   // The keyboard page lists the conveyor keys.
   help->ShowPage(QStringLiteral("keys.html"));
-  EXPECT_TRUE(help->Browser->toPlainText().contains(QStringLiteral("Q W E R T Y U I O P A S D F G H J K L")));
+  EXPECT_TRUE(help->Browser->toPlainText().contains(
+      QStringLiteral("Q W E R T Y U I O P A S D F G H J K L")));
 
   // Every link of every page leads to a page of the folder.
   const QDir folder(THelpForm::HelpFolder());

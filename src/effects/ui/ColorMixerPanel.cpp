@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QLabel>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -61,8 +62,8 @@ ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
   };
   ScrollBarRed = makeBar("ScrollBarRed", QStringLiteral("Красная компонента цвета базовой формы"),
                          0, kColorRed);
-  ScrollBarGreen = makeBar("ScrollBarGreen",
-                           QStringLiteral("Зеленая компонента цвета базовой формы"), 1, kColorGreen);
+  ScrollBarGreen = makeBar(
+      "ScrollBarGreen", QStringLiteral("Зеленая компонента цвета базовой формы"), 1, kColorGreen);
   ScrollBarBlue = makeBar("ScrollBarBlue", QStringLiteral("Синяя компонента цвета базовой формы"),
                           2, kColorBlue);
   grid->addWidget(ColourMark(this, "ShapeAqua", QColor(0, 255, 255)), 0, 0, Qt::AlignHCenter);
@@ -77,16 +78,21 @@ ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
   CheckBoxColorZamok->setObjectName(QStringLiteral("CheckBoxColorZamok"));
   CheckBoxColorZamok->setToolTip(QStringLiteral("Включить цвет"));
   CheckBoxColorZamok->setChecked(true);
-  connect(CheckBoxColorZamok, &QCheckBox::toggled, this,
-          &ColorMixerPanel::CheckBoxColorZamokClick);
+  connect(CheckBoxColorZamok, &QCheckBox::toggled, this, &ColorMixerPanel::CheckBoxColorZamokClick);
   layout->addWidget(CheckBoxColorZamok);
   CheckBoxColorAvto = new QCheckBox(QStringLiteral("Менять цвет автоматически"), this);
   CheckBoxColorAvto->setObjectName(QStringLiteral("CheckBoxColorAvto"));
   layout->addWidget(CheckBoxColorAvto);
+  LabelKeySp = new QLabel(QStringLiteral("Клавиатура ?"), this);
+  LabelKeySp->setObjectName(QStringLiteral("LabelKeySp"));
+  layout->addWidget(LabelKeySp);
   layout->addStretch();
 
   connect(&console_, &Console::DataSystemRefresh, this, &ColorMixerPanel::SetColorAll);
   connect(&console_, &Console::ShowSavedAs, this, &ColorMixerPanel::ShowSavedAs);
+  connect(&console_, &Console::KeyCodePressed, LabelKeySp, [this](int code) {
+    LabelKeySp->setText(QStringLiteral("NomberKey is ") + QString::number(code));
+  });
 }
 
 void ColorMixerPanel::ScrollBarColorChange(int colourByte, int position) {

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 
 class QCheckBox;
+class QLabel;
 class QScrollBar;
 
 namespace kalvetro {
@@ -34,6 +35,7 @@ class ColorMixerPanel : public QGroupBox {
   QScrollBar* ScrollBarBlue = nullptr;
   QCheckBox* CheckBoxColorZamok = nullptr;
   QCheckBox* CheckBoxColorAvto = nullptr;
+  QLabel* LabelKeySp = nullptr;  // the last key pressed
 
  private:
   void PaintMainWindow(bool on, const QColor& mix);

@@ -45,12 +45,19 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
         QStringLiteral("Имя введенного файла на кнопке  -  вводить Имя правой кнопкой"));
     button->setCheckable(true);
     button->setFixedHeight(22);
+    // Equal columns whatever the captions: a long bold name never widens the window.
+    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    button->setMinimumWidth(48);
+    QFont font = button->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    button->setFont(font);
     button->installEventFilter(this);
     connect(button, &QToolButton::clicked, this,
             [this, k](bool down) { SpeedButtonClick(k, down); });
     SpeedButtons[k - 1] = button;
     slotGrid->addWidget(button, (k - 1) / 10, (k - 1) % 10);
   }
+  for (int column = 0; column < 10; ++column) slotGrid->setColumnStretch(column, 1);
   layout->addLayout(slotGrid, 1);
   auto* controls = new QVBoxLayout;
   controls->setSpacing(3);
@@ -78,28 +85,26 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
       makeMode("SpeedButtonKonvSpisBegin", QStringLiteral("|▶"),
                QStringLiteral("Запустить Конвейр Шоу  с первой активной кнопки"),
                &ConveyorPanel::SpeedButtonKonvSpisBeginClick);
-  SpeedButtonKonvOff =
-      makeMode("SpeedButtonKonvOff", QStringLiteral("Набор"),
-               QStringLiteral("Остановить конвейр и разрешить набор конвейра Шоу"),
-               &ConveyorPanel::SpeedButtonKonvOffClick);
+  SpeedButtonKonvOff = makeMode("SpeedButtonKonvOff", QStringLiteral("Набор"),
+                                QStringLiteral("Остановить конвейр и разрешить набор конвейра Шоу"),
+                                &ConveyorPanel::SpeedButtonKonvOffClick);
   auto* group = new QButtonGroup(this);
   group->setExclusive(true);
   for (QToolButton* b :
        {SpeedButtonKonvHand, SpeedButtonKonvSpis, SpeedButtonKonvSpisBegin, SpeedButtonKonvOff})
     group->addButton(b);
   SpeedButtonKonvHand->setChecked(true);
-  SpeedButtonKonvNew = MakeSpeedButton(this, QStringLiteral("SpeedButtonKonvNew"),
-                                       QStringLiteral("✕"),
-                                       QStringLiteral("Очистить конвейр Шоу"), false);
-  connect(SpeedButtonKonvNew, &QToolButton::clicked, this,
-          &ConveyorPanel::SpeedButtonKonvNewClick);
+  SpeedButtonKonvNew =
+      MakeSpeedButton(this, QStringLiteral("SpeedButtonKonvNew"), QStringLiteral("✕"),
+                      QStringLiteral("Очистить конвейр Шоу"), false);
+  connect(SpeedButtonKonvNew, &QToolButton::clicked, this, &ConveyorPanel::SpeedButtonKonvNewClick);
   modes->addWidget(SpeedButtonKonvNew);
   controls->addLayout(modes);
 
   auto* bottom = new QHBoxLayout;
   LabelKonveyr = new QLabel(QStringLiteral("No job"), this);
   LabelKonveyr->setObjectName(QStringLiteral("LabelKonveyr"));
-  LabelKonveyr->setMinimumWidth(120);
+  LabelKonveyr->setMinimumWidth(80);
   QFont bold = LabelKonveyr->font();
   bold.setBold(true);
   LabelKonveyr->setFont(bold);
@@ -204,8 +209,13 @@ void ConveyorPanel::ManualLoad(int slot) {
 }
 
 void ConveyorPanel::KonveyrJob() {
+  // While the message of a failed load is open the show plays on and its passes may end
+  // again; they do not stack further loads and messages on top of it.
+  if (jobRunning_) return;
+  jobRunning_ = true;
   const ConveyorJobResult result = conveyor_.KonveyrJob(
       console_.ConveyorFiles(), [this](const std::string& path) { return OpenSlotFile(path); });
+  jobRunning_ = false;
   // A show that could not be opened leaves the show in memory and its scene alone.
   if (result.failed) return;
   console_.Show().memory.Set(kCurrentStep, 0);

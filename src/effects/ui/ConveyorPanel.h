@@ -75,6 +75,7 @@ class ConveyorPanel : public QGroupBox {
   Console& console_;
   WindowParts& parts_;
   Conveyor conveyor_;
+  bool jobRunning_ = false;  // a list job is loading (its error message may be open)
 };
 
 }  // namespace kalvetro

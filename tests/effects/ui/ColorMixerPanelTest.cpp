@@ -77,6 +77,11 @@ TEST_F(ColorMixerPanelTest, ShowsTheShowsColourAndPaintsTheWindow) {
   EXPECT_EQ(WindowColour(), QColor(10, 200, 10));
   SetColour(1, 10, 200, 10);
   EXPECT_TRUE(Box(QStringLiteral("CheckBoxColorZamok"))->isChecked());
+
+  // The group shows the last key the keyboard saw.
+  EXPECT_EQ(Text(QStringLiteral("LabelKeySp"))->text(), QStringLiteral("Клавиатура ?"));
+  emit Core().KeyCodePressed(49);
+  EXPECT_EQ(Text(QStringLiteral("LabelKeySp"))->text(), QStringLiteral("NomberKey is 49"));
 }
 
 TEST_F(ColorMixerPanelTest, SavingAsMovesTheColourOnWhenAsked) {
