@@ -3,15 +3,20 @@
 //   console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv|-] [SETTINGS_TAB]
 //                      [TEMPO_TAB] [BUTTON|-] [WINDOW]
 // BUTTON names a button clicked before the picture is taken; WINDOW names a further top-level
-// window of the console, shown and saved beside OUT as OUT-WINDOW.png.
+// window of the console, shown and saved beside OUT as OUT-WINDOW.png; "AboutForm" shows the
+// system information window and "AboutForm+" the same opened by " SYS INFO".
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <memory>
 
+#include "windows/TAboutForm.h"
 #include "windows/TBaseForm.h"
 
 namespace {
@@ -41,6 +46,10 @@ int main(int argc, char* argv[]) {
   kalvetro::StartOptions options;
   options.dialogs = &dialogs;
   options.settingsFile = dir.filePath("Kalvo.ini");
+  // KALVETRO_SCREENSHOT_SETTINGS: a settings file to start from (conveyor names, last show).
+  if (const QString settings = qEnvironmentVariable("KALVETRO_SCREENSHOT_SETTINGS");
+      !settings.isEmpty())
+    QFile::copy(settings, options.settingsFile);
   options.autosaveFile = dir.filePath("ShouTemp.klv");
   if (argc > 5 && QString(argv[5]) != "-") options.showFile = argv[5];
   kalvetro::TBaseForm window(options);
@@ -55,6 +64,13 @@ int main(int argc, char* argv[]) {
   if (argc > 8 && QString(argv[8]) != "-")
     if (auto* button = window.findChild<QAbstractButton*>(argv[8])) button->click();
   QWidget* extra = argc > 9 ? window.findChild<QWidget*>(argv[9]) : nullptr;
+  std::unique_ptr<kalvetro::TAboutForm> about;
+  if (argc > 9 && QString(argv[9]).startsWith("AboutForm")) {
+    about = std::make_unique<kalvetro::TAboutForm>(QDir::currentPath(), &window);
+    about->show();
+    if (QString(argv[9]).endsWith('+')) about->SpeedButtonMoreClick();
+    extra = about.get();
+  }
   if (extra) extra->show();
   QTimer::singleShot(400, [&] {
     const QString out = QString::fromLocal8Bit(argv[1]);

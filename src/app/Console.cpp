@@ -182,6 +182,7 @@ FileResult Console::SaveShowAs(const QString& path) {
   saveNameFromFile_ = true;
   show_.showNamed = true;
   emit FileNameChanged(path);
+  emit ShowSavedAs();
   return result;
 }
 
@@ -205,6 +206,7 @@ void Console::ReadIniFile() {
     ola_.SetUniverse(static_cast<unsigned>(settings.olaUniverse));
     ola_.SetEnabled(settings.olaEnabled);
   }
+  emit SettingsRead();
 }
 
 FileResult Console::WriteIniFile() {
@@ -218,6 +220,13 @@ FileResult Console::WriteIniFile() {
                                                              : lastPathRead_.toStdString();
   MakeFolderFor(settingsPath_);
   return WriteSettings(settingsPath_.toStdString(), settings);
+}
+
+// ---------------------------------------------------------------- conveyor
+
+void Console::SetConveyorFile(int slot, const QString& path) {
+  if (slot < 1 || slot > kConveyorFiles) return;
+  conveyorFiles_[slot - 1] = path.toStdString();
 }
 
 // ---------------------------------------------------------------- keyboard and picture editor

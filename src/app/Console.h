@@ -161,6 +161,9 @@ class Console : public QObject {
   void SetChaserEditing(bool open);
   // Asks the rate page to choose an item of "Плавность перехода  сцен " (CrossfadeMode).
   void RequestCrossfadeMode(int mode) { emit CrossfadeModeRequested(mode); }
+  // ------------------------------------------------------------ conveyor (effects)
+  // The show file of conveyor slot 1..20 (empty: no show); written to the settings file.
+  void SetConveyorFile(int slot, const QString& path);
 
  signals:
   // ReturnPageControlAll, in its order: the caption and the sequencer controls, then the page.
@@ -190,6 +193,12 @@ class Console : public QObject {
   void WheelTurned(int delta);
   void ChaserEditingChanged(bool open);
   void CrossfadeModeRequested(int mode);
+  // SaveShowAs wrote the show under a new name (the window colour may change on).
+  void ShowSavedAs();
+  // ReadIniFile has read the conveyor names (the conveyor labels its slots).
+  void SettingsRead();
+  // The keyboard saw a key go down (virtual-key code); the colour group shows it.
+  void KeyCodePressed(int code);
 
  private:
   void SetUndoAvailable(bool available);

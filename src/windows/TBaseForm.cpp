@@ -123,6 +123,7 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   BuildKeyboardParts();
   BuildEffectsPages();
   BuildAutomatPages();
+  BuildConveyorParts();
 
   FormCreate(options);
 }

@@ -105,6 +105,7 @@ class TBaseForm : public QMainWindow, public WindowParts {
   void BuildKeyboardParts();  // static pictures window, keyboard, channel names (TBaseFormKeys.cpp)
   void BuildEffectsPages();   // "Редактор луча" and the hand scan window (TBaseFormEffects.cpp)
   void BuildAutomatPages();   // "Автоматы" and "ЗВУК" (TBaseFormAutomats.cpp)
+  void BuildConveyorParts();  // conveyor, window colour, help and about (TBaseFormConveyor.cpp)
   void FillDiskLabels();
   void SetUndoButtonsEnabled(bool enabled);
   void SetCaptionFileName(const QString& fileName);

@@ -1,0 +1,151 @@
+#include "effects/ui/ColorMixerPanel.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include "app/Console.h"
+#include "effects/WindowColour.h"
+
+namespace kalvetro {
+
+namespace {
+
+QFrame* ColourMark(QWidget* parent, const char* name, const QColor& colour) {
+  auto* mark = new QFrame(parent);
+  mark->setObjectName(QString::fromLatin1(name));
+  mark->setFixedSize(16, 16);
+  mark->setFrameShape(QFrame::Box);
+  mark->setAutoFillBackground(true);
+  QPalette palette = mark->palette();
+  palette.setColor(QPalette::Window, colour);
+  mark->setPalette(palette);
+  return mark;
+}
+
+// Window background and readable text for it.
+void SetBackground(QPalette& palette, const QColor& colour) {
+  const QColor text =
+      DarkColour(colour.red(), colour.green(), colour.blue()) ? Qt::white : Qt::black;
+  palette.setColor(QPalette::Window, colour);
+  palette.setColor(QPalette::WindowText, text);
+}
+
+}  // namespace
+
+ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
+    : QGroupBox(QStringLiteral("Цвет формы"), parent), console_(console) {
+  setObjectName(QStringLiteral("GroupBoxColor"));
+  setAutoFillBackground(true);
+  auto* layout = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(14);
+  auto makeBar = [this, grid](const char* name, const QString& hint, int column, int colourByte) {
+    auto* bar = new QScrollBar(Qt::Vertical, this);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setToolTip(hint);
+    bar->setRange(0, 255);
+    bar->setPageStep(30);
+    bar->setValue(180);
+    // The top of a bar is full strength.
+    bar->setInvertedAppearance(true);
+    bar->setInvertedControls(false);
+    bar->setMinimumHeight(120);
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, colourByte](int position) { ScrollBarColorChange(colourByte, position); });
+    grid->addWidget(bar, 1, column, Qt::AlignHCenter);
+    return bar;
+  };
+  ScrollBarRed = makeBar("ScrollBarRed", QStringLiteral("Красная компонента цвета базовой формы"),
+                         0, kColorRed);
+  ScrollBarGreen = makeBar(
+      "ScrollBarGreen", QStringLiteral("Зеленая компонента цвета базовой формы"), 1, kColorGreen);
+  ScrollBarBlue = makeBar("ScrollBarBlue", QStringLiteral("Синяя компонента цвета базовой формы"),
+                          2, kColorBlue);
+  grid->addWidget(ColourMark(this, "ShapeAqua", QColor(0, 255, 255)), 0, 0, Qt::AlignHCenter);
+  grid->addWidget(ColourMark(this, "ShapeFuchsia", QColor(255, 0, 255)), 0, 1, Qt::AlignHCenter);
+  grid->addWidget(ColourMark(this, "ShapeYellow", QColor(255, 255, 0)), 0, 2, Qt::AlignHCenter);
+  grid->addWidget(ColourMark(this, "ShapeRed", QColor(255, 0, 0)), 2, 0, Qt::AlignHCenter);
+  grid->addWidget(ColourMark(this, "ShapeLime", QColor(0, 255, 0)), 2, 1, Qt::AlignHCenter);
+  grid->addWidget(ColourMark(this, "ShapeBlue", QColor(0, 0, 255)), 2, 2, Qt::AlignHCenter);
+  layout->addLayout(grid);
+
+  CheckBoxColorZamok = new QCheckBox(QStringLiteral("Вкл. цвет"), this);
+  CheckBoxColorZamok->setObjectName(QStringLiteral("CheckBoxColorZamok"));
+  CheckBoxColorZamok->setToolTip(QStringLiteral("Включить цвет"));
+  CheckBoxColorZamok->setChecked(true);
+  connect(CheckBoxColorZamok, &QCheckBox::toggled, this, &ColorMixerPanel::CheckBoxColorZamokClick);
+  layout->addWidget(CheckBoxColorZamok);
+  CheckBoxColorAvto = new QCheckBox(QStringLiteral("Менять цвет автоматически"), this);
+  CheckBoxColorAvto->setObjectName(QStringLiteral("CheckBoxColorAvto"));
+  layout->addWidget(CheckBoxColorAvto);
+  LabelKeySp = new QLabel(QStringLiteral("Клавиатура ?"), this);
+  LabelKeySp->setObjectName(QStringLiteral("LabelKeySp"));
+  layout->addWidget(LabelKeySp);
+  layout->addStretch();
+
+  connect(&console_, &Console::DataSystemRefresh, this, &ColorMixerPanel::SetColorAll);
+  connect(&console_, &Console::ShowSavedAs, this, &ColorMixerPanel::ShowSavedAs);
+  connect(&console_, &Console::KeyCodePressed, LabelKeySp, [this](int code) {
+    LabelKeySp->setText(QStringLiteral("NomberKey is ") + QString::number(code));
+  });
+}
+
+void ColorMixerPanel::ScrollBarColorChange(int colourByte, int position) {
+  if (refreshing_) return;
+  console_.Show().memory.Set(colourByte, static_cast<std::uint8_t>(position));
+  SetColorAll();
+}
+
+void ColorMixerPanel::CheckBoxColorZamokClick(bool ticked) {
+  if (refreshing_) return;
+  console_.Show().memory.Set(kColorOn, ticked ? 1 : 0);
+  SetColorAll();
+}
+
+void ColorMixerPanel::ShowSavedAs() {
+  if (!CheckBoxColorAvto->isChecked()) return;
+  // The file just written keeps its colour; the show in memory moves on.
+  ShiftWindowColour(console_.Show().memory);
+  SetColorAll();
+}
+
+void ColorMixerPanel::SetColorAll() {
+  const WindowColour colour = ReadWindowColour(console_.Show().memory);
+  refreshing_ = true;
+  // Any other value than 0 and 1 leaves the box as it is.
+  if (colour.on == 1) CheckBoxColorZamok->setChecked(true);
+  if (colour.on == 0) CheckBoxColorZamok->setChecked(false);
+  ScrollBarRed->setValue(colour.red);
+  ScrollBarGreen->setValue(colour.green);
+  ScrollBarBlue->setValue(colour.blue);
+  refreshing_ = false;
+
+  const QColor mix(colour.red, colour.green, colour.blue);
+  QPalette own = palette();
+  SetBackground(own, mix);
+  setPalette(own);
+  PaintMainWindow(colour.on != 0, mix);
+}
+
+void ColorMixerPanel::PaintMainWindow(bool on, const QColor& mix) {
+  QWidget* main = window();
+  if (main == this) return;
+  // Only the window's background and its plain text take the mix; buttons, edit fields and
+  // lists keep the desktop style's colours.
+  QPalette palette = main->palette();
+  const QPalette desktop = QApplication::palette(main);
+  if (on) {
+    SetBackground(palette, mix);
+  } else {
+    palette.setColor(QPalette::Window, desktop.color(QPalette::Window));
+    palette.setColor(QPalette::WindowText, desktop.color(QPalette::WindowText));
+  }
+  main->setPalette(palette);
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QLabel;
+class QScrollBar;
+
+namespace kalvetro {
+
+class Console;
+
+// The group "Цвет формы" on the options page: mixes the background colour of the main window
+// that every show carries (header bytes 138..141) from three bars. The group always shows the
+// mix; the main window takes it while "Вкл. цвет" is ticked. With "Менять цвет автоматически"
+// each save under a new name moves the colour on, so that copies of a show look different.
+class ColorMixerPanel : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  ColorMixerPanel(Console& console, QWidget* parent);
+
+  // Shows the colour bytes of the show: the on box, the bars, the group's own background and
+  // the main window's background.
+  void SetColorAll();
+
+  // Handlers.
+  void ScrollBarColorChange(int colourByte, int position);
+  void CheckBoxColorZamokClick(bool ticked);
+  // After a save under a new name: the automatic colour change when it is ticked.
+  void ShowSavedAs();
+
+  QScrollBar* ScrollBarRed = nullptr;
+  QScrollBar* ScrollBarGreen = nullptr;
+  QScrollBar* ScrollBarBlue = nullptr;
+  QCheckBox* CheckBoxColorZamok = nullptr;
+  QCheckBox* CheckBoxColorAvto = nullptr;
+  QLabel* LabelKeySp = nullptr;  // the last key pressed
+
+ private:
+  void PaintMainWindow(bool on, const QColor& mix);
+
+  Console& console_;
+  bool refreshing_ = false;  // SetColorAll is moving the controls
+};
+
+}  // namespace kalvetro
