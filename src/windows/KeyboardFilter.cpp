@@ -81,7 +81,7 @@ bool KeyboardFilter::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void KeyboardFilter::FormKeyDown(int virtualKey, bool autoRepeat) {
-  emit KeyShown(QString::fromStdString(KeyLabelText(virtualKey)));
+  emit KeyCodeShown(virtualKey);
   Run(keyMap_.KeyDown(virtualKey, autoRepeat, console_.ConveyorKeys()));
 }
 

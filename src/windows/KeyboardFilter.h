@@ -43,8 +43,8 @@ class KeyboardFilter : public QObject {
   bool CtrlHeld() const { return keyMap_.CtrlHeld(); }
 
  signals:
-  // The text of the key display LabelKeySp after a key down ("NomberKey is 49").
-  void KeyShown(const QString& text);
+  // A key went down: its virtual-key code, for the key display LabelKeySp.
+  void KeyCodeShown(int virtualKey);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

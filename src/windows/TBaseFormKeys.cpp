@@ -44,17 +44,10 @@ void TBaseForm::BuildKeyboardParts() {
   connect(&console_, &Console::KeyPreviewChanged, flashOn, &QCheckBox::setChecked);
   AddBeforeStretch(pictureTab, flashOn);
 
-  // The key display on the options page, beside the drive figures.
-  auto* keyLabel = new QLabel(QStringLiteral("Клавиатура ?"), this);
-  keyLabel->setObjectName(QStringLiteral("LabelKeySp"));
-  if (QWidget* disk = findChild<QWidget*>(QStringLiteral("PanelDisk"))) {
-    keyLabel->setParent(disk);
-    AddBeforeStretch(disk, keyLabel);
-  }
-
   // Key preview for the whole main window; it lives as long as the console it drives.
   auto* keys = new KeyboardFilter(console_, this, PageControlInput, &console_);
-  connect(keys, &KeyboardFilter::KeyShown, keyLabel, &QLabel::setText);
+  // The key display ("NomberKey is " + code) stands in the colour group of the options page.
+  connect(keys, &KeyboardFilter::KeyCodeShown, &console_, &Console::KeyCodePressed);
   qApp->installEventFilter(keys);
 
   // The static pictures window: made once, opened from the toolbar and the options menu.

@@ -235,6 +235,10 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   connect(PaintBoxGrafik, &GrafikPaintBox::Released, this,
           &ChannelGraphPage::PaintBoxGrafikMouseUp);
 
+  // The main window's wheel comes through the console (its key preview takes it first).
+  connect(&console_, &Console::WheelTurned, this, [this](int delta) {
+    if (IsShownPage(this)) MouseWheel(delta);
+  });
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (!IsShownPage(this)) return;
     ReturnGrafikLabel();
@@ -328,12 +332,15 @@ void ChannelGraphPage::ShowPointer(const GrafikLabels& labels, bool drawn) {
 }
 
 void ChannelGraphPage::wheelEvent(QWheelEvent* event) {
-  const int delta = event->angleDelta().y();
+  MouseWheel(event->angleDelta().y());
+  event->accept();
+}
+
+void ChannelGraphPage::MouseWheel(int delta) {
   ScrollBarChanellGrafik->setValue(WheelPosition(WheelTarget::kGraph, delta,
                                                  ScrollBarChanellGrafik->value(),
                                                  ScrollBarChanellGrafik->minimum(),
                                                  ScrollBarChanellGrafik->maximum()));
-  event->accept();
 }
 
 }  // namespace kalvetro

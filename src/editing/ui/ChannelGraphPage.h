@@ -45,6 +45,8 @@ class ChannelGraphPage : public QWidget {
   Q_OBJECT
 
  public:
+  // The mouse wheel over the main window while this page is shown moves its channel.
+  void MouseWheel(int delta);
   // undoPair: the page's "Запомнить Сцену" / "Вернуть прежнюю сцену" pair (may be null).
   ChannelGraphPage(Console& console, WindowParts& parts, QWidget* undoPair, QWidget* parent);
 

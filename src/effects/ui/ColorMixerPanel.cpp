@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "editing/KeyMap.h"
 #include "effects/WindowColour.h"
 
 namespace kalvetro {
@@ -91,7 +92,7 @@ ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
   connect(&console_, &Console::DataSystemRefresh, this, &ColorMixerPanel::SetColorAll);
   connect(&console_, &Console::ShowSavedAs, this, &ColorMixerPanel::ShowSavedAs);
   connect(&console_, &Console::KeyCodePressed, LabelKeySp, [this](int code) {
-    LabelKeySp->setText(QStringLiteral("NomberKey is ") + QString::number(code));
+    LabelKeySp->setText(QString::fromStdString(KeyLabelText(code)));
   });
 }
 

@@ -119,6 +119,10 @@ XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
   connect(TimerRepeatButton, &QTimer::timeout, this, &XYEditorPage::TimerRepeatButtonTimer);
   TimerRepeatButton->start();
 
+  // The main window's wheel comes through the console (its key preview takes it first).
+  connect(&console_, &Console::WheelTurned, this, [this](int delta) {
+    if (IsShownPage(this)) MouseWheel(delta);
+  });
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (!IsShownPage(this)) return;
     ReLabelEdiXY();
@@ -558,10 +562,14 @@ void XYEditorPage::MadeFigure(XYStatus (*generator)(ShowState&, const XYArea&, c
 }
 
 void XYEditorPage::wheelEvent(QWheelEvent* event) {
-  QScrollBar* bar = ScrollBarEditXYCh[0];
-  bar->setValue(WheelPosition(WheelTarget::kBeamXY, event->angleDelta().y(), bar->value(),
-                              bar->minimum(), bar->maximum()));
+  MouseWheel(event->angleDelta().y());
   event->accept();
+}
+
+void XYEditorPage::MouseWheel(int delta) {
+  QScrollBar* bar = ScrollBarEditXYCh[0];
+  bar->setValue(WheelPosition(WheelTarget::kBeamXY, delta, bar->value(),
+                              bar->minimum(), bar->maximum()));
 }
 
 // ---------------------------------------------------------------- drawing

@@ -30,6 +30,8 @@ class XYEditorPage : public QWidget {
   Q_OBJECT
 
  public:
+  // The mouse wheel over the main window while this page is shown moves its channel.
+  void MouseWheel(int delta);
   static constexpr int kPairs = 4;  // the edited pair and three copy targets
 
   XYEditorPage(Console& console, WindowParts& parts, QWidget* parent);
