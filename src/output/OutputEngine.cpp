@@ -31,11 +31,10 @@ void OutputEngine::Tick() {
   // start and the end of the assembly means the image moved under the tick.
   const std::uint32_t sequence = show_.replaceSequence.load(std::memory_order_acquire);
   if ((sequence & 1) == 0) {
-    auto& out = frames_.outputFrame;
     if (darkFrame_.exchange(false, std::memory_order_acquire)) {
       work_.fill(0);
     } else {
-      for (int n = 0; n < kFrameSlots; ++n) work_[n] = out[n].load(kRelaxed);
+      frames_.ReadFrame(work_.data());
     }
     TickContext tick{show_.memory, RaschetAdr(show_.CurrentStep()),
                      show_.playing.load(kRelaxed), work_, frames_};
@@ -43,7 +42,7 @@ void OutputEngine::Tick() {
     ManualDmx(tick);
     // A read-modify-write that changes nothing: the reads of the assembly stay before it.
     if (show_.replaceSequence.fetch_add(0, std::memory_order_acq_rel) == sequence) {
-      for (int n = 0; n < kFrameSlots; ++n) out[n].store(work_[n], kRelaxed);
+      frames_.WriteFrame(work_.data());
     }
   }
   BlankBlackOut();

@@ -64,7 +64,7 @@ class OutputEngine {
   std::array<OutputLayer*, kLayerCount> layers_;
   std::array<OutputSink*, kMaxSinks> sinks_{};
   int sinkCount_ = 0;
-  FrameSlots work_{};  // output thread only
+  alignas(8) FrameSlots work_{};  // output thread only
   std::atomic<bool> darkFrame_{false};
 };
 

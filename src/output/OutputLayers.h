@@ -12,7 +12,7 @@ namespace kalvetro {
 
 // The frame being assembled during one tick. It belongs to the output thread alone, so the
 // layers work on plain bytes; the finished frame is published to OutputFrames in one pass.
-using FrameSlots = std::array<std::uint8_t, kFrameSlots>;
+using FrameSlots = std::array<std::uint8_t, kFrameBytes>;
 
 // What a layer sees of one tick: the show, the scene row this tick plays (computed by the tick
 // itself from the current step, never stored where other threads address through it), the

@@ -12,7 +12,7 @@ namespace kalvetro {
 class OutputSink {
  public:
   virtual ~OutputSink() = default;
-  // Slots 1..256 of frames.outputFrame are the levels to send; slot 0 is never sent.
+  // Slots 1..256 of the output frame (frames.Output) are the levels to send; slot 0 is never sent.
   virtual void WriteFrame(const OutputFrames& frames) = 0;
 };
 

@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""Figures of the headless player: time from start to the first packet, CPU share while it
+plays, both on a pseudo-terminal. Usage: bench/headless_figures.py BUILD_DIR [SECONDS]"""
+import os, subprocess, sys, time, tempfile, tty
+
+build = sys.argv[1] if len(sys.argv) > 1 else "build/release"
+seconds = int(sys.argv[2]) if len(sys.argv) > 2 else 30
+binary = os.path.join(build, "kalvetro")
+
+# A two-scene show at tempo 44 (1936 ms a scene) whose scenes differ on every channel.
+show = bytearray(81920)
+show[132] = 1
+show[133] = 44
+for n in range(256, 512):
+    show[n] = 255
+for n in range(1, 256):
+    show[16384 + n] = n
+    show[16384 + 256 + n] = 255 - n
+fd, path = tempfile.mkstemp(suffix=".klv")
+os.write(fd, bytes(show))
+os.close(fd)
+
+starts = []
+for run in range(5):
+    master, slave = os.openpty()
+    tty.setraw(slave)
+    port = os.ttyname(slave)
+    os.set_blocking(master, True)
+    t0 = time.monotonic()
+    p = subprocess.Popen([binary, "--headless", "--port", port, path],
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.read(master, 1)
+    starts.append((time.monotonic() - t0) * 1000)
+    if run < 4:
+        p.terminate(); p.wait(); os.close(master); os.close(slave)
+
+# CPU while playing: utime + stime over the window, reading the port meanwhile.
+ticks = os.sysconf("SC_CLK_TCK")
+def cpu(pid):
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / ticks
+os.set_blocking(master, False)
+c0 = cpu(p.pid); w0 = time.monotonic()
+end = w0 + seconds
+while time.monotonic() < end:
+    try:
+        os.read(master, 65536)
+    except BlockingIOError:
+        pass
+    time.sleep(0.02)
+c1 = cpu(p.pid); w1 = time.monotonic()
+p.terminate(); p.wait()
+os.unlink(path)
+starts.sort()
+print(f"start to first packet (5 runs): min {starts[0]:.0f} ms, median {starts[2]:.0f} ms, max {starts[-1]:.0f} ms")
+print(f"CPU while playing: {100 * (c1 - c0) / (w1 - w0):.2f} % of one core over {w1 - w0:.0f} s")
