@@ -49,8 +49,24 @@ while time.monotonic() < end:
         pass
     time.sleep(0.02)
 c1 = cpu(p.pid); w1 = time.monotonic()
+t0 = time.monotonic()
 p.terminate(); p.wait()
+stop_ms = (time.monotonic() - t0) * 1000
+
+# Period error at the far end: dmx_monitor on its own pseudo-terminal, the player on it.
+port_file = path + ".port"
+monitor = subprocess.Popen([os.path.join(build, "tools", "dmx_monitor"), "--seconds", str(seconds),
+                            "--port-file", port_file], stdout=subprocess.PIPE, text=True)
+while not os.path.exists(port_file) or not open(port_file).read().strip():
+    time.sleep(0.05)
+player = subprocess.Popen([binary, "--headless", "--port", open(port_file).read().strip(), path],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+report = monitor.communicate()[0]
+player.terminate(); player.wait()
+os.unlink(port_file)
 os.unlink(path)
 starts.sort()
 print(f"start to first packet (5 runs): min {starts[0]:.0f} ms, median {starts[2]:.0f} ms, max {starts[-1]:.0f} ms")
+print(f"SIGTERM to exit: {stop_ms:.0f} ms")
+print("far end:", report.strip().splitlines()[-1] if report.strip() else "no report")
 print(f"CPU while playing: {100 * (c1 - c0) / (w1 - w0):.2f} % of one core over {w1 - w0:.0f} s")

@@ -427,7 +427,9 @@ long PosixSerialDevice::Write(const std::uint8_t* data, std::uint32_t count, int
     if (fd.revents & (POLLERR | POLLHUP | POLLNVAL)) return -1;
     if (abortGeneration_.load() != generation) break;
   }
-  if (written > 0) {
+  // Only a waiter for "transmit queue empty" needs to hear of a write: waking the event
+  // thread after every packet would cost a wake-up per output tick for nothing.
+  if (written > 0 && (mask_.load() & kEvTxEmpty)) {
     txPending_.store(true);
     Wake();
   }
