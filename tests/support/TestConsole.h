@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -23,6 +24,15 @@ inline StartOptions TestStartOptions(FakeDialogs& dialogs, const QTemporaryDir& 
   options.autosaveFile = dir.filePath(QStringLiteral("data/ShouTemp.klv"));
   options.startOutputTick = withTick;
   return options;
+}
+
+// A mouse event sent to a widget as the window system delivers it, at a point of the widget's
+// own (QTest takes the point (0, 0) for "the middle of the widget").
+inline void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                      Qt::MouseButtons buttons) {
+  QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, buttons,
+                    Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
 }
 
 // The one way widget tests start the console: the real main window over its console, with

@@ -10,15 +10,6 @@
 namespace kalvetro::testing {
 namespace {
 
-// A mouse event as the window system delivers it to the pad (QTest takes the point (0, 0) for
-// "the middle of the widget", and the pad's corner is what some checks need).
-void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, buttons,
-                    Qt::NoModifier);
-  QApplication::sendEvent(widget, &event);
-}
-
 // A started console with the hand scan window opened from its menu item.
 class HandScanFixture : public TestConsole {
  public:

@@ -15,14 +15,6 @@
 namespace kalvetro::testing {
 namespace {
 
-// A mouse event as the window system delivers it to a widget.
-void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons buttons) {
-  QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, buttons,
-                    Qt::NoModifier);
-  QApplication::sendEvent(widget, &event);
-}
-
 // A started console with the beam editor page shown.
 class XYPageFixture : public TestConsole {
  public:
