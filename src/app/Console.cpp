@@ -112,7 +112,6 @@ void Console::SetSelected(int channel, bool selected) {
 }
 
 std::uint8_t Console::TabRate(int position) {
-  lastRatePosition_ = position;
   emit RateChosen(position);
   return RateStep(position);
 }

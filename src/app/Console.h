@@ -103,10 +103,8 @@ class Console : public QObject {
   void Notify(ShowArea area) { emit Changed(area); }
 
   // ------------------------------------------------------------ rates
-  // Position of a rate slider -> fade step; the position becomes the last chosen one, which
-  // the rate page shows.
+  // Position of a rate slider -> fade step; the rate page shows the position last chosen.
   std::uint8_t TabRate(int position);
-  int LastRatePosition() const { return lastRatePosition_; }
 
   // ------------------------------------------------------------ undo
   // Takes the one undo copy of the whole show.
@@ -212,7 +210,6 @@ class Console : public QObject {
   OutputTicker ticker_;
 
   bool undoAvailable_ = false;
-  int lastRatePosition_ = 7;
   QString openDialogFileName_;
   QString saveDialogFileName_ = QStringLiteral("Unit_001");
   bool saveNameFromFile_ = false;  // the save name came from an open or a save

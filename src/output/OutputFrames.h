@@ -26,9 +26,6 @@ struct OutputFrames {
   void SetOutput(int slot, std::uint8_t v) {
     std::atomic_ref<std::uint8_t>(Bytes()[slot]).store(v, std::memory_order_relaxed);
   }
-  void ClearOutput() {
-    for (auto& word : outputWords_) std::atomic_ref<std::uint64_t>(word).store(0, kRelaxed);
-  }
   // The whole output frame out of and into kFrameBytes bytes.
   void ReadFrame(std::uint8_t* to) const {
     for (int i = 0; i < kFrameWords; ++i) {

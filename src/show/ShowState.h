@@ -46,10 +46,6 @@ struct ShowState {
 
   std::uint8_t CurrentStep() const { return memory.Get(kCurrentStep); }
   std::uint8_t LastScene() const { return memory.Get(kLastScene); }
-  // Level of channel n of the current scene.
-  std::uint8_t CurrentLevel(int channel) const {
-    return memory.Get(SceneRowOffset(CurrentStep()) + channel);
-  }
 };
 
 // Writes the identification text into bytes 0..127 (the rest of the 128 bytes NUL).
