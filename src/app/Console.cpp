@@ -59,7 +59,8 @@ void Console::StopOutput() {
 // ---------------------------------------------------------------- refresh and status
 
 void Console::ReturnPageControlAll() {
-  emit DataSystemRefresh();
+  // Every listener of the window-wide refresh reads the show and sets its controls from it,
+  // so one pass leaves them as a second one would.
   emit DataSystemRefresh();
   emit PageRefresh();
 }

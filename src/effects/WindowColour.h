@@ -12,6 +12,8 @@ struct WindowColour {
   std::uint8_t red = 190;
   std::uint8_t green = 197;
   std::uint8_t blue = 190;
+
+  bool operator==(const WindowColour&) const = default;
 };
 
 WindowColour ReadWindowColour(const ShowMemory& memory);

@@ -33,6 +33,8 @@ struct SoundState {
   std::uint8_t beatFlag = 0;       // 1: a counted beat waits for the sequencer
   int gauge = kGaugeStart;         // value of the level gauge
   int envelopeBar = 0;             // value of the envelope bar, 0..32000
+
+  bool operator==(const SoundState&) const = default;
 };
 
 // Slider positions the tick reads.

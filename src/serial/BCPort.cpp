@@ -134,7 +134,12 @@ TComThread::TComThread(TBComPort& owner, std::shared_ptr<sd::SerialDevice> devic
   if (owner.OnTxEmpty) shared_->handled |= 1u << evTxEmpty;
   if (owner.OnRing) shared_->handled |= 1u << evRing;
   if (owner.OnRx80Full) shared_->handled |= 1u << evRx80Full;
-  shared_->device->SetCommMask(EventMask(owner.Events()));
+  // The device is not asked to watch for notify events that nobody handles: a transmit-empty
+  // watch alone would wake this thread after every write, twenty times a second.
+  TComEvents watched = owner.Events();
+  for (TComEvent quiet : {evTxEmpty, evRing, evRx80Full})
+    if (!(shared_->handled & (1u << quiet))) watched.Exclude(quiet);
+  shared_->device->SetCommMask(EventMask(watched));
   thread_ = std::thread([shared = shared_] { Shared::Run(shared); });
 }
 

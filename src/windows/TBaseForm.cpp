@@ -27,6 +27,7 @@
 #include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
+#include "windows/PageControl.h"
 #include "windows/SpeedButtons.h"
 
 namespace kalvetro {
@@ -233,11 +234,11 @@ void TBaseForm::BuildPages() {
   columns->setContentsMargins(4, 4, 4, 4);
 
   auto* left = new QVBoxLayout;
-  PageControlTemp = new QTabWidget(central);
+  PageControlTemp = new PageControl(central);
   PageControlTemp->setObjectName(QStringLiteral("PageControlTemp"));
   AddTab(PageControlTemp, QStringLiteral("TabSheetAvtomat"), QStringLiteral("Секвенсер"));
   AddTab(PageControlTemp, QStringLiteral("TabSheetZvuk"), QStringLiteral("ЗВУК"));
-  PageControlUst = new QTabWidget(central);
+  PageControlUst = new PageControl(central);
   PageControlUst->setObjectName(QStringLiteral("PageControlUst"));
   AddTab(PageControlUst, QStringLiteral("TabSheetRate"), QStringLiteral("Плавность"));
   AddTab(PageControlUst, QStringLiteral("TabSheetLevel"), QStringLiteral("Уровни"));
@@ -251,7 +252,7 @@ void TBaseForm::BuildPages() {
   leftPanel->setFixedWidth(340);
   columns->addWidget(leftPanel);
 
-  PageControlInput = new QTabWidget(central);
+  PageControlInput = new PageControl(central);
   PageControlInput->setObjectName(QStringLiteral("PageControlInput"));
   AddTab(PageControlInput, QStringLiteral("TabSheetScroll"), QStringLiteral("Фэйдера"));
   AddTab(PageControlInput, QStringLiteral("TabSheetDamp"), QStringLiteral("Дамп"));

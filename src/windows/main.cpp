@@ -39,7 +39,11 @@ int main(int argc, char* argv[]) {
   parser.addOption(portOption);
   parser.addOption(olaOption);
   parser.addOption(headlessOption);
+  QCommandLineOption playOption(
+      QStringLiteral("play"),
+      QStringLiteral("Start playing the show as soon as the window has opened it."));
   parser.addOption(secondsOption);
+  parser.addOption(playOption);
   parser.addPositionalArgument(QStringLiteral("SHOW.klv"), QStringLiteral("Show file to open."),
                                QStringLiteral("[SHOW.klv]"));
   parser.process(*app);
@@ -75,5 +79,7 @@ int main(int argc, char* argv[]) {
 
   kalvetro::TBaseForm window(options);
   window.showMaximized();
+  // An installation that starts the console at boot plays its show without a click.
+  if (parser.isSet(playOption)) window.GetConsole().SetPlaying(true);
   return QCoreApplication::exec();
 }

@@ -135,6 +135,38 @@ TEST(FakeDeviceTest, EventsOfOneWaitRunInTheirFixedOrder) {
   port.Close();
 }
 
+// A write fires "transmit queue empty" only for a port that handles it; a port without the
+// handler never has the device watch for it, so its writes wake no thread.
+TEST(FakeDeviceTest, TransmitEmptyIsWatchedOnlyWhenHandled) {
+  auto line = FakeSerialLine::Create("fake:txempty");
+  const std::uint8_t bytes[] = {1, 2, 3};
+  {
+    TBComPort port;
+    port.SetPort(QStringLiteral("fake:txempty"));
+    port.OnRxChar = [](TBComPort*, int) {};
+    ASSERT_TRUE(port.Open());
+    EXPECT_EQ(line->WatchedEvents() & serial::kEvTxEmpty, 0u);
+    EXPECT_NE(line->WatchedEvents() & serial::kEvRxChar, 0u);
+    EXPECT_NE(line->WatchedEvents() & serial::kEvCts, 0u);
+    EXPECT_EQ(port.Write(bytes, 3), 3);
+    port.Close();
+  }
+  TBComPort port;
+  port.SetPort(QStringLiteral("fake:txempty"));
+  std::atomic<int> emptied{0};
+  bool onUiThread = true;
+  port.OnTxEmpty = [&](TBComPort*) {
+    onUiThread = onUiThread && OnUiThread();
+    ++emptied;
+  };
+  ASSERT_TRUE(port.Open());
+  EXPECT_NE(line->WatchedEvents() & serial::kEvTxEmpty, 0u);
+  EXPECT_EQ(port.Write(bytes, 3), 3);
+  ASSERT_TRUE(WaitFor([&] { return emptied.load() >= 1; }));
+  EXPECT_TRUE(onUiThread);
+  port.Close();
+}
+
 TEST(FakeDeviceTest, ParityErrorsCountOnlyWithParityAndEmptyQueuesRaiseNothing) {
   auto line = FakeSerialLine::Create("fake:errors");
   TBComPort port;

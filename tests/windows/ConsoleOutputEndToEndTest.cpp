@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <vector>
@@ -25,6 +26,17 @@ using testing::WaitFor;
 // dialog, so it is terminated rather than closed.
 struct ConsoleProcess {
   QProcess process;
+  // The console on the offscreen platform with its settings and data inside dir.
+  void Start(const QTemporaryDir& dir, const QStringList& arguments) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral(KALVETRO_CONSOLE_BINARY), arguments);
+  }
   ~ConsoleProcess() {
     if (process.state() == QProcess::NotRunning) return;
     process.terminate();  // SIGTERM
@@ -56,15 +68,7 @@ TEST(ConsoleOutputEndToEndTest, PacketsOfTheLoadedSceneArriveEveryTick) {
   Pty pty;
   ASSERT_FALSE(pty.Path().empty());
   ConsoleProcess console;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-  env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-  console.process.setProcessEnvironment(env);
-  console.process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  console.process.start(QStringLiteral(KALVETRO_CONSOLE_BINARY),
-                        {QStringLiteral("--port"), QString::fromStdString(pty.Path()), showPath});
+  console.Start(dir, {QStringLiteral("--port"), QString::fromStdString(pty.Path()), showPath});
   ASSERT_TRUE(console.process.waitForStarted(10000));
 
   DmxStreamDecoder decoder;
@@ -104,6 +108,57 @@ TEST(ConsoleOutputEndToEndTest, PacketsOfTheLoadedSceneArriveEveryTick) {
               static_cast<std::uint8_t>(image[kSceneRows + n]))
         << "channel " << n;
   EXPECT_EQ(last.levels[255], 0);
+}
+
+// With --play the window plays the show it opened: the stream moves from the first scene to
+// the second and back, as the sequencer steps through a two-scene loop.
+TEST(ConsoleOutputEndToEndTest, PlayOptionStartsTheShowPlaying) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QByteArray image(kShowFileSize, '\0');
+  for (int n = 0; n < 256; ++n) image[kRateRow + n] = static_cast<char>(255);
+  for (int n = 1; n <= 255; ++n) {
+    image[kSceneRows + n] = static_cast<char>(10);
+    image[kSceneRows + kRowSize + n] = static_cast<char>(200);
+  }
+  image[kLastScene] = 1;
+  image[kTempo] = 20;  // 400 ms a scene
+  const QString showPath = dir.filePath(QStringLiteral("PLAY.klv"));
+  {
+    QFile show(showPath);
+    ASSERT_TRUE(show.open(QIODevice::WriteOnly));
+    ASSERT_EQ(show.write(image), image.size());
+  }
+  Pty pty;
+  ASSERT_FALSE(pty.Path().empty());
+  ConsoleProcess console;
+  console.Start(dir, {QStringLiteral("--port"), QString::fromStdString(pty.Path()),
+                      QStringLiteral("--play"), showPath});
+  ASSERT_TRUE(console.process.waitForStarted(10000));
+
+  // Channel 1 seen at 10 (scene 1), then at 200 (scene 2), then at 10 again.
+  DmxStreamDecoder decoder;
+  std::vector<int> channelOne;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        std::uint8_t buffer[4096];
+        const ssize_t n = ::read(pty.Master(), buffer, sizeof buffer);
+        if (n > 0)
+          decoder.Feed(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)), 0,
+                       [&](const DmxFrame& f) {
+                         const int level = f.levels[0];
+                         const bool scene = level == 10 || level == 200;
+                         if (scene && (channelOne.empty() || channelOne.back() != level))
+                           channelOne.push_back(level);
+                       });
+        return channelOne.size() >= 3 || console.process.state() == QProcess::NotRunning;
+      },
+      60000));
+  ASSERT_GE(channelOne.size(), 3u);
+  EXPECT_EQ(channelOne[0], 10);
+  EXPECT_EQ(channelOne[1], 200);
+  EXPECT_EQ(channelOne[2], 10);
+  EXPECT_EQ(decoder.Malformed(), 0);
 }
 
 }  // namespace

@@ -64,8 +64,9 @@ class StripPanel : public QWidget {
   // Channel names (16 characters, code page 1251 in the show). ReturnName loads all 27 boxes
   // (LoadEdit normalises the stored name of strip k and gives its text); SaveEditAll stores
   // all 27 boxes (SaveEdit(k) stores box k, false when the text holds a character the code
-  // page has not: the stored name then stays and the box shows it again).
-  void ReturnName();
+  // page has not: the stored name then stays and the box shows it again). With keepTyping a
+  // box the operator is typing in keeps its text while the strips show the same channels.
+  void ReturnName(bool keepTyping = false);
   QString LoadEdit(int k);
   bool SaveEdit(int k);
   void SaveEditAll();
@@ -123,6 +124,7 @@ class StripPanel : public QWidget {
   WindowParts& parts_;
   QVBoxLayout* buttonColumn_ = nullptr;
   int stripOffset_ = 0;
+  int nameOffset_ = -1;  // the strip offset whose names the name boxes show
   int displayPhase_ = 1;
   bool storingNames_ = false;  // Edit2Exit is storing: its own news reloads no box
 };

@@ -57,8 +57,19 @@ QString StripPanel::LoadEdit(int k) {
   return QString::fromStdString(LoadName(console_.Show().memory, stripOffset_ + k));
 }
 
-void StripPanel::ReturnName() {
-  for (int k = 1; k <= kStripCount; ++k) Edit[k - 1]->setText(LoadEdit(k));
+void StripPanel::ReturnName(bool keepTyping) {
+  // Setting a line edit's text lays it out and repaints it even when the text is the same, and
+  // the refresh runs at every scene of a playing show: only a changed name is set. In the
+  // page refresh a name the operator is typing stays while the strips show the same channels;
+  // it is stored when the box loses the focus.
+  const bool sameChannels = nameOffset_ == stripOffset_;
+  nameOffset_ = stripOffset_;
+  for (int k = 1; k <= kStripCount; ++k) {
+    QLineEdit* box = Edit[k - 1];
+    if (keepTyping && sameChannels && box->hasFocus() && box->isModified()) continue;
+    const QString name = LoadEdit(k);
+    if (box->text() != name) box->setText(name);
+  }
 }
 
 bool StripPanel::SaveEdit(int k) {
@@ -72,7 +83,10 @@ bool StripPanel::SaveEdit(int k) {
 }
 
 void StripPanel::SaveEditAll() {
-  for (int k = 1; k <= kStripCount; ++k) SaveEdit(k);
+  for (int k = 1; k <= kStripCount; ++k) {
+    SaveEdit(k);
+    Edit[k - 1]->setModified(false);  // stored: the refresh may show the name again
+  }
 }
 
 void StripPanel::Edit1Click() {

@@ -117,6 +117,10 @@ void ColorMixerPanel::ShowSavedAs() {
 
 void ColorMixerPanel::SetColorAll() {
   const WindowColour colour = ReadWindowColour(console_.Show().memory);
+  // Every refresh of the console comes here (each scene of a playing show); the controls and
+  // the palettes are set again only when the colour bytes changed.
+  if (shown_ && *shown_ == colour) return;
+  shown_ = colour;
   refreshing_ = true;
   // Any other value than 0 and 1 leaves the box as it is.
   if (colour.on == 1) CheckBoxColorZamok->setChecked(true);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QGroupBox>
+#include <optional>
+
+#include "effects/WindowColour.h"
 
 class QCheckBox;
 class QLabel;
@@ -42,6 +45,7 @@ class ColorMixerPanel : public QGroupBox {
 
   Console& console_;
   bool refreshing_ = false;  // SetColorAll is moving the controls
+  std::optional<WindowColour> shown_;  // the colour the controls and the window show
 };
 
 }  // namespace kalvetro

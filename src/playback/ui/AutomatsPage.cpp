@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -96,9 +97,16 @@ AutomatsPage::AutomatsPage(Console& console, QWidget* parent) : QWidget(parent),
     ui.TimerTempAvtomat->setInterval(kalvetro::TempAvtomatStatus(kInitialTempo).intervalMs);
     connect(ui.TimerTempAvtomat, &QTimer::timeout, this, [this, a] { TimerTempAvtomatTimer(a); });
     SetAvtomatPosition(console_.Controls().automats[a - 1], ui.ScrollBarChannelAvtomat->value());
-    // Both automat timers run from start-up to exit.
+    // Both automat timers run from start-up to exit; one rests while its automat cannot run
+    // and its page is hidden.
     ui.TimerTempAvtomat->start();
   }
+
+  connect(&console_, &Console::PlayingChanged, this, &AutomatsPage::WakeAutomats);
+  connect(&console_, &Console::BlackOutChanged, this, &AutomatsPage::WakeAutomats);
+  for (int a = 1; a <= kAutomatCount; ++a)
+    for (QCheckBox* box : {Ui(a).CheckBoxAvtomat, Ui(a).CheckBoxTogethe})
+      connect(box, &QCheckBox::toggled, this, &AutomatsPage::WakeAutomats);
 
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (!IsShownPage(this)) return;
@@ -274,11 +282,32 @@ void AutomatsPage::TimerTempAvtomatTimer(int a) {
   flags.withShow = ui.CheckBoxTogethe->isChecked();
   flags.playing = console_.Playing();
   Avtomat& avtomat = avtomats_[a - 1];
-  if (kalvetro::TimerTempAvtomatTimer(avtomat, flags, Program(a), settings.bright, settings.dark)) {
+  const bool ran =
+      kalvetro::TimerTempAvtomatTimer(avtomat, flags, Program(a), settings.bright, settings.dark);
+  if (ran) {
     ui.LabelStepAvtomat->setText(QStringLiteral("Step = %1").arg(avtomat.StepNumber()));
     DisplayAvtomat(a);
   }
   PublishAvtomat(avtomat, console_.Controls().automats[a - 1]);
+  // An automat that does not run only flashes its lamp, which a hidden page does not show: its
+  // timer rests until the automat may run again (play, blackout, its boxes) or the page shows.
+  if (!ran && !isVisible() && ui.TimerTempAvtomat->isActive()) {
+    ui.TimerTempAvtomat->stop();
+    resting_[a - 1] = true;
+  }
+}
+
+void AutomatsPage::WakeAutomats() {
+  for (int a = 1; a <= kAutomatCount; ++a) {
+    if (!resting_[a - 1]) continue;
+    resting_[a - 1] = false;
+    Ui(a).TimerTempAvtomat->start();
+  }
+}
+
+void AutomatsPage::showEvent(QShowEvent* event) {
+  WakeAutomats();
+  QWidget::showEvent(event);
 }
 
 void AutomatsPage::DisplayAvtomat(int a) {

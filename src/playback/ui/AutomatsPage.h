@@ -38,8 +38,9 @@ struct AvtomatControlsUi {
 
 // The page "Автоматы": two four-channel chasers running beside the show. Each has its first
 // channel, tempo, program, bright and dark level and its run boxes; its timer runs from
-// start-up to exit, and every tick publishes the automat to the frame pipeline, where the
-// output thread lays its four levels over the frame after the crossfade.
+// start-up to exit (resting while the automat cannot run and the page is hidden), and every
+// tick publishes the automat to the frame pipeline, where the output thread lays its four
+// levels over the frame after the crossfade.
 //
 // Automat a is 1 or 2 in every method below.
 class AutomatsPage : public QWidget {
@@ -50,6 +51,8 @@ class AutomatsPage : public QWidget {
 
   // Handlers.
   void TimerTempAvtomatTimer(int a);
+  // Starts the automat timers again that rested while their automat could not run.
+  void WakeAutomats();
   void ScrollBarTempAvtomatChange(int a, int position);
   void ScrollBarChannelAvtomatChange(int a, int position);
   void SpeedButtonAvtoModeClick(int a, int program);
@@ -66,6 +69,9 @@ class AutomatsPage : public QWidget {
   const Avtomat& Automat(int a) const { return avtomats_[a - 1]; }
   AvtomatControlsUi& Ui(int a) { return ui_[a - 1]; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   QGroupBox* BuildGroup(int a);
   int Base(int a) const;
@@ -76,6 +82,7 @@ class AutomatsPage : public QWidget {
   std::array<Avtomat, kAutomatCount> avtomats_{Avtomat(kAvtomat1Limits), Avtomat(kAvtomat2Limits)};
   std::array<AvtomatControlsUi, kAutomatCount> ui_{};
   bool refreshing_ = false;  // the refresh itself moves the sliders: no byte is rewritten
+  std::array<bool, kAutomatCount> resting_{};  // the timer stopped itself; a wake starts it
 };
 
 }  // namespace kalvetro

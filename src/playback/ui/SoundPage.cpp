@@ -179,7 +179,10 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
           &SoundPage::ComboBoxLevelSourceChange);
 
   if (QClipboard* clipboard = QGuiApplication::clipboard())
-    connect(clipboard, &QClipboard::dataChanged, this, [this] { clipboardStale_ = true; });
+    connect(clipboard, &QClipboard::dataChanged, this, [this] {
+      clipboardStale_ = true;
+      WakeSoundTick();
+    });
 
   // Start-up shows the gate as it stands.
   GaugeGate->setValue(state_.gateLevel);
@@ -209,7 +212,15 @@ std::optional<QString> SoundPage::ClipboardText() {
   return clipboardText_;
 }
 
+void SoundPage::WakeSoundTick() {
+  if (!resting_) return;
+  resting_ = false;
+  Timer100msNOoff->start();
+}
+
 void SoundPage::Timer100msNOoffTimer() {
+  const SoundState before = state_;
+  bool steadyInput = false;  // the next tick reads the same level with the same sliders
   SoundSliders sliders;
   sliders.skip = ScrollBarPropusk->value();
   sliders.envelopeSpeed = ScrollBaSpeedADSR->value();
@@ -223,12 +234,20 @@ void SoundPage::Timer100msNOoffTimer() {
     // Only the first ten characters are looked at.
     const QByteArray utf8 = text->left(10).toUtf8();
     view = SoundTickText(state_, std::string_view(utf8.constData(), utf8.size()), sliders);
+    steadyInput = !clipboardStale_;
   }
   ShowView(view);
   if (state_.beatFlag) {
     // A counted beat waits for the sequencer, which clears the show's flag when it steps.
     console_.Show().beatFlag.store(1);
     state_.beatFlag = 0;
+  }
+  // The tick is a function of its state, the level and the sliders. When it left its state as
+  // it found it and the clipboard text stays the same, every later tick would do the same
+  // nothing again: the timer rests until the clipboard, a slider or the source changes.
+  if (steadyInput && state_ == before && Timer100msNOoff->isActive()) {
+    Timer100msNOoff->stop();
+    resting_ = true;
   }
 }
 
@@ -248,19 +267,23 @@ void SoundPage::ShowView(const SoundView& view) {
 // ---------------------------------------------------------------- sliders
 
 void SoundPage::ScrollBarGateChange(int position) {
+  WakeSoundTick();
   GaugeGate->setValue(kalvetro::ScrollBarGateChange(state_, position));
 }
 
 void SoundPage::ScrollBarPropuskChange(int position) {
+  WakeSoundTick();
   kalvetro::ScrollBarPropuskChange(state_, position);
   LabelPropusk->setText(QStringLiteral("%1  %2").arg(state_.skipCounter).arg(position));
 }
 
 void SoundPage::ScrollBaSpeedADSRChange(int position) {
+  WakeSoundTick();
   LabelKompr->setText(QString::number(position / 10));
 }
 
 void SoundPage::ScrollBarSpeedIndikatChange(int position) {
+  WakeSoundTick();
   Labelind->setText(QString::number(position / 10));
 }
 
@@ -276,6 +299,7 @@ void SoundPage::DropAudioInput() {
 }
 
 void SoundPage::ComboBoxLevelSourceChange(int index) {
+  WakeSoundTick();
   if (index != static_cast<int>(LevelSource::kAudioInput)) {
     DropAudioInput();
     source_ = LevelSource::kClipboard;

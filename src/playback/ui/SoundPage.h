@@ -40,6 +40,8 @@ class SoundPage : public QWidget {
 
   // Handlers.
   void Timer100msNOoffTimer();
+  // Starts the sound tick again after it rested on a steady clipboard level.
+  void WakeSoundTick();
   void ScrollBarGateChange(int position);
   void ScrollBarPropuskChange(int position);
   void ScrollBaSpeedADSRChange(int position);
@@ -80,6 +82,7 @@ class SoundPage : public QWidget {
   SoundState state_;
   LevelSource source_ = LevelSource::kClipboard;
   QString clipboardText_;               // the clipboard text as last read
+  bool resting_ = false;  // the tick stopped its timer on a steady level; a change wakes it
   bool clipboardStale_ = true;          // the clipboard changed since it was last read
   std::optional<QAudioDevice> device_;  // empty: the system's default input
   std::unique_ptr<AudioLevelInput> audio_;

@@ -258,6 +258,11 @@ void FakeSerialLine::Unplug() {
   Wake();
 }
 
+std::uint32_t FakeSerialLine::WatchedEvents() const {
+  std::lock_guard lock(mutex_);
+  return mask_;
+}
+
 bool FakeSerialLine::IsOpen() const {
   std::lock_guard lock(mutex_);
   return open_;

@@ -43,6 +43,8 @@ class FakeSerialLine {
   void Unplug();
 
   bool IsOpen() const;
+  // The events the port asked the device to watch for (kEvRxChar, kEvTxEmpty, ...).
+  std::uint32_t WatchedEvents() const;
   bool Dtr() const;
   bool Rts() const;
   DeviceControlBlock State() const;

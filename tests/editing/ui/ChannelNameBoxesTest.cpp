@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <array>
@@ -34,6 +35,10 @@ class ChannelNameBoxes : public TestConsole, public ::testing::Test {
   void SetSlot(int channel, const Slot& slot) { Memory().Write(NameOffset(channel), slot); }
   // Types into box k as the operator does and leaves it for another box.
   void Type(int k, const QString& text) {
+    TypeWithoutLeaving(k, text);
+    Name(k == 1 ? 2 : 1)->setFocus(Qt::TabFocusReason);
+  }
+  void TypeWithoutLeaving(int k, const QString& text) {
     QLineEdit* box = Name(k);
     box->setFocus(Qt::TabFocusReason);
     box->selectAll();
@@ -47,7 +52,6 @@ class ChannelNameBoxes : public TestConsole, public ::testing::Test {
       QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, ch);
       QApplication::sendEvent(box, &release);
     }
-    Name(k == 1 ? 2 : 1)->setFocus(Qt::TabFocusReason);
   }
   QSpinBox* Spin(const char* name) { return Find<QSpinBox>(name); }
 };
@@ -191,6 +195,28 @@ TEST_F(ChannelNameBoxes, CyrillicNamesTravelThroughASavedFileByteForByte) {
   Name(2)->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(SlotOf(1), projector);
   EXPECT_EQ(SlotOf(2), tree);
+}
+
+// Every scene of a playing show refreshes the strip page; a name half typed stays in its box
+// and is stored when the operator leaves it, while the other boxes follow the show.
+TEST_F(ChannelNameBoxes, ANameBeingTypedSurvivesTheRefreshOfEveryScene) {
+  Core().SetKeyPreview(false);
+  TypeWithoutLeaving(4, QStringLiteral("Spot"));
+  SetSlot(7, {'W', 'a', 's', 'h', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  form->ReturnPageControlAll();
+  form->ReturnPageControlAll();
+  EXPECT_EQ(Name(4)->text(), QStringLiteral("Spot"));
+  EXPECT_TRUE(Name(4)->hasFocus());
+  EXPECT_EQ(Name(7)->text(), QStringLiteral("Wash"));
+  Name(1)->setFocus(Qt::TabFocusReason);
+  const Slot spot = {'S', 'p', 'o', 't', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(SlotOf(4), spot);
+
+  // Scrolling shows other channels: the boxes show their names, not the text typed before.
+  TypeWithoutLeaving(2, QStringLiteral("Haze"));
+  Find<QScrollBar>("ScrolbarVertPos")->setValue(1);
+  EXPECT_EQ(Name(3)->text(), QStringLiteral("Spot"));  // channel 4 on strip 3
+  EXPECT_EQ(Name(6)->text(), QStringLiteral("Wash"));
 }
 
 }  // namespace

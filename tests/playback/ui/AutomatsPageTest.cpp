@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -281,6 +283,49 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePage) {
   page->TimerTempAvtomatTimer(2);
   Tick();
   EXPECT_EQ(Slots(8), (std::array<int, 4>{55, 55, 215, 215}));
+}
+
+// An automat that cannot run, on a hidden page, would only flash a lamp nobody sees: its timer
+// rests. Whatever lets it run again, or showing the page, starts the timer, and the automat
+// then steps and reaches the output as before.
+TEST_F(AutomatsPageTest, TimerRestsWhileTheAutomatCannotRunOnAHiddenPage) {
+  AvtomatControlsUi& ui = page->Ui(1);
+  QTimer* timer = ui.TimerTempAvtomat;
+  SetLevels(1, 255, 0);
+  timer->start();
+  QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
+  EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 1"));
+
+  // "Пуск самостоятельно": the timer runs and the automat steps by itself.
+  ui.CheckBoxAvtomat->setChecked(true);
+  EXPECT_TRUE(timer->isActive());
+  QTRY_COMPARE_WITH_TIMEOUT(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 3"), 2000);
+  EXPECT_TRUE(timer->isActive());
+  Tick();
+  EXPECT_EQ(std::ranges::count(Slots(1), 255), 1);
+
+  // Back to "with the show" only: it rests while the show is stopped, runs when it plays, and
+  // rests again under a blackout, which it obeys.
+  ui.CheckBoxTogethe->setChecked(true);
+  ui.CheckBoxAvtomat->setChecked(false);
+  QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
+  Core().SetPlaying(true);
+  EXPECT_TRUE(timer->isActive());
+  const QString before = ui.LabelStepAvtomat->text();
+  QTRY_VERIFY_WITH_TIMEOUT(ui.LabelStepAvtomat->text() != before, 2000);
+  Core().SetBlackOut(true);
+  QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
+  Core().SetBlackOut(false);
+  EXPECT_TRUE(timer->isActive());
+
+  // Stopped and resting again, the page coming into view starts the lamp flashing.
+  QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
+  form->show();
+  ShowAutomatsTab();
+  EXPECT_TRUE(timer->isActive());
+  const QColor lamp = Fill(ui.ShapeAvtomat);
+  QTRY_VERIFY_WITH_TIMEOUT(Fill(ui.ShapeAvtomat) != lamp, 2000);
+  EXPECT_TRUE(timer->isActive());
 }
 
 }  // namespace

@@ -235,5 +235,36 @@ TEST_F(SoundPageTest, DefaultAudioInputEitherListensOrFallsBack) {
   EXPECT_EQ(Text("Label33")->text(), QStringLiteral("37"));
 }
 
+// On a clipboard level that stays the same the tick reaches a state it keeps; the timer then
+// rests, and a new text or a moved slider wakes it with nothing missed.
+TEST_F(SoundPageTest, SoundTickRestsOnASteadyLevelAndWakesOnAChange) {
+  QTimer* tick = page->Timer100msNOoff;
+  Level(QStringLiteral("11"));
+  Show().beatFlag.store(0);
+  tick->start();
+  QTRY_VERIFY_WITH_TIMEOUT(!tick->isActive(), 20000);
+  EXPECT_EQ(Text("Label33")->text(), QStringLiteral("11"));
+  // At rest a tick would change nothing: the rest skips only ticks that do nothing.
+  const SoundState rested = page->State();
+  page->Timer100msNOoffTimer();
+  EXPECT_TRUE(page->State() == rested);
+  EXPECT_FALSE(tick->isActive());
+
+  // A loud level written by another program wakes the tick, which finds the beat.
+  QGuiApplication::clipboard()->setText(QStringLiteral("99"));
+  EXPECT_TRUE(tick->isActive());
+  QTRY_COMPARE_WITH_TIMEOUT(Show().beatFlag.load(), std::uint8_t{1}, 5000);
+  EXPECT_EQ(Text("Label33")->text(), QStringLiteral("99"));
+
+  // Rested again, a slider wakes it: the envelope speed is read by every tick.
+  QTRY_VERIFY_WITH_TIMEOUT(!tick->isActive(), 20000);
+  Bar(QStringLiteral("ScrollBaSpeedADSR"))->setValue(900);
+  EXPECT_TRUE(tick->isActive());
+  // A timer stopped by someone else stays stopped when the clipboard changes.
+  tick->stop();
+  QGuiApplication::clipboard()->setText(QStringLiteral("42"));
+  EXPECT_FALSE(tick->isActive());
+}
+
 }  // namespace
 }  // namespace kalvetro::testing
