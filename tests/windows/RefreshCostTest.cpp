@@ -35,6 +35,9 @@ class RefreshCost : public ::testing::Test, public TestConsole {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     Start();
+    // The size of a laptop screen: in a smaller window the strips overlap one another.
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(1366, 768);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     // Two scenes that differ on channels 2 and 5 only.
