@@ -110,11 +110,13 @@ def measure(binary, condition, show, display, xvfb_pid, seconds, warmup):
     if p.poll() is not None:
         sys.exit(f"window_cpu: the console ended during the warm-up ({condition})")
     t0 = thread_times(p.pid)
+    p0 = cpu_seconds(f"/proc/{p.pid}/stat")
     x0 = cpu_seconds(f"/proc/{xvfb_pid}/stat")
     b0 = port.bytes
     w0 = time.monotonic()
     time.sleep(seconds)
     t1 = thread_times(p.pid)
+    p1 = cpu_seconds(f"/proc/{p.pid}/stat")
     x1 = cpu_seconds(f"/proc/{xvfb_pid}/stat")
     wall = time.monotonic() - w0
     b1 = port.bytes
@@ -132,7 +134,8 @@ def measure(binary, condition, show, display, xvfb_pid, seconds, warmup):
     for tid, (name, c) in t1.items():
         before = t0.get(tid, (name, 0.0))[1]
         threads[tid] = (name, c - before)
-    total = sum(c for _, c in threads.values())
+    # The process figure counts every thread, also one that ended during the window.
+    total = p1 - p0
     main = threads.get(p.pid, ("", 0.0))[1]
     others = sorted(((c, name) for tid, (name, c) in threads.items() if tid != p.pid), reverse=True)
     return {

@@ -6,7 +6,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QHash>
 #include <QLineEdit>
+#include <QPainter>
+#include <QImage>
 #include <QPalette>
 #include <QScrollBar>
 #include <QTimer>
@@ -31,6 +34,44 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& captio
                         const QString& hint) {
   return MakeSpeedButton(parent, QString::fromLatin1(name), caption, hint);
 }
+
+// The output level under a strip: a dark display with green digits. While a show fades, all
+// 27 of them show new numbers ten times a second; laying out and drawing the text each time
+// was the main cost of the window. Each number is drawn once into a small picture that every
+// display shares, and a repaint copies that picture over the whole label.
+class LevelLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawImage(0, 0, Face());
+  }
+
+ private:
+  // Pictures in the backing store's own format copy without conversion.
+  const QImage& Face() const {
+    static QHash<QString, QImage> faces;
+    const qreal ratio = devicePixelRatioF();
+    const QString key = QStringLiteral("%1|%2x%3|%4")
+                            .arg(text())
+                            .arg(width())
+                            .arg(height())
+                            .arg(ratio);
+    auto found = faces.find(key);
+    if (found != faces.end()) return *found;
+    QImage face(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    face.setDevicePixelRatio(ratio);
+    face.fill(palette().color(QPalette::Window));
+    QPainter painter(&face);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(contentsRect(), static_cast<int>(alignment()), text());
+    painter.end();
+    return *faces.insert(key, face);
+  }
+};
 
 QGroupBox* MakeGroup(QWidget* parent, const QString& title) {
   auto* group = new QGroupBox(title, parent);
@@ -142,14 +183,12 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     connect(fader, &QScrollBar::valueChanged, this, [this, k] { ScrollBarChange(k); });
     ScrollBar[i] = fader;
 
-    auto* sent = new QLabel(QStringLiteral("255"), this);
+    auto* sent = new LevelLabel(QStringLiteral("255"), this);
     sent->setObjectName(QStringLiteral("Label%1").arg(k));
     sent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     sent->setFixedWidth(40);
-    // A dark display with green digits. It is painted from its own palette rather than a
-    // style sheet: these 27 labels are repainted ten times a second while a show fades, and a
-    // filled background also spares the repaint of the page behind them.
-    sent->setAutoFillBackground(true);
+    // The label paints all of itself: the page behind it is not repainted with it.
+    sent->setAttribute(Qt::WA_OpaquePaintEvent);
     QPalette display = sent->palette();
     display.setColor(QPalette::Window, QColor(0x10, 0x10, 0x10));
     display.setColor(QPalette::WindowText, QColor(0x40, 0xff, 0x40));

@@ -15,6 +15,7 @@
 #include "output/DmxLink.h"
 #include "windows/DialogService.h"
 #include "windows/WindowParts.h"
+#include "windows/SteadyLabel.h"
 
 namespace kalvetro {
 
@@ -131,6 +132,7 @@ void DmxLinkPanel::BuildControls(const QString& port) {
   LabelPackets->setObjectName(QStringLiteral("LabelPackets"));
   LabelPackets->setToolTip(QStringLiteral(
       "Пакеты: отправлено / пропущено (линия занята) / дописано после неполной записи"));
+  KeepLabelSize(LabelPackets, {QStringLiteral("Пакеты: 999999999 / 999999999 / 999999999")});
   grid->addWidget(LabelPackets, 7, 0, 1, 3);
   grid->setColumnStretch(2, 1);
   setMinimumWidth(230);

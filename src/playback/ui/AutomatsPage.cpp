@@ -19,6 +19,7 @@
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
 #include "windows/WindowParts.h"
+#include "windows/SteadyLabel.h"
 
 namespace kalvetro {
 
@@ -183,8 +184,7 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   programs->addStretch();
   ui.LabelStepAvtomat = new QLabel(QStringLiteral("Step = 1"), box);
   ui.LabelStepAvtomat->setObjectName(Numbered("LabelStepAvtomat%1", a));
-  ui.LabelStepAvtomat->setMinimumWidth(
-      ui.LabelStepAvtomat->fontMetrics().horizontalAdvance(QStringLiteral("Step = 88")));
+  KeepLabelSize(ui.LabelStepAvtomat, {QStringLiteral("Step = 88")});
   programs->addWidget(ui.LabelStepAvtomat);
 
   // The four lamps of the output levels.

@@ -24,6 +24,7 @@
 #include "playback/Sequencer.h"
 #include "windows/SpeedButtons.h"
 #include "windows/WindowParts.h"
+#include "windows/SteadyLabel.h"
 
 namespace kalvetro {
 
@@ -109,6 +110,7 @@ QWidget* SequencerPanel::BuildTempoSection() {
   big.setBold(true);
   big.setPointSizeF(big.pointSizeF() * 1.15);
   LabelTemp->setFont(big);
+  KeepLabelSize(LabelTemp, {QStringLiteral("6000  Сцен/мин ")});
   ScrollBarTemp = new QScrollBar(Qt::Horizontal, section);
   ScrollBarTemp->setObjectName(QStringLiteral("ScrollBarTemp"));
   ScrollBarTemp->setRange(kTempoMin, kTempoMax);
@@ -123,7 +125,7 @@ QWidget* SequencerPanel::BuildTempoSection() {
   ShapeTempClikc->setAutoFillBackground(true);
   SetShapeColor(Qt::white);
   grid->addWidget(caption, 0, 0);
-  grid->addWidget(LabelTemp, 0, 1);
+  grid->addWidget(LabelTemp, 0, 1, Qt::AlignRight);
   grid->addWidget(ScrollBarTemp, 1, 0, 1, 2);
   grid->addWidget(ShapeTempClikc, 2, 0, 1, 2, Qt::AlignHCenter);
   return section;
@@ -206,8 +208,9 @@ QWidget* SequencerPanel::BuildStepSection() {
   LabelStep->setFont(digits);
   digits.setPointSizeF(digits.pointSizeF() * 0.6);
   LabelCoda->setFont(digits);
-  LabelStep->setMinimumWidth(LabelStep->fontMetrics().horizontalAdvance(QStringLiteral("0000")));
   LabelStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  KeepLabelSize(LabelStep, {QStringLiteral("0000")});
+  KeepLabelSize(LabelCoda, {QStringLiteral("0000")});
   row->addWidget(sceneCaption);
   row->addWidget(LabelStep);
   row->addSpacing(6);
@@ -241,6 +244,8 @@ QWidget* SequencerPanel::BuildClockSection() {
   mono.setFamily(QStringLiteral("monospace"));
   for (QLabel* label : {LabelTimeShou, LabelTimePause}) {
     label->setFont(mono);
+    KeepLabelSize(label, {QStringLiteral("Шоу   = 9999ч 59м 59с "),
+                          QStringLiteral("Паузa = 9999ч 59м 59с ")});
     column->addWidget(label);
   }
   return section;

@@ -18,6 +18,7 @@
 
 #include "app/Console.h"
 #include "playback/ui/AudioLevelInput.h"
+#include "windows/SteadyLabel.h"
 
 namespace kalvetro {
 
@@ -111,13 +112,14 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   big.setPointSizeF(big.pointSizeF() * 1.6);
   Label33->setFont(big);
   Label33->setAlignment(Qt::AlignCenter);
+  KeepLabelSize(Label33, {QStringLiteral("000")});
   GaugeLevel = MakeGauge(panel, "GaugeLevel", kGaugeStart, QStringLiteral("#00ff00"),
                          QStringLiteral("Индикатор уровня сигнала "));
   GaugeGate = MakeGauge(panel, "GaugeGate", 5555, QStringLiteral("#800000"),
                         QStringLiteral("Уровень порога включения "));
   ProgressBarKomp = MakeGauge(panel, "ProgressBarKomp", 0, QStringLiteral("#000080"),
                               QStringLiteral("Индикатор огибающей с фильтром "));
-  grid->addWidget(Label33, 0, 0, 1, 3);
+  grid->addWidget(Label33, 0, 0, 1, 3, Qt::AlignCenter);
   grid->addWidget(GaugeLevel, 1, 0, Qt::AlignHCenter);
   grid->addWidget(GaugeGate, 1, 1, Qt::AlignHCenter);
   grid->addWidget(ProgressBarKomp, 1, 2, Qt::AlignHCenter);
@@ -129,6 +131,7 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
                                 QStringLiteral("Количество пропусков бита до переключения сцен "));
   LabelPropusk = new QLabel(QStringLiteral("1-1"), panel);
   LabelPropusk->setObjectName(QStringLiteral("LabelPropusk"));
+  KeepLabelSize(LabelPropusk, {QStringLiteral("100 - 100")});
   ScrollBaSpeedADSR = MakeSlider(panel, "ScrollBaSpeedADSR", kSpeedMin, kSpeedMax, 20, 50,
                                  QStringLiteral("Скорость огибающей"));
   LabelKompr = new QLabel(QStringLiteral("2"), panel);
