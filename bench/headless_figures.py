@@ -3,22 +3,16 @@
 plays, both on a pseudo-terminal. Usage: bench/headless_figures.py BUILD_DIR [SECONDS]"""
 import os, subprocess, sys, time, tempfile, tty
 
+from window_cpu import cpu_seconds, two_scene_show
+
 build = sys.argv[1] if len(sys.argv) > 1 else "build/release"
 seconds = int(sys.argv[2]) if len(sys.argv) > 2 else 30
 binary = os.path.join(build, "kalvetro")
 
-# A two-scene show at tempo 44 (1936 ms a scene) whose scenes differ on every channel.
-show = bytearray(81920)
-show[132] = 1
-show[133] = 44
-for n in range(256, 512):
-    show[n] = 255
-for n in range(1, 256):
-    show[16384 + n] = n
-    show[16384 + 256 + n] = 255 - n
+# The two-scene show of the window figures, with scene changes that jump.
 fd, path = tempfile.mkstemp(suffix=".klv")
-os.write(fd, bytes(show))
 os.close(fd)
+two_scene_show(path, fade_step=255)
 
 starts = []
 for run in range(5):
@@ -35,12 +29,7 @@ for run in range(5):
         p.terminate(); p.wait(); os.close(master); os.close(slave)
 
 # CPU while playing: utime + stime over the window, reading the port meanwhile.
-ticks = os.sysconf("SC_CLK_TCK")
-def cpu(pid):
-    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / ticks
-os.set_blocking(master, False)
-c0 = cpu(p.pid); w0 = time.monotonic()
+c0 = cpu_seconds(f"/proc/{p.pid}/stat"); w0 = time.monotonic()
 end = w0 + seconds
 while time.monotonic() < end:
     try:
@@ -48,7 +37,7 @@ while time.monotonic() < end:
     except BlockingIOError:
         pass
     time.sleep(0.02)
-c1 = cpu(p.pid); w1 = time.monotonic()
+c1 = cpu_seconds(f"/proc/{p.pid}/stat"); w1 = time.monotonic()
 t0 = time.monotonic()
 p.terminate(); p.wait()
 stop_ms = (time.monotonic() - t0) * 1000

@@ -20,16 +20,17 @@ import argparse, os, shutil, signal, statistics, subprocess, sys, tempfile, thre
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
-def two_scene_show(path):
-    # Tempo 44 (1936 ms a scene), two scenes that differ on every channel, and a fade step of
-    # 8 levels a tick on every channel: each scene change fades all 255 channels, the widest
-    # change (255 levels) over 32 ticks, 1.6 s of the 1.9 s scene. (The window's default
-    # crossfade follows these fade steps; the headless player fades over the scene by itself.)
+def two_scene_show(path, fade_step=8):
+    # Tempo 44 (1936 ms a scene) and two scenes that differ on every channel. With a fade step
+    # of 8 levels a tick on every channel each scene change fades all 255 channels, the widest
+    # change (255 levels) over 32 ticks, 1.6 s of the 1.9 s scene; a step of 255 jumps at once.
+    # (The window's default crossfade follows these fade steps; the headless player fades over
+    # the scene by itself.)
     show = bytearray(81920)
     show[132] = 1
     show[133] = 44
     for n in range(256, 512):
-        show[n] = 8
+        show[n] = fade_step
     for n in range(1, 256):
         show[16384 + n] = n
         show[16384 + 256 + n] = 255 - n

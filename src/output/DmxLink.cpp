@@ -65,10 +65,14 @@ bool DmxLink::OpenAtStart() {
   emit DsrChanged(false);
   emit RlsdChanged(false);
   if (!OpenPort()) return false;
+  StartLines();
+  return true;
+}
+
+void DmxLink::StartLines() {
   SetDTR(true);
   SetRTS(true);
   ReadLines();
-  return true;
 }
 
 void DmxLink::ReadLines() {
@@ -224,9 +228,7 @@ void DmxLink::TryReopen() {
   lost_ = false;
   UpdateReopenTimer();
   // The lines as at start-up, then the tick may send.
-  SetDTR(true);
-  SetRTS(true);
-  ReadLines();
+  StartLines();
   PortOpened();
   titlePrefix_.store(TitlePrefixId::Running);
   emit StatusMessage(QString::fromUtf8(kPortReopenedText) + BComPort->Port());

@@ -94,6 +94,8 @@ class DmxLink : public QObject, public OutputSink {
   bool OpenPort();
   void EnterDemoMode();
   void PortOpened();
+  // A port just opened: DTR and RTS raised and the input lines shown.
+  void StartLines();
   void ReadLines();
   void BComPortRxChar(int count);
   // From the output thread: hands a write failure to the user-interface thread once.

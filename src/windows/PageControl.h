@@ -21,23 +21,22 @@ class PageControl : public QTabWidget {
   bool event(QEvent* event) override {
     if (event->type() == QEvent::LayoutRequest) {
       const QSize hint = tabBar()->sizeHint();
-      if (laidOut_ && hint == tabHint_ && size() == laidOutSize_) {
+      if (hint == tabHint_ && size() == laidOutSize_) {
         updateGeometry();
         return true;
       }
       const bool handled = QTabWidget::event(event);
-      laidOut_ = isVisible();
       tabHint_ = hint;
-      laidOutSize_ = size();
+      // A hidden tab widget lays out when it is shown: the next request is handled in full.
+      laidOutSize_ = isVisible() ? size() : QSize();
       return handled;
     }
     return QTabWidget::event(event);
   }
 
  private:
-  bool laidOut_ = false;  // a layout request was handled while the widget was shown
   QSize tabHint_;
-  QSize laidOutSize_;
+  QSize laidOutSize_;  // invalid (never a widget's size) until a request was handled shown
 };
 
 }  // namespace kalvetro

@@ -14,20 +14,14 @@
 #include "serial/SerialTestSupport.h"
 #include "serial/platform/FakeSerialDevice.h"
 #include "support/CallbackSink.h"
+#include "support/ConsoleOptionsIn.h"
 
 namespace kalvetro {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using testing::Pty;
-
-ConsoleOptions OptionsIn(const QTemporaryDir& dir, const QString& port) {
-  ConsoleOptions options;
-  options.port = port;
-  options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
-  options.autosaveFile = dir.filePath(QStringLiteral("ShouTemp.klv"));
-  return options;
-}
+using testing::OptionsIn;
 
 // A show file whose scene 0 has every channel at `level` and whose other bytes follow from it.
 QString WriteUniformShow(const QTemporaryDir& dir, const char* name, std::uint8_t level) {

@@ -16,6 +16,7 @@
 #include "serial/SerialTestSupport.h"
 #include "serial/platform/FakeSerialDevice.h"
 #include "support/CallbackSink.h"
+#include "support/ConsoleOptionsIn.h"
 
 namespace kalvetro {
 namespace {
@@ -29,13 +30,7 @@ using testing::WaitFor;
 
 const QString kWriteFailed = QStringLiteral("Ошибка записи в порт");
 
-ConsoleOptions OptionsIn(const QTemporaryDir& dir, const QString& port) {
-  ConsoleOptions options;
-  options.port = port;
-  options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
-  options.autosaveFile = dir.filePath(QStringLiteral("ShouTemp.klv"));
-  return options;
-}
+using testing::OptionsIn;
 
 // Scene 0 of the console at one level on every channel; the frame takes it at once.
 void SetSceneLevel(Console& console, std::uint8_t level) {

@@ -142,6 +142,17 @@ class ExtremeBytes : public ::testing::Test {
                                   << listed;
   }
 
+  // Every layer of the frame off except the static pictures, and no crossfade: the next tick
+  // lays the pictures straight over the scene.
+  static void OnlyPicturesAndScene(OutputControls& c) {
+    for (auto& automat : c.automats) automat.active.store(false);
+    c.strips.manual.store(false);
+    c.pad.priority.store(false);
+    c.blackout.on.store(false);
+    c.pictures.macroOut.store(false);
+    c.crossfade.mode.store(kCrossfadeOff);
+  }
+
   static Image WithBytes(int first, int count, std::uint8_t value) {
     Image image = BaseImage();
     std::fill(image.begin() + first, image.begin() + first + count, value);
@@ -208,12 +219,7 @@ TEST_F(ExtremeBytes, PicturesOfLevelOneCoverTheFrame) {
   Image image = WithBytes(kStaticPictures, kPictureCount * kPictureSize, 1);
   ASSERT_EQ(RunCase(image), "");
   OutputControls& c = console_->Controls();
-  for (auto& automat : c.automats) automat.active.store(false);
-  c.strips.manual.store(false);
-  c.pad.priority.store(false);
-  c.blackout.on.store(false);
-  c.pictures.macroOut.store(false);
-  c.crossfade.mode.store(kCrossfadeOff);
+  OnlyPicturesAndScene(c);
   for (int k = 0; k < kPictureCount; ++k) c.pictures.SetPicture(k, true);
   console_->Engine().Tick();
   int wrong = 0;
@@ -222,12 +228,7 @@ TEST_F(ExtremeBytes, PicturesOfLevelOneCoverTheFrame) {
 
   // Flags of 255 leave every channel out: the frame is the scene itself.
   ASSERT_EQ(RunCase(WithBytes(kStaticPictures, kPictureCount * kPictureSize, 255)), "");
-  for (auto& automat : c.automats) automat.active.store(false);
-  c.strips.manual.store(false);
-  c.pad.priority.store(false);
-  c.blackout.on.store(false);
-  c.pictures.macroOut.store(false);
-  c.crossfade.mode.store(kCrossfadeOff);
+  OnlyPicturesAndScene(c);
   console_->Engine().Tick();
   const std::uint8_t step = console_->Show().CurrentStep();
   wrong = 0;

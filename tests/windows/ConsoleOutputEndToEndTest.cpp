@@ -47,23 +47,33 @@ struct ConsoleProcess {
   }
 };
 
+// An empty show whose fade steps are all 255: the output reaches every scene at once.
+QByteArray InstantShow() {
+  QByteArray image(kShowFileSize, '\0');
+  for (int n = 0; n < 256; ++n) image[kRateRow + n] = static_cast<char>(255);
+  return image;
+}
+
+// The show image as a file in dir; an empty path when it could not be written.
+QString WriteShow(const QTemporaryDir& dir, const char* name, const QByteArray& image) {
+  const QString path = dir.filePath(QString::fromLatin1(name));
+  QFile show(path);
+  if (!show.open(QIODevice::WriteOnly) || show.write(image) != image.size()) return {};
+  return path;
+}
+
 TEST(ConsoleOutputEndToEndTest, PacketsOfTheLoadedSceneArriveEveryTick) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   // A show whose scene 0 holds a level pattern with 0xFF among the levels; every fade step
   // is 255 so that the output reaches the scene at once.
-  QByteArray image(kShowFileSize, '\0');
-  for (int n = 0; n < 256; ++n) image[kRateRow + n] = static_cast<char>(255);
+  QByteArray image = InstantShow();
   for (int n = 1; n <= 255; ++n) image[kSceneRows + n] = static_cast<char>((n * 7 + 3) % 256);
   image[kSceneRows + 36] = static_cast<char>(0xFF);
   image[kLastScene] = 1;
   image[kTempo] = 44;
-  const QString showPath = dir.filePath(QStringLiteral("SHOW.klv"));
-  {
-    QFile show(showPath);
-    ASSERT_TRUE(show.open(QIODevice::WriteOnly));
-    ASSERT_EQ(show.write(image), image.size());
-  }
+  const QString showPath = WriteShow(dir, "SHOW.klv", image);
+  ASSERT_FALSE(showPath.isEmpty());
 
   Pty pty;
   ASSERT_FALSE(pty.Path().empty());
@@ -115,20 +125,15 @@ TEST(ConsoleOutputEndToEndTest, PacketsOfTheLoadedSceneArriveEveryTick) {
 TEST(ConsoleOutputEndToEndTest, PlayOptionStartsTheShowPlaying) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  QByteArray image(kShowFileSize, '\0');
-  for (int n = 0; n < 256; ++n) image[kRateRow + n] = static_cast<char>(255);
+  QByteArray image = InstantShow();
   for (int n = 1; n <= 255; ++n) {
     image[kSceneRows + n] = static_cast<char>(10);
     image[kSceneRows + kRowSize + n] = static_cast<char>(200);
   }
   image[kLastScene] = 1;
   image[kTempo] = 20;  // 400 ms a scene
-  const QString showPath = dir.filePath(QStringLiteral("PLAY.klv"));
-  {
-    QFile show(showPath);
-    ASSERT_TRUE(show.open(QIODevice::WriteOnly));
-    ASSERT_EQ(show.write(image), image.size());
-  }
+  const QString showPath = WriteShow(dir, "PLAY.klv", image);
+  ASSERT_FALSE(showPath.isEmpty());
   Pty pty;
   ASSERT_FALSE(pty.Path().empty());
   ConsoleProcess console;

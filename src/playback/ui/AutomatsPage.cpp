@@ -291,18 +291,11 @@ void AutomatsPage::TimerTempAvtomatTimer(int a) {
   PublishAvtomat(avtomat, console_.Controls().automats[a - 1]);
   // An automat that does not run only flashes its lamp, which a hidden page does not show: its
   // timer rests until the automat may run again (play, blackout, its boxes) or the page shows.
-  if (!ran && !isVisible() && ui.TimerTempAvtomat->isActive()) {
-    ui.TimerTempAvtomat->stop();
-    resting_[a - 1] = true;
-  }
+  if (!ran && !isVisible()) rests_[a - 1].Rest(ui.TimerTempAvtomat);
 }
 
 void AutomatsPage::WakeAutomats() {
-  for (int a = 1; a <= kAutomatCount; ++a) {
-    if (!resting_[a - 1]) continue;
-    resting_[a - 1] = false;
-    Ui(a).TimerTempAvtomat->start();
-  }
+  for (int a = 1; a <= kAutomatCount; ++a) rests_[a - 1].Wake(Ui(a).TimerTempAvtomat);
 }
 
 void AutomatsPage::showEvent(QShowEvent* event) {

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "playback/Automats.h"
+#include "windows/TimerRest.h"
 
 class QCheckBox;
 class QFrame;
@@ -82,7 +83,7 @@ class AutomatsPage : public QWidget {
   std::array<Avtomat, kAutomatCount> avtomats_{Avtomat(kAvtomat1Limits), Avtomat(kAvtomat2Limits)};
   std::array<AvtomatControlsUi, kAutomatCount> ui_{};
   bool refreshing_ = false;  // the refresh itself moves the sliders: no byte is rewritten
-  std::array<bool, kAutomatCount> resting_{};  // the timer stopped itself; a wake starts it
+  std::array<TimerRest, kAutomatCount> rests_{};  // a timer rests while its automat cannot run
 };
 
 }  // namespace kalvetro

@@ -216,9 +216,7 @@ std::optional<QString> SoundPage::ClipboardText() {
 }
 
 void SoundPage::WakeSoundTick() {
-  if (!resting_) return;
-  resting_ = false;
-  Timer100msNOoff->start();
+  rest_.Wake(Timer100msNOoff);
 }
 
 void SoundPage::Timer100msNOoffTimer() {
@@ -248,10 +246,7 @@ void SoundPage::Timer100msNOoffTimer() {
   // The tick is a function of its state, the level and the sliders. When it left its state as
   // it found it and the clipboard text stays the same, every later tick would do the same
   // nothing again: the timer rests until the clipboard, a slider or the source changes.
-  if (steadyInput && state_ == before && Timer100msNOoff->isActive()) {
-    Timer100msNOoff->stop();
-    resting_ = true;
-  }
+  if (steadyInput && state_ == before) rest_.Rest(Timer100msNOoff);
 }
 
 void SoundPage::ShowView(const SoundView& view) {

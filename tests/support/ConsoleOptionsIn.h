@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include "app/Console.h"
+
+namespace kalvetro::testing {
+
+// A console without a window on the given port, its settings and autosave files in dir.
+inline ConsoleOptions OptionsIn(const QTemporaryDir& dir, const QString& port) {
+  ConsoleOptions options;
+  options.port = port;
+  options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
+  options.autosaveFile = dir.filePath(QStringLiteral("ShouTemp.klv"));
+  return options;
+}
+
+}  // namespace kalvetro::testing
