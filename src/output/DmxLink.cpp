@@ -125,8 +125,7 @@ void DmxLink::SendToCom(const OutputFrames& frames) {
   // The port is open again after a loss: the caption stops saying that the link is down.
   if (titlePrefix_.load(std::memory_order_relaxed) == TitlePrefixId::DemoModeLink) {
     TitlePrefixId down = TitlePrefixId::DemoModeLink;
-    titlePrefix_.compare_exchange_strong(down, TitlePrefixId::Running,
-                                         std::memory_order_relaxed);
+    titlePrefix_.compare_exchange_strong(down, TitlePrefixId::Running, std::memory_order_relaxed);
   }
   try {
     const auto start = std::chrono::steady_clock::now();

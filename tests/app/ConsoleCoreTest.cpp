@@ -20,8 +20,8 @@ namespace kalvetro {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using testing::Pty;
 using testing::OptionsIn;
+using testing::Pty;
 
 // A show file whose scene 0 has every channel at `level` and whose other bytes follow from it.
 QString WriteUniformShow(const QTemporaryDir& dir, const char* name, std::uint8_t level) {

@@ -68,8 +68,7 @@ TEST_F(RefreshCost, ARefreshThatFindsNothingNewRepaintsNothing) {
   Refresh();
   Refresh();
   EXPECT_EQ(counter.Total(counter.paints), 0) << counter.paints.keys().join(u' ').toStdString();
-  EXPECT_EQ(counter.Total(counter.palettes), 0)
-      << counter.palettes.keys().join(u' ').toStdString();
+  EXPECT_EQ(counter.Total(counter.palettes), 0) << counter.palettes.keys().join(u' ').toStdString();
 }
 
 TEST_F(RefreshCost, ASceneStepRepaintsTheFadersThatMovedAndNoName) {

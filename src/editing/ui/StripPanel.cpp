@@ -5,11 +5,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QHash>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QImage>
 #include <QPalette>
 #include <QScrollBar>
 #include <QTimer>
@@ -54,11 +54,8 @@ class LevelLabel : public QLabel {
   const QImage& Face() const {
     static QHash<QString, QImage> faces;
     const qreal ratio = devicePixelRatioF();
-    const QString key = QStringLiteral("%1|%2x%3|%4")
-                            .arg(text())
-                            .arg(width())
-                            .arg(height())
-                            .arg(ratio);
+    const QString key =
+        QStringLiteral("%1|%2x%3|%4").arg(text()).arg(width()).arg(height()).arg(ratio);
     auto found = faces.find(key);
     if (found != faces.end()) return *found;
     QImage face(size() * ratio, QImage::Format_ARGB32_Premultiplied);

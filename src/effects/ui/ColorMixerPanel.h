@@ -44,7 +44,7 @@ class ColorMixerPanel : public QGroupBox {
   void PaintMainWindow(bool on, const QColor& mix);
 
   Console& console_;
-  bool refreshing_ = false;  // SetColorAll is moving the controls
+  bool refreshing_ = false;            // SetColorAll is moving the controls
   std::optional<WindowColour> shown_;  // the colour the controls and the window show
 };
 

@@ -135,24 +135,13 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
 
 // ---------------------------------------------------------------- slot captions
 
-void ConveyorPanel::ShowAssigned(int slot, const QString& caption) {
+void ConveyorPanel::ShowSlot(int slot, const QString& caption, bool assigned) {
   QToolButton* button = SpeedButtons[slot - 1];
   QFont font = button->font();
-  font.setBold(true);
+  font.setBold(assigned);
   button->setFont(font);
   QPalette palette = button->palette();
-  palette.setColor(QPalette::ButtonText, kAssignedColour);
-  button->setPalette(palette);
-  button->setText(caption);
-}
-
-void ConveyorPanel::ShowEmpty(int slot, const QString& caption) {
-  QToolButton* button = SpeedButtons[slot - 1];
-  QFont font = button->font();
-  font.setBold(false);
-  button->setFont(font);
-  QPalette palette = button->palette();
-  palette.setColor(QPalette::ButtonText, kEmptyColour);
+  palette.setColor(QPalette::ButtonText, assigned ? kAssignedColour : kEmptyColour);
   button->setPalette(palette);
   button->setText(caption);
 }
@@ -162,10 +151,10 @@ void ConveyorPanel::LabelSlotsAtStartup() {
   for (int k = 1; k <= kConveyorSlots; ++k) {
     const std::string& path = files[k - 1];
     if (path.empty()) {
-      ShowEmpty(k, Text(EmptySlotCaption(k, EmptySlotText::kAfterStartup)));
+      ShowSlot(k, Text(EmptySlotCaption(k, EmptySlotText::kAfterStartup)), false);
     } else {
       const QString name = Text(StartupFileName(path));
-      ShowAssigned(k, Text(AssignedSlotCaption(k, StartupFileName(path))));
+      ShowSlot(k, Text(AssignedSlotCaption(k, StartupFileName(path))), true);
       // The label keeps the short name of the last slot labelled with a file.
       LabelKonveyr->setText(name);
     }
@@ -234,7 +223,7 @@ void ConveyorPanel::SpeedButtonMouseDown(int slot) {
   const auto chosen = parts_.Dialogs().OpenFile(console_.OpenDialogFileName(), kShowFilter);
   if (!chosen) return;
   console_.SetConveyorFile(slot, *chosen);
-  ShowAssigned(slot, Text(AssignedSlotCaption(slot, ConvertorFileName(chosen->toStdString()))));
+  ShowSlot(slot, Text(AssignedSlotCaption(slot, ConvertorFileName(chosen->toStdString()))), true);
 }
 
 bool ConveyorPanel::eventFilter(QObject* watched, QEvent* event) {
@@ -289,7 +278,7 @@ void ConveyorPanel::SpeedButtonKonvNewClick() {
   KonveyrButtonOff();
   for (int k = 1; k <= kConveyorSlots; ++k) {
     console_.SetConveyorFile(k, QString());
-    ShowEmpty(k, Text(EmptySlotCaption(k, EmptySlotText::kAfterClearing)));
+    ShowSlot(k, Text(EmptySlotCaption(k, EmptySlotText::kAfterClearing)), false);
   }
 }
 

@@ -68,8 +68,8 @@ class ConveyorPanel : public QGroupBox {
   // Opens a show through the console; a failure is shown and leaves everything as it was.
   bool OpenSlotFile(const std::string& path);
   void ShowDownStates();
-  void ShowAssigned(int slot, const QString& caption);
-  void ShowEmpty(int slot, const QString& caption);
+  // An assigned slot shows its caption bold in the assigned colour, an empty one plain.
+  void ShowSlot(int slot, const QString& caption, bool assigned);
   void SetMode(ConveyorMode mode);
 
   Console& console_;

@@ -14,8 +14,8 @@
 #include "app/Console.h"
 #include "output/DmxLink.h"
 #include "windows/DialogService.h"
-#include "windows/WindowParts.h"
 #include "windows/SteadyLabel.h"
+#include "windows/WindowParts.h"
 
 namespace kalvetro {
 

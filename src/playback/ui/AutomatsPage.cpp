@@ -18,8 +18,8 @@
 
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
-#include "windows/WindowParts.h"
 #include "windows/SteadyLabel.h"
+#include "windows/WindowParts.h"
 
 namespace kalvetro {
 

@@ -83,7 +83,7 @@ class SoundPage : public QWidget {
   SoundState state_;
   LevelSource source_ = LevelSource::kClipboard;
   QString clipboardText_;               // the clipboard text as last read
-  TimerRest rest_;  // the tick rests on a steady level; a change wakes it
+  TimerRest rest_;                      // the tick rests on a steady level; a change wakes it
   bool clipboardStale_ = true;          // the clipboard changed since it was last read
   std::optional<QAudioDevice> device_;  // empty: the system's default input
   std::unique_ptr<AudioLevelInput> audio_;
