@@ -201,8 +201,11 @@ TEST(DmxLinkReplug, APseudoTerminalBehindAStableNameIsFoundAgainAfterItsMasterCl
   console.StartOutput();
   ASSERT_GE(first->Receive(5 * kDmxMinPacket).size(), 5 * kDmxMinPacket);
 
-  // The far end goes: writes fail with an I/O error, once reported.
+  // The far end goes: writes fail with an I/O error, once reported. The name goes with it, as
+  // udev removes the link of an unplugged device; left pointing at the old terminal, it could
+  // lead to a terminal that another program (another test) opens under the freed number.
   first->CloseMaster();
+  ASSERT_EQ(std::remove(path.c_str()), 0);
   ASSERT_TRUE(WaitFor([&] { return status.contains(kWriteFailed); }, 2000));
   EXPECT_TRUE(console.Link().Reopening());
   first.reset();
