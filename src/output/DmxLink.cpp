@@ -6,6 +6,7 @@
 
 #include "output/DmxPacket.h"
 #include "serial/BCPort.h"
+#include "serial/ThreadInbox.h"
 
 namespace kalvetro {
 
@@ -21,6 +22,7 @@ constexpr int kWriteBudgetMs = 20;
 DmxLink::DmxLink(const QString& port, std::atomic<TitlePrefixId>& titlePrefix, QObject* parent)
     : QObject(parent), titlePrefix_(titlePrefix) {
   setObjectName(QStringLiteral("DmxLink"));
+  fromTick_ = new ThreadInbox(this);
   BComPort = new TBComPort(this);
   BComPort->setObjectName(QStringLiteral("BComPort"));
   BComPort->SetBaudRate(br115200);
@@ -180,13 +182,10 @@ void DmxLink::ReportLinkFailure(const QString& message) {
   // closed, and the tick goes on without it.
   if (!portOpen_.exchange(false)) return;
   const unsigned generation = openGeneration_.load();
-  QMetaObject::invokeMethod(
-      this,
-      [this, message, generation] {
-        emit StatusMessage(message);
-        PortLost(generation);
-      },
-      Qt::QueuedConnection);
+  fromTick_->Post([this, message, generation] {
+    emit StatusMessage(message);
+    PortLost(generation);
+  });
 }
 
 // ---------------------------------------------------------------- losing and finding the port

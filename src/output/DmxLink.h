@@ -36,6 +36,8 @@ inline constexpr int kReopenIntervalMs = 250;
 // name it is opened, its lines raised, the status line says so and the next tick sends again.
 // Nothing is kept for the time without a port: the first packet after the return is the
 // frame of that tick.
+class ThreadInbox;
+
 class DmxLink : public QObject, public OutputSink {
   Q_OBJECT
 
@@ -126,6 +128,7 @@ class DmxLink : public QObject, public OutputSink {
   std::uint8_t RxReady_ = 0;
   bool lost_ = false;  // the port failed and has not been opened again or replaced
   QTimer* reopenTimer_ = nullptr;
+  ThreadInbox* fromTick_ = nullptr;  // what the tick hands to this object's thread
 
   // Shared with the output thread.
   std::atomic<bool> demo_{false};

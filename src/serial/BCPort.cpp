@@ -1,6 +1,7 @@
 #include "serial/BCPort.h"
 
-#include <QMetaObject>
+#include "serial/ThreadInbox.h"
+
 #include <QtGlobal>
 #include <array>
 #include <condition_variable>
@@ -68,7 +69,7 @@ void TComTimeouts::Set(std::int32_t& field, std::int32_t value) {
 // handler closes the port from the event thread itself.
 struct TComThread::Shared {
   TBComPort* owner = nullptr;
-  QObject* target = nullptr;
+  ThreadInbox* target = nullptr;
   std::uint64_t session = 0;
   std::shared_ptr<sd::SerialDevice> device;
   sd::StopEvent stop;
@@ -189,7 +190,7 @@ bool TBComPort::Open() {
   }
   ++session_;
   if (SyncMethod() != smNone) {
-    syncTarget_ = new QObject;
+    syncTarget_ = new ThreadInbox;
     syncTarget_->setObjectName(QStringLiteral("Window"));
     syncTarget_->moveToThread(thread());
   }
@@ -397,7 +398,7 @@ void TBComPort::SetTimeouts(const TComTimeouts& value) {
 
 // ---------------------------------------------------------------- TBComPort: events
 
-void TBComPort::PostEvents(QObject* target, TComEvents events, std::uint64_t session,
+void TBComPort::PostEvents(ThreadInbox* target, TComEvents events, std::uint64_t session,
                            bool eachApart, std::function<void()> done) {
   // Runs on the event thread. The target lives on the owner's thread and is deleted by Close
   // only after this thread has ended, so it is valid here; a delivery that reaches it after
@@ -409,19 +410,14 @@ void TBComPort::PostEvents(QObject* target, TComEvents events, std::uint64_t ses
     --deliveryDepth_;
   };
   if (!eachApart) {
-    QMetaObject::invokeMethod(
-        target,
-        [deliver, events, done] {
-          deliver(events);
-          if (done) done();
-        },
-        Qt::QueuedConnection);
+    target->Post([deliver, events, done] {
+      deliver(events);
+      if (done) done();
+    });
     return;
   }
   for (TComEvent e : kDispatchOrder)
-    if (events.Contains(e))
-      QMetaObject::invokeMethod(
-          target, [deliver, e] { deliver(TComEvents{e}); }, Qt::QueuedConnection);
+    if (events.Contains(e)) target->Post([deliver, e] { deliver(TComEvents{e}); });
 }
 
 void TBComPort::DoEvents(TComEvents events) {

@@ -105,6 +105,7 @@ inline constexpr char kPortOpenError[] = "Нельзя менять свойст
 }  // namespace comport_messages
 
 class TBComPort;
+class ThreadInbox;
 
 // The five time-outs of the port in ms. Each setter stores a changed value and then has the
 // owner apply the time-outs to the open device.
@@ -243,7 +244,7 @@ class TBComPort : public QObject {
   void DoSignal(const TComSignalEvent& handler, TComSignal line);
   void ShowHandlerError(const QString& message);
   // The delivery of events by the event thread.
-  void PostEvents(QObject* target, TComEvents events, std::uint64_t session, bool eachApart,
+  void PostEvents(ThreadInbox* target, TComEvents events, std::uint64_t session, bool eachApart,
                   std::function<void()> done);
   void DestroySyncTarget();
 
@@ -264,7 +265,7 @@ class TBComPort : public QObject {
   std::unique_ptr<TComThread> thread_;
   // Receiver on the owner's thread for the deliveries of one open session (the hidden window
   // of window synchronisation); deliveries of an earlier session are dropped.
-  QObject* syncTarget_ = nullptr;
+  ThreadInbox* syncTarget_ = nullptr;
   std::uint64_t session_ = 0;
   int deliveryDepth_ = 0;
 };
