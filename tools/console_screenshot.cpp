@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "windows/ConsoleStyle.h"
 #include "windows/TAboutForm.h"
 #include "windows/TBaseForm.h"
 
@@ -34,6 +35,7 @@ class NoDialogs : public kalvetro::DialogService {
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  kalvetro::UseConsoleStyle();
   if (argc < 2) {
     qWarning("usage: console_screenshot OUT.png [WIDTH HEIGHT] [INPUT_TAB] [SHOW.klv]");
     return 2;

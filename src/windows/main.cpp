@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/HeadlessPlayer.h"
+#include "windows/ConsoleStyle.h"
 #include "windows/TBaseForm.h"
 
 int main(int argc, char* argv[]) {
@@ -16,7 +17,10 @@ int main(int argc, char* argv[]) {
                                                    : std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("kalvetro"));
   QCoreApplication::setApplicationVersion(QStringLiteral(KALVETRO_VERSION));
-  if (!headless) QGuiApplication::setApplicationDisplayName(QStringLiteral("Kalvetro"));
+  if (!headless) {
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Kalvetro"));
+    kalvetro::UseConsoleStyle();
+  }
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Kalvetro DMX512 lighting console"));
