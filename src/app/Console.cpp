@@ -32,6 +32,7 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
                       : options.autosaveFile;
   engine_.AddSink(&link_);
   engine_.AddSink(&ola_);
+  engine_.AddSink(&watch_);
   olaUniverseOption_ = options.olaUniverse;
   if (olaUniverseOption_ > 0) {
     ola_.SetUniverse(static_cast<unsigned>(olaUniverseOption_));

@@ -12,6 +12,7 @@
 #include "output/OutputEngine.h"
 #include "output/OutputFrames.h"
 #include "output/OutputTicker.h"
+#include "output/OutputWatch.h"
 #include "playback/Sequencer.h"
 #include "show/Settings.h"
 #include "show/ShowFile.h"
@@ -57,6 +58,8 @@ class Console : public QObject {
   OutputEngine& Engine() { return engine_; }
   OutputControls& Controls() { return engine_.Controls(); }
   OutputTicker& Ticker() { return ticker_; }
+  // Tells a resting display that the output has changed.
+  OutputWatch& Watch() { return watch_; }
   DmxLink& Link() { return link_; }
   OlaSink& Ola() { return ola_; }
 
@@ -207,6 +210,7 @@ class Console : public QObject {
   OutputEngine engine_{show_, frames_};
   DmxLink link_;
   OlaSink ola_;
+  OutputWatch watch_{engine_.Controls().crossfade};
   OutputTicker ticker_;
 
   bool undoAvailable_ = false;

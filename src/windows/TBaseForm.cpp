@@ -27,6 +27,7 @@
 #include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
+#include "windows/DisplayRest.h"
 #include "windows/PageControl.h"
 #include "windows/SpeedButtons.h"
 
@@ -366,6 +367,7 @@ void TBaseForm::FormCreate(const StartOptions& options) {
   ReturnPageControlAll();
   OutStatus(QStringLiteral(" Инициализация "));
   TimerAvtoSave->start();
+  new DisplayRest(TimerDataDmxToDsp, console_, this);
   TimerDataDmxToDsp->start();
 }
 

@@ -198,6 +198,11 @@ void DmxLinkPanel::ComboBoxPortChange() {
 }
 
 void DmxLinkPanel::TimerMemoTimer() {
+  // Nobody sees the counters of a hidden panel; showing it wakes the timer with fresh ones.
+  if (!isVisible()) {
+    memoRest_.Rest(TimerMemo);
+    return;
+  }
   LabelPackets->setText(QStringLiteral("Пакеты: %1 / %2 / %3")
                             .arg(link_.SentPackets())
                             .arg(link_.DroppedPackets())
@@ -206,6 +211,12 @@ void DmxLinkPanel::TimerMemoTimer() {
   lb01->setText(QString::number(link_.RxByte(13)));
   lb02->setText(QString::number(link_.RxByte(14)));
   lb03->setText(QString::number(link_.RxByte(15)));
+}
+
+void DmxLinkPanel::showEvent(QShowEvent* event) {
+  memoRest_.Wake(TimerMemo);
+  TimerMemoTimer();
+  QGroupBox::showEvent(event);
 }
 
 void DmxLinkPanel::SetLedCTS(bool on) {

@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QString>
 
+#include "windows/TimerRest.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -72,6 +74,9 @@ class DmxLinkPanel : public QGroupBox {
   QLabel* LabelPackets = nullptr;
   QTimer* TimerMemo = nullptr;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void BuildControls(const QString& port);
   void EnterDemoMode();
@@ -80,6 +85,7 @@ class DmxLinkPanel : public QGroupBox {
   Console& console_;
   WindowParts& parts_;
   DmxLink& link_;
+  TimerRest memoRest_;  // the counters rest while the panel is hidden
 };
 
 }  // namespace kalvetro

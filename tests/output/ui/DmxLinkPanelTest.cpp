@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -32,6 +33,14 @@ struct Console : testing::TestConsole {
     options.port = port;
     Start(options);
     panel = form->findChild<DmxLinkPanel*>(QStringLiteral("GroupBoxUSB"));
+  }
+  // Brings the panel's page to the front of a shown window, as the operator opens it.
+  void ShowPanel() {
+    form->show();
+    for (QWidget* w = panel; w && w->parentWidget(); w = w->parentWidget())
+      if (auto* pages = qobject_cast<QStackedWidget*>(w->parentWidget()))
+        pages->setCurrentWidget(w);
+    ASSERT_TRUE(panel->isVisible());
   }
   DmxLinkPanel* panel = nullptr;
 };
@@ -141,6 +150,7 @@ TEST(DmxLinkPanelTest, ReplyBytesShowAndAnUnpluggedInterfaceIsReportedOnce) {
   Pty pty;
   Console console(QString::fromStdString(pty.Path()));
   DmxLinkPanel& panel = *console.panel;
+  console.ShowPanel();
   EXPECT_EQ(panel.lb01->text(), QStringLiteral("lb01"));
   panel.TimerMemoTimer();  // nothing received yet: the captions stay
   EXPECT_EQ(panel.lb03->text(), QStringLiteral("lb03"));
@@ -174,6 +184,28 @@ TEST(DmxLinkPanelTest, ReplyBytesShowAndAnUnpluggedInterfaceIsReportedOnce) {
   EXPECT_EQ(console.Status(), QStringLiteral("другое"));
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeLink);
   EXPECT_TRUE(console.dialogs.errors.isEmpty());
+}
+
+// Nobody sees the counters of a hidden panel: its timer rests there, and opening the panel
+// shows the counts of that moment at once and starts counting again.
+TEST(DmxLinkPanelTest, ThePacketCountersRestWhileHiddenAndAreCurrentWhenShown) {
+  Pty pty;
+  Console console(QString::fromStdString(pty.Path()));
+  DmxLinkPanel& panel = *console.panel;
+  ASSERT_FALSE(panel.isVisible());
+  console.form->Engine().Tick();
+  console.form->Engine().Tick();
+  const QString hiddenText = panel.LabelPackets->text();
+  panel.TimerMemoTimer();
+  EXPECT_FALSE(panel.TimerMemo->isActive());
+  EXPECT_EQ(panel.LabelPackets->text(), hiddenText);
+
+  console.ShowPanel();
+  EXPECT_TRUE(panel.TimerMemo->isActive());
+  EXPECT_EQ(panel.LabelPackets->text(), QStringLiteral("Пакеты: 2 / 0 / 0"));
+  console.form->Engine().Tick();
+  panel.TimerMemoTimer();
+  EXPECT_EQ(panel.LabelPackets->text(), QStringLiteral("Пакеты: 3 / 0 / 0"));
 }
 
 TEST(DmxLinkPanelTest, LampsLinesAndTheLineBudgetOnTheFakeDevice) {
