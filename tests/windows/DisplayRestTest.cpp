@@ -2,11 +2,11 @@
 // in time to show the new output.
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
+#include "editing/ui/LevelLabel.h"
 #include "serial/SerialTestSupport.h"
 #include "support/TestConsole.h"
 #include "windows/DisplayRest.h"
@@ -30,7 +30,7 @@ class DisplayRestTest : public ::testing::Test, public TestConsole {
   // Lets the display run until it rests (a quiet second and a little more).
   bool WaitForRest() { return WaitFor([&] { return rest->Resting(); }, 3000); }
   QString Shown(int strip) {
-    return form->findChild<QLabel*>(QStringLiteral("Label%1").arg(strip))->text();
+    return form->findChild<LevelLabel*>(QStringLiteral("Label%1").arg(strip))->text();
   }
 
   QTimer* display = nullptr;

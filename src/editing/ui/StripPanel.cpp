@@ -5,11 +5,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHash>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
 #include <QTimer>
@@ -17,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "editing/ui/LevelLabel.h"
 #include "windows/SpeedButtons.h"
 #include "windows/WindowParts.h"
 
@@ -34,41 +32,6 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& captio
                         const QString& hint) {
   return MakeSpeedButton(parent, QString::fromLatin1(name), caption, hint);
 }
-
-// The output level under a strip: a dark display with green digits. While a show fades, all
-// 27 of them show new numbers ten times a second; laying out and drawing the text each time
-// was the main cost of the window. Each number is drawn once into a small picture that every
-// display shares, and a repaint copies that picture over the whole label.
-class LevelLabel : public QLabel {
- public:
-  using QLabel::QLabel;
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.drawImage(0, 0, Face());
-  }
-
- private:
-  // Pictures in the backing store's own format copy without conversion.
-  const QImage& Face() const {
-    static QHash<QString, QImage> faces;
-    const qreal ratio = devicePixelRatioF();
-    const QString key =
-        QStringLiteral("%1|%2x%3|%4").arg(text()).arg(width()).arg(height()).arg(ratio);
-    auto found = faces.find(key);
-    if (found != faces.end()) return *found;
-    QImage face(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-    face.setDevicePixelRatio(ratio);
-    face.fill(palette().color(QPalette::Window));
-    QPainter painter(&face);
-    painter.setFont(font());
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(contentsRect(), static_cast<int>(alignment()), text());
-    painter.end();
-    return *faces.insert(key, face);
-  }
-};
 
 QGroupBox* MakeGroup(QWidget* parent, const QString& title) {
   auto* group = new QGroupBox(title, parent);
@@ -180,12 +143,9 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     connect(fader, &QScrollBar::valueChanged, this, [this, k] { ScrollBarChange(k); });
     ScrollBar[i] = fader;
 
-    auto* sent = new LevelLabel(QStringLiteral("255"), this);
+    auto* sent = new LevelLabel(this);
     sent->setObjectName(QStringLiteral("Label%1").arg(k));
-    sent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     sent->setFixedWidth(40);
-    // The label paints all of itself: the page behind it is not repainted with it.
-    sent->setAttribute(Qt::WA_OpaquePaintEvent);
     QPalette display = sent->palette();
     display.setColor(QPalette::Window, QColor(0x10, 0x10, 0x10));
     display.setColor(QPalette::WindowText, QColor(0x40, 0xff, 0x40));

@@ -17,6 +17,8 @@ class QVBoxLayout;
 
 namespace kalvetro {
 
+class LevelLabel;
+
 class Console;
 class WindowParts;
 
@@ -88,7 +90,7 @@ class StripPanel : public QWidget {
   QScrollBar* ScrolbarVertPos = nullptr;
   std::array<QLabel*, kStripCount> LabelNumber{};  // Label01c..Label27c
   std::array<QScrollBar*, kStripCount> ScrollBar{};
-  std::array<QLabel*, kStripCount> Label{};  // Label1..Label27: level sent
+  std::array<LevelLabel*, kStripCount> Label{};  // Label1..Label27: level sent
   std::array<QScrollBar*, kStripCount> ScrollBarRate{};
   std::array<QLineEdit*, kStripCount> Edit{};
   std::array<QCheckBox*, kStripCount> CheckBox{};

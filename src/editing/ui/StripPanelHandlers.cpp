@@ -7,6 +7,7 @@
 
 #include "app/Console.h"
 #include "editing/StripLevels.h"
+#include "editing/ui/LevelLabel.h"
 #include "editing/ui/StripPanel.h"
 #include "output/RateScale.h"
 #include "windows/WindowParts.h"
@@ -123,7 +124,7 @@ void StripPanel::SpeedButtonVis255Click() {
 
 void StripPanel::ShowOutputLevel(int k, bool percent) {
   const int level = DisplayLevel(console_.Frames().Output(stripOffset_ + k), percent);
-  Label[k - 1]->setText(QString::number(level));
+  Label[k - 1]->SetNumber(level);
 }
 
 void StripPanel::TimerDataDmxToDspTimer() {

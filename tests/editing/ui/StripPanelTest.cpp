@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "editing/ui/LevelLabel.h"
 #include "output/ui/OutputFixture.h"
 
 namespace kalvetro::testing {
@@ -24,7 +25,7 @@ TEST(StripPanel, PageHoldsTwentySevenStripsHeadingsAndTheButtonColumn) {
     auto* number = c.Text(QStringLiteral("Label%1c").arg(Two(k)));
     ASSERT_NE(number, nullptr) << k;
     EXPECT_EQ(number->text(), Two(k));  // start captions until the first scroll
-    EXPECT_EQ(c.Text(Strip("Label", k))->text(), QStringLiteral("255"));
+    EXPECT_EQ(c.Find<LevelLabel>(Strip("Label", k))->text(), QStringLiteral("255"));
     auto* fader = c.Bar(Strip("ScrollBar", k));
     EXPECT_EQ(fader->maximum(), 255);
     EXPECT_EQ(fader->pageStep(), 10);
@@ -267,12 +268,12 @@ TEST(StripPanel, OutputDisplayInLevelsPercentAndSlowGroups) {
     c.form->Frames().SetOutput(11 + i, static_cast<std::uint8_t>(levels[i]));
   c.Display();
   for (int i = 0; i < 7; ++i)
-    EXPECT_EQ(c.Text(Strip("Label", 1 + i))->text(), QString::number(levels[i])) << i;
+    EXPECT_EQ(c.Find<LevelLabel>(Strip("Label", 1 + i))->text(), QString::number(levels[i])) << i;
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonOutLevel100")), Qt::LeftButton);
   EXPECT_FALSE(c.Button(QStringLiteral("SpeedButtonOutLevel255"))->isChecked());
   c.Display();
   for (int i = 0; i < 7; ++i)
-    EXPECT_EQ(c.Text(Strip("Label", 1 + i))->text(), QString::number(percent[i])) << i;
+    EXPECT_EQ(c.Find<LevelLabel>(Strip("Label", 1 + i))->text(), QString::number(percent[i])) << i;
 
   // Slow mode: three strips per period, starting with strips 4..6.
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonLevel255")), Qt::LeftButton);
@@ -281,20 +282,20 @@ TEST(StripPanel, OutputDisplayInLevelsPercentAndSlowGroups) {
   for (int k = 1; k <= kStripCount; ++k) c.form->Frames().SetOutput(10 + k, 200);
   c.Display();
   for (int k = 1; k <= kStripCount; ++k)
-    EXPECT_EQ(c.Text(Strip("Label", k))->text() == QStringLiteral("200"), k >= 4 && k <= 6) << k;
+    EXPECT_EQ(c.Find<LevelLabel>(Strip("Label", k))->text() == QStringLiteral("200"), k >= 4 && k <= 6) << k;
   for (int period = 0; period < 8; ++period) c.Display();
   for (int k = 1; k <= kStripCount; ++k)
-    EXPECT_EQ(c.Text(Strip("Label", k))->text(), QStringLiteral("200")) << k;
+    EXPECT_EQ(c.Find<LevelLabel>(Strip("Label", k))->text(), QStringLiteral("200")) << k;
 
   // Another page in front: the labels rest. The main window's display timer drives them.
   c.form->Frames().SetOutput(11, 5);
   c.form->findChild<QTabWidget*>(QStringLiteral("PageControlInput"))->setCurrentIndex(1);
   for (int period = 0; period < 9; ++period) c.Display();
-  EXPECT_EQ(c.Text(QStringLiteral("Label1"))->text(), QStringLiteral("200"));
+  EXPECT_EQ(c.Find<LevelLabel>(QStringLiteral("Label1"))->text(), QStringLiteral("200"));
   c.form->findChild<QTabWidget*>(QStringLiteral("PageControlInput"))->setCurrentIndex(0);
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonLevel255")), Qt::LeftButton);
   QMetaObject::invokeMethod(c.form->DisplayTimer(), "timeout");
-  EXPECT_EQ(c.Text(QStringLiteral("Label1"))->text(), QStringLiteral("5"));
+  EXPECT_EQ(c.Find<LevelLabel>(QStringLiteral("Label1"))->text(), QStringLiteral("5"));
 }
 
 TEST(StripPanel, ClearAllReloadsTheBoxesAndScrollsToTheTop) {
