@@ -27,8 +27,8 @@ class DisplayRestTest : public ::testing::Test, public TestConsole {
     ASSERT_TRUE(display && rest);
   }
 
-  // Lets the display run until it rests (a quiet second and a little more).
-  bool WaitForRest() { return WaitFor([&] { return rest->Resting(); }, 3000); }
+  // Lets the display run until it rests (a quiet second; more time for a loaded machine).
+  bool WaitForRest() { return WaitFor([&] { return rest->Resting(); }, 8000); }
   QString Shown(int strip) {
     return form->findChild<LevelLabel*>(QStringLiteral("Label%1").arg(strip))->text();
   }
@@ -56,7 +56,7 @@ TEST_F(DisplayRestTest, AStoppedSteadyOutputRestsAndANewOutputIsShown) {
     for (int strip = 1; strip <= 27; ++strip)
       if (Shown(strip) != QString::number(100 + strip)) return false;
     return true;
-  }, 3000));
+  }, 8000));
   EXPECT_NE(Shown(4), before);
   // Steady again: it rests again.
   EXPECT_TRUE(WaitForRest());
