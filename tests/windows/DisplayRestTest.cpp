@@ -51,7 +51,7 @@ TEST_F(DisplayRestTest, AStoppedSteadyOutputRestsAndANewOutputIsShown) {
     Memory().Set(RaschetAdr(0) + channel, static_cast<std::uint8_t>(100 + channel));
   Tick(60);
   ASSERT_EQ(form->Frames().Output(4), 104);
-  ASSERT_TRUE(WaitFor([&] { return display->isActive(); }, 1000));
+  ASSERT_TRUE(WaitFor([&] { return display->isActive(); }, 5000));
   EXPECT_TRUE(WaitFor([&] {
     for (int strip = 1; strip <= 27; ++strip)
       if (Shown(strip) != QString::number(100 + strip)) return false;
