@@ -13,6 +13,7 @@
 namespace kalvetro {
 
 class TBComPort;
+class ThreadInbox;
 
 // The status line text when a lost port has been opened again; the port name follows.
 inline constexpr char kPortReopenedText[] = " Порт снова открыт: ";
@@ -36,8 +37,6 @@ inline constexpr int kReopenIntervalMs = 250;
 // name it is opened, its lines raised, the status line says so and the next tick sends again.
 // Nothing is kept for the time without a port: the first packet after the return is the
 // frame of that tick.
-class ThreadInbox;
-
 class DmxLink : public QObject, public OutputSink {
   Q_OBJECT
 

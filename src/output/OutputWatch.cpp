@@ -1,7 +1,5 @@
 #include "output/OutputWatch.h"
 
-#include <cstring>
-
 #include "serial/ThreadInbox.h"
 
 namespace kalvetro {

@@ -1,11 +1,11 @@
 #include "serial/BCPort.h"
 
-#include "serial/ThreadInbox.h"
-
 #include <QtGlobal>
 #include <array>
 #include <condition_variable>
 #include <mutex>
+
+#include "serial/ThreadInbox.h"
 
 namespace kalvetro {
 
@@ -77,7 +77,6 @@ struct TComThread::Shared {
   std::condition_variable released;
   std::uint64_t delivered = 0;
   bool stopping = false;
-  unsigned handled = 0;  // notify events whose handler was assigned when the port opened
 
   static void Run(const std::shared_ptr<Shared>& self);
 };
@@ -91,11 +90,8 @@ void TComThread::Shared::Run(const std::shared_ptr<Shared>& self) {
   for (;;) {
     const sd::WaitResult result = device->WaitCommEvent(stop);
     if (result.status != sd::WaitStatus::Fired) break;
-    TComEvents fired = EventsFromMask(result.events);
-    // Notify events without a handler run nothing: they are not handed over at all, which
-    // spares the owner's thread a wake-up after every write (transmit-empty).
-    for (TComEvent quiet : {evTxEmpty, evRing, evRx80Full})
-      if (!(s.handled & (1u << quiet))) fired.Exclude(quiet);
+    // The device reports only the events it was asked to watch (see the constructor).
+    const TComEvents fired = EventsFromMask(result.events);
     if (fired.Empty()) continue;
     switch (owner->SyncMethod()) {
       case smThreadSync: {
@@ -132,14 +128,12 @@ TComThread::TComThread(TBComPort& owner, std::shared_ptr<sd::SerialDevice> devic
   shared_->target = owner.syncTarget_;
   shared_->session = owner.session_;
   shared_->device = std::move(device);
-  if (owner.OnTxEmpty) shared_->handled |= 1u << evTxEmpty;
-  if (owner.OnRing) shared_->handled |= 1u << evRing;
-  if (owner.OnRx80Full) shared_->handled |= 1u << evRx80Full;
   // The device is not asked to watch for notify events that nobody handles: a transmit-empty
   // watch alone would wake this thread after every write, twenty times a second.
   TComEvents watched = owner.Events();
-  for (TComEvent quiet : {evTxEmpty, evRing, evRx80Full})
-    if (!(shared_->handled & (1u << quiet))) watched.Exclude(quiet);
+  if (!owner.OnTxEmpty) watched.Exclude(evTxEmpty);
+  if (!owner.OnRing) watched.Exclude(evRing);
+  if (!owner.OnRx80Full) watched.Exclude(evRx80Full);
   shared_->device->SetCommMask(EventMask(watched));
   thread_ = std::thread([shared = shared_] { Shared::Run(shared); });
 }

@@ -7,13 +7,22 @@ namespace kalvetro {
 
 namespace {
 
-// A one-pixel frame of solid fills (a drawn outline would go through the line rasteriser).
+// One-pixel lines of solid fills (a drawn line would go through the line rasteriser): along the
+// top and bottom edges of r, or along its left and right edges.
+void EdgeLines(QPainter& painter, const QRect& r, Qt::Orientation along, const QColor& colour) {
+  if (along == Qt::Horizontal) {
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+  } else {
+    painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), colour);
+    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
+  }
+}
+
 void FrameRect(QPainter& painter, const QRect& r, const QColor& colour) {
   if (r.isEmpty()) return;
-  painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
-  painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
-  painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), colour);
-  painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
+  EdgeLines(painter, r, Qt::Horizontal, colour);
+  EdgeLines(painter, r, Qt::Vertical, colour);
 }
 
 bool Active(const QStyleOptionSlider& option, QStyle::SubControl part) {
@@ -21,8 +30,6 @@ bool Active(const QStyleOptionSlider& option, QStyle::SubControl part) {
 }
 
 }  // namespace
-
-ConsoleStyle::ConsoleStyle() : QProxyStyle() {}
 
 void ConsoleStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                                       QPainter* painter, const QWidget* widget) const {
@@ -48,15 +55,8 @@ void ConsoleStyle::DrawScrollBar(const QStyleOptionSlider& option, QPainter& pai
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.fillRect(option.rect, groove);
   // A line along both long edges, as the desktop style frames its grooves.
-  const QRect& r = option.rect;
   const QColor edge = window.darker(118);
-  if (horizontal) {
-    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), edge);
-    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), edge);
-  } else {
-    painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), edge);
-    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), edge);
-  }
+  EdgeLines(painter, option.rect, option.orientation, edge);
 
   // Arrow buttons: a raised face, darker while pressed, with the style's own arrow.
   const auto drawButton = [&](SubControl part, PrimitiveElement arrow) {

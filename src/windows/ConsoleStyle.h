@@ -13,8 +13,6 @@ namespace kalvetro {
 // hit-testing and arrows stay the desktop style's.
 class ConsoleStyle : public QProxyStyle {
  public:
-  ConsoleStyle();
-
   void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                           QPainter* painter, const QWidget* widget = nullptr) const override;
 

@@ -49,14 +49,12 @@ void DisplayRest::Look() {
   // and wakes the display at once, or is seen here and keeps the display going.
   if (!console_.Watch().WakeAfter(version)) return;
   rest_.Rest(display_);
-  resting_ = !display_->isActive();
-  if (!resting_) console_.Watch().CancelWake();
+  if (!rest_.Resting()) console_.Watch().CancelWake();
 }
 
 void DisplayRest::Wake() {
   quiet_ = 0;
-  if (!resting_) return;
-  resting_ = false;
+  if (!rest_.Resting()) return;
   console_.Watch().CancelWake();
   rest_.Wake(display_);
 }

@@ -23,7 +23,7 @@ class DisplayRest : public QObject {
  public:
   DisplayRest(QTimer* display, Console& console, QObject* parent = nullptr);
 
-  bool Resting() const { return resting_; }
+  bool Resting() const { return rest_.Resting(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -38,7 +38,6 @@ class DisplayRest : public QObject {
   QTimer* display_;
   Console& console_;
   TimerRest rest_;
-  bool resting_ = false;
   std::uint64_t version_ = 0;
   int quiet_ = 0;
 };

@@ -19,6 +19,8 @@ class TimerRest {
     resting_ = false;
     timer->start();
   }
+  // The handler put the timer to rest and nothing has woken it yet.
+  bool Resting() const { return resting_; }
 
  private:
   bool resting_ = false;

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <memory>
 
@@ -59,6 +60,14 @@ class TestConsole {
     return *form;
   }
   TBaseForm& Start() { return Start(Options{}); }
+  // Shows the window at the size of a laptop screen (in a smaller one the strips overlap one
+  // another) and waits until it is on the screen.
+  bool ShowAtLaptopSize() {
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(1366, 768);
+    form->show();
+    return QTest::qWaitForWindowExposed(form.get());
+  }
   // Closes the window as the operator does (shutdown runs) and destroys it.
   void Stop() {
     if (!form) return;

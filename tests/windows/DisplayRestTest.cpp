@@ -19,9 +19,7 @@ class DisplayRestTest : public ::testing::Test, public TestConsole {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     Start();
-    form->resize(1366, 768);
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(ShowAtLaptopSize());
     display = form->findChild<QTimer*>(QStringLiteral("TimerDataDmxToDsp"));
     rest = form->findChild<DisplayRest*>(QStringLiteral("DisplayRest"));
     ASSERT_TRUE(display && rest);

@@ -35,11 +35,7 @@ class RefreshCost : public ::testing::Test, public TestConsole {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     Start();
-    // The size of a laptop screen: in a smaller window the strips overlap one another.
-    form->setWindowState(Qt::WindowNoState);
-    form->resize(1366, 768);
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(ShowAtLaptopSize());
     // Two scenes that differ on channels 2 and 5 only.
     Memory().Set(kLastScene, 1);
     for (int channel = 1; channel <= 255; ++channel) {

@@ -15,7 +15,6 @@ class LevelLabel : public QWidget {
 
   // Shows n (a level or a percentage); repaints only when it is another number.
   void SetNumber(int n);
-  int Number() const { return number_; }
   QString text() const { return QString::number(number_); }
 
   QSize sizeHint() const override;

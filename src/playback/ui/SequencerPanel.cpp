@@ -23,8 +23,8 @@
 #include "editing/SceneList.h"
 #include "playback/Sequencer.h"
 #include "windows/SpeedButtons.h"
-#include "windows/WindowParts.h"
 #include "windows/SteadyLabel.h"
+#include "windows/WindowParts.h"
 
 namespace kalvetro {
 

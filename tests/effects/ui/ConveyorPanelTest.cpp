@@ -18,9 +18,7 @@ class ConveyorPanelTest : public ::testing::Test, public TestConsole {
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
     Start();
-    form->setWindowState(Qt::WindowNoState);
-    form->resize(1366, 768);
-    form->show();
+    ASSERT_TRUE(ShowAtLaptopSize());
     panel = Find<ConveyorPanel>("GroupBoxKonveyr");
     ASSERT_NE(panel, nullptr);
   }
