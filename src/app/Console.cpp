@@ -138,6 +138,7 @@ void Console::RestoreUndo() {
     ShowReplaceGuard replacing(show_);
     RestoreUndoCopy(show_);
   }
+  Replaced(ShowReplacement::Restored);
   ReturnPageControlAll();
 }
 
@@ -151,6 +152,7 @@ void Console::ClearAll() {
     engine_.RequestDarkFrame();
   }
   SetUndoAvailable(false);
+  Replaced(ShowReplacement::Emptied);
   emit ShowCleared();
 }
 
@@ -169,13 +171,32 @@ FileResult Console::OpenShow(const QString& path) {
   saveNameFromFile_ = true;
   show_.showNamed = true;
   SetUndoAvailable(false);
+  Replaced(ShowReplacement::Opened);
   emit FileNameChanged(path);
   return result;
 }
 
+void Console::Replaced(ShowReplacement how) {
+  // The undo copy is the same show: what the picture editor kept stays valid. Another show,
+  // or an empty one, has nothing to do with it: closing the editor must not write the old
+  // show's scene 0 into it.
+  if (how != ShowReplacement::Restored && chaserArea_.held) {
+    chaserArea_.Discard();
+    SetChaserEditing(false);
+  }
+  emit ShowReplaced(how);
+}
+
+std::array<std::uint8_t, kShowFileSize> Console::FileImage() const {
+  std::array<std::uint8_t, kShowFileSize> image{};
+  show_.memory.Read(0, image);
+  if (chaserArea_.held) LayOutsideEditor(chaserArea_, image);
+  return image;
+}
+
 FileResult Console::SaveShowAs(const QString& path) {
   WriteIdentificationText(show_.memory);
-  const FileResult result = SaveShowFile(path.toStdString(), show_.memory);
+  const FileResult result = WriteFileAtomically(path.toStdString(), FileImage());
   // On failure the show keeps the name it had: a later "Сохранить Шоу" must not aim at a
   // path that just failed, nor may the settings remember it.
   if (!result.ok) return result;
@@ -189,12 +210,12 @@ FileResult Console::SaveShowAs(const QString& path) {
 
 FileResult Console::SaveShow() {
   WriteIdentificationText(show_.memory);
-  return SaveShowFile(saveDialogFileName_.toStdString(), show_.memory);
+  return WriteFileAtomically(saveDialogFileName_.toStdString(), FileImage());
 }
 
 FileResult Console::Autosave() {
   MakeFolderFor(autosavePath_);
-  return SaveShowFile(autosavePath_.toStdString(), show_.memory);
+  return WriteFileAtomically(autosavePath_.toStdString(), FileImage());
 }
 
 void Console::ReadIniFile() {
@@ -242,6 +263,16 @@ void Console::SetConveyorKeys(bool on) {
   if (conveyorKeys_ == on) return;
   conveyorKeys_ = on;
   emit ConveyorKeysChanged(on);
+}
+
+void Console::OpenPictureEditor() {
+  OpenChaserEditor(show_, chaserArea_);
+  SetChaserEditing(true);
+}
+
+void Console::ClosePictureEditor() {
+  CloseChaserEditor(show_, chaserArea_);
+  SetChaserEditing(false);
 }
 
 void Console::SetChaserEditing(bool open) {

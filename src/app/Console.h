@@ -13,6 +13,7 @@
 #include "output/OutputFrames.h"
 #include "output/OutputTicker.h"
 #include "output/OutputWatch.h"
+#include "effects/StaticPictures.h"
 #include "playback/Sequencer.h"
 #include "show/Settings.h"
 #include "show/ShowFile.h"
@@ -25,6 +26,10 @@ namespace kalvetro {
 
 // The parts of the show an operation changed; pages showing them refresh themselves.
 enum class ShowArea { Levels, Rates, Selection, Names, Pictures };
+
+// How the whole show image was replaced: another show opened, the show emptied (a new show,
+// start-up), or the show's own undo copy put back.
+enum class ShowReplacement { Opened, Emptied, Restored };
 
 // The period of the output tick: one packet every 50 ms.
 inline constexpr auto kOutputPeriod = std::chrono::milliseconds(50);
@@ -159,7 +164,12 @@ class Console : public QObject {
   void RequestWheel(int delta) { emit WheelTurned(delta); }
   // The static picture editor is open: the sequencer hides its Play button meanwhile.
   bool ChaserEditing() const { return chaserEditing_; }
-  void SetChaserEditing(bool open);
+  // Opens the picture editor's working state: stops the show, keeps scene 0, the rates, the
+  // step and the selection aside and gives the editor an empty scene 0 and mask. A second
+  // opening keeps what the first one kept. Saves write the kept bytes, not the working state.
+  void OpenPictureEditor();
+  // Puts back what the editor kept and ends its working state.
+  void ClosePictureEditor();
   // Asks the rate page to choose an item of "Плавность перехода  сцен " (CrossfadeMode).
   void RequestCrossfadeMode(int mode) { emit CrossfadeModeRequested(mode); }
   // ------------------------------------------------------------ conveyor (effects)
@@ -184,6 +194,10 @@ class Console : public QObject {
   void UndoAvailableChanged(bool available);
   // The show was emptied (new show, start-up); widgets put their own state back.
   void ShowCleared();
+  // The whole show image was replaced: opened, emptied or restored from the undo copy. Sent
+  // before any refresh; what a view keeps of the old show (typing, the picture editor's
+  // saved bytes) is dropped or reloaded here.
+  void ShowReplaced(ShowReplacement how);
   // The show's file name changed (opened or saved under a new name).
   void FileNameChanged(const QString& path);
 
@@ -203,6 +217,10 @@ class Console : public QObject {
 
  private:
   void SetUndoAvailable(bool available);
+  void SetChaserEditing(bool open);
+  void Replaced(ShowReplacement how);
+  // The show file image of the show as it stands outside the picture editor.
+  std::array<std::uint8_t, kShowFileSize> FileImage() const;
 
   ShowState show_;
   OutputFrames frames_;
@@ -226,6 +244,7 @@ class Console : public QObject {
   bool keyPreview_ = true;
   bool conveyorKeys_ = true;
   bool chaserEditing_ = false;
+  ChaserSaveArea chaserArea_;  // what the open picture editor keeps of the show
 };
 
 }  // namespace kalvetro

@@ -1,5 +1,7 @@
 #include "effects/StaticPictures.h"
 
+#include <algorithm>
+
 #include "editing/SceneList.h"
 
 namespace kalvetro {
@@ -54,6 +56,14 @@ bool CloseChaserEditor(ShowState& show, ChaserSaveArea& area) {
   memory.Write(kSelectFlags, area.selectFlags);
   area.held = false;
   return true;
+}
+
+void LayOutsideEditor(const ChaserSaveArea& area, std::span<std::uint8_t, kShowFileSize> image) {
+  if (!area.held) return;
+  std::copy(area.sceneRow.begin(), area.sceneRow.end(), image.begin() + kWorkingRow);
+  std::copy(area.rateRow.begin(), area.rateRow.end(), image.begin() + kRateRow);
+  std::copy(area.selectFlags.begin(), area.selectFlags.end(), image.begin() + kSelectFlags);
+  image[kCurrentStep] = area.currentStep;
 }
 
 bool ReadChaser(ShowState& show, int picture) {

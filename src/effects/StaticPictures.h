@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "show/ShowState.h"
 
@@ -50,6 +51,11 @@ bool OpenChaserEditor(ShowState& show, ChaserSaveArea& area);
 // holds nothing (never opened, already closed, or discarded). The caller then reloads the
 // strip ticks (CheckBoxFromMemory). The transition choice is not touched.
 bool CloseChaserEditor(ShowState& show, ChaserSaveArea& area);
+
+// Lays the bytes the editor keeps aside over a show file image taken while it is open, so the
+// image is the show as it stands outside the editor: the saved scene-0 row, rate row, current
+// step and selection in place of the working ones. An area that holds nothing changes nothing.
+void LayOutsideEditor(const ChaserSaveArea& area, std::span<std::uint8_t, kShowFileSize> image);
 
 // Loads picture k (0..15) for editing: its include flags become the selection flags, and every
 // cell n of the scene-0 row takes the picture's level n where the flag is 1, else 0.

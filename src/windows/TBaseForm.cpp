@@ -30,6 +30,7 @@
 #include "windows/DisplayRest.h"
 #include "windows/PageControl.h"
 #include "windows/SpeedButtons.h"
+#include "windows/TStaticForm.h"
 
 namespace kalvetro {
 
@@ -381,6 +382,12 @@ void TBaseForm::FormClose() {
   closed_ = true;
   console_.Link().CloseAtShutdown();
   console_.StopOutput();
+  // An open picture editor closes first, as its own close would: the show gets its scene 0,
+  // rates, step and selection back before it is saved and remembered.
+  if (console_.ChaserEditing()) {
+    pictureEditor_->FormClose();
+    pictureEditor_->hide();
+  }
   SaveFileAs();
   const FileResult result = console_.WriteIniFile();
   if (!result.ok) ShowFileError(result.error);

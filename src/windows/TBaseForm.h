@@ -21,6 +21,7 @@ class QGroupBox;
 namespace kalvetro {
 
 class DmxLinkPanel;
+class TStaticForm;
 
 // Where start-up finds its port, files and dialogs. Empty paths mean the user's folders.
 struct StartOptions {
@@ -137,6 +138,7 @@ class TBaseForm : public QMainWindow, public WindowParts {
   QTimer* TimerDataDmxToDsp = nullptr;
   std::array<QToolButton*, 5> undoButtons_{};
   DmxLinkPanel* dmxLink_ = nullptr;
+  TStaticForm* pictureEditor_ = nullptr;
 };
 
 }  // namespace kalvetro

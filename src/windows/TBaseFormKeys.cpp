@@ -52,6 +52,7 @@ void TBaseForm::BuildKeyboardParts() {
 
   // The static pictures window: made once, opened from the toolbar and the options menu.
   auto* pictures = new TStaticForm(console_, *this, this);
+  pictureEditor_ = pictures;
   AddToolBarSeparator();
   AddToolButton(QStringLiteral("SpeedButtonRECORD"), QStringLiteral("media-record"),
                 QStyle::SP_DialogApplyButton, QStringLiteral("Запись статических картинок "),

@@ -96,12 +96,9 @@ TStaticForm::TStaticForm(Console& console, WindowParts& parts, QWidget* mainWind
   layout->addLayout(bottom);
 
   // A show that replaces the open one (a new show, an opened file, the conveyor) ends the
-  // editing without putting back what belonged to the old show.
-  connect(&console_, &Console::ShowCleared, this, &TStaticForm::DiscardEditing);
-  connect(&console_, &Console::FileNameChanged, this, [this](const QString& path) {
-    // Saving under a new name keeps the show; opening a file replaces its image.
-    const bool replaced = console_.Show().replaceSequence.load() != openedSequence_;
-    if (replaced && path == console_.OpenDialogFileName()) DiscardEditing();
+  // editing: the console drops what the editor kept of the old show, and the window goes.
+  connect(&console_, &Console::ChaserEditingChanged, this, [this](bool open) {
+    if (!open && isVisible()) hide();
   });
 }
 
@@ -191,11 +188,9 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
 void TStaticForm::ChaserItemClick() {
   console_.SetPlaying(false);
   // The strip ticks write their selection bytes the moment they change, so the selection in
-  // memory already holds them (CheckBoxToMemory).
-  if (OpenChaserEditor(console_.Show(), area_))
-    openedSequence_ = console_.Show().replaceSequence.load();
+  // memory already holds them (CheckBoxToMemory). The Play button hides meanwhile.
+  console_.OpenPictureEditor();
   console_.Notify(ShowArea::Selection);  // CheckBoxFromMemory: every strip tick off
-  console_.SetChaserEditing(true);       // the Play button hides
   console_.ReturnPageControlAll();
   console_.Notify(ShowArea::Levels);
   console_.RequestCrossfadeMode(kCrossfadeOff);
@@ -210,20 +205,12 @@ void TStaticForm::closeEvent(QCloseEvent* event) {
 }
 
 void TStaticForm::FormClose() {
-  CloseChaserEditor(console_.Show(), area_);
+  console_.ClosePictureEditor();
   console_.Notify(ShowArea::Selection);
-  console_.SetChaserEditing(false);
   console_.ReturnPageControlAll();
   console_.Notify(ShowArea::Levels);
   console_.Notify(ShowArea::Rates);
   // The transition choice stays at "Выкл".
-}
-
-void TStaticForm::DiscardEditing() {
-  area_.Discard();
-  if (!isVisible()) return;
-  hide();
-  console_.SetChaserEditing(false);
 }
 
 // ---------------------------------------------------------------- pictures
@@ -284,9 +271,8 @@ void TStaticForm::SpeedButtonDelAllClick() {
 
 void TStaticForm::SpeedButtonUndoStClick() {
   SpeedButtonUndoSt->setEnabled(false);
+  // The undo copy is of the same show: the editor keeps what it saved at opening.
   console_.RestoreUndo();
-  // Our own undo puts back the same show: the editor keeps what it saved at opening.
-  openedSequence_ = console_.Show().replaceSequence.load();
   console_.Notify(ShowArea::Selection);
   console_.Notify(ShowArea::Levels);
   console_.Notify(ShowArea::Rates);

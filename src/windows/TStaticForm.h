@@ -43,8 +43,6 @@ class TStaticForm : public QWidget {
   // Closing: puts scene 0, the rates, the step and the selection back and shows Play again.
   void FormClose();
 
-  // The editor is open (from ChaserItemClick to FormClose).
-  bool Editing() const { return area_.held; }
 
   // Controls, indexed by picture k.
   std::array<QToolButton*, kPictureCount> ReadButton{};   // SpeedButton1..8, Spase, Z..M
@@ -68,16 +66,11 @@ class TStaticForm : public QWidget {
   void ReleaseWrite();
   // The views after the working row or the selection changed.
   void ShowWorkingRow();
-  // Another show replaced the open one: what the editor kept belongs to the old show.
-  void DiscardEditing();
 
   Console& console_;
   WindowParts& parts_;
-  ChaserSaveArea area_;
   QButtonGroup* readGroup_ = nullptr;
   QButtonGroup* writeGroup_ = nullptr;
-  // The show's replace count when the editor opened (or last restored its own undo copy).
-  std::uint32_t openedSequence_ = 0;
 };
 
 }  // namespace kalvetro

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QRadioButton>
 #include <QTest>
 
@@ -242,6 +244,70 @@ TEST_F(StaticForm, ANewShowWhileEditingKeepsNothingOfTheOldOne) {
   editor->close();
   EXPECT_EQ(Level(0, 3), 0);
   EXPECT_EQ(Show().CurrentStep(), 0);
+}
+
+TEST_F(StaticForm, EverySaveWritesTheShowAsItStandsOutsideTheEditor) {
+  // Scene 1 lit on channels 1..10, a rate, step 6 and a selection, saved under a name.
+  for (int n = 1; n <= 10; ++n) Show().DataWrite(0, n, 100);
+  Show().DataWrite(5, 1, 40);
+  Memory().Set(kRateRow + 2, RateStep(3));
+  Memory().Set(kCurrentStep, 5);
+  Core().SetSelected(7, true);
+  const QString path = PathIn(QStringLiteral("show.klv"));
+  ASSERT_TRUE(Core().SaveShowAs(path).ok);
+  Core().SetOpenDialogFileName(path);
+  ASSERT_TRUE(Core().OpenShow(path).ok);
+
+  // The editor is open and has changed its working row, a rate and the mask.
+  Open();
+  Fader(1)->setValue(200);
+  Bar(QStringLiteral("ScrollBarRate02"))->setValue(6);
+  Strip(4)->setChecked(true);
+  auto expectShowOutside = [&](const QString& file) {
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << file.toStdString();
+    const QByteArray bytes = saved.readAll();
+    ASSERT_EQ(bytes.size(), kShowFileSize);
+    auto at = [&](int offset) { return static_cast<std::uint8_t>(bytes[offset]); };
+    for (int n = 1; n <= 10; ++n) EXPECT_EQ(at(SceneRowOffset(0) + n), 100) << n;
+    EXPECT_EQ(at(SceneRowOffset(5) + 1), 40);
+    EXPECT_EQ(at(kRateRow + 2), RateStep(3));
+    EXPECT_EQ(at(kCurrentStep), 5);
+    EXPECT_EQ(at(kSelectFlags + 7), 1);
+    EXPECT_EQ(at(kSelectFlags + 4), 0);
+  };
+  // Ctrl+S, "Сохранить Шоу как ..." onto another file and the autosave.
+  form->findChild<QAction*>(QStringLiteral("SaveItem"))->trigger();
+  expectShowOutside(path);
+  dialogs.saveReplies = {PathIn(QStringLiteral("as.klv"))};
+  form->findChild<QAction*>(QStringLiteral("SaveAsItem"))->trigger();
+  expectShowOutside(PathIn(QStringLiteral("as.klv")));
+  ASSERT_TRUE(Core().Autosave().ok);
+  expectShowOutside(Core().AutosavePath());
+  // The editor is still open on its working row.
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_EQ(Level(0, 1), 200);
+  EXPECT_EQ(Show().CurrentStep(), 0);
+  EXPECT_EQ(Memory().Get(kSelectFlags + 4), 1);
+
+  // An undo restore is the same show: saved onto the open file after it, the editor keeps
+  // scene 1 and puts it back when it closes.
+  Core().ToMemoryUndo();
+  Core().RestoreUndo();
+  dialogs.saveReplies = {path};
+  form->findChild<QAction*>(QStringLiteral("SaveAsItem"))->trigger();
+  EXPECT_TRUE(editor->isVisible());
+  expectShowOutside(path);
+
+  // Closing the program with the editor open closes the editor first: the save offered then
+  // and the show remembered for the next start are the show outside it.
+  dialogs.saveReplies = {PathIn(QStringLiteral("last.klv"))};
+  Stop();
+  expectShowOutside(PathIn(QStringLiteral("last.klv")));
+  Start();
+  EXPECT_EQ(Level(0, 1), 100);
+  EXPECT_EQ(Show().CurrentStep(), 5);
+  EXPECT_FALSE(Core().ChaserEditing());
 }
 
 }  // namespace

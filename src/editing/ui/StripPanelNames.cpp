@@ -40,6 +40,12 @@ void StripPanel::BuildNameBoxes() {
   connect(&console_, &Console::Changed, this, [this](ShowArea area) {
     if (area == ShowArea::Names && !storingNames_) ReturnName();
   });
+  // A name being typed belongs to the show it was typed for: when another show, an emptied
+  // one or the undo copy takes its place, the typing goes and the boxes show the new names.
+  connect(&console_, &Console::ShowReplaced, this, [this] {
+    ReturnName();
+    for (QLineEdit* box : Edit) box->setModified(false);
+  });
   connect(&console_, &Console::WheelTurned, this, &StripPanel::WheelTurned);
 }
 

@@ -109,6 +109,12 @@ AutomatsPage::AutomatsPage(Console& console, QWidget* parent) : QWidget(parent),
     for (QCheckBox* box : {Ui(a).CheckBoxAvtomat, Ui(a).CheckBoxTogethe})
       connect(box, &QCheckBox::toggled, this, &AutomatsPage::WakeAutomats);
 
+  // The automats run from the controls: whatever loads a show, shown page or not, they take
+  // that show's program, first channel and tempo at once. Emptying a show keeps the automat
+  // bytes, and the controls with them.
+  connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
+    if (how != ShowReplacement::Emptied) ReturnAvtomat();
+  });
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (!IsShownPage(this)) return;
     ReturnAvtomat();

@@ -219,5 +219,31 @@ TEST_F(ChannelNameBoxes, ANameBeingTypedSurvivesTheRefreshOfEveryScene) {
   EXPECT_EQ(Name(6)->text(), QStringLiteral("Wash"));
 }
 
+// A show that takes the place of the open one (opened as the conveyor or the menu opens it, or
+// the undo copy put back) discards a name half typed for the old show: leaving the box then
+// stores nothing of it into the new show.
+TEST_F(ChannelNameBoxes, AReplacedShowDiscardsTheNameBeingTyped) {
+  Core().SetKeyPreview(false);
+  const Slot dimmer = {'D', 'i', 'm', 'm', 'e', 'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  SetSlot(4, dimmer);
+  const QString path = PathIn(QStringLiteral("other.klv"));
+  ASSERT_TRUE(Core().SaveShowAs(path).ok);
+  SetSlot(4, {});
+
+  TypeWithoutLeaving(4, QStringLiteral("Spot"));
+  ASSERT_TRUE(Core().OpenShow(path).ok);
+  form->ReturnPageControlAll();
+  EXPECT_EQ(Name(4)->text(), QStringLiteral("Dimmer"));
+  Name(1)->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(SlotOf(4), dimmer);
+
+  Core().ToMemoryUndo();
+  TypeWithoutLeaving(4, QStringLiteral("Haze"));
+  Core().RestoreUndo();
+  EXPECT_EQ(Name(4)->text(), QStringLiteral("Dimmer"));
+  Name(1)->setFocus(Qt::TabFocusReason);
+  EXPECT_EQ(SlotOf(4), dimmer);
+}
+
 }  // namespace
 }  // namespace kalvetro::testing
