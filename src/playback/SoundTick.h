@@ -57,6 +57,18 @@ struct SoundView {
   int litLamp = 0;         // 1..4: that beat lamp lime and the other three grey; 0: unchanged
 };
 
+// Where the sound tick takes its level (0..99) from: the clipboard text in the window, the
+// audio input anywhere.
+class SoundLevelSource {
+ public:
+  virtual ~SoundLevelSource() = default;
+  // The level now; nothing when it cannot be read this tick (the next tick tries again).
+  virtual std::optional<int> ReadLevel() = 0;
+  // The level will stay what it is until the source says otherwise (it wakes the show
+  // runner), so a tick that changed nothing may let the sound clock rest.
+  virtual bool Steady() const = 0;
+};
+
 // The level written as text by another program: the first two characters as decimal digits,
 // a non-digit counting as 0, a single character taken as the units ("7" is 7, "A5" is 5,
 // "123" is 12, "9x" is 90). An empty text reads as 0. Characters are counted in UTF-8.
