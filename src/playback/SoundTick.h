@@ -26,8 +26,9 @@ struct SoundState {
   int gateLevel = kGateStart;      // beat threshold on the 0..32000 scale
   int envelopeLevel = kGateStart;  // the envelope as computed in the last tick
   int holdOff = 0;                 // ticks still to wait after a beat
-  int peakPassed = 0;              // 0 while the level gauge rises, 1 once it stopped rising
-  int beatLocked = 0;              // 1 after a beat until a later peak has passed
+  int peakPassed = 0;              // 0 while a new hit's level rises or stays, 1 once it fell
+  int beatLocked = 0;              // 1 after a beat until a later hit's peak has passed
+  int levelFell = 1;               // the level fell since it last rose
   int skipCounter = 0;             // beats still to skip before the next beat flag
   std::uint8_t beatLamp = 0;       // position of the four-lamp beat display
   std::uint8_t beatFlag = 0;       // 1: a counted beat waits for the sequencer
