@@ -41,6 +41,11 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
   connect(&console_, &Console::DataSystemRefresh, this, &ShowRunner::ApplyTempo);
   connect(&console_, &Console::PlayingChanged, this, &ShowRunner::WakeAutomats);
   connect(&console_, &Console::BlackOutChanged, this, &ShowRunner::WakeAutomats);
+  // The end of a pass loads the next show of a list conveyor; a conveyor key loads its slot.
+  connect(&console_, &Console::PassEnded, this, [this] {
+    if (conveyor_.ListMode()) ConveyorListJob();
+  });
+  connect(&console_, &Console::ConveyorSlotRequested, this, &ShowRunner::ConveyorSlotKey);
   // A picture let go by any hand is no longer latched.
   connect(&console_, &Console::PictureChanged, this, [this](int k, bool on) {
     if (!on) latched_[k] = false;
@@ -246,6 +251,89 @@ void ShowRunner::LatchPicture(int k, bool on) {
 
 bool ShowRunner::Picture(int k) const {
   return k >= 0 && k < kPictureCount && console_.Picture(k);
+}
+
+// ---------------------------------------------------------------- conveyor
+
+void ShowRunner::SetConveyorMode(ConveyorMode mode) {
+  conveyor_.SetMode(mode);
+  emit ConveyorChanged();
+  switch (mode) {
+    case ConveyorMode::kHand:
+    case ConveyorMode::kComposing:
+      Stop();
+      break;
+    case ConveyorMode::kListFromFirst:
+      conveyor_.SetPosition(1);
+      [[fallthrough]];
+    case ConveyorMode::kList:
+      ConveyorListJob();
+      Play();
+      break;
+  }
+}
+
+void ShowRunner::SetConveyorSlotDown(int slot, bool down) {
+  if (slot < 1 || slot > kConveyorSlots) return;
+  // In the list and composing modes a click only toggles the slot.
+  conveyor_.SetDown(slot, down);
+  const bool load = conveyor_.SlotJob(slot, console_.ConveyorFiles());
+  emit ConveyorChanged();
+  if (load) LoadConveyorSlot(slot);
+}
+
+void ShowRunner::ConveyorSlotKey(int slot) {
+  if (slot < 1 || slot >= kConveyorSlots || !console_.ConveyorKeys()) return;
+  const bool load = conveyor_.SlotJob(slot, console_.ConveyorFiles());
+  emit ConveyorChanged();
+  if (load) LoadConveyorSlot(slot);
+}
+
+void ShowRunner::ConveyorButtonsOff() {
+  conveyor_.KonveyrButtonOff();
+  emit ConveyorChanged();
+}
+
+void ShowRunner::ReportFailedLoad(int slot, const std::string& error) {
+  const std::string& path = console_.ConveyorFiles()[slot - 1];
+  console_.OutStatus(QString::fromStdString(ConveyorJobLabel(slot, path) + ": " + error));
+  emit ConveyorLoadFailed(slot, QString::fromStdString(error));
+}
+
+void ShowRunner::LoadConveyorSlot(int slot) {
+  const std::string path = console_.ConveyorFiles()[slot - 1];
+  const FileResult opened = console_.OpenShow(QString::fromStdString(path));
+  if (!opened.ok) {
+    ReportFailedLoad(slot, opened.error);
+    return;
+  }
+  console_.Show().memory.Set(kCurrentStep, 0);
+  conveyorLabel_ = QString::fromStdString(ConvertorFileName(path));
+  emit ConveyorChanged();
+  console_.ReturnPageControlAll();
+}
+
+void ShowRunner::ConveyorListJob() {
+  // While the message of a failed load is open the show plays on and its passes may end
+  // again; they do not stack further loads and messages on top of it.
+  if (conveyorJobRunning_) return;
+  conveyorJobRunning_ = true;
+  FileResult opened;
+  const ConveyorJobResult result =
+      conveyor_.KonveyrJob(console_.ConveyorFiles(), [&](const std::string& path) {
+        opened = console_.OpenShow(QString::fromStdString(path));
+        return opened.ok;
+      });
+  if (result.failed) ReportFailedLoad(result.slot, opened.error);
+  conveyorJobRunning_ = false;
+  // A show that could not be opened leaves the show in memory and its scene alone.
+  if (result.failed) return;
+  console_.Show().memory.Set(kCurrentStep, 0);
+  if (result.slot == 0) return;
+  conveyorLabel_ = QString::fromStdString(
+      ConveyorJobLabel(result.slot, console_.ConveyorFiles()[result.slot - 1]));
+  emit ConveyorChanged();
+  console_.ReturnPageControlAll();
 }
 
 // ---------------------------------------------------------------- automats

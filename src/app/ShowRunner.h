@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/TimerRest.h"
+#include "effects/Conveyor.h"
 #include "output/OutputControls.h"
 #include "playback/Automats.h"
 #include "playback/Sequencer.h"
@@ -97,6 +98,23 @@ class ShowRunner : public QObject {
   bool Picture(int k) const;
   bool PictureLatched(int k) const { return k >= 0 && k < kPictureCount && latched_[k]; }
 
+  // ------------------------------------------------------------ conveyor (slots 1..20)
+  // A mode button: hand and composing stop the show; the two list modes load the next ticked
+  // show at once (from the first slot for kListFromFirst) and play.
+  void SetConveyorMode(ConveyorMode mode);
+  // A slot's button went down or up (in hand mode that loads its show), or its key was pressed
+  // (the keys act only while "Вкл" is ticked and never on slot 20).
+  void SetConveyorSlotDown(int slot, bool down);
+  void ConveyorSlotKey(int slot);
+  // All twenty slot buttons up.
+  void ConveyorButtonsOff();
+  // Loads the next ticked show of the list (what the end of a pass does in the list modes).
+  void ConveyorListJob();
+  const Conveyor& ConveyorState() const { return conveyor_; }
+  // The conveyor's label after the last load: "3 show1" in the list modes, the short name by
+  // hand; empty until a show was loaded.
+  const QString& ConveyorLabel() const { return conveyorLabel_; }
+
   // ------------------------------------------------------------ automats (a is 1 or 2)
   // "Пуск самостоятельно" and "С основным".
   void SetAutomatRunAlways(int a, bool on);
@@ -131,6 +149,10 @@ class ShowRunner : public QObject {
   void CrossfadeModeChanged(int mode);
   // The sound clock read a level: what the sound page shows.
   void SoundTicked(SoundView view);
+  // The conveyor's mode, slot buttons or label changed.
+  void ConveyorChanged();
+  // A slot's show could not be opened: the show in memory plays on; for a message box.
+  void ConveyorLoadFailed(int slot, const QString& error);
   // Automat a ticked (its lamp flashes); `ran` says whether it stepped.
   void AutomatTicked(int a, bool ran);
   // A setting or run flag of automat a changed.
@@ -152,6 +174,8 @@ class ShowRunner : public QObject {
   void ApplyAutomatTempo(int a);
   void PublishAutomatPosition(int a);
   void StepTo(std::uint8_t scene);
+  void LoadConveyorSlot(int slot);
+  void ReportFailedLoad(int slot, const std::string& error);
   void ShowReplaced(ShowReplacement how);
 
   Console& console_;
@@ -165,6 +189,9 @@ class ShowRunner : public QObject {
   SoundState sound_;
   SoundSliders soundSliders_;
   std::array<bool, kPictureCount> latched_{};
+  Conveyor conveyor_;
+  QString conveyorLabel_;
+  bool conveyorJobRunning_ = false;  // a list job is loading (its error message may be open)
   std::array<AutomatRun, kAutomatCount> automats_{AutomatRun(kAvtomat1Limits),
                                                    AutomatRun(kAvtomat2Limits)};
   bool lampsShown_ = false;

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "windows/DialogService.h"
 #include "windows/SpeedButtons.h"
 #include "windows/WindowParts.h"
@@ -122,13 +123,12 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
   connect(CheckBoxKeyKonveyr, &QCheckBox::toggled, this,
           [this](bool on) { console_.SetConveyorKeys(on); });
   connect(&console_, &Console::ConveyorKeysChanged, CheckBoxKeyKonveyr, &QCheckBox::setChecked);
-  connect(&console_, &Console::ConveyorSlotRequested, this, [this](int slot) {
-    if (slot >= 1 && slot < kConveyorSlots && console_.ConveyorKeys()) SlotJob(slot);
-  });
-  // The end of a pass loads the next show of the list.
-  connect(&console_, &Console::PassEnded, this, [this] {
-    if (conveyor_.ListMode()) KonveyrJob();
-  });
+  // The conveyor is the show runner's (the end of a pass, the keys, a remote drive it): the
+  // group shows its mode, its slot buttons and its label, and the message of a failed load.
+  ShowRunner& runner = console_.Runner();
+  connect(&runner, &ShowRunner::ConveyorChanged, this, &ConveyorPanel::ShowConveyor);
+  connect(&runner, &ShowRunner::ConveyorLoadFailed, this,
+          [this](int, const QString& error) { parts_.Dialogs().Error(error); });
   connect(&console_, &Console::SettingsRead, this, &ConveyorPanel::LabelSlotsAtStartup);
   LabelSlotsAtStartup();
 }
@@ -161,68 +161,29 @@ void ConveyorPanel::LabelSlotsAtStartup() {
   }
 }
 
-void ConveyorPanel::ShowDownStates() {
-  for (int k = 1; k <= kConveyorSlots; ++k) SpeedButtons[k - 1]->setChecked(conveyor_.Down(k));
+void ConveyorPanel::ShowConveyor() {
+  const Conveyor& conveyor = console_.Runner().ConveyorState();
+  for (int k = 1; k <= kConveyorSlots; ++k) SpeedButtons[k - 1]->setChecked(conveyor.Down(k));
+  QToolButton* mode = SpeedButtonKonvHand;
+  if (conveyor.Mode() == ConveyorMode::kList) mode = SpeedButtonKonvSpis;
+  if (conveyor.Mode() == ConveyorMode::kListFromFirst) mode = SpeedButtonKonvSpisBegin;
+  if (conveyor.Mode() == ConveyorMode::kComposing) mode = SpeedButtonKonvOff;
+  mode->setChecked(true);
+  const QString& label = console_.Runner().ConveyorLabel();
+  if (!label.isEmpty() && label != shownLabel_) {
+    shownLabel_ = label;
+    LabelKonveyr->setText(label);
+  }
 }
 
-// ---------------------------------------------------------------- slotGrid
+// ---------------------------------------------------------------- slot buttons
 
 void ConveyorPanel::SpeedButtonClick(int slot, bool down) {
-  // The button has toggled already; in the list and composing modes that is all a click does.
-  conveyor_.SetDown(slot, down);
-  SlotJob(slot);
-}
-
-void ConveyorPanel::SlotJob(int slot) {
-  if (slot < 1 || slot > kConveyorSlots) return;
-  const bool load = conveyor_.SlotJob(slot, console_.ConveyorFiles());
-  ShowDownStates();
-  if (load) ManualLoad(slot);
-}
-
-void ConveyorPanel::ReportFailedLoad(int slot, const std::string& error) {
-  const std::string& path = console_.ConveyorFiles()[slot - 1];
-  console_.OutStatus(Text(ConveyorJobLabel(slot, path) + ": " + error));
-  parts_.Dialogs().Error(Text(error));
-}
-
-void ConveyorPanel::ManualLoad(int slot) {
-  const std::string path = console_.ConveyorFiles()[slot - 1];
-  const FileResult opened = console_.OpenShow(Text(path));
-  if (!opened.ok) {
-    ReportFailedLoad(slot, opened.error);
-    return;
-  }
-  console_.Show().memory.Set(kCurrentStep, 0);
-  LabelKonveyr->setText(Text(ConvertorFileName(path)));
-  console_.ReturnPageControlAll();
-}
-
-void ConveyorPanel::KonveyrJob() {
-  // While the message of a failed load is open the show plays on and its passes may end
-  // again; they do not stack further loads and messages on top of it.
-  if (jobRunning_) return;
-  jobRunning_ = true;
-  FileResult opened;
-  const ConveyorJobResult result =
-      conveyor_.KonveyrJob(console_.ConveyorFiles(), [&](const std::string& path) {
-        opened = console_.OpenShow(Text(path));
-        return opened.ok;
-      });
-  if (result.failed) ReportFailedLoad(result.slot, opened.error);
-  jobRunning_ = false;
-  // A show that could not be opened leaves the show in memory and its scene alone.
-  if (result.failed) return;
-  console_.Show().memory.Set(kCurrentStep, 0);
-  if (result.slot == 0) return;
-  LabelKonveyr->setText(
-      Text(ConveyorJobLabel(result.slot, console_.ConveyorFiles()[result.slot - 1])));
-  console_.ReturnPageControlAll();
+  console_.Runner().SetConveyorSlotDown(slot, down);
 }
 
 void ConveyorPanel::KonveyrButtonOff() {
-  conveyor_.KonveyrButtonOff();
-  ShowDownStates();
+  console_.Runner().ConveyorButtonsOff();
 }
 
 void ConveyorPanel::SpeedButtonMouseDown(int slot) {
@@ -247,36 +208,20 @@ bool ConveyorPanel::eventFilter(QObject* watched, QEvent* event) {
 
 // ---------------------------------------------------------------- modes
 
-void ConveyorPanel::SetMode(ConveyorMode mode) {
-  conveyor_.SetMode(mode);
-  QToolButton* button = SpeedButtonKonvHand;
-  if (mode == ConveyorMode::kList) button = SpeedButtonKonvSpis;
-  if (mode == ConveyorMode::kListFromFirst) button = SpeedButtonKonvSpisBegin;
-  if (mode == ConveyorMode::kComposing) button = SpeedButtonKonvOff;
-  button->setChecked(true);
-}
-
 void ConveyorPanel::SpeedButtonKonvHandClick() {
-  SetMode(ConveyorMode::kHand);
-  console_.SetPlaying(false);
+  console_.Runner().SetConveyorMode(ConveyorMode::kHand);
 }
 
 void ConveyorPanel::SpeedButtonKonvSpisClick() {
-  SetMode(ConveyorMode::kList);
-  KonveyrJob();
-  console_.SetPlaying(true);
+  console_.Runner().SetConveyorMode(ConveyorMode::kList);
 }
 
 void ConveyorPanel::SpeedButtonKonvSpisBeginClick() {
-  SetMode(ConveyorMode::kListFromFirst);
-  conveyor_.SetPosition(1);
-  KonveyrJob();
-  console_.SetPlaying(true);
+  console_.Runner().SetConveyorMode(ConveyorMode::kListFromFirst);
 }
 
 void ConveyorPanel::SpeedButtonKonvOffClick() {
-  SetMode(ConveyorMode::kComposing);
-  console_.SetPlaying(false);
+  console_.Runner().SetConveyorMode(ConveyorMode::kComposing);
 }
 
 void ConveyorPanel::SpeedButtonKonvNewClick() {

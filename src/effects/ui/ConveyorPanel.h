@@ -17,11 +17,11 @@ class WindowParts;
 // The group "Конвейр потоков Шоу " of the main window: twenty slot buttons bound to show
 // files, the four mode buttons, the clear button, the job label and the keyboard switch.
 //
-// In hand mode a slot's button or key loads its show at once; in the two list modes the
-// ticked slots are played one after the other: whenever a pass of the show is over
-// (Console::PassEnded) the next ticked show is loaded and keeps playing. Shows are loaded
-// through the console, so a file that cannot be opened leaves the show and the output as they
-// were; the list moves past its slot, and the next pass end loads the next ticked show.
+// A view of the show runner's conveyor. In hand mode a slot's button or key loads its show at
+// once; in the two list modes the ticked slots are played one after the other: whenever a
+// pass of the show is over the next ticked show is loaded and keeps playing. A file that
+// cannot be opened leaves the show and the output as they were (a message box here); the
+// list moves past its slot, and the next pass end loads the next ticked show.
 class ConveyorPanel : public QGroupBox {
   Q_OBJECT
 
@@ -31,10 +31,6 @@ class ConveyorPanel : public QGroupBox {
   // Labels the twenty slots from the conveyor names of the settings file (start-up form).
   void LabelSlotsAtStartup();
 
-  // The job of slot 1..20 (SpeedButton1job .. SpeedButton20job).
-  void SlotJob(int slot);
-  // Loads the next ticked show of the list.
-  void KonveyrJob();
   // All twenty slot buttons up.
   void KonveyrButtonOff();
 
@@ -47,7 +43,8 @@ class ConveyorPanel : public QGroupBox {
   void SpeedButtonKonvOffClick();
   void SpeedButtonKonvNewClick();
 
-  const Conveyor& State() const { return conveyor_; }
+  // The runner's conveyor: mode, slot buttons, label.
+  void ShowConveyor();
 
   // Controls.
   std::array<QToolButton*, kConveyorSlots> SpeedButtons{};
@@ -63,20 +60,12 @@ class ConveyorPanel : public QGroupBox {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Loads the show of a slot in hand mode (ManualLoad).
-  void ManualLoad(int slot);
-  // A slot's show could not be opened (the show in memory stays as it was): the status line
-  // names the slot and the error, and a message box shows the error.
-  void ReportFailedLoad(int slot, const std::string& error);
-  void ShowDownStates();
   // An assigned slot shows its caption bold in the assigned colour, an empty one plain.
   void ShowSlot(int slot, const QString& caption, bool assigned);
-  void SetMode(ConveyorMode mode);
 
   Console& console_;
   WindowParts& parts_;
-  Conveyor conveyor_;
-  bool jobRunning_ = false;  // a list job is loading (its error message may be open)
+  QString shownLabel_;  // the runner's label last shown (start-up labels the slots too)
 };
 
 }  // namespace kalvetro

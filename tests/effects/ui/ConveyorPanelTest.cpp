@@ -142,7 +142,7 @@ TEST_F(ConveyorPanelTest, ListModePlaysTheTickedShowsOneAfterAnother) {
   EXPECT_EQ(Level(0, 1), 30);
   EXPECT_EQ(Text(QStringLiteral("LabelKonveyr"))->text(), QStringLiteral("3 three"));
   EXPECT_TRUE(Core().Playing());
-  EXPECT_EQ(panel->State().Position(), 4);
+  EXPECT_EQ(Runner().ConveyorState().Position(), 4);
 
   // The end of the pass loads slot 7 and the show keeps playing towards its levels.
   EndPass();
@@ -157,7 +157,7 @@ TEST_F(ConveyorPanelTest, ListModePlaysTheTickedShowsOneAfterAnother) {
   EndPass();
   EXPECT_EQ(Level(0, 1), 70);
   EXPECT_EQ(Text(QStringLiteral("LabelKonveyr"))->text(), QStringLiteral("7 seven"));
-  EXPECT_EQ(panel->State().Position(), 1);
+  EXPECT_EQ(Runner().ConveyorState().Position(), 1);
   EndPass();
   EXPECT_EQ(Level(0, 1), 30);
   EXPECT_TRUE(Core().Playing());
@@ -172,11 +172,11 @@ TEST_F(ConveyorPanelTest, ListModePlaysTheTickedShowsOneAfterAnother) {
   // From the current position slot 7 comes next; from the first, slot 3 again.
   QTest::mouseClick(Button(QStringLiteral("SpeedButtonKonvSpis")), Qt::LeftButton);
   EXPECT_EQ(Level(0, 1), 70);
-  EXPECT_EQ(panel->State().Position(), 8);
+  EXPECT_EQ(Runner().ConveyorState().Position(), 8);
   QTest::mouseClick(Button(QStringLiteral("SpeedButtonKonvSpisBegin")), Qt::LeftButton);
   EXPECT_EQ(Level(0, 1), 30);
   EXPECT_EQ(Text(QStringLiteral("LabelKonveyr"))->text(), QStringLiteral("3 three"));
-  EXPECT_EQ(panel->State().Position(), 4);
+  EXPECT_EQ(Runner().ConveyorState().Position(), 4);
   EXPECT_TRUE(Core().Playing());
 }
 
