@@ -25,9 +25,8 @@ bool MakeFolderFor(const QString& file) {
 Console::Console(const ConsoleOptions& options, QObject* parent)
     : QObject(parent), link_(options.port, titlePrefix_) {
   setObjectName(QStringLiteral("Console"));
-  settingsPath_ = options.settingsFile.isEmpty()
-                      ? UserFile(QStandardPaths::AppConfigLocation, kSettingsFileName)
-                      : options.settingsFile;
+  settingsPath_ =
+      options.settingsFile.isEmpty() ? DefaultSettingsPath() : options.settingsFile;
   autosavePath_ = options.autosaveFile.isEmpty()
                       ? UserFile(QStandardPaths::AppDataLocation, "ShouTemp.klv")
                       : options.autosaveFile;
@@ -44,6 +43,10 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
           [this](bool, const QString& text) { OutStatus(text); });
   connect(&link_, &DmxLink::StatusMessage, this, &Console::OutStatus);
   runner_ = new ShowRunner(*this);
+}
+
+QString Console::DefaultSettingsPath() {
+  return UserFile(QStandardPaths::AppConfigLocation, kSettingsFileName);
 }
 
 Console::~Console() {
@@ -226,6 +229,7 @@ FileResult Console::Autosave() {
 void Console::ReadIniFile() {
   const Settings settings = ReadSettings(settingsPath_.toStdString());
   conveyorFiles_ = settings.conveyorFiles;
+  conveyorTicks_ = settings.conveyorTicks;
   lastPathRead_ = QString::fromStdString(settings.lastPath);
   openDialogFileName_ = lastPathRead_;
   // A universe given on the command line wins over the remembered choice.
@@ -239,6 +243,8 @@ void Console::ReadIniFile() {
 FileResult Console::WriteIniFile() {
   Settings settings;
   settings.conveyorFiles = conveyorFiles_;
+  for (int k = 1; k <= kConveyorFiles; ++k)
+    settings.conveyorTicks[k - 1] = runner_->ConveyorState().Down(k);
   settings.olaEnabled = ola_.Enabled();
   settings.olaUniverse = static_cast<int>(ola_.Universe());
   // Only a show that has a file name is remembered; the placeholder "Unit_001" of a show

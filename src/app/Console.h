@@ -146,7 +146,11 @@ class Console : public QObject {
   void SetOpenDialogFileName(const QString& path) { openDialogFileName_ = path; }
   const QString& SaveDialogFileName() const { return saveDialogFileName_; }
   const std::array<std::string, kConveyorFiles>& ConveyorFiles() const { return conveyorFiles_; }
+  // The conveyor slots that were down when the settings were last written.
+  const std::array<bool, kConveyorFiles>& ConveyorTicks() const { return conveyorTicks_; }
   const QString& SettingsPath() const { return settingsPath_; }
+  // "Kalvo.ini" in the user's config folder, where the window keeps its settings.
+  static QString DefaultSettingsPath();
   const QString& AutosavePath() const { return autosavePath_; }
 
   // ------------------------------------------------------------ effects (beam editor)
@@ -237,6 +241,7 @@ class Console : public QObject {
   QString saveDialogFileName_ = QStringLiteral("Unit_001");
   bool saveNameFromFile_ = false;  // the save name came from an open or a save
   std::array<std::string, kConveyorFiles> conveyorFiles_;
+  std::array<bool, kConveyorFiles> conveyorTicks_{};
   QString lastPathRead_;
   int olaUniverseOption_ = 0;
   QString settingsPath_;

@@ -64,12 +64,21 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
     return 2;
   }
   console.ClearAll();
-  const QString path = QFileInfo(options.showFile).absoluteFilePath();
-  const FileResult opened = console.OpenShow(path);
-  if (!opened.ok) {
-    Complain(QStringLiteral("%1: %2").arg(options.showFile, QString::fromStdString(opened.error)));
-    console.Link().CloseAtShutdown();
-    return 2;
+  Settings conveyorSettings;
+  if (options.conveyor) {
+    // The slots and ticks the window keeps; the shows come from them one after the other.
+    conveyorSettings = ReadSettings(Console::DefaultSettingsPath().toStdString());
+    for (int k = 1; k <= kConveyorFiles; ++k)
+      console.SetConveyorFile(k, QString::fromStdString(conveyorSettings.conveyorFiles[k - 1]));
+  } else {
+    const QString path = QFileInfo(options.showFile).absoluteFilePath();
+    const FileResult opened = console.OpenShow(path);
+    if (!opened.ok) {
+      Complain(
+          QStringLiteral("%1: %2").arg(options.showFile, QString::fromStdString(opened.error)));
+      console.Link().CloseAtShutdown();
+      return 2;
+    }
   }
 
   // SIGINT and SIGTERM reach the event loop through a pipe.
@@ -86,7 +95,6 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   // unless the options choose otherwise: the same runner the window plays a show with.
   ShowRunner& runner = console.Runner();
   ShowState& show = console.Show();
-  const QString name = QFileInfo(path).fileName();
   show.memory.Set(kCurrentStep, 0);
   runner.SetCrossfadeMode(kCrossfadeAutomat);
   ApplyRunOptions(runner, options.run);
@@ -94,7 +102,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
     Say(QStringLiteral("Сцена %1 из %2  %3")
             .arg(show.CurrentStep() + 1)
             .arg(show.LastScene() + 1)
-            .arg(name));
+            .arg(QFileInfo(console.OpenDialogFileName()).fileName()));
   };
   QObject::connect(&runner, &ShowRunner::SceneStepped, announce);
   // Beat pacing from the default audio input; without one the show keeps its tempo.
@@ -114,7 +122,16 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
       Complain(QStringLiteral("no audio input: the show plays at its tempo"));
     }
   }
-  runner.Play();
+  if (options.conveyor) {
+    if (!runner.PlayConveyorList(conveyorSettings.conveyorTicks)) {
+      Complain(QStringLiteral("no ticked conveyor slot has a show (%1)")
+                   .arg(Console::DefaultSettingsPath()));
+      console.Link().CloseAtShutdown();
+      return 2;
+    }
+  } else {
+    runner.Play();
+  }
   console.StartOutput();
   announce();
 

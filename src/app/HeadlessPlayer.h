@@ -15,6 +15,9 @@ struct HeadlessOptions {
   QString settingsFile;  // empty: a settings file is neither read nor written
   RunOptions run;        // automats, pictures and transitions of the run
   bool sound = false;    // step on beats of the default audio input (none: tempo pacing)
+  // Play the conveyor list of the window's settings (its slots and ticks) from the first
+  // ticked slot instead of one show file.
+  bool conveyor = false;
 };
 
 // Plays a show without a window and without a display, on the same show runner as the window:

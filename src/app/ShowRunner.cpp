@@ -294,6 +294,20 @@ void ShowRunner::ConveyorButtonsOff() {
   emit ConveyorChanged();
 }
 
+bool ShowRunner::PlayConveyorList(const std::array<bool, kConveyorSlots>& ticks) {
+  bool any = false;
+  for (int k = 1; k <= kConveyorSlots; ++k) {
+    conveyor_.SetDown(k, ticks[k - 1]);
+    any = any || (ticks[k - 1] && !console_.ConveyorFiles()[k - 1].empty());
+  }
+  if (!any) {
+    emit ConveyorChanged();
+    return false;
+  }
+  SetConveyorMode(ConveyorMode::kListFromFirst);
+  return true;
+}
+
 void ShowRunner::ReportFailedLoad(int slot, const std::string& error) {
   const std::string& path = console_.ConveyorFiles()[slot - 1];
   console_.OutStatus(QString::fromStdString(ConveyorJobLabel(slot, path) + ": " + error));

@@ -108,6 +108,9 @@ class ShowRunner : public QObject {
   void ConveyorSlotKey(int slot);
   // All twenty slot buttons up.
   void ConveyorButtonsOff();
+  // Plays the list of the ticked slots from the first one: the slots down as `ticks` says,
+  // then the list mode from the first slot. False when no ticked slot has a show file.
+  bool PlayConveyorList(const std::array<bool, kConveyorSlots>& ticks);
   // Loads the next ticked show of the list (what the end of a pass does in the list modes).
   void ConveyorListJob();
   const Conveyor& ConveyorState() const { return conveyor_; }

@@ -11,6 +11,7 @@ namespace kalvetro {
 namespace {
 constexpr char kConveyorSection[] = "Konveir";
 constexpr char kLastFileSection[] = "LastFile";
+constexpr char kTicksKey[] = "Ticks";
 constexpr char kPathKey[] = "Path";
 constexpr char kNetworkSection[] = "NetworkDMX";
 constexpr char kOlaKey[] = "OLA";
@@ -28,6 +29,9 @@ Settings ReadSettings(const std::string& path) {
   Settings settings;
   for (int k = 1; k <= kConveyorFiles; ++k)
     settings.conveyorFiles[k - 1] = ini.Value(kConveyorSection, ConveyorKey(k));
+  const std::string ticks = ini.Value(kConveyorSection, kTicksKey);
+  for (int k = 1; k <= kConveyorFiles && k <= static_cast<int>(ticks.size()); ++k)
+    settings.conveyorTicks[k - 1] = ticks[k - 1] == '1';
   settings.lastPath = ini.Value(kLastFileSection, kPathKey);
   settings.olaEnabled = ini.Value(kNetworkSection, kOlaKey) == "1";
   const std::string universe = ini.Value(kNetworkSection, kUniverseKey);
@@ -43,6 +47,9 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   IniFile ini = IniFile::Load(path);
   for (int k = 1; k <= kConveyorFiles; ++k)
     ini.SetValue(kConveyorSection, ConveyorKey(k), settings.conveyorFiles[k - 1]);
+  std::string ticks;
+  for (bool ticked : settings.conveyorTicks) ticks += ticked ? '1' : '0';
+  ini.SetValue(kConveyorSection, kTicksKey, ticks);
   ini.SetValue(kLastFileSection, kPathKey, settings.lastPath);
   ini.SetValue(kNetworkSection, kOlaKey, settings.olaEnabled ? "1" : "0");
   ini.SetValue(kNetworkSection, kUniverseKey, std::to_string(settings.olaUniverse));

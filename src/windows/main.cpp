@@ -55,6 +55,11 @@ int main(int argc, char* argv[]) {
   parser.addOption(secondsOption);
   parser.addOption(playOption);
   parser.addOption(soundOption);
+  QCommandLineOption conveyorOption(
+      QStringLiteral("conveyor"),
+      QStringLiteral("With --headless and no show file: play the conveyor list of the "
+                     "settings (its slots and ticks) from the first ticked slot."));
+  parser.addOption(conveyorOption);
   kalvetro::AddRunOptions(parser);
   parser.addPositionalArgument(QStringLiteral("SHOW.klv"), QStringLiteral("Show file to open."),
                                QStringLiteral("[SHOW.klv]"));
@@ -81,11 +86,17 @@ int main(int argc, char* argv[]) {
     kalvetro::HeadlessOptions options;
     options.run = run;
     options.sound = parser.isSet(soundOption);
-    if (parser.positionalArguments().isEmpty()) {
+    options.conveyor = parser.isSet(conveyorOption);
+    if (options.conveyor && !parser.positionalArguments().isEmpty()) {
+      std::fputs("kalvetro: --conveyor plays the shows of the conveyor: give no show file\n",
+                 stderr);
+      return 2;
+    }
+    if (!options.conveyor && parser.positionalArguments().isEmpty()) {
       std::fputs("kalvetro: --headless needs a show file\n", stderr);
       return 2;
     }
-    options.showFile = parser.positionalArguments().first();
+    if (!options.conveyor) options.showFile = parser.positionalArguments().first();
     if (parser.isSet(portOption)) options.port = parser.value(portOption);
     options.olaUniverse = universe;
     options.seconds = parser.value(secondsOption).toInt();

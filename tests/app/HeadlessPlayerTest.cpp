@@ -3,16 +3,19 @@
 
 #include <signal.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
+#include "show/Settings.h"
 #include "show/ShowMemory.h"
 
 namespace kalvetro {
@@ -37,9 +40,12 @@ QString WriteThreeSceneShow(const QTemporaryDir& dir) {
   return file.fileName();
 }
 
-QProcess* StartPlayer(QObject* parent, const QStringList& arguments) {
+QProcess* StartPlayer(QObject* parent, const QStringList& arguments,
+                      const QString& configHome = QString()) {
   auto* player = new QProcess(parent);
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  // The user's config folder, where the conveyor list of the settings is found.
+  if (!configHome.isEmpty()) environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
   // No display at all: the player must not need one.
   environment.remove(QStringLiteral("DISPLAY"));
   environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -114,6 +120,106 @@ TEST(HeadlessPlayer, AnUnreadableShowOrPortEndsWithCodeTwoAndItsMessage) {
   ASSERT_TRUE(player->waitForFinished(8000));
   EXPECT_EQ(player->exitCode(), 2);
   EXPECT_TRUE(QString::fromUtf8(player->readAllStandardError()).contains("/dev/kalvetro-none"));
+}
+
+std::vector<DmxFrame> FramesOf(const std::vector<std::uint8_t>& bytes) {
+  std::vector<DmxFrame> frames;
+  DmxStreamDecoder decoder;
+  decoder.Feed(bytes, 0, [&](const DmxFrame& f) { frames.push_back(f); });
+  EXPECT_EQ(decoder.Malformed(), 0);
+  return frames;
+}
+
+// The player plays with the window's show runner: an automat with the show, a latched
+// picture, the conveyor list of the settings; a bad value of any option is refused.
+TEST(HeadlessPlayer, RunsAutomatsPicturesAndTheConveyorListAndRefusesBadValues) {
+  QTemporaryDir dir;
+  QObject owner;
+  const QString three = WriteThreeSceneShow(dir);
+  for (const QStringList& bad :
+       {QStringList{QStringLiteral("--automat"), QStringLiteral("3"), three},
+        QStringList{QStringLiteral("--picture"), QStringLiteral("0"), three},
+        QStringList{QStringLiteral("--picture"), QStringLiteral("x"), three},
+        QStringList{QStringLiteral("--crossfade"), QStringLiteral("slow"), three},
+        QStringList{QStringLiteral("--conveyor"), three}}) {
+    QProcess* player = StartPlayer(&owner, bad);
+    ASSERT_TRUE(player->waitForFinished(8000));
+    EXPECT_EQ(player->exitCode(), 2) << bad.join(' ').toStdString();
+    EXPECT_FALSE(player->readAllStandardError().isEmpty()) << bad.join(' ').toStdString();
+  }
+
+  // Automat 1 of this show: program 1 on channels 31..34 at tempo 5; picture 2 holds channel
+  // 40 at 90.
+  QFile file(three);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  QByteArray bytes = file.readAll();
+  bytes[kAutomat1 + kAutomatTempo] = 5;
+  bytes[kAutomat1 + kAutomatChannel] = 30;
+  bytes[kAutomat1 + kAutomatMode] = 1;
+  bytes[kAutomat1 + kAutomatBright] = static_cast<char>(240);
+  bytes[PictureOffset(1) + 40] = 1;
+  bytes[PictureOffset(1) + kPictureLevels + 40] = 90;
+  file.seek(0);
+  file.write(bytes);
+  file.close();
+  {
+    Pty pty;
+    QProcess* player = StartPlayer(
+        &owner, {QStringLiteral("--automat"), QStringLiteral("1"), QStringLiteral("--picture"),
+                 QStringLiteral("2"), QStringLiteral("--port"),
+                 QString::fromStdString(pty.Path()), QStringLiteral("--seconds"),
+                 QStringLiteral("2"), three});
+    ASSERT_TRUE(player->waitForStarted(5000));
+    const std::vector<DmxFrame> frames = FramesOf(pty.Receive(30 * 262, 5000));
+    ASSERT_TRUE(player->waitForFinished(8000));
+    ASSERT_GE(frames.size(), 20u);
+    std::set<int> lit;  // which of channels 31..34 is bright, packet after packet
+    for (std::size_t i = 5; i < frames.size(); ++i) {
+      EXPECT_EQ(frames[i].levels[39], 90) << i;
+      for (int n = 31; n <= 34; ++n)
+        if (frames[i].levels[n - 1] == 240) lit.insert(n);
+      EXPECT_EQ(frames[i].levels[34], 0) << i;  // channel 35 is not the automat's
+    }
+    EXPECT_EQ(lit, (std::set<int>{31, 32, 33, 34}));
+  }
+
+  // The conveyor list of the settings: slots 1 and 2 ticked, one show each pass (scenes
+  // jump, so that the one-scene show's level is reached within its 100 ms).
+  Settings settings;
+  settings.conveyorFiles[0] = three.toStdString();
+  QByteArray other(kShowFileSize, 0);
+  other[kTempo] = 10;
+  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) other[n] = static_cast<char>(255);
+  other[SceneRowOffset(0) + 1] = 33;
+  QFile otherFile(dir.filePath(QStringLiteral("other.klv")));
+  ASSERT_TRUE(otherFile.open(QIODevice::WriteOnly));
+  otherFile.write(other);
+  otherFile.close();
+  settings.conveyorFiles[1] = otherFile.fileName().toStdString();
+  settings.conveyorTicks[0] = settings.conveyorTicks[1] = true;
+  ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("config/kalvetro"))));
+  ASSERT_TRUE(
+      WriteSettings(dir.filePath(QStringLiteral("config/kalvetro/Kalvo.ini")).toStdString(),
+                    settings)
+          .ok);
+  Pty pty;
+  QProcess* player = StartPlayer(
+      &owner, {QStringLiteral("--conveyor"), QStringLiteral("--crossfade"), QStringLiteral("off"),
+               QStringLiteral("--port"),
+               QString::fromStdString(pty.Path()), QStringLiteral("--seconds"),
+               QStringLiteral("2")},
+      dir.filePath(QStringLiteral("config")));
+  ASSERT_TRUE(player->waitForStarted(5000));
+  const std::vector<DmxFrame> frames = FramesOf(pty.Receive(30 * 262, 5000));
+  ASSERT_TRUE(player->waitForFinished(8000));
+  EXPECT_EQ(player->exitCode(), 0);
+  std::set<int> channel1;
+  for (const DmxFrame& f : frames) channel1.insert(f.levels[0]);
+  EXPECT_TRUE(channel1.count(200)) << "the three-scene show of slot 1";
+  EXPECT_TRUE(channel1.count(33)) << "the show of slot 2 after the first pass";
+  const QString out = QString::fromUtf8(player->readAllStandardOutput());
+  EXPECT_TRUE(out.contains(QStringLiteral("three.klv")));
+  EXPECT_TRUE(out.contains(QStringLiteral("other.klv")));
 }
 
 TEST(HeadlessPlayer, SigtermEndsItAtOnce) {

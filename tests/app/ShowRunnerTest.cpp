@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QStringList>
+#include <array>
 #include <set>
 #include <vector>
 
@@ -118,6 +120,64 @@ TEST(ShowRunner, PlaysAShowWithAnAutomatALatchedPictureAndBlackoutOnAPort) {
   ASSERT_GE(dark.size(), 5u);
   for (std::size_t i = 2; i < dark.size(); ++i)
     for (int n = 0; n < kDmxDataSlots; ++n) ASSERT_EQ(dark[i].levels[n], 0) << i << " " << n;
+}
+
+// A one-scene show whose channel 1 is at `level`.
+QString WriteOneSceneShow(const QTemporaryDir& dir, const char* name, int level) {
+  QByteArray bytes(kShowFileSize, 0);
+  bytes[kTempo] = 10;
+  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) bytes[n] = static_cast<char>(255);
+  bytes[SceneRowOffset(0) + 1] = static_cast<char>(level);
+  QFile file(dir.filePath(QString::fromLatin1(name)));
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+  return file.fileName();
+}
+
+// The list of ticked slots plays one show per pass; a ticked slot whose file is gone is
+// reported and passed over, and the show that plays is left alone meanwhile.
+TEST(ShowRunner, AConveyorListLoadsTheNextTickedShowAtTheEndOfEachPass) {
+  QTemporaryDir dir;
+  Console console(OptionsIn(dir, QStringLiteral("/dev/kalvetro-no-such-port")));
+  ShowRunner& runner = console.Runner();
+  QStringList status;
+  QObject::connect(&console, &Console::StatusMessage,
+                   [&](const QString& text) { status.append(text); });
+  QStringList failures;
+  QObject::connect(&runner, &ShowRunner::ConveyorLoadFailed,
+                   [&](int, const QString& error) { failures.append(error); });
+  console.ClearAll();
+  console.SetConveyorFile(2, WriteOneSceneShow(dir, "first.klv", 11));
+  console.SetConveyorFile(3, dir.filePath(QStringLiteral("gone.klv")));
+  console.SetConveyorFile(5, WriteOneSceneShow(dir, "second.klv", 22));
+  std::array<bool, kConveyorSlots> ticks{};
+  ticks[1] = ticks[2] = ticks[4] = true;
+  runner.SetCrossfadeMode(kCrossfadeOff);
+
+  ASSERT_TRUE(runner.PlayConveyorList(ticks));
+  EXPECT_TRUE(runner.Playing());
+  EXPECT_EQ(runner.ConveyorLabel(), QStringLiteral("2 first"));
+  console.Engine().Tick();
+  EXPECT_EQ(console.Frames().Output(1), 11);
+
+  runner.SequencerTick();  // the pass is over: slot 3's file is gone
+  EXPECT_EQ(failures.size(), 1);
+  ASSERT_FALSE(status.isEmpty());
+  EXPECT_TRUE(status.last().startsWith(QStringLiteral("3 gone"))) << status.last().toStdString();
+  console.Engine().Tick();
+  EXPECT_EQ(console.Frames().Output(1), 11);
+  EXPECT_TRUE(runner.Playing());
+
+  runner.SequencerTick();  // the next pass end reaches slot 5
+  EXPECT_EQ(runner.ConveyorLabel(), QStringLiteral("5 second"));
+  console.Engine().Tick();
+  EXPECT_EQ(console.Frames().Output(1), 22);
+  EXPECT_EQ(failures.size(), 1);
+
+  // Only an empty slot ticked: nothing to play.
+  std::array<bool, kConveyorSlots> none{};
+  none[7] = true;
+  EXPECT_FALSE(runner.PlayConveyorList(none));
 }
 
 }  // namespace
