@@ -36,7 +36,7 @@ void OutputEngine::Tick() {
     } else {
       frames_.ReadFrame(work_.data());
     }
-    TickContext tick{show_.memory, RaschetAdr(show_.CurrentStep()),
+    TickContext tick{show_.memory, SceneRowOffset(show_.CurrentStep()),
                      show_.playing.load(kRelaxed), work_, frames_};
     SborDmxStroki(tick);
     ManualDmx(tick);

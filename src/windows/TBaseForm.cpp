@@ -352,7 +352,7 @@ void TBaseForm::FormCreate(const StartOptions& options) {
   QGuiApplication::clipboard()->setText(QStringLiteral("1111111"));
   setWindowState(windowState() | Qt::WindowMaximized);
   ShowMemory& memory = console_.Show().memory;
-  ClearNameChannel(memory);
+  ClearChannelNames(memory);
   memory.Set(kAutomat1 + kAutomatTempo, 10);
   memory.Set(kAutomat2 + kAutomatTempo, 10);
   FillDiskLabels();

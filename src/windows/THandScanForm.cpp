@@ -160,7 +160,7 @@ void THandScanForm::calcMouse() {
   pad.y.store(static_cast<std::uint8_t>(vy), kRelaxedOrder);
 
   ShowState& show = console_.Show();
-  const int row = RaschetAdr(show.CurrentStep());
+  const int row = SceneRowOffset(show.CurrentStep());
   for (int n = 1; n <= 255; ++n) {
     if (!console_.Selected(n)) continue;
     // The second channel of a pair never starts a pair itself.

@@ -188,9 +188,9 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
 void TStaticForm::ChaserItemClick() {
   console_.SetPlaying(false);
   // The strip ticks write their selection bytes the moment they change, so the selection in
-  // memory already holds them (CheckBoxToMemory). The Play button hides meanwhile.
+  // memory already holds them (StoreSelectionBoxes). The Play button hides meanwhile.
   console_.OpenPictureEditor();
-  console_.Notify(ShowArea::Selection);  // CheckBoxFromMemory: every strip tick off
+  console_.Notify(ShowArea::Selection);  // LoadSelectionBoxes: every strip tick off
   console_.ReturnPageControlAll();
   console_.Notify(ShowArea::Levels);
   console_.RequestCrossfadeMode(kCrossfadeOff);
@@ -224,9 +224,9 @@ void TStaticForm::ReleaseWrite() {
 }
 
 void TStaticForm::ShowWorkingRow() {
-  console_.Notify(ShowArea::Selection);  // CheckBoxFromMemory
+  console_.Notify(ShowArea::Selection);  // LoadSelectionBoxes
   console_.ReturnPageControlAll();
-  console_.Notify(ShowArea::Levels);  // ReturnScrollBars
+  console_.Notify(ShowArea::Levels);  // RefreshFaders
 }
 
 void TStaticForm::ReadChaser(int k) {
@@ -236,7 +236,7 @@ void TStaticForm::ReadChaser(int k) {
 }
 
 void TStaticForm::SaveChaser(int k) {
-  // The selection in memory is the strips' ticks already (CheckBoxToMemory).
+  // The selection in memory is the strips' ticks already (StoreSelectionBoxes).
   if (!kalvetro::SaveChaser(console_.Show(), k)) return;
   ReleaseRead();
   console_.Notify(ShowArea::Pictures);

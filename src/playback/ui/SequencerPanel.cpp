@@ -410,7 +410,7 @@ void SequencerPanel::ScrollBarStepChange(int position) {
   if (!show.playing.load()) {
     const auto step = static_cast<std::uint8_t>(std::clamp(position, 0, kSceneCount - 1));
     show.memory.Set(kCurrentStep, step);
-    if (AvtoDobScenaItem && AvtoDobScenaItem->isChecked()) AvtoDobScena(show);
+    if (AvtoDobScenaItem && AvtoDobScenaItem->isChecked()) AddSceneBeyondLast(show);
   }
   console_.ReturnPageControlAll();
 }

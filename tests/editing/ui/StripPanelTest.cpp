@@ -213,10 +213,10 @@ TEST(StripPanel, SelectionBoxesButtonsAndInvert) {
 TEST(StripPanel, FlagOtherThanOneShowsUnselectedAndIsStoredAsZero) {
   OutputFixture c;
   c.Memory().Set(kSelectFlags + 4, 2);
-  c.Strips()->CheckBoxFromMemory();
+  c.Strips()->LoadSelectionBoxes();
   EXPECT_FALSE(c.Box(QStringLiteral("CheckBox4"))->isChecked());
   EXPECT_EQ(c.Memory().Get(kSelectFlags + 4), 2);
-  c.Strips()->CheckBoxToMemory();
+  c.Strips()->StoreSelectionBoxes();
   EXPECT_EQ(c.Memory().Get(kSelectFlags + 4), 0);
 }
 
