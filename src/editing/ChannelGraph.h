@@ -48,7 +48,7 @@ std::string GraphChannelPrefix(int channel);
 // 8-bit code page, to be decoded by the page. Nothing in the slot is rewritten.
 std::string GraphStoredName(const ShowMemory& memory, int channel);
 
-// Texts of the pointer update (GrafikLabel).
+// Texts of the pointer update (RefreshGraphLabels).
 struct GraphLabels {
   std::string scene;  // graphSceneLabel: " Сцена = " + (s + 1)
   std::string newLevel;  // graphNewLevelLabel: " Новый уровень канала = " + v + "     " + p + "%"

@@ -85,7 +85,7 @@ class ChannelGraphPage : public QWidget {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  // The pointer texts of GrafikLabel, and the news of a drawn level.
+  // The pointer texts of RefreshGraphLabels, and the news of a drawn level.
   void ShowPointer(const GraphLabels& labels, bool drawn);
 
   Console& console_;

@@ -42,7 +42,7 @@ QLabel* MakeValueLabel(QWidget* parent, const char* name, const QString& text) {
 
 // The name as the strip page's name box shows it: every 0 byte a blank, trailing blanks
 // dropped. Read only: showing a name never rewrites the show.
-QString DampName(const ShowMemory& memory, int channel) {
+QString ChannelNameText(const ShowMemory& memory, int channel) {
   std::array<std::uint8_t, kChannelNameLength> bytes{};
   int length = 0;
   for (int i = 0; i < kChannelNameLength; ++i) {
@@ -189,7 +189,7 @@ void LevelTablePage::RefreshLevelTable() {
   tableLevelLabel->setText(QString::fromStdString(LevelTableLevelText(level)));
   tableLevelGauge->setValue(level);
   tableChannelLabel->setText(QString::fromStdString(LevelTableChannelText(channel)));
-  const QString name = DampName(show.memory, channel);
+  const QString name = ChannelNameText(show.memory, channel);
   if (tableChannelNameEdit->text() != name) tableChannelNameEdit->setText(name);
   RefreshLevelTableLabels();
 }
