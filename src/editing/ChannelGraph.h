@@ -13,7 +13,7 @@ namespace kalvetro {
 
 inline constexpr int kGraphWidth = 512;
 inline constexpr int kGraphHeight = 256;
-inline constexpr int kGraphZoomSteps = 4;  // zoom bar 0..3
+inline constexpr int kGraphZoomSteps = 4;   // zoom bar 0..3
 inline constexpr int kNewShowZoomStep = 3;  // every new show starts at 32 scenes per area
 inline constexpr int kPenLastScene = 254;   // the pen fills up to this scene, not the last row
 

@@ -50,7 +50,7 @@ bool WriteLevelTableLevel(ShowState& show, bool editChecked, int scene, int chan
 }
 
 int LevelTableLabelDiff::Update(const ShowMemory& memory, int scene,
-                          std::span<std::uint8_t, kLevelTableLabelCount> changed) {
+                                std::span<std::uint8_t, kLevelTableLabelCount> changed) {
   const int row = SceneRowOffset(ClampScene(scene));
   int count = 0;
   for (int b = 0; b < kBlocks; ++b) {

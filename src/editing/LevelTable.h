@@ -55,7 +55,8 @@ class LevelTableLabelDiff {
   // ones and writes the numbers of the channels whose caption must change into `changed` in
   // ascending order. Returns how many there are. Until the first update, and after Forget(),
   // every label counts as changed (the labels start as " 000 ", which is no level).
-  int Update(const ShowMemory& memory, int scene, std::span<std::uint8_t, kLevelTableLabelCount> changed);
+  int Update(const ShowMemory& memory, int scene,
+             std::span<std::uint8_t, kLevelTableLabelCount> changed);
   // The labels were rebuilt or lost their text: the next update reports all of them.
   void Forget() { known_ = false; }
   // The level label of the channel shows now (valid after an update).

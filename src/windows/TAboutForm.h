@@ -39,7 +39,8 @@ class TAboutForm : public QDialog {
   QLabel *driveCLabel = nullptr, *driveDLabel = nullptr, *driveELabel = nullptr;
   QLabel *diskFreeCLabel = nullptr, *diskFreeDLabel = nullptr, *diskFreeELabel = nullptr;
   QLabel *diskSizeCLabel = nullptr, *diskSizeDLabel = nullptr, *diskSizeELabel = nullptr;
-  QLabel *totalMemoryLabel = nullptr, *freeMemoryLabel = nullptr, *totalSwapLabel = nullptr, *freeSwapLabel = nullptr;
+  QLabel *totalMemoryLabel = nullptr, *freeMemoryLabel = nullptr, *totalSwapLabel = nullptr,
+         *freeSwapLabel = nullptr;
   QLabel *computerLabel = nullptr, *processorLabel = nullptr, *mmxLabel = nullptr;
   QLabel *vendorLabel = nullptr, *versionLabel = nullptr, *versionNumberLabel = nullptr;
   QLabel *osNameLabel = nullptr, *organizationLabel = nullptr;

@@ -174,27 +174,27 @@ void TBaseForm::BuildMenus() {
 }
 
 void TBaseForm::AddToolBarSeparator() {
-  ToolBar->addSeparator();
+  toolBar->addSeparator();
 }
 
 QToolButton* TBaseForm::AddToolButton(const QString& name, const QString& themeIcon,
                                       int fallbackIcon, const QString& hint,
                                       std::function<void()> action) {
-  auto* button = new QToolButton(ToolBar);
+  auto* button = new QToolButton(toolBar);
   button->setObjectName(name);
   button->setIcon(ThemeIcon(this, themeIcon, static_cast<QStyle::StandardPixmap>(fallbackIcon)));
   button->setToolTip(hint);
   button->setAutoRaise(true);
   connect(button, &QToolButton::clicked, this, std::move(action));
-  ToolBar->addWidget(button);
+  toolBar->addWidget(button);
   return button;
 }
 
 void TBaseForm::BuildToolBar() {
-  ToolBar = addToolBar(QStringLiteral("ToolBar"));
-  ToolBar->setObjectName(QStringLiteral("ToolBar"));
-  ToolBar->setMovable(false);
-  ToolBar->setIconSize(QSize(24, 24));
+  toolBar = addToolBar(QStringLiteral("ToolBar"));
+  toolBar->setObjectName(QStringLiteral("ToolBar"));
+  toolBar->setMovable(false);
+  toolBar->setIconSize(QSize(24, 24));
   AddToolButton(QStringLiteral("SpeedButtonNEW"), QStringLiteral("document-new"),
                 QStyle::SP_FileIcon, QStringLiteral("Новое Шоу"), [this] { NewShow(); });
   AddToolButton(QStringLiteral("SpeedButtonOPEN"), QStringLiteral("document-open"),
@@ -206,7 +206,7 @@ void TBaseForm::BuildToolBar() {
   AddToolButton(QStringLiteral("SpeedButtonSAVEAS"), QStringLiteral("document-save-as"),
                 QStyle::SP_DriveFDIcon, QStringLiteral("Записать Шоу под новым Именем "),
                 [this] { ChooseAndSaveShowAs(); });
-  ToolBar->addSeparator();
+  toolBar->addSeparator();
 }
 
 void TBaseForm::BuildStatusLine() {

@@ -125,7 +125,7 @@ class TBaseForm : public QMainWindow, public WindowParts {
   QMenu* settingsMenu = nullptr;
   QMenu* optionsMenu = nullptr;
   QMenu* helpMenu = nullptr;
-  QToolBar* ToolBar = nullptr;
+  QToolBar* toolBar = nullptr;
   QTabWidget* tempoPages = nullptr;
   QTabWidget* settingsPages = nullptr;
   QTabWidget* inputPages = nullptr;

@@ -85,9 +85,9 @@ THandScanForm::THandScanForm(Console& console, QWidget* parent)
   invertYBox =
       MakeBox(padGroup, "CheckBoxY", QStringLiteral("Y=255"), QStringLiteral("Инверсия по Y"));
   swapXYBox = MakeBox(padGroup, "CheckBoxX_Y", QStringLiteral("X<->Y"),
-                        QStringLiteral("Меняет местами координаты  X <> Y "));
+                      QStringLiteral("Меняет местами координаты  X <> Y "));
   priorityBox = MakeBox(padGroup, "CheckBoxManualArea", QStringLiteral("Приоритет"),
-                               QStringLiteral("Управлять в любом режиме"));
+                        QStringLiteral("Управлять в любом режиме"));
   // Each box on the middle of a pad edge, the corners stay free: "Y=255" at the top (the end
   // of the Y axis), "X=255" at the right, the swap at the bottom, the priority at the left.
   const int boxHeight = 18;

@@ -169,11 +169,11 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
   row->setContentsMargins(5, 8, 5, 4);
   row->setSpacing(3);
   eraseButton = MakeButton(group, QStringLiteral("SpeedButtonDel1"), QStringLiteral("✕"),
-                               QStringLiteral("Стереть редактируемую сцену"));
+                           QStringLiteral("Стереть редактируемую сцену"));
   eraseAllButton = MakeButton(group, QStringLiteral("SpeedButtonDelAll"), QStringLiteral("✕✕"),
-                                 QStringLiteral("Стереть все статические картинки "));
+                              QStringLiteral("Стереть все статические картинки "));
   undoEraseButton = MakeButton(group, QStringLiteral("SpeedButtonUndoSt"), QStringLiteral("↶"),
-                                 QStringLiteral("Вернуть прежнюю сцену"));
+                               QStringLiteral("Вернуть прежнюю сцену"));
   eraseAllButton->setFixedWidth(kButtonWidth + 6);
   undoEraseButton->setEnabled(false);
   for (QToolButton* b : {eraseButton, eraseAllButton, undoEraseButton}) row->addWidget(b);

@@ -108,8 +108,7 @@ TEST(ChannelGraph, ArrowModeDrawsOneSceneAtATime) {
   EXPECT_EQ(labels.newLevel, " Новый уровень канала = 200     79%");
   // The scene's own level is read before the write.
   EXPECT_EQ(labels.dmxLevel, " Уровень канала сцены 68 = 128     51%");
-  EXPECT_EQ(GraphLabelTexts(show, 5, {67, 200}).dmxLevel,
-            " Уровень канала сцены 68 = 200     79%");
+  EXPECT_EQ(GraphLabelTexts(show, 5, {67, 200}).dmxLevel, " Уровень канала сцены 68 = 200     79%");
 
   // Moving with the button held paints the next scene; after the release nothing is drawn.
   graph.MouseMove(show, 70, 0);

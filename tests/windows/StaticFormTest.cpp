@@ -47,7 +47,8 @@ TEST_F(StaticForm, WindowIsMadeOnceAndHoldsItsGroups) {
   EXPECT_EQ(editor->readButtons[8]->text(), QStringLiteral("--"));
   EXPECT_EQ(editor->writeButtons[3]->objectName(), QStringLiteral("SpeedButton24"));
   EXPECT_EQ(editor->writeButtons[15]->objectName(), QStringLiteral("SpeedButton21"));
-  EXPECT_EQ(editor->readButtons[1]->toolTip(), QStringLiteral("Редактируемая статическая картинка"));
+  EXPECT_EQ(editor->readButtons[1]->toolTip(),
+            QStringLiteral("Редактируемая статическая картинка"));
   EXPECT_EQ(editor->writeButtons[1]->toolTip(), QStringLiteral("Записать в  статическую картинку"));
   EXPECT_EQ(editor->ScrollBar1->value(), 1);
   EXPECT_EQ(editor->ScrollBar1->maximum(), 255);

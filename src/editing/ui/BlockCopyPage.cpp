@@ -183,8 +183,7 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
           [this] { CopyChannelsInAllScenes(); });
   connect(copyChannelsAcrossScenesButton, &QToolButton::clicked, this,
           [this] { CopyChannelsAcrossScenes(); });
-  connect(copySceneRangeButton, &QToolButton::clicked, this,
-          [this] { CopySceneRange(); });
+  connect(copySceneRangeButton, &QToolButton::clicked, this, [this] { CopySceneRange(); });
 }
 
 // The undo copy goes through the console first, so that the restore buttons of every page
@@ -192,27 +191,27 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
 
 void BlockCopyPage::CopyCurrentSceneChannels() {
   console_.ToMemoryUndo();
-  Finish(CopyChannelsOfCurrentScene(
-      console_.Show(), RangeOf(channelCopyFirst, channelCopyLast, channelCopyTarget)));
+  Finish(CopyChannelsOfCurrentScene(console_.Show(),
+                                    RangeOf(channelCopyFirst, channelCopyLast, channelCopyTarget)));
 }
 
 void BlockCopyPage::CopyChannelsInAllScenes() {
   console_.ToMemoryUndo();
-  Finish(CopyChannelsOfAllScenes(console_.Show(),
-                                 RangeOf(allScenesChannelFirst, allScenesChannelLast, allScenesChannelTarget)));
+  Finish(CopyChannelsOfAllScenes(
+      console_.Show(),
+      RangeOf(allScenesChannelFirst, allScenesChannelLast, allScenesChannelTarget)));
 }
 
 void BlockCopyPage::CopyChannelsAcrossScenes() {
   console_.ToMemoryUndo();
-  Finish(CopyChannelsInScenes(
-      console_.Show(), RangeOf(rangeChannelFirst, rangeChannelLast, rangeChannelTarget),
-      RangeOf(rangeSceneFirst, rangeSceneLast, rangeSceneTarget)));
+  Finish(CopyChannelsInScenes(console_.Show(),
+                              RangeOf(rangeChannelFirst, rangeChannelLast, rangeChannelTarget),
+                              RangeOf(rangeSceneFirst, rangeSceneLast, rangeSceneTarget)));
 }
 
 void BlockCopyPage::CopySceneRange() {
   console_.ToMemoryUndo();
-  Finish(CopyScenes(console_.Show(),
-                    RangeOf(sceneCopyFirst, sceneCopyLast, sceneCopyTarget)));
+  Finish(CopyScenes(console_.Show(), RangeOf(sceneCopyFirst, sceneCopyLast, sceneCopyTarget)));
 }
 
 void BlockCopyPage::Finish(BlockCopyResult result) {

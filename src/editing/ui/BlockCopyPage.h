@@ -26,10 +26,10 @@ class BlockCopyPage : public QWidget {
   BlockCopyPage(Console& console, WindowParts& parts, QWidget* undoPair, QWidget* parent);
 
   // Handlers of the four buttons.
-  void CopyCurrentSceneChannels();      // "Каналов текущей Сцены "
-  void CopyChannelsInAllScenes();  // "Каналов (все сцены)"
-  void CopyChannelsAcrossScenes();    // "Каналов в сценах"
-  void CopySceneRange();       // "Сцен (все каналы)"
+  void CopyCurrentSceneChannels();  // "Каналов текущей Сцены "
+  void CopyChannelsInAllScenes();   // "Каналов (все сцены)"
+  void CopyChannelsAcrossScenes();  // "Каналов в сценах"
+  void CopySceneRange();            // "Сцен (все каналы)"
 
   // "Каналов текущей Сцены "
   QSpinBox* channelCopyFirst = nullptr;

@@ -55,8 +55,7 @@ QString Text(const std::string& utf8) {
 
 // ---------------------------------------------------------------- the chart
 
-GraphPaintBox::GraphPaintBox(const Console& console, const ChannelGraph& graph,
-                               QWidget* parent)
+GraphPaintBox::GraphPaintBox(const Console& console, const ChannelGraph& graph, QWidget* parent)
     : QWidget(parent), console_(console), graph_(graph) {
   setObjectName(QStringLiteral("PaintBoxGrafik"));
   setFixedSize(kGraphWidth, kGraphHeight);
@@ -132,7 +131,7 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   graphChannelNameLabel->setFont(nameFont);
   left->addWidget(graphChannelNameLabel);
   graphChannelSlider = MakeBar(this, "ScrollBarChanellGrafik", 254, 10,
-                                   QStringLiteral("Устанавливает номер редактируемого канала"));
+                               QStringLiteral("Устанавливает номер редактируемого канала"));
   graphChannelSlider->setFixedWidth(kGraphWidth);
   left->addWidget(graphChannelSlider);
   graphBox = new GraphPaintBox(console_, graph_, this);
@@ -159,8 +158,8 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   right->setSpacing(4);
   graphZoomLabel = MakeLabel(this, "LabelGrafZoom");
   right->addWidget(graphZoomLabel);
-  graphZoomSlider = MakeBar(this, "ScrollBarGrafikZoom", kGraphZoomSteps - 1, 2,
-                                QStringLiteral("Масштаб сцен"));
+  graphZoomSlider =
+      MakeBar(this, "ScrollBarGrafikZoom", kGraphZoomSteps - 1, 2, QStringLiteral("Масштаб сцен"));
   graphZoomSlider->setValue(kNewShowZoomStep);
   right->addWidget(graphZoomSlider);
 
@@ -184,10 +183,9 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
       "SpeedButtonGrafLine", QStringLiteral("Линия"),
       QStringLiteral("Интерполировать уровни каналов. Начало - левая кнопка, конец - правая."),
       GraphMode::kLine);
-  graphPenButton =
-      addMode("SpeedButtonGrafPen", QStringLiteral("Перо"),
-              QStringLiteral("Повторять значение текущего канала во всех рабочих сценах"),
-              GraphMode::kPen);
+  graphPenButton = addMode(
+      "SpeedButtonGrafPen", QStringLiteral("Перо"),
+      QStringLiteral("Повторять значение текущего канала во всех рабочих сценах"), GraphMode::kPen);
   graphArrowButton->setChecked(true);
   right->addSpacing(6);
   right->addLayout(modes);
@@ -196,7 +194,7 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   right->addWidget(MakeLabel(this, "LabelMaxScenaGrafic",
                              QStringLiteral("Установить последнюю Сцену")));
   graphLastSceneSlider = MakeBar(this, "ScrollBarMaxScenaGrafic", 255, 10,
-                                    QStringLiteral("Установка номера последней сцены"));
+                                 QStringLiteral("Установка номера последней сцены"));
   right->addWidget(graphLastSceneSlider);
 
   right->addSpacing(10);
@@ -221,19 +219,14 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   columns->addWidget(rightPanel, 0, Qt::AlignTop);
   columns->addStretch();
 
-  connect(graphChannelSlider, &QScrollBar::valueChanged, this,
-          [this] { ChangeGraphChannel(); });
-  connect(graphAreaSlider, &QScrollBar::valueChanged, this,
-          [this] { ChangeGraphArea(); });
-  connect(graphZoomSlider, &QScrollBar::valueChanged, this,
-          [this] { ChangeGraphZoom(); });
+  connect(graphChannelSlider, &QScrollBar::valueChanged, this, [this] { ChangeGraphChannel(); });
+  connect(graphAreaSlider, &QScrollBar::valueChanged, this, [this] { ChangeGraphArea(); });
+  connect(graphZoomSlider, &QScrollBar::valueChanged, this, [this] { ChangeGraphZoom(); });
   connect(graphLastSceneSlider, &QScrollBar::valueChanged, this,
           [this] { ChangeLastSceneFromGraph(); });
-  connect(graphBox, &GraphPaintBox::Pressed, this,
-          &ChannelGraphPage::PressGraphPoint);
+  connect(graphBox, &GraphPaintBox::Pressed, this, &ChannelGraphPage::PressGraphPoint);
   connect(graphBox, &GraphPaintBox::Moved, this, &ChannelGraphPage::DragGraphPoint);
-  connect(graphBox, &GraphPaintBox::Released, this,
-          &ChannelGraphPage::ReleaseGraphPoint);
+  connect(graphBox, &GraphPaintBox::Released, this, &ChannelGraphPage::ReleaseGraphPoint);
 
   // The main window's wheel comes through the console (its key preview takes it first).
   connect(&console_, &Console::WheelTurned, this, [this](int delta) {
@@ -337,10 +330,9 @@ void ChannelGraphPage::wheelEvent(QWheelEvent* event) {
 }
 
 void ChannelGraphPage::MouseWheel(int delta) {
-  graphChannelSlider->setValue(WheelPosition(WheelTarget::kGraph, delta,
-                                                 graphChannelSlider->value(),
-                                                 graphChannelSlider->minimum(),
-                                                 graphChannelSlider->maximum()));
+  graphChannelSlider->setValue(
+      WheelPosition(WheelTarget::kGraph, delta, graphChannelSlider->value(),
+                    graphChannelSlider->minimum(), graphChannelSlider->maximum()));
 }
 
 }  // namespace kalvetro

@@ -113,11 +113,10 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   tableLevelSlider =
       MakeBar(this, "ScrollBarDampLevel", 0, 127, QStringLiteral("Установка Уровня"));
   right->addSpacing(6);
-  for (QWidget* w : {static_cast<QWidget*>(tableSceneLabel), static_cast<QWidget*>(tableSceneSlider),
-                     static_cast<QWidget*>(tableChannelLabel),
-                     static_cast<QWidget*>(tableChannelSlider),
-                     static_cast<QWidget*>(tableLevelLabel),
-                     static_cast<QWidget*>(tableLevelSlider)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(tableSceneLabel), static_cast<QWidget*>(tableSceneSlider),
+        static_cast<QWidget*>(tableChannelLabel), static_cast<QWidget*>(tableChannelSlider),
+        static_cast<QWidget*>(tableLevelLabel), static_cast<QWidget*>(tableLevelSlider)})
     right->addWidget(w);
   tableLevelGauge = new QProgressBar(this);
   tableLevelGauge->setObjectName(QStringLiteral("ProgressBarDampLevel"));
@@ -145,12 +144,9 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   page->addStretch();
 
   connect(tableEditSceneBox, &QCheckBox::toggled, this, [this] { ShowEditedScene(); });
-  connect(tableSceneSlider, &QScrollBar::valueChanged, this,
-          [this] { ShowChosenScene(); });
-  connect(tableChannelSlider, &QScrollBar::valueChanged, this,
-          [this] { ShowChosenChannel(); });
-  connect(tableLevelSlider, &QScrollBar::valueChanged, this,
-          [this] { WriteChosenLevel(); });
+  connect(tableSceneSlider, &QScrollBar::valueChanged, this, [this] { ShowChosenScene(); });
+  connect(tableChannelSlider, &QScrollBar::valueChanged, this, [this] { ShowChosenChannel(); });
+  connect(tableLevelSlider, &QScrollBar::valueChanged, this, [this] { WriteChosenLevel(); });
 
   // The page follows the show while it is shown: every refresh of the console (each step of
   // the sequencer among them) and level edits made elsewhere.
@@ -166,7 +162,7 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
 
 int LevelTablePage::ShownScene() const {
   return LevelTableShownScene(console_.Show(), tableEditSceneBox->isChecked(),
-                        tableSceneSlider->value());
+                              tableSceneSlider->value());
 }
 
 void LevelTablePage::RefreshLevelTable() {
@@ -199,15 +195,16 @@ void LevelTablePage::RefreshLevelTableLabels() {
   const int count = shownLevels_.Update(console_.Show().memory, ShownScene(), changed);
   for (int i = 0; i < count; ++i) {
     const int n = changed[i];
-    tableLevelLabels[n - 1]->setText(QString::fromStdString(LevelTableLabelText(shownLevels_.Shown(n))));
+    tableLevelLabels[n - 1]->setText(
+        QString::fromStdString(LevelTableLabelText(shownLevels_.Shown(n))));
   }
 }
 
 void LevelTablePage::WriteChosenLevel() {
   if (refreshing_) return;
   if (!WriteLevelTableLevel(console_.Show(), tableEditSceneBox->isChecked(),
-                      tableSceneSlider->value(), tableChannelSlider->value(),
-                      tableLevelSlider->value()))
+                            tableSceneSlider->value(), tableChannelSlider->value(),
+                            tableLevelSlider->value()))
     return;
   RefreshLevelTable();
   console_.Notify(ShowArea::Levels);

@@ -38,9 +38,9 @@ NameCopyGroup::NameCopyGroup(Console& console, WindowParts& parts, QWidget* pare
   grid->setVerticalSpacing(3);
 
   nameCopyFirst = MakeSpin(this, "SpinEditNameFirst", kNameCopyFirstMax, 1,
-                               QStringLiteral("Номер канала от которого начинается копирование "));
+                           QStringLiteral("Номер канала от которого начинается копирование "));
   nameCopyLast = MakeSpin(this, "SpinEditNameLast", kNameCopyLastMax, 10,
-                              QStringLiteral("Номер канала до которого продолжается копирование "));
+                          QStringLiteral("Номер канала до которого продолжается копирование "));
   nameCopyTarget =
       MakeSpin(this, "SpinEditNameFrom", kNameCopyTargetMax, 11,
                QStringLiteral("Номер канала в который начинается копирование отмеченного блока"));
@@ -58,25 +58,23 @@ NameCopyGroup::NameCopyGroup(Console& console, WindowParts& parts, QWidget* pare
     grid->addWidget(new QLabel(QString::fromUtf8(inputs[c].below), this), 2, c);
   }
   copyNamesButton = MakeSpeedButton(this, QStringLiteral("SpeedButtonNameBlocCopy"),
-                                            QStringLiteral("Выполнить копирование"), QString());
+                                    QStringLiteral("Выполнить копирование"), QString());
   copyNamesButton->setMinimumHeight(26);
   grid->addWidget(copyNamesButton, 3, 0, 1, 3);
-  connect(copyNamesButton, &QToolButton::clicked, this,
-          &NameCopyGroup::CopyNames);
+  connect(copyNamesButton, &QToolButton::clicked, this, &NameCopyGroup::CopyNames);
 
   if (QMenu* settings = parts_.Menu(MenuId::Settings)) {
     clearNamesAction = settings->addAction(QStringLiteral("Очистить имена каналов"));
     clearNamesAction->setObjectName(QStringLiteral("ClearNameChannelItem"));
     clearNamesAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-    connect(clearNamesAction, &QAction::triggered, this,
-            &NameCopyGroup::ClearAllChannelNames);
+    connect(clearNamesAction, &QAction::triggered, this, &NameCopyGroup::ClearAllChannelNames);
   }
 }
 
 void NameCopyGroup::CopyNames() {
   console_.ToMemoryUndo();
   const NameCopyResult result = CopyNameBlock(console_.Show(), nameCopyFirst->value(),
-                                             nameCopyLast->value(), nameCopyTarget->value());
+                                              nameCopyLast->value(), nameCopyTarget->value());
   if (result == NameCopyResult::kTooManyNames)
     parts_.Dialogs().Warning(
         QStringLiteral(" Копирование не выполнено: Максимальное число имен > 256 ! "));

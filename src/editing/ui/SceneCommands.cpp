@@ -43,26 +43,28 @@ void SceneCommands::BuildMenus() {
     return action;
   };
   scenes->addSeparator();
-  copyPreviousSceneAction = add("CopyPredScena", QStringLiteral("Копировать предыдущую сцену"), "Ctrl+P",
-                      &SceneCommands::CopyPreviousSceneCommand);
+  copyPreviousSceneAction = add("CopyPredScena", QStringLiteral("Копировать предыдущую сцену"),
+                                "Ctrl+P", &SceneCommands::CopyPreviousSceneCommand);
   copyToBufferAction = add("CopyToBufferItem", QStringLiteral("Копировать сцену в буфер"), "Ctrl+C",
-                         &SceneCommands::CopySceneToBuffer);
+                           &SceneCommands::CopySceneToBuffer);
   // The menu item runs the same command as the page button beside it.
-  insertPastedAction = add("NewPasteItem", QStringLiteral("Создать новую и заменить сценой из буфера"),
-                     "Ctrl+V", &SceneCommands::InsertPastedScene);
+  insertPastedAction =
+      add("NewPasteItem", QStringLiteral("Создать новую и заменить сценой из буфера"), "Ctrl+V",
+          &SceneCommands::InsertPastedScene);
   pasteFromBufferAction = add("PasteFromBufferItem", QStringLiteral("Заменить сценой  из буфера"),
-                            nullptr, &SceneCommands::PasteSceneFromBuffer);
+                              nullptr, &SceneCommands::PasteSceneFromBuffer);
   scenes->addSeparator();
   clearSceneAction = add("ClearScenaItem", QStringLiteral("Очистить Сцену"), "Ctrl+E",
-                       &SceneCommands::ClearSceneCommand);
+                         &SceneCommands::ClearSceneCommand);
   deleteSceneAction = add("DeleteScenaItem", QStringLiteral("Удалить Сцену из Шоу "), "Ctrl+Del",
-                        &SceneCommands::DeleteSceneCommand);
+                          &SceneCommands::DeleteSceneCommand);
   insertSceneAction = add("InsertScenaItem", QStringLiteral("Создать новую Сцену"), "Ctrl+Ins",
-                        &SceneCommands::InsertSceneCommand);
+                          &SceneCommands::InsertSceneCommand);
   insertPastedAction->setEnabled(false);
   pasteFromBufferAction->setEnabled(false);
 
-  autoAddSceneAction = parts_.Menu(MenuId::Options)->addAction(QStringLiteral("Разрешить автодобавление сцен"));
+  autoAddSceneAction =
+      parts_.Menu(MenuId::Options)->addAction(QStringLiteral("Разрешить автодобавление сцен"));
   autoAddSceneAction->setObjectName(QStringLiteral("AvtoDobScenaItem"));
   autoAddSceneAction->setCheckable(true);
   autoAddSceneAction->setChecked(false);
@@ -81,11 +83,11 @@ void SceneCommands::BuildToolBar() {
       add("SpeedButtonCOPYPREDSCEN", "go-previous", QStyle::SP_ArrowBack,
           QStringLiteral("Копировать предыдущую Сцену"), [this] { CopyPreviousSceneCommand(); });
   copyToBufferButton = add("SpeedButtonCOPY", "edit-copy", QStyle::SP_FileDialogContentsView,
-                        QStringLiteral("Копировать Сцену"), [this] { CopySceneToBuffer(); });
+                           QStringLiteral("Копировать Сцену"), [this] { CopySceneToBuffer(); });
   clearSceneButton = add("SpeedButtonCLEAR", "edit-clear", QStyle::SP_DialogResetButton,
                          QStringLiteral("Новая сцена"), [this] { ClearSceneCommand(); });
   deleteSceneButton = add("SpeedButtonDELSCEN", "edit-delete", QStyle::SP_TrashIcon,
-                           QStringLiteral("Удалить сцену"), [this] { DeleteSceneCommand(); });
+                          QStringLiteral("Удалить сцену"), [this] { DeleteSceneCommand(); });
   // The toolbar switch has no state of its own: it flips the menu item.
   autoAddSceneButton =
       add("SpeedButtonAVTOPLUS", "list-add", QStyle::SP_FileDialogNewFolder,

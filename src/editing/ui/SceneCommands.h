@@ -13,11 +13,11 @@ class WindowParts;
 
 // The scene buttons that stand on the sequencer page.
 struct SceneListButtons {
-  QAbstractButton* insertScene = nullptr;       // SpeedButtonNewScena
-  QAbstractButton* copyScene = nullptr;      // SpeedButtonScenaCopy
+  QAbstractButton* insertScene = nullptr;   // SpeedButtonNewScena
+  QAbstractButton* copyScene = nullptr;     // SpeedButtonScenaCopy
   QAbstractButton* insertPasted = nullptr;  // SpeedButtonNewScenaPaste
-  QAbstractButton* pasteScene = nullptr;     // ButtonScenaPaste
-  QAbstractButton* deleteScene = nullptr;    // SpeedButtonScenaDelete
+  QAbstractButton* pasteScene = nullptr;    // ButtonScenaPaste
+  QAbstractButton* deleteScene = nullptr;   // SpeedButtonScenaDelete
 };
 
 // The commands that change the list of scenes as a whole: insert, delete, clear, copy the

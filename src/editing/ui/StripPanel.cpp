@@ -220,27 +220,26 @@ void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
                  QStringLiteral("Включить все видимые флажки в столбце Выбор "));
   for (auto* b : {clearAllSelectionButton, clearVisibleSelectionButton, selectVisibleButton})
     select->layout()->addWidget(b);
-  connect(clearAllSelectionButton, &QToolButton::clicked, this,
-          [this] { ClearAllSelection(); });
+  connect(clearAllSelectionButton, &QToolButton::clicked, this, [this] { ClearAllSelection(); });
   connect(clearVisibleSelectionButton, &QToolButton::clicked, this,
           [this] { ClearVisibleSelection(); });
-  connect(selectVisibleButton, &QToolButton::clicked, this,
-          [this] { SelectVisibleChannels(); });
+  connect(selectVisibleButton, &QToolButton::clicked, this, [this] { SelectVisibleChannels(); });
   column->addWidget(select);
 
   QGroupBox* levels = MakeGroup(parent, QStringLiteral("Уровни сцены"));
   levels->setObjectName(QStringLiteral("GroupBoxSceneLevels"));
-  clearSceneLevelsButton = MakeButton(levels, "SpeedButtonAllScrl0", QStringLiteral("Вся сцена в 0"),
-                                   QStringLiteral("Установить уровни все каналов сцены  в '0'"));
+  clearSceneLevelsButton =
+      MakeButton(levels, "SpeedButtonAllScrl0", QStringLiteral("Вся сцена в 0"),
+                 QStringLiteral("Установить уровни все каналов сцены  в '0'"));
   levels->layout()->addWidget(clearSceneLevelsButton);
   auto* visible = new QHBoxLayout;
   visible->setSpacing(2);
   visibleTo0Button = MakeButton(levels, "SpeedButtonVis0", QStringLiteral("0"),
-                               QStringLiteral("Установить уровни видимых каналов в '0' "));
+                                QStringLiteral("Установить уровни видимых каналов в '0' "));
   visibleTo127Button = MakeButton(levels, "SpeedButtonVis127", QStringLiteral("127"),
-                                 QStringLiteral("Установить уровни видимых каналов в '127' "));
+                                  QStringLiteral("Установить уровни видимых каналов в '127' "));
   visibleTo255Button = MakeButton(levels, "SpeedButtonVis255", QStringLiteral("255"),
-                                 QStringLiteral("Установить уровни видимых каналов в '255' "));
+                                  QStringLiteral("Установить уровни видимых каналов в '255' "));
   for (auto* b : {visibleTo0Button, visibleTo127Button, visibleTo255Button}) visible->addWidget(b);
   static_cast<QVBoxLayout*>(levels->layout())->addLayout(visible);
   connect(clearSceneLevelsButton, &QToolButton::clicked, this, [this] { ClearSceneLevels(); });
@@ -254,9 +253,9 @@ void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
   auto* units = new QHBoxLayout;
   units->setSpacing(2);
   showLevelsButton = MakeButton(display, "SpeedButtonOutLevel255", QStringLiteral("Ур"),
-                                      QStringLiteral("Уровень в стандарте DMX512  0-255"));
+                                QStringLiteral("Уровень в стандарте DMX512  0-255"));
   showPercentButton = MakeButton(display, "SpeedButtonOutLevel100", QStringLiteral("%"),
-                                      QStringLiteral("Уровень в процентах"));
+                                 QStringLiteral("Уровень в процентах"));
   auto* unitGroup = new QButtonGroup(display);
   for (auto* b : {showLevelsButton, showPercentButton}) {
     b->setCheckable(true);
@@ -266,7 +265,7 @@ void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
   showLevelsButton->setChecked(true);
   static_cast<QVBoxLayout*>(display->layout())->addLayout(units);
   everyTickButton = MakeButton(display, "SpeedButtonLevel255", QStringLiteral("Быстро"),
-                                   QStringLiteral("Скорость презаписи данных на мониторе"));
+                               QStringLiteral("Скорость презаписи данных на мониторе"));
   everyTickButton->setCheckable(true);
   everyTickButton->setChecked(true);
   display->layout()->addWidget(everyTickButton);
@@ -294,7 +293,7 @@ QWidget* StripPanel::BuildOutputModeButtons(QWidget* parent) {
     return button;
   };
   sceneOnButton = add("SpeedButtonOnScena", QStringLiteral("Сцена"),
-                           QStringLiteral("Разрешить нормальную работу "));
+                      QStringLiteral("Разрешить нормальную работу "));
   macroPictureButton =
       add("SpeedButtonMacrosOut", QStringLiteral("Макро M"),
           QStringLiteral("Выключает все каналы  и включает  каналы статической каркинки =M= "));
@@ -311,8 +310,7 @@ QWidget* StripPanel::BuildOutputModeButtons(QWidget* parent) {
           [this](bool down) { console_.SetMacroOut(down); });
   connect(blackOutButton, &QToolButton::clicked, this, [this] { StartBlackOut(); });
   connect(sceneOnButton, &QToolButton::clicked, this, [this] { EndBlackOut(); });
-  connect(macroPictureButton, &QToolButton::clicked, this,
-          [this] { StartMacroPicture(); });
+  connect(macroPictureButton, &QToolButton::clicked, this, [this] { StartMacroPicture(); });
   return panel;
 }
 

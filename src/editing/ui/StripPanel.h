@@ -64,9 +64,9 @@ class StripPanel : public QWidget {
   // is rewritten as the table step of its position when its fader moves).
   void RefreshRates();
   // Channel names (16 characters, code page 1251 in the show). RefreshNames loads all 27 boxes
-  // (StoredNameOfStrip normalises the stored name of strip k and gives its text); StoreNameBoxes stores
-  // all 27 boxes (StoreNameBox(k) stores box k, false when the text holds a character the code
-  // page has not: the stored name then stays and the box shows it again). With keepTyping a
+  // (StoredNameOfStrip normalises the stored name of strip k and gives its text); StoreNameBoxes
+  // stores all 27 boxes (StoreNameBox(k) stores box k, false when the text holds a character the
+  // code page has not: the stored name then stays and the box shows it again). With keepTyping a
   // box the operator is typing in keeps its text while the strips show the same channels.
   void RefreshNames(bool keepTyping = false);
   QString StoredNameOfStrip(int k);

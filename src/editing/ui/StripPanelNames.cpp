@@ -111,7 +111,8 @@ void StripPanel::StoreChannelNames() {
 void StripPanel::WheelTurned(int delta) {
   if (!IsShownPage(this)) return;
   stripWindowSlider->setValue(WheelPosition(WheelTarget::kStrips, delta, stripWindowSlider->value(),
-                                          stripWindowSlider->minimum(), stripWindowSlider->maximum()));
+                                            stripWindowSlider->minimum(),
+                                            stripWindowSlider->maximum()));
 }
 
 }  // namespace kalvetro

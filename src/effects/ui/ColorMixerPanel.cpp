@@ -61,12 +61,12 @@ ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
     grid->addWidget(bar, 1, column, Qt::AlignHCenter);
     return bar;
   };
-  redSlider = makeBar("ScrollBarRed", QStringLiteral("Красная компонента цвета базовой формы"),
-                         0, kColorRed);
-  greenSlider = makeBar(
-      "ScrollBarGreen", QStringLiteral("Зеленая компонента цвета базовой формы"), 1, kColorGreen);
-  blueSlider = makeBar("ScrollBarBlue", QStringLiteral("Синяя компонента цвета базовой формы"),
-                          2, kColorBlue);
+  redSlider = makeBar("ScrollBarRed", QStringLiteral("Красная компонента цвета базовой формы"), 0,
+                      kColorRed);
+  greenSlider = makeBar("ScrollBarGreen", QStringLiteral("Зеленая компонента цвета базовой формы"),
+                        1, kColorGreen);
+  blueSlider = makeBar("ScrollBarBlue", QStringLiteral("Синяя компонента цвета базовой формы"), 2,
+                       kColorBlue);
   grid->addWidget(ColourMark(this, "ShapeAqua", QColor(0, 255, 255)), 0, 0, Qt::AlignHCenter);
   grid->addWidget(ColourMark(this, "ShapeFuchsia", QColor(255, 0, 255)), 0, 1, Qt::AlignHCenter);
   grid->addWidget(ColourMark(this, "ShapeYellow", QColor(255, 255, 0)), 0, 2, Qt::AlignHCenter);
@@ -91,9 +91,8 @@ ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
 
   connect(&console_, &Console::DataSystemRefresh, this, &ColorMixerPanel::RefreshColour);
   connect(&console_, &Console::ShowSavedAs, this, &ColorMixerPanel::ShowSavedAs);
-  connect(&console_, &Console::KeyCodePressed, lastKeyLabel, [this](int code) {
-    lastKeyLabel->setText(QString::fromStdString(KeyLabelText(code)));
-  });
+  connect(&console_, &Console::KeyCodePressed, lastKeyLabel,
+          [this](int code) { lastKeyLabel->setText(QString::fromStdString(KeyLabelText(code))); });
 }
 
 void ColorMixerPanel::ChangeColour(int colourByte, int position) {

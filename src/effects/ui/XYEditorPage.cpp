@@ -158,9 +158,7 @@ QWidget* XYEditorPage::BuildField() {
   fieldBox->onMouseDown = [this](QMouseEvent* e) {
     PressField(e->button(), e->position().toPoint());
   };
-  fieldBox->onMouseMove = [this](QMouseEvent* e) {
-    DragField(e->position().toPoint());
-  };
+  fieldBox->onMouseMove = [this](QMouseEvent* e) { DragField(e->position().toPoint()); };
   fieldBox->onMouseUp = [this](QMouseEvent*) { ReleaseField(); };
   fieldHint_ = kFieldHint;
   fieldBox->setToolTip(fieldHint_);
@@ -203,8 +201,7 @@ QGroupBox* XYEditorPage::BuildChannelGroup() {
       MakeSpeedButton(group, QStringLiteral("SpeedButtonEditXYcopy"), QStringLiteral("Копировать"),
                       QStringLiteral("Выполнить копирование в каналы, выбранные флажками "));
   grid->addWidget(copyToPairsButton, kPairs, 0, 1, 3);
-  connect(copyToPairsButton, &QToolButton::clicked, this,
-          &XYEditorPage::CopyToPairs);
+  connect(copyToPairsButton, &QToolButton::clicked, this, &XYEditorPage::CopyToPairs);
   return group;
 }
 
@@ -310,9 +307,9 @@ QGroupBox* XYEditorPage::BuildSizeGroup() {
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(2);
   shrinkButton = MakeRepeatButton(group, "SpeedButtonEditRazmerMene", "−",
-                                               QStringLiteral("Уменьшить фигуру"), 7);
+                                  QStringLiteral("Уменьшить фигуру"), 7);
   growButton = MakeRepeatButton(group, "SpeedButtonEditRazmerMore", "+",
-                                               QStringLiteral("Увеличить фигуру"), 8);
+                                QStringLiteral("Увеличить фигуру"), 8);
   layout->addWidget(shrinkButton);
   layout->addWidget(growButton);
   return group;
@@ -325,9 +322,8 @@ QGroupBox* XYEditorPage::BuildRotateGroup() {
   rotationSlider = MakeBar(group, QStringLiteral("ScrollBarRotate"), Qt::Horizontal, 1, 359, 45);
   rotationSlider->setMinimumWidth(140);
   rotationLabel = MakeLabel(group, "LabelEditRL", QString());
-  rotateButton =
-      MakeSpeedButton(group, QStringLiteral("SpeedButtonRotateLeft"), QStringLiteral("↻"),
-                      QStringLiteral("Выполнить поворот "));
+  rotateButton = MakeSpeedButton(group, QStringLiteral("SpeedButtonRotateLeft"),
+                                 QStringLiteral("↻"), QStringLiteral("Выполнить поворот "));
   layout->addWidget(rotationSlider);
   auto* line = new QHBoxLayout;
   line->addWidget(rotationLabel, 1);
@@ -336,8 +332,7 @@ QGroupBox* XYEditorPage::BuildRotateGroup() {
   rotateButton->setFixedSize(40, 26);
   layout->addLayout(line);
   connect(rotationSlider, &QScrollBar::valueChanged, this, &XYEditorPage::RefreshLabels);
-  connect(rotateButton, &QToolButton::clicked, this,
-          &XYEditorPage::RotateFigure);
+  connect(rotateButton, &QToolButton::clicked, this, &XYEditorPage::RotateFigure);
   return group;
 }
 
@@ -463,14 +458,12 @@ void XYEditorPage::ChangePairChannel(int k) {
 }
 
 void XYEditorPage::ChangeFromScene() {
-  if (fromSceneEdit->value() >= toSceneEdit->value())
-    fromSceneEdit->setValue(toSceneEdit->value());
+  if (fromSceneEdit->value() >= toSceneEdit->value()) fromSceneEdit->setValue(toSceneEdit->value());
   RedrawPath();
 }
 
 void XYEditorPage::ChangeToScene() {
-  if (fromSceneEdit->value() >= toSceneEdit->value())
-    toSceneEdit->setValue(fromSceneEdit->value());
+  if (fromSceneEdit->value() >= toSceneEdit->value()) toSceneEdit->setValue(fromSceneEdit->value());
   RedrawPath();
 }
 
@@ -529,8 +522,7 @@ void XYEditorPage::StopRepeat() {
 void XYEditorPage::RepeatStep() {
   const int code = repeat_.Tick();
   if (code == 0) return;
-  if (repeatTimer->interval() != repeat_.intervalMs)
-    repeatTimer->setInterval(repeat_.intervalMs);
+  if (repeatTimer->interval() != repeat_.intervalMs) repeatTimer->setInterval(repeat_.intervalMs);
   ApplyAreaStep(console_.Show(), Area(), code);
   RedrawPath();
   LevelsChanged();

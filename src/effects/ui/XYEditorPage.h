@@ -41,7 +41,7 @@ class XYEditorPage : public QWidget {
   XYFigure Figure() const;
 
   // Refreshes.
-  void RedrawPath();  // redraws the path
+  void RedrawPath();     // redraws the path
   void RefreshLabels();  // labels, "Все сцены", pair names, rotation and figure captions
 
   // Handlers of the controls.

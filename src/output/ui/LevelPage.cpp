@@ -36,8 +36,7 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
   selectedLevelSlider->setValue(127);
   selectedLevelSlider->setToolTip(QStringLiteral("Общий абсолютный уровень каналов"));
   selectedLevelSlider->setMinimumHeight(20);
-  connect(selectedLevelSlider, &QScrollBar::valueChanged, this,
-          [this] { SetSelectedLevel(); });
+  connect(selectedLevelSlider, &QScrollBar::valueChanged, this, [this] { SetSelectedLevel(); });
   levelLayout->addWidget(selectedLevelLabel);
   levelLayout->addWidget(selectedLevelSlider);
   layout->addWidget(levelGroup);
@@ -68,7 +67,8 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
 void LevelPage::SetSelectedLevel() {
   // Acts on the scene itself, also while the show plays: there is no master dimmer.
   ShowState& show = console_.Show();
-  SetSelectedLevels(show, show.CurrentStep(), static_cast<std::uint8_t>(selectedLevelSlider->value()));
+  SetSelectedLevels(show, show.CurrentStep(),
+                    static_cast<std::uint8_t>(selectedLevelSlider->value()));
   console_.Notify(ShowArea::Levels);
 }
 

@@ -56,7 +56,7 @@ void OlaPanel::RefreshOla() {
 
 void OlaPanel::ShowConnection(bool connected, const QString& text) {
   olaLamp->SetColor(connected ? QColor(0, 160, 0)
-                               : palette().color(QPalette::Active, QPalette::Highlight));
+                              : palette().color(QPalette::Active, QPalette::Highlight));
   olaStatusLabel->setText(text.trimmed());
 }
 

@@ -319,7 +319,8 @@ TEST(XYEditorPage, RotationAndCopyWriteTheShow) {
   c.Memory().Set(kLastScene, 1);
   c.Core().ReturnPageControlAll();
   // (255, 128): dx = 1, dy = 1/128, straight right; a quarter turn clockwise points down:
-  // PointAtAngle(90 + 90 = 180, 255): sin 180 = 0 -> 127, cos 180 * 127.5 = -127.5 -> ceil -127 -> 1.
+  // PointAtAngle(90 + 90 = 180, 255): sin 180 = 0 -> 127, cos 180 * 127.5 = -127.5 -> ceil -127
+  // -> 1.
   c.SetXY(0, 255, 128);
   c.SetXY(1, 40, 50);
   c.Bar(QStringLiteral("ScrollBarRotate"))->setValue(90);

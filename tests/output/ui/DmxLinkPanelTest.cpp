@@ -66,8 +66,7 @@ TEST(DmxLinkPanelTest, OpenPortSendsEachTickAndDemoModeHoldsTheOutput) {
   EXPECT_TRUE(panel.rtsBox->isChecked() && panel.rtsBox->isEnabled());
   EXPECT_FALSE(panel.portBox->isEnabled());
   EXPECT_EQ(panel.portBox->currentText(), QString::fromStdString(pty.Path()));
-  EXPECT_EQ(panel.portBox->toolTip(),
-            QStringLiteral("Для переключения  включить DEMO режим "));
+  EXPECT_EQ(panel.portBox->toolTip(), QStringLiteral("Для переключения  включить DEMO режим "));
   EXPECT_EQ(panel.portBox->itemText(0), QStringLiteral("COM1"));
   EXPECT_EQ(panel.portBox->itemText(1), QStringLiteral("COM2"));
   // An open port leaves the start-up prefix; a pseudo-terminal's lines read off.
