@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "app/ShowRunner.h"
 #include "editing/SceneList.h"
 #include "output/RateScale.h"
 
@@ -42,11 +43,15 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
   connect(&ola_, &OlaSink::ConnectionChanged, this,
           [this](bool, const QString& text) { OutStatus(text); });
   connect(&link_, &DmxLink::StatusMessage, this, &Console::OutStatus);
+  runner_ = new ShowRunner(*this);
 }
 
 Console::~Console() {
   // The tick reads the show and writes through the link: it ends before either goes.
   ticker_.Stop();
+  // The runner's clocks use the show: they go before it does.
+  delete runner_;
+  runner_ = nullptr;
 }
 
 void Console::StartOutput() {

@@ -24,6 +24,8 @@ class QTimer;
 
 namespace kalvetro {
 
+class ShowRunner;
+
 // The parts of the show an operation changed; pages showing them refresh themselves.
 enum class ShowArea { Levels, Rates, Selection, Names, Pictures };
 
@@ -67,6 +69,8 @@ class Console : public QObject {
   OutputWatch& Watch() { return watch_; }
   DmxLink& Link() { return link_; }
   OlaSink& Ola() { return ola_; }
+  // The clocks that play the show and their commands: every view drives the show through it.
+  ShowRunner& Runner() { return *runner_; }
 
   // ------------------------------------------------------------ output
   // Starts the 50 ms output tick (once); StopOutput waits for it to end.
@@ -170,8 +174,6 @@ class Console : public QObject {
   void OpenPictureEditor();
   // Puts back what the editor kept and ends its working state.
   void ClosePictureEditor();
-  // Asks the rate page to choose an item of "Плавность перехода  сцен " (CrossfadeMode).
-  void RequestCrossfadeMode(int mode) { emit CrossfadeModeRequested(mode); }
   // ------------------------------------------------------------ conveyor (effects)
   // The show file of conveyor slot 1..20 (empty: no show); written to the settings file.
   void SetConveyorFile(int slot, const QString& path);
@@ -207,7 +209,6 @@ class Console : public QObject {
   void ConveyorSlotRequested(int slot);
   void WheelTurned(int delta);
   void ChaserEditingChanged(bool open);
-  void CrossfadeModeRequested(int mode);
   // SaveShowAs wrote the show under a new name (the window colour may change on).
   void ShowSavedAs();
   // ReadIniFile has read the conveyor names (the conveyor labels its slots).
@@ -245,6 +246,7 @@ class Console : public QObject {
   bool conveyorKeys_ = true;
   bool chaserEditing_ = false;
   ChaserSaveArea chaserArea_;  // what the open picture editor keeps of the show
+  ShowRunner* runner_ = nullptr;  // a child of the console, made after everything it uses
 };
 
 }  // namespace kalvetro

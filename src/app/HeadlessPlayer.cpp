@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "app/Console.h"
-#include "playback/Sequencer.h"
+#include "app/ShowRunner.h"
 
 namespace kalvetro {
 
@@ -79,30 +79,25 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
 
-  // From the first scene, at the show's tempo, crossfading as "Автомат" does while playing.
+  // From the first scene, at the show's tempo, crossfading as "Автомат" does while playing
+  // unless the options choose otherwise: the same runner the window plays a show with.
+  ShowRunner& runner = console.Runner();
   ShowState& show = console.Show();
   const QString name = QFileInfo(path).fileName();
   show.memory.Set(kCurrentStep, 0);
-  console.Controls().crossfade.mode = kCrossfadeAutomat;
-  const int interval = SequencerInterval(show.memory.Get(kTempo));
-  FillStepTable(show.memory, 0, interval, console.Frames().stepTable);
+  runner.SetCrossfadeMode(kCrossfadeAutomat);
+  ApplyRunOptions(runner, options.run);
   auto announce = [&] {
     Say(QStringLiteral("Сцена %1 из %2  %3")
             .arg(show.CurrentStep() + 1)
             .arg(show.LastScene() + 1)
             .arg(name));
   };
-  console.SetPlaying(true);
+  QObject::connect(&runner, &ShowRunner::SceneStepped, announce);
+  runner.Play();
   console.StartOutput();
   announce();
 
-  QTimer sequencer;
-  sequencer.setTimerType(Qt::PreciseTimer);
-  sequencer.setInterval(interval);
-  QObject::connect(&sequencer, &QTimer::timeout, [&] {
-    if (console.AdvanceShow(false, interval) != SequencerAdvance::Held) announce();
-  });
-  sequencer.start();
   if (options.seconds > 0) QTimer::singleShot(options.seconds * 1000, [] { QCoreApplication::quit(); });
 
   QCoreApplication::exec();

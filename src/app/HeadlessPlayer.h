@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "app/RunOptions.h"
+
 namespace kalvetro {
 
 // What the player is asked to do on the command line.
@@ -11,10 +13,13 @@ struct HeadlessOptions {
   int olaUniverse = 0;   // 0: no network output
   int seconds = 0;       // 0: play until stopped
   QString settingsFile;  // empty: a settings file is neither read nor written
+  RunOptions run;        // automats, pictures and transitions of the run
 };
 
-// Plays a show without a window and without a display: opens it, plays it from its first scene
-// at its tempo with the crossfade of "Автомат", looping, and sends to every output given. One
+// Plays a show without a window and without a display, on the same show runner as the window:
+// opens it, plays it from its first scene at its tempo (transitions of "Автомат" unless the
+// run options choose others), looping, with the automats and pictures the run options ask
+// for, and sends to every output given. One
 // line per scene change on standard output; a show that cannot be read or a port that cannot
 // be opened ends it with a message and exit code 2. SIGINT and SIGTERM stop it at once.
 // Needs a QCoreApplication (and nothing more); returns the exit code.

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <cstdint>
 
-#include "windows/TimerRest.h"
+#include "app/TimerRest.h"
 
 class QTimer;
 

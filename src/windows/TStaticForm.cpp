@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "output/OutputControls.h"
 #include "windows/DialogService.h"
 #include "windows/WindowParts.h"
@@ -193,7 +194,7 @@ void TStaticForm::OpenPictureWindow() {
   console_.Notify(ShowArea::Selection);  // LoadSelectionBoxes: every strip tick off
   console_.ReturnPageControlAll();
   console_.Notify(ShowArea::Levels);
-  console_.RequestCrossfadeMode(kCrossfadeOff);
+  console_.Runner().SetCrossfadeMode(kCrossfadeOff);
   show();
   raise();
   activateWindow();

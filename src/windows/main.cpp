@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "app/HeadlessPlayer.h"
+#include "app/RunOptions.h"
+#include "app/ShowRunner.h"
 #include "windows/ConsoleStyle.h"
 #include "windows/TBaseForm.h"
 
@@ -48,6 +50,7 @@ int main(int argc, char* argv[]) {
       QStringLiteral("Start playing the show as soon as the window has opened it."));
   parser.addOption(secondsOption);
   parser.addOption(playOption);
+  kalvetro::AddRunOptions(parser);
   parser.addPositionalArgument(QStringLiteral("SHOW.klv"), QStringLiteral("Show file to open."),
                                QStringLiteral("[SHOW.klv]"));
   parser.process(*app);
@@ -62,8 +65,16 @@ int main(int argc, char* argv[]) {
     }
   }
 
+  kalvetro::RunOptions run;
+  QString runError;
+  if (!kalvetro::ReadRunOptions(parser, run, runError)) {
+    std::fputs(("kalvetro: " + runError + "\n").toLocal8Bit().constData(), stderr);
+    return 2;
+  }
+
   if (headless) {
     kalvetro::HeadlessOptions options;
+    options.run = run;
     if (parser.positionalArguments().isEmpty()) {
       std::fputs("kalvetro: --headless needs a show file\n", stderr);
       return 2;
@@ -83,7 +94,9 @@ int main(int argc, char* argv[]) {
 
   kalvetro::TBaseForm window(options);
   window.showMaximized();
-  // An installation that starts the console at boot plays its show without a click.
-  if (parser.isSet(playOption)) window.GetConsole().SetPlaying(true);
+  // The run options apply from the start; an installation that starts the console at boot
+  // plays its show without a click.
+  kalvetro::ApplyRunOptions(window.GetConsole().Runner(), run);
+  if (parser.isSet(playOption)) window.GetConsole().Runner().Play();
   return QCoreApplication::exec();
 }

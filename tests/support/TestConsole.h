@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <memory>
 
+#include "app/ShowRunner.h"
 #include "support/FakeDialogs.h"
 #include "windows/TBaseForm.h"
 
@@ -92,6 +93,7 @@ class TestConsole {
   QString Caption() const { return form->windowTitle(); }
 
   Console& Core() { return form->GetConsole(); }
+  ShowRunner& Runner() { return form->GetConsole().Runner(); }
   ShowState& Show() { return form->Show(); }
   ShowMemory& Memory() { return form->Show().memory; }
   OutputControls& Controls() { return form->Engine().Controls(); }

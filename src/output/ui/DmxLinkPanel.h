@@ -4,7 +4,7 @@
 #include <QGroupBox>
 #include <QString>
 
-#include "windows/TimerRest.h"
+#include "app/TimerRest.h"
 
 class QCheckBox;
 class QComboBox;

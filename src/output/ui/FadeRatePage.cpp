@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "output/RateScale.h"
 
 namespace kalvetro {
@@ -32,11 +33,13 @@ FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
     items->addWidget(item);
   }
   rateItems_->button(kCrossfadeSliders)->setChecked(true);
-  // The tick reads the mode afresh every 50 ms; the mirror keeps it in step.
-  CrossfadeControls& crossfade = console_.Controls().crossfade;
-  connect(rateItems_, &QButtonGroup::idToggled, this,
-          [this, &crossfade] { crossfade.mode.store(ItemIndex()); });
-  crossfade.mode.store(ItemIndex());
+  // The crossfade mode is the show runner's; the items choose it and show it, whoever chose.
+  ShowRunner& runner = console_.Runner();
+  connect(rateItems_, &QButtonGroup::idToggled, this, [this, &runner](int id, bool checked) {
+    if (checked) runner.SetCrossfadeMode(id);
+  });
+  runner.SetCrossfadeMode(ItemIndex());
+  connect(&runner, &ShowRunner::CrossfadeModeChanged, this, &FadeRatePage::SetItemIndex);
   layout->addWidget(RadioGroupRate);
 
   auto* group = new QGroupBox(QStringLiteral("Время изменения уровня выбранных каналов"), this);
@@ -63,8 +66,6 @@ FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
   row->addWidget(LabelRate);
   layout->addWidget(group);
   layout->addStretch();
-  // Other windows (the static picture editor) choose an item through the console.
-  connect(&console_, &Console::CrossfadeModeRequested, this, &FadeRatePage::SetItemIndex);
   // Any rate slider that is moved relabels the label with its rate.
   connect(&console_, &Console::RateChosen, this,
           [this](int position) { LabelRate->setText(QString::fromUtf8(RateLabel(position))); });
@@ -81,7 +82,7 @@ void FadeRatePage::SetItemIndex(int index) {
     rateItems_->setExclusive(false);
     rateItems_->checkedButton()->setChecked(false);
     rateItems_->setExclusive(true);
-    console_.Controls().crossfade.mode.store(kCrossfadeNone);
+    console_.Runner().SetCrossfadeMode(kCrossfadeNone);
     return;
   }
   rateItems_->button(index)->setChecked(true);

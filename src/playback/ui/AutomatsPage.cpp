@@ -12,11 +12,11 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "editing/ChannelNames.h"
 #include "windows/SteadyLabel.h"
 #include "windows/WindowParts.h"
@@ -89,32 +89,17 @@ AutomatsPage::AutomatsPage(Console& console, QWidget* parent) : QWidget(parent),
   row->addWidget(BuildGroup(2), 0, Qt::AlignTop);
   row->addStretch();
 
+  // The page is a view of the show runner's automats: its controls send commands, and it
+  // shows every tick and every change, whoever made it.
+  ShowRunner& runner = console_.Runner();
+  connect(&runner, &ShowRunner::AutomatTicked, this, &AutomatsPage::ShowTick);
+  connect(&runner, &ShowRunner::AutomatChanged, this, [this] { ReturnAvtomat(); });
   for (int a = 1; a <= kAutomatCount; ++a) {
-    AvtomatControlsUi& ui = Ui(a);
-    ui.TimerTempAvtomat = new QTimer(this);
-    ui.TimerTempAvtomat->setObjectName(Numbered("TimerTempAvtomat%1", a));
-    ui.TimerTempAvtomat->setTimerType(Qt::PreciseTimer);
-    // The tempo slider starts at 10, as start-up sets the tempo bytes.
-    ui.TimerTempAvtomat->setInterval(kalvetro::TempAvtomatStatus(kInitialTempo).intervalMs);
-    connect(ui.TimerTempAvtomat, &QTimer::timeout, this, [this, a] { TimerTempAvtomatTimer(a); });
-    SetAvtomatPosition(console_.Controls().automats[a - 1], ui.ScrollBarChannelAvtomat->value());
-    // Both automat timers run from start-up to exit; one rests while its automat cannot run
-    // and its page is hidden.
-    ui.TimerTempAvtomat->start();
+    connect(Ui(a).CheckBoxAvtomat, &QCheckBox::toggled, &runner,
+            [&runner, a](bool on) { runner.SetAutomatRunAlways(a, on); });
+    connect(Ui(a).CheckBoxTogethe, &QCheckBox::toggled, &runner,
+            [&runner, a](bool on) { runner.SetAutomatWithShow(a, on); });
   }
-
-  connect(&console_, &Console::PlayingChanged, this, &AutomatsPage::WakeAutomats);
-  connect(&console_, &Console::BlackOutChanged, this, &AutomatsPage::WakeAutomats);
-  for (int a = 1; a <= kAutomatCount; ++a)
-    for (QCheckBox* box : {Ui(a).CheckBoxAvtomat, Ui(a).CheckBoxTogethe})
-      connect(box, &QCheckBox::toggled, this, &AutomatsPage::WakeAutomats);
-
-  // The automats run from the controls: whatever loads a show, shown page or not, they take
-  // that show's program, first channel and tempo at once. Emptying a show keeps the automat
-  // bytes, and the controls with them.
-  connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
-    if (how != ShowReplacement::Emptied) ReturnAvtomat();
-  });
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (!IsShownPage(this)) return;
     ReturnAvtomat();
@@ -148,11 +133,8 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
                      "бегушки"));
   ui.ScrollBarChannelAvtomat->setPageStep(4);
   ui.ScrollBarChannelAvtomat->setMinimumHeight(18);
-  connect(ui.ScrollBarChannelAvtomat, &QScrollBar::valueChanged, this, [this, a](int position) {
-    // The output thread follows the slider at once, whatever moved it.
-    SetAvtomatPosition(console_.Controls().automats[a - 1], position);
-    ScrollBarChannelAvtomatChange(a, position);
-  });
+  connect(ui.ScrollBarChannelAvtomat, &QScrollBar::valueChanged, this,
+          [this, a](int position) { ScrollBarChannelAvtomatChange(a, position); });
 
   // Tempo and the strip that blinks at every automat tick.
   ui.ScrollBarTempAvtomat =
@@ -268,49 +250,29 @@ int AutomatsPage::Base(int a) const {
   return a == 1 ? kAutomat1 : kAutomat2;
 }
 
-int AutomatsPage::Program(int a) const {
-  const auto& buttons = ui_[a - 1].SpeedButtonAvtoMode;
-  for (int k = 0; k < kAvtomatPrograms; ++k)
-    if (buttons[k]->isChecked()) return k + 1;
-  return 0;
-}
-
 // ---------------------------------------------------------------- automat tick
 
-void AutomatsPage::TimerTempAvtomatTimer(int a) {
+void AutomatsPage::ShowTick(int a, bool ran) {
   AvtomatControlsUi& ui = Ui(a);
   SetFill(ui.ShapeAvtomat, Fill(ui.ShapeAvtomat) == kRed ? kLime : kRed);
-
-  const AvtomatSettings settings = ReadAvtomatSettings(console_.Show().memory, Base(a));
-  AvtomatRunFlags flags;
-  flags.blackOut = console_.BlackOut();
-  flags.runAlways = ui.CheckBoxAvtomat->isChecked();
-  flags.withShow = ui.CheckBoxTogethe->isChecked();
-  flags.playing = console_.Playing();
-  Avtomat& avtomat = avtomats_[a - 1];
-  const bool ran =
-      kalvetro::TimerTempAvtomatTimer(avtomat, flags, Program(a), settings.bright, settings.dark);
-  if (ran) {
-    ui.LabelStepAvtomat->setText(QStringLiteral("Step = %1").arg(avtomat.StepNumber()));
-    DisplayAvtomat(a);
-  }
-  PublishAvtomat(avtomat, console_.Controls().automats[a - 1]);
-  // An automat that does not run only flashes its lamp, which a hidden page does not show: its
-  // timer rests until the automat may run again (play, blackout, its boxes) or the page shows.
-  if (!ran && !isVisible()) rests_[a - 1].Rest(ui.TimerTempAvtomat);
-}
-
-void AutomatsPage::WakeAutomats() {
-  for (int a = 1; a <= kAutomatCount; ++a) rests_[a - 1].Wake(Ui(a).TimerTempAvtomat);
+  if (!ran) return;
+  ui.LabelStepAvtomat->setText(
+      QStringLiteral("Step = %1").arg(console_.Runner().Automat(a).StepNumber()));
+  DisplayAvtomat(a);
 }
 
 void AutomatsPage::showEvent(QShowEvent* event) {
-  WakeAutomats();
+  console_.Runner().SetAutomatLampsShown(true);
   QWidget::showEvent(event);
 }
 
+void AutomatsPage::hideEvent(QHideEvent* event) {
+  console_.Runner().SetAutomatLampsShown(false);
+  QWidget::hideEvent(event);
+}
+
 void AutomatsPage::DisplayAvtomat(int a) {
-  const AvtomatLevels& out = avtomats_[a - 1].Out();
+  const AvtomatLevels& out = console_.Runner().Automat(a).Out();
   for (int k = 0; k < kAvtomatChannels; ++k)
     SetFill(ui_[a - 1].ShapeAvtSeq[k], QColor(out[k], out[k], out[k]));
 }
@@ -321,37 +283,32 @@ void AutomatsPage::TempAvtomatStatus(int a) {
   AvtomatControlsUi& ui = Ui(a);
   const AvtomatTempo tempo =
       kalvetro::TempAvtomatStatus(console_.Show().memory.Get(Base(a) + kAutomatTempo));
-  // Only a new interval restarts the timer: a refresh must not hold the automat back.
-  if (ui.TimerTempAvtomat->interval() != tempo.intervalMs)
-    ui.TimerTempAvtomat->setInterval(tempo.intervalMs);
   ui.LabelTempAvtomat->setText(QString::number(tempo.flashesPerMinute) +
                                QStringLiteral(" Flash/мин "));
 }
 
 void AutomatsPage::ScrollBarTempAvtomatChange(int a, int position) {
   if (refreshing_) return;
-  console_.Show().memory.Set(Base(a) + kAutomatTempo, static_cast<std::uint8_t>(position));
-  TempAvtomatStatus(a);
+  console_.Runner().SetAutomatTempo(a, position);
 }
 
 void AutomatsPage::ScrollBarChannelAvtomatChange(int a, int position) {
   if (refreshing_) return;
-  console_.Show().memory.Set(Base(a) + kAutomatChannel, static_cast<std::uint8_t>(position));
-  ReturnAvtomat();
+  console_.Runner().SetAutomatFirstChannel(a, position);
 }
 
 void AutomatsPage::SpeedButtonAvtoModeClick(int a, int program) {
-  console_.Show().memory.Set(Base(a) + kAutomatMode, static_cast<std::uint8_t>(program));
+  console_.Runner().SetAutomatProgram(a, program);
 }
 
 void AutomatsPage::ScrollBarBrightAvtomatChange(int a, int position) {
   if (refreshing_) return;
-  console_.Show().memory.Set(Base(a) + kAutomatBright, static_cast<std::uint8_t>(255 - position));
+  console_.Runner().SetAutomatBright(a, 255 - position);
 }
 
 void AutomatsPage::ScrollBarDarkAvtomatChange(int a, int position) {
   if (refreshing_) return;
-  console_.Show().memory.Set(Base(a) + kAutomatDark, static_cast<std::uint8_t>(255 - position));
+  console_.Runner().SetAutomatDark(a, 255 - position);
 }
 
 // ---------------------------------------------------------------- refresh
@@ -398,9 +355,9 @@ void AutomatsPage::ReturnAvtomat() {
     const int tempo = memory.Get(Base(a) + kAutomatTempo);
     ui.ScrollBarTempAvtomat->setValue(
         tempo == 0 ? kAvtomatTempoZero : std::clamp(tempo, kAvtomatTempoMin, kAvtomatTempoMax));
-    const int program = memory.Get(Base(a) + kAutomatMode);
-    if (program >= 1 && program <= kAvtomatPrograms)
-      ui.SpeedButtonAvtoMode[program - 1]->setChecked(true);
+    ui.SpeedButtonAvtoMode[console_.Runner().AutomatProgram(a) - 1]->setChecked(true);
+    ui.CheckBoxAvtomat->setChecked(console_.Runner().AutomatRunAlways(a));
+    ui.CheckBoxTogethe->setChecked(console_.Runner().AutomatWithShow(a));
   }
   if (outer) refreshing_ = false;
 }

@@ -4,14 +4,12 @@
 #include <array>
 
 #include "playback/Automats.h"
-#include "windows/TimerRest.h"
 
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QScrollBar;
-class QTimer;
 class QToolButton;
 
 namespace kalvetro {
@@ -26,7 +24,6 @@ struct AvtomatControlsUi {
   QLabel* LabelSeqChName = nullptr;  // LabelSeq1ChName
   QScrollBar* ScrollBarTempAvtomat = nullptr;
   QLabel* LabelTempAvtomat = nullptr;
-  QTimer* TimerTempAvtomat = nullptr;
   QFrame* ShapeAvtomat = nullptr;
   std::array<QToolButton*, kAvtomatPrograms> SpeedButtonAvtoMode{};
   QLabel* LabelStepAvtomat = nullptr;
@@ -37,11 +34,9 @@ struct AvtomatControlsUi {
   QCheckBox* CheckBoxTogethe = nullptr;
 };
 
-// The page "Автоматы": two four-channel chasers running beside the show. Each has its first
-// channel, tempo, program, bright and dark level and its run boxes; its timer runs from
-// start-up to exit (resting while the automat cannot run and the page is hidden), and every
-// tick publishes the automat to the frame pipeline, where the output thread lays its four
-// levels over the frame after the crossfade.
+// The page "Автоматы": the two four-channel chasers of the show runner. Each has its first
+// channel, tempo, program, bright and dark level and its run boxes; the page sends the
+// runner what the operator sets and shows each automat's ticks, step and four levels.
 //
 // Automat a is 1 or 2 in every method below.
 class AutomatsPage : public QWidget {
@@ -51,39 +46,35 @@ class AutomatsPage : public QWidget {
   AutomatsPage(Console& console, QWidget* parent);
 
   // Handlers.
-  void TimerTempAvtomatTimer(int a);
-  // Starts the automat timers again that rested while their automat could not run.
-  void WakeAutomats();
+  // Automat a ticked: its strip flashes; when it stepped, its step and lamps show it.
+  void ShowTick(int a, bool ran);
   void ScrollBarTempAvtomatChange(int a, int position);
   void ScrollBarChannelAvtomatChange(int a, int position);
   void SpeedButtonAvtoModeClick(int a, int program);
   void ScrollBarBrightAvtomatChange(int a, int position);
   void ScrollBarDarkAvtomatChange(int a, int position);
 
-  // Timer interval and label from the tempo byte.
+  // The tempo label from the tempo byte.
   void TempAvtomatStatus(int a);
   // Lamps := the four output levels as grey shades.
   void DisplayAvtomat(int a);
   // All controls of both automats from the show.
   void ReturnAvtomat();
 
-  const Avtomat& Automat(int a) const { return avtomats_[a - 1]; }
   AvtomatControlsUi& Ui(int a) { return ui_[a - 1]; }
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   QGroupBox* BuildGroup(int a);
   int Base(int a) const;
-  int Program(int a) const;
   void ReturnChannelLabels(int a);
 
   Console& console_;
-  std::array<Avtomat, kAutomatCount> avtomats_{Avtomat(kAvtomat1Limits), Avtomat(kAvtomat2Limits)};
   std::array<AvtomatControlsUi, kAutomatCount> ui_{};
   bool refreshing_ = false;  // the refresh itself moves the sliders: no byte is rewritten
-  std::array<TimerRest, kAutomatCount> rests_{};  // a timer rests while its automat cannot run
 };
 
 }  // namespace kalvetro

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "editing/SceneList.h"
 #include "playback/Sequencer.h"
 #include "windows/SpeedButtons.h"
@@ -68,11 +69,6 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   layout->addWidget(BuildSceneButtons());
   layout->addStretch();
 
-  TimerSeqveser = new QTimer(this);
-  TimerSeqveser->setObjectName(QStringLiteral("TimerSeqveser"));
-  TimerSeqveser->setTimerType(Qt::PreciseTimer);
-  TimerSeqveser->setInterval(1000);
-  connect(TimerSeqveser, &QTimer::timeout, this, &SequencerPanel::TimerSeqveserTimer);
   TimerColorLentaTempa = new QTimer(this);
   TimerColorLentaTempa->setObjectName(QStringLiteral("TimerColorLentaTempa"));
   TimerColorLentaTempa->setInterval(100);
@@ -85,11 +81,18 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   connect(&console_, &Console::PlayingChanged, this, &SequencerPanel::ShowPlaying);
   connect(&console_, &Console::DataSystemRefresh, this, &SequencerPanel::ReturnSequencer);
   connect(&console_, &Console::ShowCleared, this, &SequencerPanel::TempStatus);
+  // The group is a view of the show runner: its clock flashes the strip, its tempo and its
+  // pacing show here whoever changed them.
+  ShowRunner& runner = console_.Runner();
+  connect(&runner, &ShowRunner::SequencerTicked, this, &SequencerPanel::FlashTempoStrip);
+  connect(&runner, &ShowRunner::TempoChanged, this, &SequencerPanel::TempStatus);
+  connect(&runner, &ShowRunner::SoundPacedChanged, CheckBoxAudio1, &QCheckBox::setChecked);
+  connect(CheckBoxAudio1, &QCheckBox::toggled, &runner, &ShowRunner::SetSoundPaced);
+  connect(CheckBoxRepeat, &QCheckBox::toggled, &runner, &ShowRunner::SetRing);
   // The static picture editor hides the Play button while it is open.
   connect(&console_, &Console::ChaserEditingChanged, this,
           [this](bool open) { SpeedButtonPlay->setVisible(!open); });
-  // The three timers of the page run from start-up to exit; playing only gates the advance.
-  TimerSeqveser->start();
+  // The display timers of the page run from start-up to exit.
   TimerColorLentaTempa->start();
   TimerShouClock->start();
 }
@@ -309,14 +312,11 @@ bool SequencerPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void SequencerPanel::TempStatus() {
   const int interval = SequencerInterval(console_.Show().memory.Get(kTempo));
-  // Only a new interval restarts the timer: the refresh runs often and must not hold back the
-  // next scene.
-  if (TimerSeqveser->interval() != interval) TimerSeqveser->setInterval(interval);
   LabelTemp->setText(QString::number(ScenesPerMinute(interval)) + QStringLiteral("  Сцен/мин "));
 }
 
 void SequencerPanel::ScrollBarTempChange(int position) {
-  console_.Show().memory.Set(kTempo, static_cast<std::uint8_t>(LimitTempo(position)));
+  console_.Runner().SetTempo(position);
   TempStatus();
 }
 
@@ -351,11 +351,11 @@ void SequencerPanel::SetSceneEditingEnabled(bool enabled, bool withPaste) {
 }
 
 void SequencerPanel::ModePlay() {
-  console_.SetPlaying(true);
+  console_.Runner().Play();
 }
 
 void SequencerPanel::ModeStop() {
-  console_.SetPlaying(false);
+  console_.Runner().Stop();
 }
 
 void SequencerPanel::ShowPlaying(bool playing) {
@@ -375,9 +375,7 @@ void SequencerPanel::SpeedButtonPlayClick() {
 }
 
 void SequencerPanel::SpeedButtonPlayDblClick() {
-  ModePlay();
-  console_.Show().memory.Set(kCurrentStep, 0);
-  console_.ReturnPageControlAll();
+  console_.Runner().PlayFromStart();
 }
 
 void SequencerPanel::SpeedButtonStopClick() {
@@ -406,31 +404,23 @@ void SequencerPanel::ApplyAudioColour() {
 
 void SequencerPanel::ScrollBarStepChange(int position) {
   if (refreshing_) return;  // the refresh puts the slider on the current step
-  ShowState& show = console_.Show();
-  if (!show.playing.load()) {
-    const auto step = static_cast<std::uint8_t>(std::clamp(position, 0, kSceneCount - 1));
-    show.memory.Set(kCurrentStep, step);
-    if (AvtoDobScenaItem && AvtoDobScenaItem->isChecked()) AddSceneBeyondLast(show);
-  }
-  console_.ReturnPageControlAll();
+  console_.Runner().SelectScene(position);
+}
+
+void SequencerPanel::SetAvtoDobScenaItem(QAction* item) {
+  AvtoDobScenaItem = item;
+  connect(item, &QAction::toggled, &console_.Runner(), &ShowRunner::SetAutoAddScenes);
+  console_.Runner().SetAutoAddScenes(item->isChecked());
 }
 
 // ---------------------------------------------------------------- sequencer tick
 
-void SequencerPanel::TimerSeqveserTimer() {
-  // 1. The tempo strip flashes on every tick, playing or not.
+void SequencerPanel::FlashTempoStrip() {
+  // The tempo strip flashes on every tick of the sequencer, playing or not.
   TimerColorLentaTempa->start();
   QColor flash = console_.BlackOut() ? QColor(Qt::black) : kFlashLime;
   if (console_.MacroOut()) flash = kFlashRed;
   SetShapeColor(flash);
-
-  // 2..6. Sound gate, playing gate, advance and wrap, crossfade steps into the new scene.
-  const SequencerAdvance advance =
-      console_.AdvanceShow(CheckBoxAudio1->isChecked(), TimerSeqveser->interval());
-  if (advance == SequencerAdvance::Held) return;
-
-  // 7. Every view follows the new scene.
-  console_.ReturnPageControlAll();
 }
 
 void SequencerPanel::TimerColorLentaTempaTimer() {

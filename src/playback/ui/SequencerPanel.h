@@ -22,12 +22,10 @@ class Console;
 class WindowParts;
 
 // The group "Управление сценами" on the tab "Секвенсер": tempo, play and stop, the current
-// scene, the show clock and the scene buttons of the page. It plays the show: every tick of
-// TimerSeqveser (tempo² ms) moves a playing show to its next scene, wrapping after the last,
-// and fills the per-channel crossfade steps so that each change spreads over one period.
-//
-// Whoever starts or stops the show (the keyboard, the conveyor) does it through the console;
-// the group follows the console's playing state.
+// scene, the show clock and the scene buttons of the page. It is a view of the show runner,
+// whose sequencer plays the show: the controls send it commands, and the group shows its
+// tempo, its pacing and every tick of its clock, and follows the playing state whoever
+// starts or stops the show (the keyboard, the conveyor, a remote).
 class SequencerPanel : public QGroupBox {
   Q_OBJECT
 
@@ -41,14 +39,14 @@ class SequencerPanel : public QGroupBox {
   // What the group shows when the console starts or stops the show.
   void ShowPlaying(bool playing);
 
-  // Applies the tempo byte (limited to 10..170) to the sequencer timer and LabelTemp.
+  // Shows the tempo byte (limited to 10..170) as scenes a minute in LabelTemp.
   void TempStatus();
   // The sequencer part of the show refresh: tempo slider and display, current and last scene.
   void ReturnSequencer();
 
   // The checkable menu item "Разрешить автодобавление сцен" that lets the step slider append
   // scenes.
-  void SetAvtoDobScenaItem(QAction* item) { AvtoDobScenaItem = item; }
+  void SetAvtoDobScenaItem(QAction* item);
 
   // Handlers.
   void ScrollBarTempChange(int position);
@@ -56,7 +54,8 @@ class SequencerPanel : public QGroupBox {
   void SpeedButtonPlayClick();
   void SpeedButtonPlayDblClick();
   void SpeedButtonStopClick();
-  void TimerSeqveserTimer();
+  // A tick of the sequencer clock: the tempo strip flashes for 100 ms.
+  void FlashTempoStrip();
   void TimerColorLentaTempaTimer();
   void TimerShouClockTimer();
   // First step of the 100 ms output display timer: a show that is no longer playing shows as
@@ -85,7 +84,6 @@ class SequencerPanel : public QGroupBox {
   QPushButton* ButtonScenaPaste = nullptr;
   QToolButton* SpeedButtonScenaDelete = nullptr;
   QAction* AvtoDobScenaItem = nullptr;
-  QTimer* TimerSeqveser = nullptr;
   QTimer* TimerColorLentaTempa = nullptr;
   QTimer* TimerShouClock = nullptr;
 

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "playback/SoundTick.h"
-#include "windows/TimerRest.h"
+#include "app/TimerRest.h"
 
 class QComboBox;
 class QFrame;

@@ -28,8 +28,8 @@ class AutomatsPageTest : public ::testing::Test, public TestConsole {
     Start();
     page = form->findChild<AutomatsPage*>(QStringLiteral("AutomatsPage"));
     ASSERT_NE(page, nullptr);
-    page->Ui(1).TimerTempAvtomat->stop();
-    page->Ui(2).TimerTempAvtomat->stop();
+    Runner().AutomatTimer(1).stop();
+    Runner().AutomatTimer(2).stop();
   }
 
   void ShowAutomatsTab() {
@@ -70,8 +70,8 @@ TEST_F(AutomatsPageTest, ControlsStartAsTheConsoleOpens) {
     EXPECT_EQ(ui.ScrollBarTempAvtomat->toolTip(), QStringLiteral("Скорость переключения автомата"));
     EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("Скорость переключения"));
     EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 1"));
-    EXPECT_EQ(ui.TimerTempAvtomat->interval(), 100);
-    EXPECT_EQ(ui.TimerTempAvtomat->timerType(), Qt::PreciseTimer);
+    EXPECT_EQ(Runner().AutomatTimer(a).interval(), 100);
+    EXPECT_EQ(Runner().AutomatTimer(a).timerType(), Qt::PreciseTimer);
     EXPECT_TRUE(ui.SpeedButtonAvtoMode[0]->isChecked());
     EXPECT_FALSE(ui.SpeedButtonAvtoMode[1]->isChecked());
     EXPECT_EQ(ui.SpeedButtonAvtoMode[0]->toolTip(),
@@ -118,7 +118,7 @@ TEST_F(AutomatsPageTest, RunningAlwaysLaysTheFourSlotsOverTheSceneStepByStep) {
   EXPECT_EQ(ui.LabelSeqCh->text(), QStringLiteral(" Каналы 11  12  13  14"));
 
   // Not ticked: the automat tick leaves the channels to the scene.
-  page->TimerTempAvtomatTimer(1);
+  Runner().AutomatTick(1);
   Tick();
   EXPECT_EQ(Slots(11), (std::array<int, 4>{50, 50, 50, 50}));
   EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 1"));
@@ -129,7 +129,7 @@ TEST_F(AutomatsPageTest, RunningAlwaysLaysTheFourSlotsOverTheSceneStepByStep) {
   const std::array<std::array<int, 4>, 4> expected{
       {{0, 255, 0, 0}, {0, 0, 255, 0}, {0, 0, 0, 255}, {255, 0, 0, 0}}};
   for (int i = 0; i < 4; ++i) {
-    page->TimerTempAvtomatTimer(1);
+    Runner().AutomatTick(1);
     Tick();
     EXPECT_EQ(Slots(11), expected[i]) << "automat tick " << i + 1;
     EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = %1").arg(i + 2));
@@ -144,13 +144,13 @@ TEST_F(AutomatsPageTest, RunningAlwaysLaysTheFourSlotsOverTheSceneStepByStep) {
   // Program 4 "код с наполнением" from step 4 on: step 5 is D D B B.
   QTest::mouseClick(ui.SpeedButtonAvtoMode[3], Qt::LeftButton);
   EXPECT_EQ(Memory().Get(147), 4);
-  page->TimerTempAvtomatTimer(1);
+  Runner().AutomatTick(1);
   Tick();
   EXPECT_EQ(Slots(11), (std::array<int, 4>{0, 0, 255, 255}));
 
   // Unticked, the next automat tick gives the channels back to the scene at once.
   QTest::mouseClick(ui.CheckBoxAvtomat, Qt::LeftButton);
-  page->TimerTempAvtomatTimer(1);
+  Runner().AutomatTick(1);
   Tick();
   EXPECT_EQ(Slots(11), (std::array<int, 4>{50, 50, 50, 50}));
   EXPECT_FALSE(Controls().automats[0].active.load());
@@ -160,12 +160,12 @@ TEST_F(AutomatsPageTest, WithTheShowRunsOnlyWhilePlaying) {
   AvtomatControlsUi& ui = page->Ui(2);
   SetLevels(2, 200, 20);
   QTest::mouseClick(ui.CheckBoxTogethe, Qt::LeftButton);
-  page->TimerTempAvtomatTimer(2);
+  Runner().AutomatTick(2);
   Tick();
   EXPECT_FALSE(Controls().automats[1].active.load());
   EXPECT_EQ(Slots(1), (std::array<int, 4>{0, 0, 0, 0}));
   Core().SetPlaying(true);
-  page->TimerTempAvtomatTimer(2);
+  Runner().AutomatTick(2);
   Tick();
   EXPECT_TRUE(Controls().automats[1].active.load());
   EXPECT_EQ(Slots(1), (std::array<int, 4>{20, 200, 20, 20}));
@@ -176,8 +176,8 @@ TEST_F(AutomatsPageTest, BlackoutStopsBothAutomatsWhileTheStripsKeepBlinking) {
   for (int a = 1; a <= 2; ++a) {
     SetLevels(a, 255, 0);
     QTest::mouseClick(page->Ui(a).CheckBoxAvtomat, Qt::LeftButton);
-    page->TimerTempAvtomatTimer(a);
-    page->TimerTempAvtomatTimer(a);
+    Runner().AutomatTick(a);
+    Runner().AutomatTick(a);
     EXPECT_TRUE(Controls().automats[a - 1].active.load());
     EXPECT_EQ(page->Ui(a).LabelStepAvtomat->text(), QStringLiteral("Step = 3"));
   }
@@ -185,19 +185,19 @@ TEST_F(AutomatsPageTest, BlackoutStopsBothAutomatsWhileTheStripsKeepBlinking) {
   for (int a = 1; a <= 2; ++a) {
     QFrame* strip = page->Ui(a).ShapeAvtomat;
     const QColor before = Fill(strip);
-    page->TimerTempAvtomatTimer(a);
+    Runner().AutomatTick(a);
     const QColor once = Fill(strip);
-    page->TimerTempAvtomatTimer(a);
+    Runner().AutomatTick(a);
     EXPECT_NE(once, before);
     EXPECT_EQ(Fill(strip), before);
     EXPECT_TRUE(once == QColor(255, 0, 0) || once == QColor(0, 255, 0));
     EXPECT_FALSE(Controls().automats[a - 1].active.load());
     EXPECT_EQ(page->Ui(a).LabelStepAvtomat->text(), QStringLiteral("Step = 3"));
-    EXPECT_EQ(page->Automat(a).Step(), 2);
+    EXPECT_EQ(Runner().Automat(a).Step(), 2);
   }
   // Back from blackout the automats go on where they stopped.
   Core().SetBlackOut(false);
-  page->TimerTempAvtomatTimer(1);
+  Runner().AutomatTick(1);
   EXPECT_EQ(page->Ui(1).LabelStepAvtomat->text(), QStringLiteral("Step = 4"));
   Tick();
   EXPECT_EQ(Slots(1), (std::array<int, 4>{0, 0, 0, 255}));
@@ -212,7 +212,7 @@ TEST_F(AutomatsPageTest, OnOverlappingChannelsAutomatTwoWins) {
   page->Ui(2).ScrollBarChannelAvtomat->setValue(2);
   for (int a = 1; a <= 2; ++a) {
     QTest::mouseClick(page->Ui(a).CheckBoxAvtomat, Qt::LeftButton);
-    page->TimerTempAvtomatTimer(a);
+    Runner().AutomatTick(a);
   }
   Tick();
   EXPECT_EQ(Out(1), 200);
@@ -228,13 +228,13 @@ TEST_F(AutomatsPageTest, TempoSliderSetsTimerAndLabel) {
   AvtomatControlsUi& ui = page->Ui(1);
   ui.ScrollBarTempAvtomat->setValue(5);
   EXPECT_EQ(Memory().Get(145), 5);
-  EXPECT_EQ(ui.TimerTempAvtomat->interval(), 25);
+  EXPECT_EQ(Runner().AutomatTimer(1).interval(), 25);
   EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("2400 Flash/мин "));
   ui.ScrollBarTempAvtomat->setValue(50);
-  EXPECT_EQ(ui.TimerTempAvtomat->interval(), 2500);
+  EXPECT_EQ(Runner().AutomatTimer(1).interval(), 2500);
   EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("24 Flash/мин "));
   // Automat 2 keeps its own tempo.
-  EXPECT_EQ(page->Ui(2).TimerTempAvtomat->interval(), 100);
+  EXPECT_EQ(Runner().AutomatTimer(2).interval(), 100);
   EXPECT_EQ(Memory().Get(150), 10);
 }
 
@@ -274,7 +274,7 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
   EXPECT_EQ(ui.ScrollBarBrightAvtomat->value(), 40);
   EXPECT_EQ(ui.ScrollBarDarkAvtomat->value(), 200);
   // Tempo byte 0 runs as 20: 400 ms, 150 flashes a minute, and the show keeps its byte.
-  EXPECT_EQ(ui.TimerTempAvtomat->interval(), 400);
+  EXPECT_EQ(Runner().AutomatTimer(2).interval(), 400);
   EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("150 Flash/мин "));
   EXPECT_EQ(ui.ScrollBarTempAvtomat->value(), 20);
   EXPECT_EQ(Memory().Get(150), 0);
@@ -282,7 +282,7 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
 
   // The loaded program runs: program 3 "бегущая тень" at step 1 is D D B B on channels 8..11.
   QTest::mouseClick(ui.CheckBoxAvtomat, Qt::LeftButton);
-  page->TimerTempAvtomatTimer(2);
+  Runner().AutomatTick(2);
   Tick();
   EXPECT_EQ(Slots(8), (std::array<int, 4>{55, 55, 215, 215}));
 }
@@ -292,7 +292,7 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
 // then steps and reaches the output as before.
 TEST_F(AutomatsPageTest, TimerRestsWhileTheAutomatCannotRunOnAHiddenPage) {
   AvtomatControlsUi& ui = page->Ui(1);
-  QTimer* timer = ui.TimerTempAvtomat;
+  QTimer* timer = &Runner().AutomatTimer(1);
   SetLevels(1, 255, 0);
   timer->start();
   QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);

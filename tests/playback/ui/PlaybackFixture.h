@@ -25,7 +25,7 @@ class PlaybackFixture : public ::testing::Test, public TestConsole {
 
   // Stops the page timers so that a test drives the sequencer and the clock by hand.
   void HoldTimers() {
-    sequencer->TimerSeqveser->stop();
+    Runner().SequencerTimer().stop();
     sequencer->TimerShouClock->stop();
     sequencer->TimerColorLentaTempa->stop();
   }

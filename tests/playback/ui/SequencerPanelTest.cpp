@@ -60,7 +60,7 @@ TEST_F(SequencerPanelTest, StartsStoppedWithItsControlsOnTheSequencerTab) {
   EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 2);
   EXPECT_EQ(sequencer->ScrollBarStep->pageStep(), 10);
 
-  auto* seqTimer = Find<QTimer>("TimerSeqveser");
+  auto* seqTimer = (&Runner().SequencerTimer());
   EXPECT_TRUE(seqTimer->isActive());
   EXPECT_EQ(seqTimer->interval(), 1936);
   EXPECT_EQ(seqTimer->timerType(), Qt::PreciseTimer);
@@ -73,34 +73,34 @@ TEST_F(SequencerPanelTest, TempoSliderAndLoadedTempoReachTheTimerAndTheLabel) {
   HoldTimers();
   sequencer->ScrollBarTemp->setValue(10);
   EXPECT_EQ(Show().memory.Get(kTempo), 10);
-  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 100);
+  EXPECT_EQ(Runner().SequencerTimer().interval(), 100);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
   sequencer->ScrollBarTemp->setValue(170);
   EXPECT_EQ(Show().memory.Get(kTempo), 170);
-  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 28900);
+  EXPECT_EQ(Runner().SequencerTimer().interval(), 28900);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("2  Сцен/мин "));
 
   // A show file can carry any tempo byte: the refresh limits it to the slider range.
   Show().memory.Set(kTempo, 0);
   form->ReturnPageControlAll();
   EXPECT_EQ(sequencer->ScrollBarTemp->value(), 10);
-  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 100);
+  EXPECT_EQ(Runner().SequencerTimer().interval(), 100);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
   Show().memory.Set(kTempo, 0);  // slider already at 10: no change event, still limited
   form->ReturnPageControlAll();
-  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 100);
+  EXPECT_EQ(Runner().SequencerTimer().interval(), 100);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
   Show().memory.Set(kTempo, 250);
   form->ReturnPageControlAll();
   EXPECT_EQ(sequencer->ScrollBarTemp->value(), 170);
-  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 28900);
+  EXPECT_EQ(Runner().SequencerTimer().interval(), 28900);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("2  Сцен/мин "));
   // A tick at a limited tempo still computes sane fade steps.
   SetLevel(1, 1, 255);
   Show().memory.Set(kTempo, 0);
   form->ReturnPageControlAll();
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
   EXPECT_EQ(form->Frames().stepTable[1].load(), 127);
 }
@@ -113,12 +113,12 @@ TEST_F(SequencerPanelTest, TickAdvancesAPlayingShowAndWrapsWithFadeStepsFromTheB
   SetLevel(1, 7, 110);
   SetLevel(0, 7, 100);
   SetScenes(0, 1);
-  sequencer->TimerSeqveserTimer();  // stopped: nothing moves
+  Runner().SequencerTick();  // stopped: nothing moves
   EXPECT_EQ(Step(), 0);
 
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
   EXPECT_TRUE(Show().playing.load());
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("2"));
   EXPECT_EQ(sequencer->ScrollBarStep->value(), 1);
@@ -128,21 +128,21 @@ TEST_F(SequencerPanelTest, TickAdvancesAPlayingShowAndWrapsWithFadeStepsFromTheB
   EXPECT_EQ(steps[7].load(), 1);  // 100 to 110
 
   // The pass is over: back to scene 0, faded up from the bytes before the scene area.
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 0);
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
   EXPECT_EQ(steps[5].load(), 200 / 38);
   EXPECT_EQ(steps[6].load(), 1);
   EXPECT_EQ(steps[7].load(), 100 / 38);
   Show().memory.Set(SceneRowOffset(0) - kRowSize + 5, 200);
-  sequencer->TimerSeqveserTimer();
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 0);
   EXPECT_EQ(steps[5].load(), 1);
   // The "Кольцо" box is only shown: the show wraps without it too.
   sequencer->CheckBoxRepeat->setChecked(false);
-  sequencer->TimerSeqveserTimer();
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 0);
 }
 
@@ -153,7 +153,7 @@ TEST_F(SequencerPanelTest, PassEndHookRunsOnlyWhenTheStepWraps) {
   QObject::connect(&Core(), &Console::PassEnded,
                    [this, &stepsAtPassEnd] { stepsAtPassEnd.push_back(Step()); });
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  for (int i = 0; i < 7; ++i) sequencer->TimerSeqveserTimer();
+  for (int i = 0; i < 7; ++i) Runner().SequencerTick();
   EXPECT_EQ(stepsAtPassEnd, (std::vector<int>{0, 0}));
   EXPECT_EQ(Step(), 1);
 }
@@ -161,7 +161,7 @@ TEST_F(SequencerPanelTest, PassEndHookRunsOnlyWhenTheStepWraps) {
 TEST_F(SequencerPanelTest, EveryTickFlashesTheTempoStripInTheOutputStateColour) {
   HoldTimers();
   EXPECT_EQ(ShapeColor(sequencer), QColor(Qt::white));  // until the first 100 ms have passed
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));
   EXPECT_TRUE(sequencer->TimerColorLentaTempa->isActive());
   sequencer->TimerColorLentaTempaTimer();
@@ -170,16 +170,16 @@ TEST_F(SequencerPanelTest, EveryTickFlashesTheTempoStripInTheOutputStateColour) 
 
   auto* blackOut = Find<QAbstractButton>("CheckBoxBlackOut");
   blackOut->setChecked(true);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(ShapeColor(sequencer), QColor(Qt::black));
   Find<QAbstractButton>("SpeedButtonMacrosOut")->click();
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(ShapeColor(sequencer), QColor(255, 0, 0));
   blackOut->setChecked(false);  // macro button still down: red wins
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(ShapeColor(sequencer), QColor(255, 0, 0));
   Find<QAbstractButton>("SpeedButtonOnScena")->click();
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));
 }
 
@@ -188,25 +188,25 @@ TEST_F(SequencerPanelTest, AudioAdvancesOnlyOnABeatAndAStoppedShowKeepsThePendin
   SetScenes(0, 5);
   sequencer->CheckBoxAudio1->setChecked(true);
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  sequencer->TimerSeqveserTimer();
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 0);
   EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));  // the strip still flashes
   Show().beatFlag.store(1);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
   EXPECT_EQ(Show().beatFlag.load(), 0);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
 
   // A beat that comes while stopped waits; the first tick after Play takes it.
   QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
   Show().beatFlag.store(1);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
   EXPECT_EQ(Show().beatFlag.load(), 1);
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 2);
   EXPECT_EQ(Show().beatFlag.load(), 0);
 }
@@ -283,7 +283,7 @@ TEST_F(SequencerPanelTest, DoubleClickOnPlayStartsFromTheFirstScene) {
   EXPECT_TRUE(sequencer->SpeedButtonPlay->isChecked());
   EXPECT_EQ(Step(), 0);
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
 }
 
@@ -357,7 +357,7 @@ TEST_F(SequencerPanelTest, NewShowStopsPlayingAndResetsTheTempo) {
   form->NewShow();
   EXPECT_FALSE(Show().playing.load());
   EXPECT_EQ(sequencer->ScrollBarTemp->value(), 44);
-  EXPECT_EQ(sequencer->TimerSeqveser->interval(), 1936);
+  EXPECT_EQ(Runner().SequencerTimer().interval(), 1936);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("30  Сцен/мин "));
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
   EXPECT_EQ(Text("LabelCoda"), QStringLiteral("2"));
@@ -372,13 +372,13 @@ TEST_F(SequencerPanelTest, FourSceneShowAtTempoTenPlaysThroughTheOutputFrame) {
     for (int c = 0; c < 3; ++c) SetLevel(s, 20 + c, levels[s][c]);
   SetScenes(0, 3);
   sequencer->ScrollBarTemp->setValue(10);
-  ASSERT_EQ(sequencer->TimerSeqveser->interval(), 100);
+  ASSERT_EQ(Runner().SequencerTimer().interval(), 100);
   form->Engine().Tick();
   EXPECT_EQ(form->Frames().Output(20), 10);
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
 
   for (int tick = 1; tick <= 9; ++tick) {
-    sequencer->TimerSeqveserTimer();
+    Runner().SequencerTick();
     const int scene = tick % 4;
     ASSERT_EQ(Step(), scene) << tick;
     EXPECT_EQ(Text("LabelStep"), QString::number(scene + 1));
@@ -389,11 +389,11 @@ TEST_F(SequencerPanelTest, FourSceneShowAtTempoTenPlaysThroughTheOutputFrame) {
 
   // With its own timer running the show visits every scene and comes round again.
   std::vector<int> visited;
-  QObject::connect(sequencer->TimerSeqveser, &QTimer::timeout, sequencer,
+  QObject::connect((&Runner().SequencerTimer()), &QTimer::timeout, sequencer,
                    [this, &visited] { visited.push_back(Step()); });
-  sequencer->TimerSeqveser->start();
+  Runner().SequencerTimer().start();
   QTRY_VERIFY_WITH_TIMEOUT(visited.size() >= 6, 5000);
-  sequencer->TimerSeqveser->stop();
+  Runner().SequencerTimer().stop();
   const std::set<int> scenes(visited.begin(), visited.end());
   EXPECT_EQ(scenes, (std::set<int>{0, 1, 2, 3}));
   for (std::size_t i = 1; i < visited.size(); ++i) EXPECT_EQ(visited[i], (visited[i - 1] + 1) % 4);

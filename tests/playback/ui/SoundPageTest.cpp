@@ -30,7 +30,7 @@ class SoundPageTest : public ::testing::Test, public TestConsole {
     page->Timer100msNOoff->stop();
     sequencer = form->findChild<SequencerPanel*>(QStringLiteral("GroupBoxPlay"));
     ASSERT_NE(sequencer, nullptr);
-    sequencer->TimerSeqveser->stop();
+    Runner().SequencerTimer().stop();
   }
 
   // Writes the clipboard as another program does, then runs sound ticks.
@@ -149,12 +149,12 @@ TEST_F(SoundPageTest, ClipboardBeatsAdvanceAPlayingShowWithAudioTicked) {
   // 5000); after it the level rests at 00.
   page->Timer100msNOoffTimer();
   EXPECT_EQ(Show().beatFlag.load(), 1);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Show().CurrentStep(), 1);
   EXPECT_EQ(Show().beatFlag.load(), 0);
   Level(QStringLiteral("00"), 20);
   EXPECT_EQ(Show().beatFlag.load(), 0);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Show().CurrentStep(), 1);  // no beat, no step
 
   // A loud hit: the gauge rises for two ticks, and the beat is found when it stops rising.
@@ -169,7 +169,7 @@ TEST_F(SoundPageTest, ClipboardBeatsAdvanceAPlayingShowWithAudioTicked) {
   // The output tick paints "Audio" red while the beat waits.
   Tick();
   EXPECT_TRUE(Controls().crossfade.audioRed.load());
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Show().CurrentStep(), 2);
   EXPECT_EQ(Show().beatFlag.load(), 0);
 
@@ -178,7 +178,7 @@ TEST_F(SoundPageTest, ClipboardBeatsAdvanceAPlayingShowWithAudioTicked) {
   EXPECT_EQ(Show().beatFlag.load(), 0);
   Level(QStringLiteral("40"));
   EXPECT_EQ(Show().beatFlag.load(), 1);
-  sequencer->TimerSeqveserTimer();
+  Runner().SequencerTick();
   EXPECT_EQ(Show().CurrentStep(), 0);  // wrapped after the last scene
 }
 

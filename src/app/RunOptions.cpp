@@ -1,0 +1,83 @@
+#include "app/RunOptions.h"
+
+#include <QCommandLineParser>
+
+#include "app/ShowRunner.h"
+
+namespace kalvetro {
+
+namespace {
+
+const QString kAutomat = QStringLiteral("automat");
+const QString kPicture = QStringLiteral("picture");
+const QString kCrossfade = QStringLiteral("crossfade");
+
+// Every value of a repeatable option as a number in first..last; nullopt on a bad one.
+std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QString& name,
+                                  int first, int last) {
+  QList<int> numbers;
+  for (const QString& value : parser.values(name)) {
+    bool ok = false;
+    const int n = value.toInt(&ok);
+    if (!ok || n < first || n > last) return std::nullopt;
+    numbers.append(n);
+  }
+  return numbers;
+}
+
+}  // namespace
+
+void AddRunOptions(QCommandLineParser& parser) {
+  parser.addOption(QCommandLineOption(
+      kAutomat, QStringLiteral("Automat N (1 or 2) runs with the show, as \"С основным\" "
+                               "ticked; may be given twice."),
+      QStringLiteral("N")));
+  parser.addOption(QCommandLineOption(
+      kPicture, QStringLiteral("Static picture N (1..16) latched on for the whole run; may be "
+                               "given more than once."),
+      QStringLiteral("N")));
+  parser.addOption(QCommandLineOption(
+      kCrossfade,
+      QStringLiteral("Scene transitions: sliders (the channels' own rates), automat (over one "
+                     "scene period) or off."),
+      QStringLiteral("MODE")));
+}
+
+bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QString& error) {
+  const auto automats = Numbers(parser, kAutomat, 1, kAutomatCount);
+  if (!automats) {
+    error = QStringLiteral("--automat takes 1 or 2");
+    return false;
+  }
+  for (int a : *automats) options.automatWithShow[a - 1] = true;
+  const auto pictures = Numbers(parser, kPicture, 1, kPictureCount);
+  if (!pictures) {
+    error = QStringLiteral("--picture takes a picture 1..16");
+    return false;
+  }
+  for (int k : *pictures) options.latchedPictures[k - 1] = true;
+  if (parser.isSet(kCrossfade)) {
+    const QString mode = parser.value(kCrossfade);
+    if (mode == QLatin1String("sliders")) {
+      options.crossfadeMode = kCrossfadeSliders;
+    } else if (mode == QLatin1String("automat")) {
+      options.crossfadeMode = kCrossfadeAutomat;
+    } else if (mode == QLatin1String("off")) {
+      options.crossfadeMode = kCrossfadeOff;
+    } else {
+      error = QStringLiteral("--crossfade takes sliders, automat or off");
+      return false;
+    }
+  }
+  return true;
+}
+
+void ApplyRunOptions(ShowRunner& runner, const RunOptions& options) {
+  for (int a = 1; a <= kAutomatCount; ++a)
+    if (options.automatWithShow[a - 1]) runner.SetAutomatWithShow(a, true);
+  for (int k = 0; k < kPictureCount; ++k)
+    if (options.latchedPictures[k]) runner.LatchPicture(k, true);
+  if (options.crossfadeMode) runner.SetCrossfadeMode(*options.crossfadeMode);
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+
+#include "output/OutputControls.h"
+
+class QCommandLineParser;
+
+namespace kalvetro {
+
+class ShowRunner;
+
+// How a show is played from the command line, the same for the window (with --play) and the
+// headless player, so that both put the same show on the wire.
+struct RunOptions {
+  std::array<bool, kAutomatCount> automatWithShow{};  // --automat N: runs as "С основным"
+  std::array<bool, kPictureCount> latchedPictures{};  // --picture N: latched for the run
+  std::optional<int> crossfadeMode;                   // --crossfade sliders|automat|off
+};
+
+// Adds --automat, --picture and --crossfade to a command line parser.
+void AddRunOptions(QCommandLineParser& parser);
+// Reads them after the parser has processed the command line. A bad value gives false and
+// a message for the operator.
+bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QString& error);
+// Sets the runner up as the options say; the crossfade mode only when one was given.
+void ApplyRunOptions(ShowRunner& runner, const RunOptions& options);
+
+}  // namespace kalvetro

@@ -1,0 +1,303 @@
+#include "app/ShowRunner.h"
+
+#include <algorithm>
+
+#include "app/Console.h"
+#include "editing/SceneList.h"
+
+namespace kalvetro {
+
+namespace {
+
+// The automat tempo both automats start with (the start-up tempo bytes).
+constexpr int kAutomatStartTempo = 10;
+// The sequencer period until the first tempo reaches it.
+constexpr int kSequencerStartMs = 1000;
+
+}  // namespace
+
+ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) {
+  setObjectName(QStringLiteral("ShowRunner"));
+  sequencerTimer_.setObjectName(QStringLiteral("TimerSeqveser"));
+  sequencerTimer_.setTimerType(Qt::PreciseTimer);
+  sequencerTimer_.setInterval(kSequencerStartMs);
+  connect(&sequencerTimer_, &QTimer::timeout, this, &ShowRunner::SequencerTick);
+  for (int a = 1; a <= kAutomatCount; ++a) {
+    QTimer& timer = AutomatTimer(a);
+    timer.setObjectName(QStringLiteral("TimerTempAvtomat%1").arg(a));
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setInterval(TempAvtomatStatus(kAutomatStartTempo).intervalMs);
+    connect(&timer, &QTimer::timeout, this, [this, a] { AutomatTick(a); });
+  }
+
+  connect(&console_, &Console::ShowReplaced, this, &ShowRunner::ShowReplaced);
+  // Any refresh may follow a new tempo byte (an undo, a scene command, a show opened).
+  connect(&console_, &Console::DataSystemRefresh, this, &ShowRunner::ApplyTempo);
+  connect(&console_, &Console::PlayingChanged, this, &ShowRunner::WakeAutomats);
+  connect(&console_, &Console::BlackOutChanged, this, &ShowRunner::WakeAutomats);
+  // A picture let go by any hand is no longer latched.
+  connect(&console_, &Console::PictureChanged, this, [this](int k, bool on) {
+    if (!on) latched_[k] = false;
+  });
+
+  // The sequencer and both automat timers run from start-up to exit; playing only gates the
+  // advance, and an automat timer rests while its automat cannot run and nobody watches.
+  sequencerTimer_.start();
+  for (int a = 1; a <= kAutomatCount; ++a) AutomatTimer(a).start();
+}
+
+void ShowRunner::ShowReplaced(ShowReplacement how) {
+  ApplyTempo();
+  // Emptying a show keeps the automat bytes, and the automats with them.
+  if (how != ShowReplacement::Emptied) LoadAutomats();
+}
+
+// ---------------------------------------------------------------- sequencer
+
+bool ShowRunner::Playing() const {
+  return console_.Playing();
+}
+
+void ShowRunner::Play() {
+  ShowState& show = console_.Show();
+  // A show that starts playing crossfades into its current scene over one period, as after
+  // a step (a stopped show jumps to its scene, so this only matters for a show started
+  // before its first frame went out, as the headless player does).
+  if (!show.playing.load())
+    FillStepTable(show.memory, show.CurrentStep(), sequencerTimer_.interval(),
+                  console_.Frames().stepTable);
+  console_.SetPlaying(true);
+}
+
+void ShowRunner::Stop() {
+  console_.SetPlaying(false);
+}
+
+void ShowRunner::PlayFromStart() {
+  Play();
+  console_.Show().memory.Set(kCurrentStep, 0);
+  console_.ReturnPageControlAll();
+}
+
+int ShowRunner::Tempo() const {
+  return LimitTempo(console_.Show().memory.Get(kTempo));
+}
+
+void ShowRunner::SetTempo(int tempo) {
+  console_.Show().memory.Set(kTempo, static_cast<std::uint8_t>(LimitTempo(tempo)));
+  ApplyTempo();
+}
+
+void ShowRunner::ApplyTempo() {
+  const int interval = SequencerInterval(console_.Show().memory.Get(kTempo));
+  // Only a new period restarts the timer: refreshes run often and must not hold back the
+  // next scene.
+  if (sequencerTimer_.interval() == interval) return;
+  sequencerTimer_.setInterval(interval);
+  emit TempoChanged(interval);
+}
+
+void ShowRunner::SetSoundPaced(bool on) {
+  if (soundPaced_ == on) return;
+  soundPaced_ = on;
+  emit SoundPacedChanged(on);
+}
+
+void ShowRunner::SequencerTick() {
+  emit SequencerTicked();
+  // The sound gate, the playing gate, the advance and the wrap (a list conveyor loads its
+  // next show at the wrap), then the crossfade steps into the new scene over one period.
+  const SequencerAdvance advance = console_.AdvanceShow(soundPaced_, sequencerTimer_.interval());
+  if (advance == SequencerAdvance::Held) return;
+  console_.ReturnPageControlAll();
+  emit SceneStepped(console_.Show().CurrentStep());
+}
+
+void ShowRunner::StepTo(std::uint8_t scene) {
+  ShowState& show = console_.Show();
+  show.memory.Set(kCurrentStep, scene);
+  if (show.playing.load())
+    FillStepTable(show.memory, scene, sequencerTimer_.interval(), console_.Frames().stepTable);
+  console_.ReturnPageControlAll();
+  emit SceneStepped(scene);
+}
+
+void ShowRunner::Next() {
+  const ShowState& show = console_.Show();
+  const int step = show.CurrentStep();
+  StepTo(static_cast<std::uint8_t>(step < show.LastScene() ? step + 1 : 0));
+}
+
+void ShowRunner::Previous() {
+  const ShowState& show = console_.Show();
+  const int step = show.CurrentStep();
+  const int last = std::min<int>(show.LastScene(), kSceneCount - 1);
+  StepTo(static_cast<std::uint8_t>(step > 0 && step <= last ? step - 1 : last));
+}
+
+void ShowRunner::SelectScene(int position) {
+  ShowState& show = console_.Show();
+  if (!show.playing.load()) {
+    show.memory.Set(kCurrentStep, static_cast<std::uint8_t>(std::clamp(position, 0, 255)));
+    if (autoAddScenes_) AddSceneBeyondLast(show);
+  }
+  // Playing, the refresh puts the slider back on the current scene.
+  console_.ReturnPageControlAll();
+}
+
+// ---------------------------------------------------------------- crossfade, blackout, pictures
+
+void ShowRunner::SetCrossfadeMode(int mode) {
+  if (mode < kCrossfadeNone || mode > kCrossfadeOff) return;
+  if (console_.Controls().crossfade.mode.exchange(mode) == mode) return;
+  emit CrossfadeModeChanged(mode);
+}
+
+int ShowRunner::CrossfadeMode() const {
+  return console_.Controls().crossfade.mode.load();
+}
+
+void ShowRunner::SetBlackOut(bool dark) {
+  console_.SetBlackOut(dark);
+}
+
+bool ShowRunner::BlackOut() const {
+  return console_.BlackOut();
+}
+
+void ShowRunner::SetMacroOut(bool down) {
+  console_.SetMacroOut(down);
+}
+
+void ShowRunner::FlashPicture(int k, bool down) {
+  if (k < 0 || k >= kPictureCount) return;
+  if (down) {
+    console_.SetPicture(k, true);
+  } else if (!latched_[k]) {
+    console_.SetPicture(k, false);
+  }
+}
+
+void ShowRunner::LatchPicture(int k, bool on) {
+  if (k < 0 || k >= kPictureCount) return;
+  latched_[k] = on;
+  console_.SetPicture(k, on);
+}
+
+bool ShowRunner::Picture(int k) const {
+  return k >= 0 && k < kPictureCount && console_.Picture(k);
+}
+
+// ---------------------------------------------------------------- automats
+
+int ShowRunner::AutomatBase(int a) const {
+  return a == 1 ? kAutomat1 : kAutomat2;
+}
+
+int ShowRunner::AutomatFirstChannel(int a) const {
+  return std::min<int>(console_.Show().memory.Get(AutomatBase(a) + kAutomatChannel),
+                       kAvtomatChannelMax);
+}
+
+bool ShowRunner::AutomatMayRun(int a) const {
+  const AutomatRun& run = automats_[a - 1];
+  return !console_.BlackOut() && (run.runAlways || (run.withShow && console_.Playing()));
+}
+
+void ShowRunner::AutomatTick(int a) {
+  AutomatRun& run = automats_[a - 1];
+  const AvtomatSettings settings =
+      ReadAvtomatSettings(console_.Show().memory, AutomatBase(a));
+  AvtomatRunFlags flags;
+  flags.blackOut = console_.BlackOut();
+  flags.runAlways = run.runAlways;
+  flags.withShow = run.withShow;
+  flags.playing = console_.Playing();
+  const bool ran =
+      TimerTempAvtomatTimer(run.state, flags, run.program, settings.bright, settings.dark);
+  PublishAvtomat(run.state, console_.Controls().automats[a - 1]);
+  emit AutomatTicked(a, ran);
+  // An automat that does not run would only flash a lamp: with nobody watching, its timer
+  // rests until the automat may run again (play, blackout, its run flags) or a view shows it.
+  if (!ran && !lampsShown_) run.rest.Rest(&run.timer);
+}
+
+void ShowRunner::WakeAutomats() {
+  for (AutomatRun& run : automats_) run.rest.Wake(&run.timer);
+}
+
+void ShowRunner::SetAutomatLampsShown(bool shown) {
+  lampsShown_ = shown;
+  if (shown) WakeAutomats();
+}
+
+void ShowRunner::SetAutomatRunAlways(int a, bool on) {
+  if (automats_[a - 1].runAlways == on) return;
+  automats_[a - 1].runAlways = on;
+  WakeAutomats();
+  emit AutomatChanged(a);
+}
+
+void ShowRunner::SetAutomatWithShow(int a, bool on) {
+  if (automats_[a - 1].withShow == on) return;
+  automats_[a - 1].withShow = on;
+  WakeAutomats();
+  emit AutomatChanged(a);
+}
+
+void ShowRunner::SetAutomatProgram(int a, int program) {
+  if (program < 1 || program > kAvtomatPrograms) return;
+  console_.Show().memory.Set(AutomatBase(a) + kAutomatMode, static_cast<std::uint8_t>(program));
+  automats_[a - 1].program = program;
+  emit AutomatChanged(a);
+}
+
+void ShowRunner::SetAutomatFirstChannel(int a, int p) {
+  const int position = std::clamp(p, 0, kAvtomatChannelMax);
+  console_.Show().memory.Set(AutomatBase(a) + kAutomatChannel,
+                             static_cast<std::uint8_t>(position));
+  PublishAutomatPosition(a);
+  emit AutomatChanged(a);
+}
+
+void ShowRunner::SetAutomatTempo(int a, int tempo) {
+  console_.Show().memory.Set(AutomatBase(a) + kAutomatTempo,
+                             static_cast<std::uint8_t>(std::clamp(tempo, 0, 255)));
+  ApplyAutomatTempo(a);
+  emit AutomatChanged(a);
+}
+
+void ShowRunner::SetAutomatBright(int a, int level) {
+  console_.Show().memory.Set(AutomatBase(a) + kAutomatBright, ClampLevel(level));
+  emit AutomatChanged(a);
+}
+
+void ShowRunner::SetAutomatDark(int a, int level) {
+  console_.Show().memory.Set(AutomatBase(a) + kAutomatDark, ClampLevel(level));
+  emit AutomatChanged(a);
+}
+
+void ShowRunner::ApplyAutomatTempo(int a) {
+  const int interval =
+      TempAvtomatStatus(console_.Show().memory.Get(AutomatBase(a) + kAutomatTempo)).intervalMs;
+  // Only a new period restarts the timer: a refresh must not hold the automat back.
+  QTimer& timer = AutomatTimer(a);
+  if (timer.interval() != interval) timer.setInterval(interval);
+}
+
+void ShowRunner::PublishAutomatPosition(int a) {
+  SetAvtomatPosition(console_.Controls().automats[a - 1], AutomatFirstChannel(a));
+}
+
+void ShowRunner::LoadAutomats() {
+  const ShowMemory& memory = console_.Show().memory;
+  for (int a = 1; a <= kAutomatCount; ++a) {
+    const int program = memory.Get(AutomatBase(a) + kAutomatMode);
+    if (program >= 1 && program <= kAvtomatPrograms) automats_[a - 1].program = program;
+    PublishAutomatPosition(a);
+    ApplyAutomatTempo(a);
+    emit AutomatChanged(a);
+  }
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <array>
+
+#include "app/TimerRest.h"
+#include "output/OutputControls.h"
+#include "playback/Automats.h"
+#include "playback/Sequencer.h"
+
+namespace kalvetro {
+
+class Console;
+enum class ShowReplacement;
+
+// The clocks that play a show and the state they need, below every window: the sequencer
+// (tempo, stepping, sound pacing), the two automats with their run flags and timers, the
+// crossfade mode and the static pictures held by a key or latched. The main window, the
+// headless player and any remote are views of it: they send commands and show what its
+// signals say. Lives on the user-interface thread, as its timers do; owned by the console.
+class ShowRunner : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit ShowRunner(Console& console);
+
+  // Starts the clocks (the sequencer and the automat timers run from start-up to exit;
+  // playing only gates the advance).
+  void Start();
+
+  // ------------------------------------------------------------ sequencer
+  void Play();
+  void Stop();
+  // Play from scene 1 (a double click on Play).
+  void PlayFromStart();
+  bool Playing() const;
+  // One scene on or back, wrapping within the show's scenes. While the show plays the move
+  // crossfades over one period, as a step of the sequencer does.
+  void Next();
+  void Previous();
+  // The step slider: while stopped, scene `position` becomes the current one (with automatic
+  // adding on, a position one past the last scene adds a copy of it); while playing nothing.
+  void SelectScene(int position);
+  // "Разрешить автодобавление сцен".
+  void SetAutoAddScenes(bool on) { autoAddScenes_ = on; }
+  bool AutoAddScenes() const { return autoAddScenes_; }
+  // Tempo byte of the show (held to 10..170) and the sequencer period it gives.
+  void SetTempo(int tempo);
+  int Tempo() const;
+  int SequencerIntervalMs() const { return sequencerTimer_.interval(); }
+  // Applies the show's tempo byte to the sequencer period, as after opening a show.
+  void ApplyTempo();
+  // "Audio": the sequencer steps on counted beats instead of every period.
+  void SetSoundPaced(bool on);
+  bool SoundPaced() const { return soundPaced_; }
+  // "Кольцо" is shown only: the sequencer always wraps after the last scene.
+  void SetRing(bool on) { ring_ = on; }
+  bool Ring() const { return ring_; }
+  // One tick of the sequencer clock (its timer calls it; tests may too).
+  void SequencerTick();
+  QTimer& SequencerTimer() { return sequencerTimer_; }
+
+  // ------------------------------------------------------------ crossfade, blackout, pictures
+  // An item of "Плавность перехода  сцен " (kCrossfadeSliders, kCrossfadeAutomat,
+  // kCrossfadeOff) or kCrossfadeNone.
+  void SetCrossfadeMode(int mode);
+  int CrossfadeMode() const;
+  void SetBlackOut(bool dark);
+  bool BlackOut() const;
+  void SetMacroOut(bool down);
+  // Picture k (0..15) flashed: on while held down, off when let go unless it is latched.
+  void FlashPicture(int k, bool down);
+  // Picture k latched on (stays on when its flash is let go) or let go entirely.
+  void LatchPicture(int k, bool on);
+  bool Picture(int k) const;
+  bool PictureLatched(int k) const { return k >= 0 && k < kPictureCount && latched_[k]; }
+
+  // ------------------------------------------------------------ automats (a is 1 or 2)
+  // "Пуск самостоятельно" and "С основным".
+  void SetAutomatRunAlways(int a, bool on);
+  void SetAutomatWithShow(int a, bool on);
+  bool AutomatRunAlways(int a) const { return automats_[a - 1].runAlways; }
+  bool AutomatWithShow(int a) const { return automats_[a - 1].withShow; }
+  // The automat's show bytes, each written into the show and taken at once.
+  void SetAutomatProgram(int a, int program);  // 1..4
+  void SetAutomatFirstChannel(int a, int p);   // 0..250: channels p+1..p+4
+  void SetAutomatTempo(int a, int tempo);      // 5..50 (t*t ms)
+  void SetAutomatBright(int a, int level);
+  void SetAutomatDark(int a, int level);
+  int AutomatProgram(int a) const { return automats_[a - 1].program; }
+  int AutomatFirstChannel(int a) const;
+  const Avtomat& Automat(int a) const { return automats_[a - 1].state; }
+  QTimer& AutomatTimer(int a) { return automats_[a - 1].timer; }
+  // The program, first channel and tempo of both automats from the show's bytes.
+  void LoadAutomats();
+  // One tick of automat a's timer (its timer calls it; tests may too).
+  void AutomatTick(int a);
+  // Someone shows the automats' lamps, which flash at every tick: the timer of an automat
+  // that cannot run rests only while nobody watches.
+  void SetAutomatLampsShown(bool shown);
+
+ signals:
+  // The sequencer clock ticked (the tempo strip flashes), whether the show moved or not.
+  void SequencerTicked();
+  // The current scene changed by the sequencer or a command; the views have been refreshed.
+  void SceneStepped(int scene);
+  void TempoChanged(int intervalMs);
+  void SoundPacedChanged(bool on);
+  void CrossfadeModeChanged(int mode);
+  // Automat a ticked (its lamp flashes); `ran` says whether it stepped.
+  void AutomatTicked(int a, bool ran);
+  // A setting or run flag of automat a changed.
+  void AutomatChanged(int a);
+
+ private:
+  struct AutomatRun {
+    explicit AutomatRun(AvtomatLimits limits) : state(limits) {}
+    Avtomat state;
+    QTimer timer;
+    int program = 1;  // the last program chosen; a show byte outside 1..4 leaves it
+    bool runAlways = false;
+    bool withShow = false;
+    TimerRest rest;
+  };
+  int AutomatBase(int a) const;
+  bool AutomatMayRun(int a) const;
+  void WakeAutomats();
+  void ApplyAutomatTempo(int a);
+  void PublishAutomatPosition(int a);
+  void StepTo(std::uint8_t scene);
+  void ShowReplaced(ShowReplacement how);
+
+  Console& console_;
+  QTimer sequencerTimer_;
+  bool soundPaced_ = false;
+  bool ring_ = true;
+  bool autoAddScenes_ = false;
+  std::array<bool, kPictureCount> latched_{};
+  std::array<AutomatRun, kAutomatCount> automats_{AutomatRun(kAvtomat1Limits),
+                                                   AutomatRun(kAvtomat2Limits)};
+  bool lampsShown_ = false;
+};
+
+}  // namespace kalvetro

@@ -1,0 +1,124 @@
+// The show runner without any widget: a show played through its commands on a port.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <set>
+#include <vector>
+
+#include "app/Console.h"
+#include "app/ShowRunner.h"
+#include "output/DmxPacket.h"
+#include "playback/Automats.h"
+#include "serial/SerialTestSupport.h"
+#include "support/ConsoleOptionsIn.h"
+
+namespace kalvetro {
+namespace {
+
+using testing::OptionsIn;
+using testing::Pty;
+
+constexpr int kAutomatFirst = 9;  // automat 1 drives channels 10..13
+constexpr std::uint8_t kBright = 250;
+constexpr std::uint8_t kDark = 5;
+constexpr int kPictureChannel = 20;
+constexpr int kPictureLevel = 77;
+
+// Three scenes at tempo 10 (100 ms a scene): channel 1 at 0, 200, 100. Automat 1 on channels
+// 10..13 with program 2 at tempo 5; picture 3 holds channel 20 at 77.
+QString WriteShow(const QTemporaryDir& dir) {
+  QByteArray bytes(kShowFileSize, 0);
+  bytes[kLastScene] = 2;
+  bytes[kTempo] = 10;
+  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) bytes[n] = static_cast<char>(255);
+  const int levels[3] = {0, 200, 100};
+  for (int s = 0; s < 3; ++s) bytes[SceneRowOffset(s) + 1] = static_cast<char>(levels[s]);
+  bytes[kAutomat1 + kAutomatTempo] = 5;
+  bytes[kAutomat1 + kAutomatChannel] = kAutomatFirst;
+  bytes[kAutomat1 + kAutomatMode] = 2;
+  bytes[kAutomat1 + kAutomatBright] = static_cast<char>(kBright);
+  bytes[kAutomat1 + kAutomatDark] = kDark;
+  bytes[PictureOffset(2) + kPictureChannel] = 1;
+  bytes[PictureOffset(2) + kPictureLevels + kPictureChannel] = kPictureLevel;
+  QFile file(dir.filePath(QStringLiteral("show.klv")));
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+  return file.fileName();
+}
+
+std::vector<DmxFrame> Frames(Pty& pty, int count) {
+  std::vector<DmxFrame> frames;
+  DmxStreamDecoder decoder;
+  decoder.Feed(pty.Receive(static_cast<std::size_t>(count) * 262, count * 50 + 3000), 0,
+               [&](const DmxFrame& f) { frames.push_back(f); });
+  EXPECT_EQ(decoder.Malformed(), 0);
+  return frames;
+}
+
+TEST(ShowRunner, PlaysAShowWithAnAutomatALatchedPictureAndBlackoutOnAPort) {
+  QTemporaryDir dir;
+  Pty pty;
+  Console console(OptionsIn(dir, QString::fromStdString(pty.Path())));
+  ASSERT_TRUE(console.Link().OpenAtStart());
+  console.ClearAll();
+  ASSERT_TRUE(console.OpenShow(WriteShow(dir)).ok);
+
+  ShowRunner& runner = console.Runner();
+  // The opened show's tempo and automat bytes are the runner's at once.
+  EXPECT_EQ(runner.SequencerIntervalMs(), 100);
+  EXPECT_EQ(runner.AutomatProgram(1), 2);
+  EXPECT_EQ(runner.AutomatFirstChannel(1), kAutomatFirst);
+  EXPECT_EQ(runner.AutomatTimer(1).interval(), 25);
+
+  runner.SetCrossfadeMode(kCrossfadeAutomat);
+  runner.SetAutomatWithShow(1, true);
+  runner.LatchPicture(2, true);
+  runner.FlashPicture(2, false);  // a latched picture stays on when a flash of it lets go
+  EXPECT_TRUE(runner.Picture(2));
+  std::vector<int> scenes;
+  QObject::connect(&runner, &ShowRunner::SceneStepped, [&](int scene) { scenes.push_back(scene); });
+  runner.Play();
+  console.StartOutput();
+  const std::vector<DmxFrame> playing = Frames(pty, 40);
+  ASSERT_GE(playing.size(), 30u);
+
+  // The sequencer walks the scenes in order at the show's tempo, pass after pass.
+  ASSERT_GE(scenes.size(), 6u);
+  for (std::size_t i = 1; i < scenes.size(); ++i) EXPECT_EQ(scenes[i], (scenes[i - 1] + 1) % 3);
+  // Each change spreads over the two ticks of a 100 ms scene: 200 -> 150 -> 100.
+  std::set<int> channel1;
+  for (const DmxFrame& f : playing) channel1.insert(f.levels[0]);
+  EXPECT_TRUE(channel1.count(200) && channel1.count(150) && channel1.count(100));
+
+  // Automat 1 lays program 2 over channels 10..13 and walks its steps; the picture holds
+  // channel 20 throughout.
+  std::set<AvtomatLevels> patterns;
+  for (int step = 0; step < kAvtomatSteps; ++step)
+    patterns.insert(*AvtomatProgram(2, step, kBright, kDark));
+  // (A frame may catch the four levels in the middle of a step's publishing: one such frame
+  // is allowed.)
+  std::set<AvtomatLevels> seen;
+  int strangers = 0;
+  for (std::size_t i = 5; i < playing.size(); ++i) {
+    const DmxFrame& f = playing[i];
+    const AvtomatLevels four{f.levels[9], f.levels[10], f.levels[11], f.levels[12]};
+    if (patterns.count(four)) seen.insert(four); else ++strangers;
+    EXPECT_EQ(f.levels[kPictureChannel - 1], kPictureLevel) << "packet " << i;
+  }
+  EXPECT_LE(strangers, 1);
+  EXPECT_GE(seen.size(), 2u);
+
+  // Blackout stops the show and darkens every slot, automat and picture too.
+  runner.SetBlackOut(true);
+  EXPECT_FALSE(runner.Playing());
+  testing::Pump(150);
+  const std::vector<DmxFrame> dark = Frames(pty, 10);
+  console.StopOutput();
+  ASSERT_GE(dark.size(), 5u);
+  for (std::size_t i = 2; i < dark.size(); ++i)
+    for (int n = 0; n < kDmxDataSlots; ++n) ASSERT_EQ(dark[i].levels[n], 0) << i << " " << n;
+}
+
+}  // namespace
+}  // namespace kalvetro
