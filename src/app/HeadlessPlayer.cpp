@@ -6,13 +6,16 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QMediaDevices>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
+#include "playback/AudioLevelInput.h"
 
 namespace kalvetro {
 
@@ -94,6 +97,23 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
             .arg(name));
   };
   QObject::connect(&runner, &ShowRunner::SceneStepped, announce);
+  // Beat pacing from the default audio input; without one the show keeps its tempo.
+  std::unique_ptr<AudioLevelInput> audio;
+  if (options.sound) {
+    audio = std::make_unique<AudioLevelInput>(QMediaDevices::defaultAudioInput());
+    QString error;
+    if (audio->Start(&error)) {
+      runner.SetSoundSource(audio.get());
+      runner.SetSoundPaced(true);
+      QObject::connect(audio.get(), &AudioLevelInput::Failed, [&] {
+        Complain(QStringLiteral("the audio input was lost: the show goes on at its tempo"));
+        runner.SetSoundPaced(false);
+        runner.SetSoundSource(nullptr);
+      });
+    } else {
+      Complain(QStringLiteral("no audio input: the show plays at its tempo"));
+    }
+  }
   runner.Play();
   console.StartOutput();
   announce();
@@ -102,6 +122,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
 
   QCoreApplication::exec();
 
+  runner.SetSoundSource(nullptr);
   console.StopOutput();
   console.Link().CloseAtShutdown();
   ::signal(SIGINT, SIG_DFL);

@@ -14,6 +14,7 @@ struct HeadlessOptions {
   int seconds = 0;       // 0: play until stopped
   QString settingsFile;  // empty: a settings file is neither read nor written
   RunOptions run;        // automats, pictures and transitions of the run
+  bool sound = false;    // step on beats of the default audio input (none: tempo pacing)
 };
 
 // Plays a show without a window and without a display, on the same show runner as the window:

@@ -13,6 +13,7 @@ namespace {
 constexpr int kAutomatStartTempo = 10;
 // The sequencer period until the first tempo reaches it.
 constexpr int kSequencerStartMs = 1000;
+constexpr int kSoundTickMs = 10;
 
 }  // namespace
 
@@ -30,6 +31,11 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
     connect(&timer, &QTimer::timeout, this, [this, a] { AutomatTick(a); });
   }
 
+  soundTimer_.setObjectName(QStringLiteral("Timer100msNOoff"));
+  soundTimer_.setTimerType(Qt::PreciseTimer);
+  soundTimer_.setInterval(kSoundTickMs);
+  connect(&soundTimer_, &QTimer::timeout, this, &ShowRunner::SoundClockTick);
+
   connect(&console_, &Console::ShowReplaced, this, &ShowRunner::ShowReplaced);
   // Any refresh may follow a new tempo byte (an undo, a scene command, a show opened).
   connect(&console_, &Console::DataSystemRefresh, this, &ShowRunner::ApplyTempo);
@@ -42,8 +48,10 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
 
   // The sequencer and both automat timers run from start-up to exit; playing only gates the
   // advance, and an automat timer rests while its automat cannot run and nobody watches.
+  // The sound clock too, resting while its level cannot change anything.
   sequencerTimer_.start();
   for (int a = 1; a <= kAutomatCount; ++a) AutomatTimer(a).start();
+  soundTimer_.start();
 }
 
 void ShowRunner::ShowReplaced(ShowReplacement how) {
@@ -143,6 +151,58 @@ void ShowRunner::SelectScene(int position) {
   }
   // Playing, the refresh puts the slider back on the current scene.
   console_.ReturnPageControlAll();
+}
+
+// ---------------------------------------------------------------- sound
+
+void ShowRunner::SetSoundSource(SoundLevelSource* source) {
+  soundSource_ = source;
+  WakeSound();
+}
+
+void ShowRunner::WakeSound() {
+  soundRest_.Wake(&soundTimer_);
+}
+
+int ShowRunner::SetSoundGate(int position) {
+  WakeSound();
+  return ScrollBarGateChange(sound_, position);
+}
+
+void ShowRunner::SetSoundSkip(int position) {
+  WakeSound();
+  soundSliders_.skip = position;
+  ScrollBarPropuskChange(sound_, position);
+}
+
+void ShowRunner::SetSoundEnvelopeSpeed(int position) {
+  WakeSound();
+  soundSliders_.envelopeSpeed = position;
+}
+
+void ShowRunner::SetSoundFallSpeed(int position) {
+  WakeSound();
+  soundSliders_.fallSpeed = position;
+}
+
+void ShowRunner::SoundClockTick() {
+  if (!soundSource_) {
+    soundRest_.Rest(&soundTimer_);  // nothing to listen to until a source is set
+    return;
+  }
+  const SoundState before = sound_;
+  const std::optional<int> level = soundSource_->ReadLevel();
+  if (!level) return;  // the level could not be read: the next tick tries again
+  emit SoundTicked(SoundTick(sound_, *level, soundSliders_));
+  if (sound_.beatFlag) {
+    // A counted beat waits for the sequencer, which clears the show's flag when it steps.
+    console_.Show().beatFlag.store(1);
+    sound_.beatFlag = 0;
+  }
+  // The tick is a function of its state, the level and the sliders. When it left its state as
+  // it found it and the level stays the same, every later tick would do the same nothing
+  // again: the clock rests until the level, a slider or the source changes.
+  if (soundSource_->Steady() && sound_ == before) soundRest_.Rest(&soundTimer_);
 }
 
 // ---------------------------------------------------------------- crossfade, blackout, pictures

@@ -3,16 +3,19 @@
 #include <QObject>
 #include <QTimer>
 #include <array>
+#include <optional>
 
 #include "app/TimerRest.h"
 #include "output/OutputControls.h"
 #include "playback/Automats.h"
 #include "playback/Sequencer.h"
+#include "playback/SoundTick.h"
 
 namespace kalvetro {
 
 class Console;
 enum class ShowReplacement;
+
 
 // The clocks that play a show and the state they need, below every window: the sequencer
 // (tempo, stepping, sound pacing), the two automats with their run flags and timers, the
@@ -61,6 +64,24 @@ class ShowRunner : public QObject {
   void SequencerTick();
   QTimer& SequencerTimer() { return sequencerTimer_; }
 
+  // ------------------------------------------------------------ sound
+  // The level source of the sound tick (not owned); none: the sound clock rests.
+  void SetSoundSource(SoundLevelSource* source);
+  SoundLevelSource* SoundSource() const { return soundSource_; }
+  // The level, a slider or the source changed: a resting sound clock runs again.
+  void WakeSound();
+  // The sound sliders. The gate returns the threshold it gives (0..32000).
+  int SetSoundGate(int position);
+  void SetSoundSkip(int position);
+  void SetSoundEnvelopeSpeed(int position);
+  void SetSoundFallSpeed(int position);
+  const SoundState& Sound() const { return sound_; }
+  const SoundSliders& SoundSliderPositions() const { return soundSliders_; }
+  // One 10 ms tick of the sound clock (its timer calls it; tests may too): a counted beat
+  // raises the show's beat flag, which a sound-paced sequencer steps on.
+  void SoundClockTick();
+  QTimer& SoundTimer() { return soundTimer_; }
+
   // ------------------------------------------------------------ crossfade, blackout, pictures
   // An item of "Плавность перехода  сцен " (kCrossfadeSliders, kCrossfadeAutomat,
   // kCrossfadeOff) or kCrossfadeNone.
@@ -108,6 +129,8 @@ class ShowRunner : public QObject {
   void TempoChanged(int intervalMs);
   void SoundPacedChanged(bool on);
   void CrossfadeModeChanged(int mode);
+  // The sound clock read a level: what the sound page shows.
+  void SoundTicked(SoundView view);
   // Automat a ticked (its lamp flashes); `ran` says whether it stepped.
   void AutomatTicked(int a, bool ran);
   // A setting or run flag of automat a changed.
@@ -136,6 +159,11 @@ class ShowRunner : public QObject {
   bool soundPaced_ = false;
   bool ring_ = true;
   bool autoAddScenes_ = false;
+  QTimer soundTimer_;
+  TimerRest soundRest_;
+  SoundLevelSource* soundSource_ = nullptr;
+  SoundState sound_;
+  SoundSliders soundSliders_;
   std::array<bool, kPictureCount> latched_{};
   std::array<AutomatRun, kAutomatCount> automats_{AutomatRun(kAvtomat1Limits),
                                                    AutomatRun(kAvtomat2Limits)};

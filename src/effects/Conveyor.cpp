@@ -88,12 +88,10 @@ ConveyorJobResult Conveyor::KonveyrJob(const Files& files, const Opener& open) {
   ConveyorJobResult result;
   for (int p = position_; p <= kConveyorSlots; ++p) {
     if (!down_[p - 1] || files[p - 1].empty()) continue;
-    if (!open(files[p - 1])) {
-      // The show stays as it was, and so does the list: the operator can mend the slot.
-      result.failed = true;
-      return result;
-    }
     result.slot = p;
+    // A show that cannot be opened leaves the show in memory playing; the list goes on past
+    // it all the same, or every pass end would stop at this slot again.
+    result.failed = !open(files[p - 1]);
     position_ = p == kConveyorSlots ? 1 : p + 1;
     return result;
   }

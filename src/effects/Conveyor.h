@@ -42,8 +42,8 @@ std::string ConveyorJobLabel(int slot, const std::string& path);
 
 // What one list job did.
 struct ConveyorJobResult {
-  int slot = 0;         // the slot whose show was loaded, 0 when none
-  bool failed = false;  // a ticked, assigned slot was found but its show could not be opened
+  int slot = 0;         // the ticked, assigned slot found; 0 when none
+  bool failed = false;  // its show could not be opened (nothing was loaded)
 };
 
 // The state of the conveyor: the mode, the down state of the twenty slot buttons and the
@@ -76,9 +76,10 @@ class Conveyor {
   bool SlotJob(int slot, const Files& files);
 
   // Loads the next ticked show: searches from the position for a slot that is down and
-  // assigned and opens it; the position then moves past it (20 wraps to 1). When no such
-  // slot lies at or after the position nothing is opened and the position returns to 1. When
-  // the found show cannot be opened the position stays where it was before the call.
+  // assigned and opens it; the position then moves past it (20 wraps to 1), also when its show
+  // cannot be opened, so that the next call tries the next ticked slot instead of the same
+  // one again. When no such slot lies at or after the position nothing is opened and the
+  // position returns to 1.
   ConveyorJobResult KonveyrJob(const Files& files, const Opener& open);
 
  private:

@@ -79,6 +79,9 @@ void StripLayer::Apply(TickContext& tick) {
 }
 
 void PadLayer::Apply(TickContext& tick) {
+  // Slot 256 belongs to no channel: only the pad's pair of channel 255 lights it, and only
+  // while the pad drives it. Every tick starts it dark, so the pad letting go gives it back.
+  tick.frame[256] = 0;
   if (!controls_.priority.load(kRelaxed)) return;
   // A higher selected channel overwrites the Y its neighbour received.
   const std::uint8_t x = controls_.x.load(kRelaxed);
@@ -98,7 +101,8 @@ void PadLayer::Apply(TickContext& tick) {
 
 void BlackoutLayer::Apply(TickContext& tick) {
   if (!controls_.on.load(kRelaxed)) return;
-  for (int n = 0; n < 256; ++n) tick.frame[n] = 0;  // slot 256 keeps its value
+  // Every slot that is sent goes dark, the pad's slot 256 too.
+  for (int n = 0; n < kFrameSlots; ++n) tick.frame[n] = 0;
 }
 
 void MacroLayer::Apply(TickContext& tick) {

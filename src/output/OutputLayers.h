@@ -96,7 +96,7 @@ class StripLayer : public OutputLayer {
 };
 
 // The hand scan pad with priority: every selected channel takes X and the channel above it Y;
-// channel 255 puts its Y into slot 256.
+// channel 255 puts its Y into slot 256, which is dark whenever the pad does not drive it.
 class PadLayer : public OutputLayer {
  public:
   explicit PadLayer(PadControls& controls) : controls_(controls) {}
@@ -107,7 +107,7 @@ class PadLayer : public OutputLayer {
   PadControls& controls_;
 };
 
-// Blackout: slots 0..255 dark (slot 256 keeps its value).
+// Blackout: every slot dark, 0..256.
 class BlackoutLayer : public OutputLayer {
  public:
   explicit BlackoutLayer(BlackoutControls& controls) : controls_(controls) {}

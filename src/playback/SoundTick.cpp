@@ -64,20 +64,32 @@ SoundView SoundTick(SoundState& state, int level, const SoundSliders& sliders) {
 
   SoundView view;
   view.read = true;
+  const int previous = state.soundLevel;
   state.soundLevel = std::clamp(level, 0, 99);
   view.soundLevel = state.soundLevel;
   view.skipCounter = state.skipCounter;
   view.skipPosition = skip;
 
-  // Level gauge: it jumps up to a higher level; the first tick it does not rise marks the
-  // peak as passed, which lets a new beat be found.
+  // Level gauge: it jumps up to a higher level.
   const int scaled = state.soundLevel * kSoundScale;
-  if (scaled > state.gauge) {
-    state.gauge = scaled;
-    state.peakPassed = 0;
-  } else if (state.peakPassed == 0) {
-    state.peakPassed = 1;
-    state.beatLocked = 0;
+  if (scaled > state.gauge) state.gauge = scaled;
+
+  // Hits: a hit begins when the level rises after it had fallen, or rises once the hold-off of
+  // the last beat is over; its peak has passed when the level falls again, which lets a new
+  // beat be found. A rise within the hold-off with no fall before it is the same hit's attack
+  // going on. The gauge cannot tell hits apart: it falls between ticks, so a level that stays
+  // up for several ticks (a program that writes the clipboard 20 times a second, a ringing
+  // drum) lifts it again every tick, and its fall would open the lock for a second beat of the
+  // same hit.
+  if (state.soundLevel > previous) {
+    if (state.levelFell != 0 || state.holdOff <= 0) state.peakPassed = 0;
+    state.levelFell = 0;
+  } else if (state.soundLevel < previous) {
+    state.levelFell = 1;
+    if (state.peakPassed == 0) {
+      state.peakPassed = 1;
+      state.beatLocked = 0;
+    }
   }
 
   // Envelope: a step up only while that keeps it at or below the gauge, a step down whenever
@@ -104,9 +116,8 @@ SoundView SoundTick(SoundState& state, int level, const SoundSliders& sliders) {
     view.litLamp = LightBeatLamp(state.beatLamp);
     state.holdOff = kBeatHoldOffTicks;
     state.beatLocked = 1;
-    // The peak this beat was found on must not release the lock when it passes, or a single
-    // hit would give a second beat as soon as the hold-off ends: only a peak that rises after
-    // the beat does.
+    // The hit this beat was found on must not release the lock when it falls, or it would
+    // give a second beat as soon as the hold-off ends: only the peak of a later hit does.
     state.peakPassed = 1;
   }
 

@@ -26,8 +26,9 @@ struct SoundState {
   int gateLevel = kGateStart;      // beat threshold on the 0..32000 scale
   int envelopeLevel = kGateStart;  // the envelope as computed in the last tick
   int holdOff = 0;                 // ticks still to wait after a beat
-  int peakPassed = 0;              // 0 while the level gauge rises, 1 once it stopped rising
-  int beatLocked = 0;              // 1 after a beat until a later peak has passed
+  int peakPassed = 0;              // 0 while a new hit's level rises or stays, 1 once it fell
+  int beatLocked = 0;              // 1 after a beat until a later hit's peak has passed
+  int levelFell = 1;               // the level fell since it last rose
   int skipCounter = 0;             // beats still to skip before the next beat flag
   std::uint8_t beatLamp = 0;       // position of the four-lamp beat display
   std::uint8_t beatFlag = 0;       // 1: a counted beat waits for the sequencer
@@ -55,6 +56,18 @@ struct SoundView {
   bool beat = false;       // a beat was detected in this tick; the two below then apply
   bool shapesRed = false;  // the trigger lamp: red, or else the button face colour
   int litLamp = 0;         // 1..4: that beat lamp lime and the other three grey; 0: unchanged
+};
+
+// Where the sound tick takes its level (0..99) from: the clipboard text in the window, the
+// audio input anywhere.
+class SoundLevelSource {
+ public:
+  virtual ~SoundLevelSource() = default;
+  // The level now; nothing when it cannot be read this tick (the next tick tries again).
+  virtual std::optional<int> ReadLevel() = 0;
+  // The level will stay what it is until the source says otherwise (it wakes the show
+  // runner), so a tick that changed nothing may let the sound clock rest.
+  virtual bool Steady() const = 0;
 };
 
 // The level written as text by another program: the first two characters as decimal digits,

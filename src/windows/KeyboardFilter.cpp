@@ -1,7 +1,14 @@
 #include "windows/KeyboardFilter.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -17,6 +24,19 @@ bool WheelPage(const QWidget* page) {
   const QString name = page->objectName();
   return name == QLatin1String("TabSheetScroll") || name == QLatin1String("TabSheetGrafik") ||
          name == QLatin1String("TabSheetEditXY");
+}
+
+// Whether keys typed now go into a text: the focused control takes typed text and may be
+// edited.
+bool FocusTakesText() {
+  const QWidget* focus = QApplication::focusWidget();
+  if (!focus) return false;
+  if (const auto* line = qobject_cast<const QLineEdit*>(focus)) return !line->isReadOnly();
+  if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(focus)) return !spin->isReadOnly();
+  if (const auto* text = qobject_cast<const QTextEdit*>(focus)) return !text->isReadOnly();
+  if (const auto* plain = qobject_cast<const QPlainTextEdit*>(focus)) return !plain->isReadOnly();
+  if (const auto* combo = qobject_cast<const QComboBox*>(focus)) return combo->isEditable();
+  return false;
 }
 
 }  // namespace
@@ -57,9 +77,9 @@ bool KeyboardFilter::eventFilter(QObject* watched, QEvent* event) {
       const int code = VirtualKeyCode(key->nativeScanCode(), key->key(),
                                       key->modifiers().testFlag(Qt::KeypadModifier));
       if (event->type() == QEvent::KeyPress) {
-        FormKeyDown(code, key->isAutoRepeat());
+        KeyPressed(code, key->isAutoRepeat());
       } else {
-        FormKeyUp(code, key->isAutoRepeat());
+        KeyReleased(code, key->isAutoRepeat());
       }
       break;  // the key goes on to the focused control
     }
@@ -69,15 +89,56 @@ bool KeyboardFilter::eventFilter(QObject* watched, QEvent* event) {
       if (FormMouseWheel(delta.y() != 0 ? delta.y() : delta.x())) return true;
       break;
     }
+    case QEvent::MouseButtonPress: {
+      if (!InMainWindow(watched)) break;
+      // The widget under the pointer, also when the press travels up to a parent.
+      auto* widget = static_cast<QWidget*>(watched);
+      QWidget* under = widget->childAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      LeaveTextAfterClick(under ? under : widget);
+      break;
+    }
     case QEvent::WindowDeactivate:
       // Keys released in another window never come here: a Ctrl flag left set would latch
       // every picture released afterwards.
-      if (watched == mainWindow_) keyMap_.KeyboardLost();
+      if (watched == mainWindow_) {
+        keyMap_.KeyboardLost();
+        keyOwners_.fill(KeyOwner::kNone);
+      }
       break;
     default:
       break;
   }
   return QObject::eventFilter(watched, event);
+}
+
+void KeyboardFilter::LeaveTextAfterClick(QWidget* clicked) {
+  // Qt has already given the focus to the control clicked, if that takes the focus on a click.
+  QWidget* focus = QApplication::focusWidget();
+  if (!FocusTakesText() || focus == clicked || focus->isAncestorOf(clicked)) return;
+  focus->clearFocus();
+}
+
+void KeyboardFilter::KeyPressed(int virtualKey, bool autoRepeat) {
+  KeyOwner& owner = keyOwners_[static_cast<std::uint8_t>(virtualKey)];
+  if (FocusTakesText()) {
+    // A key held for the console since before the focus came here repeats into the text but
+    // keeps its owner, so that its release still reaches the console.
+    if (!autoRepeat || owner != KeyOwner::kConsole) owner = KeyOwner::kText;
+    return;
+  }
+  // The auto-repeat of a key that was pressed into a text goes on belonging to the text.
+  if (autoRepeat && owner == KeyOwner::kText) return;
+  owner = KeyOwner::kConsole;
+  FormKeyDown(virtualKey, autoRepeat);
+}
+
+void KeyboardFilter::KeyReleased(int virtualKey, bool autoRepeat) {
+  KeyOwner& owner = keyOwners_[static_cast<std::uint8_t>(virtualKey)];
+  const KeyOwner pressedFor = owner;
+  if (!autoRepeat) owner = KeyOwner::kNone;
+  if (pressedFor == KeyOwner::kText) return;
+  if (pressedFor == KeyOwner::kNone && FocusTakesText()) return;
+  FormKeyUp(virtualKey, autoRepeat);
 }
 
 void KeyboardFilter::FormKeyDown(int virtualKey, bool autoRepeat) {

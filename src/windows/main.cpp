@@ -48,8 +48,13 @@ int main(int argc, char* argv[]) {
   QCommandLineOption playOption(
       QStringLiteral("play"),
       QStringLiteral("Start playing the show as soon as the window has opened it."));
+  QCommandLineOption soundOption(
+      QStringLiteral("sound"),
+      QStringLiteral("With --headless: step on beats of the default audio input (without one: "
+                     "at the show's tempo)."));
   parser.addOption(secondsOption);
   parser.addOption(playOption);
+  parser.addOption(soundOption);
   kalvetro::AddRunOptions(parser);
   parser.addPositionalArgument(QStringLiteral("SHOW.klv"), QStringLiteral("Show file to open."),
                                QStringLiteral("[SHOW.klv]"));
@@ -75,6 +80,7 @@ int main(int argc, char* argv[]) {
   if (headless) {
     kalvetro::HeadlessOptions options;
     options.run = run;
+    options.sound = parser.isSet(soundOption);
     if (parser.positionalArguments().isEmpty()) {
       std::fputs("kalvetro: --headless needs a show file\n", stderr);
       return 2;

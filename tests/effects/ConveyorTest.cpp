@@ -104,7 +104,7 @@ TEST_F(ConveyorJobTest, ListJobsWalkTheTickedSlotsAndWrap) {
   EXPECT_EQ(opened, (std::vector<std::string>{"/s/three.klv", "/s/seven.klv", "/s/three.klv"}));
 }
 
-TEST_F(ConveyorJobTest, SlotTwentyWrapsAndAFailedOpenKeepsThePosition) {
+TEST_F(ConveyorJobTest, SlotTwentyWrapsAndAFailedOpenMovesPastItsSlot) {
   files[19] = "/s/twenty.klv";
   conveyor.SetDown(20, true);
   conveyor.SetPosition(15);
@@ -113,11 +113,15 @@ TEST_F(ConveyorJobTest, SlotTwentyWrapsAndAFailedOpenKeepsThePosition) {
 
   files[1] = "/s/broken.klv";
   conveyor.SetDown(2, true);
-  const ConveyorJobResult r = conveyor.KonveyrJob(files, Recorder(false));
+  ConveyorJobResult r = conveyor.KonveyrJob(files, Recorder(false));
   EXPECT_TRUE(r.failed);
-  EXPECT_EQ(r.slot, 0);
-  EXPECT_EQ(conveyor.Position(), 1);
+  EXPECT_EQ(r.slot, 2);
+  EXPECT_EQ(conveyor.Position(), 3);
   EXPECT_EQ(opened.back(), "/s/broken.klv");
+  // The next call goes on from there: slot 20 next, not slot 2 again.
+  r = conveyor.KonveyrJob(files, Recorder());
+  EXPECT_FALSE(r.failed);
+  EXPECT_EQ(r.slot, 20);
 
   conveyor.SetPosition(0);
   EXPECT_EQ(conveyor.Position(), 1);

@@ -71,9 +71,10 @@ TEST(DmxPacketTest, AShortPacketIsExactlyTheBytesTheInterfaceReads) {
   frames.SetOutput(0, 0x77);  // slot 0 is never sent
   frames.SetOutput(1, 0x12);
   frames.SetOutput(2, 0xFF);
+  frames.SetOutput(3, 0xFE);  // 254 is a plain level: only 255 is escaped
   frames.SetOutput(256, 0x34);
-  Bytes expected{0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00, 0x12, 0xFF, 0xFE};
-  expected.insert(expected.end(), 253, 0x00);  // channels 3..255
+  Bytes expected{0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00, 0x12, 0xFF, 0xFE, 0xFE};
+  expected.insert(expected.end(), 252, 0x00);  // channels 4..255
   expected.push_back(0x34);                    // channel 256
   const Bytes packet = Build(frames);
   ASSERT_EQ(packet.size(), 263u);

@@ -216,12 +216,21 @@ TEST(LayOverlays, PadDrivesPairsUpToSlot256) {
   core.engine.Tick();
   EXPECT_EQ(core.Out(5), 11);
 
-  // Slot 256 stays when the pad lets go, and blackout does not clear it.
-  core.controls.pad.priority = false;
+  // Blackout darkens slot 256 with the rest; the pad letting go gives it back dark.
   core.controls.blackout.on = true;
   core.engine.Tick();
   EXPECT_EQ(core.Out(255), 0);
+  EXPECT_EQ(core.Out(256), 0);
+  core.controls.blackout.on = false;
+  core.engine.Tick();
   EXPECT_EQ(core.Out(256), 22);
+  core.controls.pad.priority = false;
+  core.engine.Tick();
+  EXPECT_EQ(core.Out(256), 0);
+  core.controls.pad.priority = true;
+  core.show.memory.Set(kSelectFlags + 255, 0);  // channel 255 no longer the pad's X
+  core.engine.Tick();
+  EXPECT_EQ(core.Out(256), 0);
 }
 
 TEST(LayOverlays, BlackoutDarkensAllButTheMacroPicture) {

@@ -151,6 +151,34 @@ TEST(SoundTick, HoldOffAndRisingLevelGiveOneBeat) {
   EXPECT_EQ(Click(single, {}, 60, 0), (std::vector<int>{0}));
 }
 
+// A hit whose level stays on the input for several ticks (a program writing the clipboard 20
+// times a second holds each level five ticks), or whose attack is spread over two ticks, is one
+// beat; the skip count counts hits.
+TEST(SoundTick, OneHitGivesOneBeatHoweverLongItsLevelStays) {
+  SoundSliders sliders;
+  sliders.skip = 3;
+  for (const int held : {1, 2, 5, 10}) {
+    for (const bool spread : {false, true}) {
+      SoundState state;
+      std::vector<int> beatsPerHit;
+      std::vector<int> flagged;
+      for (int hit = 1; hit <= 7; ++hit) {
+        std::vector<int> levels;
+        if (spread) levels.push_back(40);
+        levels.insert(levels.end(), held, 80);
+        levels.resize(levels.size() + 40, 0);
+        int beats = 0;
+        for (const int level : levels) beats += SoundTick(state, level, sliders).beat ? 1 : 0;
+        beatsPerHit.push_back(beats);
+        if (state.beatFlag == 1) flagged.push_back(hit);
+        state.beatFlag = 0;
+      }
+      EXPECT_EQ(beatsPerHit, std::vector<int>(7, 1)) << held << " ticks, spread " << spread;
+      EXPECT_EQ(flagged, (std::vector<int>{1, 4, 7})) << held << " ticks, spread " << spread;
+    }
+  }
+}
+
 TEST(SoundTick, GaugeFallsByTheFallSpeedAndRestsAboveZero) {
   SoundState state;
   SoundSliders sliders;  // fall speed 700

@@ -2,13 +2,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "show/FileIo.h"
 #include "show/ShowFile.h"
 #include "show/ShowState.h"
 
@@ -99,6 +102,18 @@ TEST_F(ShowFileTest, LongFileLoadsItsFirstImageAndReadOnlyFileOpens) {
   EXPECT_EQ(show.memory.Get(kSpareByte), 0);
 }
 
+// A write call that puts the first 40,000 bytes on disk and then fails, as a disk error
+// halfway through the file would.
+long WriteHalfThenFail(int fd, const void* data, std::size_t count) {
+  static constexpr std::size_t kHalf = 40000;
+  const off_t at = ::lseek(fd, 0, SEEK_CUR);
+  if (at >= static_cast<off_t>(kHalf)) {
+    errno = EIO;
+    return -1;
+  }
+  return static_cast<long>(::write(fd, data, std::min(count, kHalf - static_cast<std::size_t>(at))));
+}
+
 TEST_F(ShowFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporary) {
   ShowState show;
   FillPattern(show.memory);
@@ -106,8 +121,16 @@ TEST_F(ShowFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporary) {
   const std::vector<std::uint8_t> old(81920, 0x5A);
   WriteBytes(path, old);
 
+  // The write fails partway: the old bytes stay, and so does nothing else.
+  SetFileWriteCall(WriteHalfThenFail);
+  FileResult result = SaveShowFile(path, show.memory);
+  SetFileWriteCall(nullptr);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.error, "I/O error " + std::to_string(EIO));
+  EXPECT_EQ(ReadBytes(path), old);
+
   // A folder that does not exist.
-  FileResult result = SaveShowFile(Path("nowhere/show.klv"), show.memory);
+  result = SaveShowFile(Path("nowhere/show.klv"), show.memory);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.error, "Path not found");
 

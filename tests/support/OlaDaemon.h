@@ -158,6 +158,11 @@ class OlaListener {
     std::lock_guard lock(mutex_);
     return last_;
   }
+  // The number of slots the last frame carried.
+  unsigned LastLength() const {
+    std::lock_guard lock(mutex_);
+    return lastLength_;
+  }
 
  private:
   void OnRegistered(const ola::client::Result& result) { registered_ = result.Success(); }
@@ -168,6 +173,7 @@ class OlaListener {
     {
       std::lock_guard lock(mutex_);
       last_ = levels;
+      lastLength_ = length;
     }
     frames_.fetch_add(1);
   }
@@ -178,6 +184,7 @@ class OlaListener {
   std::atomic<long> frames_{0};
   mutable std::mutex mutex_;
   std::array<std::uint8_t, 512> last_{};
+  unsigned lastLength_ = 0;
 };
 
 // A port for a test daemon that does not collide with a daemon of the user (9010) nor with

@@ -162,6 +162,7 @@ TEST(HandScanForm, PriorityDrivesTheOutputUntilAnotherWindowIsActivated) {
   c.Tick();
   EXPECT_EQ(c.Out(5), 0);
   EXPECT_EQ(c.Out(6), 0);
+  EXPECT_EQ(c.Out(256), 0);
   c.Core().SetBlackOut(false);
   c.Tick();
   EXPECT_EQ(c.Out(5), 40);
@@ -175,6 +176,7 @@ TEST(HandScanForm, PriorityDrivesTheOutputUntilAnotherWindowIsActivated) {
   c.Tick();
   EXPECT_EQ(c.Out(5), 0);
   EXPECT_EQ(c.Out(6), 0);
+  EXPECT_EQ(c.Out(256), 0);  // no channel holds it: dark once the pad lets go
 
   // Activating the pad window again does the same.
   c.TickPriority();

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
@@ -183,41 +184,86 @@ TEST_F(Keyboard, MenuShortcutsTakeTheirKeysFirst) {
   EXPECT_EQ(KeyLabel(), QStringLiteral("NomberKey is 73"));
 }
 
-TEST_F(Keyboard, NameBoxReachedByTabStillFlashesAClickSwitchesTheKeysOff) {
-  Picture(0, 40, 123);
-  QLineEdit* name = Name(1);
-  name->setFocus(Qt::TabFocusReason);
-  QTest::keyPress(name, Qt::Key_1, Qt::NoModifier);
-  EXPECT_TRUE(Box(QStringLiteral("CheckBoxChs1"))->isChecked());
-  Tick();
-  EXPECT_EQ(Out(40), 123);
-  QTest::keyRelease(name, Qt::Key_1);
-  EXPECT_EQ(name->text(), QStringLiteral("1"));  // the key went on to the box as well
-  EXPECT_FALSE(Box(QStringLiteral("CheckBoxChs1"))->isChecked());
-
+TEST_F(Keyboard, NameBoxTakesTypedKeysAClickSwitchesTheKeysOff) {
   QSignalSpy jobs(&Core(), &Console::ConveyorSlotRequested);
+  QLineEdit* name = Name(1);
+  // Reached with the Tab key, the box takes the keys typed into it and they do nothing else.
+  name->setFocus(Qt::TabFocusReason);
+  QTest::keyPress(name, Qt::Key_1);
+  EXPECT_FALSE(Box(QStringLiteral("CheckBoxChs1"))->isChecked());
+  QTest::keyRelease(name, Qt::Key_1);
   QTest::keyClick(name, Qt::Key_Q);
-  EXPECT_EQ(jobs.count(), 1);
+  EXPECT_EQ(jobs.count(), 0);
+  EXPECT_EQ(name->text(), QStringLiteral("1q"));
 
   // A click into a name box switches the flash keys and the conveyor keys off.
   QTest::mouseClick(name, Qt::LeftButton);
   EXPECT_FALSE(Box(QStringLiteral("CheckBoxFlashOn"))->isChecked());
   EXPECT_FALSE(Core().ConveyorKeys());
-  QTest::keyClick(name, Qt::Key_1);
-  QTest::keyClick(name, Qt::Key_Q);
-  EXPECT_FALSE(Box(QStringLiteral("CheckBoxChs1"))->isChecked());
-  EXPECT_EQ(jobs.count(), 1);
-  EXPECT_EQ(name->text(), QStringLiteral("1q1q"));
   // A key that no control takes still reaches the window while key preview is off.
+  name->clearFocus();
   QTest::keyPress(form.get(), Qt::Key_1);
   EXPECT_TRUE(Box(QStringLiteral("CheckBoxChs1"))->isChecked());
   QTest::keyRelease(form.get(), Qt::Key_1);
-  // Ticking "Включить клавиатуру" again brings the flash keys back into the name box.
+  // Ticking "Включить клавиатуру" again brings the flash keys back.
   QCheckBox* flashOn = Box(QStringLiteral("CheckBoxFlashOn"));
   QTest::mouseClick(flashOn, Qt::LeftButton, {}, QPoint(6, flashOn->height() / 2));
   EXPECT_TRUE(Core().KeyPreview());
-  QTest::keyPress(name, Qt::Key_1);
+  QTest::keyPress(flashOn, Qt::Key_1);
   EXPECT_TRUE(Box(QStringLiteral("CheckBoxChs1"))->isChecked());
+}
+
+TEST_F(Keyboard, KeysTypedIntoANumberBoxOnlyTypeAndEveryKeyComesUpWhereItWentDown) {
+  QSignalSpy jobs(&Core(), &Console::ConveyorSlotRequested);
+  QCheckBox* picture1 = Box(QStringLiteral("CheckBoxChs1"));
+  QCheckBox* picture3 = Box(QStringLiteral("CheckBoxChs3"));
+  // Picture 1 latched with Ctrl; picture 3 held down while the operator clicks into a box.
+  QTest::keyPress(form.get(), Qt::Key_Control);
+  QTest::keyClick(form.get(), Qt::Key_1, Qt::ControlModifier);
+  QTest::keyRelease(form.get(), Qt::Key_Control);
+  QTest::keyPress(form.get(), Qt::Key_3);
+  ASSERT_TRUE(picture1->isChecked());
+  ASSERT_TRUE(picture3->isChecked());
+
+  Find<QTabWidget>("PageControlInput")->setCurrentWidget(Find<QWidget>("TabSheetCopy"));
+  auto* first = Find<QSpinBox>("SpinEditLevelFirst");  // "От канала"
+  first->setFocus(Qt::MouseFocusReason);
+  ASSERT_EQ(QApplication::focusWidget(), first);
+  // Released there, the held key still lets its picture go.
+  QTest::keyRelease(first, Qt::Key_3);
+  EXPECT_FALSE(picture3->isChecked());
+
+  // Delete the 1 and type 2 and 0: the box shows 20; no picture, no blackout.
+  QTest::keyClick(first, Qt::Key_End);
+  QTest::keyClick(first, Qt::Key_Backspace);
+  QTest::keyPress(first, Qt::Key_2);
+  EXPECT_FALSE(Box(QStringLiteral("CheckBoxChs2"))->isChecked());
+  QTest::keyRelease(first, Qt::Key_2);
+  QTest::keyClick(first, Qt::Key_0);
+  EXPECT_EQ(first->text(), QStringLiteral("20"));
+  EXPECT_FALSE(Core().BlackOut());
+  // Plus, minus and a conveyor letter do nothing either.
+  QTest::keyClick(first, Qt::Key_Equal);
+  EXPECT_FALSE(Core().Playing());
+  Core().SetPlaying(true);
+  QTest::keyClick(first, Qt::Key_Minus);
+  EXPECT_TRUE(Core().Playing());
+  Core().SetPlaying(false);
+  QTest::keyClick(first, Qt::Key_Q);
+  EXPECT_EQ(jobs.count(), 0);
+  // A key pressed into the box and released after a click took the focus out of it (a click
+  // on the page, which takes no focus itself) does not unlatch the picture.
+  QTest::keyPress(first, Qt::Key_1);
+  QTest::mouseClick(Text(QStringLiteral("LabelCopyTitle")), Qt::LeftButton);
+  EXPECT_EQ(QApplication::focusWidget(), nullptr);
+  QTest::keyRelease(form.get(), Qt::Key_1);
+  EXPECT_TRUE(picture1->isChecked());
+
+  // With the focus out of the box the console keys act again.
+  QTest::keyClick(form.get(), Qt::Key_0);
+  EXPECT_TRUE(Core().BlackOut());
+  QTest::keyClick(form.get(), Qt::Key_1);
+  EXPECT_FALSE(picture1->isChecked());
 }
 
 TEST_F(Keyboard, WheelScrollsTheStripWindowOnlyOnItsPage) {

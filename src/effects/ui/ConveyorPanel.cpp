@@ -180,18 +180,19 @@ void ConveyorPanel::SlotJob(int slot) {
   if (load) ManualLoad(slot);
 }
 
-bool ConveyorPanel::OpenSlotFile(const std::string& path) {
-  const FileResult result = console_.OpenShow(Text(path));
-  if (!result.ok) {
-    parts_.Dialogs().Error(Text(result.error));
-    return false;
-  }
-  return true;
+void ConveyorPanel::ReportFailedLoad(int slot, const std::string& error) {
+  const std::string& path = console_.ConveyorFiles()[slot - 1];
+  console_.OutStatus(Text(ConveyorJobLabel(slot, path) + ": " + error));
+  parts_.Dialogs().Error(Text(error));
 }
 
 void ConveyorPanel::ManualLoad(int slot) {
   const std::string path = console_.ConveyorFiles()[slot - 1];
-  if (!OpenSlotFile(path)) return;
+  const FileResult opened = console_.OpenShow(Text(path));
+  if (!opened.ok) {
+    ReportFailedLoad(slot, opened.error);
+    return;
+  }
   console_.Show().memory.Set(kCurrentStep, 0);
   LabelKonveyr->setText(Text(ConvertorFileName(path)));
   console_.ReturnPageControlAll();
@@ -202,8 +203,13 @@ void ConveyorPanel::KonveyrJob() {
   // again; they do not stack further loads and messages on top of it.
   if (jobRunning_) return;
   jobRunning_ = true;
-  const ConveyorJobResult result = conveyor_.KonveyrJob(
-      console_.ConveyorFiles(), [this](const std::string& path) { return OpenSlotFile(path); });
+  FileResult opened;
+  const ConveyorJobResult result =
+      conveyor_.KonveyrJob(console_.ConveyorFiles(), [&](const std::string& path) {
+        opened = console_.OpenShow(Text(path));
+        return opened.ok;
+      });
+  if (result.failed) ReportFailedLoad(result.slot, opened.error);
   jobRunning_ = false;
   // A show that could not be opened leaves the show in memory and its scene alone.
   if (result.failed) return;

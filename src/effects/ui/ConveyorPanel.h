@@ -21,7 +21,7 @@ class WindowParts;
 // ticked slots are played one after the other: whenever a pass of the show is over
 // (Console::PassEnded) the next ticked show is loaded and keeps playing. Shows are loaded
 // through the console, so a file that cannot be opened leaves the show and the output as they
-// were.
+// were; the list moves past its slot, and the next pass end loads the next ticked show.
 class ConveyorPanel : public QGroupBox {
   Q_OBJECT
 
@@ -65,8 +65,9 @@ class ConveyorPanel : public QGroupBox {
  private:
   // Loads the show of a slot in hand mode (ManualLoad).
   void ManualLoad(int slot);
-  // Opens a show through the console; a failure is shown and leaves everything as it was.
-  bool OpenSlotFile(const std::string& path);
+  // A slot's show could not be opened (the show in memory stays as it was): the status line
+  // names the slot and the error, and a message box shows the error.
+  void ReportFailedLoad(int slot, const std::string& error);
   void ShowDownStates();
   // An assigned slot shows its caption bold in the assigned colour, an empty one plain.
   void ShowSlot(int slot, const QString& caption, bool assigned);

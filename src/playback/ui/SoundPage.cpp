@@ -11,20 +11,19 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScrollBar>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 #include <utility>
 
 #include "app/Console.h"
-#include "playback/ui/AudioLevelInput.h"
+#include "app/ShowRunner.h"
+#include "playback/AudioLevelInput.h"
 #include "windows/SteadyLabel.h"
 
 namespace kalvetro {
 
 namespace {
 
-constexpr int kSoundTickMs = 10;
 const QColor kRed(255, 0, 0);
 const QColor kLime(0, 255, 0);
 const QColor kGrey(128, 128, 128);
@@ -181,72 +180,38 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   connect(ComboBoxLevelSource, &QComboBox::currentIndexChanged, this,
           &SoundPage::ComboBoxLevelSourceChange);
 
+  ShowRunner& runner = console_.Runner();
   if (QClipboard* clipboard = QGuiApplication::clipboard())
-    connect(clipboard, &QClipboard::dataChanged, this, [this] {
-      clipboardStale_ = true;
-      WakeSoundTick();
+    connect(clipboard, &QClipboard::dataChanged, this, [this, &runner] {
+      clipboard_.stale = true;
+      runner.WakeSound();
     });
+  // The sound clock is the runner's; it runs from start-up to exit on the clipboard until
+  // another source is chosen.
+  connect(&runner, &ShowRunner::SoundTicked, this, &SoundPage::ShowView);
+  runner.SetSoundSource(&clipboard_);
 
   // Start-up shows the gate as it stands.
-  GaugeGate->setValue(state_.gateLevel);
-
-  Timer100msNOoff = new QTimer(this);
-  Timer100msNOoff->setObjectName(QStringLiteral("Timer100msNOoff"));
-  Timer100msNOoff->setTimerType(Qt::PreciseTimer);
-  Timer100msNOoff->setInterval(kSoundTickMs);
-  connect(Timer100msNOoff, &QTimer::timeout, this, &SoundPage::Timer100msNOoffTimer);
-  // The sound tick runs from start-up to exit, whether or not the show is paced by it.
-  Timer100msNOoff->start();
+  GaugeGate->setValue(runner.Sound().gateLevel);
 }
 
 SoundPage::~SoundPage() = default;
 
 // ---------------------------------------------------------------- sound tick
 
-std::optional<QString> SoundPage::ClipboardText() {
+std::optional<int> SoundPage::ClipboardLevel::ReadLevel() {
   // Reading another program's clipboard is a round trip to that program; 100 of them a second
   // cost more than the whole sound tick. The text is read again only after the clipboard said
   // it changed, which it does every time a writer sets it, so the levels stay the same.
-  if (!clipboardStale_) return clipboardText_;
-  const QClipboard* clipboard = QGuiApplication::clipboard();
-  if (!clipboard || !clipboard->mimeData()) return std::nullopt;  // try again next tick
-  clipboardText_ = clipboard->text();
-  clipboardStale_ = false;
-  return clipboardText_;
-}
-
-void SoundPage::WakeSoundTick() {
-  rest_.Wake(Timer100msNOoff);
-}
-
-void SoundPage::Timer100msNOoffTimer() {
-  const SoundState before = state_;
-  bool steadyInput = false;  // the next tick reads the same level with the same sliders
-  SoundSliders sliders;
-  sliders.skip = ScrollBarPropusk->value();
-  sliders.envelopeSpeed = ScrollBaSpeedADSR->value();
-  sliders.fallSpeed = ScrollBarSpeedIndikat->value();
-  SoundView view;
-  if (source_ == LevelSource::kAudioInput && audio_ && audio_->Running()) {
-    view = SoundTick(state_, audio_->TakeLevel(), sliders);
-  } else {
-    const std::optional<QString> text = ClipboardText();
-    if (!text) return;  // the clipboard could not be read: the next tick tries again
-    // Only the first ten characters are looked at.
-    const QByteArray utf8 = text->left(10).toUtf8();
-    view = SoundTickText(state_, std::string_view(utf8.constData(), utf8.size()), sliders);
-    steadyInput = !clipboardStale_;
+  if (stale) {
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard || !clipboard->mimeData()) return std::nullopt;  // try again next tick
+    text = clipboard->text();
+    stale = false;
   }
-  ShowView(view);
-  if (state_.beatFlag) {
-    // A counted beat waits for the sequencer, which clears the show's flag when it steps.
-    console_.Show().beatFlag.store(1);
-    state_.beatFlag = 0;
-  }
-  // The tick is a function of its state, the level and the sliders. When it left its state as
-  // it found it and the clipboard text stays the same, every later tick would do the same
-  // nothing again: the timer rests until the clipboard, a slider or the source changes.
-  if (steadyInput && state_ == before) rest_.Rest(Timer100msNOoff);
+  // Only the first ten characters are looked at.
+  const QByteArray utf8 = text.left(10).toUtf8();
+  return ParseSoundLevel(std::string_view(utf8.constData(), utf8.size()));
 }
 
 void SoundPage::ShowView(const SoundView& view) {
@@ -265,23 +230,22 @@ void SoundPage::ShowView(const SoundView& view) {
 // ---------------------------------------------------------------- sliders
 
 void SoundPage::ScrollBarGateChange(int position) {
-  WakeSoundTick();
-  GaugeGate->setValue(kalvetro::ScrollBarGateChange(state_, position));
+  GaugeGate->setValue(console_.Runner().SetSoundGate(position));
 }
 
 void SoundPage::ScrollBarPropuskChange(int position) {
-  WakeSoundTick();
-  kalvetro::ScrollBarPropuskChange(state_, position);
-  LabelPropusk->setText(QStringLiteral("%1  %2").arg(state_.skipCounter).arg(position));
+  ShowRunner& runner = console_.Runner();
+  runner.SetSoundSkip(position);
+  LabelPropusk->setText(QStringLiteral("%1  %2").arg(runner.Sound().skipCounter).arg(position));
 }
 
 void SoundPage::ScrollBaSpeedADSRChange(int position) {
-  WakeSoundTick();
+  console_.Runner().SetSoundEnvelopeSpeed(position);
   LabelKompr->setText(QString::number(position / 10));
 }
 
 void SoundPage::ScrollBarSpeedIndikatChange(int position) {
-  WakeSoundTick();
+  console_.Runner().SetSoundFallSpeed(position);
   Labelind->setText(QString::number(position / 10));
 }
 
@@ -292,12 +256,14 @@ void SoundPage::SetAudioDevice(const QAudioDevice& device) {
 }
 
 void SoundPage::DropAudioInput() {
-  // The input may be the one telling us it failed: it goes once its signal is over.
+  // The runner stops reading it first. The input may be the one telling us it failed: it goes
+  // once its signal is over.
+  console_.Runner().SetSoundSource(&clipboard_);
   if (audio_) audio_.release()->deleteLater();
 }
 
 void SoundPage::ComboBoxLevelSourceChange(int index) {
-  WakeSoundTick();
+  console_.Runner().WakeSound();
   if (index != static_cast<int>(LevelSource::kAudioInput)) {
     DropAudioInput();
     source_ = LevelSource::kClipboard;
@@ -313,6 +279,7 @@ void SoundPage::ComboBoxLevelSourceChange(int index) {
   }
   connect(audio_.get(), &AudioLevelInput::Failed, this, &SoundPage::FallBackToClipboard);
   source_ = LevelSource::kAudioInput;
+  console_.Runner().SetSoundSource(audio_.get());
   console_.OutStatus(QStringLiteral(" Уровень звука: ") + device.description() +
                      QStringLiteral(" "));
 }

@@ -8,14 +8,12 @@
 #include <optional>
 
 #include "playback/SoundTick.h"
-#include "app/TimerRest.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QProgressBar;
 class QScrollBar;
-class QTimer;
 
 namespace kalvetro {
 
@@ -28,10 +26,11 @@ enum class LevelSource : int {
   kAudioInput = 1,  // "Аудиовход": the peak of the default audio input
 };
 
-// The page "ЗВУК": every 10 ms the sound level (00..99) drives a level gauge with a falling
-// peak, an envelope bar and a gate; beats found there are counted down by the skip count,
-// and a counted beat raises the show's beat flag, on which the sequencer steps while "Audio"
-// is ticked. The level comes from the clipboard text or from the audio input.
+// The page "ЗВУК": a view of the show runner's sound clock, which every 10 ms drives a level
+// gauge with a falling peak, an envelope bar and a gate from the sound level (00..99); beats
+// found there are counted down by the skip count, and a counted beat raises the show's beat
+// flag, on which the sequencer steps while "Audio" is ticked. The page chooses the level
+// source (the clipboard text or the audio input) and sets the sliders.
 class SoundPage : public QWidget {
   Q_OBJECT
 
@@ -40,9 +39,8 @@ class SoundPage : public QWidget {
   ~SoundPage() override;
 
   // Handlers.
-  void Timer100msNOoffTimer();
-  // Starts the sound tick again after it rested on a steady clipboard level.
-  void WakeSoundTick();
+  // The show runner's sound clock read a level: the gauges, the label and the lamps show it.
+  void ShowView(const SoundView& view);
   void ScrollBarGateChange(int position);
   void ScrollBarPropuskChange(int position);
   void ScrollBaSpeedADSRChange(int position);
@@ -54,10 +52,7 @@ class SoundPage : public QWidget {
   void SetAudioDevice(const QAudioDevice& device);
   LevelSource Source() const { return source_; }
 
-  const SoundState& State() const { return state_; }
-
   // Controls.
-  QTimer* Timer100msNOoff = nullptr;
   QLabel* Label33 = nullptr;
   QProgressBar* GaugeLevel = nullptr;
   QProgressBar* GaugeGate = nullptr;
@@ -74,17 +69,21 @@ class SoundPage : public QWidget {
   QComboBox* ComboBoxLevelSource = nullptr;
 
  private:
-  std::optional<QString> ClipboardText();
-  void ShowView(const SoundView& view);
+  // The clipboard as the level source: another program writes the level as text.
+  class ClipboardLevel : public SoundLevelSource {
+   public:
+    std::optional<int> ReadLevel() override;
+    bool Steady() const override { return !stale; }
+    QString text;       // the clipboard text as last read
+    bool stale = true;  // the clipboard changed since it was last read
+  };
+
   void FallBackToClipboard(const QString& reason);
   void DropAudioInput();
 
   Console& console_;
-  SoundState state_;
   LevelSource source_ = LevelSource::kClipboard;
-  QString clipboardText_;               // the clipboard text as last read
-  TimerRest rest_;                      // the tick rests on a steady level; a change wakes it
-  bool clipboardStale_ = true;          // the clipboard changed since it was last read
+  ClipboardLevel clipboard_;
   std::optional<QAudioDevice> device_;  // empty: the system's default input
   std::unique_ptr<AudioLevelInput> audio_;
 };

@@ -346,6 +346,15 @@ TEST(XYEditorPage, RotationAndCopyWriteTheShow) {
   EXPECT_EQ(c.Level(0, 11), 0);  // as before the copy
   EXPECT_EQ(c.Level(0, 12), 0);
   EXPECT_EQ(c.Level(0, 2), 1);  // the rotation stays
+
+  // A figure takes no copy of its own: undo goes back to the last copy taken, here by
+  // "Запомнить Сцену", past a level written after it.
+  QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonMem4")), Qt::LeftButton);
+  c.Show().DataWrite(0, 30, 99);
+  QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonEditXYmadeLine")), Qt::LeftButton);
+  QTest::mouseClick(undo, Qt::LeftButton);
+  EXPECT_EQ(c.Level(0, 30), 0);
+  EXPECT_EQ(c.Level(0, 2), 1);
 }
 
 }  // namespace

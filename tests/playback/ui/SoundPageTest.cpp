@@ -27,7 +27,7 @@ class SoundPageTest : public ::testing::Test, public TestConsole {
     Start();
     page = form->findChild<SoundPage*>(QStringLiteral("SoundPage"));
     ASSERT_NE(page, nullptr);
-    page->Timer100msNOoff->stop();
+    Runner().SoundTimer().stop();
     sequencer = form->findChild<SequencerPanel*>(QStringLiteral("GroupBoxPlay"));
     ASSERT_NE(sequencer, nullptr);
     Runner().SequencerTimer().stop();
@@ -36,7 +36,7 @@ class SoundPageTest : public ::testing::Test, public TestConsole {
   // Writes the clipboard as another program does, then runs sound ticks.
   void Level(const QString& text, int ticks = 1) {
     QGuiApplication::clipboard()->setText(text);
-    for (int i = 0; i < ticks; ++i) page->Timer100msNOoffTimer();
+    for (int i = 0; i < ticks; ++i) Runner().SoundClockTick();
   }
   QColor Fill(QFrame* frame) { return frame->palette().color(QPalette::Window); }
 
@@ -46,9 +46,8 @@ class SoundPageTest : public ::testing::Test, public TestConsole {
 
 TEST_F(SoundPageTest, ControlsStartAsTheConsoleOpens) {
   EXPECT_TRUE(Find<QWidget>("TabSheetZvuk")->isAncestorOf(page));
-  EXPECT_TRUE(Find<QTimer>("Timer100msNOoff") == page->Timer100msNOoff);
-  EXPECT_EQ(page->Timer100msNOoff->interval(), 10);
-  EXPECT_EQ(page->Timer100msNOoff->timerType(), Qt::PreciseTimer);
+  EXPECT_EQ(Runner().SoundTimer().interval(), 10);
+  EXPECT_EQ(Runner().SoundTimer().timerType(), Qt::PreciseTimer);
   EXPECT_EQ(Text("Label33")->text(), QStringLiteral("00"));
   auto* level = Find<QProgressBar>("GaugeLevel");
   EXPECT_EQ(level->orientation(), Qt::Vertical);
@@ -103,7 +102,7 @@ TEST_F(SoundPageTest, SlidersSetGateSkipAndSpeedLabels) {
   EXPECT_EQ(gate->value(), 0);
   Bar(QStringLiteral("ScrollBarGate"))->setValue(127);
   EXPECT_EQ(gate->value(), 15360);
-  EXPECT_EQ(page->State().gateLevel, 15360);
+  EXPECT_EQ(Runner().Sound().gateLevel, 15360);
 
   Bar(QStringLiteral("ScrollBarPropusk"))->setValue(3);
   EXPECT_EQ(Text("LabelPropusk")->text(), QStringLiteral("3  3"));
@@ -118,7 +117,7 @@ TEST_F(SoundPageTest, SlidersSetGateSkipAndSpeedLabels) {
 
 TEST_F(SoundPageTest, ClipboardTextGivesTheLevel) {
   // Start-up wrote "1111111": it reads as 11.
-  page->Timer100msNOoffTimer();
+  Runner().SoundClockTick();
   EXPECT_EQ(Text("Label33")->text(), QStringLiteral("11"));
   Level(QStringLiteral("7"));
   EXPECT_EQ(Text("Label33")->text(), QStringLiteral("7"));
@@ -147,7 +146,7 @@ TEST_F(SoundPageTest, ClipboardBeatsAdvanceAPlayingShowWithAudioTicked) {
 
   // The first tick after start-up finds a beat on the gauge's start value (12000 over the gate
   // 5000); after it the level rests at 00.
-  page->Timer100msNOoffTimer();
+  Runner().SoundClockTick();
   EXPECT_EQ(Show().beatFlag.load(), 1);
   Runner().SequencerTick();
   EXPECT_EQ(Show().CurrentStep(), 1);
@@ -183,7 +182,7 @@ TEST_F(SoundPageTest, ClipboardBeatsAdvanceAPlayingShowWithAudioTicked) {
 }
 
 TEST_F(SoundPageTest, SkipCountOfTwoRaisesTheFlagOnEverySecondBeat) {
-  page->Timer100msNOoffTimer();  // the start-up beat
+  Runner().SoundClockTick();  // the start-up beat
   Show().beatFlag.store(0);
   Bar(QStringLiteral("ScrollBarPropusk"))->setValue(2);
   Level(QStringLiteral("00"), 20);
@@ -218,7 +217,7 @@ TEST_F(SoundPageTest, DefaultAudioInputEitherListensOrFallsBack) {
   page->ComboBoxLevelSource->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
   if (page->Source() == LevelSource::kAudioInput) {
     EXPECT_EQ(page->ComboBoxLevelSource->currentText(), QStringLiteral("Аудиовход"));
-    page->Timer100msNOoffTimer();
+    Runner().SoundClockTick();
     bool ok = false;
     const int level = Text("Label33")->text().toInt(&ok);
     EXPECT_TRUE(ok);
@@ -238,16 +237,16 @@ TEST_F(SoundPageTest, DefaultAudioInputEitherListensOrFallsBack) {
 // On a clipboard level that stays the same the tick reaches a state it keeps; the timer then
 // rests, and a new text or a moved slider wakes it with nothing missed.
 TEST_F(SoundPageTest, SoundTickRestsOnASteadyLevelAndWakesOnAChange) {
-  QTimer* tick = page->Timer100msNOoff;
+  QTimer* tick = &Runner().SoundTimer();
   Level(QStringLiteral("11"));
   Show().beatFlag.store(0);
   tick->start();
   QTRY_VERIFY_WITH_TIMEOUT(!tick->isActive(), 20000);
   EXPECT_EQ(Text("Label33")->text(), QStringLiteral("11"));
   // At rest a tick would change nothing: the rest skips only ticks that do nothing.
-  const SoundState rested = page->State();
-  page->Timer100msNOoffTimer();
-  EXPECT_TRUE(page->State() == rested);
+  const SoundState rested = Runner().Sound();
+  Runner().SoundClockTick();
+  EXPECT_TRUE(Runner().Sound() == rested);
   EXPECT_FALSE(tick->isActive());
 
   // A loud level written by another program wakes the tick, which finds the beat.

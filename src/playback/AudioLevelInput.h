@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "playback/SoundTick.h"
+
 class QAudioSource;
 class QIODevice;
 
@@ -15,7 +17,7 @@ namespace kalvetro {
 // The built-in level source: listens to an audio input and gives, on each call of TakeLevel,
 // the level 0..99 of the peak of the samples that arrived since the last call (the sound tick
 // calls it every 10 ms, so that is the last 10 ms).
-class AudioLevelInput : public QObject {
+class AudioLevelInput : public QObject, public SoundLevelSource {
   Q_OBJECT
 
  public:
@@ -32,6 +34,9 @@ class AudioLevelInput : public QObject {
   // input delivers in blocks longer than 10 ms) repeats the last level, so that a gap in the
   // delivery does not read as a fall of the level.
   int TakeLevel();
+  // As a level source of the sound tick: the level is read afresh every tick.
+  std::optional<int> ReadLevel() override { return TakeLevel(); }
+  bool Steady() const override { return false; }
 
  signals:
   // The input stopped on its own (unplugged, taken away); reason for the status line.

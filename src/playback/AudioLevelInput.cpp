@@ -1,4 +1,4 @@
-#include "playback/ui/AudioLevelInput.h"
+#include "playback/AudioLevelInput.h"
 
 #include <QAudioSource>
 #include <QIODevice>
