@@ -34,7 +34,7 @@ void BM_InsertNewScenaAtSceneOne(benchmark::State& state) {
   FullShow(show);
   for (auto _ : state) {
     show.memory.Set(kCurrentStep, 0);
-    InsertNewScena(show);
+    InsertSceneAfterCurrent(show);
   }
 }
 BENCHMARK(BM_InsertNewScenaAtSceneOne);
@@ -45,7 +45,7 @@ void BM_DeleteScenaAtSceneOne(benchmark::State& state) {
   for (auto _ : state) {
     show.memory.Set(kCurrentStep, 0);
     show.memory.Set(kLastScene, 255);
-    DeleteScena(show);
+    DeleteCurrentScene(show);
   }
 }
 BENCHMARK(BM_DeleteScenaAtSceneOne);

@@ -70,7 +70,7 @@ int main(int argc, char* argv[]) {
   if (argc > 9 && QString(argv[9]).startsWith("AboutForm")) {
     about = std::make_unique<kalvetro::TAboutForm>(QDir::currentPath(), &window);
     about->show();
-    if (QString(argv[9]).endsWith('+')) about->SpeedButtonMoreClick();
+    if (QString(argv[9]).endsWith('+')) about->ToggleSystemPanel();
     extra = about.get();
   }
   if (extra) extra->show();

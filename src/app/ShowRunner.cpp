@@ -152,7 +152,7 @@ void ShowRunner::SelectScene(int position) {
   ShowState& show = console_.Show();
   if (!show.playing.load()) {
     show.memory.Set(kCurrentStep, static_cast<std::uint8_t>(std::clamp(position, 0, 255)));
-    if (autoAddScenes_) AvtoDobScena(show);
+    if (autoAddScenes_) AddSceneBeyondLast(show);
   }
   // Playing, the refresh puts the slider back on the current scene.
   console_.ReturnPageControlAll();

@@ -9,7 +9,7 @@ namespace kalvetro {
 
 namespace {
 
-constexpr GrafikZoom kZoomTable[kGrafikZoomSteps] = {
+constexpr GraphZoom kZoomTable[kGraphZoomSteps] = {
     {1, 256, 2},
     {2, 128, 4},
     {4, 64, 8},
@@ -36,31 +36,31 @@ bool ValidScene(int scene) {
 
 }  // namespace
 
-GrafikZoom GrafikZoomOf(int step) {
-  return kZoomTable[std::clamp(step, 0, kGrafikZoomSteps - 1)];
+GraphZoom GraphZoomOf(int step) {
+  return kZoomTable[std::clamp(step, 0, kGraphZoomSteps - 1)];
 }
 
-int GrafikPercent(int level) {
+int GraphPercent(int level) {
   return DisplayLevel(ClampLevel(level), true);
 }
 
-std::string GrafikFromText(int firstScene) {
+std::string GraphFromText(int firstScene) {
   return "от Сцены = " + std::to_string(firstScene + 1);
 }
 
-std::string GrafikLastText(int firstScene, int count) {
+std::string GraphLastText(int firstScene, int count) {
   return "до Сцены = " + std::to_string(firstScene + count);
 }
 
-std::string GrafikZoomText(int factor) {
+std::string GraphZoomText(int factor) {
   return " Масштаб = " + std::to_string(factor) + "/1";
 }
 
-std::string GrafikChannelPrefix(int channel) {
+std::string GraphChannelPrefix(int channel) {
   return " Канал " + std::to_string(channel) + "  ";
 }
 
-std::string GrafikStoredName(const ShowMemory& memory, int channel) {
+std::string GraphStoredName(const ShowMemory& memory, int channel) {
   std::string name;
   if (!ValidChannel(channel)) return name;
   const int slot = kChannelNames + kChannelNameLength * channel;
@@ -72,27 +72,27 @@ std::string GrafikStoredName(const ShowMemory& memory, int channel) {
   return name;
 }
 
-GrafikLabels GrafikLabelTexts(const ShowState& show, int channel, GrafikPoint point) {
+GraphLabels GraphLabelTexts(const ShowState& show, int channel, GraphPoint point) {
   const std::string scene = std::to_string(point.scene + 1);
   const int level =
       ValidChannel(channel) && ValidScene(point.scene) ? LevelOf(show, channel, point.scene) : 0;
-  GrafikLabels labels;
+  GraphLabels labels;
   labels.scene = " Сцена = " + scene;
   labels.newLevel = " Новый уровень канала = " + std::to_string(point.level) + "     " +
-                    std::to_string(GrafikPercent(point.level)) + "%";
+                    std::to_string(GraphPercent(point.level)) + "%";
   labels.dmxLevel = " Уровень канала сцены " + scene + " = " + std::to_string(level) + "     " +
-                    std::to_string(GrafikPercent(level)) + "%";
+                    std::to_string(GraphPercent(level)) + "%";
   return labels;
 }
 
-void WriteGrafikLevel(ShowState& show, GrafikMode mode, int channel, GrafikPoint point) {
+void WriteGraphLevel(ShowState& show, GraphMode mode, int channel, GraphPoint point) {
   if (!ValidChannel(channel) || !ValidScene(point.scene)) return;
-  const int last = mode == GrafikMode::kPen ? kPenLastScene : point.scene;
+  const int last = mode == GraphMode::kPen ? kPenLastScene : point.scene;
   for (int t = point.scene; t <= last; ++t)
     show.DataWrite(SceneByte(t), ChannelByte(channel), point.level);
 }
 
-void WriteGrafikRamp(ShowState& show, int channel, int marked, int scene) {
+void WriteGraphRamp(ShowState& show, int channel, int marked, int scene) {
   if (!ValidChannel(channel) || !ValidScene(marked) || !ValidScene(scene)) return;
   if (scene == marked) return;
   const int a = LevelOf(show, channel, marked);
@@ -111,12 +111,12 @@ void WriteGrafikRamp(ShowState& show, int channel, int marked, int scene) {
   }
 }
 
-void SetGrafikLastScene(ShowState& show, int lastScene) {
+void SetGraphLastScene(ShowState& show, int lastScene) {
   show.memory.Set(kLastScene, static_cast<std::uint8_t>(std::clamp(lastScene, 0, kSceneCount - 1)));
 }
 
 void ChannelGraph::SetZoomStep(int step) {
-  zoomStep_ = std::clamp(step, 0, kGrafikZoomSteps - 1);
+  zoomStep_ = std::clamp(step, 0, kGraphZoomSteps - 1);
   area_ = std::clamp(area_, 0, AreaMax());
 }
 
@@ -128,51 +128,51 @@ void ChannelGraph::SetChannel(int channel) {
   channel_ = std::clamp(channel, 1, kRowSize - 1);
 }
 
-GrafikPoint ChannelGraph::PointAt(int x, int y) const {
-  const GrafikZoom zoom = Zoom();
+GraphPoint ChannelGraph::PointAt(int x, int y) const {
+  const GraphZoom zoom = Zoom();
   const int first = FirstScene();
   // Clamping x to the chart first keeps the division within the shown columns.
-  const int column = std::clamp(x, 0, kGrafikWidth - 1) / 2 / zoom.factor;
+  const int column = std::clamp(x, 0, kGraphWidth - 1) / 2 / zoom.factor;
   const int scene = std::clamp(first + column, first, first + zoom.scenes - 1);
-  const int level = kGrafikHeight - 1 - std::clamp(y, 0, kGrafikHeight - 1);
+  const int level = kGraphHeight - 1 - std::clamp(y, 0, kGraphHeight - 1);
   return {scene, level};
 }
 
-GrafikLabels ChannelGraph::PointerUpdate(ShowState& show, GrafikPoint point) {
-  GrafikLabels labels = GrafikLabelTexts(show, channel_, point);
-  if (dragging_) WriteGrafikLevel(show, mode_, channel_, point);
+GraphLabels ChannelGraph::PointerUpdate(ShowState& show, GraphPoint point) {
+  GraphLabels labels = GraphLabelTexts(show, channel_, point);
+  if (dragging_) WriteGraphLevel(show, mode_, channel_, point);
   return labels;
 }
 
-GrafikLabels ChannelGraph::MouseDown(ShowState& show, GrafikButton button, int x, int y) {
+GraphLabels ChannelGraph::MouseDown(ShowState& show, GraphButton button, int x, int y) {
   dragging_ = true;
-  const GrafikPoint point = PointAt(x, y);
-  if (button == GrafikButton::kLeft) marked_ = point.scene;
-  GrafikLabels labels = PointerUpdate(show, point);
-  if (button == GrafikButton::kRight && mode_ == GrafikMode::kLine)
-    WriteGrafikRamp(show, channel_, marked_, point.scene);
+  const GraphPoint point = PointAt(x, y);
+  if (button == GraphButton::kLeft) marked_ = point.scene;
+  GraphLabels labels = PointerUpdate(show, point);
+  if (button == GraphButton::kRight && mode_ == GraphMode::kLine)
+    WriteGraphRamp(show, channel_, marked_, point.scene);
   return labels;
 }
 
-GrafikLabels ChannelGraph::MouseMove(ShowState& show, int x, int y) {
+GraphLabels ChannelGraph::MouseMove(ShowState& show, int x, int y) {
   return PointerUpdate(show, PointAt(x, y));
 }
 
-GrafikColumn ChannelGraph::Column(const ShowState& show, int k, int currentScene) const {
-  const GrafikZoom zoom = Zoom();
+GraphColumn ChannelGraph::Column(const ShowState& show, int k, int currentScene) const {
+  const GraphZoom zoom = Zoom();
   k = std::clamp(k, 0, zoom.scenes - 1);
-  GrafikColumn column;
+  GraphColumn column;
   column.scene = FirstScene() + k;
   column.level = LevelOf(show, channel_, column.scene);
   const int x = zoom.columnWidth * k;
   const int right = x + zoom.columnWidth;
-  const int top = kGrafikHeight - 1 - column.level;
+  const int top = kGraphHeight - 1 - column.level;
   column.background = {x, 0, right, top};
-  column.bar = {x, top, right, kGrafikHeight - 1};
+  column.bar = {x, top, right, kGraphHeight - 1};
   column.endOfShow = column.scene == show.LastScene() + 1;
-  column.endMarker = {x, 0, x + 2, kGrafikHeight - 1};
+  column.endMarker = {x, 0, x + 2, kGraphHeight - 1};
   column.current = column.scene == currentScene;
-  column.currentMarker = {x + zoom.factor - 1, 0, x + zoom.factor, kGrafikHeight - 1};
+  column.currentMarker = {x + zoom.factor - 1, 0, x + zoom.factor, kGraphHeight - 1};
   column.marked = column.scene == marked_;
   column.markedSquare = {x + zoom.factor - 3, top - 3, x + zoom.factor + 3, top + 3};
   return column;

@@ -11,102 +11,102 @@ namespace kalvetro {
 // scenes as a 512 x 256 bar chart, drawn into with the mouse. Every write names its scene;
 // nothing here moves the row the output uses, and nothing looks at the playing flag.
 
-inline constexpr int kGrafikWidth = 512;
-inline constexpr int kGrafikHeight = 256;
-inline constexpr int kGrafikZoomSteps = 4;  // zoom bar 0..3
+inline constexpr int kGraphWidth = 512;
+inline constexpr int kGraphHeight = 256;
+inline constexpr int kGraphZoomSteps = 4;   // zoom bar 0..3
 inline constexpr int kNewShowZoomStep = 3;  // every new show starts at 32 scenes per area
 inline constexpr int kPenLastScene = 254;   // the pen fills up to this scene, not the last row
 
 // One step of the zoom bar: factor Z, scenes shown N and column width 2Z in pixels.
-struct GrafikZoom {
+struct GraphZoom {
   int factor = 8;
   int scenes = 32;
   int columnWidth = 16;
 };
 // Step 0..3 gives Z = 1, 2, 4, 8; other steps are taken as the nearest of them.
-GrafikZoom GrafikZoomOf(int step);
+GraphZoom GraphZoomOf(int step);
 
-enum class GrafikMode { kArrow, kLine, kPen };  // SpeedButtonGrafArrow, ...Line, ...Pen
-enum class GrafikButton { kLeft, kRight, kMiddle };
+enum class GraphMode { kArrow, kLine, kPen };  // graphArrowButton, ...Line, ...Pen
+enum class GraphButton { kLeft, kRight, kMiddle };
 
 // A point of the chart: scene 0..255 and level 0..255.
-struct GrafikPoint {
+struct GraphPoint {
   int scene = 0;
   int level = 0;
 };
 
 // Percent shown beside a level: v * 100 / 255 rounded up (200 shows 79).
-int GrafikPercent(int level);
+int GraphPercent(int level);
 
 // Label texts of the page.
-std::string GrafikFromText(int firstScene);             // "от Сцены = " + (first + 1)
-std::string GrafikLastText(int firstScene, int count);  // "до Сцены = " + (first + count)
-std::string GrafikZoomText(int factor);                 // " Масштаб = " + Z + "/1"
-// Start of LabelNameChanel: " Канал " + channel + "  "; the name follows it.
-std::string GrafikChannelPrefix(int channel);
+std::string GraphFromText(int firstScene);             // "от Сцены = " + (first + 1)
+std::string GraphLastText(int firstScene, int count);  // "до Сцены = " + (first + count)
+std::string GraphZoomText(int factor);                 // " Масштаб = " + Z + "/1"
+// Start of graphChannelNameLabel: " Канал " + channel + "  "; the name follows it.
+std::string GraphChannelPrefix(int channel);
 // The channel's stored name up to its first 0 byte, as stored: single bytes of the show's
 // 8-bit code page, to be decoded by the page. Nothing in the slot is rewritten.
-std::string GrafikStoredName(const ShowMemory& memory, int channel);
+std::string GraphStoredName(const ShowMemory& memory, int channel);
 
-// Texts of the pointer update (GrafikLabel).
-struct GrafikLabels {
-  std::string scene;  // LabelScenaGrafik: " Сцена = " + (s + 1)
-  std::string newLevel;  // LabelLevelNewGrafik: " Новый уровень канала = " + v + "     " + p + "%"
-  std::string dmxLevel;  // LabelLevelDmxGrafik: " Уровень канала сцены " + (s + 1) + " = " + ...
+// Texts of the pointer update (RefreshGraphLabels).
+struct GraphLabels {
+  std::string scene;  // graphSceneLabel: " Сцена = " + (s + 1)
+  std::string newLevel;  // graphNewLevelLabel: " Новый уровень канала = " + v + "     " + p + "%"
+  std::string dmxLevel;  // graphSceneLevelLabel: " Уровень канала сцены " + (s + 1) + " = " + ...
 };
-GrafikLabels GrafikLabelTexts(const ShowState& show, int channel, GrafikPoint point);
+GraphLabels GraphLabelTexts(const ShowState& show, int channel, GraphPoint point);
 
 // Writes a drawn level by mode: arrow and line set the one scene, the pen sets every scene
 // from point.scene up to scene 254 (nothing when the scene is beyond it).
-void WriteGrafikLevel(ShowState& show, GrafikMode mode, int channel, GrafikPoint point);
+void WriteGraphLevel(ShowState& show, GraphMode mode, int channel, GraphPoint point);
 
 // Line mode ramp between the marked scene and `scene` on `channel`: the end with the lower
 // scene number keeps its level and the levels move from it by equal whole steps
 // |A - B| div |s - M| towards the other end, which receives the last of these steps.
-void WriteGrafikRamp(ShowState& show, int channel, int marked, int scene);
+void WriteGraphRamp(ShowState& show, int channel, int marked, int scene);
 
 // The last-scene bar of the page: sets the last scene of the show (kept within 0..255).
-void SetGrafikLastScene(ShowState& show, int lastScene);
+void SetGraphLastScene(ShowState& show, int lastScene);
 
 // A rectangle of the chart; right and bottom are exclusive.
-struct GrafikRect {
+struct GraphRect {
   int left = 0;
   int top = 0;
   int right = 0;
   int bottom = 0;
 };
-struct GrafikColour {
+struct GraphColour {
   int red = 0;
   int green = 0;
   int blue = 0;
 };
-inline constexpr GrafikColour kGrafikBackground{50, 150, 150};
-inline constexpr GrafikColour kGrafikBar{255, 255, 10};
-inline constexpr GrafikColour kGrafikEndMarker{0, 0, 255};
-inline constexpr GrafikColour kGrafikCurrentMarker{0, 255, 0};
-inline constexpr GrafikColour kGrafikMarkedSquare{255, 0, 0};
+inline constexpr GraphColour kGraphBackground{50, 150, 150};
+inline constexpr GraphColour kGraphBar{255, 255, 10};
+inline constexpr GraphColour kGraphEndMarker{0, 0, 255};
+inline constexpr GraphColour kGraphCurrentMarker{0, 255, 0};
+inline constexpr GraphColour kGraphMarkedSquare{255, 0, 0};
 
 // What column k of the chart shows, in drawing order: the background above the bar, the bar,
 // then (when they apply) the blue end of the show, the green line of the current scene and
 // the red square of the marked scene.
-struct GrafikColumn {
+struct GraphColumn {
   int scene = 0;
   std::uint8_t level = 0;
-  GrafikRect background;
-  GrafikRect bar;
+  GraphRect background;
+  GraphRect bar;
   bool endOfShow = false;  // scene = last scene + 1
-  GrafikRect endMarker;
+  GraphRect endMarker;
   bool current = false;
-  GrafikRect currentMarker;
+  GraphRect currentMarker;
   bool marked = false;
-  GrafikRect markedSquare;
+  GraphRect markedSquare;
 };
 
 // The state of the page while the program runs (none of it is saved) and its mouse handling.
 class ChannelGraph {
  public:
   int ZoomStep() const { return zoomStep_; }
-  GrafikZoom Zoom() const { return GrafikZoomOf(zoomStep_); }
+  GraphZoom Zoom() const { return GraphZoomOf(zoomStep_); }
   // Changing the zoom keeps the area within 0 .. Z - 1.
   void SetZoomStep(int step);
   int Area() const { return area_; }
@@ -120,8 +120,8 @@ class ChannelGraph {
   // Channel 1..255 (the channel bar's position + 1).
   int Channel() const { return channel_; }
   void SetChannel(int channel);
-  GrafikMode Mode() const { return mode_; }
-  void SetMode(GrafikMode mode) { mode_ = mode; }
+  GraphMode Mode() const { return mode_; }
+  void SetMode(GraphMode mode) { mode_ = mode; }
   int Marked() const { return marked_; }
   bool Dragging() const { return dragging_; }
 
@@ -131,26 +131,26 @@ class ChannelGraph {
   // Scene and level under the pointer at x, y of the chart. Positions outside the chart (the
   // pointer stays captured while a button is held) are taken to the nearest point of the
   // shown area, so nothing is ever drawn outside it.
-  GrafikPoint PointAt(int x, int y) const;
+  GraphPoint PointAt(int x, int y) const;
 
   // A button pressed on the chart: dragging starts, the left button marks the scene, the
   // pressed scene takes the new level at once, and the right button in line mode draws the
   // ramp from the marked scene. Returns the pointer texts (taken before the write).
-  GrafikLabels MouseDown(ShowState& show, GrafikButton button, int x, int y);
+  GraphLabels MouseDown(ShowState& show, GraphButton button, int x, int y);
   // The pointer moved: the texts, and while a button is held the level is drawn.
-  GrafikLabels MouseMove(ShowState& show, int x, int y);
+  GraphLabels MouseMove(ShowState& show, int x, int y);
   void MouseUp() { dragging_ = false; }
 
   // Column k (0 .. N - 1) of the chart. `currentScene` is the sequencer's current scene.
-  GrafikColumn Column(const ShowState& show, int k, int currentScene) const;
+  GraphColumn Column(const ShowState& show, int k, int currentScene) const;
 
  private:
-  GrafikLabels PointerUpdate(ShowState& show, GrafikPoint point);
+  GraphLabels PointerUpdate(ShowState& show, GraphPoint point);
 
   int zoomStep_ = kNewShowZoomStep;
   int area_ = 0;
   int channel_ = 1;
-  GrafikMode mode_ = GrafikMode::kArrow;
+  GraphMode mode_ = GraphMode::kArrow;
   int marked_ = 1;
   bool dragging_ = false;
 };

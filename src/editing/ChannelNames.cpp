@@ -198,11 +198,11 @@ void BlanksToZero(ShowMemory& memory) {
     if (memory.Get(i) == kSpace) memory.Set(i, 0);
 }
 
-void ClearNameChannel(ShowMemory& memory) {
+void ClearChannelNames(ShowMemory& memory) {
   memory.Fill(kChannelNames, kChannelNamesLength, 0);
 }
 
-NameCopyResult NameBlocCopy(ShowState& show, int first, int last, int target) {
+NameCopyResult CopyNameBlock(ShowState& show, int first, int last, int target) {
   TakeUndoCopy(show);
   if (first < 1 || first > kNameCopyFirstMax || last < 1 || last > kNameCopyLastMax || target < 1 ||
       target > kNameCopyTargetMax)

@@ -55,7 +55,7 @@ NameStoreResult SaveName(ShowMemory& memory, int channel, std::string_view utf8T
 void BlanksToZero(ShowMemory& memory);
 
 // Clears every name: the whole name area, channel 255 included, becomes 0 bytes.
-void ClearNameChannel(ShowMemory& memory);
+void ClearChannelNames(ShowMemory& memory);
 
 // Spin edit ranges of the name block copy.
 inline constexpr int kNameCopyFirstMax = 254;
@@ -74,6 +74,6 @@ enum class NameCopyResult : std::uint8_t {
 // from target on. The undo copy is taken first, also when the copy is refused. The copy runs
 // byte by byte upwards, so a target inside the block repeats the first names upwards (1..3 to 2
 // gives channels 2, 3 and 4 the name of channel 1). The names never run past channel 255.
-NameCopyResult NameBlocCopy(ShowState& show, int first, int last, int target);
+NameCopyResult CopyNameBlock(ShowState& show, int first, int last, int target);
 
 }  // namespace kalvetro

@@ -8,49 +8,49 @@ int ClampScene(int scene) {
 }
 }  // namespace
 
-std::string DampLabelText(std::uint8_t level) {
+std::string LevelTableLabelText(std::uint8_t level) {
   return std::to_string(level);
 }
 
-std::string DampLabelHint(int channel) {
+std::string LevelTableLabelHint(int channel) {
   return "Уровень канала N " + std::to_string(channel);
 }
 
-DampCell DampCellOf(int channel) {
-  return {(channel - 1) / kDampColumns, (channel - 1) % kDampColumns};
+LevelTableCell LevelTableCellOf(int channel) {
+  return {(channel - 1) / kLevelTableColumns, (channel - 1) % kLevelTableColumns};
 }
 
-int DampShownScene(const ShowState& show, bool editChecked, int scenePosition) {
+int LevelTableShownScene(const ShowState& show, bool editChecked, int scenePosition) {
   return editChecked ? ClampScene(scenePosition) : show.CurrentStep();
 }
 
-std::string DampSceneText(int scene) {
+std::string LevelTableSceneText(int scene) {
   return " Сцена = " + std::to_string(scene + 1);
 }
 
-std::string DampLevelText(std::uint8_t level) {
+std::string LevelTableLevelText(std::uint8_t level) {
   return " Уровень = " + std::to_string(level);
 }
 
-std::string DampChannelText(int channel) {
+std::string LevelTableChannelText(int channel) {
   return " Канал = " + std::to_string(channel);
 }
 
-std::uint8_t DampLevel(const ShowState& show, int scene, int channel) {
+std::uint8_t LevelTableLevel(const ShowState& show, int scene, int channel) {
   if (channel < 1 || channel > kRowSize - 1) return 0;
   return show.DataRead(static_cast<std::uint8_t>(ClampScene(scene)),
                        static_cast<std::uint8_t>(channel));
 }
 
-bool WriteDampLevel(ShowState& show, bool editChecked, int scene, int channel, int level) {
+bool WriteLevelTableLevel(ShowState& show, bool editChecked, int scene, int channel, int level) {
   if (!editChecked) return false;
   if (scene < 0 || scene > kSceneCount - 1 || channel < 1 || channel > kRowSize - 1) return false;
   show.DataWrite(static_cast<std::uint8_t>(scene), static_cast<std::uint8_t>(channel), level);
   return true;
 }
 
-int DampLabelDiff::Update(const ShowMemory& memory, int scene,
-                          std::span<std::uint8_t, kDampLabelCount> changed) {
+int LevelTableLabelDiff::Update(const ShowMemory& memory, int scene,
+                                std::span<std::uint8_t, kLevelTableLabelCount> changed) {
   const int row = SceneRowOffset(ClampScene(scene));
   int count = 0;
   for (int b = 0; b < kBlocks; ++b) {
@@ -70,7 +70,7 @@ int DampLabelDiff::Update(const ShowMemory& memory, int scene,
   return count;
 }
 
-std::uint8_t DampLabelDiff::Shown(int channel) const {
+std::uint8_t LevelTableLabelDiff::Shown(int channel) const {
   if (channel < 0 || channel > kRowSize - 1) return 0;
   return static_cast<std::uint8_t>(shown_[channel / 8] >> (8 * (channel % 8)));
 }

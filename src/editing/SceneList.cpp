@@ -17,7 +17,7 @@ void RestoreUndoCopy(ShowState& show) {
   show.memory.CopyFrom(show.undoMemory);
 }
 
-void InsertNewScena(ShowState& show) {
+void InsertSceneAfterCurrent(ShowState& show) {
   const int previous = show.CurrentStep();
   if (previous == kSceneCount - 1) return;  // no room after the last possible scene
   const int current = previous + 1;
@@ -31,7 +31,7 @@ void InsertNewScena(ShowState& show) {
   if (last < kSceneCount - 1) show.memory.Set(kLastScene, static_cast<std::uint8_t>(last + 1));
 }
 
-void DeleteScena(ShowState& show) {
+void DeleteCurrentScene(ShowState& show) {
   const int current = show.CurrentStep();
   const int last = show.LastScene();
   // Rows current + 1..255 move down by one; the top row has no successor and is emptied.
@@ -43,13 +43,13 @@ void DeleteScena(ShowState& show) {
   if (last > 0) show.memory.Set(kLastScene, static_cast<std::uint8_t>(last - 1));
 }
 
-void CopyPredScena(ShowState& show) {
+void CopyPreviousScene(ShowState& show) {
   const int current = show.CurrentStep();
   if (current == 0) return;
   CopyPreviousRow(show, current);
 }
 
-void ClearScena(ShowState& show) {
+void ClearCurrentScene(ShowState& show) {
   const int current = show.CurrentStep();
   show.memory.Fill(SceneRowOffset(current), kRowSize, 0);
 }
@@ -64,7 +64,7 @@ void LoadFromPaste(ShowState& show) {
   show.memory.Write(SceneRowOffset(current), show.pasteBuffer);
 }
 
-bool AvtoDobScena(ShowState& show) {
+bool AddSceneBeyondLast(ShowState& show) {
   const int current = show.CurrentStep();
   if (current <= show.LastScene()) return false;
   CopyPreviousRow(show, current);

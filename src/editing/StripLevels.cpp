@@ -22,12 +22,12 @@ int NextDisplayPhase(int phase) {
 
 void SetVisibleLevels(ShowState& show, std::uint8_t scene, int offset, std::uint8_t level) {
   offset = ClampOffset(offset);
-  const int row = RaschetAdr(scene);
+  const int row = SceneRowOffset(scene);
   for (int k = 1; k <= kStripCount; ++k) show.memory.Set(row + offset + k, level);
 }
 
 void ClearSceneRow(ShowState& show, std::uint8_t scene) {
-  show.memory.Fill(RaschetAdr(scene), kRowSize, 0);
+  show.memory.Fill(SceneRowOffset(scene), kRowSize, 0);
 }
 
 void SetVisibleFlags(ShowMemory& memory, int offset, std::uint8_t flag) {

@@ -38,8 +38,8 @@ struct ChaserSaveArea {
 };
 
 // The data steps of opening the editor. The caller stores the strip ticks into the selection
-// flags before (CheckBoxToMemory) and clears the strip ticks from them after
-// (CheckBoxFromMemory). Stops playback, saves the scene-0 row, the rate row, the current step
+// flags before (StoreSelectionBoxes) and clears the strip ticks from them after
+// (LoadSelectionBoxes). Stops playback, saves the scene-0 row, the rate row, the current step
 // and the selection flags into `area`, sets the current step to 0 and clears the scene-0 row
 // and the selection flags. When the area already holds a state (the editor is open), only
 // playback is stopped and false is returned: the saved state of the first opening is kept,
@@ -49,7 +49,7 @@ bool OpenChaserEditor(ShowState& show, ChaserSaveArea& area);
 // The data steps of closing the editor: puts the saved scene-0 row, rate row, current step and
 // selection flags back and empties the area. Returns false, with nothing changed, when the area
 // holds nothing (never opened, already closed, or discarded). The caller then reloads the
-// strip ticks (CheckBoxFromMemory). The transition choice is not touched.
+// strip ticks (LoadSelectionBoxes). The transition choice is not touched.
 bool CloseChaserEditor(ShowState& show, ChaserSaveArea& area);
 
 // Lays the bytes the editor keeps aside over a show file image taken while it is open, so the
@@ -65,7 +65,7 @@ bool ReadChaser(ShowState& show, int picture);
 // Writes picture k (0..15) from the editor: the 256 selection bytes become its include flags
 // as they are (a byte 2 stays 2 and so stays outside the picture), and all 256 cells of the
 // scene-0 row become its levels, masked or not. The caller stores the strip ticks first
-// (CheckBoxToMemory). An index outside 0..15 changes nothing and returns false.
+// (StoreSelectionBoxes). An index outside 0..15 changes nothing and returns false.
 bool SaveChaser(ShowState& show, int picture);
 
 // Takes the levels of a show scene into the editor for the scene slider at `position`

@@ -65,7 +65,7 @@ void WriteXY(ShowState& show, int first, int row, int x, int y) {
   show.DataWrite(scene, static_cast<std::uint8_t>(channel + 1), y);
 }
 
-int SearchScena(const ShowState& show, const XYArea& area, int x, int y) {
+int FindSceneAt(const ShowState& show, const XYArea& area, int x, int y) {
   if (!ValidXYArea(area)) return kNoScene;
   int found = kNoScene;
   // Downwards, so that the last match, the lowest row, is the one kept.
@@ -76,7 +76,7 @@ int SearchScena(const ShowState& show, const XYArea& area, int x, int y) {
   return found;
 }
 
-void ButtonRepeat(ShowState& show, const XYArea& area, int code) {
+void ApplyAreaStep(ShowState& show, const XYArea& area, int code) {
   if (!ValidXYArea(area) || code < 1 || code > 8) return;
   for (int row = area.from - 1; row <= area.to - 1; ++row) {
     XYPoint p = ReadXY(show, area.first, row);
@@ -129,7 +129,7 @@ void XYRepeat::Release() {
   intervalMs = 1000;
 }
 
-XYPoint Sinus(int angle, int size) {
+XYPoint PointAtAngle(int angle, int size) {
   const double theta = (angle % 360) * std::numbers::pi / 180.0;
   const double half = size / 2.0;
   return {CentreLevel(CeilExact(std::sin(theta) * half)),
@@ -144,7 +144,7 @@ XYPoint RotateXY(int x, int y, int r) {
   const double h = std::clamp(dy > 0 ? dx / radius : -dx / radius, -1.0, 1.0);
   const int angle = CeilExact(std::asin(h) * 180.0 / std::numbers::pi + r + offset);
   const int size = CeilExact(radius * 255.0);
-  return Sinus(angle, size);
+  return PointAtAngle(angle, size);
 }
 
 XYStatus RotateArea(ShowState& show, const XYArea& area, int r) {
@@ -178,7 +178,7 @@ bool XYMouse::Down(ShowState& show, const XYArea& area, Mode button, int px, int
   const int x = std::clamp(px, 0, 255);
   const int y = std::clamp(py, 0, 255);
   found_ = kNoScene;
-  if (mode_ == kLeft) found_ = SearchScena(show, area, x, 255 - y);
+  if (mode_ == kLeft) found_ = FindSceneAt(show, area, x, 255 - y);
   if (show.playing.load(std::memory_order_relaxed) || found_ == kNoScene || !changeScene)
     return false;
   const auto scene = static_cast<std::uint8_t>(found_);
@@ -190,7 +190,7 @@ bool XYMouse::Down(ShowState& show, const XYArea& area, Mode button, int px, int
 bool XYMouse::Move(ShowState& show, const XYArea& area, int px, int py) {
   const int x = std::clamp(px, 0, 255);
   const int y = std::clamp(py, 0, 255);
-  const int match = SearchScena(show, area, x, 255 - y);
+  const int match = FindSceneAt(show, area, x, 255 - y);
   if (match != kNoScene) found_ = match;
   // The point of the top row is found but never dragged.
   if (mode_ == kLeft && found_ < 255) WriteXY(show, area.first, found_, x, 255 - y);

@@ -53,13 +53,13 @@ void WriteXY(ShowState& show, int first, int row, int x, int y);
 
 // The row (0..255) whose point lies within +-3 of (x, y) in both coordinates, searched among
 // the rows of the range; of several matches the lowest row wins. kNoScene when none matches.
-int SearchScena(const ShowState& show, const XYArea& area, int x, int y);
+int FindSceneAt(const ShowState& show, const XYArea& area, int x, int y);
 
 // One step of the shift, mirror and scale buttons applied to every point of the range:
 // 1 right, 2 left, 3 up, 4 down (never past 0 or 255), 5 horizontal mirror, 6 vertical mirror,
 // 7 smaller (each coordinate one step towards 127), 8 larger (one step away from the middle;
 // 0 and 255 stay). Any other code does nothing.
-void ButtonRepeat(ShowState& show, const XYArea& area, int code);
+void ApplyAreaStep(ShowState& show, const XYArea& area, int code);
 
 // Auto-repeat of the shift and scale buttons. The page's repeat timer runs all the time with
 // the interval given here; a held button repeats every 50 ms after the first timer tick.
@@ -78,7 +78,7 @@ struct XYRepeat {
 
 // Level pair of a point at an angle (degrees, 0 straight up, growing clockwise on the screen)
 // and a distance size / 2 from the centre: value v becomes v + 127 when v >= 0, else v + 128.
-XYPoint Sinus(int angle, int size);
+XYPoint PointAtAngle(int angle, int size);
 
 // A point turned about the centre by r degrees (positive: clockwise on the screen).
 XYPoint RotateXY(int x, int y, int r);
@@ -89,15 +89,15 @@ XYStatus RotateArea(ShowState& show, const XYArea& area, int r);
 // and "X" draw their first sides in full, so on a short range they also write rows after
 // `to`, wrapping past row 255 to row 0. The circle, "8", "88", snake and spiral need
 // from < to and return kSingleScene otherwise.
-XYStatus MadeLine(ShowState& show, const XYArea& area, const XYFigure& figure);
-XYStatus MadeTreug(ShowState& show, const XYArea& area, const XYFigure& figure);
-XYStatus MadeRect(ShowState& show, const XYArea& area, const XYFigure& figure);
-XYStatus MadeSix(ShowState& show, const XYArea& area, const XYFigure& figure);
-XYStatus MadeCucle(ShowState& show, const XYArea& area, const XYFigure& figure);
-XYStatus Made8(ShowState& show, const XYArea& area, const XYFigure& figure);
-XYStatus MadePent(ShowState& show, const XYArea& area, const XYFigure& figure);
-XYStatus MadeSnake(ShowState& show, const XYArea& area, const XYFigure& figure);
-XYStatus MadeSpiral(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeLine(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeTriangle(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeRectangle(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeCross(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeCircle(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeFigureEight(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeDoubleEight(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeSnake(ShowState& show, const XYArea& area, const XYFigure& figure);
+XYStatus MakeSpiral(ShowState& show, const XYArea& area, const XYFigure& figure);
 
 // A copy target: the first-channel position of a further pair and whether its box is ticked.
 struct XYCopyTarget {

@@ -43,7 +43,7 @@ int FourSideRun(int span) {
 
 }  // namespace
 
-XYStatus MadeLine(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeLine(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (!ValidXYArea(area)) return XYStatus::kBadRange;
   const int s = FigureSize(figure);
   const int w = FigureOption(figure);
@@ -72,7 +72,7 @@ XYStatus MadeLine(ShowState& show, const XYArea& area, const XYFigure& figure) {
   return XYStatus::kDone;
 }
 
-XYStatus MadeTreug(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeTriangle(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (!ValidXYArea(area)) return XYStatus::kBadRange;
   const int s = FigureSize(figure);
   const int w = FigureOption(figure);
@@ -105,7 +105,7 @@ XYStatus MadeTreug(ShowState& show, const XYArea& area, const XYFigure& figure) 
   return XYStatus::kDone;
 }
 
-XYStatus MadeRect(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeRectangle(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (!ValidXYArea(area)) return XYStatus::kBadRange;
   const int s = FigureSize(figure);
   const int w = FigureOption(figure);
@@ -137,7 +137,7 @@ XYStatus MadeRect(ShowState& show, const XYArea& area, const XYFigure& figure) {
   return XYStatus::kDone;
 }
 
-XYStatus MadeSix(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeCross(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (!ValidXYArea(area)) return XYStatus::kBadRange;
   const int s = FigureSize(figure);
   const int w = FigureOption(figure);
@@ -173,20 +173,20 @@ XYStatus MadeSix(ShowState& show, const XYArea& area, const XYFigure& figure) {
   return XYStatus::kDone;
 }
 
-XYStatus MadeCucle(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeCircle(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (const XYStatus status = CheckCircular(area); status != XYStatus::kDone) return status;
   const int s = FigureSize(figure);
   const int a = FigureOption(figure) * 50 / (area.to - area.from);
   int angle = 0;
   for (int row = area.from - 1; row <= area.to - 1; ++row) {
-    const XYPoint p = Sinus(angle, s);
+    const XYPoint p = PointAtAngle(angle, s);
     WriteWrapped(show, area.first, row, p.x, p.y);
     angle += a;
   }
   return XYStatus::kDone;
 }
 
-XYStatus Made8(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeFigureEight(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (const XYStatus status = CheckCircular(area); status != XYStatus::kDone) return status;
   const int e = FigureSize(figure) / 2;
   const int h = e / 2;
@@ -196,20 +196,20 @@ XYStatus Made8(ShowState& show, const XYArea& area, const XYFigure& figure) {
   const int base = area.from - 1;
   int angle = 180;  // upper loop
   for (int row = base; row <= base + half; ++row) {
-    const XYPoint p = Sinus(angle, e);
+    const XYPoint p = PointAtAngle(angle, e);
     WriteWrapped(show, area.first, row, p.x, p.y + h);
     angle += a;
   }
   angle = 0;  // lower loop; its first row overwrites the last of the upper one
   for (int row = base + half; row <= area.to - 1; ++row) {
-    const XYPoint p = Sinus(angle, e);
+    const XYPoint p = PointAtAngle(angle, e);
     WriteWrapped(show, area.first, row, p.x, p.y - h);
     angle += a;
   }
   return XYStatus::kDone;
 }
 
-XYStatus MadePent(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeDoubleEight(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (const XYStatus status = CheckCircular(area); status != XYStatus::kDone) return status;
   const int e = FigureSize(figure) / 2;
   const int h = e / 2;
@@ -229,7 +229,7 @@ XYStatus MadePent(ShowState& show, const XYArea& area, const XYFigure& figure) {
   for (const Arc& arc : arcs) {
     int angle = arc.startAngle;
     for (int row = arc.firstRow; row <= arc.lastRow; ++row) {
-      const XYPoint p = Sinus(angle, e);
+      const XYPoint p = PointAtAngle(angle, e);
       WriteWrapped(show, area.first, row, p.x + arc.dx, p.y + arc.dy);
       angle -= a;
     }
@@ -237,7 +237,7 @@ XYStatus MadePent(ShowState& show, const XYArea& area, const XYFigure& figure) {
   return XYStatus::kDone;
 }
 
-XYStatus MadeSnake(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeSnake(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (const XYStatus status = CheckCircular(area); status != XYStatus::kDone) return status;
   const int s = FigureSize(figure);
   const int w = FigureOption(figure);
@@ -268,7 +268,7 @@ XYStatus MadeSnake(ShowState& show, const XYArea& area, const XYFigure& figure) 
   return XYStatus::kDone;
 }
 
-XYStatus MadeSpiral(ShowState& show, const XYArea& area, const XYFigure& figure) {
+XYStatus MakeSpiral(ShowState& show, const XYArea& area, const XYFigure& figure) {
   if (const XYStatus status = CheckCircular(area); status != XYStatus::kDone) return status;
   const int s = FigureSize(figure);
   const int span = area.to - area.from;
@@ -277,7 +277,7 @@ XYStatus MadeSpiral(ShowState& show, const XYArea& area, const XYFigure& figure)
   int size = s;
   int angle = 0;
   for (int row = area.from - 1; row <= area.to - 1; ++row) {
-    const XYPoint p = Sinus(angle, size);
+    const XYPoint p = PointAtAngle(angle, size);
     WriteWrapped(show, area.first, row, p.x, p.y);
     size = Byte(size - shrink);
     angle += a;

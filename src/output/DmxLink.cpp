@@ -23,28 +23,28 @@ DmxLink::DmxLink(const QString& port, std::atomic<TitlePrefixId>& titlePrefix, Q
     : QObject(parent), titlePrefix_(titlePrefix) {
   setObjectName(QStringLiteral("DmxLink"));
   fromTick_ = new ThreadInbox(this);
-  BComPort = new TBComPort(this);
-  BComPort->setObjectName(QStringLiteral("BComPort"));
-  BComPort->SetBaudRate(br115200);
-  BComPort->SetByteSize(bs8);
-  BComPort->SetParity(paNone);
-  BComPort->SetStopBits(sb1);
-  BComPort->SetPort(port);
-  BComPort->SetInBufSize(2048);
-  BComPort->SetOutBufSize(2048);
-  BComPort->SetSyncMethod(smThreadSync);
+  comPort_ = new TBComPort(this);
+  comPort_->setObjectName(QStringLiteral("BComPort"));
+  comPort_->SetBaudRate(br115200);
+  comPort_->SetByteSize(bs8);
+  comPort_->SetParity(paNone);
+  comPort_->SetStopBits(sb1);
+  comPort_->SetPort(port);
+  comPort_->SetInBufSize(2048);
+  comPort_->SetOutBufSize(2048);
+  comPort_->SetSyncMethod(smThreadSync);
   TComTimeouts timeouts;
   timeouts.SetReadInterval(-1);
   timeouts.SetReadTotalMultiplier(0);
   timeouts.SetReadTotalConstant(0);
   timeouts.SetWriteTotalMultiplier(100);
   timeouts.SetWriteTotalConstant(1000);
-  BComPort->SetTimeouts(timeouts);
-  BComPort->OnCTSChange = [this](TBComPort*, bool state) { emit CtsChanged(state); };
-  BComPort->OnDSRChange = [this](TBComPort*, bool state) { emit DsrChanged(state); };
-  BComPort->OnRLSDChange = [this](TBComPort*, bool state) { emit RlsdChanged(state); };
-  BComPort->OnRxChar = [this](TBComPort*, int count) { BComPortRxChar(count); };
-  BComPort->OnHandlerError = [this](const QString& message) { emit ErrorMessage(message); };
+  comPort_->SetTimeouts(timeouts);
+  comPort_->OnCTSChange = [this](TBComPort*, bool state) { emit CtsChanged(state); };
+  comPort_->OnDSRChange = [this](TBComPort*, bool state) { emit DsrChanged(state); };
+  comPort_->OnRLSDChange = [this](TBComPort*, bool state) { emit RlsdChanged(state); };
+  comPort_->OnRxChar = [this](TBComPort*, int count) { ReceiveBytes(count); };
+  comPort_->OnHandlerError = [this](const QString& message) { emit ErrorMessage(message); };
   reopenTimer_ = new QTimer(this);
   reopenTimer_->setObjectName(QStringLiteral("TimerReopen"));
   reopenTimer_->setInterval(kReopenIntervalMs);
@@ -53,11 +53,11 @@ DmxLink::DmxLink(const QString& port, std::atomic<TitlePrefixId>& titlePrefix, Q
 
 DmxLink::~DmxLink() {
   // The event thread ends before the handlers' targets go.
-  BComPort->Close();
+  comPort_->Close();
 }
 
 QString DmxLink::Port() const {
-  return BComPort->Port();
+  return comPort_->Port();
 }
 
 // ---------------------------------------------------------------- start-up and shutdown
@@ -79,7 +79,7 @@ void DmxLink::StartLines() {
 
 void DmxLink::ReadLines() {
   try {
-    const TComSignals lines = BComPort->ModemSignals();
+    const TComSignals lines = comPort_->ModemSignals();
     emit CtsChanged(lines.Contains(csCTS));
     emit DsrChanged(lines.Contains(csDSR));
     emit RlsdChanged(lines.Contains(csRLSD));
@@ -91,16 +91,16 @@ void DmxLink::ReadLines() {
 void DmxLink::CloseAtShutdown() {
   lost_ = false;  // a lost port is no longer looked for
   reopenTimer_->stop();
-  if (!BComPort->Connected()) return;
+  if (!comPort_->Connected()) return;
   // The tick stops sending before the port goes.
   portOpen_.store(false);
   try {
-    BComPort->SetRTS(false);
-    BComPort->SetDTR(false);
+    comPort_->SetRTS(false);
+    comPort_->SetDTR(false);
   } catch (const EComPort&) {
     // A device that has gone cannot lower its lines; it is closed all the same.
   }
-  BComPort->Close();
+  comPort_->Close();
 }
 
 void DmxLink::EnterDemoMode() {
@@ -116,7 +116,7 @@ void DmxLink::PortOpened() {
 
 // ---------------------------------------------------------------- output thread
 
-void DmxLink::SendToCom(const OutputFrames& frames) {
+void DmxLink::SendPacket(const OutputFrames& frames) {
   if (demo_.load(std::memory_order_relaxed)) return;
   if (!portOpen_.load()) {
     titlePrefix_.store(TitlePrefixId::DemoModeLink);
@@ -135,7 +135,7 @@ void DmxLink::SendToCom(const OutputFrames& frames) {
     if (tailLength_ != 0) {
       // The rest of a torn packet goes first: the interface must see it end before a new
       // header starts. Until it has gone, this tick's packet is dropped whole.
-      const int written = BComPort->WriteWithin(SendBuffer.data() + tailStart_,
+      const int written = comPort_->WriteWithin(sendBuffer_.data() + tailStart_,
                                                 static_cast<int>(tailLength_), budget);
       tailStart_ += static_cast<std::uint32_t>(written);
       tailLength_ -= static_cast<std::uint32_t>(written);
@@ -148,11 +148,11 @@ void DmxLink::SendToCom(const OutputFrames& frames) {
           std::chrono::steady_clock::now() - start);
       budget = std::max(0, kWriteBudgetMs - static_cast<int>(spent.count()));
     }
-    SendLength = static_cast<std::uint32_t>(BuildDmxPacket(frames, SendBuffer));
+    sendLength_ = static_cast<std::uint32_t>(BuildDmxPacket(frames, sendBuffer_));
     // A packet that would still be on the line when the next tick comes is dropped: queued
     // behind the last one, the output would lag the show more and more.
-    const int queued = BComPort->OutputCount();
-    if (!PacketFitsPeriod(static_cast<std::size_t>(queued), SendLength, kDmxLinkBaud,
+    const int queued = comPort_->OutputCount();
+    if (!PacketFitsPeriod(static_cast<std::size_t>(queued), sendLength_, kDmxLinkBaud,
                           kTickMicros)) {
       dropped_.fetch_add(1);
       return;
@@ -160,14 +160,14 @@ void DmxLink::SendToCom(const OutputFrames& frames) {
     // Where the driver cannot tell how full its queue is (a pseudo-terminal, some USB
     // bridges report 0), a short write tells: the rest becomes the tail.
     const int written =
-        BComPort->WriteWithin(SendBuffer.data(), static_cast<int>(SendLength), budget);
-    if (written == static_cast<int>(SendLength)) {
+        comPort_->WriteWithin(sendBuffer_.data(), static_cast<int>(sendLength_), budget);
+    if (written == static_cast<int>(sendLength_)) {
       sent_.fetch_add(1);
     } else if (written <= 0) {
       dropped_.fetch_add(1);  // not a byte left: nothing torn
     } else {
       tailStart_ = static_cast<std::uint32_t>(written);
-      tailLength_ = SendLength - tailStart_;
+      tailLength_ = sendLength_ - tailStart_;
       tailGeneration_ = generation;
     }
   } catch (const EComPort&) {
@@ -195,7 +195,7 @@ void DmxLink::PortLost(unsigned generation) {
   if (generation != openGeneration_.load() || portOpen_.load()) return;
   // Release the device: a USB interface that was unplugged gets its name back when it returns
   // only once nobody holds the old one.
-  BComPort->Close();
+  comPort_->Close();
   lost_ = true;
   UpdateReopenTimer();
 }
@@ -219,7 +219,7 @@ void DmxLink::TryReopen() {
     return;
   }
   try {
-    BComPort->Open();
+    comPort_->Open();
   } catch (const EComPort&) {
     return;  // not back yet (or taken by another program): the next attempt follows
   }
@@ -229,7 +229,7 @@ void DmxLink::TryReopen() {
   StartLines();
   PortOpened();
   titlePrefix_.store(TitlePrefixId::Running);
-  emit StatusMessage(QString::fromUtf8(kPortReopenedText) + BComPort->Port());
+  emit StatusMessage(QString::fromUtf8(kPortReopenedText) + comPort_->Port());
 }
 
 // ---------------------------------------------------------------- operator's choices
@@ -243,7 +243,7 @@ void DmxLink::SetDemo(bool on) {
 
 void DmxLink::SetRTS(bool on) {
   try {
-    BComPort->SetRTS(on);
+    comPort_->SetRTS(on);
   } catch (const EComPort& e) {
     emit ErrorMessage(e.Message());
   }
@@ -251,7 +251,7 @@ void DmxLink::SetRTS(bool on) {
 
 void DmxLink::SetDTR(bool on) {
   try {
-    BComPort->SetDTR(on);
+    comPort_->SetDTR(on);
   } catch (const EComPort& e) {
     emit ErrorMessage(e.Message());
   }
@@ -262,14 +262,14 @@ bool DmxLink::ChangePort(const QString& port) {
   // The operator's port replaces a lost one: the old one is no longer looked for.
   lost_ = false;
   UpdateReopenTimer();
-  BComPort->Close();
-  BComPort->SetPort(port);
+  comPort_->Close();
+  comPort_->SetPort(port);
   return OpenPort();
 }
 
 bool DmxLink::OpenPort() {
   try {
-    BComPort->Open();
+    comPort_->Open();
   } catch (const EComPort&) {
     EnterDemoMode();
     return false;
@@ -278,18 +278,18 @@ bool DmxLink::OpenPort() {
   return true;
 }
 
-void DmxLink::BComPortRxChar(int count) {
-  RxReady_ = 0;
+void DmxLink::ReceiveBytes(int count) {
+  rxReady_ = 0;
   // A notification larger than the buffer reads what fits; the rest waits for the next one.
-  const int wanted = std::min(count, static_cast<int>(RxBuffer.size()));
+  const int wanted = std::min(count, static_cast<int>(rxBuffer_.size()));
   try {
-    RxCount = BComPort->Read(RxBuffer.data(), wanted);
+    rxCount_ = comPort_->Read(rxBuffer_.data(), wanted);
   } catch (const EComPort& e) {
-    RxCount = 0;
+    rxCount_ = 0;
     emit StatusMessage(e.Message());
   }
-  std::copy_n(RxBuffer.begin(), RxCount, RxCopy.begin());
-  RxReady_ = 1;
+  std::copy_n(rxBuffer_.begin(), rxCount_, rxCopy_.begin());
+  rxReady_ = 1;
 }
 
 }  // namespace kalvetro

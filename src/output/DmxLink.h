@@ -20,8 +20,8 @@ inline constexpr char kPortReopenedText[] = " Порт снова открыт: 
 // How often a lost port is tried again, in ms.
 inline constexpr int kReopenIntervalMs = 250;
 
-// The link to the DMX interface on a serial port: it owns the port component BComPort, sends
-// one packet per output tick (SendToCom), keeps demo mode, and passes the line states and the
+// The link to the DMX interface on a serial port: it owns the port component comPort_, sends
+// one packet per output tick (SendPacket), keeps demo mode, and passes the line states and the
 // bytes the interface sends back to whoever shows them. No widget: the link group on the
 // options page only shows it and forwards the operator's choices.
 //
@@ -52,10 +52,10 @@ class DmxLink : public QObject, public OutputSink {
   void CloseAtShutdown();
 
   // The output tick's call, on the output thread.
-  void WriteFrame(const OutputFrames& frames) override { SendToCom(frames); }
+  void WriteFrame(const OutputFrames& frames) override { SendPacket(frames); }
   // Sends the frame as one packet. It never blocks past its budget within the tick; a failed
   // write is reported once (status line) and leaves the port closed.
-  void SendToCom(const OutputFrames& frames);
+  void SendPacket(const OutputFrames& frames);
 
   // The operator's choices (user-interface thread).
   void SetDemo(bool on);
@@ -69,7 +69,7 @@ class DmxLink : public QObject, public OutputSink {
   // The port failed and is being tried again (user-interface thread).
   bool Reopening() const;
 
-  TBComPort& ComPort() { return *BComPort; }
+  TBComPort& ComPort() { return *comPort_; }
 
   // Packets written whole; packets dropped whole (the line still busy, or a torn packet's tail
   // still waiting); torn packets whose tail was written on a later tick.
@@ -78,8 +78,8 @@ class DmxLink : public QObject, public OutputSink {
   long CompletedTails() const { return tails_.load(); }
 
   // What the interface sent back last (user-interface thread): RxReady() once a read happened.
-  bool RxReady() const { return RxReady_ == 1; }
-  std::uint8_t RxByte(int index) const { return RxCopy[index]; }
+  bool RxReady() const { return rxReady_ == 1; }
+  std::uint8_t RxByte(int index) const { return rxCopy_[index]; }
 
  signals:
   void CtsChanged(bool on);
@@ -91,14 +91,14 @@ class DmxLink : public QObject, public OutputSink {
   void StatusMessage(const QString& text);
 
  private:
-  // Opens the port named in BComPort; failure enters demo mode.
+  // Opens the port named in comPort_; failure enters demo mode.
   bool OpenPort();
   void EnterDemoMode();
   void PortOpened();
   // A port just opened: DTR and RTS raised and the input lines shown.
   void StartLines();
   void ReadLines();
-  void BComPortRxChar(int count);
+  void ReceiveBytes(int count);
   // From the output thread: hands a write failure to the user-interface thread once.
   void ReportLinkFailure(const QString& message);
   // User-interface thread: the port of this generation failed; release it and try again.
@@ -111,20 +111,20 @@ class DmxLink : public QObject, public OutputSink {
   static constexpr std::size_t kBufferSize = 10004;
 
   std::atomic<TitlePrefixId>& titlePrefix_;
-  TBComPort* BComPort = nullptr;
+  TBComPort* comPort_ = nullptr;
 
   // Output thread only.
-  std::array<std::uint8_t, kBufferSize> SendBuffer{};
-  std::uint32_t SendLength = 0;
+  std::array<std::uint8_t, kBufferSize> sendBuffer_{};
+  std::uint32_t sendLength_ = 0;
   std::uint32_t tailStart_ = 0;   // first unwritten byte of a torn packet
   std::uint32_t tailLength_ = 0;  // bytes of it still to write; 0: no torn packet
   unsigned tailGeneration_ = 0;   // the port the torn packet was started on
 
   // User-interface thread only.
-  std::array<std::uint8_t, kBufferSize> RxBuffer{};
-  std::array<std::uint8_t, kBufferSize> RxCopy{};
-  std::int32_t RxCount = 0;
-  std::uint8_t RxReady_ = 0;
+  std::array<std::uint8_t, kBufferSize> rxBuffer_{};
+  std::array<std::uint8_t, kBufferSize> rxCopy_{};
+  std::int32_t rxCount_ = 0;
+  std::uint8_t rxReady_ = 0;
   bool lost_ = false;  // the port failed and has not been opened again or replaced
   QTimer* reopenTimer_ = nullptr;
   ThreadInbox* fromTick_ = nullptr;  // what the tick hands to this object's thread

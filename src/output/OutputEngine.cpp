@@ -36,28 +36,28 @@ void OutputEngine::Tick() {
     } else {
       frames_.ReadFrame(work_.data());
     }
-    TickContext tick{show_.memory, RaschetAdr(show_.CurrentStep()),
+    TickContext tick{show_.memory, SceneRowOffset(show_.CurrentStep()),
                      show_.playing.load(kRelaxed), work_, frames_};
-    SborDmxStroki(tick);
-    ManualDmx(tick);
+    AssembleFrame(tick);
+    LayOverlays(tick);
     // A read-modify-write that changes nothing: the reads of the assembly stay before it.
     if (show_.replaceSequence.fetch_add(0, std::memory_order_acq_rel) == sequence) {
       frames_.WriteFrame(work_.data());
     }
   }
-  BlankBlackOut();
+  BlinkBlackOut();
   SendToSinks();
 }
 
-void OutputEngine::SborDmxStroki(TickContext& tick) {
+void OutputEngine::AssembleFrame(TickContext& tick) {
   for (int i = 0; i < kFirstOverlay; ++i) layers_[i]->Apply(tick);
 }
 
-void OutputEngine::ManualDmx(TickContext& tick) {
+void OutputEngine::LayOverlays(TickContext& tick) {
   for (int i = kFirstOverlay; i < kLayerCount; ++i) layers_[i]->Apply(tick);
 }
 
-void OutputEngine::BlankBlackOut() {
+void OutputEngine::BlinkBlackOut() {
   BlackoutControls& blackout = controls_.blackout;
   if (blackout.on.load(kRelaxed)) {
     blackout.buttonVisible.store(!blackout.buttonVisible.load(kRelaxed), kRelaxed);

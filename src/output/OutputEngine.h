@@ -25,8 +25,8 @@ class OutputEngine {
   OutputEngine(const OutputEngine&) = delete;
   OutputEngine& operator=(const OutputEngine&) = delete;
 
-  // Called every 50 ms on the output thread: SborDmxStroki, ManualDmx, BlankBlackOut, then
-  // SendToCom through every sink. While the show image is being replaced, or when it was
+  // Called every 50 ms on the output thread: AssembleFrame, LayOverlays, BlinkBlackOut, then
+  // SendPacket through every sink. While the show image is being replaced, or when it was
   // replaced during the assembly, the previous frame is sent again.
   void Tick();
   // Asks the next assembled frame to start dark instead of from the previous frame (a show
@@ -42,12 +42,12 @@ class OutputEngine {
   const std::array<OutputLayer*, kLayerCount>& Layers() const { return layers_; }
 
  private:
-  // The crossfade and the automats on the frame under assembly (SborDmxStroki, ending with
-  // OutJobAvtomats), then the overlays (ManualDmx).
-  void SborDmxStroki(TickContext& tick);
-  void ManualDmx(TickContext& tick);
+  // The crossfade and the automats on the frame under assembly (AssembleFrame, ending with
+  // OutJobAvtomats), then the overlays (LayOverlays).
+  void AssembleFrame(TickContext& tick);
+  void LayOverlays(TickContext& tick);
   // The blackout button blinks (hidden every other tick) while blackout is on.
-  void BlankBlackOut();
+  void BlinkBlackOut();
   // Hands the published frame to every sink.
   void SendToSinks();
 

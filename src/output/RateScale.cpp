@@ -32,7 +32,7 @@ void SetSelectedRates(ShowMemory& memory, std::uint8_t step) {
 }
 
 void SetSelectedLevels(ShowState& show, std::uint8_t scene, std::uint8_t level) {
-  const int row = RaschetAdr(scene);
+  const int row = SceneRowOffset(scene);
   for (int n = 1; n <= 255; ++n) {
     if (show.memory.Get(kSelectFlags + n) != 0) show.memory.Set(row + n, level);
   }

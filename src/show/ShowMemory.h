@@ -50,7 +50,9 @@ inline constexpr int kAutomatDark = 4;
 
 inline constexpr char kIdentificationText[] = "it is DMX512 File KALVETRO USB Ver 3.1";
 
-// Offset of the row of scene s.
+// Offset of the row of scene s. Every operation addresses the row it works on by scene number:
+// there is no shared "current row", the output tick works out its own row from the current
+// step every tick, and an edit of another scene can never be taken for the played one.
 constexpr int SceneRowOffset(int scene) { return kSceneRows + kRowSize * scene; }
 // Offset of the first byte of static picture k (0..15).
 constexpr int PictureOffset(int picture) { return kStaticPictures + kPictureSize * picture; }

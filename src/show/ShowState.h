@@ -8,11 +8,6 @@
 
 namespace kalvetro {
 
-// Offset of the row of a scene: every operation addresses the row it works on by scene number.
-// There is no shared "current row": the output tick works out its own row from the current
-// step every tick, and an edit of another scene can never be taken for the played one.
-constexpr int RaschetAdr(std::uint8_t scene) { return SceneRowOffset(scene); }
-
 // The open show and the working state kept beside it (never saved). Owned by the console;
 // the output thread reads memory, playing and beatFlag, and the replace sequence.
 struct ShowState {

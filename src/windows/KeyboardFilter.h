@@ -52,7 +52,7 @@ class KeyboardFilter : public QObject {
   bool CtrlHeld() const { return keyMap_.CtrlHeld(); }
 
  signals:
-  // A key went down: its virtual-key code, for the key display LabelKeySp.
+  // A key went down: its virtual-key code, for the key display lastKeyLabel.
   void KeyCodeShown(int virtualKey);
 
  protected:

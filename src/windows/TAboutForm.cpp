@@ -46,17 +46,17 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   top->setFixedHeight(kClientHeight - 16);
   auto* topLayout = new QHBoxLayout(top);
   topLayout->setContentsMargins(0, 0, 0, 0);
-  ImagePicture = new QLabel(top);
-  ImagePicture->setObjectName(QStringLiteral("ImagePicture"));
-  ImagePicture->setFixedSize(176, 132);
-  ImagePicture->setAlignment(Qt::AlignCenter);
+  pictureLabel = new QLabel(top);
+  pictureLabel->setObjectName(QStringLiteral("ImagePicture"));
+  pictureLabel->setFixedSize(176, 132);
+  pictureLabel->setAlignment(Qt::AlignCenter);
   const QString picture =
       picturePath.isNull() ? DataPath(QStringLiteral("about.jpg")) : picturePath;
   const QImage image = picture.isEmpty() ? QImage() : DecodeJpegFile(picture);
   if (!image.isNull())
-    ImagePicture->setPixmap(QPixmap::fromImage(
-        image.scaled(ImagePicture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-  topLayout->addWidget(ImagePicture, 0, Qt::AlignTop);
+    pictureLabel->setPixmap(QPixmap::fromImage(
+        image.scaled(pictureLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  topLayout->addWidget(pictureLabel, 0, Qt::AlignTop);
   auto* words = new QVBoxLayout;
   auto* name = new QLabel(QStringLiteral("KALVETRO"), top);
   name->setObjectName(QStringLiteral("LabelProductName"));
@@ -70,34 +70,34 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   what->setWordWrap(true);
   words->addWidget(what);
   words->addStretch();
-  SpeedButtonMore = new QPushButton(QStringLiteral(" SYS INFO"), top);
-  SpeedButtonMore->setObjectName(QStringLiteral("SpeedButtonMore"));
-  SpeedButtonMore->setAutoDefault(false);
-  connect(SpeedButtonMore, &QPushButton::clicked, this, &TAboutForm::SpeedButtonMoreClick);
-  words->addWidget(SpeedButtonMore);
-  BitBtnClose = new QPushButton(QStringLiteral("OK"), top);
-  BitBtnClose->setObjectName(QStringLiteral("BitBtnClose"));
-  BitBtnClose->setDefault(true);
-  connect(BitBtnClose, &QPushButton::clicked, this, &QDialog::accept);
-  words->addWidget(BitBtnClose);
+  moreButton = new QPushButton(QStringLiteral(" SYS INFO"), top);
+  moreButton->setObjectName(QStringLiteral("SpeedButtonMore"));
+  moreButton->setAutoDefault(false);
+  connect(moreButton, &QPushButton::clicked, this, &TAboutForm::ToggleSystemPanel);
+  words->addWidget(moreButton);
+  closeButton = new QPushButton(QStringLiteral("OK"), top);
+  closeButton->setObjectName(QStringLiteral("BitBtnClose"));
+  closeButton->setDefault(true);
+  connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+  words->addWidget(closeButton);
   topLayout->addLayout(words, 1);
   layout->addWidget(top);
 
   // The system panel below, revealed by " SYS INFO".
-  PanelSystem = new QWidget(this);
-  PanelSystem->setObjectName(QStringLiteral("PanelSystem"));
-  QFont small = PanelSystem->font();
+  systemPanel = new QWidget(this);
+  systemPanel->setObjectName(QStringLiteral("PanelSystem"));
+  QFont small = systemPanel->font();
   small.setPointSizeF(small.pointSizeF() * 0.85);
-  PanelSystem->setFont(small);
-  auto* grid = new QGridLayout(PanelSystem);
+  systemPanel->setFont(small);
+  auto* grid = new QGridLayout(systemPanel);
   grid->setContentsMargins(0, 4, 0, 0);
   grid->setVerticalSpacing(1);
   grid->setHorizontalSpacing(6);
   int row = 0;
   auto add = [&](QLabel*& value, const char* objectName, const QString& caption,
                  const QString& design = QStringLiteral("0")) {
-    auto* text = new QLabel(caption, PanelSystem);
-    value = new QLabel(design, PanelSystem);
+    auto* text = new QLabel(caption, systemPanel);
+    value = new QLabel(design, systemPanel);
     value->setObjectName(QString::fromLatin1(objectName));
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     value->setWordWrap(true);
@@ -110,43 +110,43 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   };
   // The versions name the kernel and the C library where the window used to name the
   // Windows and DOS versions.
-  add(LabelWinVer, "LabelWinVer", QStringLiteral("Версия Linux "));
-  add(LabelDosVer, "LabelDosVer", QStringLiteral("Версия  glibc "));
-  add(LabelTipCPU, "LabelTipCPU", QStringLiteral("Coпоставимый тип процессора "),
+  add(osVersionLabel, "LabelWinVer", QStringLiteral("Версия Linux "));
+  add(kernelVersionLabel, "LabelDosVer", QStringLiteral("Версия  glibc "));
+  add(cpuTypeLabel, "LabelTipCPU", QStringLiteral("Coпоставимый тип процессора "),
       QStringLiteral("Unknown"));
-  add(LabelHDD_C, "LabelHDD_C", QStringLiteral("Номер  диска  /  "));
-  add(LabelHDD_D, "LabelHDD_D", QStringLiteral("Номер  диска  ~ "));
-  add(LabelHDD_E, "LabelHDD_E", QStringLiteral("Номер  диска  Шоу "));
-  add(LabelDiskFreeC, "LabelDiskFreeC", QStringLiteral("Свободно на  диске  / "));
-  add(LabelDiskFreeD, "LabelDiskFreeD", QStringLiteral("Свободно на  диске  ~ "));
-  add(LabelDiskFreeE, "LabelDiskFreeE", QStringLiteral("Свободно на  диске  Шоу "));
-  add(LabelDiskSizeC, "LabelDiskSizeC", QStringLiteral("Размер  диска  / "));
-  add(LabelDiskSizeD, "LabelDiskSizeD", QStringLiteral("Размер  диска  ~ "));
-  add(LabelDiskSizeE, "LabelDiskSizeE", QStringLiteral("Размер  диска  Шоу "));
-  add(TotalPhys, "TotalPhys", QStringLiteral("Полная физическая память:"));
-  add(AvailPhys, "AvailPhys", QStringLiteral("Доступная физическая память:"));
-  add(TotalPage, "TotalPage", QStringLiteral("Общий размер файла подкачки:"));
-  add(AvailPage, "AvailPage", QStringLiteral("Доступный размер файла подкачки:"));
-  add(ComputerLabel, "ComputerLabel", QStringLiteral("Компьютер :"));
-  add(ProcessorLabel, "ProcessorLabel", QStringLiteral("Процессор:"));
-  add(MMXIdentifierLabel, "MMXIdentifierLabel", QStringLiteral("Процессор MMX:"));
-  add(VendorIdentifierLabel, "VendorIdentifierLabel", QStringLiteral("Процессор поставщик:"));
-  add(VersionLabel, "VersionLabel", QStringLiteral("Субверсия"));
-  add(VersionNumberLabel, "VersionNumberLabel", QStringLiteral("Платформа"));
-  add(OSNameLabel, "OSNameLabel", QStringLiteral("Имя Cистемы "));
-  add(RegisteredOrganizationLabel, "RegisteredOrganizationLabel", QStringLiteral("Организация"));
-  add(RegisteredOwnerLabel, "RegisteredOwnerLabel", QStringLiteral("Владелец"));
-  grid->addWidget(new QLabel(QStringLiteral("Серийный номер"), PanelSystem), row, 0);
-  SerNumberEdit = new QLineEdit(QStringLiteral("0"), PanelSystem);
-  SerNumberEdit->setObjectName(QStringLiteral("SerNumberEdit"));
-  SerNumberEdit->setReadOnly(true);
-  grid->addWidget(SerNumberEdit, row++, 1);
+  add(driveCLabel, "LabelHDD_C", QStringLiteral("Номер  диска  /  "));
+  add(driveDLabel, "LabelHDD_D", QStringLiteral("Номер  диска  ~ "));
+  add(driveELabel, "LabelHDD_E", QStringLiteral("Номер  диска  Шоу "));
+  add(diskFreeCLabel, "LabelDiskFreeC", QStringLiteral("Свободно на  диске  / "));
+  add(diskFreeDLabel, "LabelDiskFreeD", QStringLiteral("Свободно на  диске  ~ "));
+  add(diskFreeELabel, "LabelDiskFreeE", QStringLiteral("Свободно на  диске  Шоу "));
+  add(diskSizeCLabel, "LabelDiskSizeC", QStringLiteral("Размер  диска  / "));
+  add(diskSizeDLabel, "LabelDiskSizeD", QStringLiteral("Размер  диска  ~ "));
+  add(diskSizeELabel, "LabelDiskSizeE", QStringLiteral("Размер  диска  Шоу "));
+  add(totalMemoryLabel, "TotalPhys", QStringLiteral("Полная физическая память:"));
+  add(freeMemoryLabel, "AvailPhys", QStringLiteral("Доступная физическая память:"));
+  add(totalSwapLabel, "TotalPage", QStringLiteral("Общий размер файла подкачки:"));
+  add(freeSwapLabel, "AvailPage", QStringLiteral("Доступный размер файла подкачки:"));
+  add(computerLabel, "ComputerLabel", QStringLiteral("Компьютер :"));
+  add(processorLabel, "ProcessorLabel", QStringLiteral("Процессор:"));
+  add(mmxLabel, "MMXIdentifierLabel", QStringLiteral("Процессор MMX:"));
+  add(vendorLabel, "VendorIdentifierLabel", QStringLiteral("Процессор поставщик:"));
+  add(versionLabel, "VersionLabel", QStringLiteral("Субверсия"));
+  add(versionNumberLabel, "VersionNumberLabel", QStringLiteral("Платформа"));
+  add(osNameLabel, "OSNameLabel", QStringLiteral("Имя Cистемы "));
+  add(organizationLabel, "RegisteredOrganizationLabel", QStringLiteral("Организация"));
+  add(ownerLabel, "RegisteredOwnerLabel", QStringLiteral("Владелец"));
+  grid->addWidget(new QLabel(QStringLiteral("Серийный номер"), systemPanel), row, 0);
+  serialNumberEdit = new QLineEdit(QStringLiteral("0"), systemPanel);
+  serialNumberEdit->setObjectName(QStringLiteral("SerNumberEdit"));
+  serialNumberEdit->setReadOnly(true);
+  grid->addWidget(serialNumberEdit, row++, 1);
   // The home folder stands where the window used to show the Windows folder.
-  add(WindowsDirLabel, "WindowsDirLabel", QStringLiteral("Домашняя директория"));
+  add(systemFolderLabel, "WindowsDirLabel", QStringLiteral("Домашняя директория"));
   grid->setColumnStretch(1, 1);
-  layout->addWidget(PanelSystem);
+  layout->addWidget(systemPanel);
   layout->addStretch();
-  PanelSystem->hide();
+  systemPanel->hide();
 
   setFixedSize(kClientWidth, kClientHeight);
   // Centred on the screen.
@@ -156,7 +156,7 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
 
 void TAboutForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  FormShow();
+  FillSystemFigures();
   FormActivate();
 }
 
@@ -165,36 +165,36 @@ void TAboutForm::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
-void TAboutForm::FormShow() {
+void TAboutForm::FillSystemFigures() {
   const SystemInfo info = ReadSystemInfo();
-  TotalPhys->setText(info.totalPhys);
-  AvailPhys->setText(info.availPhys);
-  TotalPage->setText(info.totalSwap);
-  AvailPage->setText(info.availSwap);
-  ComputerLabel->setText(info.computer);
-  ProcessorLabel->setText(info.processor);
-  MMXIdentifierLabel->setText(info.mmx);
-  VendorIdentifierLabel->setText(info.vendor);
-  VersionLabel->setText(info.subversion);
-  VersionNumberLabel->setText(info.platform);
-  OSNameLabel->setText(info.osName);
-  RegisteredOrganizationLabel->setText(info.organization);
-  RegisteredOwnerLabel->setText(info.owner);
-  SerNumberEdit->setText(info.serialNumber);
-  WindowsDirLabel->setText(info.homeDir);
+  totalMemoryLabel->setText(info.totalPhys);
+  freeMemoryLabel->setText(info.availPhys);
+  totalSwapLabel->setText(info.totalSwap);
+  freeSwapLabel->setText(info.availSwap);
+  computerLabel->setText(info.computer);
+  processorLabel->setText(info.processor);
+  mmxLabel->setText(info.mmx);
+  vendorLabel->setText(info.vendor);
+  versionLabel->setText(info.subversion);
+  versionNumberLabel->setText(info.platform);
+  osNameLabel->setText(info.osName);
+  organizationLabel->setText(info.organization);
+  ownerLabel->setText(info.owner);
+  serialNumberEdit->setText(info.serialNumber);
+  systemFolderLabel->setText(info.homeDir);
 }
 
 void TAboutForm::FormActivate() {
   const SystemInfo info = ReadSystemInfo();
-  LabelWinVer->setText(info.kernelVersion);
-  LabelDosVer->setText(info.libcVersion);
+  osVersionLabel->setText(info.kernelVersion);
+  kernelVersionLabel->setText(info.libcVersion);
   // Families without a comparable processor leave the label as it is.
-  if (!info.processorType.isEmpty()) LabelTipCPU->setText(info.processorType);
+  if (!info.processorType.isEmpty()) cpuTypeLabel->setText(info.processorType);
   const QString folders[3] = {QStringLiteral("/"), QDir::homePath(),
                               showFolder_.isEmpty() ? QDir::currentPath() : showFolder_};
-  QLabel* serials[3] = {LabelHDD_C, LabelHDD_D, LabelHDD_E};
-  QLabel* frees[3] = {LabelDiskFreeC, LabelDiskFreeD, LabelDiskFreeE};
-  QLabel* sizes[3] = {LabelDiskSizeC, LabelDiskSizeD, LabelDiskSizeE};
+  QLabel* serials[3] = {driveCLabel, driveDLabel, driveELabel};
+  QLabel* frees[3] = {diskFreeCLabel, diskFreeDLabel, diskFreeELabel};
+  QLabel* sizes[3] = {diskSizeCLabel, diskSizeDLabel, diskSizeELabel};
   for (int d = 0; d < 3; ++d) {
     const DriveInfo drive = ReadDriveInfo(folders[d]);
     // A folder that cannot be queried keeps the design caption of its number.
@@ -204,8 +204,8 @@ void TAboutForm::FormActivate() {
   }
 }
 
-void TAboutForm::SpeedButtonMoreClick() {
-  PanelSystem->show();
+void TAboutForm::ToggleSystemPanel() {
+  systemPanel->show();
   setFixedSize(kClientWidth, kExpandedHeight);
   move(x(), kExpandedTop);
 }

@@ -22,29 +22,30 @@ class TAboutForm : public QDialog {
                       const QString& picturePath = QString());
 
   // Memory, then computer figures; then versions, then drive figures.
-  void FormShow();
+  void FillSystemFigures();
   void FormActivate();
-  void SpeedButtonMoreClick();
+  void ToggleSystemPanel();
 
   static constexpr int kClientWidth = 395;
   static constexpr int kClientHeight = 237;
   static constexpr int kExpandedHeight = 631;
   static constexpr int kExpandedTop = 78;
 
-  QLabel* ImagePicture = nullptr;
-  QPushButton* SpeedButtonMore = nullptr;
-  QPushButton* BitBtnClose = nullptr;
-  QWidget* PanelSystem = nullptr;
-  QLabel *LabelWinVer = nullptr, *LabelDosVer = nullptr, *LabelTipCPU = nullptr;
-  QLabel *LabelHDD_C = nullptr, *LabelHDD_D = nullptr, *LabelHDD_E = nullptr;
-  QLabel *LabelDiskFreeC = nullptr, *LabelDiskFreeD = nullptr, *LabelDiskFreeE = nullptr;
-  QLabel *LabelDiskSizeC = nullptr, *LabelDiskSizeD = nullptr, *LabelDiskSizeE = nullptr;
-  QLabel *TotalPhys = nullptr, *AvailPhys = nullptr, *TotalPage = nullptr, *AvailPage = nullptr;
-  QLabel *ComputerLabel = nullptr, *ProcessorLabel = nullptr, *MMXIdentifierLabel = nullptr;
-  QLabel *VendorIdentifierLabel = nullptr, *VersionLabel = nullptr, *VersionNumberLabel = nullptr;
-  QLabel *OSNameLabel = nullptr, *RegisteredOrganizationLabel = nullptr;
-  QLabel *RegisteredOwnerLabel = nullptr, *WindowsDirLabel = nullptr;
-  QLineEdit* SerNumberEdit = nullptr;
+  QLabel* pictureLabel = nullptr;
+  QPushButton* moreButton = nullptr;
+  QPushButton* closeButton = nullptr;
+  QWidget* systemPanel = nullptr;
+  QLabel *osVersionLabel = nullptr, *kernelVersionLabel = nullptr, *cpuTypeLabel = nullptr;
+  QLabel *driveCLabel = nullptr, *driveDLabel = nullptr, *driveELabel = nullptr;
+  QLabel *diskFreeCLabel = nullptr, *diskFreeDLabel = nullptr, *diskFreeELabel = nullptr;
+  QLabel *diskSizeCLabel = nullptr, *diskSizeDLabel = nullptr, *diskSizeELabel = nullptr;
+  QLabel *totalMemoryLabel = nullptr, *freeMemoryLabel = nullptr, *totalSwapLabel = nullptr,
+         *freeSwapLabel = nullptr;
+  QLabel *computerLabel = nullptr, *processorLabel = nullptr, *mmxLabel = nullptr;
+  QLabel *vendorLabel = nullptr, *versionLabel = nullptr, *versionNumberLabel = nullptr;
+  QLabel *osNameLabel = nullptr, *organizationLabel = nullptr;
+  QLabel *ownerLabel = nullptr, *systemFolderLabel = nullptr;
+  QLineEdit* serialNumberEdit = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -71,17 +71,17 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
     dialogs_ = ownDialogs_.get();
   }
 
-  TimerStatus = new QTimer(this);
-  TimerStatus->setObjectName(QStringLiteral("TimerStatus"));
-  TimerStatus->setInterval(2000);
-  connect(TimerStatus, &QTimer::timeout, this, &TBaseForm::TimerStatusTimer);
-  TimerAvtoSave = new QTimer(this);
-  TimerAvtoSave->setObjectName(QStringLiteral("TimerAvtoSave"));
-  TimerAvtoSave->setInterval(180000);
-  connect(TimerAvtoSave, &QTimer::timeout, this, &TBaseForm::TimerAvtoSaveTimer);
-  TimerDataDmxToDsp = new QTimer(this);
-  TimerDataDmxToDsp->setObjectName(QStringLiteral("TimerDataDmxToDsp"));
-  TimerDataDmxToDsp->setInterval(100);
+  statusTimer = new QTimer(this);
+  statusTimer->setObjectName(QStringLiteral("TimerStatus"));
+  statusTimer->setInterval(2000);
+  connect(statusTimer, &QTimer::timeout, this, &TBaseForm::HideStatusLine);
+  autosaveTimer = new QTimer(this);
+  autosaveTimer->setObjectName(QStringLiteral("TimerAvtoSave"));
+  autosaveTimer->setInterval(180000);
+  connect(autosaveTimer, &QTimer::timeout, this, &TBaseForm::AutosaveShow);
+  displayTimer = new QTimer(this);
+  displayTimer->setObjectName(QStringLiteral("TimerDataDmxToDsp"));
+  displayTimer->setInterval(100);
 
   // The window's share of the console's news; connected before any page, so the caption and
   // the window's own state come first in every refresh.
@@ -92,9 +92,9 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   connect(&console_, &Console::UndoAvailableChanged, this, &TBaseForm::SetUndoButtonsEnabled);
   connect(&console_, &Console::ShowCleared, this, [this] {
     SetCaptionFileName(kNoFileName);
-    PageControlInput->setCurrentIndex(0);
-    PageControlUst->setCurrentIndex(2);
-    PageControlTemp->setCurrentIndex(0);
+    inputPages->setCurrentIndex(0);
+    settingsPages->setCurrentIndex(2);
+    tempoPages->setCurrentIndex(0);
   });
   connect(&console_, &Console::FileNameChanged, this, &TBaseForm::SetCaptionFileName);
 
@@ -147,79 +147,79 @@ void TBaseForm::BuildMenus() {
     connect(action, &QAction::triggered, this, [this, slot] { (this->*slot)(); });
     return action;
   };
-  ShowMenu = menuBar()->addMenu(QStringLiteral("Шоу"));
-  ShowMenu->setObjectName(QStringLiteral("ShowMenu"));
-  addAction(ShowMenu, "NewItem", QStringLiteral("Создать новое Шоу"), QKeySequence("Ctrl+N"),
-            &TBaseForm::NewItemClick);
-  addAction(ShowMenu, "OpenItem", QStringLiteral("Открыть Шоу"), QKeySequence("Ctrl+O"),
-            &TBaseForm::OpenItemClick);
-  addAction(ShowMenu, "SaveItem", QStringLiteral("Сохранить Шоу"), QKeySequence("Ctrl+S"),
-            &TBaseForm::SaveItemClick);
-  addAction(ShowMenu, "SaveAsItem", QStringLiteral("Сохранить Шоу как ..."), QKeySequence("Ctrl+W"),
-            &TBaseForm::SaveAsItemClick);
-  ShowMenu->addSeparator();
-  addAction(ShowMenu, "CloseItem", QStringLiteral("Закрыть"), QKeySequence(),
-            &TBaseForm::CloseItemClick);
-  addAction(ShowMenu, "ExitItem", QStringLiteral("Выход"), QKeySequence("Ctrl+Q"),
-            &TBaseForm::ExitItemClick);
+  showMenu = menuBar()->addMenu(QStringLiteral("Шоу"));
+  showMenu->setObjectName(QStringLiteral("ShowMenu"));
+  addAction(showMenu, "NewItem", QStringLiteral("Создать новое Шоу"), QKeySequence("Ctrl+N"),
+            &TBaseForm::NewShow);
+  addAction(showMenu, "OpenItem", QStringLiteral("Открыть Шоу"), QKeySequence("Ctrl+O"),
+            &TBaseForm::ChooseAndOpenShow);
+  addAction(showMenu, "SaveItem", QStringLiteral("Сохранить Шоу"), QKeySequence("Ctrl+S"),
+            &TBaseForm::SaveShow);
+  addAction(showMenu, "SaveAsItem", QStringLiteral("Сохранить Шоу как ..."), QKeySequence("Ctrl+W"),
+            &TBaseForm::ChooseAndSaveShowAs);
+  showMenu->addSeparator();
+  addAction(showMenu, "CloseItem", QStringLiteral("Закрыть"), QKeySequence(),
+            &TBaseForm::CloseWindow);
+  addAction(showMenu, "ExitItem", QStringLiteral("Выход"), QKeySequence("Ctrl+Q"),
+            &TBaseForm::ExitProgram);
 
-  EditItem = menuBar()->addMenu(QStringLiteral("Сцены"));
-  EditItem->setObjectName(QStringLiteral("EditItem"));
-  SettingsMenu = menuBar()->addMenu(QStringLiteral("Установки"));
-  SettingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
-  OptionsMenu = menuBar()->addMenu(QStringLiteral("Опции"));
-  OptionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
-  HelpMenu = menuBar()->addMenu(QStringLiteral("Помощь"));
-  HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
+  scenesMenu = menuBar()->addMenu(QStringLiteral("Сцены"));
+  scenesMenu->setObjectName(QStringLiteral("EditItem"));
+  settingsMenu = menuBar()->addMenu(QStringLiteral("Установки"));
+  settingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
+  optionsMenu = menuBar()->addMenu(QStringLiteral("Опции"));
+  optionsMenu->setObjectName(QStringLiteral("OptionsMenu"));
+  helpMenu = menuBar()->addMenu(QStringLiteral("Помощь"));
+  helpMenu->setObjectName(QStringLiteral("HelpMenu"));
 }
 
 void TBaseForm::AddToolBarSeparator() {
-  ToolBar->addSeparator();
+  toolBar->addSeparator();
 }
 
 QToolButton* TBaseForm::AddToolButton(const QString& name, const QString& themeIcon,
                                       int fallbackIcon, const QString& hint,
                                       std::function<void()> action) {
-  auto* button = new QToolButton(ToolBar);
+  auto* button = new QToolButton(toolBar);
   button->setObjectName(name);
   button->setIcon(ThemeIcon(this, themeIcon, static_cast<QStyle::StandardPixmap>(fallbackIcon)));
   button->setToolTip(hint);
   button->setAutoRaise(true);
   connect(button, &QToolButton::clicked, this, std::move(action));
-  ToolBar->addWidget(button);
+  toolBar->addWidget(button);
   return button;
 }
 
 void TBaseForm::BuildToolBar() {
-  ToolBar = addToolBar(QStringLiteral("ToolBar"));
-  ToolBar->setObjectName(QStringLiteral("ToolBar"));
-  ToolBar->setMovable(false);
-  ToolBar->setIconSize(QSize(24, 24));
+  toolBar = addToolBar(QStringLiteral("ToolBar"));
+  toolBar->setObjectName(QStringLiteral("ToolBar"));
+  toolBar->setMovable(false);
+  toolBar->setIconSize(QSize(24, 24));
   AddToolButton(QStringLiteral("SpeedButtonNEW"), QStringLiteral("document-new"),
-                QStyle::SP_FileIcon, QStringLiteral("Новое Шоу"), [this] { NewItemClick(); });
+                QStyle::SP_FileIcon, QStringLiteral("Новое Шоу"), [this] { NewShow(); });
   AddToolButton(QStringLiteral("SpeedButtonOPEN"), QStringLiteral("document-open"),
                 QStyle::SP_DialogOpenButton, QStringLiteral("Открыть Шоу"),
-                [this] { OpenItemClick(); });
+                [this] { ChooseAndOpenShow(); });
   AddToolButton(QStringLiteral("SpeedButtonSAVE"), QStringLiteral("document-save"),
                 QStyle::SP_DialogSaveButton, QStringLiteral("Сохранить существующее Шоу "),
-                [this] { SaveItemClick(); });
+                [this] { SaveShow(); });
   AddToolButton(QStringLiteral("SpeedButtonSAVEAS"), QStringLiteral("document-save-as"),
                 QStyle::SP_DriveFDIcon, QStringLiteral("Записать Шоу под новым Именем "),
-                [this] { SaveAsItemClick(); });
-  ToolBar->addSeparator();
+                [this] { ChooseAndSaveShowAs(); });
+  toolBar->addSeparator();
 }
 
 void TBaseForm::BuildStatusLine() {
-  LabelStatus = new QLabel(this);
-  LabelStatus->setObjectName(QStringLiteral("LabelStatus"));
-  LabelStatus->setVisible(false);
-  LabelDiskFree = new QLabel(this);
-  LabelDiskFree->setObjectName(QStringLiteral("LabelDiskFree"));
-  LabelDiskSize = new QLabel(this);
-  LabelDiskSize->setObjectName(QStringLiteral("LabelDiskSize"));
-  for (QLabel* label : {LabelDiskFree, LabelDiskSize})
+  statusLabel = new QLabel(this);
+  statusLabel->setObjectName(QStringLiteral("LabelStatus"));
+  statusLabel->setVisible(false);
+  diskFreeLabel = new QLabel(this);
+  diskFreeLabel->setObjectName(QStringLiteral("LabelDiskFree"));
+  diskSizeLabel = new QLabel(this);
+  diskSizeLabel->setObjectName(QStringLiteral("LabelDiskSize"));
+  for (QLabel* label : {diskFreeLabel, diskSizeLabel})
     label->setStyleSheet(QStringLiteral("color: rgb(0,128,0);"));
-  statusBar()->addWidget(LabelStatus, 1);
+  statusBar()->addWidget(statusLabel, 1);
 }
 
 QWidget* TBaseForm::AddTab(QTabWidget* pages, const QString& name, const QString& caption) {
@@ -236,17 +236,17 @@ void TBaseForm::BuildPages() {
   columns->setContentsMargins(4, 4, 4, 4);
 
   auto* left = new QVBoxLayout;
-  PageControlTemp = new PageControl(central);
-  PageControlTemp->setObjectName(QStringLiteral("PageControlTemp"));
-  AddTab(PageControlTemp, QStringLiteral("TabSheetAvtomat"), QStringLiteral("Секвенсер"));
-  AddTab(PageControlTemp, QStringLiteral("TabSheetZvuk"), QStringLiteral("ЗВУК"));
-  PageControlUst = new PageControl(central);
-  PageControlUst->setObjectName(QStringLiteral("PageControlUst"));
-  AddTab(PageControlUst, QStringLiteral("TabSheetRate"), QStringLiteral("Плавность"));
-  AddTab(PageControlUst, QStringLiteral("TabSheetLevel"), QStringLiteral("Уровни"));
-  AddTab(PageControlUst, QStringLiteral("TabSheetSttica"), QStringLiteral("Стат. картины"));
-  left->addWidget(PageControlTemp, 3);
-  left->addWidget(PageControlUst, 2);
+  tempoPages = new PageControl(central);
+  tempoPages->setObjectName(QStringLiteral("PageControlTemp"));
+  AddTab(tempoPages, QStringLiteral("TabSheetAvtomat"), QStringLiteral("Секвенсер"));
+  AddTab(tempoPages, QStringLiteral("TabSheetZvuk"), QStringLiteral("ЗВУК"));
+  settingsPages = new PageControl(central);
+  settingsPages->setObjectName(QStringLiteral("PageControlUst"));
+  AddTab(settingsPages, QStringLiteral("TabSheetRate"), QStringLiteral("Плавность"));
+  AddTab(settingsPages, QStringLiteral("TabSheetLevel"), QStringLiteral("Уровни"));
+  AddTab(settingsPages, QStringLiteral("TabSheetSttica"), QStringLiteral("Стат. картины"));
+  left->addWidget(tempoPages, 3);
+  left->addWidget(settingsPages, 2);
   auto* leftPanel = new QWidget(central);
   leftPanel->setObjectName(QStringLiteral("LeftPanel"));
   leftPanel->setLayout(left);
@@ -254,30 +254,30 @@ void TBaseForm::BuildPages() {
   leftPanel->setFixedWidth(340);
   columns->addWidget(leftPanel);
 
-  PageControlInput = new PageControl(central);
-  PageControlInput->setObjectName(QStringLiteral("PageControlInput"));
-  AddTab(PageControlInput, QStringLiteral("TabSheetScroll"), QStringLiteral("Фэйдера"));
-  AddTab(PageControlInput, QStringLiteral("TabSheetDamp"), QStringLiteral("Дамп"));
-  AddTab(PageControlInput, QStringLiteral("TabSheetGrafik"), QStringLiteral("График Канала"));
-  AddTab(PageControlInput, QStringLiteral("TabSheetEditXY"), QStringLiteral("Редактор луча"));
-  AddTab(PageControlInput, QStringLiteral("TabSheetCopy"), QStringLiteral("Копирование"));
-  AddTab(PageControlInput, QStringLiteral("TabSheetAvtomaty"), QStringLiteral("Автоматы"));
-  QWidget* options = AddTab(PageControlInput, QStringLiteral("TabSheet1"), QStringLiteral("Опции"));
+  inputPages = new PageControl(central);
+  inputPages->setObjectName(QStringLiteral("PageControlInput"));
+  AddTab(inputPages, QStringLiteral("TabSheetScroll"), QStringLiteral("Фэйдера"));
+  AddTab(inputPages, QStringLiteral("TabSheetDamp"), QStringLiteral("Дамп"));
+  AddTab(inputPages, QStringLiteral("TabSheetGrafik"), QStringLiteral("График Канала"));
+  AddTab(inputPages, QStringLiteral("TabSheetEditXY"), QStringLiteral("Редактор луча"));
+  AddTab(inputPages, QStringLiteral("TabSheetCopy"), QStringLiteral("Копирование"));
+  AddTab(inputPages, QStringLiteral("TabSheetAvtomaty"), QStringLiteral("Автоматы"));
+  QWidget* options = AddTab(inputPages, QStringLiteral("TabSheet1"), QStringLiteral("Опции"));
   auto* optionsLayout = new QHBoxLayout(options);
   optionsLayout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   // The drive figures of the current folder stand on the options page.
   auto* disk = new QWidget(options);
   disk->setObjectName(QStringLiteral("PanelDisk"));
   auto* diskLayout = new QVBoxLayout(disk);
-  diskLayout->addWidget(LabelDiskFree);
-  diskLayout->addWidget(LabelDiskSize);
+  diskLayout->addWidget(diskFreeLabel);
+  diskLayout->addWidget(diskSizeLabel);
   diskLayout->addStretch();
   optionsLayout->addWidget(disk);
   QWidget* devices =
-      AddTab(PageControlInput, QStringLiteral("TabSheetPribory"), QStringLiteral("Приборы"));
-  columns->addWidget(PageControlInput, 1);
+      AddTab(inputPages, QStringLiteral("TabSheetPribory"), QStringLiteral("Приборы"));
+  columns->addWidget(inputPages, 1);
   setCentralWidget(central);
-  connect(PageControlInput, &QTabWidget::currentChanged, this, [this] { ReturnPageControlAll(); });
+  connect(inputPages, &QTabWidget::currentChanged, this, [this] { ReturnPageControlAll(); });
 
   // "Приборы": device buttons and faders for the operator's own use; no operation is bound.
   auto* deviceGrid = new QGridLayout(devices);
@@ -320,7 +320,7 @@ QWidget* TBaseForm::CreateUndoPair(int k, QWidget* parent) {
   layout->addWidget(mem);
   layout->addWidget(undo);
   connect(mem, &QToolButton::clicked, this, [this] { console_.ToMemoryUndo(); });
-  connect(undo, &QToolButton::clicked, this, [this] { SpeedButtonUndo1Click(); });
+  connect(undo, &QToolButton::clicked, this, [this] { RestoreUndo(); });
   undoButtons_[k - 1] = undo;
   return pair;
 }
@@ -328,15 +328,15 @@ QWidget* TBaseForm::CreateUndoPair(int k, QWidget* parent) {
 QMenu* TBaseForm::Menu(MenuId id) {
   switch (id) {
     case MenuId::Show:
-      return ShowMenu;
+      return showMenu;
     case MenuId::Scenes:
-      return EditItem;
+      return scenesMenu;
     case MenuId::Settings:
-      return SettingsMenu;
+      return settingsMenu;
     case MenuId::Options:
-      return OptionsMenu;
+      return optionsMenu;
     case MenuId::Help:
-      return HelpMenu;
+      return helpMenu;
   }
   return nullptr;
 }
@@ -352,24 +352,24 @@ void TBaseForm::FormCreate(const StartOptions& options) {
   QGuiApplication::clipboard()->setText(QStringLiteral("1111111"));
   setWindowState(windowState() | Qt::WindowMaximized);
   ShowMemory& memory = console_.Show().memory;
-  ClearNameChannel(memory);
+  ClearChannelNames(memory);
   memory.Set(kAutomat1 + kAutomatTempo, 10);
   memory.Set(kAutomat2 + kAutomatTempo, 10);
   FillDiskLabels();
   ClearAll();
   if (options.startOutputTick) console_.StartOutput();
   console_.ReadIniFile();
-  if (!console_.OpenDialogFileName().isEmpty()) BlocOpenFile();
+  if (!console_.OpenDialogFileName().isEmpty()) OpenChosenShowFile();
   if (!options.showFile.isEmpty()) {
     // A show named on the command line opens as the open command opens it.
     console_.SetOpenDialogFileName(QFileInfo(options.showFile).absoluteFilePath());
-    BlocOpenFile();
+    OpenChosenShowFile();
   }
   ReturnPageControlAll();
   OutStatus(QStringLiteral(" Инициализация "));
-  TimerAvtoSave->start();
-  new DisplayRest(TimerDataDmxToDsp, console_, this);
-  TimerDataDmxToDsp->start();
+  autosaveTimer->start();
+  new DisplayRest(displayTimer, console_, this);
+  displayTimer->start();
 }
 
 void TBaseForm::closeEvent(QCloseEvent* event) {
@@ -401,22 +401,22 @@ void TBaseForm::FillDiskLabels() {
     freeMb = static_cast<unsigned long long>(fs.f_bavail) * fs.f_frsize / 1000000ULL;
     sizeMb = static_cast<unsigned long long>(fs.f_blocks) * fs.f_frsize / 1000000ULL;
   }
-  LabelDiskFree->setText(QStringLiteral("Свободно на диске%1 Mb").arg(freeMb));
-  LabelDiskSize->setText(QStringLiteral("Размер диска  %1 Mb").arg(sizeMb));
+  diskFreeLabel->setText(QStringLiteral("Свободно на диске%1 Mb").arg(freeMb));
+  diskSizeLabel->setText(QStringLiteral("Размер диска  %1 Mb").arg(sizeMb));
 }
 
 // ---------------------------------------------------------------- status line and refresh
 
 void TBaseForm::OutStatus(const QString& text) {
   // A second message does not restart the count: it may vanish sooner than 2 s.
-  if (!TimerStatus->isActive()) TimerStatus->start();
-  LabelStatus->setVisible(true);
-  LabelStatus->setText(text);
+  if (!statusTimer->isActive()) statusTimer->start();
+  statusLabel->setVisible(true);
+  statusLabel->setText(text);
 }
 
-void TBaseForm::TimerStatusTimer() {
-  LabelStatus->setVisible(false);
-  TimerStatus->stop();
+void TBaseForm::HideStatusLine() {
+  statusLabel->setVisible(false);
+  statusTimer->stop();
 }
 
 void TBaseForm::SetCaptionFileName(const QString& fileName) {
@@ -444,7 +444,7 @@ void TBaseForm::ClearAll() {
   console_.ClearAll();
 }
 
-void TBaseForm::NewItemClick() {
+void TBaseForm::NewShow() {
   if (!dialogs_->Ask(QStringLiteral("Создать новое ШОУ?"))) return;
   SaveFileAs();
   ClearAll();
@@ -458,7 +458,7 @@ void TBaseForm::ShowFileError(const std::string& message) {
   dialogs_->Error(QString::fromStdString(message));
 }
 
-bool TBaseForm::BlocOpenFile() {
+bool TBaseForm::OpenChosenShowFile() {
   const FileResult result = console_.OpenShow(console_.OpenDialogFileName());
   if (!result.ok) {
     ShowFileError(result.error);
@@ -467,11 +467,11 @@ bool TBaseForm::BlocOpenFile() {
   return true;
 }
 
-void TBaseForm::OpenItemClick() {
+void TBaseForm::ChooseAndOpenShow() {
   const auto chosen = dialogs_->OpenFile(console_.OpenDialogFileName(), kShowFilter);
   if (!chosen) return;
   console_.SetOpenDialogFileName(*chosen);
-  if (!BlocOpenFile()) return;
+  if (!OpenChosenShowFile()) return;
   ReturnPageControlAll();
 }
 
@@ -495,15 +495,15 @@ void TBaseForm::SaveFile() {
   SetCaptionFileName(console_.SaveDialogFileName());
 }
 
-void TBaseForm::SaveAsItemClick() {
+void TBaseForm::ChooseAndSaveShowAs() {
   SaveFileAs();
 }
 
-void TBaseForm::TimerAvtoSaveTimer() {
-  if (!TimerStatus->isActive()) TimerStatus->start();
-  LabelStatus->setVisible(true);
+void TBaseForm::AutosaveShow() {
+  if (!statusTimer->isActive()) statusTimer->start();
+  statusLabel->setVisible(true);
   if (!console_.SaveDialogFileName().isEmpty())
-    LabelStatus->setText(QStringLiteral("Автосохранение файла ") +
+    statusLabel->setText(QStringLiteral("Автосохранение файла ") +
                          QFileInfo(console_.SaveDialogFileName()).fileName());
   const FileResult result = console_.Autosave();
   if (!result.ok) ShowFileError(result.error);

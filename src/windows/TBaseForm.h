@@ -58,28 +58,28 @@ class TBaseForm : public QMainWindow, public WindowParts {
   void AddToolBarSeparator() override;
   QWidget* CreateUndoPair(int k, QWidget* parent) override;
   DialogService& Dialogs() override { return *dialogs_; }
-  QTimer* DisplayTimer() override { return TimerDataDmxToDsp; }
+  QTimer* DisplayTimer() override { return displayTimer; }
 
   // Refresh and status.
   void ReturnPageControlAll() { console_.ReturnPageControlAll(); }
   void ReturnDataSystem();
   void OutStatus(const QString& text);
-  void TimerStatusTimer();
+  void HideStatusLine();
   void ToMemoryUndo() { console_.ToMemoryUndo(); }
 
   // Show memory and files.
   void ClearAll();
-  void NewItemClick();
-  void OpenItemClick();
-  void SaveItemClick() { SaveFile(); }
-  void SaveAsItemClick();
-  bool BlocOpenFile();
+  void NewShow();
+  void ChooseAndOpenShow();
+  void SaveShow() { SaveFile(); }
+  void ChooseAndSaveShowAs();
+  bool OpenChosenShowFile();
   void SaveFile();
   void SaveFileAs();
-  void TimerAvtoSaveTimer();
-  void SpeedButtonUndo1Click() { console_.RestoreUndo(); }
-  void CloseItemClick() { close(); }
-  void ExitItemClick() { close(); }
+  void AutosaveShow();
+  void RestoreUndo() { console_.RestoreUndo(); }
+  void CloseWindow() { close(); }
+  void ExitProgram() { close(); }
 
   const QString& OpenDialogFileName() const { return console_.OpenDialogFileName(); }
   const QString& SaveDialogFileName() const { return console_.SaveDialogFileName(); }
@@ -120,22 +120,22 @@ class TBaseForm : public QMainWindow, public WindowParts {
   bool closed_ = false;
 
   // Controls.
-  QMenu* ShowMenu = nullptr;
-  QMenu* EditItem = nullptr;
-  QMenu* SettingsMenu = nullptr;
-  QMenu* OptionsMenu = nullptr;
-  QMenu* HelpMenu = nullptr;
-  QToolBar* ToolBar = nullptr;
-  QTabWidget* PageControlTemp = nullptr;
-  QTabWidget* PageControlUst = nullptr;
-  QTabWidget* PageControlInput = nullptr;
-  QGroupBox* GroupBoxKonveir = nullptr;
-  QLabel* LabelStatus = nullptr;
-  QLabel* LabelDiskFree = nullptr;
-  QLabel* LabelDiskSize = nullptr;
-  QTimer* TimerStatus = nullptr;
-  QTimer* TimerAvtoSave = nullptr;
-  QTimer* TimerDataDmxToDsp = nullptr;
+  QMenu* showMenu = nullptr;
+  QMenu* scenesMenu = nullptr;
+  QMenu* settingsMenu = nullptr;
+  QMenu* optionsMenu = nullptr;
+  QMenu* helpMenu = nullptr;
+  QToolBar* toolBar = nullptr;
+  QTabWidget* tempoPages = nullptr;
+  QTabWidget* settingsPages = nullptr;
+  QTabWidget* inputPages = nullptr;
+  QGroupBox* conveyorGroup = nullptr;
+  QLabel* statusLabel = nullptr;
+  QLabel* diskFreeLabel = nullptr;
+  QLabel* diskSizeLabel = nullptr;
+  QTimer* statusTimer = nullptr;
+  QTimer* autosaveTimer = nullptr;
+  QTimer* displayTimer = nullptr;
   std::array<QToolButton*, 5> undoButtons_{};
   DmxLinkPanel* dmxLink_ = nullptr;
   TStaticForm* pictureEditor_ = nullptr;

@@ -42,18 +42,18 @@ void TBaseForm::BuildConveyorParts() {
   // of ten, in the order of the keys.
   auto* right = new QWidget(centralWidget());
   right->setObjectName(QStringLiteral("PanelInputAndConveyor"));
-  centralWidget()->layout()->replaceWidget(PageControlInput, right);
+  centralWidget()->layout()->replaceWidget(inputPages, right);
   auto* rightLayout = new QVBoxLayout(right);
   rightLayout->setContentsMargins(0, 0, 0, 0);
   rightLayout->setSpacing(4);
-  rightLayout->addWidget(PageControlInput, 1);
+  rightLayout->addWidget(inputPages, 1);
   auto* conveyor = new ConveyorPanel(console_, *this, right);
   rightLayout->addWidget(conveyor, 0);
-  GroupBoxKonveir = conveyor;
+  conveyorGroup = conveyor;
 
   // The show's colour paints the window around the pages; the pages keep the desktop's
   // colours so that every control on them stays readable on any mix.
-  for (QTabWidget* pages : {PageControlTemp, PageControlUst, PageControlInput})
+  for (QTabWidget* pages : {tempoPages, settingsPages, inputPages})
     pages->setPalette(FixedPalette(QApplication::palette(pages)));
 
   QWidget* options = Tab("TabSheet1");
@@ -87,11 +87,11 @@ void TBaseForm::BuildConveyorParts() {
     help->raise();
     help->activateWindow();
   };
-  auto* helpItem = HelpMenu->addAction(QStringLiteral("Справка"));
+  auto* helpItem = helpMenu->addAction(QStringLiteral("Справка"));
   helpItem->setObjectName(QStringLiteral("HelpItem"));
   helpItem->setShortcut(QKeySequence(Qt::Key_F1));
   connect(helpItem, &QAction::triggered, this, helpItemClick);
-  auto* aboutItem = HelpMenu->addAction(QStringLiteral("О программе"));
+  auto* aboutItem = helpMenu->addAction(QStringLiteral("О программе"));
   aboutItem->setObjectName(QStringLiteral("AboutItem"));
   connect(aboutItem, &QAction::triggered, this, aboutItemClick);
   AddToolButton(QStringLiteral("SpeedButtonHELP"), QStringLiteral("help-contents"),

@@ -26,13 +26,13 @@ QBoxLayout* TakeTabLayout(QWidget* tab, QWidget** undoPair, const QString& pairN
 void TBaseForm::BuildEditingPages() {
   QWidget* pair = nullptr;
 
-  QWidget* dampTab = Tab("TabSheetDamp");
-  QBoxLayout* damp = TakeTabLayout(dampTab, &pair, QStringLiteral("UndoPair2"));
-  damp->addWidget(new LevelTablePage(console_, *this, pair, dampTab));
+  QWidget* levelTableTab = Tab("TabSheetDamp");
+  QBoxLayout* levelTable = TakeTabLayout(levelTableTab, &pair, QStringLiteral("UndoPair2"));
+  levelTable->addWidget(new LevelTablePage(console_, *this, pair, levelTableTab));
 
-  QWidget* grafikTab = Tab("TabSheetGrafik");
-  QBoxLayout* grafik = TakeTabLayout(grafikTab, &pair, QStringLiteral("UndoPair3"));
-  grafik->addWidget(new ChannelGraphPage(console_, *this, pair, grafikTab));
+  QWidget* graphTab = Tab("TabSheetGrafik");
+  QBoxLayout* graph = TakeTabLayout(graphTab, &pair, QStringLiteral("UndoPair3"));
+  graph->addWidget(new ChannelGraphPage(console_, *this, pair, graphTab));
 
   // Further groups of this tab (the names copy) are appended below the copy groups.
   QWidget* copyTab = Tab("TabSheetCopy");

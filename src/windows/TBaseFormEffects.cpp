@@ -22,10 +22,10 @@ void TBaseForm::BuildEffectsPages() {
       Menu(MenuId::Options)->addAction(QStringLiteral("Поле для ручного управления лучем сканера"));
   area->setObjectName(QStringLiteral("AreaItem"));
   area->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
-  connect(area, &QAction::triggered, handScan, &THandScanForm::AreaItemClick);
+  connect(area, &QAction::triggered, handScan, &THandScanForm::OpenHandScanWindow);
   AddToolButton(QStringLiteral("SpeedButtonAREA"), QStringLiteral("input-mouse"),
                 QStyle::SP_DesktopIcon, QStringLiteral("Окно ручного управления сканера "),
-                [handScan] { handScan->AreaItemClick(); });
+                [handScan] { handScan->OpenHandScanWindow(); });
 }
 
 }  // namespace kalvetro

@@ -45,7 +45,7 @@ void TBaseForm::BuildKeyboardParts() {
   AddBeforeStretch(pictureTab, flashOn);
 
   // Key preview for the whole main window; it lives as long as the console it drives.
-  auto* keys = new KeyboardFilter(console_, this, PageControlInput, &console_);
+  auto* keys = new KeyboardFilter(console_, this, inputPages, &console_);
   // The key display ("NomberKey is " + code) stands in the colour group of the options page.
   connect(keys, &KeyboardFilter::KeyCodeShown, &console_, &Console::KeyCodePressed);
   qApp->installEventFilter(keys);
@@ -56,11 +56,11 @@ void TBaseForm::BuildKeyboardParts() {
   AddToolBarSeparator();
   AddToolButton(QStringLiteral("SpeedButtonRECORD"), QStringLiteral("media-record"),
                 QStyle::SP_DialogApplyButton, QStringLiteral("Запись статических картинок "),
-                [pictures] { pictures->ChaserItemClick(); });
+                [pictures] { pictures->OpenPictureWindow(); });
   QAction* chaserItem =
-      OptionsMenu->addAction(QStringLiteral("Запись и редактирование Статических картинок"));
+      optionsMenu->addAction(QStringLiteral("Запись и редактирование Статических картинок"));
   chaserItem->setObjectName(QStringLiteral("ChaserItem"));
-  connect(chaserItem, &QAction::triggered, pictures, &TStaticForm::ChaserItemClick);
+  connect(chaserItem, &QAction::triggered, pictures, &TStaticForm::OpenPictureWindow);
 
   // The name block copy on "Копирование" (and the clearing of all names).
   QWidget* copyTab = Tab("TabSheetCopy");

@@ -22,13 +22,13 @@ void TBaseForm::BuildPlaybackPages() {
   // The scene list commands serve the menu, the toolbar and the scene buttons of the
   // sequencer page.
   SceneListButtons buttons;
-  buttons.newScena = sequencer->SpeedButtonNewScena;
-  buttons.scenaCopy = sequencer->SpeedButtonScenaCopy;
-  buttons.newScenaPaste = sequencer->SpeedButtonNewScenaPaste;
-  buttons.scenaPaste = sequencer->ButtonScenaPaste;
-  buttons.scenaDelete = sequencer->SpeedButtonScenaDelete;
+  buttons.insertScene = sequencer->SpeedButtonNewScena;
+  buttons.copyScene = sequencer->SpeedButtonScenaCopy;
+  buttons.insertPasted = sequencer->SpeedButtonNewScenaPaste;
+  buttons.pasteScene = sequencer->ButtonScenaPaste;
+  buttons.deleteScene = sequencer->SpeedButtonScenaDelete;
   auto* commands = new SceneCommands(console_, *this, buttons, this);
-  sequencer->SetAvtoDobScenaItem(commands->AvtoDobScenaItem);
+  sequencer->SetAvtoDobScenaItem(commands->autoAddSceneAction);
 }
 
 }  // namespace kalvetro

@@ -45,64 +45,64 @@ THandScanForm::THandScanForm(Console& console, QWidget* parent)
   palette.setColor(QPalette::Window, kWindowColour);
   setPalette(palette);
 
-  GroupBoxArea = new QGroupBox(QStringLiteral("Ручное управление лучем сканера "), this);
-  GroupBoxArea->setObjectName(QStringLiteral("GroupBoxArea"));
-  GroupBoxArea->setToolTip(QStringLiteral(
+  padGroup = new QGroupBox(QStringLiteral("Ручное управление лучем сканера "), this);
+  padGroup->setObjectName(QStringLiteral("GroupBoxArea"));
+  padGroup->setToolTip(QStringLiteral(
       "Положение курсора на поле воздействует на два канала, начиная с первой отметки в "
       "столбце =Выбор = "));
-  GroupBoxArea->setGeometry(0, 0, kClientWidth, kClientHeight);
+  padGroup->setGeometry(0, 0, kClientWidth, kClientHeight);
 
-  ShapeCentr = new QWidget(GroupBoxArea);
-  ShapeCentr->setObjectName(QStringLiteral("ShapeCentr"));
-  ShapeCentr->setFixedSize(kMarker, kMarker);
-  ShapeCentr->setAttribute(Qt::WA_TransparentForMouseEvents);
+  centreMark = new QWidget(padGroup);
+  centreMark->setObjectName(QStringLiteral("ShapeCentr"));
+  centreMark->setFixedSize(kMarker, kMarker);
+  centreMark->setAttribute(Qt::WA_TransparentForMouseEvents);
   // A yellow circle; its own widget paints it, so it is a plain child shaped by a mask.
-  ShapeCentr->setAutoFillBackground(true);
-  QPalette yellow = ShapeCentr->palette();
+  centreMark->setAutoFillBackground(true);
+  QPalette yellow = centreMark->palette();
   yellow.setColor(QPalette::Window, Qt::yellow);
-  ShapeCentr->setPalette(yellow);
-  ShapeCentr->setMask(QRegion(0, 0, kMarker, kMarker, QRegion::Ellipse));
-  ShapeCentr->move(kPadLeft + (kPad - kMarker) / 2, kPadTop + (kPad - kMarker) / 2);
+  centreMark->setPalette(yellow);
+  centreMark->setMask(QRegion(0, 0, kMarker, kMarker, QRegion::Ellipse));
+  centreMark->move(kPadLeft + (kPad - kMarker) / 2, kPadTop + (kPad - kMarker) / 2);
 
-  ShapeXY = new PaintBox(GroupBoxArea);
-  ShapeXY->setObjectName(QStringLiteral("ShapeXY"));
-  ShapeXY->setGeometry(kPadLeft, kPadTop, kPad, kPad);
-  ShapeXY->setMouseTracking(true);
-  ShapeXY->onPaint = [](QPainter& painter) {
+  padBox = new PaintBox(padGroup);
+  padBox->setObjectName(QStringLiteral("ShapeXY"));
+  padBox->setGeometry(kPadLeft, kPadTop, kPad, kPad);
+  padBox->setMouseTracking(true);
+  padBox->onPaint = [](QPainter& painter) {
     // Cross-hatched, with no background: the marker behind shows through.
     painter.setPen(Qt::black);
     painter.setBrush(QBrush(Qt::black, Qt::DiagCrossPattern));
     painter.drawRect(0, 0, kPad - 1, kPad - 1);
   };
-  ShapeXY->onMouseDown = [this](QMouseEvent* e) { ShapeXYMouseDown(e->position().toPoint()); };
-  ShapeXY->onMouseMove = [this](QMouseEvent* e) { ShapeXYMouseMove(e->position().toPoint()); };
-  ShapeXY->onMouseUp = [this](QMouseEvent*) { ShapeXYMouseUp(); };
+  padBox->onMouseDown = [this](QMouseEvent* e) { PressPad(e->position().toPoint()); };
+  padBox->onMouseMove = [this](QMouseEvent* e) { DragPad(e->position().toPoint()); };
+  padBox->onMouseUp = [this](QMouseEvent*) { ReleasePad(); };
   // The marker is sent behind the pad.
-  ShapeCentr->stackUnder(ShapeXY);
+  centreMark->stackUnder(padBox);
 
-  CheckBoxX =
-      MakeBox(GroupBoxArea, "CheckBoxX", QStringLiteral("X=255"), QStringLiteral("Инверсия по X"));
-  CheckBoxY =
-      MakeBox(GroupBoxArea, "CheckBoxY", QStringLiteral("Y=255"), QStringLiteral("Инверсия по Y"));
-  CheckBoxX_Y = MakeBox(GroupBoxArea, "CheckBoxX_Y", QStringLiteral("X<->Y"),
-                        QStringLiteral("Меняет местами координаты  X <> Y "));
-  CheckBoxManualArea = MakeBox(GroupBoxArea, "CheckBoxManualArea", QStringLiteral("Приоритет"),
-                               QStringLiteral("Управлять в любом режиме"));
+  invertXBox =
+      MakeBox(padGroup, "CheckBoxX", QStringLiteral("X=255"), QStringLiteral("Инверсия по X"));
+  invertYBox =
+      MakeBox(padGroup, "CheckBoxY", QStringLiteral("Y=255"), QStringLiteral("Инверсия по Y"));
+  swapXYBox = MakeBox(padGroup, "CheckBoxX_Y", QStringLiteral("X<->Y"),
+                      QStringLiteral("Меняет местами координаты  X <> Y "));
+  priorityBox = MakeBox(padGroup, "CheckBoxManualArea", QStringLiteral("Приоритет"),
+                        QStringLiteral("Управлять в любом режиме"));
   // Each box on the middle of a pad edge, the corners stay free: "Y=255" at the top (the end
   // of the Y axis), "X=255" at the right, the swap at the bottom, the priority at the left.
   const int boxHeight = 18;
-  CheckBoxY->setGeometry(kPadLeft + kPad / 2 - 32, kPadTop + 1, 64, boxHeight);
-  CheckBoxX->setGeometry(kPadLeft + kPad - 65, kPadTop + kPad / 2 - boxHeight / 2, 64, boxHeight);
-  CheckBoxX_Y->setGeometry(kPadLeft + kPad / 2 - 32, kPadTop + kPad - boxHeight - 1, 64, boxHeight);
-  CheckBoxManualArea->setGeometry(kPadLeft + 1, kPadTop + kPad / 2 - boxHeight / 2, 90, boxHeight);
-  connect(CheckBoxManualArea, &QCheckBox::clicked, this, &THandScanForm::CheckBoxManualAreaClick);
+  invertYBox->setGeometry(kPadLeft + kPad / 2 - 32, kPadTop + 1, 64, boxHeight);
+  invertXBox->setGeometry(kPadLeft + kPad - 65, kPadTop + kPad / 2 - boxHeight / 2, 64, boxHeight);
+  swapXYBox->setGeometry(kPadLeft + kPad / 2 - 32, kPadTop + kPad - boxHeight - 1, 64, boxHeight);
+  priorityBox->setGeometry(kPadLeft + 1, kPadTop + kPad / 2 - boxHeight / 2, 90, boxHeight);
+  connect(priorityBox, &QCheckBox::clicked, this, &THandScanForm::SwitchPadPriority);
 
   // The priority lives only while no other window takes the focus: any change of the active
   // window, to this one or away from it, ends it.
   connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] { ClearPriority(); });
 }
 
-void THandScanForm::AreaItemClick() {
+void THandScanForm::OpenHandScanWindow() {
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kWindowColour);
   setPalette(palette);
@@ -119,48 +119,48 @@ void THandScanForm::changeEvent(QEvent* event) {
 
 void THandScanForm::ClearPriority() {
   console_.Controls().pad.priority.store(false, kRelaxedOrder);
-  CheckBoxManualArea->setChecked(false);
+  priorityBox->setChecked(false);
 }
 
-void THandScanForm::CheckBoxManualAreaClick() {
-  console_.Controls().pad.priority.store(CheckBoxManualArea->isChecked(), kRelaxedOrder);
+void THandScanForm::SwitchPadPriority() {
+  console_.Controls().pad.priority.store(priorityBox->isChecked(), kRelaxedOrder);
 }
 
-void THandScanForm::ShapeXYMouseDown(QPoint pos) {
+void THandScanForm::PressPad(QPoint pos) {
   buttonHeld_ = true;
   mx_ = static_cast<std::uint8_t>(std::clamp(pos.x(), 0, kPad - 1));
   my_ = static_cast<std::uint8_t>(std::clamp(pos.y(), 0, kPad - 1));
-  calcMouse();
+  SendPadPosition();
 }
 
-void THandScanForm::ShapeXYMouseMove(QPoint pos) {
+void THandScanForm::DragPad(QPoint pos) {
   mx_ = static_cast<std::uint8_t>(std::clamp(pos.x(), 0, kPad - 1));
   my_ = static_cast<std::uint8_t>(std::clamp(pos.y(), 0, kPad - 1));
-  calcMouse();
+  SendPadPosition();
 }
 
-void THandScanForm::ShapeXYMouseUp() {
+void THandScanForm::ReleasePad() {
   buttonHeld_ = false;
 }
 
-void THandScanForm::calcMouse() {
+void THandScanForm::SendPadPosition() {
   int vx = mx_;
   int vy = 255 - my_;
-  if (CheckBoxX->isChecked()) vx = 255 - vx;
-  if (CheckBoxY->isChecked()) vy = 255 - vy;
-  if (CheckBoxX_Y->isChecked()) std::swap(vx, vy);
-  CheckBoxX->setText(QStringLiteral("X=%1").arg(vx));
-  CheckBoxY->setText(QStringLiteral("Y=%1").arg(vy));
+  if (invertXBox->isChecked()) vx = 255 - vx;
+  if (invertYBox->isChecked()) vy = 255 - vy;
+  if (swapXYBox->isChecked()) std::swap(vx, vy);
+  invertXBox->setText(QStringLiteral("X=%1").arg(vx));
+  invertYBox->setText(QStringLiteral("Y=%1").arg(vy));
   // Without a held button only the captions follow the pointer.
   if (!buttonHeld_) return;
 
-  ShapeCentr->move(mx_ + kMarker / 2 + ShapeXY->x() - 19, my_ + kMarker / 2 + ShapeXY->y() - 19);
+  centreMark->move(mx_ + kMarker / 2 + padBox->x() - 19, my_ + kMarker / 2 + padBox->y() - 19);
   PadControls& pad = console_.Controls().pad;
   pad.x.store(static_cast<std::uint8_t>(vx), kRelaxedOrder);
   pad.y.store(static_cast<std::uint8_t>(vy), kRelaxedOrder);
 
   ShowState& show = console_.Show();
-  const int row = RaschetAdr(show.CurrentStep());
+  const int row = SceneRowOffset(show.CurrentStep());
   for (int n = 1; n <= 255; ++n) {
     if (!console_.Selected(n)) continue;
     // The second channel of a pair never starts a pair itself.

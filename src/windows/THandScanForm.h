@@ -28,27 +28,27 @@ class THandScanForm : public QWidget {
   THandScanForm(Console& console, QWidget* parent);
 
   // Opens the window (menu "Опции" and the toolbar button).
-  void AreaItemClick();
+  void OpenHandScanWindow();
 
   // Handlers.
-  void ShapeXYMouseDown(QPoint pos);
-  void ShapeXYMouseMove(QPoint pos);
-  void ShapeXYMouseUp();
-  void CheckBoxManualAreaClick();
+  void PressPad(QPoint pos);
+  void DragPad(QPoint pos);
+  void ReleasePad();
+  void SwitchPadPriority();
   // Activation or deactivation of any window: the priority ends.
   void ClearPriority();
   // Pointer position -> pad values, captions, marker, and the scene while stopped.
-  void calcMouse();
+  void SendPadPosition();
 
   bool ButtonHeld() const { return buttonHeld_; }
 
-  QGroupBox* GroupBoxArea = nullptr;
-  PaintBox* ShapeXY = nullptr;
-  QWidget* ShapeCentr = nullptr;
-  QCheckBox* CheckBoxX = nullptr;
-  QCheckBox* CheckBoxY = nullptr;
-  QCheckBox* CheckBoxX_Y = nullptr;
-  QCheckBox* CheckBoxManualArea = nullptr;
+  QGroupBox* padGroup = nullptr;
+  PaintBox* padBox = nullptr;
+  QWidget* centreMark = nullptr;
+  QCheckBox* invertXBox = nullptr;
+  QCheckBox* invertYBox = nullptr;
+  QCheckBox* swapXYBox = nullptr;
+  QCheckBox* priorityBox = nullptr;
 
  protected:
   void changeEvent(QEvent* event) override;

@@ -74,35 +74,35 @@ THelpForm::THelpForm(const QString& helpFolder, QWidget* parent)
   layout->addLayout(buttons);
 
   auto* splitter = new QSplitter(this);
-  ListContents = new QListWidget(splitter);
-  ListContents->setObjectName(QStringLiteral("ListContents"));
+  contentsList = new QListWidget(splitter);
+  contentsList->setObjectName(QStringLiteral("ListContents"));
   for (const HelpPage& page : kPages) {
-    auto* item = new QListWidgetItem(QString::fromUtf8(page.title), ListContents);
+    auto* item = new QListWidgetItem(QString::fromUtf8(page.title), contentsList);
     item->setData(Qt::UserRole, QString::fromLatin1(page.file));
   }
-  Browser = new QTextBrowser(splitter);
-  Browser->setObjectName(QStringLiteral("Browser"));
-  Browser->setOpenExternalLinks(true);
-  Browser->setSearchPaths({folder_});
-  splitter->addWidget(ListContents);
-  splitter->addWidget(Browser);
+  browser = new QTextBrowser(splitter);
+  browser->setObjectName(QStringLiteral("Browser"));
+  browser->setOpenExternalLinks(true);
+  browser->setSearchPaths({folder_});
+  splitter->addWidget(contentsList);
+  splitter->addWidget(browser);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({230, 670});
   layout->addWidget(splitter, 1);
 
-  connect(ListContents, &QListWidget::itemActivated, this,
+  connect(contentsList, &QListWidget::itemActivated, this,
           [this](QListWidgetItem* item) { ShowPage(item->data(Qt::UserRole).toString()); });
-  connect(ListContents, &QListWidget::itemClicked, this,
+  connect(contentsList, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { ShowPage(item->data(Qt::UserRole).toString()); });
-  connect(back, &QPushButton::clicked, Browser, &QTextBrowser::backward);
+  connect(back, &QPushButton::clicked, browser, &QTextBrowser::backward);
   connect(home, &QPushButton::clicked, this, [this] { ShowPage(QStringLiteral("index.html")); });
-  connect(Browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
+  connect(browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
   back->setEnabled(false);
   ShowPage(QStringLiteral("index.html"));
 }
 
 void THelpForm::ShowPage(const QString& page) {
-  Browser->setSource(QUrl::fromLocalFile(QDir(folder_).filePath(page)));
+  browser->setSource(QUrl::fromLocalFile(QDir(folder_).filePath(page)));
 }
 
 }  // namespace kalvetro

@@ -24,8 +24,8 @@ class THelpForm : public QWidget {
   // none with an index.html.
   static QString HelpFolder();
 
-  QListWidget* ListContents = nullptr;
-  QTextBrowser* Browser = nullptr;
+  QListWidget* contentsList = nullptr;
+  QTextBrowser* browser = nullptr;
 
  private:
   QString folder_;

@@ -124,11 +124,11 @@ QGroupBox* TStaticForm::BuildPictureGroup(const QString& title, bool write) {
     // Columns from left to right, each from top to bottom: 1 2 3 4, 5 6 7 8, -- Z X C, V B N M.
     grid->addWidget(button, k % 4, k / 4);
     if (write) {
-      WriteButton[k] = button;
-      connect(button, &QToolButton::clicked, this, [this, k] { SaveChaser(k); });
+      writeButtons[k] = button;
+      connect(button, &QToolButton::clicked, this, [this, k] { StoreWorkingRowAsPicture(k); });
     } else {
-      ReadButton[k] = button;
-      connect(button, &QToolButton::clicked, this, [this, k] { ReadChaser(k); });
+      readButtons[k] = button;
+      connect(button, &QToolButton::clicked, this, [this, k] { LoadPictureIntoWorkingRow(k); });
     }
   }
   // The hidden extra button: pressing it releases every visible button of the group.
@@ -138,7 +138,7 @@ QGroupBox* TStaticForm::BuildPictureGroup(const QString& title, bool write) {
   hidden->setCheckable(true);
   hidden->setVisible(false);
   buttons->addButton(hidden, kPictureCount);
-  (write ? WriteHidden : ReadHidden) = hidden;
+  (write ? writeHiddenButton : readHiddenButton) = hidden;
   (write ? writeGroup_ : readGroup_) = buttons;
   return group;
 }
@@ -160,7 +160,7 @@ QGroupBox* TStaticForm::BuildSceneGroup() {
   Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   row->addWidget(ScrollBar1, 1);
   row->addWidget(Label1);
-  connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { ScrollBar1Change(); });
+  connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { TakeChosenSceneLevels(); });
   return group;
 }
 
@@ -169,29 +169,29 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
   auto* row = new QHBoxLayout(group);
   row->setContentsMargins(5, 8, 5, 4);
   row->setSpacing(3);
-  SpeedButtonDel1 = MakeButton(group, QStringLiteral("SpeedButtonDel1"), QStringLiteral("✕"),
-                               QStringLiteral("Стереть редактируемую сцену"));
-  SpeedButtonDelAll = MakeButton(group, QStringLiteral("SpeedButtonDelAll"), QStringLiteral("✕✕"),
-                                 QStringLiteral("Стереть все статические картинки "));
-  SpeedButtonUndoSt = MakeButton(group, QStringLiteral("SpeedButtonUndoSt"), QStringLiteral("↶"),
-                                 QStringLiteral("Вернуть прежнюю сцену"));
-  SpeedButtonDelAll->setFixedWidth(kButtonWidth + 6);
-  SpeedButtonUndoSt->setEnabled(false);
-  for (QToolButton* b : {SpeedButtonDel1, SpeedButtonDelAll, SpeedButtonUndoSt}) row->addWidget(b);
-  connect(SpeedButtonDel1, &QToolButton::clicked, this, &TStaticForm::SpeedButtonDel1Click);
-  connect(SpeedButtonDelAll, &QToolButton::clicked, this, &TStaticForm::SpeedButtonDelAllClick);
-  connect(SpeedButtonUndoSt, &QToolButton::clicked, this, &TStaticForm::SpeedButtonUndoStClick);
+  eraseButton = MakeButton(group, QStringLiteral("SpeedButtonDel1"), QStringLiteral("✕"),
+                           QStringLiteral("Стереть редактируемую сцену"));
+  eraseAllButton = MakeButton(group, QStringLiteral("SpeedButtonDelAll"), QStringLiteral("✕✕"),
+                              QStringLiteral("Стереть все статические картинки "));
+  undoEraseButton = MakeButton(group, QStringLiteral("SpeedButtonUndoSt"), QStringLiteral("↶"),
+                               QStringLiteral("Вернуть прежнюю сцену"));
+  eraseAllButton->setFixedWidth(kButtonWidth + 6);
+  undoEraseButton->setEnabled(false);
+  for (QToolButton* b : {eraseButton, eraseAllButton, undoEraseButton}) row->addWidget(b);
+  connect(eraseButton, &QToolButton::clicked, this, &TStaticForm::ConfirmEraseEditedPicture);
+  connect(eraseAllButton, &QToolButton::clicked, this, &TStaticForm::ConfirmEraseAllPictures);
+  connect(undoEraseButton, &QToolButton::clicked, this, &TStaticForm::UndoPictureErase);
   return group;
 }
 
 // ---------------------------------------------------------------- opening and closing
 
-void TStaticForm::ChaserItemClick() {
+void TStaticForm::OpenPictureWindow() {
   console_.SetPlaying(false);
   // The strip ticks write their selection bytes the moment they change, so the selection in
-  // memory already holds them (CheckBoxToMemory). The Play button hides meanwhile.
+  // memory already holds them (StoreSelectionBoxes). The Play button hides meanwhile.
   console_.OpenPictureEditor();
-  console_.Notify(ShowArea::Selection);  // CheckBoxFromMemory: every strip tick off
+  console_.Notify(ShowArea::Selection);  // LoadSelectionBoxes: every strip tick off
   console_.ReturnPageControlAll();
   console_.Notify(ShowArea::Levels);
   console_.Runner().SetCrossfadeMode(kCrossfadeOff);
@@ -217,33 +217,33 @@ void TStaticForm::FormClose() {
 // ---------------------------------------------------------------- pictures
 
 void TStaticForm::ReleaseRead() {
-  ReadHidden->setChecked(true);
+  readHiddenButton->setChecked(true);
 }
 
 void TStaticForm::ReleaseWrite() {
-  WriteHidden->setChecked(true);
+  writeHiddenButton->setChecked(true);
 }
 
 void TStaticForm::ShowWorkingRow() {
-  console_.Notify(ShowArea::Selection);  // CheckBoxFromMemory
+  console_.Notify(ShowArea::Selection);  // LoadSelectionBoxes
   console_.ReturnPageControlAll();
-  console_.Notify(ShowArea::Levels);  // ReturnScrollBars
+  console_.Notify(ShowArea::Levels);  // RefreshFaders
 }
 
-void TStaticForm::ReadChaser(int k) {
+void TStaticForm::LoadPictureIntoWorkingRow(int k) {
   if (!kalvetro::ReadChaser(console_.Show(), k)) return;
   ShowWorkingRow();
   ReleaseWrite();
 }
 
-void TStaticForm::SaveChaser(int k) {
-  // The selection in memory is the strips' ticks already (CheckBoxToMemory).
+void TStaticForm::StoreWorkingRowAsPicture(int k) {
+  // The selection in memory is the strips' ticks already (StoreSelectionBoxes).
   if (!kalvetro::SaveChaser(console_.Show(), k)) return;
   ReleaseRead();
   console_.Notify(ShowArea::Pictures);
 }
 
-void TStaticForm::ScrollBar1Change() {
+void TStaticForm::TakeChosenSceneLevels() {
   const int shown = TakeSceneLevels(console_.Show(), ScrollBar1->value());
   Label1->setText(QString::number(shown));
   ReleaseRead();
@@ -251,18 +251,18 @@ void TStaticForm::ScrollBar1Change() {
   ShowWorkingRow();
 }
 
-void TStaticForm::SpeedButtonDel1Click() {
+void TStaticForm::ConfirmEraseEditedPicture() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить статическую картинку?"))) return;
-  SpeedButtonUndoSt->setEnabled(true);
+  undoEraseButton->setEnabled(true);
   EraseEditedPicture(console_.Show());
   ReleaseRead();
   ReleaseWrite();
   ShowWorkingRow();
 }
 
-void TStaticForm::SpeedButtonDelAllClick() {
+void TStaticForm::ConfirmEraseAllPictures() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить все Статические картинки?"))) return;
-  SpeedButtonUndoSt->setEnabled(true);
+  undoEraseButton->setEnabled(true);
   EraseAllPictures(console_.Show());
   ReleaseRead();
   ReleaseWrite();
@@ -270,8 +270,8 @@ void TStaticForm::SpeedButtonDelAllClick() {
   console_.Notify(ShowArea::Pictures);
 }
 
-void TStaticForm::SpeedButtonUndoStClick() {
-  SpeedButtonUndoSt->setEnabled(false);
+void TStaticForm::UndoPictureErase() {
+  undoEraseButton->setEnabled(false);
   // The undo copy is of the same show: the editor keeps what it saved at opening.
   console_.RestoreUndo();
   console_.Notify(ShowArea::Selection);

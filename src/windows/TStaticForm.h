@@ -30,30 +30,30 @@ class TStaticForm : public QWidget {
   // Opens the editor: stops the show, keeps scene 0, the rates, the step and the selection
   // aside, makes scene 0 the empty working row and the selection the empty mask, hides the
   // Play button, switches scene transitions to "Выкл" and shows the window.
-  void ChaserItemClick();
+  void OpenPictureWindow();
   // Picture k (0..15, key order 1..8, Space, Z, X, C, V, B, N, M) into the working row.
-  void ReadChaser(int k);
+  void LoadPictureIntoWorkingRow(int k);
   // The working row and the mask into picture k.
-  void SaveChaser(int k);
+  void StoreWorkingRowAsPicture(int k);
   // The levels of the show scene chosen with ScrollBar1 into the working row.
-  void ScrollBar1Change();
-  void SpeedButtonDel1Click();
-  void SpeedButtonDelAllClick();
-  void SpeedButtonUndoStClick();
+  void TakeChosenSceneLevels();
+  void ConfirmEraseEditedPicture();
+  void ConfirmEraseAllPictures();
+  void UndoPictureErase();
   // Closing: puts scene 0, the rates, the step and the selection back and shows Play again.
   void FormClose();
 
 
   // Controls, indexed by picture k.
-  std::array<QToolButton*, kPictureCount> ReadButton{};   // SpeedButton1..8, Spase, Z..M
-  std::array<QToolButton*, kPictureCount> WriteButton{};  // SpeedButton9..24
-  QToolButton* ReadHidden = nullptr;   // the hidden extra button of "Считать"
-  QToolButton* WriteHidden = nullptr;  // the hidden extra button of "Записать "
+  std::array<QToolButton*, kPictureCount> readButtons{};   // SpeedButton1..8, Spase, Z..M
+  std::array<QToolButton*, kPictureCount> writeButtons{};  // SpeedButton9..24
+  QToolButton* readHiddenButton = nullptr;   // the hidden extra button of "Считать"
+  QToolButton* writeHiddenButton = nullptr;  // the hidden extra button of "Записать "
   QScrollBar* ScrollBar1 = nullptr;
   QLabel* Label1 = nullptr;
-  QToolButton* SpeedButtonDel1 = nullptr;
-  QToolButton* SpeedButtonDelAll = nullptr;
-  QToolButton* SpeedButtonUndoSt = nullptr;
+  QToolButton* eraseButton = nullptr;
+  QToolButton* eraseAllButton = nullptr;
+  QToolButton* undoEraseButton = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

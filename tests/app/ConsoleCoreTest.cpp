@@ -116,7 +116,7 @@ TEST(DmxLinkTail, ATornPacketIsFinishedBeforeAnyNewPacketStarts) {
   for (int n = 1; n <= 256; ++n) frames.SetOutput(n, static_cast<std::uint8_t>(n % 255));
 
   line->LimitWrites({131, 0, 0, 0});
-  for (int tick = 0; tick < 5; ++tick) link.SendToCom(frames);
+  for (int tick = 0; tick < 5; ++tick) link.SendPacket(frames);
   EXPECT_EQ(link.CompletedTails(), 1);
   EXPECT_EQ(link.DroppedPackets(), 3);
   EXPECT_EQ(link.SentPackets(), 1);

@@ -129,12 +129,12 @@ TEST(DmxLinkReplug, DemoModeAndTheOperatorsPortChangeStopTheSearch) {
   ASSERT_TRUE(link.OpenAtStart());
   OutputFrames frames;
   for (int n = 1; n <= 256; ++n) frames.SetOutput(n, 9);
-  link.SendToCom(frames);
+  link.SendPacket(frames);
   EXPECT_EQ(link.SentPackets(), 1);
 
   first->Unplug();
-  link.SendToCom(frames);  // fails: reported, the port counts as closed
-  link.SendToCom(frames);  // nothing to write to
+  link.SendPacket(frames);  // fails: reported, the port counts as closed
+  link.SendPacket(frames);  // nothing to write to
   EXPECT_EQ(prefix.load(), TitlePrefixId::DemoModeLink);
   ASSERT_TRUE(WaitFor([&] { return link.Reopening(); }, 1000));
 
@@ -152,13 +152,13 @@ TEST(DmxLinkReplug, DemoModeAndTheOperatorsPortChangeStopTheSearch) {
   ASSERT_TRUE(WaitFor([&] { return back->IsOpen(); }, 1000));
   EXPECT_TRUE(link.PortOpen());
   EXPECT_FALSE(link.Reopening());
-  link.SendToCom(frames);
+  link.SendPacket(frames);
   EXPECT_EQ(back->Written().size(), kDmxMinPacket);
   EXPECT_EQ(link.SentPackets(), 2);
 
   // Lost again, and the operator chooses another port: the old name is no longer tried.
   back->Unplug();
-  link.SendToCom(frames);
+  link.SendPacket(frames);
   ASSERT_TRUE(WaitFor([&] { return link.Reopening(); }, 1000));
   auto other = FakeSerialLine::Create("fake:search-b");
   ASSERT_TRUE(link.ChangePort(QStringLiteral("fake:search-b")));
@@ -166,7 +166,7 @@ TEST(DmxLinkReplug, DemoModeAndTheOperatorsPortChangeStopTheSearch) {
   auto again = FakeSerialLine::Create("fake:search-a");
   Pump(800);
   EXPECT_FALSE(again->IsOpen());
-  link.SendToCom(frames);
+  link.SendPacket(frames);
   EXPECT_EQ(other->Written().size(), kDmxMinPacket);
 
   // A port change to a name that is not there enters demo mode; nothing is looked for.

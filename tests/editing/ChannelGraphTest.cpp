@@ -33,14 +33,14 @@ TEST(ChannelGraph, ZoomAndAreas) {
 
   graph.SetArea(2);
   EXPECT_EQ(graph.FirstScene(), 64);
-  EXPECT_EQ(GrafikFromText(graph.FirstScene()), "от Сцены = 65");
-  EXPECT_EQ(GrafikLastText(graph.FirstScene(), graph.SceneCount()), "до Сцены = 96");
+  EXPECT_EQ(GraphFromText(graph.FirstScene()), "от Сцены = 65");
+  EXPECT_EQ(GraphLastText(graph.FirstScene(), graph.SceneCount()), "до Сцены = 96");
   EXPECT_EQ(graph.Zoom().columnWidth, 16);
-  EXPECT_EQ(GrafikZoomText(graph.Zoom().factor), " Масштаб = 8/1");
+  EXPECT_EQ(GraphZoomText(graph.Zoom().factor), " Масштаб = 8/1");
   EXPECT_EQ(graph.AreaMax(), 7);
   EXPECT_TRUE(graph.AreaEnabled());
 
-  const GrafikZoom table[] = {GrafikZoomOf(0), GrafikZoomOf(1), GrafikZoomOf(2), GrafikZoomOf(3)};
+  const GraphZoom table[] = {GraphZoomOf(0), GraphZoomOf(1), GraphZoomOf(2), GraphZoomOf(3)};
   const int factors[] = {1, 2, 4, 8};
   const int counts[] = {256, 128, 64, 32};
   const int widths[] = {2, 4, 8, 16};
@@ -48,7 +48,7 @@ TEST(ChannelGraph, ZoomAndAreas) {
     EXPECT_EQ(table[i].factor, factors[i]);
     EXPECT_EQ(table[i].scenes, counts[i]);
     EXPECT_EQ(table[i].columnWidth, widths[i]);
-    EXPECT_EQ(table[i].scenes * table[i].columnWidth, kGrafikWidth);  // always the full chart
+    EXPECT_EQ(table[i].scenes * table[i].columnWidth, kGraphWidth);  // always the full chart
   }
 
   // Zooming out keeps the area inside the new range; at Z = 1 there is only one area.
@@ -61,7 +61,7 @@ TEST(ChannelGraph, ZoomAndAreas) {
   EXPECT_FALSE(graph.AreaEnabled());
   graph.SetArea(3);
   EXPECT_EQ(graph.Area(), 0);
-  EXPECT_EQ(GrafikLastText(graph.FirstScene(), graph.SceneCount()), "до Сцены = 256");
+  EXPECT_EQ(GraphLastText(graph.FirstScene(), graph.SceneCount()), "до Сцены = 256");
   graph.ResetForNewShow();
   EXPECT_EQ(graph.ZoomStep(), 3);
   graph.SetZoomStep(9);
@@ -100,7 +100,7 @@ TEST(ChannelGraph, ArrowModeDrawsOneSceneAtATime) {
   show.DataWrite(67, 5, 128);
 
   // A press at y = 55 over the fourth column (scene 68, 0-based 67).
-  const GrafikLabels labels = graph.MouseDown(show, GrafikButton::kLeft, 50, 55);
+  const GraphLabels labels = graph.MouseDown(show, GraphButton::kLeft, 50, 55);
   EXPECT_EQ(Level(show, 67, 5), 200);
   EXPECT_EQ(graph.Marked(), 67);
   EXPECT_TRUE(graph.Dragging());
@@ -108,28 +108,27 @@ TEST(ChannelGraph, ArrowModeDrawsOneSceneAtATime) {
   EXPECT_EQ(labels.newLevel, " Новый уровень канала = 200     79%");
   // The scene's own level is read before the write.
   EXPECT_EQ(labels.dmxLevel, " Уровень канала сцены 68 = 128     51%");
-  EXPECT_EQ(GrafikLabelTexts(show, 5, {67, 200}).dmxLevel,
-            " Уровень канала сцены 68 = 200     79%");
+  EXPECT_EQ(GraphLabelTexts(show, 5, {67, 200}).dmxLevel, " Уровень канала сцены 68 = 200     79%");
 
   // Moving with the button held paints the next scene; after the release nothing is drawn.
   graph.MouseMove(show, 70, 0);
   EXPECT_EQ(Level(show, 68, 5), 255);
   graph.MouseUp();
   EXPECT_FALSE(graph.Dragging());
-  const GrafikLabels hover = graph.MouseMove(show, 90, 255);
+  const GraphLabels hover = graph.MouseMove(show, 90, 255);
   EXPECT_EQ(Level(show, 69, 5), 7);
   EXPECT_EQ(hover.newLevel, " Новый уровень канала = 0     0%");
   EXPECT_TRUE(OthersUntouched(show, 5, 67, 68));
 
   // The right button draws but does not mark.
-  graph.MouseDown(show, GrafikButton::kRight, 100, 254);
+  graph.MouseDown(show, GraphButton::kRight, 100, 254);
   graph.MouseUp();
   EXPECT_EQ(Level(show, 70, 5), 1);
   EXPECT_EQ(graph.Marked(), 67);
 
   // Writes address their scene: the output's row is left alone, also while playing.
   show.playing.store(true);
-  graph.MouseDown(show, GrafikButton::kLeft, 0, 0);
+  graph.MouseDown(show, GraphButton::kLeft, 0, 0);
   graph.MouseUp();
   EXPECT_EQ(Level(show, 64, 5), 255);
 }
@@ -139,11 +138,11 @@ TEST(ChannelGraph, PenModeFillsUpToScene254) {
   FillLevels(show);
   ChannelGraph graph;
   graph.SetChannel(12);
-  graph.SetMode(GrafikMode::kPen);
+  graph.SetMode(GraphMode::kPen);
   graph.SetZoomStep(0);  // 2 pixels per scene
 
   // Scene 250 (0-based 249) at level 100: scenes 250..255 take it, scene 256 keeps its level.
-  graph.MouseDown(show, GrafikButton::kLeft, 2 * 249, 155);
+  graph.MouseDown(show, GraphButton::kLeft, 2 * 249, 155);
   graph.MouseUp();
   for (int s = 249; s <= 254; ++s) EXPECT_EQ(Level(show, s, 12), 100) << s;
   EXPECT_EQ(Level(show, 255, 12), 7);
@@ -153,7 +152,7 @@ TEST(ChannelGraph, PenModeFillsUpToScene254) {
   // Over the last row the pen writes nothing at all.
   graph.SetZoomStep(3);
   graph.SetArea(7);  // scenes 224..255
-  graph.MouseDown(show, GrafikButton::kLeft, 511, 0);
+  graph.MouseDown(show, GraphButton::kLeft, 511, 0);
   graph.MouseUp();
   EXPECT_EQ(Level(show, 255, 12), 7);
   EXPECT_EQ(Level(show, 254, 12), 100);
@@ -164,12 +163,12 @@ TEST(ChannelGraph, LineModeRamps) {
   FillLevels(show);
   ChannelGraph graph;
   graph.SetChannel(3);
-  graph.SetMode(GrafikMode::kLine);  // zoom 3, area 0: scene k at x = 16k
+  graph.SetMode(GraphMode::kLine);  // zoom 3, area 0: scene k at x = 16k
 
   // Left on scene 11 at level 0, right on scene 14 at level 100: step 100 div 3 = 33.
-  graph.MouseDown(show, GrafikButton::kLeft, 10 * 16, 255);
+  graph.MouseDown(show, GraphButton::kLeft, 10 * 16, 255);
   graph.MouseUp();
-  graph.MouseDown(show, GrafikButton::kRight, 13 * 16, 155);
+  graph.MouseDown(show, GraphButton::kRight, 13 * 16, 155);
   graph.MouseUp();
   EXPECT_EQ(Level(show, 10, 3), 0);
   EXPECT_EQ(Level(show, 11, 3), 33);
@@ -179,9 +178,9 @@ TEST(ChannelGraph, LineModeRamps) {
   EXPECT_TRUE(OthersUntouched(show, 3, 10, 13));
 
   // Right click below the marked scene: the lower end (scene 18 at 0) keeps its level.
-  graph.MouseDown(show, GrafikButton::kLeft, 20 * 16, 155);  // scene 21 at 100
+  graph.MouseDown(show, GraphButton::kLeft, 20 * 16, 155);  // scene 21 at 100
   graph.MouseUp();
-  graph.MouseDown(show, GrafikButton::kRight, 17 * 16, 255);  // scene 18 at 0
+  graph.MouseDown(show, GraphButton::kRight, 17 * 16, 255);  // scene 18 at 0
   graph.MouseUp();
   EXPECT_EQ(Level(show, 17, 3), 0);
   EXPECT_EQ(Level(show, 18, 3), 33);
@@ -189,26 +188,26 @@ TEST(ChannelGraph, LineModeRamps) {
   EXPECT_EQ(Level(show, 20, 3), 99);
 
   // Falling levels upwards: 200 at scene 1 down to 0 at scene 4, step 66.
-  WriteGrafikLevel(show, GrafikMode::kArrow, 3, {0, 200});
-  WriteGrafikLevel(show, GrafikMode::kArrow, 3, {3, 0});
-  WriteGrafikRamp(show, 3, 0, 3);
+  WriteGraphLevel(show, GraphMode::kArrow, 3, {0, 200});
+  WriteGraphLevel(show, GraphMode::kArrow, 3, {3, 0});
+  WriteGraphRamp(show, 3, 0, 3);
   EXPECT_EQ(Level(show, 1, 3), 134);
   EXPECT_EQ(Level(show, 2, 3), 68);
   EXPECT_EQ(Level(show, 3, 3), 2);
   // Equal levels give a flat line; the same scene changes nothing.
-  WriteGrafikLevel(show, GrafikMode::kArrow, 3, {5, 40});
-  WriteGrafikLevel(show, GrafikMode::kArrow, 3, {8, 40});
-  WriteGrafikRamp(show, 3, 8, 5);
+  WriteGraphLevel(show, GraphMode::kArrow, 3, {5, 40});
+  WriteGraphLevel(show, GraphMode::kArrow, 3, {8, 40});
+  WriteGraphRamp(show, 3, 8, 5);
   EXPECT_EQ(Level(show, 6, 3), 40);
   EXPECT_EQ(Level(show, 7, 3), 40);
-  WriteGrafikRamp(show, 3, 9, 9);
+  WriteGraphRamp(show, 3, 9, 9);
   EXPECT_EQ(Level(show, 9, 3), 7);
 
   // In arrow mode the right button draws no ramp.
-  graph.SetMode(GrafikMode::kArrow);
-  graph.MouseDown(show, GrafikButton::kLeft, 24 * 16, 255);  // scene 25 at 0
+  graph.SetMode(GraphMode::kArrow);
+  graph.MouseDown(show, GraphButton::kLeft, 24 * 16, 255);  // scene 25 at 0
   graph.MouseUp();
-  graph.MouseDown(show, GrafikButton::kRight, 27 * 16, 0);  // scene 28 at 255
+  graph.MouseDown(show, GraphButton::kRight, 27 * 16, 0);  // scene 28 at 255
   graph.MouseUp();
   EXPECT_EQ(Level(show, 25, 3), 7);
   EXPECT_EQ(Level(show, 26, 3), 7);
@@ -222,7 +221,7 @@ TEST(ChannelGraph, DraggingOutsideTheChartStaysInTheShownArea) {
   graph.SetChannel(9);
   graph.SetArea(1);  // scenes 32..63
 
-  graph.MouseDown(show, GrafikButton::kLeft, -100, -50);
+  graph.MouseDown(show, GraphButton::kLeft, -100, -50);
   EXPECT_EQ(Level(show, 32, 9), 255);
   EXPECT_EQ(graph.Marked(), 32);
   graph.MouseMove(show, 2000, 999);
@@ -232,9 +231,9 @@ TEST(ChannelGraph, DraggingOutsideTheChartStaysInTheShownArea) {
   for (int s = 33; s < 63; ++s) EXPECT_EQ(Level(show, s, 9), 7) << s;
 
   // The pen started left of the chart fills from the area's first scene only.
-  graph.SetMode(GrafikMode::kPen);
+  graph.SetMode(GraphMode::kPen);
   graph.SetArea(7);  // scenes 224..255
-  graph.MouseDown(show, GrafikButton::kLeft, -1, 155);
+  graph.MouseDown(show, GraphButton::kLeft, -1, 155);
   graph.MouseUp();
   EXPECT_EQ(Level(show, 223, 9), 7);
   EXPECT_EQ(Level(show, 224, 9), 100);
@@ -248,11 +247,11 @@ TEST(ChannelGraph, ColumnsNamesAndLastScene) {
   ChannelGraph graph;
   graph.SetChannel(5);  // zoom 3, area 0
   show.DataWrite(2, 5, 55);
-  SetGrafikLastScene(show, 1);
-  graph.MouseDown(show, GrafikButton::kLeft, 2 * 16, 200);  // marks scene 2, level 55
+  SetGraphLastScene(show, 1);
+  graph.MouseDown(show, GraphButton::kLeft, 2 * 16, 200);  // marks scene 2, level 55
   graph.MouseUp();
 
-  const GrafikColumn column = graph.Column(show, 2, 2);
+  const GraphColumn column = graph.Column(show, 2, 2);
   EXPECT_EQ(column.scene, 2);
   EXPECT_EQ(column.level, 55);
   EXPECT_EQ(column.background.left, 32);
@@ -271,18 +270,18 @@ TEST(ChannelGraph, ColumnsNamesAndLastScene) {
   EXPECT_EQ(column.markedSquare.top, 197);
   EXPECT_EQ(column.markedSquare.right, 43);
   EXPECT_EQ(column.markedSquare.bottom, 203);
-  const GrafikColumn other = graph.Column(show, 3, 2);
+  const GraphColumn other = graph.Column(show, 3, 2);
   EXPECT_FALSE(other.endOfShow);
   EXPECT_FALSE(other.current);
   EXPECT_FALSE(other.marked);
   EXPECT_EQ(other.bar.top, 248);
 
   // The last-scene bar: 9 makes a ten-scene show, the end marker moves behind scene 10.
-  SetGrafikLastScene(show, 9);
+  SetGraphLastScene(show, 9);
   EXPECT_EQ(show.LastScene(), 9);
   EXPECT_TRUE(graph.Column(show, 10, 0).endOfShow);
   EXPECT_FALSE(graph.Column(show, 2, 0).endOfShow);
-  SetGrafikLastScene(show, 400);
+  SetGraphLastScene(show, 400);
   EXPECT_EQ(show.LastScene(), 255);
 
   // The name is shown as stored, up to its first 0 byte.
@@ -291,12 +290,12 @@ TEST(ChannelGraph, ColumnsNamesAndLastScene) {
   show.memory.Set(slot, 'A');
   show.memory.Set(slot + 1, 'B');
   show.memory.Set(slot + 3, 'C');
-  EXPECT_EQ(GrafikStoredName(show.memory, 5), "AB");
+  EXPECT_EQ(GraphStoredName(show.memory, 5), "AB");
   // A full slot ends at its 16th byte; the next channel's name is not read into it.
   show.memory.Fill(slot, kChannelNameLength, 'x');
   show.memory.Set(slot + kChannelNameLength, 'y');
-  EXPECT_EQ(GrafikStoredName(show.memory, 5), std::string(16, 'x'));
-  EXPECT_EQ(GrafikChannelPrefix(5), " Канал 5  ");
+  EXPECT_EQ(GraphStoredName(show.memory, 5), std::string(16, 'x'));
+  EXPECT_EQ(GraphChannelPrefix(5), " Канал 5  ");
 }
 
 }  // namespace

@@ -151,7 +151,7 @@ TEST(ChannelNames, ClearAndBlankPassCoverTheWholeNameArea) {
   EXPECT_EQ(memory.Get(4608), 32);  // the pictures are not names
 
   memory.Fill(512, 4096, 'n');
-  ClearNameChannel(memory);
+  ClearChannelNames(memory);
   for (int i = 512; i < 4608; ++i) ASSERT_EQ(memory.Get(i), 0) << i;  // channel 255 whole
   EXPECT_EQ(memory.Get(511), 32);
   EXPECT_EQ(memory.Get(4608), 32);
@@ -165,7 +165,7 @@ TEST(ChannelNames, NameBlockCopy) {
   const std::vector<int> name1 = Slot(show.memory, 1);
 
   // 1..3 to 2: channels 2, 3 and 4 all get the old name of channel 1.
-  EXPECT_EQ(NameBlocCopy(show, 1, 3, 2), NameCopyResult::kCopied);
+  EXPECT_EQ(CopyNameBlock(show, 1, 3, 2), NameCopyResult::kCopied);
   EXPECT_EQ(Slot(show.memory, 1), name1);
   EXPECT_EQ(Slot(show.memory, 2), name1);
   EXPECT_EQ(Slot(show.memory, 3), name1);
@@ -175,13 +175,13 @@ TEST(ChannelNames, NameBlockCopy) {
   EXPECT_EQ(LoadName(show.undoMemory, 3), "Три");
 
   // Downwards the block arrives unchanged: 4..5 to 1.
-  EXPECT_EQ(NameBlocCopy(show, 4, 5, 1), NameCopyResult::kCopied);
+  EXPECT_EQ(CopyNameBlock(show, 4, 5, 1), NameCopyResult::kCopied);
   EXPECT_EQ(LoadName(show.memory, 1), "Один");
   EXPECT_EQ(LoadName(show.memory, 2), "Пять");
 
   // Up to the last channel and not a byte beyond: 1..2 to 254.
   show.memory.Set(4608, 77);
-  EXPECT_EQ(NameBlocCopy(show, 1, 2, 254), NameCopyResult::kCopied);
+  EXPECT_EQ(CopyNameBlock(show, 1, 2, 254), NameCopyResult::kCopied);
   EXPECT_EQ(LoadName(show.memory, 254), "Один");
   EXPECT_EQ(LoadName(show.memory, 255), "Пять");
   EXPECT_EQ(show.memory.Get(4608), 77);
@@ -189,18 +189,18 @@ TEST(ChannelNames, NameBlockCopy) {
   // Last + target > 256: refused, nothing copied, but the undo copy is taken.
   SaveName(show.memory, 60, "Шестьдесят");
   show.undoMemory.Fill(0, kShowMemorySize, 0);
-  EXPECT_EQ(NameBlocCopy(show, 1, 200, 60), NameCopyResult::kTooManyNames);
+  EXPECT_EQ(CopyNameBlock(show, 1, 200, 60), NameCopyResult::kTooManyNames);
   EXPECT_EQ(LoadName(show.memory, 60), "Шестьдесят");
   EXPECT_EQ(LoadName(show.undoMemory, 60), "Шестьдесят");
-  EXPECT_EQ(NameBlocCopy(show, 1, 255, 2), NameCopyResult::kTooManyNames);
+  EXPECT_EQ(CopyNameBlock(show, 1, 255, 2), NameCopyResult::kTooManyNames);
 
   // First above last: nothing, no warning.
-  EXPECT_EQ(NameBlocCopy(show, 20, 10, 30), NameCopyResult::kEmptyBlock);
+  EXPECT_EQ(CopyNameBlock(show, 20, 10, 30), NameCopyResult::kEmptyBlock);
   EXPECT_EQ(LoadName(show.memory, 30), "");
   // Numbers outside the spin edits' ranges copy nothing.
-  EXPECT_EQ(NameBlocCopy(show, 0, 3, 10), NameCopyResult::kOutOfRange);
-  EXPECT_EQ(NameBlocCopy(show, 1, 3, 0), NameCopyResult::kOutOfRange);
-  EXPECT_EQ(NameBlocCopy(show, 255, 255, 1), NameCopyResult::kOutOfRange);
+  EXPECT_EQ(CopyNameBlock(show, 0, 3, 10), NameCopyResult::kOutOfRange);
+  EXPECT_EQ(CopyNameBlock(show, 1, 3, 0), NameCopyResult::kOutOfRange);
+  EXPECT_EQ(CopyNameBlock(show, 255, 255, 1), NameCopyResult::kOutOfRange);
   EXPECT_EQ(LoadName(show.memory, 10), "");
 }
 

@@ -9,28 +9,28 @@ namespace {
 
 TEST(LevelTable, CaptionsHintsAndPlaces) {
   // Levels without leading blanks or zeros.
-  EXPECT_EQ(DampLabelText(0), "0");
-  EXPECT_EQ(DampLabelText(7), "7");
-  EXPECT_EQ(DampLabelText(255), "255");
-  EXPECT_EQ(DampLabelHint(1), "Уровень канала N 1");
-  EXPECT_EQ(DampLabelHint(255), "Уровень канала N 255");
-  EXPECT_STREQ(kDampInitialCaption, " 000 ");
+  EXPECT_EQ(LevelTableLabelText(0), "0");
+  EXPECT_EQ(LevelTableLabelText(7), "7");
+  EXPECT_EQ(LevelTableLabelText(255), "255");
+  EXPECT_EQ(LevelTableLabelHint(1), "Уровень канала N 1");
+  EXPECT_EQ(LevelTableLabelHint(255), "Уровень канала N 255");
+  EXPECT_STREQ(kLevelTableInitialCaption, " 000 ");
 
-  EXPECT_EQ(DampSceneText(4), " Сцена = 5");
-  EXPECT_EQ(DampLevelText(200), " Уровень = 200");
-  EXPECT_EQ(DampChannelText(10), " Канал = 10");
+  EXPECT_EQ(LevelTableSceneText(4), " Сцена = 5");
+  EXPECT_EQ(LevelTableLevelText(200), " Уровень = 200");
+  EXPECT_EQ(LevelTableChannelText(10), " Канал = 10");
 
   // Sixteen labels per table row.
-  const DampCell first = DampCellOf(1);
+  const LevelTableCell first = LevelTableCellOf(1);
   EXPECT_EQ(first.row, 0);
   EXPECT_EQ(first.column, 0);
-  const DampCell sixteenth = DampCellOf(16);
+  const LevelTableCell sixteenth = LevelTableCellOf(16);
   EXPECT_EQ(sixteenth.row, 0);
   EXPECT_EQ(sixteenth.column, 15);
-  const DampCell seventeenth = DampCellOf(17);
+  const LevelTableCell seventeenth = LevelTableCellOf(17);
   EXPECT_EQ(seventeenth.row, 1);
   EXPECT_EQ(seventeenth.column, 0);
-  const DampCell last = DampCellOf(255);
+  const LevelTableCell last = LevelTableCellOf(255);
   EXPECT_EQ(last.row, 15);
   EXPECT_EQ(last.column, 14);
 }
@@ -41,42 +41,42 @@ TEST(LevelTable, ShownSceneAndEditing) {
   show.DataWrite(7, 10, 33);
 
   // Without the check mark the page follows the current scene and the bar writes nothing.
-  EXPECT_EQ(DampShownScene(show, false, 4), 7);
-  EXPECT_FALSE(WriteDampLevel(show, false, 4, 10, 200));
+  EXPECT_EQ(LevelTableShownScene(show, false, 4), 7);
+  EXPECT_FALSE(WriteLevelTableLevel(show, false, 4, 10, 200));
   EXPECT_EQ(show.DataRead(4, 10), 0);
   EXPECT_EQ(show.DataRead(7, 10), 33);
 
   // With it the page's own scene is shown and edited, also while the show plays.
   show.playing.store(true);
-  EXPECT_EQ(DampShownScene(show, true, 4), 4);
-  EXPECT_TRUE(WriteDampLevel(show, true, 4, 10, 200));
+  EXPECT_EQ(LevelTableShownScene(show, true, 4), 4);
+  EXPECT_TRUE(WriteLevelTableLevel(show, true, 4, 10, 200));
   EXPECT_EQ(show.DataRead(4, 10), 200);
-  EXPECT_EQ(DampLevel(show, 4, 10), 200);
+  EXPECT_EQ(LevelTableLevel(show, 4, 10), 200);
   EXPECT_EQ(show.DataRead(7, 10), 33);  // the current scene is not touched
   EXPECT_EQ(show.DataRead(4, 9), 0);
   EXPECT_EQ(show.DataRead(4, 11), 0);
   // Switching the check mark off returns to the current scene.
-  EXPECT_EQ(DampShownScene(show, false, 4), 7);
+  EXPECT_EQ(LevelTableShownScene(show, false, 4), 7);
 
   // Levels are clamped; scenes and channels outside the show are refused.
-  EXPECT_TRUE(WriteDampLevel(show, true, 255, 255, 300));
+  EXPECT_TRUE(WriteLevelTableLevel(show, true, 255, 255, 300));
   EXPECT_EQ(show.DataRead(255, 255), 255);
   EXPECT_EQ(show.memory.Get(kSpareByte), 0);
-  EXPECT_TRUE(WriteDampLevel(show, true, 0, 1, -5));
+  EXPECT_TRUE(WriteLevelTableLevel(show, true, 0, 1, -5));
   EXPECT_EQ(show.DataRead(0, 1), 0);
-  EXPECT_FALSE(WriteDampLevel(show, true, 3, 0, 50));
+  EXPECT_FALSE(WriteLevelTableLevel(show, true, 3, 0, 50));
   EXPECT_EQ(show.DataRead(3, 0), 0);
-  EXPECT_FALSE(WriteDampLevel(show, true, 3, 256, 50));
+  EXPECT_FALSE(WriteLevelTableLevel(show, true, 3, 256, 50));
   EXPECT_EQ(show.DataRead(4, 0), 0);  // byte 256 of scene 3 is byte 0 of scene 4
-  EXPECT_FALSE(WriteDampLevel(show, true, 256, 1, 50));
-  EXPECT_FALSE(WriteDampLevel(show, true, -1, 1, 50));
-  EXPECT_EQ(DampShownScene(show, true, 300), 255);
+  EXPECT_FALSE(WriteLevelTableLevel(show, true, 256, 1, 50));
+  EXPECT_FALSE(WriteLevelTableLevel(show, true, -1, 1, 50));
+  EXPECT_EQ(LevelTableShownScene(show, true, 300), 255);
 
   // The row the output uses is never moved by the page.
 }
 
-std::vector<int> Changed(DampLabelDiff& diff, const ShowState& show, int scene) {
-  std::array<std::uint8_t, kDampLabelCount> changed{};
+std::vector<int> Changed(LevelTableLabelDiff& diff, const ShowState& show, int scene) {
+  std::array<std::uint8_t, kLevelTableLabelCount> changed{};
   const int count = diff.Update(show.memory, scene, changed);
   return {changed.begin(), changed.begin() + count};
 }
@@ -84,7 +84,7 @@ std::vector<int> Changed(DampLabelDiff& diff, const ShowState& show, int scene) 
 TEST(LevelTable, OnlyChangedLabelsAreReported) {
   ShowState show;
   for (int c = 0; c < kRowSize; ++c) show.DataWrite(3, static_cast<std::uint8_t>(c), c);
-  DampLabelDiff diff;
+  LevelTableLabelDiff diff;
 
   // The first refresh fills every label, channels 1..255 in order (byte 0 is no channel).
   const std::vector<int> all = Changed(diff, show, 3);

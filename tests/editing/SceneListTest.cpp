@@ -41,7 +41,7 @@ TEST(SceneList, InsertOpensACopyOfTheCurrentSceneAfterIt) {
   ShowState show;
   MarkAllRows(show);
   SetScenes(show, 1, 2);
-  InsertNewScena(show);
+  InsertSceneAfterCurrent(show);
   EXPECT_EQ(show.CurrentStep(), 2);
   EXPECT_EQ(show.LastScene(), 3);
   EXPECT_TRUE(RowIs(show, 0, 0));
@@ -60,7 +60,7 @@ TEST(SceneList, InsertAtTheEndOfTheSceneArea) {
   MarkAllRows(show);
   // A full show: the old row 255 is lost and the show stays at 256 scenes.
   SetScenes(show, 10, 255);
-  InsertNewScena(show);
+  InsertSceneAfterCurrent(show);
   EXPECT_EQ(show.CurrentStep(), 11);
   EXPECT_EQ(show.LastScene(), 255);
   EXPECT_TRUE(RowIs(show, 255, 254));
@@ -68,14 +68,14 @@ TEST(SceneList, InsertAtTheEndOfTheSceneArea) {
   // Inserting after scene 255 changes nothing.
   MarkAllRows(show);
   SetScenes(show, 255, 255);
-  InsertNewScena(show);
+  InsertSceneAfterCurrent(show);
   EXPECT_EQ(show.CurrentStep(), 255);
   EXPECT_EQ(show.LastScene(), 255);
   EXPECT_TRUE(RowIs(show, 255, 255));
   EXPECT_TRUE(RowIs(show, 254, 254));
   // Inserting after scene 254 fills the top row with a copy of 254.
   SetScenes(show, 254, 254);
-  InsertNewScena(show);
+  InsertSceneAfterCurrent(show);
   EXPECT_EQ(show.CurrentStep(), 255);
   EXPECT_EQ(show.LastScene(), 255);
   EXPECT_EQ(show.memory.Get(SceneRowOffset(255) + 9), Mark(254, 9));
@@ -86,7 +86,7 @@ TEST(SceneList, DeleteMovesTheScenesAboveDownAndEmptiesTheTopRow) {
   MarkAllRows(show);
   // Scene 3 of 10.
   SetScenes(show, 2, 9);
-  DeleteScena(show);
+  DeleteCurrentScene(show);
   EXPECT_EQ(show.CurrentStep(), 2);
   EXPECT_EQ(show.LastScene(), 8);
   EXPECT_TRUE(RowIs(show, 1, 1));
@@ -98,7 +98,7 @@ TEST(SceneList, DeleteMovesTheScenesAboveDownAndEmptiesTheTopRow) {
   // The last scene: the current scene steps back.
   MarkAllRows(show);
   SetScenes(show, 4, 4);
-  DeleteScena(show);
+  DeleteCurrentScene(show);
   EXPECT_EQ(show.CurrentStep(), 3);
   EXPECT_EQ(show.LastScene(), 3);
   EXPECT_TRUE(RowIs(show, 4, 5));
@@ -106,7 +106,7 @@ TEST(SceneList, DeleteMovesTheScenesAboveDownAndEmptiesTheTopRow) {
   // The only scene: row 0 takes the old row 1 and the show keeps one scene.
   MarkAllRows(show);
   SetScenes(show, 0, 0);
-  DeleteScena(show);
+  DeleteCurrentScene(show);
   EXPECT_EQ(show.CurrentStep(), 0);
   EXPECT_EQ(show.LastScene(), 0);
   EXPECT_TRUE(RowIs(show, 0, 1));
@@ -114,7 +114,7 @@ TEST(SceneList, DeleteMovesTheScenesAboveDownAndEmptiesTheTopRow) {
   // Scene 256 of a full show.
   MarkAllRows(show);
   SetScenes(show, 255, 255);
-  DeleteScena(show);
+  DeleteCurrentScene(show);
   EXPECT_EQ(show.CurrentStep(), 254);
   EXPECT_EQ(show.LastScene(), 254);
   EXPECT_TRUE(RowIs(show, 254, 254));
@@ -128,19 +128,19 @@ TEST(SceneList, CopyPreviousClearAndPaste) {
   ShowState show;
   MarkAllRows(show);
   SetScenes(show, 0, 5);
-  CopyPredScena(show);  // nothing before scene 0
+  CopyPreviousScene(show);  // nothing before scene 0
   EXPECT_TRUE(RowIs(show, 0, 0));
   EXPECT_EQ(show.memory.Get(SceneRowOffset(0) - 1), 0);
 
   SetScenes(show, 3, 5);
-  CopyPredScena(show);
+  CopyPreviousScene(show);
   EXPECT_TRUE(RowIs(show, 3, 2));  // all 256 bytes, byte 0 included
   EXPECT_TRUE(RowIs(show, 4, 4));
 
   SaveToPaste(show);
   EXPECT_EQ(show.pasteBuffer[0], Mark(2, 0));
   EXPECT_EQ(show.pasteBuffer[255], Mark(2, 255));
-  ClearScena(show);
+  ClearCurrentScene(show);
   EXPECT_TRUE(RowIsEmpty(show, 3));
   EXPECT_TRUE(RowIs(show, 2, 2));
   EXPECT_TRUE(RowIs(show, 4, 4));
@@ -155,10 +155,10 @@ TEST(SceneList, AutoAddCopiesTheLastSceneOnePastTheEnd) {
   ShowState show;
   MarkAllRows(show);
   SetScenes(show, 3, 3);
-  EXPECT_FALSE(AvtoDobScena(show));
+  EXPECT_FALSE(AddSceneBeyondLast(show));
   EXPECT_EQ(show.LastScene(), 3);
   SetScenes(show, 4, 3);
-  EXPECT_TRUE(AvtoDobScena(show));
+  EXPECT_TRUE(AddSceneBeyondLast(show));
   EXPECT_EQ(show.LastScene(), 4);
   EXPECT_TRUE(RowIs(show, 4, 3));
   EXPECT_TRUE(RowIs(show, 5, 5));
@@ -173,7 +173,7 @@ TEST(SceneList, UndoCopyCoversTheWholeStore) {
   show.memory.Set(kSpareByte, 42);
   SetScenes(show, 2, 9);
   TakeUndoCopy(show);
-  DeleteScena(show);
+  DeleteCurrentScene(show);
   show.memory.Set(kChannelNames + 16 * 3, 'B');
   show.memory.Set(kSelectFlags + 9, 0);
   show.memory.Set(kRateRow + 4, 255);

@@ -65,33 +65,33 @@ TEST(XYFigures, WriteXYClampsAndWrapsTheRow) {
 }
 
 TEST(XYFigures, SinusMapsAngleAndSizeAroundTheCentre) {
-  EXPECT_EQ(Sinus(0, 250), (XYPoint{127, 252}));   // straight up
-  EXPECT_EQ(Sinus(90, 250), (XYPoint{252, 127}));  // right
-  EXPECT_EQ(Sinus(180, 200), (XYPoint{127, 28}));  // ceil(-100) + 128
-  EXPECT_EQ(Sinus(270, 250), (XYPoint{3, 127}));
-  EXPECT_EQ(Sinus(45, 100), (XYPoint{163, 163}));  // ceil(35.36) = 36
-  EXPECT_EQ(Sinus(225, 100), (XYPoint{93, 93}));   // ceil(-35.36) = -35
-  EXPECT_EQ(Sinus(150, 100), (XYPoint{152, 85}));  // sin 150 = 0.5 exactly: 25
-  EXPECT_EQ(Sinus(-90, 100), (XYPoint{78, 127}));  // negative angles turn back
-  EXPECT_EQ(Sinus(0, 0), (XYPoint{127, 127}));
+  EXPECT_EQ(PointAtAngle(0, 250), (XYPoint{127, 252}));   // straight up
+  EXPECT_EQ(PointAtAngle(90, 250), (XYPoint{252, 127}));  // right
+  EXPECT_EQ(PointAtAngle(180, 200), (XYPoint{127, 28}));  // ceil(-100) + 128
+  EXPECT_EQ(PointAtAngle(270, 250), (XYPoint{3, 127}));
+  EXPECT_EQ(PointAtAngle(45, 100), (XYPoint{163, 163}));  // ceil(35.36) = 36
+  EXPECT_EQ(PointAtAngle(225, 100), (XYPoint{93, 93}));   // ceil(-35.36) = -35
+  EXPECT_EQ(PointAtAngle(150, 100), (XYPoint{152, 85}));  // sin 150 = 0.5 exactly: 25
+  EXPECT_EQ(PointAtAngle(-90, 100), (XYPoint{78, 127}));  // negative angles turn back
+  EXPECT_EQ(PointAtAngle(0, 0), (XYPoint{127, 127}));
 }
 
 TEST(XYFigures, LineRisesToTheMiddleSceneJumpsAndComesBack) {
   ShowState show;
   MarkAll(show);
   // N = 5: step 40, d 80, start 35, middle row 3.
-  EXPECT_EQ(MadeLine(show, Area(1, 5), {200, 7}), XYStatus::kDone);
+  EXPECT_EQ(MakeLine(show, Area(1, 5), {200, 7}), XYStatus::kDone);
   EXPECT_TRUE(
       HasPoints(show, {{0, 28, 42}, {1, 108, 122}, {2, 188, 202}, {3, 202, 188}, {4, 122, 108}}));
 
   // One scene: one point.
   MarkAll(show);
-  EXPECT_EQ(MadeLine(show, Area(3, 3), {200, 7}), XYStatus::kDone);
+  EXPECT_EQ(MakeLine(show, Area(3, 3), {200, 7}), XYStatus::kDone);
   EXPECT_TRUE(HasPoints(show, {{2, 28, 42}}));
 
   // S = 250 over two scenes: d = 250; start 5; the middle row is the second one.
   MarkAll(show);
-  MadeLine(show, Area(1, 2), {250, 2});
+  MakeLine(show, Area(1, 2), {250, 2});
   EXPECT_TRUE(HasPoints(show, {{0, 3, 7}, {1, 7, 3}}));
 }
 
@@ -99,7 +99,7 @@ TEST(XYFigures, TriangleDrawsThreeSidesAndOverrunsShortRanges) {
   ShowState show;
   MarkAll(show);
   // N = 10: step 20, t 60, d 30, k 4; start (7, 8).
-  MadeTreug(show, Area(1, 10), {200, 7});
+  MakeTriangle(show, Area(1, 10), {200, 7});
   EXPECT_TRUE(HasPoints(show, {{0, 7, 8},
                                {1, 37, 68},
                                {2, 67, 128},
@@ -114,12 +114,12 @@ TEST(XYFigures, TriangleDrawsThreeSidesAndOverrunsShortRanges) {
   // Two scenes, S = 250: t = 375 mod 256 = 119, d 59, k 1; the second side ends one row
   // past the range.
   MarkAll(show);
-  MadeTreug(show, Area(1, 2), {250, 0});
+  MakeTriangle(show, Area(1, 2), {250, 0});
   EXPECT_TRUE(HasPoints(show, {{0, 68, 68}, {1, 127, 187}, {2, 186, 68}}));
 
   // One scene at the very top: t = 600 mod 256 = 88, d 44; the rows past 255 wrap to row 0.
   MarkAll(show);
-  MadeTreug(show, Area(255, 255), {200, 7});
+  MakeTriangle(show, Area(255, 255), {200, 7});
   EXPECT_TRUE(HasPoints(show, {{254, 83, 84}, {255, 127, 172}, {0, 171, 84}}));
 }
 
@@ -127,12 +127,12 @@ TEST(XYFigures, RectangleSidesAndItsShortRangeRules) {
   ShowState show;
   MarkAll(show);
   // One scene: t = 800 mod 256 = 32, k 1: three sides of two rows each, four rows written.
-  MadeRect(show, Area(5, 5), {200, 7});
+  MakeRectangle(show, Area(5, 5), {200, 7});
   EXPECT_TRUE(HasPoints(show, {{4, 112, 112}, {5, 112, 144}, {6, 144, 144}, {7, 144, 112}}));
 
   // to - from = 8 still takes k = 2: t 88, start 40; the fourth side steps back by t + W.
   MarkAll(show);
-  MadeRect(show, Area(1, 9), {200, 7});
+  MakeRectangle(show, Area(1, 9), {200, 7});
   EXPECT_TRUE(HasPoints(show, {{0, 40, 40},
                                {1, 40, 128},
                                {2, 40, 216},
@@ -145,7 +145,7 @@ TEST(XYFigures, RectangleSidesAndItsShortRangeRules) {
 
   // to - from = 12: k = 4, t 60, start 8.
   MarkAll(show);
-  MadeRect(show, Area(1, 13), {200, 7});
+  MakeRectangle(show, Area(1, 13), {200, 7});
   EXPECT_TRUE(HasPoints(show, {{0, 8, 8},
                                {1, 8, 68},
                                {2, 8, 128},
@@ -164,7 +164,7 @@ TEST(XYFigures, RectangleSidesAndItsShortRangeRules) {
 TEST(XYFigures, CrossDrawsTwoUprightsAndTwoDiagonals) {
   ShowState show;
   MarkAll(show);
-  MadeSix(show, Area(1, 9), {200, 7});  // k 2, t 88, start 40
+  MakeCross(show, Area(1, 9), {200, 7});  // k 2, t 88, start 40
   EXPECT_TRUE(HasPoints(show, {{0, 40, 40},
                                {1, 40, 128},
                                {2, 40, 216},
@@ -177,7 +177,7 @@ TEST(XYFigures, CrossDrawsTwoUprightsAndTwoDiagonals) {
 
   // One scene: four rows, the last three past the range.
   MarkAll(show);
-  MadeSix(show, Area(1, 1), {200, 7});
+  MakeCross(show, Area(1, 1), {200, 7});
   EXPECT_TRUE(HasPoints(show, {{0, 112, 112}, {1, 112, 144}, {2, 144, 112}, {3, 144, 144}}));
 }
 
@@ -185,14 +185,14 @@ TEST(XYFigures, CircleWithFullSizeReachesThreeTo252) {
   ShowState show;
   MarkAll(show);
   // a = 9 * 50 / 5 = 90 degrees per row.
-  MadeCucle(show, Area(1, 6), {250, 9});
+  MakeCircle(show, Area(1, 6), {250, 9});
   EXPECT_TRUE(HasPoints(
       show,
       {{0, 127, 252}, {1, 252, 127}, {2, 127, 3}, {3, 3, 127}, {4, 127, 252}, {5, 252, 127}}));
 
   // a = 3 * 50 / 3 = 50 degrees; radius 50.
   MarkAll(show);
-  MadeCucle(show, Area(1, 4), {100, 3});
+  MakeCircle(show, Area(1, 4), {100, 3});
   EXPECT_TRUE(HasPoints(show, {{0, 127, 177}, {1, 166, 160}, {2, 177, 120}, {3, 152, 85}}));
 }
 
@@ -200,13 +200,13 @@ TEST(XYFigures, FigureEightDrawsAnUpperAndALowerLoop) {
   ShowState show;
   MarkAll(show);
   // e 100, h 50, a 225, half 2; row 2 is written by both loops, the lower one last.
-  Made8(show, Area(1, 5), {200, 9});
+  MakeFigureEight(show, Area(1, 5), {200, 9});
   EXPECT_TRUE(
       HasPoints(show, {{0, 127, 128}, {1, 163, 213}, {2, 127, 127}, {3, 93, 43}, {4, 177, 77}}));
 
   // e 50, h 25, a 100, half 1.
   MarkAll(show);
-  Made8(show, Area(1, 3), {100, 2});
+  MakeFigureEight(show, Area(1, 3), {100, 2});
   EXPECT_TRUE(HasPoints(show, {{0, 127, 128}, {1, 127, 127}, {2, 152, 99}}));
 }
 
@@ -214,13 +214,13 @@ TEST(XYFigures, DoubleEightDrawsFourShiftedArcs) {
   ShowState show;
   MarkAll(show);
   // e 100, h 50, a = 3 * 150 / 5 = 90, q 1.
-  MadePent(show, Area(1, 6), {200, 3});
+  MakeDoubleEight(show, Area(1, 6), {200, 3});
   EXPECT_TRUE(HasPoints(
       show, {{0, 127, 177}, {1, 177, 128}, {2, 128, 77}, {3, 77, 127}, {4, 28, 77}, {5, 77, 28}}));
 
   // q 0: the first three arcs are one point each on the first row; a = 225.
   MarkAll(show);
-  MadePent(show, Area(1, 3), {200, 3});
+  MakeDoubleEight(show, Area(1, 3), {200, 3});
   EXPECT_TRUE(HasPoints(show, {{0, 77, 127}, {1, 113, 43}, {2, 28, 77}}));
 }
 
@@ -228,7 +228,7 @@ TEST(XYFigures, SnakeZigzagsUpwards) {
   ShowState show;
   MarkAll(show);
   // step 20, dx 40, start (28, 64), climbs by 128 at the turn.
-  MadeSnake(show, Area(1, 11), {200, 1});
+  MakeSnake(show, Area(1, 11), {200, 1});
   EXPECT_TRUE(HasPoints(show, {{0, 28, 64},
                                {1, 68, 64},
                                {2, 108, 64},
@@ -243,12 +243,12 @@ TEST(XYFigures, SnakeZigzagsUpwards) {
 
   // dx = 100 * 3 mod 256 = 44, start (28, 42).
   MarkAll(show);
-  MadeSnake(show, Area(1, 3), {200, 2});
+  MakeSnake(show, Area(1, 3), {200, 2});
   EXPECT_TRUE(HasPoints(show, {{0, 28, 42}, {1, 72, 42}, {2, 116, 42}}));
 
   // S 250, W 0: step 125, start (3, 128); 253 is still inside the field.
   MarkAll(show);
-  MadeSnake(show, Area(1, 3), {250, 0});
+  MakeSnake(show, Area(1, 3), {250, 0});
   EXPECT_TRUE(HasPoints(show, {{0, 3, 128}, {1, 128, 128}, {2, 253, 128}}));
 }
 
@@ -256,13 +256,13 @@ TEST(XYFigures, SpiralShrinksWhileTurning) {
   ShowState show;
   MarkAll(show);
   // W 0: no turn; the size falls by 50 per row.
-  MadeSpiral(show, Area(1, 5), {200, 0});
+  MakeSpiral(show, Area(1, 5), {200, 0});
   EXPECT_TRUE(
       HasPoints(show, {{0, 127, 227}, {1, 127, 202}, {2, 127, 177}, {3, 127, 152}, {4, 127, 127}}));
 
   // a = 4 * 250 / 2 = 500, shrink 50.
   MarkAll(show);
-  MadeSpiral(show, Area(1, 3), {100, 4});
+  MakeSpiral(show, Area(1, 3), {100, 4});
   EXPECT_TRUE(HasPoints(show, {{0, 127, 177}, {1, 144, 109}, {2, 127, 127}}));
 }
 
@@ -270,15 +270,15 @@ TEST(XYFigures, CircularFiguresRefuseASingleSceneAndBadRangesWriteNothing) {
   ShowState show;
   MarkAll(show);
   const XYFigure figure{200, 7};
-  EXPECT_EQ(MadeCucle(show, Area(4, 4), figure), XYStatus::kSingleScene);
-  EXPECT_EQ(Made8(show, Area(4, 4), figure), XYStatus::kSingleScene);
-  EXPECT_EQ(MadePent(show, Area(4, 4), figure), XYStatus::kSingleScene);
-  EXPECT_EQ(MadeSnake(show, Area(4, 4), figure), XYStatus::kSingleScene);
-  EXPECT_EQ(MadeSpiral(show, Area(4, 4), figure), XYStatus::kSingleScene);
-  EXPECT_EQ(MadeLine(show, Area(5, 4), figure), XYStatus::kBadRange);
-  EXPECT_EQ(MadeRect(show, Area(0, 4), figure), XYStatus::kBadRange);
-  EXPECT_EQ(MadeSix(show, {254, 1, 4}, figure), XYStatus::kBadRange);
-  EXPECT_EQ(MadeTreug(show, Area(1, 257), figure), XYStatus::kBadRange);
+  EXPECT_EQ(MakeCircle(show, Area(4, 4), figure), XYStatus::kSingleScene);
+  EXPECT_EQ(MakeFigureEight(show, Area(4, 4), figure), XYStatus::kSingleScene);
+  EXPECT_EQ(MakeDoubleEight(show, Area(4, 4), figure), XYStatus::kSingleScene);
+  EXPECT_EQ(MakeSnake(show, Area(4, 4), figure), XYStatus::kSingleScene);
+  EXPECT_EQ(MakeSpiral(show, Area(4, 4), figure), XYStatus::kSingleScene);
+  EXPECT_EQ(MakeLine(show, Area(5, 4), figure), XYStatus::kBadRange);
+  EXPECT_EQ(MakeRectangle(show, Area(0, 4), figure), XYStatus::kBadRange);
+  EXPECT_EQ(MakeCross(show, {254, 1, 4}, figure), XYStatus::kBadRange);
+  EXPECT_EQ(MakeTriangle(show, Area(1, 257), figure), XYStatus::kBadRange);
   EXPECT_EQ(RotateArea(show, Area(3, 2), 90), XYStatus::kBadRange);
   EXPECT_TRUE(HasPoints(show, {}));
 }
@@ -299,13 +299,13 @@ TEST(XYFigures, SearchFindsTheLowestSceneWithinThree) {
   Put(show, 4, 100, 100);
   Put(show, 6, 102, 98);
   Put(show, 9, 50, 50);
-  EXPECT_EQ(SearchScena(show, Area(1, 10), 101, 99), 4);   // both match: the lower wins
-  EXPECT_EQ(SearchScena(show, Area(1, 10), 104, 96), 6);   // row 4 is 4 away in X
-  EXPECT_EQ(SearchScena(show, Area(1, 10), 103, 103), 4);  // +-3 is still inside
-  EXPECT_EQ(SearchScena(show, Area(1, 10), 96, 100), kNoScene);
-  EXPECT_EQ(SearchScena(show, Area(6, 10), 101, 99), 6);       // row 4 lies outside the range
-  EXPECT_EQ(SearchScena(show, Area(1, 9), 50, 50), kNoScene);  // row 9 is scene 10
-  EXPECT_EQ(SearchScena(show, Area(1, 10), 50, 50), 9);
+  EXPECT_EQ(FindSceneAt(show, Area(1, 10), 101, 99), 4);   // both match: the lower wins
+  EXPECT_EQ(FindSceneAt(show, Area(1, 10), 104, 96), 6);   // row 4 is 4 away in X
+  EXPECT_EQ(FindSceneAt(show, Area(1, 10), 103, 103), 4);  // +-3 is still inside
+  EXPECT_EQ(FindSceneAt(show, Area(1, 10), 96, 100), kNoScene);
+  EXPECT_EQ(FindSceneAt(show, Area(6, 10), 101, 99), 6);       // row 4 lies outside the range
+  EXPECT_EQ(FindSceneAt(show, Area(1, 9), 50, 50), kNoScene);  // row 9 is scene 10
+  EXPECT_EQ(FindSceneAt(show, Area(1, 10), 50, 50), 9);
 }
 
 TEST(XYFigures, DragMovesTheFoundPointAndMayMakeItTheCurrentScene) {
@@ -393,36 +393,36 @@ TEST(XYFigures, ShiftStopsAtTheEdgesAndMirrorTwiceRestores) {
   Put(show, 2, 0, 255);
   Put(show, 3, 50, 50);  // outside the range
   const XYArea area = Area(1, 3);
-  ButtonRepeat(show, area, 1);
+  ApplyAreaStep(show, area, 1);
   EXPECT_EQ(ReadXY(show, kFirst, 0), (XYPoint{255, 0}));
   EXPECT_EQ(ReadXY(show, kFirst, 1), (XYPoint{129, 127}));
   EXPECT_EQ(ReadXY(show, kFirst, 2), (XYPoint{1, 255}));
-  ButtonRepeat(show, area, 2);
-  ButtonRepeat(show, area, 2);
+  ApplyAreaStep(show, area, 2);
+  ApplyAreaStep(show, area, 2);
   EXPECT_EQ(ReadXY(show, kFirst, 0), (XYPoint{253, 0}));
   EXPECT_EQ(ReadXY(show, kFirst, 2), (XYPoint{0, 255}));
-  ButtonRepeat(show, area, 3);
+  ApplyAreaStep(show, area, 3);
   EXPECT_EQ(ReadXY(show, kFirst, 0), (XYPoint{253, 1}));
   EXPECT_EQ(ReadXY(show, kFirst, 2), (XYPoint{0, 255}));
-  ButtonRepeat(show, area, 4);
-  ButtonRepeat(show, area, 4);
+  ApplyAreaStep(show, area, 4);
+  ApplyAreaStep(show, area, 4);
   EXPECT_EQ(ReadXY(show, kFirst, 0), (XYPoint{253, 0}));
   EXPECT_EQ(ReadXY(show, kFirst, 1), (XYPoint{127, 126}));
   EXPECT_EQ(ReadXY(show, kFirst, 2), (XYPoint{0, 253}));
 
-  ButtonRepeat(show, area, 5);
+  ApplyAreaStep(show, area, 5);
   EXPECT_EQ(ReadXY(show, kFirst, 0), (XYPoint{2, 0}));
   EXPECT_EQ(ReadXY(show, kFirst, 1), (XYPoint{128, 126}));
-  ButtonRepeat(show, area, 5);
+  ApplyAreaStep(show, area, 5);
   EXPECT_EQ(ReadXY(show, kFirst, 0), (XYPoint{253, 0}));
   EXPECT_EQ(ReadXY(show, kFirst, 1), (XYPoint{127, 126}));
-  ButtonRepeat(show, area, 6);
+  ApplyAreaStep(show, area, 6);
   EXPECT_EQ(ReadXY(show, kFirst, 2), (XYPoint{0, 2}));
-  ButtonRepeat(show, area, 6);
+  ApplyAreaStep(show, area, 6);
   EXPECT_EQ(ReadXY(show, kFirst, 2), (XYPoint{0, 253}));
 
-  ButtonRepeat(show, area, 9);  // no such button
-  ButtonRepeat(show, area, 0);
+  ApplyAreaStep(show, area, 9);  // no such button
+  ApplyAreaStep(show, area, 0);
   EXPECT_EQ(ReadXY(show, kFirst, 1), (XYPoint{127, 126}));
   EXPECT_EQ(ReadXY(show, kFirst, 3), (XYPoint{50, 50}));
 }
@@ -431,14 +431,14 @@ TEST(XYFigures, ScaleStepsTowardsAndAwayFromTheMiddle) {
   ShowState show;
   const int levels[8] = {0, 127, 128, 255, 1, 254, 126, 129};
   for (int i = 0; i < 4; ++i) Put(show, i, levels[2 * i], levels[2 * i + 1]);
-  ButtonRepeat(show, Area(1, 4), 7);
+  ApplyAreaStep(show, Area(1, 4), 7);
   EXPECT_EQ(ReadXY(show, kFirst, 0), (XYPoint{0, 127}));
   EXPECT_EQ(ReadXY(show, kFirst, 1), (XYPoint{127, 255}));  // 128 ends at 127
   EXPECT_EQ(ReadXY(show, kFirst, 2), (XYPoint{2, 253}));
   EXPECT_EQ(ReadXY(show, kFirst, 3), (XYPoint{127, 128}));
 
   for (int i = 0; i < 4; ++i) Put(show, i, levels[2 * i], levels[2 * i + 1]);
-  ButtonRepeat(show, Area(1, 4), 8);
+  ApplyAreaStep(show, Area(1, 4), 8);
   EXPECT_EQ(ReadXY(show, kFirst, 0), (XYPoint{0, 126}));
   EXPECT_EQ(ReadXY(show, kFirst, 1), (XYPoint{129, 255}));
   EXPECT_EQ(ReadXY(show, kFirst, 2), (XYPoint{0, 255}));

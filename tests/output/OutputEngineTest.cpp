@@ -50,7 +50,7 @@ TEST(Crossfade, StepMovesTowardsTheTargetWithoutOvershootOrWrap) {
   }
 }
 
-TEST(SborDmxStroki, SlidersModeFadesByTheRateRow) {
+TEST(AssembleFrame, SlidersModeFadesByTheRateRow) {
   Core core;
   core.SetScene(0, 1, 255);
   core.show.memory.Set(kRateRow + 1, 8);
@@ -76,7 +76,7 @@ TEST(SborDmxStroki, SlidersModeFadesByTheRateRow) {
   EXPECT_EQ(core.Out(1), 0);
 }
 
-TEST(SborDmxStroki, RateZeroFreezesAndRate255Jumps) {
+TEST(AssembleFrame, RateZeroFreezesAndRate255Jumps) {
   Core core;
   core.SetScene(0, 2, 90);
   core.SetScene(0, 3, 90);
@@ -92,7 +92,7 @@ TEST(SborDmxStroki, RateZeroFreezesAndRate255Jumps) {
   EXPECT_EQ(core.Out(3), 250);
 }
 
-TEST(SborDmxStroki, FollowsTheCurrentStep) {
+TEST(AssembleFrame, FollowsTheCurrentStep) {
   Core core;
   core.SetScene(0, 5, 10);
   core.SetScene(7, 5, 70);
@@ -101,7 +101,7 @@ TEST(SborDmxStroki, FollowsTheCurrentStep) {
   EXPECT_EQ(core.Out(5), 70);
 }
 
-TEST(SborDmxStroki, AutomatAndOffModesJumpAndNoModeHoldsTheFrame) {
+TEST(AssembleFrame, AutomatAndOffModesJumpAndNoModeHoldsTheFrame) {
   Core core;
   core.show.memory.Set(kRateRow + 4, 1);
   core.SetScene(0, 4, 200);
@@ -137,7 +137,7 @@ TEST(SborDmxStroki, AutomatAndOffModesJumpAndNoModeHoldsTheFrame) {
   EXPECT_EQ(core.Out(4), 99);
 }
 
-TEST(SborDmxStroki, BeatFlagColoursTheAudioCaption) {
+TEST(AssembleFrame, BeatFlagColoursTheAudioCaption) {
   Core core;
   core.engine.Tick();
   EXPECT_FALSE(core.controls.crossfade.audioRed.load());
@@ -147,7 +147,7 @@ TEST(SborDmxStroki, BeatFlagColoursTheAudioCaption) {
   EXPECT_EQ(core.show.beatFlag.load(), 1);  // shown, not consumed
 }
 
-TEST(ManualDmx, PicturesOverlayInKeyOrderOnFlagOneOnly) {
+TEST(LayOverlays, PicturesOverlayInKeyOrderOnFlagOneOnly) {
   Core core;
   core.SetScene(0, 10, 5);
   core.SetScene(0, 11, 6);
@@ -172,7 +172,7 @@ TEST(ManualDmx, PicturesOverlayInKeyOrderOnFlagOneOnly) {
   EXPECT_EQ(core.Out(10), 5);
 }
 
-TEST(ManualDmx, ManualStripsDriveTheTickedVisibleChannels) {
+TEST(LayOverlays, ManualStripsDriveTheTickedVisibleChannels) {
   Core core;
   core.SetScene(0, 43, 10);
   core.SetScene(0, 44, 10);
@@ -192,7 +192,7 @@ TEST(ManualDmx, ManualStripsDriveTheTickedVisibleChannels) {
   EXPECT_EQ(core.Out(43), 222);
 }
 
-TEST(ManualDmx, PadDrivesPairsUpToSlot256) {
+TEST(LayOverlays, PadDrivesPairsUpToSlot256) {
   Core core;
   core.controls.pad.x = 11;
   core.controls.pad.y = 22;
@@ -233,7 +233,7 @@ TEST(ManualDmx, PadDrivesPairsUpToSlot256) {
   EXPECT_EQ(core.Out(256), 0);
 }
 
-TEST(ManualDmx, BlackoutDarkensAllButTheMacroPicture) {
+TEST(LayOverlays, BlackoutDarkensAllButTheMacroPicture) {
   Core core;
   for (int n = 1; n <= 255; ++n) core.SetScene(0, n, 180);
   core.SetPicture(kMacroPicture, 20, 1, 60);
@@ -259,7 +259,7 @@ TEST(ManualDmx, BlackoutDarkensAllButTheMacroPicture) {
   EXPECT_EQ(core.Out(2), 180);
 }
 
-TEST(BlankBlackOut, ButtonBlinksOnlyWhileDark) {
+TEST(BlinkBlackOut, ButtonBlinksOnlyWhileDark) {
   Core core;
   core.engine.Tick();
   EXPECT_TRUE(core.controls.blackout.buttonVisible.load());

@@ -18,12 +18,12 @@ TEST(ShowMemory, DataWriteClampsAndAddressesTheSceneRow) {
   EXPECT_EQ(show.memory.Get(16384 + 256 * 3 + 10), 0);
 }
 
-TEST(ShowMemory, RaschetAdrOfLastSceneReachesTheLastSavedByte) {
+TEST(ShowMemory, SceneRowOffsetOfLastSceneReachesTheLastSavedByte) {
   ShowState show;
-  EXPECT_EQ(RaschetAdr(255), 81664);
+  EXPECT_EQ(SceneRowOffset(255), 81664);
   show.DataWrite(255, 255, 77);
-  EXPECT_EQ(show.memory.Get(RaschetAdr(255) + 255), 77);
-  EXPECT_EQ(RaschetAdr(255) + 255, kShowFileSize - 1);
+  EXPECT_EQ(show.memory.Get(SceneRowOffset(255) + 255), 77);
+  EXPECT_EQ(SceneRowOffset(255) + 255, kShowFileSize - 1);
 }
 
 TEST(ShowMemory, DataWriteXYStaysInsideTheRow) {

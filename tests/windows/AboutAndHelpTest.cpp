@@ -49,30 +49,30 @@ TEST(AboutForm, EveryFigureIsFilledOnThisMachine) {
     EXPECT_FALSE(label->text().trimmed().isEmpty()) << name;
     EXPECT_NE(label->text(), QStringLiteral("0")) << name;
   }
-  EXPECT_FALSE(about.SerNumberEdit->text().isEmpty());
+  EXPECT_FALSE(about.serialNumberEdit->text().isEmpty());
   // Memory in KiB, drives in Mb.
   const QRegularExpression kib(QStringLiteral("^\\d+ K$"));
-  EXPECT_TRUE(kib.match(about.TotalPhys->text()).hasMatch())
-      << about.TotalPhys->text().toStdString();
-  EXPECT_TRUE(kib.match(about.AvailPage->text()).hasMatch());
+  EXPECT_TRUE(kib.match(about.totalMemoryLabel->text()).hasMatch())
+      << about.totalMemoryLabel->text().toStdString();
+  EXPECT_TRUE(kib.match(about.freeSwapLabel->text()).hasMatch());
   const QRegularExpression mb(QStringLiteral("^\\d+ Mb$"));
-  for (QLabel* l : {about.LabelDiskFreeC, about.LabelDiskSizeC, about.LabelDiskFreeD,
-                    about.LabelDiskSizeD, about.LabelDiskFreeE, about.LabelDiskSizeE})
+  for (QLabel* l : {about.diskFreeCLabel, about.diskSizeCLabel, about.diskFreeDLabel,
+                    about.diskSizeDLabel, about.diskFreeELabel, about.diskSizeELabel})
     EXPECT_TRUE(mb.match(l->text()).hasMatch()) << l->objectName().toStdString();
-  EXPECT_NE(about.LabelDiskSizeC->text(), QStringLiteral("0 Mb"));
-  for (QLabel* l : {about.LabelHDD_C, about.LabelHDD_D, about.LabelHDD_E})
+  EXPECT_NE(about.diskSizeCLabel->text(), QStringLiteral("0 Mb"));
+  for (QLabel* l : {about.driveCLabel, about.driveDLabel, about.driveELabel})
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+$")).match(l->text()).hasMatch());
-  EXPECT_TRUE(about.LabelWinVer->text().startsWith(QStringLiteral("Linux ")));
+  EXPECT_TRUE(about.osVersionLabel->text().startsWith(QStringLiteral("Linux ")));
   EXPECT_TRUE(QRegularExpression(QStringLiteral("^Linux \\d+\\.\\d\\d$"))
-                  .match(about.LabelWinVer->text())
+                  .match(about.osVersionLabel->text())
                   .hasMatch());
 
   // " SYS INFO" opens the system panel: height 631 at top 78.
-  QTest::mouseClick(about.SpeedButtonMore, Qt::LeftButton);
+  QTest::mouseClick(about.moreButton, Qt::LeftButton);
   EXPECT_EQ(about.height(), 631);
   EXPECT_EQ(about.width(), 395);
   EXPECT_EQ(about.y(), 78);
-  QTest::mouseClick(about.BitBtnClose, Qt::LeftButton);
+  QTest::mouseClick(about.closeButton, Qt::LeftButton);
   EXPECT_FALSE(about.isVisible());
 }
 
@@ -85,7 +85,7 @@ TEST(AboutForm, PictureDecodesAndDamagedFilesLeaveItEmpty) {
   EXPECT_NE(image.pixel(5, 5), image.pixel(120, 100));
   {
     TAboutForm about(QDir::tempPath());
-    EXPECT_FALSE(about.ImagePicture->pixmap().isNull());
+    EXPECT_FALSE(about.pictureLabel->pixmap().isNull());
   }
 
   QTemporaryDir dir;
@@ -108,7 +108,7 @@ TEST(AboutForm, PictureDecodesAndDamagedFilesLeaveItEmpty) {
     EXPECT_TRUE(DecodeJpegFile(path).isNull()) << path.toStdString();
     TAboutForm about(QDir::tempPath(), nullptr, path);
     about.show();
-    EXPECT_TRUE(about.ImagePicture->pixmap().isNull());
+    EXPECT_TRUE(about.pictureLabel->pixmap().isNull());
   }
 }
 
@@ -120,7 +120,7 @@ TEST(AboutForm, OpensModallyFromTheMenuAndTheToolbar) {
     QTimer::singleShot(0, [&] {
       auto* about = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
       seen = about != nullptr && about->isModal();
-      if (about) about->BitBtnClose->click();
+      if (about) about->closeButton->click();
     });
     if (QString::fromLatin1(how) == QStringLiteral("menu"))
       c.Find<QAction>("AboutItem")->trigger();
@@ -143,23 +143,23 @@ TEST(HelpForm, OpensTheContentsAndFollowsLinks) {
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(help->isVisible());
   EXPECT_TRUE(c.dialogs.errors.isEmpty());
-  EXPECT_TRUE(help->Browser->source().toLocalFile().endsWith(QStringLiteral("index.html")));
-  EXPECT_TRUE(help->Browser->toPlainText().contains(QStringLiteral("Конвейр потоков Шоу")));
+  EXPECT_TRUE(help->browser->source().toLocalFile().endsWith(QStringLiteral("index.html")));
+  EXPECT_TRUE(help->browser->toPlainText().contains(QStringLiteral("Конвейр потоков Шоу")));
 
   // Every page of the contents exists and has a heading; clicking an entry shows it.
-  for (int i = 0; i < help->ListContents->count(); ++i) {
-    QListWidgetItem* item = help->ListContents->item(i);
-    help->ListContents->scrollToItem(item);
-    QTest::mouseClick(help->ListContents->viewport(), Qt::LeftButton, {},
-                      help->ListContents->visualItemRect(item).center());
+  for (int i = 0; i < help->contentsList->count(); ++i) {
+    QListWidgetItem* item = help->contentsList->item(i);
+    help->contentsList->scrollToItem(item);
+    QTest::mouseClick(help->contentsList->viewport(), Qt::LeftButton, {},
+                      help->contentsList->visualItemRect(item).center());
     const QString file = item->data(Qt::UserRole).toString();
-    EXPECT_TRUE(help->Browser->source().toLocalFile().endsWith(file)) << file.toStdString();
-    EXPECT_TRUE(help->Browser->toPlainText().contains(item->text()) || i == 0)
+    EXPECT_TRUE(help->browser->source().toLocalFile().endsWith(file)) << file.toStdString();
+    EXPECT_TRUE(help->browser->toPlainText().contains(item->text()) || i == 0)
         << file.toStdString();
   }
   // The keyboard page lists the conveyor keys.
   help->ShowPage(QStringLiteral("keys.html"));
-  EXPECT_TRUE(help->Browser->toPlainText().contains(
+  EXPECT_TRUE(help->browser->toPlainText().contains(
       QStringLiteral("Q W E R T Y U I O P A S D F G H J K L")));
 
   // Every link of every page leads to a page of the folder.

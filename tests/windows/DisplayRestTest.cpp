@@ -46,7 +46,7 @@ TEST_F(DisplayRestTest, AStoppedSteadyOutputRestsAndANewOutputIsShown) {
   // The scene's levels change behind the display's back (as a timer or the keyboard would
   // change them) and the tick takes them to the output.
   for (int channel = 1; channel <= 27; ++channel)
-    Memory().Set(RaschetAdr(0) + channel, static_cast<std::uint8_t>(100 + channel));
+    Memory().Set(SceneRowOffset(0) + channel, static_cast<std::uint8_t>(100 + channel));
   Tick(60);
   ASSERT_EQ(form->Frames().Output(4), 104);
   ASSERT_TRUE(WaitFor([&] { return display->isActive(); }, 5000));
@@ -64,7 +64,7 @@ TEST_F(DisplayRestTest, AStoppedSteadyOutputRestsAndANewOutputIsShown) {
 // which the display must draw), and a playing show keeps it awake.
 TEST_F(DisplayRestTest, TheOperatorWakesItAndAPlayingShowKeepsItAwake) {
   for (int channel = 1; channel <= 60; ++channel)
-    Memory().Set(RaschetAdr(0) + channel, static_cast<std::uint8_t>(channel));
+    Memory().Set(SceneRowOffset(0) + channel, static_cast<std::uint8_t>(channel));
   Tick(60);
   ASSERT_TRUE(WaitForRest());
 

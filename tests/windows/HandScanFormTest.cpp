@@ -36,7 +36,7 @@ class HandScanFixture : public TestConsole {
     Release(at);
   }
   void TickPriority() {
-    Pad()->CheckBoxManualArea->click();
+    Pad()->priorityBox->click();
     ASSERT_TRUE(Priority());
   }
 };
@@ -69,27 +69,27 @@ TEST(HandScanForm, CornersGiveTheirValuesWithAndWithoutInversionAndSwap) {
   c.Click({0, 0});
   EXPECT_EQ(c.PadX(), 0);
   EXPECT_EQ(c.PadY(), 255);
-  EXPECT_EQ(pad->CheckBoxX->text(), QStringLiteral("X=0"));
-  EXPECT_EQ(pad->CheckBoxY->text(), QStringLiteral("Y=255"));
+  EXPECT_EQ(pad->invertXBox->text(), QStringLiteral("X=0"));
+  EXPECT_EQ(pad->invertYBox->text(), QStringLiteral("Y=255"));
   c.Click({255, 255});
   EXPECT_EQ(c.PadX(), 255);
   EXPECT_EQ(c.PadY(), 0);
 
-  pad->CheckBoxX->click();
-  pad->CheckBoxY->click();
+  pad->invertXBox->click();
+  pad->invertYBox->click();
   c.Click({0, 0});
   EXPECT_EQ(c.PadX(), 255);
   EXPECT_EQ(c.PadY(), 0);
-  EXPECT_EQ(pad->CheckBoxX->text(), QStringLiteral("X=255"));
-  EXPECT_EQ(pad->CheckBoxY->text(), QStringLiteral("Y=0"));
+  EXPECT_EQ(pad->invertXBox->text(), QStringLiteral("X=255"));
+  EXPECT_EQ(pad->invertYBox->text(), QStringLiteral("Y=0"));
 
   // Inversion first, then the swap: pointer (10, 20) -> (245, 20) -> swapped (20, 245).
-  pad->CheckBoxX_Y->click();
+  pad->swapXYBox->click();
   c.Click({10, 20});
   EXPECT_EQ(c.PadX(), 20);
   EXPECT_EQ(c.PadY(), 245);
   // The marker follows the held pointer: centred one pixel right of and below it.
-  const QRect marker = pad->ShapeCentr->geometry();
+  const QRect marker = pad->centreMark->geometry();
   EXPECT_EQ(marker.center(), c.Shape()->geometry().topLeft() + QPoint(10, 20));
 }
 
@@ -100,8 +100,8 @@ TEST(HandScanForm, MovingWithoutAButtonOnlyChangesTheCaptions) {
   const int x = c.PadX();
   const int y = c.PadY();
   c.Hover({30, 40});
-  EXPECT_EQ(c.Pad()->CheckBoxX->text(), QStringLiteral("X=30"));
-  EXPECT_EQ(c.Pad()->CheckBoxY->text(), QStringLiteral("Y=215"));
+  EXPECT_EQ(c.Pad()->invertXBox->text(), QStringLiteral("X=30"));
+  EXPECT_EQ(c.Pad()->invertYBox->text(), QStringLiteral("Y=215"));
   EXPECT_EQ(c.PadX(), x);
   EXPECT_EQ(c.PadY(), y);
   EXPECT_EQ(c.Level(0, 5), 100);  // written by the click, not by the move
@@ -172,7 +172,7 @@ TEST(HandScanForm, PriorityDrivesTheOutputUntilAnotherWindowIsActivated) {
   QApplication::setActiveWindow(c.form.get());
   QApplication::processEvents();
   EXPECT_FALSE(c.Priority());
-  EXPECT_FALSE(c.Pad()->CheckBoxManualArea->isChecked());
+  EXPECT_FALSE(c.Pad()->priorityBox->isChecked());
   c.Tick();
   EXPECT_EQ(c.Out(5), 0);
   EXPECT_EQ(c.Out(6), 0);

@@ -39,11 +39,11 @@ class RefreshCost : public ::testing::Test, public TestConsole {
     // Two scenes that differ on channels 2 and 5 only.
     Memory().Set(kLastScene, 1);
     for (int channel = 1; channel <= 255; ++channel) {
-      Memory().Set(RaschetAdr(0) + channel, 40);
-      Memory().Set(RaschetAdr(1) + channel, 40);
+      Memory().Set(SceneRowOffset(0) + channel, 40);
+      Memory().Set(SceneRowOffset(1) + channel, 40);
     }
-    Memory().Set(RaschetAdr(1) + 2, 200);
-    Memory().Set(RaschetAdr(1) + 5, 90);
+    Memory().Set(SceneRowOffset(1) + 2, 200);
+    Memory().Set(SceneRowOffset(1) + 5, 90);
     Refresh();
     QTest::qWait(50);
     qApp->installEventFilter(&counter);

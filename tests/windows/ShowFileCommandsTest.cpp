@@ -80,7 +80,7 @@ TEST_F(ShowFileCommandsTest, OpeningCopiesTheNameToTheSaveDialog) {
   EXPECT_FALSE(w.findChild<QToolButton*>("SpeedButtonUndo2")->isEnabled());
 
   w.Show().DataWrite(5, 5, 99);
-  w.SaveItemClick();  // writes back to the file just opened, without a dialog
+  w.SaveShow();  // writes back to the file just opened, without a dialog
   EXPECT_TRUE(dialogs.saveRequests.isEmpty());
   EXPECT_EQ(static_cast<std::uint8_t>(ReadAll(path)[SceneRowOffset(5) + 5]), 99);
 }
@@ -92,7 +92,7 @@ TEST_F(ShowFileCommandsTest, AShortOrUnreadableFileChangesNothing) {
   w.ToMemoryUndo();
   const QString title = w.windowTitle();
   dialogs.openReplies.push_back(shortFile);
-  w.OpenItemClick();
+  w.ChooseAndOpenShow();
   EXPECT_EQ(dialogs.errors, QStringList{"Read beyond end of file"});
   EXPECT_EQ(w.Show().DataRead(0, 1), 123);
   EXPECT_EQ(w.Show().memory.Get(0), 'i');
@@ -102,7 +102,7 @@ TEST_F(ShowFileCommandsTest, AShortOrUnreadableFileChangesNothing) {
   EXPECT_TRUE(w.findChild<QToolButton*>("SpeedButtonUndo3")->isEnabled());
 
   dialogs.openReplies.push_back(PathIn("missing.klv"));
-  w.OpenItemClick();
+  w.ChooseAndOpenShow();
   EXPECT_EQ(dialogs.errors.last(), "Файл не существует !");
   EXPECT_EQ(w.Show().DataRead(0, 1), 123);
   EXPECT_FALSE(w.Show().showNamed);
@@ -113,7 +113,7 @@ TEST_F(ShowFileCommandsTest, AReadOnlyShowOpens) {
   ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0444), 0);
   TBaseForm& w = Start();
   dialogs.openReplies.push_back(path);
-  w.OpenItemClick();
+  w.ChooseAndOpenShow();
   EXPECT_TRUE(dialogs.errors.isEmpty());
   EXPECT_EQ(w.Show().DataRead(3, 3), 44);
 }
@@ -147,7 +147,7 @@ TEST_F(ShowFileCommandsTest, AutosaveWritesTheShowAndNamesItOnTheStatusLine) {
   TBaseForm& w = Start();
   w.Show().DataWrite(2, 2, 222);
   w.Show().memory.Set(0, 'X');  // the autosave does not rewrite the identification text
-  w.TimerAvtoSaveTimer();
+  w.AutosaveShow();
   const QByteArray bytes = ReadAll(w.AutosavePath());
   ASSERT_EQ(bytes.size(), kShowFileSize);
   EXPECT_EQ(bytes[0], 'X');
@@ -160,7 +160,7 @@ TEST_F(ShowFileCommandsTest, AutosaveWritesTheShowAndNamesItOnTheStatusLine) {
 TEST_F(ShowFileCommandsTest, AFailedSaveReportsItAndKeepsTheShowUnnamed) {
   TBaseForm& w = Start();
   dialogs.saveReplies.push_back(PathIn("no-such-folder/show.klv"));
-  w.SaveAsItemClick();
+  w.ChooseAndSaveShowAs();
   EXPECT_EQ(dialogs.errors, QStringList{"Path not found"});
   EXPECT_FALSE(w.Show().showNamed);
   EXPECT_EQ(w.windowTitle(), " Demo Mode:  Unit_001");

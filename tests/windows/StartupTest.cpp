@@ -94,7 +94,7 @@ TEST_F(StartupTest, StatusMessageIsNotExtendedByASecondMessage) {
   w.OutStatus("second");
   EXPECT_EQ(status->text(), "second");
   EXPECT_LE(timer->remainingTime(), before);  // the count was not restarted
-  w.TimerStatusTimer();
+  w.HideStatusLine();
   EXPECT_TRUE(status->isHidden());
   EXPECT_FALSE(timer->isActive());
 }

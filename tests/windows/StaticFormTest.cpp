@@ -43,18 +43,19 @@ TEST_F(StaticForm, WindowIsMadeOnceAndHoldsItsGroups) {
   EXPECT_EQ(editor->size(), QSize(250, 192));
   EXPECT_TRUE(editor->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   // Read buttons in columns 1 2 3 4 | 5 6 7 8 | -- Z X C | V B N M, the write buttons beside.
-  EXPECT_EQ(editor->ReadButton[8]->objectName(), QStringLiteral("SpeedButtonSpase"));
-  EXPECT_EQ(editor->ReadButton[8]->text(), QStringLiteral("--"));
-  EXPECT_EQ(editor->WriteButton[3]->objectName(), QStringLiteral("SpeedButton24"));
-  EXPECT_EQ(editor->WriteButton[15]->objectName(), QStringLiteral("SpeedButton21"));
-  EXPECT_EQ(editor->ReadButton[1]->toolTip(), QStringLiteral("Редактируемая статическая картинка"));
-  EXPECT_EQ(editor->WriteButton[1]->toolTip(), QStringLiteral("Записать в  статическую картинку"));
+  EXPECT_EQ(editor->readButtons[8]->objectName(), QStringLiteral("SpeedButtonSpase"));
+  EXPECT_EQ(editor->readButtons[8]->text(), QStringLiteral("--"));
+  EXPECT_EQ(editor->writeButtons[3]->objectName(), QStringLiteral("SpeedButton24"));
+  EXPECT_EQ(editor->writeButtons[15]->objectName(), QStringLiteral("SpeedButton21"));
+  EXPECT_EQ(editor->readButtons[1]->toolTip(),
+            QStringLiteral("Редактируемая статическая картинка"));
+  EXPECT_EQ(editor->writeButtons[1]->toolTip(), QStringLiteral("Записать в  статическую картинку"));
   EXPECT_EQ(editor->ScrollBar1->value(), 1);
   EXPECT_EQ(editor->ScrollBar1->maximum(), 255);
   EXPECT_EQ(editor->ScrollBar1->pageStep(), 10);
   EXPECT_EQ(editor->Label1->text(), QStringLiteral("1"));
-  EXPECT_FALSE(editor->SpeedButtonUndoSt->isEnabled());
-  EXPECT_FALSE(editor->ReadHidden->isVisible());
+  EXPECT_FALSE(editor->undoEraseButton->isEnabled());
+  EXPECT_FALSE(editor->readHiddenButton->isVisible());
 
   // Opened from the menu item as from the toolbar; closing hides the same window.
   auto* item = form->findChild<QAction*>(QStringLiteral("ChaserItem"));
@@ -62,12 +63,12 @@ TEST_F(StaticForm, WindowIsMadeOnceAndHoldsItsGroups) {
   EXPECT_EQ(item->text(), QStringLiteral("Запись и редактирование Статических картинок"));
   item->trigger();
   EXPECT_TRUE(editor->isVisible());
-  EXPECT_LT(editor->ReadButton[0]->y(), editor->ReadButton[3]->y());
-  EXPECT_EQ(editor->ReadButton[0]->x(), editor->ReadButton[3]->x());
-  EXPECT_LT(editor->ReadButton[3]->x(), editor->ReadButton[4]->x());
+  EXPECT_LT(editor->readButtons[0]->y(), editor->readButtons[3]->y());
+  EXPECT_EQ(editor->readButtons[0]->x(), editor->readButtons[3]->x());
+  EXPECT_LT(editor->readButtons[3]->x(), editor->readButtons[4]->x());
   // The write group stands to the right of the read group.
-  EXPECT_LT(editor->ReadButton[15]->mapTo(editor, QPoint(editor->ReadButton[15]->width(), 0)).x(),
-            editor->WriteButton[0]->mapTo(editor, QPoint()).x());
+  EXPECT_LT(editor->readButtons[15]->mapTo(editor, QPoint(editor->readButtons[15]->width(), 0)).x(),
+            editor->writeButtons[0]->mapTo(editor, QPoint()).x());
   editor->close();
   EXPECT_FALSE(editor->isVisible());
   EXPECT_EQ(Find<TStaticForm>("StaticForm"), editor);
@@ -180,7 +181,7 @@ TEST_F(StaticForm, SceneSliderEraseAndUndo) {
   Click("SpeedButtonDelAll");
   EXPECT_EQ(dialogs.questions.last(), QStringLiteral("Удалить все Статические картинки?"));
   EXPECT_TRUE(PictureIncludes(Memory(), 4, 10));
-  EXPECT_FALSE(editor->SpeedButtonUndoSt->isEnabled());
+  EXPECT_FALSE(editor->undoEraseButton->isEnabled());
   EXPECT_TRUE(Checked("SpeedButton10"));
 
   dialogs.answers = {true};
@@ -190,10 +191,10 @@ TEST_F(StaticForm, SceneSliderEraseAndUndo) {
   EXPECT_EQ(Level(0, 10), 0);
   EXPECT_FALSE(Strip(10)->isChecked());
   EXPECT_FALSE(Checked("SpeedButton10"));
-  EXPECT_TRUE(editor->SpeedButtonUndoSt->isEnabled());
+  EXPECT_TRUE(editor->undoEraseButton->isEnabled());
 
   Click("SpeedButtonUndoSt");
-  EXPECT_FALSE(editor->SpeedButtonUndoSt->isEnabled());
+  EXPECT_FALSE(editor->undoEraseButton->isEnabled());
   EXPECT_TRUE(PictureIncludes(Memory(), 4, 10));
   EXPECT_EQ(PictureLevel(Memory(), 4, 10), 99);
   EXPECT_EQ(Level(0, 10), 99);
@@ -236,10 +237,10 @@ TEST_F(StaticForm, ANewShowWhileEditingKeepsNothingOfTheOldOne) {
   EXPECT_EQ(Level(0, 3), 55);
 
   Open();
-  form->NewItemClick();  // answered No: the show stays, the editor too
+  form->NewShow();  // answered No: the show stays, the editor too
   EXPECT_TRUE(editor->isVisible());
   dialogs.answers = {true};
-  form->NewItemClick();
+  form->NewShow();
   EXPECT_FALSE(editor->isVisible());
   editor->close();
   EXPECT_EQ(Level(0, 3), 0);

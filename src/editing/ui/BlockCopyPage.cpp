@@ -127,92 +127,91 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   QGroupBox* current =
       MakeGroup(this, "GroupBoxLevelBloc", QStringLiteral("Каналов текущей Сцены "));
   QGridLayout* grid = GroupGrid(current);
-  SpinEditLevelFirst = MakeSpin(current, "SpinEditLevelFirst", 254, 1, kFirstChannelHint);
-  SpinEditLevelLast = MakeSpin(current, "SpinEditLevelLast", 255, 10, kLastChannelHint);
-  SpinEditLevelFrom = MakeSpin(current, "SpinEditLevelFrom", 255, 11, kTargetChannelHint);
-  AddChannelInputs(grid, 0, 0, SpinEditLevelFirst, SpinEditLevelLast, SpinEditLevelFrom);
-  SpeedButtonLevelBlocCopy = MakeCopyButton(current, "SpeedButtonLevelBlocCopy");
-  grid->addWidget(SpeedButtonLevelBlocCopy, 3, 0, 1, 3, Qt::AlignRight);
+  channelCopyFirst = MakeSpin(current, "SpinEditLevelFirst", 254, 1, kFirstChannelHint);
+  channelCopyLast = MakeSpin(current, "SpinEditLevelLast", 255, 10, kLastChannelHint);
+  channelCopyTarget = MakeSpin(current, "SpinEditLevelFrom", 255, 11, kTargetChannelHint);
+  AddChannelInputs(grid, 0, 0, channelCopyFirst, channelCopyLast, channelCopyTarget);
+  copyCurrentChannelsButton = MakeCopyButton(current, "SpeedButtonLevelBlocCopy");
+  grid->addWidget(copyCurrentChannelsButton, 3, 0, 1, 3, Qt::AlignRight);
   groups->addWidget(current, 0, 0);
 
   // "Каналов (все сцены)"
   QGroupBox* all = MakeGroup(this, "GroupBoxLevelJobScens", QStringLiteral("Каналов (все сцены)"));
   grid = GroupGrid(all);
-  SpinEditChBeg = MakeSpin(all, "SpinEditChBeg", 254, 1, kFirstChannelHint);
-  SpinEditChFin = MakeSpin(all, "SpinEditChFin", 255, 10, kLastChannelHint);
-  SpinEditChTo = MakeSpin(all, "SpinEditChTo", 255, 11, kTargetChannelHint);
-  AddChannelInputs(grid, 0, 0, SpinEditChBeg, SpinEditChFin, SpinEditChTo);
-  SpeedButtonLevelJobScens = MakeCopyButton(all, "SpeedButtonLevelJobScens");
-  grid->addWidget(SpeedButtonLevelJobScens, 3, 0, 1, 3, Qt::AlignRight);
+  allScenesChannelFirst = MakeSpin(all, "SpinEditChBeg", 254, 1, kFirstChannelHint);
+  allScenesChannelLast = MakeSpin(all, "SpinEditChFin", 255, 10, kLastChannelHint);
+  allScenesChannelTarget = MakeSpin(all, "SpinEditChTo", 255, 11, kTargetChannelHint);
+  AddChannelInputs(grid, 0, 0, allScenesChannelFirst, allScenesChannelLast, allScenesChannelTarget);
+  copyAllScenesChannelsButton = MakeCopyButton(all, "SpeedButtonLevelJobScens");
+  grid->addWidget(copyAllScenesChannelsButton, 3, 0, 1, 3, Qt::AlignRight);
   groups->addWidget(all, 0, 1);
 
   // "Каналов в сценах": the channel inputs on the left, the scene inputs on the right.
   QGroupBox* inScenes = MakeGroup(this, "GroupBoxScenAllCopy", QStringLiteral("Каналов в сценах"));
   grid = GroupGrid(inScenes);
-  SpinEditAllScChbeg = MakeSpin(inScenes, "SpinEditAllScChbeg", 254, 1, kFirstChannelHint);
-  SpinEditAllScChFin = MakeSpin(inScenes, "SpinEditAllScChFin", 255, 10, kLastChannelHint);
-  SpinEditAllScChTo = MakeSpin(inScenes, "SpinEditAllScChTo", 255, 11, kTargetChannelHint);
-  AddChannelInputs(grid, 0, 0, SpinEditAllScChbeg, SpinEditAllScChFin, SpinEditAllScChTo);
-  SpinEditAllScChbegSc = MakeSpin(inScenes, "SpinEditAllScChbegSc", 255, 1);
-  SpinEditAllScChFinSc = MakeSpin(inScenes, "SpinEditAllScChFinSc", 255, 10);
-  SpinEditAllScChToSc = MakeSpin(inScenes, "SpinEditAllScChToSc", 255, 11);
+  rangeChannelFirst = MakeSpin(inScenes, "SpinEditAllScChbeg", 254, 1, kFirstChannelHint);
+  rangeChannelLast = MakeSpin(inScenes, "SpinEditAllScChFin", 255, 10, kLastChannelHint);
+  rangeChannelTarget = MakeSpin(inScenes, "SpinEditAllScChTo", 255, 11, kTargetChannelHint);
+  AddChannelInputs(grid, 0, 0, rangeChannelFirst, rangeChannelLast, rangeChannelTarget);
+  rangeSceneFirst = MakeSpin(inScenes, "SpinEditAllScChbegSc", 255, 1);
+  rangeSceneLast = MakeSpin(inScenes, "SpinEditAllScChFinSc", 255, 10);
+  rangeSceneTarget = MakeSpin(inScenes, "SpinEditAllScChToSc", 255, 11);
   grid->setColumnMinimumWidth(3, 12);
-  AddInput(grid, 0, 4, {" От Сцены"}, SpinEditAllScChbegSc);
-  AddInput(grid, 1, 4, {"До Сцены "}, SpinEditAllScChFinSc, "включительно");
-  AddInput(grid, 2, 4, {"Начиная ", "с сцены "}, SpinEditAllScChToSc);
-  SpeedButtonScenAllCopy = MakeCopyButton(inScenes, "SpeedButtonScenAllCopy");
-  grid->addWidget(SpeedButtonScenAllCopy, 3, 0, 1, 7, Qt::AlignRight);
+  AddInput(grid, 0, 4, {" От Сцены"}, rangeSceneFirst);
+  AddInput(grid, 1, 4, {"До Сцены "}, rangeSceneLast, "включительно");
+  AddInput(grid, 2, 4, {"Начиная ", "с сцены "}, rangeSceneTarget);
+  copyChannelsAcrossScenesButton = MakeCopyButton(inScenes, "SpeedButtonScenAllCopy");
+  grid->addWidget(copyChannelsAcrossScenesButton, 3, 0, 1, 7, Qt::AlignRight);
   groups->addWidget(inScenes, 1, 0);
 
   // "Сцен (все каналы)"
   QGroupBox* scenes = MakeGroup(this, "GroupBoxScenaBloc", QStringLiteral("Сцен (все каналы)"));
   grid = GroupGrid(scenes);
-  SpinEditScenaFirst = MakeSpin(scenes, "SpinEditScenaFirst", 254, 1);
-  SpinEditScenaLast = MakeSpin(scenes, "SpinEditScenaLast", 255, 10);
-  SpinEditScenaFrom = MakeSpin(scenes, "SpinEditScenaFrom", 255, 11);
-  AddInput(grid, 0, 0, {" От Сцены"}, SpinEditScenaFirst);
-  AddInput(grid, 1, 0, {"До Сцены "}, SpinEditScenaLast, "включительно");
-  AddInput(grid, 2, 0, {"Начиная ", "с сцены "}, SpinEditScenaFrom);
-  SpeedButtonScenaBlocCopy = MakeCopyButton(scenes, "SpeedButtonScenaBlocCopy");
-  grid->addWidget(SpeedButtonScenaBlocCopy, 3, 0, 1, 3, Qt::AlignRight);
+  sceneCopyFirst = MakeSpin(scenes, "SpinEditScenaFirst", 254, 1);
+  sceneCopyLast = MakeSpin(scenes, "SpinEditScenaLast", 255, 10);
+  sceneCopyTarget = MakeSpin(scenes, "SpinEditScenaFrom", 255, 11);
+  AddInput(grid, 0, 0, {" От Сцены"}, sceneCopyFirst);
+  AddInput(grid, 1, 0, {"До Сцены "}, sceneCopyLast, "включительно");
+  AddInput(grid, 2, 0, {"Начиная ", "с сцены "}, sceneCopyTarget);
+  copySceneRangeButton = MakeCopyButton(scenes, "SpeedButtonScenaBlocCopy");
+  grid->addWidget(copySceneRangeButton, 3, 0, 1, 3, Qt::AlignRight);
   groups->addWidget(scenes, 1, 1);
 
-  connect(SpeedButtonLevelBlocCopy, &QToolButton::clicked, this,
-          [this] { ButtonLevelBlocCopyClick(); });
-  connect(SpeedButtonLevelJobScens, &QToolButton::clicked, this,
-          [this] { SpeedButtonLevelJobScensClick(); });
-  connect(SpeedButtonScenAllCopy, &QToolButton::clicked, this,
-          [this] { SpeedButtonScenAllCopyClick(); });
-  connect(SpeedButtonScenaBlocCopy, &QToolButton::clicked, this,
-          [this] { ButtonScenaBlocCopyClick(); });
+  connect(copyCurrentChannelsButton, &QToolButton::clicked, this,
+          [this] { CopyCurrentSceneChannels(); });
+  connect(copyAllScenesChannelsButton, &QToolButton::clicked, this,
+          [this] { CopyChannelsInAllScenes(); });
+  connect(copyChannelsAcrossScenesButton, &QToolButton::clicked, this,
+          [this] { CopyChannelsAcrossScenes(); });
+  connect(copySceneRangeButton, &QToolButton::clicked, this, [this] { CopySceneRange(); });
 }
 
 // The undo copy goes through the console first, so that the restore buttons of every page
 // enable (also before a refused copy); the core operation then takes the same copy itself.
 
-void BlockCopyPage::ButtonLevelBlocCopyClick() {
+void BlockCopyPage::CopyCurrentSceneChannels() {
   console_.ToMemoryUndo();
-  Finish(CopyChannelsOfCurrentScene(
-      console_.Show(), RangeOf(SpinEditLevelFirst, SpinEditLevelLast, SpinEditLevelFrom)));
+  Finish(CopyChannelsOfCurrentScene(console_.Show(),
+                                    RangeOf(channelCopyFirst, channelCopyLast, channelCopyTarget)));
 }
 
-void BlockCopyPage::SpeedButtonLevelJobScensClick() {
+void BlockCopyPage::CopyChannelsInAllScenes() {
   console_.ToMemoryUndo();
-  Finish(CopyChannelsOfAllScenes(console_.Show(),
-                                 RangeOf(SpinEditChBeg, SpinEditChFin, SpinEditChTo)));
+  Finish(CopyChannelsOfAllScenes(
+      console_.Show(),
+      RangeOf(allScenesChannelFirst, allScenesChannelLast, allScenesChannelTarget)));
 }
 
-void BlockCopyPage::SpeedButtonScenAllCopyClick() {
+void BlockCopyPage::CopyChannelsAcrossScenes() {
   console_.ToMemoryUndo();
-  Finish(CopyChannelsInScenes(
-      console_.Show(), RangeOf(SpinEditAllScChbeg, SpinEditAllScChFin, SpinEditAllScChTo),
-      RangeOf(SpinEditAllScChbegSc, SpinEditAllScChFinSc, SpinEditAllScChToSc)));
+  Finish(CopyChannelsInScenes(console_.Show(),
+                              RangeOf(rangeChannelFirst, rangeChannelLast, rangeChannelTarget),
+                              RangeOf(rangeSceneFirst, rangeSceneLast, rangeSceneTarget)));
 }
 
-void BlockCopyPage::ButtonScenaBlocCopyClick() {
+void BlockCopyPage::CopySceneRange() {
   console_.ToMemoryUndo();
-  Finish(CopyScenes(console_.Show(),
-                    RangeOf(SpinEditScenaFirst, SpinEditScenaLast, SpinEditScenaFrom)));
+  Finish(CopyScenes(console_.Show(), RangeOf(sceneCopyFirst, sceneCopyLast, sceneCopyTarget)));
 }
 
 void BlockCopyPage::Finish(BlockCopyResult result) {

@@ -26,34 +26,34 @@ class BlockCopyPage : public QWidget {
   BlockCopyPage(Console& console, WindowParts& parts, QWidget* undoPair, QWidget* parent);
 
   // Handlers of the four buttons.
-  void ButtonLevelBlocCopyClick();      // "Каналов текущей Сцены "
-  void SpeedButtonLevelJobScensClick();  // "Каналов (все сцены)"
-  void SpeedButtonScenAllCopyClick();    // "Каналов в сценах"
-  void ButtonScenaBlocCopyClick();       // "Сцен (все каналы)"
+  void CopyCurrentSceneChannels();  // "Каналов текущей Сцены "
+  void CopyChannelsInAllScenes();   // "Каналов (все сцены)"
+  void CopyChannelsAcrossScenes();  // "Каналов в сценах"
+  void CopySceneRange();            // "Сцен (все каналы)"
 
   // "Каналов текущей Сцены "
-  QSpinBox* SpinEditLevelFirst = nullptr;
-  QSpinBox* SpinEditLevelLast = nullptr;
-  QSpinBox* SpinEditLevelFrom = nullptr;
-  QToolButton* SpeedButtonLevelBlocCopy = nullptr;
+  QSpinBox* channelCopyFirst = nullptr;
+  QSpinBox* channelCopyLast = nullptr;
+  QSpinBox* channelCopyTarget = nullptr;
+  QToolButton* copyCurrentChannelsButton = nullptr;
   // "Каналов (все сцены)"
-  QSpinBox* SpinEditChBeg = nullptr;
-  QSpinBox* SpinEditChFin = nullptr;
-  QSpinBox* SpinEditChTo = nullptr;
-  QToolButton* SpeedButtonLevelJobScens = nullptr;
+  QSpinBox* allScenesChannelFirst = nullptr;
+  QSpinBox* allScenesChannelLast = nullptr;
+  QSpinBox* allScenesChannelTarget = nullptr;
+  QToolButton* copyAllScenesChannelsButton = nullptr;
   // "Каналов в сценах"
-  QSpinBox* SpinEditAllScChbeg = nullptr;
-  QSpinBox* SpinEditAllScChFin = nullptr;
-  QSpinBox* SpinEditAllScChTo = nullptr;
-  QSpinBox* SpinEditAllScChbegSc = nullptr;
-  QSpinBox* SpinEditAllScChFinSc = nullptr;
-  QSpinBox* SpinEditAllScChToSc = nullptr;
-  QToolButton* SpeedButtonScenAllCopy = nullptr;
+  QSpinBox* rangeChannelFirst = nullptr;
+  QSpinBox* rangeChannelLast = nullptr;
+  QSpinBox* rangeChannelTarget = nullptr;
+  QSpinBox* rangeSceneFirst = nullptr;
+  QSpinBox* rangeSceneLast = nullptr;
+  QSpinBox* rangeSceneTarget = nullptr;
+  QToolButton* copyChannelsAcrossScenesButton = nullptr;
   // "Сцен (все каналы)"
-  QSpinBox* SpinEditScenaFirst = nullptr;
-  QSpinBox* SpinEditScenaLast = nullptr;
-  QSpinBox* SpinEditScenaFrom = nullptr;
-  QToolButton* SpeedButtonScenaBlocCopy = nullptr;
+  QSpinBox* sceneCopyFirst = nullptr;
+  QSpinBox* sceneCopyLast = nullptr;
+  QSpinBox* sceneCopyTarget = nullptr;
+  QToolButton* copySceneRangeButton = nullptr;
 
  private:
   // Ends every copy: the warning of a refused copy, or the news that the levels changed.

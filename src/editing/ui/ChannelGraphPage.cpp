@@ -22,11 +22,11 @@ namespace kalvetro {
 
 namespace {
 
-QColor ColourOf(const GrafikColour& c) {
+QColor ColourOf(const GraphColour& c) {
   return QColor(c.red, c.green, c.blue);
 }
 
-void Fill(QPainter& painter, const GrafikRect& r, const GrafikColour& colour) {
+void Fill(QPainter& painter, const GraphRect& r, const GraphColour& colour) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   painter.fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), ColourOf(colour));
 }
@@ -55,46 +55,45 @@ QString Text(const std::string& utf8) {
 
 // ---------------------------------------------------------------- the chart
 
-GrafikPaintBox::GrafikPaintBox(const Console& console, const ChannelGraph& graph,
-                               QWidget* parent)
+GraphPaintBox::GraphPaintBox(const Console& console, const ChannelGraph& graph, QWidget* parent)
     : QWidget(parent), console_(console), graph_(graph) {
   setObjectName(QStringLiteral("PaintBoxGrafik"));
-  setFixedSize(kGrafikWidth, kGrafikHeight);
+  setFixedSize(kGraphWidth, kGraphHeight);
   setMouseTracking(true);  // the pointer labels follow the mouse without a button too
   setAttribute(Qt::WA_OpaquePaintEvent);
   setCursor(Qt::CrossCursor);
 }
 
-void GrafikPaintBox::paintEvent(QPaintEvent*) {
+void GraphPaintBox::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   // The bottom line belongs to no column; it keeps the chart's ground colour.
-  painter.fillRect(rect(), ColourOf(kGrafikBackground));
+  painter.fillRect(rect(), ColourOf(kGraphBackground));
   const ShowState& show = console_.Show();
   const int current = show.CurrentStep();
   for (int k = 0; k < graph_.SceneCount(); ++k) {
-    const GrafikColumn column = graph_.Column(show, k, current);
-    Fill(painter, column.background, kGrafikBackground);
-    Fill(painter, column.bar, kGrafikBar);
-    if (column.endOfShow) Fill(painter, column.endMarker, kGrafikEndMarker);
-    if (column.current) Fill(painter, column.currentMarker, kGrafikCurrentMarker);
-    if (column.marked) Fill(painter, column.markedSquare, kGrafikMarkedSquare);
+    const GraphColumn column = graph_.Column(show, k, current);
+    Fill(painter, column.background, kGraphBackground);
+    Fill(painter, column.bar, kGraphBar);
+    if (column.endOfShow) Fill(painter, column.endMarker, kGraphEndMarker);
+    if (column.current) Fill(painter, column.currentMarker, kGraphCurrentMarker);
+    if (column.marked) Fill(painter, column.markedSquare, kGraphMarkedSquare);
   }
 }
 
-void GrafikPaintBox::mousePressEvent(QMouseEvent* event) {
-  GrafikButton button = GrafikButton::kMiddle;
-  if (event->button() == Qt::LeftButton) button = GrafikButton::kLeft;
-  if (event->button() == Qt::RightButton) button = GrafikButton::kRight;
+void GraphPaintBox::mousePressEvent(QMouseEvent* event) {
+  GraphButton button = GraphButton::kMiddle;
+  if (event->button() == Qt::LeftButton) button = GraphButton::kLeft;
+  if (event->button() == Qt::RightButton) button = GraphButton::kRight;
   const QPoint p = event->position().toPoint();
   emit Pressed(button, p.x(), p.y());
 }
 
-void GrafikPaintBox::mouseMoveEvent(QMouseEvent* event) {
+void GraphPaintBox::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   emit Moved(p.x(), p.y());
 }
 
-void GrafikPaintBox::mouseReleaseEvent(QMouseEvent*) {
+void GraphPaintBox::mouseReleaseEvent(QMouseEvent*) {
   emit Released();
 }
 
@@ -126,29 +125,29 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   // Left: the channel, the chart and the area of scenes under it.
   auto* left = new QVBoxLayout;
   left->setSpacing(3);
-  LabelNameChanel = MakeLabel(this, "LabelNameChanel");
-  QFont nameFont = LabelNameChanel->font();
+  graphChannelNameLabel = MakeLabel(this, "LabelNameChanel");
+  QFont nameFont = graphChannelNameLabel->font();
   nameFont.setBold(true);
-  LabelNameChanel->setFont(nameFont);
-  left->addWidget(LabelNameChanel);
-  ScrollBarChanellGrafik = MakeBar(this, "ScrollBarChanellGrafik", 254, 10,
-                                   QStringLiteral("Устанавливает номер редактируемого канала"));
-  ScrollBarChanellGrafik->setFixedWidth(kGrafikWidth);
-  left->addWidget(ScrollBarChanellGrafik);
-  PaintBoxGrafik = new GrafikPaintBox(console_, graph_, this);
-  left->addWidget(PaintBoxGrafik);
-  ScrollBarGrafikArea =
+  graphChannelNameLabel->setFont(nameFont);
+  left->addWidget(graphChannelNameLabel);
+  graphChannelSlider = MakeBar(this, "ScrollBarChanellGrafik", 254, 10,
+                               QStringLiteral("Устанавливает номер редактируемого канала"));
+  graphChannelSlider->setFixedWidth(kGraphWidth);
+  left->addWidget(graphChannelSlider);
+  graphBox = new GraphPaintBox(console_, graph_, this);
+  left->addWidget(graphBox);
+  graphAreaSlider =
       MakeBar(this, "ScrollBarGrafikArea", 7, 1, QStringLiteral("Блок редактируемых сцен"));
-  ScrollBarGrafikArea->setFixedWidth(kGrafikWidth);
-  left->addWidget(ScrollBarGrafikArea);
+  graphAreaSlider->setFixedWidth(kGraphWidth);
+  left->addWidget(graphAreaSlider);
   auto* areaLabels = new QHBoxLayout;
-  LabelScenaGrafikFrom = MakeLabel(this, "LabelScenaGrafikFrom");
-  LabelScenaGrafikLast = MakeLabel(this, "LabelScenaGrafikLast");
-  areaLabels->addWidget(LabelScenaGrafikFrom);
+  graphFromLabel = MakeLabel(this, "LabelScenaGrafikFrom");
+  graphToLabel = MakeLabel(this, "LabelScenaGrafikLast");
+  areaLabels->addWidget(graphFromLabel);
   areaLabels->addStretch();
-  areaLabels->addWidget(LabelScenaGrafikLast);
+  areaLabels->addWidget(graphToLabel);
   auto* areaPanel = new QWidget(this);
-  areaPanel->setFixedWidth(kGrafikWidth);
+  areaPanel->setFixedWidth(kGraphWidth);
   areaPanel->setLayout(areaLabels);
   areaLabels->setContentsMargins(0, 0, 0, 0);
   left->addWidget(areaPanel);
@@ -157,19 +156,19 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   // Right: zoom, drawing mode, last scene, what the pointer points at, the undo pair.
   auto* right = new QVBoxLayout;
   right->setSpacing(4);
-  LabelGrafZoom = MakeLabel(this, "LabelGrafZoom");
-  right->addWidget(LabelGrafZoom);
-  ScrollBarGrafikZoom = MakeBar(this, "ScrollBarGrafikZoom", kGrafikZoomSteps - 1, 2,
-                                QStringLiteral("Масштаб сцен"));
-  ScrollBarGrafikZoom->setValue(kNewShowZoomStep);
-  right->addWidget(ScrollBarGrafikZoom);
+  graphZoomLabel = MakeLabel(this, "LabelGrafZoom");
+  right->addWidget(graphZoomLabel);
+  graphZoomSlider =
+      MakeBar(this, "ScrollBarGrafikZoom", kGraphZoomSteps - 1, 2, QStringLiteral("Масштаб сцен"));
+  graphZoomSlider->setValue(kNewShowZoomStep);
+  right->addWidget(graphZoomSlider);
 
   auto* modes = new QHBoxLayout;
   modes->setSpacing(2);
   auto* modeGroup = new QButtonGroup(this);
   modeGroup->setExclusive(true);
   auto addMode = [&](const char* name, const QString& caption, const QString& hint,
-                     GrafikMode mode) {
+                     GraphMode mode) {
     auto* button = MakeSpeedButton(this, QString::fromLatin1(name), caption, hint);
     button->setCheckable(true);
     modeGroup->addButton(button);
@@ -177,33 +176,32 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
     connect(button, &QToolButton::clicked, this, [this, mode] { graph_.SetMode(mode); });
     return button;
   };
-  SpeedButtonGrafArrow =
+  graphArrowButton =
       addMode("SpeedButtonGrafArrow", QStringLiteral("Точка"),
-              QStringLiteral("Устанавливать значение только одного канала"), GrafikMode::kArrow);
-  SpeedButtonGrafLine = addMode(
+              QStringLiteral("Устанавливать значение только одного канала"), GraphMode::kArrow);
+  graphLineButton = addMode(
       "SpeedButtonGrafLine", QStringLiteral("Линия"),
       QStringLiteral("Интерполировать уровни каналов. Начало - левая кнопка, конец - правая."),
-      GrafikMode::kLine);
-  SpeedButtonGrafPen =
-      addMode("SpeedButtonGrafPen", QStringLiteral("Перо"),
-              QStringLiteral("Повторять значение текущего канала во всех рабочих сценах"),
-              GrafikMode::kPen);
-  SpeedButtonGrafArrow->setChecked(true);
+      GraphMode::kLine);
+  graphPenButton = addMode(
+      "SpeedButtonGrafPen", QStringLiteral("Перо"),
+      QStringLiteral("Повторять значение текущего канала во всех рабочих сценах"), GraphMode::kPen);
+  graphArrowButton->setChecked(true);
   right->addSpacing(6);
   right->addLayout(modes);
 
   right->addSpacing(6);
   right->addWidget(MakeLabel(this, "LabelMaxScenaGrafic",
                              QStringLiteral("Установить последнюю Сцену")));
-  ScrollBarMaxScenaGrafic = MakeBar(this, "ScrollBarMaxScenaGrafic", 255, 10,
-                                    QStringLiteral("Установка номера последней сцены"));
-  right->addWidget(ScrollBarMaxScenaGrafic);
+  graphLastSceneSlider = MakeBar(this, "ScrollBarMaxScenaGrafic", 255, 10,
+                                 QStringLiteral("Установка номера последней сцены"));
+  right->addWidget(graphLastSceneSlider);
 
   right->addSpacing(10);
-  LabelScenaGrafik = MakeLabel(this, "LabelScenaGrafik");
-  LabelLevelNewGrafik = MakeLabel(this, "LabelLevelNewGrafik");
-  LabelLevelDmxGrafik = MakeLabel(this, "LabelLevelDmxGrafik");
-  for (QLabel* label : {LabelScenaGrafik, LabelLevelNewGrafik, LabelLevelDmxGrafik}) {
+  graphSceneLabel = MakeLabel(this, "LabelScenaGrafik");
+  graphNewLevelLabel = MakeLabel(this, "LabelLevelNewGrafik");
+  graphSceneLevelLabel = MakeLabel(this, "LabelLevelDmxGrafik");
+  for (QLabel* label : {graphSceneLabel, graphNewLevelLabel, graphSceneLevelLabel}) {
     label->setMinimumHeight(label->fontMetrics().height() + 2);
     right->addWidget(label);
   }
@@ -221,19 +219,14 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   columns->addWidget(rightPanel, 0, Qt::AlignTop);
   columns->addStretch();
 
-  connect(ScrollBarChanellGrafik, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarChanellGrafikChange(); });
-  connect(ScrollBarGrafikArea, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarGrafikAreaChange(); });
-  connect(ScrollBarGrafikZoom, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarGrafikZoomChange(); });
-  connect(ScrollBarMaxScenaGrafic, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarMaxScenaGraficChange(); });
-  connect(PaintBoxGrafik, &GrafikPaintBox::Pressed, this,
-          &ChannelGraphPage::PaintBoxGrafikMouseDown);
-  connect(PaintBoxGrafik, &GrafikPaintBox::Moved, this, &ChannelGraphPage::PaintBoxGrafikMouseMove);
-  connect(PaintBoxGrafik, &GrafikPaintBox::Released, this,
-          &ChannelGraphPage::PaintBoxGrafikMouseUp);
+  connect(graphChannelSlider, &QScrollBar::valueChanged, this, [this] { ChangeGraphChannel(); });
+  connect(graphAreaSlider, &QScrollBar::valueChanged, this, [this] { ChangeGraphArea(); });
+  connect(graphZoomSlider, &QScrollBar::valueChanged, this, [this] { ChangeGraphZoom(); });
+  connect(graphLastSceneSlider, &QScrollBar::valueChanged, this,
+          [this] { ChangeLastSceneFromGraph(); });
+  connect(graphBox, &GraphPaintBox::Pressed, this, &ChannelGraphPage::PressGraphPoint);
+  connect(graphBox, &GraphPaintBox::Moved, this, &ChannelGraphPage::DragGraphPoint);
+  connect(graphBox, &GraphPaintBox::Released, this, &ChannelGraphPage::ReleaseGraphPoint);
 
   // The main window's wheel comes through the console (its key preview takes it first).
   connect(&console_, &Console::WheelTurned, this, [this](int delta) {
@@ -241,93 +234,93 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   });
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (!IsShownPage(this)) return;
-    ReturnGrafikLabel();
-    RepaintGrafik();
+    RefreshGraphLabels();
+    RepaintGraph();
   });
   connect(&console_, &Console::Changed, this, [this](ShowArea area) {
     if ((area == ShowArea::Levels || area == ShowArea::Names) && IsShownPage(this)) {
-      ReturnGrafikLabel();
-      RepaintGrafik();
+      RefreshGraphLabels();
+      RepaintGraph();
     }
   });
   // Every new show (the empty one of start-up too) shows 32 scenes per area; an opened show
   // keeps the zoom.
   connect(&console_, &Console::ShowCleared, this, [this] {
     graph_.ResetForNewShow();
-    ScrollBarGrafikZoom->setValue(kNewShowZoomStep);
-    ReturnGrafikLabel();
-    RepaintGrafik();
+    graphZoomSlider->setValue(kNewShowZoomStep);
+    RefreshGraphLabels();
+    RepaintGraph();
   });
-  ReturnGrafikLabel();
+  RefreshGraphLabels();
 }
 
-void ChannelGraphPage::ReturnGrafikLabel() {
+void ChannelGraphPage::RefreshGraphLabels() {
   const ShowState& show = console_.Show();
   refreshing_ = true;
-  ScrollBarMaxScenaGrafic->setValue(show.LastScene());
+  graphLastSceneSlider->setValue(show.LastScene());
   const int channel = graph_.Channel();
-  const std::string stored = GrafikStoredName(show.memory, channel);
+  const std::string stored = GraphStoredName(show.memory, channel);
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(stored.data());
-  LabelNameChanel->setText(
-      Text(GrafikChannelPrefix(channel)) +
+  graphChannelNameLabel->setText(
+      Text(GraphChannelPrefix(channel)) +
       Text(DecodeCp1251(std::span<const std::uint8_t>(bytes, stored.size()))));
-  ScrollBarGrafikArea->setMaximum(graph_.AreaMax());
-  ScrollBarGrafikArea->setValue(graph_.Area());
-  LabelScenaGrafikFrom->setText(Text(GrafikFromText(graph_.FirstScene())));
-  LabelScenaGrafikLast->setText(Text(GrafikLastText(graph_.FirstScene(), graph_.SceneCount())));
-  LabelGrafZoom->setText(Text(GrafikZoomText(graph_.Zoom().factor)));
-  ScrollBarGrafikArea->setEnabled(graph_.AreaEnabled());
+  graphAreaSlider->setMaximum(graph_.AreaMax());
+  graphAreaSlider->setValue(graph_.Area());
+  graphFromLabel->setText(Text(GraphFromText(graph_.FirstScene())));
+  graphToLabel->setText(Text(GraphLastText(graph_.FirstScene(), graph_.SceneCount())));
+  graphZoomLabel->setText(Text(GraphZoomText(graph_.Zoom().factor)));
+  graphAreaSlider->setEnabled(graph_.AreaEnabled());
   refreshing_ = false;
 }
 
-void ChannelGraphPage::RepaintGrafik() {
-  PaintBoxGrafik->update();
+void ChannelGraphPage::RepaintGraph() {
+  graphBox->update();
 }
 
-void ChannelGraphPage::ScrollBarChanellGrafikChange() {
-  graph_.SetChannel(ScrollBarChanellGrafik->value() + 1);
-  ReturnGrafikLabel();
-  RepaintGrafik();
+void ChannelGraphPage::ChangeGraphChannel() {
+  graph_.SetChannel(graphChannelSlider->value() + 1);
+  RefreshGraphLabels();
+  RepaintGraph();
 }
 
-void ChannelGraphPage::ScrollBarGrafikAreaChange() {
+void ChannelGraphPage::ChangeGraphArea() {
   if (refreshing_) return;  // the refresh only keeps the bar within the new zoom
-  graph_.SetArea(ScrollBarGrafikArea->value());
-  ReturnGrafikLabel();
-  RepaintGrafik();
+  graph_.SetArea(graphAreaSlider->value());
+  RefreshGraphLabels();
+  RepaintGraph();
 }
 
-void ChannelGraphPage::ScrollBarGrafikZoomChange() {
-  graph_.SetZoomStep(ScrollBarGrafikZoom->value());
-  ReturnGrafikLabel();
-  RepaintGrafik();
+void ChannelGraphPage::ChangeGraphZoom() {
+  graph_.SetZoomStep(graphZoomSlider->value());
+  RefreshGraphLabels();
+  RepaintGraph();
 }
 
-void ChannelGraphPage::ScrollBarMaxScenaGraficChange() {
+void ChannelGraphPage::ChangeLastSceneFromGraph() {
   if (refreshing_) return;  // the refresh shows the stored number; nothing to write
-  SetGrafikLastScene(console_.Show(), ScrollBarMaxScenaGrafic->value());
+  SetGraphLastScene(console_.Show(), graphLastSceneSlider->value());
   console_.ReturnPageControlAll();
 }
 
-void ChannelGraphPage::PaintBoxGrafikMouseDown(GrafikButton button, int x, int y) {
+void ChannelGraphPage::PressGraphPoint(GraphButton button, int x, int y) {
   ShowPointer(graph_.MouseDown(console_.Show(), button, x, y), true);
 }
 
-void ChannelGraphPage::PaintBoxGrafikMouseMove(int x, int y) {
+void ChannelGraphPage::DragGraphPoint(int x, int y) {
   const bool drawing = graph_.Dragging();
   ShowPointer(graph_.MouseMove(console_.Show(), x, y), drawing);
 }
 
-void ChannelGraphPage::PaintBoxGrafikMouseUp() {
+void ChannelGraphPage::ReleaseGraphPoint() {
   graph_.MouseUp();
 }
 
-void ChannelGraphPage::ShowPointer(const GrafikLabels& labels, bool drawn) {
-  LabelScenaGrafik->setText(Text(labels.scene));
-  LabelLevelNewGrafik->setText(Text(labels.newLevel));
-  LabelLevelDmxGrafik->setText(Text(labels.dmxLevel));
+void ChannelGraphPage::ShowPointer(const GraphLabels& labels, bool drawn) {
+  graphSceneLabel->setText(Text(labels.scene));
+  graphNewLevelLabel->setText(Text(labels.newLevel));
+  graphSceneLevelLabel->setText(Text(labels.dmxLevel));
   if (!drawn) return;
-  RepaintGrafik();
+  RepaintGraph();
   console_.Notify(ShowArea::Levels);
 }
 
@@ -337,10 +330,9 @@ void ChannelGraphPage::wheelEvent(QWheelEvent* event) {
 }
 
 void ChannelGraphPage::MouseWheel(int delta) {
-  ScrollBarChanellGrafik->setValue(WheelPosition(WheelTarget::kGraph, delta,
-                                                 ScrollBarChanellGrafik->value(),
-                                                 ScrollBarChanellGrafik->minimum(),
-                                                 ScrollBarChanellGrafik->maximum()));
+  graphChannelSlider->setValue(
+      WheelPosition(WheelTarget::kGraph, delta, graphChannelSlider->value(),
+                    graphChannelSlider->minimum(), graphChannelSlider->maximum()));
 }
 
 }  // namespace kalvetro

@@ -15,14 +15,14 @@ class WindowParts;
 
 // The chart of the page "График Канала": 512 x 256 pixels, one column per shown scene. It
 // draws and hands its mouse to the page that owns it.
-class GrafikPaintBox : public QWidget {
+class GraphPaintBox : public QWidget {
   Q_OBJECT
 
  public:
-  GrafikPaintBox(const Console& console, const ChannelGraph& graph, QWidget* parent);
+  GraphPaintBox(const Console& console, const ChannelGraph& graph, QWidget* parent);
 
  signals:
-  void Pressed(GrafikButton button, int x, int y);
+  void Pressed(GraphButton button, int x, int y);
   void Moved(int x, int y);
   void Released();
 
@@ -53,40 +53,40 @@ class ChannelGraphPage : public QWidget {
   const ChannelGraph& Graph() const { return graph_; }
 
   // Settings and labels of the page, then the chart.
-  void ReturnGrafikLabel();
-  void RepaintGrafik();
+  void RefreshGraphLabels();
+  void RepaintGraph();
   // Handlers of the controls.
-  void ScrollBarChanellGrafikChange();
-  void ScrollBarGrafikAreaChange();
-  void ScrollBarGrafikZoomChange();
-  void ScrollBarMaxScenaGraficChange();
-  void PaintBoxGrafikMouseDown(GrafikButton button, int x, int y);
-  void PaintBoxGrafikMouseMove(int x, int y);
-  void PaintBoxGrafikMouseUp();
+  void ChangeGraphChannel();
+  void ChangeGraphArea();
+  void ChangeGraphZoom();
+  void ChangeLastSceneFromGraph();
+  void PressGraphPoint(GraphButton button, int x, int y);
+  void DragGraphPoint(int x, int y);
+  void ReleaseGraphPoint();
 
-  QScrollBar* ScrollBarChanellGrafik = nullptr;
-  QScrollBar* ScrollBarGrafikZoom = nullptr;
-  QScrollBar* ScrollBarGrafikArea = nullptr;
-  QScrollBar* ScrollBarMaxScenaGrafic = nullptr;
-  QToolButton* SpeedButtonGrafArrow = nullptr;
-  QToolButton* SpeedButtonGrafLine = nullptr;
-  QToolButton* SpeedButtonGrafPen = nullptr;
-  GrafikPaintBox* PaintBoxGrafik = nullptr;
-  QLabel* LabelNameChanel = nullptr;
-  QLabel* LabelGrafZoom = nullptr;
-  QLabel* LabelScenaGrafikFrom = nullptr;
-  QLabel* LabelScenaGrafikLast = nullptr;
-  QLabel* LabelScenaGrafik = nullptr;
-  QLabel* LabelLevelNewGrafik = nullptr;
-  QLabel* LabelLevelDmxGrafik = nullptr;
+  QScrollBar* graphChannelSlider = nullptr;
+  QScrollBar* graphZoomSlider = nullptr;
+  QScrollBar* graphAreaSlider = nullptr;
+  QScrollBar* graphLastSceneSlider = nullptr;
+  QToolButton* graphArrowButton = nullptr;
+  QToolButton* graphLineButton = nullptr;
+  QToolButton* graphPenButton = nullptr;
+  GraphPaintBox* graphBox = nullptr;
+  QLabel* graphChannelNameLabel = nullptr;
+  QLabel* graphZoomLabel = nullptr;
+  QLabel* graphFromLabel = nullptr;
+  QLabel* graphToLabel = nullptr;
+  QLabel* graphSceneLabel = nullptr;
+  QLabel* graphNewLevelLabel = nullptr;
+  QLabel* graphSceneLevelLabel = nullptr;
 
  protected:
   // The wheel over the page moves the channel by one per turn.
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  // The pointer texts of GrafikLabel, and the news of a drawn level.
-  void ShowPointer(const GrafikLabels& labels, bool drawn);
+  // The pointer texts of RefreshGraphLabels, and the news of a drawn level.
+  void ShowPointer(const GraphLabels& labels, bool drawn);
 
   Console& console_;
   ChannelGraph graph_;

@@ -42,7 +42,7 @@ QLabel* MakeValueLabel(QWidget* parent, const char* name, const QString& text) {
 
 // The name as the strip page's name box shows it: every 0 byte a blank, trailing blanks
 // dropped. Read only: showing a name never rewrites the show.
-QString DampName(const ShowMemory& memory, int channel) {
+QString ChannelNameText(const ShowMemory& memory, int channel) {
   std::array<std::uint8_t, kChannelNameLength> bytes{};
   int length = 0;
   for (int i = 0; i < kChannelNameLength; ++i) {
@@ -82,15 +82,15 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   grid->setContentsMargins(6, 6, 6, 6);
   grid->setHorizontalSpacing(2);
   grid->setVerticalSpacing(2);
-  for (int n = 1; n <= kDampLabelCount; ++n) {
-    auto* label = new QLabel(QString::fromLatin1(kDampInitialCaption), table);
+  for (int n = 1; n <= kLevelTableLabelCount; ++n) {
+    auto* label = new QLabel(QString::fromLatin1(kLevelTableInitialCaption), table);
     label->setObjectName(QStringLiteral("LabelDamp%1").arg(n, 3, 10, QLatin1Char('0')));
-    label->setToolTip(QString::fromStdString(DampLabelHint(n)));
+    label->setToolTip(QString::fromStdString(LevelTableLabelHint(n)));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFixedSize(36, 20);
-    const DampCell cell = DampCellOf(n);
+    const LevelTableCell cell = LevelTableCellOf(n);
     grid->addWidget(label, cell.row, cell.column);
-    LabelDamp[n - 1] = label;
+    tableLevelLabels[n - 1] = label;
   }
   table->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   left->addWidget(table);
@@ -100,37 +100,36 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   // The controls of one level.
   auto* right = new QVBoxLayout;
   right->setSpacing(4);
-  CheckBoxDampScena = new QCheckBox(QStringLiteral("Редактировать Сцену во время работы"), this);
-  CheckBoxDampScena->setObjectName(QStringLiteral("CheckBoxDampScena"));
-  right->addWidget(CheckBoxDampScena);
-  LabelDampScena = MakeValueLabel(this, "LabelDampScena", QStringLiteral("Сцена = 255 "));
-  ScrollBarDampScena = MakeBar(this, "ScrollBarDampScena", 0, 1, QStringLiteral("Установка Сцены"));
-  ScrollBarDampScena->setEnabled(false);
-  LabelDampChanell = MakeValueLabel(this, "LabelDampChanell", QStringLiteral("Канал = 223 "));
-  ScrollBarDampChanell =
+  tableEditSceneBox = new QCheckBox(QStringLiteral("Редактировать Сцену во время работы"), this);
+  tableEditSceneBox->setObjectName(QStringLiteral("CheckBoxDampScena"));
+  right->addWidget(tableEditSceneBox);
+  tableSceneLabel = MakeValueLabel(this, "LabelDampScena", QStringLiteral("Сцена = 255 "));
+  tableSceneSlider = MakeBar(this, "ScrollBarDampScena", 0, 1, QStringLiteral("Установка Сцены"));
+  tableSceneSlider->setEnabled(false);
+  tableChannelLabel = MakeValueLabel(this, "LabelDampChanell", QStringLiteral("Канал = 223 "));
+  tableChannelSlider =
       MakeBar(this, "ScrollBarDampChanell", 1, 32, QStringLiteral("Установка номера Канала"));
-  LabelDampLevel = MakeValueLabel(this, "LabelDampLevel", QStringLiteral("Уровень = 127"));
-  ScrollBarDampLevel =
+  tableLevelLabel = MakeValueLabel(this, "LabelDampLevel", QStringLiteral("Уровень = 127"));
+  tableLevelSlider =
       MakeBar(this, "ScrollBarDampLevel", 0, 127, QStringLiteral("Установка Уровня"));
   right->addSpacing(6);
-  for (QWidget* w : {static_cast<QWidget*>(LabelDampScena), static_cast<QWidget*>(ScrollBarDampScena),
-                     static_cast<QWidget*>(LabelDampChanell),
-                     static_cast<QWidget*>(ScrollBarDampChanell),
-                     static_cast<QWidget*>(LabelDampLevel),
-                     static_cast<QWidget*>(ScrollBarDampLevel)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(tableSceneLabel), static_cast<QWidget*>(tableSceneSlider),
+        static_cast<QWidget*>(tableChannelLabel), static_cast<QWidget*>(tableChannelSlider),
+        static_cast<QWidget*>(tableLevelLabel), static_cast<QWidget*>(tableLevelSlider)})
     right->addWidget(w);
-  ProgressBarDampLevel = new QProgressBar(this);
-  ProgressBarDampLevel->setObjectName(QStringLiteral("ProgressBarDampLevel"));
-  ProgressBarDampLevel->setRange(0, 255);
-  ProgressBarDampLevel->setValue(127);
-  ProgressBarDampLevel->setTextVisible(false);
-  ProgressBarDampLevel->setFixedHeight(14);
-  right->addWidget(ProgressBarDampLevel);
-  EditDampName = new QLineEdit(this);
-  EditDampName->setObjectName(QStringLiteral("EditDampName"));
-  EditDampName->setReadOnly(true);
-  EditDampName->setFocusPolicy(Qt::NoFocus);
-  right->addWidget(EditDampName);
+  tableLevelGauge = new QProgressBar(this);
+  tableLevelGauge->setObjectName(QStringLiteral("ProgressBarDampLevel"));
+  tableLevelGauge->setRange(0, 255);
+  tableLevelGauge->setValue(127);
+  tableLevelGauge->setTextVisible(false);
+  tableLevelGauge->setFixedHeight(14);
+  right->addWidget(tableLevelGauge);
+  tableChannelNameEdit = new QLineEdit(this);
+  tableChannelNameEdit->setObjectName(QStringLiteral("EditDampName"));
+  tableChannelNameEdit->setReadOnly(true);
+  tableChannelNameEdit->setFocusPolicy(Qt::NoFocus);
+  right->addWidget(tableChannelNameEdit);
   right->addSpacing(12);
   if (undoPair) {
     undoPair->setParent(this);
@@ -144,13 +143,10 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   page->addWidget(rightPanel, 0, Qt::AlignTop);
   page->addStretch();
 
-  connect(CheckBoxDampScena, &QCheckBox::toggled, this, [this] { CheckBoxDampScenaClick(); });
-  connect(ScrollBarDampScena, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarDampScenaChange(); });
-  connect(ScrollBarDampChanell, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarDampChanellChange(); });
-  connect(ScrollBarDampLevel, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarDampLevelChange(); });
+  connect(tableEditSceneBox, &QCheckBox::toggled, this, [this] { ShowEditedScene(); });
+  connect(tableSceneSlider, &QScrollBar::valueChanged, this, [this] { ShowChosenScene(); });
+  connect(tableChannelSlider, &QScrollBar::valueChanged, this, [this] { ShowChosenChannel(); });
+  connect(tableLevelSlider, &QScrollBar::valueChanged, this, [this] { WriteChosenLevel(); });
 
   // The page follows the show while it is shown: every refresh of the console (each step of
   // the sequencer among them) and level edits made elsewhere.
@@ -165,64 +161,65 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
 }
 
 int LevelTablePage::ShownScene() const {
-  return DampShownScene(console_.Show(), CheckBoxDampScena->isChecked(),
-                        ScrollBarDampScena->value());
+  return LevelTableShownScene(console_.Show(), tableEditSceneBox->isChecked(),
+                              tableSceneSlider->value());
 }
 
-void LevelTablePage::ReturnDampAll() {
+void LevelTablePage::RefreshLevelTable() {
   refreshPending_ = false;
   lastRefresh_.start();
   const ShowState& show = console_.Show();
-  const bool editing = CheckBoxDampScena->isChecked();
-  ScrollBarDampScena->setEnabled(editing);
+  const bool editing = tableEditSceneBox->isChecked();
+  tableSceneSlider->setEnabled(editing);
   const int scene = ShownScene();
-  LabelDampScena->setText(QString::fromStdString(DampSceneText(scene)));
+  tableSceneLabel->setText(QString::fromStdString(LevelTableSceneText(scene)));
 
-  const int channel = ScrollBarDampChanell->value();
-  const std::uint8_t level = DampLevel(show, scene, channel);
+  const int channel = tableChannelSlider->value();
+  const std::uint8_t level = LevelTableLevel(show, scene, channel);
   {
     // The bar only shows the stored level here; there is nothing to write back.
     refreshing_ = true;
-    ScrollBarDampLevel->setValue(level);
+    tableLevelSlider->setValue(level);
     refreshing_ = false;
   }
-  LabelDampLevel->setText(QString::fromStdString(DampLevelText(level)));
-  ProgressBarDampLevel->setValue(level);
-  LabelDampChanell->setText(QString::fromStdString(DampChannelText(channel)));
-  const QString name = DampName(show.memory, channel);
-  if (EditDampName->text() != name) EditDampName->setText(name);
-  ReturnDampLabel();
+  tableLevelLabel->setText(QString::fromStdString(LevelTableLevelText(level)));
+  tableLevelGauge->setValue(level);
+  tableChannelLabel->setText(QString::fromStdString(LevelTableChannelText(channel)));
+  const QString name = ChannelNameText(show.memory, channel);
+  if (tableChannelNameEdit->text() != name) tableChannelNameEdit->setText(name);
+  RefreshLevelTableLabels();
 }
 
-void LevelTablePage::ReturnDampLabel() {
-  std::array<std::uint8_t, kDampLabelCount> changed{};
+void LevelTablePage::RefreshLevelTableLabels() {
+  std::array<std::uint8_t, kLevelTableLabelCount> changed{};
   const int count = shownLevels_.Update(console_.Show().memory, ShownScene(), changed);
   for (int i = 0; i < count; ++i) {
     const int n = changed[i];
-    LabelDamp[n - 1]->setText(QString::fromStdString(DampLabelText(shownLevels_.Shown(n))));
+    tableLevelLabels[n - 1]->setText(
+        QString::fromStdString(LevelTableLabelText(shownLevels_.Shown(n))));
   }
 }
 
-void LevelTablePage::ScrollBarDampLevelChange() {
+void LevelTablePage::WriteChosenLevel() {
   if (refreshing_) return;
-  if (!WriteDampLevel(console_.Show(), CheckBoxDampScena->isChecked(),
-                      ScrollBarDampScena->value(), ScrollBarDampChanell->value(),
-                      ScrollBarDampLevel->value()))
+  if (!WriteLevelTableLevel(console_.Show(), tableEditSceneBox->isChecked(),
+                            tableSceneSlider->value(), tableChannelSlider->value(),
+                            tableLevelSlider->value()))
     return;
-  ReturnDampAll();
+  RefreshLevelTable();
   console_.Notify(ShowArea::Levels);
 }
 
 void LevelTablePage::RefreshSoon() {
   if (!lastRefresh_.isValid() || lastRefresh_.elapsed() >= kDisplayPeriodMs) {
-    ReturnDampAll();
+    RefreshLevelTable();
   } else {
     refreshPending_ = true;
   }
 }
 
 void LevelTablePage::DisplayTick() {
-  if (refreshPending_ && IsShownPage(this)) ReturnDampAll();
+  if (refreshPending_ && IsShownPage(this)) RefreshLevelTable();
 }
 
 }  // namespace kalvetro

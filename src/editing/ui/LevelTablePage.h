@@ -36,24 +36,24 @@ class LevelTablePage : public QWidget {
   int ShownScene() const;
 
   // Whole page from the show memory, and the 255 level labels alone.
-  void ReturnDampAll();
-  void ReturnDampLabel();
+  void RefreshLevelTable();
+  void RefreshLevelTableLabels();
   // Handlers of the controls.
-  void CheckBoxDampScenaClick() { ReturnDampAll(); }
-  void ScrollBarDampScenaChange() { ReturnDampAll(); }
-  void ScrollBarDampChanellChange() { ReturnDampAll(); }
-  void ScrollBarDampLevelChange();
+  void ShowEditedScene() { RefreshLevelTable(); }
+  void ShowChosenScene() { RefreshLevelTable(); }
+  void ShowChosenChannel() { RefreshLevelTable(); }
+  void WriteChosenLevel();
 
-  std::array<QLabel*, kDampLabelCount> LabelDamp{};  // LabelDamp001..LabelDamp255
-  QCheckBox* CheckBoxDampScena = nullptr;
-  QScrollBar* ScrollBarDampScena = nullptr;
-  QScrollBar* ScrollBarDampChanell = nullptr;
-  QScrollBar* ScrollBarDampLevel = nullptr;
-  QLabel* LabelDampScena = nullptr;
-  QLabel* LabelDampChanell = nullptr;
-  QLabel* LabelDampLevel = nullptr;
-  QProgressBar* ProgressBarDampLevel = nullptr;
-  QLineEdit* EditDampName = nullptr;
+  std::array<QLabel*, kLevelTableLabelCount> tableLevelLabels{};  // LabelDamp001..LabelDamp255
+  QCheckBox* tableEditSceneBox = nullptr;
+  QScrollBar* tableSceneSlider = nullptr;
+  QScrollBar* tableChannelSlider = nullptr;
+  QScrollBar* tableLevelSlider = nullptr;
+  QLabel* tableSceneLabel = nullptr;
+  QLabel* tableChannelLabel = nullptr;
+  QLabel* tableLevelLabel = nullptr;
+  QProgressBar* tableLevelGauge = nullptr;
+  QLineEdit* tableChannelNameEdit = nullptr;
 
  private:
   // A refresh asked for by the console: now if the last one is a display tick old, else at
@@ -62,7 +62,7 @@ class LevelTablePage : public QWidget {
   void DisplayTick();
 
   Console& console_;
-  DampLabelDiff shownLevels_;
+  LevelTableLabelDiff shownLevels_;
   QElapsedTimer lastRefresh_;
   bool refreshPending_ = false;
   bool refreshing_ = false;  // the page itself moves the level bar

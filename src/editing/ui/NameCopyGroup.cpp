@@ -37,11 +37,11 @@ NameCopyGroup::NameCopyGroup(Console& console, WindowParts& parts, QWidget* pare
   grid->setHorizontalSpacing(8);
   grid->setVerticalSpacing(3);
 
-  SpinEditNameFirst = MakeSpin(this, "SpinEditNameFirst", kNameCopyFirstMax, 1,
-                               QStringLiteral("Номер канала от которого начинается копирование "));
-  SpinEditNameLast = MakeSpin(this, "SpinEditNameLast", kNameCopyLastMax, 10,
-                              QStringLiteral("Номер канала до которого продолжается копирование "));
-  SpinEditNameFrom =
+  nameCopyFirst = MakeSpin(this, "SpinEditNameFirst", kNameCopyFirstMax, 1,
+                           QStringLiteral("Номер канала от которого начинается копирование "));
+  nameCopyLast = MakeSpin(this, "SpinEditNameLast", kNameCopyLastMax, 10,
+                          QStringLiteral("Номер канала до которого продолжается копирование "));
+  nameCopyTarget =
       MakeSpin(this, "SpinEditNameFrom", kNameCopyTargetMax, 11,
                QStringLiteral("Номер канала в который начинается копирование отмеченного блока"));
   // Each input with its caption above and, where it has one, the second line below.
@@ -49,44 +49,42 @@ NameCopyGroup::NameCopyGroup(Console& console, WindowParts& parts, QWidget* pare
     QSpinBox* spin;
     const char* above;
     const char* below;
-  } inputs[] = {{SpinEditNameFirst, " От канала ", ""},
-                {SpinEditNameLast, "До канала ", "включительно"},
-                {SpinEditNameFrom, "Начиная ", "с канала "}};
+  } inputs[] = {{nameCopyFirst, " От канала ", ""},
+                {nameCopyLast, "До канала ", "включительно"},
+                {nameCopyTarget, "Начиная ", "с канала "}};
   for (int c = 0; c < 3; ++c) {
     grid->addWidget(new QLabel(QString::fromUtf8(inputs[c].above), this), 0, c);
     grid->addWidget(inputs[c].spin, 1, c);
     grid->addWidget(new QLabel(QString::fromUtf8(inputs[c].below), this), 2, c);
   }
-  SpeedButtonNameBlocCopy = MakeSpeedButton(this, QStringLiteral("SpeedButtonNameBlocCopy"),
-                                            QStringLiteral("Выполнить копирование"), QString());
-  SpeedButtonNameBlocCopy->setMinimumHeight(26);
-  grid->addWidget(SpeedButtonNameBlocCopy, 3, 0, 1, 3);
-  connect(SpeedButtonNameBlocCopy, &QToolButton::clicked, this,
-          &NameCopyGroup::ButtonNameBlocCopyClick);
+  copyNamesButton = MakeSpeedButton(this, QStringLiteral("SpeedButtonNameBlocCopy"),
+                                    QStringLiteral("Выполнить копирование"), QString());
+  copyNamesButton->setMinimumHeight(26);
+  grid->addWidget(copyNamesButton, 3, 0, 1, 3);
+  connect(copyNamesButton, &QToolButton::clicked, this, &NameCopyGroup::CopyNames);
 
   if (QMenu* settings = parts_.Menu(MenuId::Settings)) {
-    ClearNameChannelItem = settings->addAction(QStringLiteral("Очистить имена каналов"));
-    ClearNameChannelItem->setObjectName(QStringLiteral("ClearNameChannelItem"));
-    ClearNameChannelItem->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
-    connect(ClearNameChannelItem, &QAction::triggered, this,
-            &NameCopyGroup::ClearNameChannelItemClick);
+    clearNamesAction = settings->addAction(QStringLiteral("Очистить имена каналов"));
+    clearNamesAction->setObjectName(QStringLiteral("ClearNameChannelItem"));
+    clearNamesAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+I")));
+    connect(clearNamesAction, &QAction::triggered, this, &NameCopyGroup::ClearAllChannelNames);
   }
 }
 
-void NameCopyGroup::ButtonNameBlocCopyClick() {
+void NameCopyGroup::CopyNames() {
   console_.ToMemoryUndo();
-  const NameCopyResult result = NameBlocCopy(console_.Show(), SpinEditNameFirst->value(),
-                                             SpinEditNameLast->value(), SpinEditNameFrom->value());
+  const NameCopyResult result = CopyNameBlock(console_.Show(), nameCopyFirst->value(),
+                                              nameCopyLast->value(), nameCopyTarget->value());
   if (result == NameCopyResult::kTooManyNames)
     parts_.Dialogs().Warning(
         QStringLiteral(" Копирование не выполнено: Максимальное число имен > 256 ! "));
-  console_.Notify(ShowArea::Names);  // ReturnName
+  console_.Notify(ShowArea::Names);  // RefreshNames
 }
 
-void NameCopyGroup::ClearNameChannelItemClick() {
+void NameCopyGroup::ClearAllChannelNames() {
   if (parts_.Dialogs().Ask(QStringLiteral("Очистить имена каналов?")))
-    ClearNameChannel(console_.Show().memory);
-  console_.Notify(ShowArea::Names);  // ReturnName, in both cases
+    ClearChannelNames(console_.Show().memory);
+  console_.Notify(ShowArea::Names);  // RefreshNames, in both cases
 }
 
 }  // namespace kalvetro

@@ -20,14 +20,14 @@ class NameCopyGroup : public QGroupBox {
  public:
   NameCopyGroup(Console& console, WindowParts& parts, QWidget* parent);
 
-  void ButtonNameBlocCopyClick();
-  void ClearNameChannelItemClick();
+  void CopyNames();
+  void ClearAllChannelNames();
 
-  QSpinBox* SpinEditNameFirst = nullptr;
-  QSpinBox* SpinEditNameLast = nullptr;
-  QSpinBox* SpinEditNameFrom = nullptr;
-  QToolButton* SpeedButtonNameBlocCopy = nullptr;
-  QAction* ClearNameChannelItem = nullptr;
+  QSpinBox* nameCopyFirst = nullptr;
+  QSpinBox* nameCopyLast = nullptr;
+  QSpinBox* nameCopyTarget = nullptr;
+  QToolButton* copyNamesButton = nullptr;
+  QAction* clearNamesAction = nullptr;
 
  private:
   Console& console_;

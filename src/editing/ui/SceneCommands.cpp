@@ -25,11 +25,11 @@ SceneCommands::SceneCommands(Console& console, WindowParts& parts, const SceneLi
     if (button)
       connect(button, &QAbstractButton::clicked, this, [this, handler] { (this->*handler)(); });
   };
-  bind(buttons_.newScena, &SceneCommands::InsertScenaItemClick);
-  bind(buttons_.scenaCopy, &SceneCommands::CopyToBufferItemClick);
-  bind(buttons_.newScenaPaste, &SceneCommands::SpeedButtonNewScenaPasteClick);
-  bind(buttons_.scenaPaste, &SceneCommands::PasteFromBufferItemClick);
-  bind(buttons_.scenaDelete, &SceneCommands::DeleteScenaItemClick);
+  bind(buttons_.insertScene, &SceneCommands::InsertSceneCommand);
+  bind(buttons_.copyScene, &SceneCommands::CopySceneToBuffer);
+  bind(buttons_.insertPasted, &SceneCommands::InsertPastedScene);
+  bind(buttons_.pasteScene, &SceneCommands::PasteSceneFromBuffer);
+  bind(buttons_.deleteScene, &SceneCommands::DeleteSceneCommand);
 }
 
 void SceneCommands::BuildMenus() {
@@ -43,31 +43,33 @@ void SceneCommands::BuildMenus() {
     return action;
   };
   scenes->addSeparator();
-  CopyPredScena = add("CopyPredScena", QStringLiteral("Копировать предыдущую сцену"), "Ctrl+P",
-                      &SceneCommands::CopyPredScenaClick);
-  CopyToBufferItem = add("CopyToBufferItem", QStringLiteral("Копировать сцену в буфер"), "Ctrl+C",
-                         &SceneCommands::CopyToBufferItemClick);
+  copyPreviousSceneAction = add("CopyPredScena", QStringLiteral("Копировать предыдущую сцену"),
+                                "Ctrl+P", &SceneCommands::CopyPreviousSceneCommand);
+  copyToBufferAction = add("CopyToBufferItem", QStringLiteral("Копировать сцену в буфер"), "Ctrl+C",
+                           &SceneCommands::CopySceneToBuffer);
   // The menu item runs the same command as the page button beside it.
-  NewPasteItem = add("NewPasteItem", QStringLiteral("Создать новую и заменить сценой из буфера"),
-                     "Ctrl+V", &SceneCommands::SpeedButtonNewScenaPasteClick);
-  PasteFromBufferItem = add("PasteFromBufferItem", QStringLiteral("Заменить сценой  из буфера"),
-                            nullptr, &SceneCommands::PasteFromBufferItemClick);
+  insertPastedAction =
+      add("NewPasteItem", QStringLiteral("Создать новую и заменить сценой из буфера"), "Ctrl+V",
+          &SceneCommands::InsertPastedScene);
+  pasteFromBufferAction = add("PasteFromBufferItem", QStringLiteral("Заменить сценой  из буфера"),
+                              nullptr, &SceneCommands::PasteSceneFromBuffer);
   scenes->addSeparator();
-  ClearScenaItem = add("ClearScenaItem", QStringLiteral("Очистить Сцену"), "Ctrl+E",
-                       &SceneCommands::ClearScenaItemClick);
-  DeleteScenaItem = add("DeleteScenaItem", QStringLiteral("Удалить Сцену из Шоу "), "Ctrl+Del",
-                        &SceneCommands::DeleteScenaItemClick);
-  InsertScenaItem = add("InsertScenaItem", QStringLiteral("Создать новую Сцену"), "Ctrl+Ins",
-                        &SceneCommands::InsertScenaItemClick);
-  NewPasteItem->setEnabled(false);
-  PasteFromBufferItem->setEnabled(false);
+  clearSceneAction = add("ClearScenaItem", QStringLiteral("Очистить Сцену"), "Ctrl+E",
+                         &SceneCommands::ClearSceneCommand);
+  deleteSceneAction = add("DeleteScenaItem", QStringLiteral("Удалить Сцену из Шоу "), "Ctrl+Del",
+                          &SceneCommands::DeleteSceneCommand);
+  insertSceneAction = add("InsertScenaItem", QStringLiteral("Создать новую Сцену"), "Ctrl+Ins",
+                          &SceneCommands::InsertSceneCommand);
+  insertPastedAction->setEnabled(false);
+  pasteFromBufferAction->setEnabled(false);
 
-  AvtoDobScenaItem = parts_.Menu(MenuId::Options)->addAction(QStringLiteral("Разрешить автодобавление сцен"));
-  AvtoDobScenaItem->setObjectName(QStringLiteral("AvtoDobScenaItem"));
-  AvtoDobScenaItem->setCheckable(true);
-  AvtoDobScenaItem->setChecked(false);
+  autoAddSceneAction =
+      parts_.Menu(MenuId::Options)->addAction(QStringLiteral("Разрешить автодобавление сцен"));
+  autoAddSceneAction->setObjectName(QStringLiteral("AvtoDobScenaItem"));
+  autoAddSceneAction->setCheckable(true);
+  autoAddSceneAction->setChecked(false);
   // The check mark flips on its own when the item is triggered.
-  connect(AvtoDobScenaItem, &QAction::triggered, this, &SceneCommands::AvtoDobScenaItemClick);
+  connect(autoAddSceneAction, &QAction::triggered, this, &SceneCommands::AnnounceAutoAdd);
 }
 
 void SceneCommands::BuildToolBar() {
@@ -77,19 +79,19 @@ void SceneCommands::BuildToolBar() {
                                hint, std::move(action));
   };
   parts_.AddToolBarSeparator();
-  SpeedButtonCOPYPREDSCEN =
+  copyPreviousSceneButton =
       add("SpeedButtonCOPYPREDSCEN", "go-previous", QStyle::SP_ArrowBack,
-          QStringLiteral("Копировать предыдущую Сцену"), [this] { CopyPredScenaClick(); });
-  SpeedButtonCOPY = add("SpeedButtonCOPY", "edit-copy", QStyle::SP_FileDialogContentsView,
-                        QStringLiteral("Копировать Сцену"), [this] { CopyToBufferItemClick(); });
-  SpeedButtonCLEAR = add("SpeedButtonCLEAR", "edit-clear", QStyle::SP_DialogResetButton,
-                         QStringLiteral("Новая сцена"), [this] { ClearScenaItemClick(); });
-  SpeedButtonDELSCEN = add("SpeedButtonDELSCEN", "edit-delete", QStyle::SP_TrashIcon,
-                           QStringLiteral("Удалить сцену"), [this] { DeleteScenaItemClick(); });
+          QStringLiteral("Копировать предыдущую Сцену"), [this] { CopyPreviousSceneCommand(); });
+  copyToBufferButton = add("SpeedButtonCOPY", "edit-copy", QStyle::SP_FileDialogContentsView,
+                           QStringLiteral("Копировать Сцену"), [this] { CopySceneToBuffer(); });
+  clearSceneButton = add("SpeedButtonCLEAR", "edit-clear", QStyle::SP_DialogResetButton,
+                         QStringLiteral("Новая сцена"), [this] { ClearSceneCommand(); });
+  deleteSceneButton = add("SpeedButtonDELSCEN", "edit-delete", QStyle::SP_TrashIcon,
+                          QStringLiteral("Удалить сцену"), [this] { DeleteSceneCommand(); });
   // The toolbar switch has no state of its own: it flips the menu item.
-  SpeedButtonAVTOPLUS =
+  autoAddSceneButton =
       add("SpeedButtonAVTOPLUS", "list-add", QStyle::SP_FileDialogNewFolder,
-          QStringLiteral("Автодобавление сцен "), [this] { AvtoDobScenaItem->trigger(); });
+          QStringLiteral("Автодобавление сцен "), [this] { autoAddSceneAction->trigger(); });
 }
 
 bool SceneCommands::BeginEdit() {
@@ -100,53 +102,53 @@ bool SceneCommands::BeginEdit() {
 
 // ---------------------------------------------------------------- commands
 
-void SceneCommands::CopyPredScenaClick() {
+void SceneCommands::CopyPreviousSceneCommand() {
   if (!BeginEdit()) return;
-  kalvetro::CopyPredScena(console_.Show());
+  kalvetro::CopyPreviousScene(console_.Show());
   console_.ReturnPageControlAll();
 }
 
-void SceneCommands::InsertScenaItemClick() {
+void SceneCommands::InsertSceneCommand() {
   if (!BeginEdit()) return;
-  InsertNewScena();
+  InsertSceneAfterCurrent();
   console_.ReturnPageControlAll();
 }
 
-void SceneCommands::InsertNewScena() {
-  kalvetro::InsertNewScena(console_.Show());
+void SceneCommands::InsertSceneAfterCurrent() {
+  kalvetro::InsertSceneAfterCurrent(console_.Show());
 }
 
-void SceneCommands::DeleteScenaItemClick() {
+void SceneCommands::DeleteSceneCommand() {
   if (!BeginEdit()) return;
-  DeleteScena();
+  DeleteCurrentScene();
 }
 
-void SceneCommands::DeleteScena() {
-  kalvetro::DeleteScena(console_.Show());
+void SceneCommands::DeleteCurrentScene() {
+  kalvetro::DeleteCurrentScene(console_.Show());
   console_.ReturnPageControlAll();
 }
 
-void SceneCommands::ClearScenaItemClick() {
+void SceneCommands::ClearSceneCommand() {
   if (!BeginEdit()) return;
-  ClearScena(console_.Show());
+  ClearCurrentScene(console_.Show());
   console_.ReturnPageControlAll();
 }
 
-void SceneCommands::CopyToBufferItemClick() {
+void SceneCommands::CopySceneToBuffer() {
   // The hints name the scene even while the show plays.
   const QString scene = QString::number(console_.Show().CurrentStep() + 1);
-  if (buttons_.newScenaPaste)
-    buttons_.newScenaPaste->setToolTip(
+  if (buttons_.insertPasted)
+    buttons_.insertPasted->setToolTip(
         QStringLiteral("Создать новую сцену после текущей и скопировать в нее сцену ") + scene +
         QStringLiteral(" из буфера"));
-  if (buttons_.scenaPaste)
-    buttons_.scenaPaste->setToolTip(QStringLiteral("Заменить текущую сцену Сценой ") + scene +
+  if (buttons_.pasteScene)
+    buttons_.pasteScene->setToolTip(QStringLiteral("Заменить текущую сцену Сценой ") + scene +
                                     QStringLiteral(" из буфера"));
   if (console_.Show().playing.load()) return;
-  NewPasteItem->setEnabled(true);
-  PasteFromBufferItem->setEnabled(true);
-  if (buttons_.newScenaPaste) buttons_.newScenaPaste->setEnabled(true);
-  if (buttons_.scenaPaste) buttons_.scenaPaste->setEnabled(true);
+  insertPastedAction->setEnabled(true);
+  pasteFromBufferAction->setEnabled(true);
+  if (buttons_.insertPasted) buttons_.insertPasted->setEnabled(true);
+  if (buttons_.pasteScene) buttons_.pasteScene->setEnabled(true);
   SaveToPaste();
   console_.ReturnPageControlAll();
 }
@@ -161,21 +163,21 @@ void SceneCommands::LoadFromPaste() {
   kalvetro::LoadFromPaste(console_.Show());
 }
 
-void SceneCommands::PasteFromBufferItemClick() {
+void SceneCommands::PasteSceneFromBuffer() {
   if (!BeginEdit()) return;
   LoadFromPaste();
   console_.ReturnPageControlAll();
 }
 
-void SceneCommands::SpeedButtonNewScenaPasteClick() {
+void SceneCommands::InsertPastedScene() {
   if (!BeginEdit()) return;
-  InsertNewScena();
+  InsertSceneAfterCurrent();
   // The paste takes its own undo copy: a restore brings back the inserted scene.
   LoadFromPaste();
   console_.ReturnPageControlAll();
 }
 
-void SceneCommands::AvtoDobScenaItemClick() {
+void SceneCommands::AnnounceAutoAdd() {
   console_.OutStatus(QStringLiteral(" Автодобавление сцен "));
 }
 

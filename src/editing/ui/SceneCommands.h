@@ -13,11 +13,11 @@ class WindowParts;
 
 // The scene buttons that stand on the sequencer page.
 struct SceneListButtons {
-  QAbstractButton* newScena = nullptr;       // SpeedButtonNewScena
-  QAbstractButton* scenaCopy = nullptr;      // SpeedButtonScenaCopy
-  QAbstractButton* newScenaPaste = nullptr;  // SpeedButtonNewScenaPaste
-  QAbstractButton* scenaPaste = nullptr;     // ButtonScenaPaste
-  QAbstractButton* scenaDelete = nullptr;    // SpeedButtonScenaDelete
+  QAbstractButton* insertScene = nullptr;   // SpeedButtonNewScena
+  QAbstractButton* copyScene = nullptr;     // SpeedButtonScenaCopy
+  QAbstractButton* insertPasted = nullptr;  // SpeedButtonNewScenaPaste
+  QAbstractButton* pasteScene = nullptr;    // ButtonScenaPaste
+  QAbstractButton* deleteScene = nullptr;   // SpeedButtonScenaDelete
 };
 
 // The commands that change the list of scenes as a whole: insert, delete, clear, copy the
@@ -32,40 +32,40 @@ class SceneCommands : public QObject {
   SceneCommands(Console& console, WindowParts& parts, const SceneListButtons& buttons,
                 QObject* parent);
 
-  void CopyPredScenaClick();
-  void InsertScenaItemClick();
-  void DeleteScenaItemClick();
-  void ClearScenaItemClick();
-  void CopyToBufferItemClick();
-  void PasteFromBufferItemClick();
-  void SpeedButtonNewScenaPasteClick();
-  void AvtoDobScenaItemClick();
+  void CopyPreviousSceneCommand();
+  void InsertSceneCommand();
+  void DeleteSceneCommand();
+  void ClearSceneCommand();
+  void CopySceneToBuffer();
+  void PasteSceneFromBuffer();
+  void InsertPastedScene();
+  void AnnounceAutoAdd();
 
   // Opens a new scene after the current one.
-  void InsertNewScena();
+  void InsertSceneAfterCurrent();
   // Removes the current scene and refreshes the page.
-  void DeleteScena();
+  void DeleteCurrentScene();
   // The current scene into the buffer, and the buffer into the current scene (with its own
   // undo copy).
   void SaveToPaste();
   void LoadFromPaste();
 
   // Menu "Сцены".
-  QAction* CopyPredScena = nullptr;
-  QAction* CopyToBufferItem = nullptr;
-  QAction* NewPasteItem = nullptr;
-  QAction* PasteFromBufferItem = nullptr;
-  QAction* ClearScenaItem = nullptr;
-  QAction* DeleteScenaItem = nullptr;
-  QAction* InsertScenaItem = nullptr;
+  QAction* copyPreviousSceneAction = nullptr;
+  QAction* copyToBufferAction = nullptr;
+  QAction* insertPastedAction = nullptr;
+  QAction* pasteFromBufferAction = nullptr;
+  QAction* clearSceneAction = nullptr;
+  QAction* deleteSceneAction = nullptr;
+  QAction* insertSceneAction = nullptr;
   // Menu "Опции".
-  QAction* AvtoDobScenaItem = nullptr;
+  QAction* autoAddSceneAction = nullptr;
   // Toolbar.
-  QToolButton* SpeedButtonCOPYPREDSCEN = nullptr;
-  QToolButton* SpeedButtonCOPY = nullptr;
-  QToolButton* SpeedButtonCLEAR = nullptr;
-  QToolButton* SpeedButtonDELSCEN = nullptr;
-  QToolButton* SpeedButtonAVTOPLUS = nullptr;
+  QToolButton* copyPreviousSceneButton = nullptr;
+  QToolButton* copyToBufferButton = nullptr;
+  QToolButton* clearSceneButton = nullptr;
+  QToolButton* deleteSceneButton = nullptr;
+  QToolButton* autoAddSceneButton = nullptr;
 
  private:
   void BuildMenus();

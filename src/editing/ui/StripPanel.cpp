@@ -56,13 +56,13 @@ StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
   BuildStrips(grid);
   page->addLayout(grid, 1);
 
-  ScrolbarVertPos = new QScrollBar(Qt::Vertical, this);
-  ScrolbarVertPos->setObjectName(QStringLiteral("ScrolbarVertPos"));
-  ScrolbarVertPos->setRange(0, kMaxStripOffset);
-  ScrolbarVertPos->setPageStep(20);
-  ScrolbarVertPos->setToolTip(QStringLiteral("Каналы 1 - 255"));
-  connect(ScrolbarVertPos, &QScrollBar::valueChanged, this, [this] { ScrolbarVertPosChange(); });
-  page->addWidget(ScrolbarVertPos);
+  stripWindowSlider = new QScrollBar(Qt::Vertical, this);
+  stripWindowSlider->setObjectName(QStringLiteral("ScrolbarVertPos"));
+  stripWindowSlider->setRange(0, kMaxStripOffset);
+  stripWindowSlider->setPageStep(20);
+  stripWindowSlider->setToolTip(QStringLiteral("Каналы 1 - 255"));
+  connect(stripWindowSlider, &QScrollBar::valueChanged, this, [this] { ScrollStrips(); });
+  page->addWidget(stripWindowSlider);
 
   auto* columnPanel = new QWidget(this);
   columnPanel->setObjectName(QStringLiteral("StripButtonColumn"));
@@ -73,10 +73,10 @@ StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
   BuildButtonColumn(buttonColumn_);
   page->addWidget(columnPanel);
 
-  TimerBlackOutBlink = new QTimer(this);
-  TimerBlackOutBlink->setObjectName(QStringLiteral("TimerBlackOutBlink"));
-  TimerBlackOutBlink->setInterval(kBlinkPollMs);
-  connect(TimerBlackOutBlink, &QTimer::timeout, this, [this] { ApplyBlackOutBlink(); });
+  blackOutBlinkTimer = new QTimer(this);
+  blackOutBlinkTimer->setObjectName(QStringLiteral("TimerBlackOutBlink"));
+  blackOutBlinkTimer->setInterval(kBlinkPollMs);
+  connect(blackOutBlinkTimer, &QTimer::timeout, this, [this] { ApplyBlackOutBlink(); });
 
   // The page follows the show: its refresh while it is shown, and the parts other controls
   // change while it may be hidden.
@@ -84,24 +84,24 @@ StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
     if (IsShownPage(this)) ReturnPage();
   });
   connect(&console_, &Console::ShowCleared, this, [this] {
-    CheckBoxFromMemory();
-    ScrolbarVertPos->setValue(0);
+    LoadSelectionBoxes();
+    stripWindowSlider->setValue(0);
   });
   connect(&console_, &Console::Changed, this, [this](ShowArea area) {
-    if (area == ShowArea::Levels) ReturnScrollBars();
-    if (area == ShowArea::Rates) ReturnRate();
-    if (area == ShowArea::Selection) CheckBoxFromMemory();
+    if (area == ShowArea::Levels) RefreshFaders();
+    if (area == ShowArea::Rates) RefreshRates();
+    if (area == ShowArea::Selection) LoadSelectionBoxes();
   });
   connect(&console_, &Console::BlackOutChanged, this, &StripPanel::ShowBlackOut);
-  connect(parts_.DisplayTimer(), &QTimer::timeout, this, &StripPanel::TimerDataDmxToDspTimer);
+  connect(parts_.DisplayTimer(), &QTimer::timeout, this, &StripPanel::ShowSentLevels);
   BuildNameBoxes();
 }
 
 void StripPanel::ReturnPage() {
-  ReturnScrollBars();
-  ReturnRate();
-  ReturnName(true);
-  CheckBoxFromMemory();
+  RefreshFaders();
+  RefreshRates();
+  RefreshNames(true);
+  LoadSelectionBoxes();
 }
 
 void StripPanel::BuildStrips(QGridLayout* grid) {
@@ -133,15 +133,15 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     number->setMinimumWidth(30);
     number->setStyleSheet(shaded ? QStringLiteral("background: #d8dde6; padding-right: 3px;")
                                  : QStringLiteral("padding-right: 3px;"));
-    LabelNumber[i] = number;
+    channelNumberLabels[i] = number;
 
     auto* fader = new QScrollBar(Qt::Horizontal, this);
     fader->setObjectName(QStringLiteral("ScrollBar%1").arg(k));
     fader->setRange(0, 255);
     fader->setPageStep(10);
     fader->setMinimumWidth(200);
-    connect(fader, &QScrollBar::valueChanged, this, [this, k] { ScrollBarChange(k); });
-    ScrollBar[i] = fader;
+    connect(fader, &QScrollBar::valueChanged, this, [this, k] { WriteFaderLevel(k); });
+    faders[i] = fader;
 
     auto* sent = new LevelLabel(this);
     sent->setObjectName(QStringLiteral("Label%1").arg(k));
@@ -155,7 +155,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     digits.setStyleHint(QFont::Monospace);
     sent->setFont(digits);
     sent->setContentsMargins(0, 0, 3, 0);
-    Label[i] = sent;
+    sentLevelLabels[i] = sent;
 
     auto* rate = new QScrollBar(Qt::Horizontal, this);
     rate->setObjectName(QStringLiteral("ScrollBarRate%1").arg(twoDigits));
@@ -164,20 +164,20 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     rate->setValue(5);
     rate->setToolTip(QStringLiteral("Время изменения уровня DMX канала"));
     rate->setMinimumWidth(90);
-    connect(rate, &QScrollBar::valueChanged, this, [this, k] { ScrollBarRateChange(k); });
-    ScrollBarRate[i] = rate;
+    connect(rate, &QScrollBar::valueChanged, this, [this, k] { WriteChannelRate(k); });
+    rateSliders[i] = rate;
 
     auto* name = new QLineEdit(this);
     name->setObjectName(QStringLiteral("Edit%1").arg(k));
     name->setMaxLength(16);
     name->setToolTip(nameHint);
     name->setFixedWidth(128);
-    Edit[i] = name;
+    nameBoxes[i] = name;
 
     auto* box = new QCheckBox(this);
     box->setObjectName(QStringLiteral("CheckBox%1").arg(k));
-    connect(box, &QCheckBox::toggled, this, [this, k] { CheckBoxClick(k); });
-    CheckBox[i] = box;
+    connect(box, &QCheckBox::toggled, this, [this, k] { ToggleChannelSelection(k); });
+    selectBoxes[i] = box;
 
     QWidget* row[] = {number, fader, sent, rate, name, box};
     for (int c = 0; c < 6; ++c) {
@@ -194,8 +194,8 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     invert->setObjectName(QStringLiteral("SpeedButtonInv%1").arg(first));
     invert->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
     invert->setFixedWidth(24);
-    connect(invert, &QToolButton::clicked, this, [this, first] { SpeedButtonInvClick(first); });
-    SpeedButtonInv[g] = invert;
+    connect(invert, &QToolButton::clicked, this, [this, first] { InvertSelectionGroup(first); });
+    invertButtons[g] = invert;
     grid->addWidget(invert, first, 6, 5, 1);
   }
 
@@ -209,67 +209,66 @@ void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
 
   QGroupBox* select = MakeGroup(parent, QStringLiteral("Выбор"));
   select->setObjectName(QStringLiteral("GroupBoxVybor"));
-  SpeedButtonOffAllCheck =
+  clearAllSelectionButton =
       MakeButton(select, "SpeedButtonOffAllCheck", QStringLiteral("Сбросить все"),
                  QStringLiteral("Сбросить все флажки в столбце Выбор "));
-  SpeedButtonOffVisCheck =
+  clearVisibleSelectionButton =
       MakeButton(select, "SpeedButtonOffVisCheck", QStringLiteral("Сбросить видимые"),
                  QStringLiteral("Сбросить все видимые флажки в столбце Выбор "));
-  SpeedButtonOnVisCheck =
+  selectVisibleButton =
       MakeButton(select, "SpeedButtonOnVisCheck", QStringLiteral("Включить видимые"),
                  QStringLiteral("Включить все видимые флажки в столбце Выбор "));
-  for (auto* b : {SpeedButtonOffAllCheck, SpeedButtonOffVisCheck, SpeedButtonOnVisCheck})
+  for (auto* b : {clearAllSelectionButton, clearVisibleSelectionButton, selectVisibleButton})
     select->layout()->addWidget(b);
-  connect(SpeedButtonOffAllCheck, &QToolButton::clicked, this,
-          [this] { SpeedButtonOffAllCheckClick(); });
-  connect(SpeedButtonOffVisCheck, &QToolButton::clicked, this,
-          [this] { ButtonResetFlagVyborClick(); });
-  connect(SpeedButtonOnVisCheck, &QToolButton::clicked, this,
-          [this] { SpeedButtonOnVisCheckClick(); });
+  connect(clearAllSelectionButton, &QToolButton::clicked, this, [this] { ClearAllSelection(); });
+  connect(clearVisibleSelectionButton, &QToolButton::clicked, this,
+          [this] { ClearVisibleSelection(); });
+  connect(selectVisibleButton, &QToolButton::clicked, this, [this] { SelectVisibleChannels(); });
   column->addWidget(select);
 
   QGroupBox* levels = MakeGroup(parent, QStringLiteral("Уровни сцены"));
   levels->setObjectName(QStringLiteral("GroupBoxSceneLevels"));
-  SpeedButtonAllScrl0 = MakeButton(levels, "SpeedButtonAllScrl0", QStringLiteral("Вся сцена в 0"),
-                                   QStringLiteral("Установить уровни все каналов сцены  в '0'"));
-  levels->layout()->addWidget(SpeedButtonAllScrl0);
+  clearSceneLevelsButton =
+      MakeButton(levels, "SpeedButtonAllScrl0", QStringLiteral("Вся сцена в 0"),
+                 QStringLiteral("Установить уровни все каналов сцены  в '0'"));
+  levels->layout()->addWidget(clearSceneLevelsButton);
   auto* visible = new QHBoxLayout;
   visible->setSpacing(2);
-  SpeedButtonVis0 = MakeButton(levels, "SpeedButtonVis0", QStringLiteral("0"),
-                               QStringLiteral("Установить уровни видимых каналов в '0' "));
-  SpeedButtonVis127 = MakeButton(levels, "SpeedButtonVis127", QStringLiteral("127"),
-                                 QStringLiteral("Установить уровни видимых каналов в '127' "));
-  SpeedButtonVis255 = MakeButton(levels, "SpeedButtonVis255", QStringLiteral("255"),
-                                 QStringLiteral("Установить уровни видимых каналов в '255' "));
-  for (auto* b : {SpeedButtonVis0, SpeedButtonVis127, SpeedButtonVis255}) visible->addWidget(b);
+  visibleTo0Button = MakeButton(levels, "SpeedButtonVis0", QStringLiteral("0"),
+                                QStringLiteral("Установить уровни видимых каналов в '0' "));
+  visibleTo127Button = MakeButton(levels, "SpeedButtonVis127", QStringLiteral("127"),
+                                  QStringLiteral("Установить уровни видимых каналов в '127' "));
+  visibleTo255Button = MakeButton(levels, "SpeedButtonVis255", QStringLiteral("255"),
+                                  QStringLiteral("Установить уровни видимых каналов в '255' "));
+  for (auto* b : {visibleTo0Button, visibleTo127Button, visibleTo255Button}) visible->addWidget(b);
   static_cast<QVBoxLayout*>(levels->layout())->addLayout(visible);
-  connect(SpeedButtonAllScrl0, &QToolButton::clicked, this, [this] { SpeedButtonAllScrl0Click(); });
-  connect(SpeedButtonVis0, &QToolButton::clicked, this, [this] { SpeedButtonVis0Click(); });
-  connect(SpeedButtonVis127, &QToolButton::clicked, this, [this] { SpeedButtonVis127Click(); });
-  connect(SpeedButtonVis255, &QToolButton::clicked, this, [this] { SpeedButtonVis255Click(); });
+  connect(clearSceneLevelsButton, &QToolButton::clicked, this, [this] { ClearSceneLevels(); });
+  connect(visibleTo0Button, &QToolButton::clicked, this, [this] { SetVisibleLevelsTo0(); });
+  connect(visibleTo127Button, &QToolButton::clicked, this, [this] { SetVisibleLevelsTo127(); });
+  connect(visibleTo255Button, &QToolButton::clicked, this, [this] { SetVisibleLevelsTo255(); });
   column->addWidget(levels);
 
   QGroupBox* display = MakeGroup(parent, QStringLiteral("На выходе"));
   display->setObjectName(QStringLiteral("GroupBoxOutDisplay"));
   auto* units = new QHBoxLayout;
   units->setSpacing(2);
-  SpeedButtonOutLevel255 = MakeButton(display, "SpeedButtonOutLevel255", QStringLiteral("Ур"),
-                                      QStringLiteral("Уровень в стандарте DMX512  0-255"));
-  SpeedButtonOutLevel100 = MakeButton(display, "SpeedButtonOutLevel100", QStringLiteral("%"),
-                                      QStringLiteral("Уровень в процентах"));
+  showLevelsButton = MakeButton(display, "SpeedButtonOutLevel255", QStringLiteral("Ур"),
+                                QStringLiteral("Уровень в стандарте DMX512  0-255"));
+  showPercentButton = MakeButton(display, "SpeedButtonOutLevel100", QStringLiteral("%"),
+                                 QStringLiteral("Уровень в процентах"));
   auto* unitGroup = new QButtonGroup(display);
-  for (auto* b : {SpeedButtonOutLevel255, SpeedButtonOutLevel100}) {
+  for (auto* b : {showLevelsButton, showPercentButton}) {
     b->setCheckable(true);
     unitGroup->addButton(b);
     units->addWidget(b);
   }
-  SpeedButtonOutLevel255->setChecked(true);
+  showLevelsButton->setChecked(true);
   static_cast<QVBoxLayout*>(display->layout())->addLayout(units);
-  SpeedButtonLevel255 = MakeButton(display, "SpeedButtonLevel255", QStringLiteral("Быстро"),
-                                   QStringLiteral("Скорость презаписи данных на мониторе"));
-  SpeedButtonLevel255->setCheckable(true);
-  SpeedButtonLevel255->setChecked(true);
-  display->layout()->addWidget(SpeedButtonLevel255);
+  everyTickButton = MakeButton(display, "SpeedButtonLevel255", QStringLiteral("Быстро"),
+                               QStringLiteral("Скорость презаписи данных на мониторе"));
+  everyTickButton->setCheckable(true);
+  everyTickButton->setChecked(true);
+  display->layout()->addWidget(everyTickButton);
   column->addWidget(display);
 
   QWidget* undo = parts_.CreateUndoPair(1, parent);
@@ -293,26 +292,25 @@ QWidget* StripPanel::BuildOutputModeButtons(QWidget* parent) {
     layout->addWidget(button);
     return button;
   };
-  SpeedButtonOnScena = add("SpeedButtonOnScena", QStringLiteral("Сцена"),
-                           QStringLiteral("Разрешить нормальную работу "));
-  SpeedButtonMacrosOut =
+  sceneOnButton = add("SpeedButtonOnScena", QStringLiteral("Сцена"),
+                      QStringLiteral("Разрешить нормальную работу "));
+  macroPictureButton =
       add("SpeedButtonMacrosOut", QStringLiteral("Макро M"),
           QStringLiteral("Выключает все каналы  и включает  каналы статической каркинки =M= "));
-  SpeedButtonBlackOut = add("SpeedButtonBlackOut", QStringLiteral("BlackOut"), kBlackOutHint);
-  SpeedButtonOnScena->setChecked(true);
+  blackOutButton = add("SpeedButtonBlackOut", QStringLiteral("BlackOut"), kBlackOutHint);
+  sceneOnButton->setChecked(true);
   // The blinking button keeps its place in the column while it is hidden.
-  QSizePolicy policy = SpeedButtonBlackOut->sizePolicy();
+  QSizePolicy policy = blackOutButton->sizePolicy();
   policy.setRetainSizeWhenHidden(true);
-  SpeedButtonBlackOut->setSizePolicy(policy);
-  SpeedButtonBlackOut->setStyleSheet(QStringLiteral("QToolButton:checked { color: red; }"));
-  SpeedButtonMacrosOut->setStyleSheet(QStringLiteral("QToolButton:checked { color: red; }"));
+  blackOutButton->setSizePolicy(policy);
+  blackOutButton->setStyleSheet(QStringLiteral("QToolButton:checked { color: red; }"));
+  macroPictureButton->setStyleSheet(QStringLiteral("QToolButton:checked { color: red; }"));
 
-  connect(SpeedButtonMacrosOut, &QToolButton::toggled, this,
+  connect(macroPictureButton, &QToolButton::toggled, this,
           [this](bool down) { console_.SetMacroOut(down); });
-  connect(SpeedButtonBlackOut, &QToolButton::clicked, this, [this] { SpeedButtonBlackOutClick(); });
-  connect(SpeedButtonOnScena, &QToolButton::clicked, this, [this] { SpeedButtonOnScenaClick(); });
-  connect(SpeedButtonMacrosOut, &QToolButton::clicked, this,
-          [this] { SpeedButtonMacrosOutClick(); });
+  connect(blackOutButton, &QToolButton::clicked, this, [this] { StartBlackOut(); });
+  connect(sceneOnButton, &QToolButton::clicked, this, [this] { EndBlackOut(); });
+  connect(macroPictureButton, &QToolButton::clicked, this, [this] { StartMacroPicture(); });
   return panel;
 }
 

@@ -36,22 +36,22 @@ class StripPanel : public QWidget {
   int StripOffset() const { return stripOffset_; }
 
   // Handlers of the controls (strip k = 1..27).
-  void ScrolbarVertPosChange();
-  void ScrollBarChange(int k);
-  void ScrollBarRateChange(int k);
-  void CheckBoxClick(int k);
-  void SpeedButtonOffAllCheckClick();
-  void ButtonResetFlagVyborClick();
-  void SpeedButtonOnVisCheckClick();
-  void SpeedButtonInvClick(int firstStrip);  // SpeedButtonInv1, 6, 11, 16, 21
-  void SpeedButtonAllScrl0Click();
-  void SpeedButtonVis0Click();
-  void SpeedButtonVis127Click();
-  void SpeedButtonVis255Click();
+  void ScrollStrips();
+  void WriteFaderLevel(int k);
+  void WriteChannelRate(int k);
+  void ToggleChannelSelection(int k);
+  void ClearAllSelection();
+  void ClearVisibleSelection();
+  void SelectVisibleChannels();
+  void InvertSelectionGroup(int firstStrip);  // SpeedButtonInv1, 6, 11, 16, 21
+  void ClearSceneLevels();
+  void SetVisibleLevelsTo0();
+  void SetVisibleLevelsTo127();
+  void SetVisibleLevelsTo255();
   // The output mode buttons (one down at a time): scene, macro picture, blackout.
-  void SpeedButtonOnScenaClick();
-  void SpeedButtonMacrosOutClick();
-  void SpeedButtonBlackOutClick();
+  void EndBlackOut();
+  void StartMacroPicture();
+  void StartBlackOut();
   // Puts the mode button down that shows the blackout state (the macro button stays down).
   void ShowBlackOut(bool dark);
   // Shows or hides the blackout button as the output tick last asked.
@@ -59,56 +59,56 @@ class StripPanel : public QWidget {
 
   // Refreshes.
   // Faders := levels of the current scene; in manual mode the selected strips keep theirs.
-  void ReturnScrollBars();
+  void RefreshFaders();
   // Rate faders := positions of the channels' fade steps (a step between two table values
   // is rewritten as the table step of its position when its fader moves).
-  void ReturnRate();
-  // Channel names (16 characters, code page 1251 in the show). ReturnName loads all 27 boxes
-  // (LoadEdit normalises the stored name of strip k and gives its text); SaveEditAll stores
-  // all 27 boxes (SaveEdit(k) stores box k, false when the text holds a character the code
-  // page has not: the stored name then stays and the box shows it again). With keepTyping a
+  void RefreshRates();
+  // Channel names (16 characters, code page 1251 in the show). RefreshNames loads all 27 boxes
+  // (StoredNameOfStrip normalises the stored name of strip k and gives its text); StoreNameBoxes
+  // stores all 27 boxes (StoreNameBox(k) stores box k, false when the text holds a character the
+  // code page has not: the stored name then stays and the box shows it again). With keepTyping a
   // box the operator is typing in keeps its text while the strips show the same channels.
-  void ReturnName(bool keepTyping = false);
-  QString LoadEdit(int k);
-  bool SaveEdit(int k);
-  void SaveEditAll();
+  void RefreshNames(bool keepTyping = false);
+  QString StoredNameOfStrip(int k);
+  bool StoreNameBox(int k);
+  void StoreNameBoxes();
   // A click into a name box switches the flash keys and the conveyor keys off.
-  void Edit1Click();
+  void BeginNameTyping();
   // A name box lost the focus: every box is stored and the blanks of all names become 0.
-  void Edit2Exit();
+  void StoreChannelNames();
   // The mouse wheel over the main window while this page is shown moves the channel window.
   void WheelTurned(int delta);
   // The refresh of this page within ReturnPageControlAll.
   void ReturnPage();
-  void NamberDmx();
-  void CheckBoxFromMemory();
-  void CheckBoxToMemory();
+  void NumberStrips();
+  void LoadSelectionBoxes();
+  void StoreSelectionBoxes();
   // The output display: the levels sent under the strips, every 100 ms while the page is
   // shown; all 27 at once in fast mode, else three strips per call.
-  void TimerDataDmxToDspTimer();
+  void ShowSentLevels();
 
-  QScrollBar* ScrolbarVertPos = nullptr;
-  std::array<QLabel*, kStripCount> LabelNumber{};  // Label01c..Label27c
-  std::array<QScrollBar*, kStripCount> ScrollBar{};
-  std::array<LevelLabel*, kStripCount> Label{};  // Label1..Label27: level sent
-  std::array<QScrollBar*, kStripCount> ScrollBarRate{};
-  std::array<QLineEdit*, kStripCount> Edit{};
-  std::array<QCheckBox*, kStripCount> CheckBox{};
-  std::array<QToolButton*, 5> SpeedButtonInv{};
-  QToolButton* SpeedButtonOffAllCheck = nullptr;
-  QToolButton* SpeedButtonOffVisCheck = nullptr;
-  QToolButton* SpeedButtonOnVisCheck = nullptr;
-  QToolButton* SpeedButtonAllScrl0 = nullptr;
-  QToolButton* SpeedButtonVis0 = nullptr;
-  QToolButton* SpeedButtonVis127 = nullptr;
-  QToolButton* SpeedButtonVis255 = nullptr;
-  QToolButton* SpeedButtonOutLevel255 = nullptr;
-  QToolButton* SpeedButtonOutLevel100 = nullptr;
-  QToolButton* SpeedButtonLevel255 = nullptr;
-  QToolButton* SpeedButtonOnScena = nullptr;
-  QToolButton* SpeedButtonMacrosOut = nullptr;
-  QToolButton* SpeedButtonBlackOut = nullptr;
-  QTimer* TimerBlackOutBlink = nullptr;
+  QScrollBar* stripWindowSlider = nullptr;
+  std::array<QLabel*, kStripCount> channelNumberLabels{};  // Label01c..Label27c
+  std::array<QScrollBar*, kStripCount> faders{};
+  std::array<LevelLabel*, kStripCount> sentLevelLabels{};  // Label1..Label27: level sent
+  std::array<QScrollBar*, kStripCount> rateSliders{};
+  std::array<QLineEdit*, kStripCount> nameBoxes{};
+  std::array<QCheckBox*, kStripCount> selectBoxes{};
+  std::array<QToolButton*, 5> invertButtons{};
+  QToolButton* clearAllSelectionButton = nullptr;
+  QToolButton* clearVisibleSelectionButton = nullptr;
+  QToolButton* selectVisibleButton = nullptr;
+  QToolButton* clearSceneLevelsButton = nullptr;
+  QToolButton* visibleTo0Button = nullptr;
+  QToolButton* visibleTo127Button = nullptr;
+  QToolButton* visibleTo255Button = nullptr;
+  QToolButton* showLevelsButton = nullptr;
+  QToolButton* showPercentButton = nullptr;
+  QToolButton* everyTickButton = nullptr;
+  QToolButton* sceneOnButton = nullptr;
+  QToolButton* macroPictureButton = nullptr;
+  QToolButton* blackOutButton = nullptr;
+  QTimer* blackOutBlinkTimer = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -128,7 +128,7 @@ class StripPanel : public QWidget {
   int stripOffset_ = 0;
   int nameOffset_ = -1;  // the strip offset whose names the name boxes show
   int displayPhase_ = 1;
-  bool storingNames_ = false;  // Edit2Exit is storing: its own news reloads no box
+  bool storingNames_ = false;  // StoreChannelNames is storing: its own news reloads no box
 };
 
 }  // namespace kalvetro

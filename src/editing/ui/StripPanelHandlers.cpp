@@ -14,87 +14,87 @@
 
 namespace kalvetro {
 
-void StripPanel::ScrolbarVertPosChange() {
-  stripOffset_ = ScrolbarVertPos->value();
+void StripPanel::ScrollStrips() {
+  stripOffset_ = stripWindowSlider->value();
   console_.Controls().strips.offset.store(static_cast<std::uint8_t>(stripOffset_));
   // For this page the refresh reloads faders, rates, names and selection boxes.
   console_.ReturnPageControlAll();
-  NamberDmx();
+  NumberStrips();
 }
 
-void StripPanel::NamberDmx() {
+void StripPanel::NumberStrips() {
   for (int k = 1; k <= kStripCount; ++k)
-    LabelNumber[k - 1]->setText(QString::number(stripOffset_ + k));
+    channelNumberLabels[k - 1]->setText(QString::number(stripOffset_ + k));
 }
 
-void StripPanel::ScrollBarChange(int k) {
-  const int level = ScrollBar[k - 1]->value();
+void StripPanel::WriteFaderLevel(int k) {
+  const int level = faders[k - 1]->value();
   // The manual override follows the fader whether or not the show plays.
   console_.Controls().strips.fader[k - 1].store(static_cast<std::uint8_t>(level));
   ShowState& show = console_.Show();
   if (show.playing.load()) return;
-  show.memory.Set(RaschetAdr(show.CurrentStep()) + stripOffset_ + k,
+  show.memory.Set(SceneRowOffset(show.CurrentStep()) + stripOffset_ + k,
                   static_cast<std::uint8_t>(level));
 }
 
-void StripPanel::ReturnScrollBars() {
+void StripPanel::RefreshFaders() {
   const ShowState& show = console_.Show();
   // The faders write back what they load into the current scene, so they load from it.
-  const int row = RaschetAdr(show.CurrentStep());
+  const int row = SceneRowOffset(show.CurrentStep());
   const bool manual = console_.Controls().strips.manual.load();
   for (int k = 1; k <= kStripCount; ++k) {
-    if (manual && CheckBox[k - 1]->isChecked()) continue;  // a held strip keeps its fader
-    ScrollBar[k - 1]->setValue(show.memory.Get(row + stripOffset_ + k));
+    if (manual && selectBoxes[k - 1]->isChecked()) continue;  // a held strip keeps its fader
+    faders[k - 1]->setValue(show.memory.Get(row + stripOffset_ + k));
   }
 }
 
-void StripPanel::ScrollBarRateChange(int k) {
-  const std::uint8_t step = console_.TabRate(ScrollBarRate[k - 1]->value());
+void StripPanel::WriteChannelRate(int k) {
+  const std::uint8_t step = console_.TabRate(rateSliders[k - 1]->value());
   console_.Show().memory.Set(kRateRow + stripOffset_ + k, step);
 }
 
-void StripPanel::ReturnRate() {
+void StripPanel::RefreshRates() {
   const ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
-    ScrollBarRate[k - 1]->setValue(RatePosition(memory.Get(kRateRow + stripOffset_ + k)));
+    rateSliders[k - 1]->setValue(RatePosition(memory.Get(kRateRow + stripOffset_ + k)));
 }
 
-void StripPanel::CheckBoxClick(int k) {
-  console_.SetSelected(stripOffset_ + k, CheckBox[k - 1]->isChecked());
+void StripPanel::ToggleChannelSelection(int k) {
+  console_.SetSelected(stripOffset_ + k, selectBoxes[k - 1]->isChecked());
 }
 
-void StripPanel::CheckBoxFromMemory() {
+void StripPanel::LoadSelectionBoxes() {
   const ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
-    CheckBox[k - 1]->setChecked(memory.Get(kSelectFlags + stripOffset_ + k) == 1);
+    selectBoxes[k - 1]->setChecked(memory.Get(kSelectFlags + stripOffset_ + k) == 1);
 }
 
-void StripPanel::CheckBoxToMemory() {
+void StripPanel::StoreSelectionBoxes() {
   ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
-    memory.Set(kSelectFlags + stripOffset_ + k, CheckBox[k - 1]->isChecked() ? 1 : 0);
+    memory.Set(kSelectFlags + stripOffset_ + k, selectBoxes[k - 1]->isChecked() ? 1 : 0);
 }
 
-void StripPanel::SpeedButtonOffAllCheckClick() {
+void StripPanel::ClearAllSelection() {
   console_.OutStatus(QStringLiteral(" Все флажки Установлены "));
   console_.Show().memory.Fill(kSelectFlags, kRowSize, 0);
-  CheckBoxFromMemory();
+  LoadSelectionBoxes();
 }
 
-void StripPanel::ButtonResetFlagVyborClick() {
+void StripPanel::ClearVisibleSelection() {
   SetVisibleFlags(console_.Show().memory, stripOffset_, 0);
-  CheckBoxFromMemory();
+  LoadSelectionBoxes();
 }
 
-void StripPanel::SpeedButtonOnVisCheckClick() {
+void StripPanel::SelectVisibleChannels() {
   SetVisibleFlags(console_.Show().memory, stripOffset_, 1);
-  CheckBoxFromMemory();
+  LoadSelectionBoxes();
 }
 
-void StripPanel::SpeedButtonInvClick(int firstStrip) {
+void StripPanel::InvertSelectionGroup(int firstStrip) {
   for (int k = firstStrip; k < firstStrip + 5 && k <= kStripCount; ++k)
-    CheckBox[k - 1]->setChecked(!CheckBox[k - 1]->isChecked());
-  CheckBoxToMemory();
+    selectBoxes[k - 1]->setChecked(!selectBoxes[k - 1]->isChecked());
+  StoreSelectionBoxes();
 }
 
 void StripPanel::SetLevels(const QString& status, bool wholeScene, std::uint8_t level) {
@@ -106,31 +106,31 @@ void StripPanel::SetLevels(const QString& status, bool wholeScene, std::uint8_t 
   } else {
     SetVisibleLevels(show, show.CurrentStep(), stripOffset_, level);
   }
-  ReturnScrollBars();
+  RefreshFaders();
 }
 
-void StripPanel::SpeedButtonAllScrl0Click() {
+void StripPanel::ClearSceneLevels() {
   SetLevels(QStringLiteral(" Вся сцена установлена в 0"), true, 0);
 }
-void StripPanel::SpeedButtonVis0Click() {
+void StripPanel::SetVisibleLevelsTo0() {
   SetLevels(QStringLiteral(" Установлено в 0 "), false, 0);
 }
-void StripPanel::SpeedButtonVis127Click() {
+void StripPanel::SetVisibleLevelsTo127() {
   SetLevels(QStringLiteral(" Установлено в 127"), false, 127);
 }
-void StripPanel::SpeedButtonVis255Click() {
+void StripPanel::SetVisibleLevelsTo255() {
   SetLevels(QStringLiteral(" Установлено в 255"), false, 255);
 }
 
 void StripPanel::ShowOutputLevel(int k, bool percent) {
   const int level = DisplayLevel(console_.Frames().Output(stripOffset_ + k), percent);
-  Label[k - 1]->SetNumber(level);
+  sentLevelLabels[k - 1]->SetNumber(level);
 }
 
-void StripPanel::TimerDataDmxToDspTimer() {
+void StripPanel::ShowSentLevels() {
   if (!IsShownPage(this)) return;
-  const bool percent = SpeedButtonOutLevel100->isChecked();
-  if (SpeedButtonLevel255->isChecked()) {
+  const bool percent = showPercentButton->isChecked();
+  if (everyTickButton->isChecked()) {
     for (int k = 1; k <= kStripCount; ++k) ShowOutputLevel(k, percent);
     return;
   }
@@ -138,31 +138,31 @@ void StripPanel::TimerDataDmxToDspTimer() {
   for (int k = 3 * displayPhase_ - 2; k <= 3 * displayPhase_; ++k) ShowOutputLevel(k, percent);
 }
 
-void StripPanel::SpeedButtonBlackOutClick() {
+void StripPanel::StartBlackOut() {
   console_.SetBlackOut(true);
 }
-void StripPanel::SpeedButtonOnScenaClick() {
+void StripPanel::EndBlackOut() {
   console_.SetBlackOut(false);
 }
-void StripPanel::SpeedButtonMacrosOutClick() {
+void StripPanel::StartMacroPicture() {
   console_.SetBlackOut(true);
 }
 
 void StripPanel::ShowBlackOut(bool dark) {
   if (dark) {
-    TimerBlackOutBlink->start();
+    blackOutBlinkTimer->start();
   } else {
-    TimerBlackOutBlink->stop();
-    SpeedButtonBlackOut->setVisible(true);
+    blackOutBlinkTimer->stop();
+    blackOutButton->setVisible(true);
   }
-  if (SpeedButtonMacrosOut->isChecked()) return;
-  (dark ? SpeedButtonBlackOut : SpeedButtonOnScena)->setChecked(true);
+  if (macroPictureButton->isChecked()) return;
+  (dark ? blackOutButton : sceneOnButton)->setChecked(true);
 }
 
 void StripPanel::ApplyBlackOutBlink() {
   const bool visible =
       console_.Controls().blackout.buttonVisible.load(std::memory_order_relaxed);
-  if (SpeedButtonBlackOut->isHidden() == visible) SpeedButtonBlackOut->setVisible(visible);
+  if (blackOutButton->isHidden() == visible) blackOutButton->setVisible(visible);
 }
 
 }  // namespace kalvetro

@@ -33,37 +33,37 @@ class Cp1251Validator : public QValidator {
 
 void StripPanel::BuildNameBoxes() {
   auto* validator = new Cp1251Validator(this);
-  for (QLineEdit* box : Edit) {
+  for (QLineEdit* box : nameBoxes) {
     box->setValidator(validator);
     box->installEventFilter(this);
   }
   connect(&console_, &Console::Changed, this, [this](ShowArea area) {
-    if (area == ShowArea::Names && !storingNames_) ReturnName();
+    if (area == ShowArea::Names && !storingNames_) RefreshNames();
   });
   // A name being typed belongs to the show it was typed for: when another show, an emptied
   // one or the undo copy takes its place, the typing goes and the boxes show the new names.
   connect(&console_, &Console::ShowReplaced, this, [this] {
-    ReturnName();
-    for (QLineEdit* box : Edit) box->setModified(false);
+    RefreshNames();
+    for (QLineEdit* box : nameBoxes) box->setModified(false);
   });
   connect(&console_, &Console::WheelTurned, this, &StripPanel::WheelTurned);
 }
 
 bool StripPanel::eventFilter(QObject* watched, QEvent* event) {
   auto* box = qobject_cast<QLineEdit*>(watched);
-  if (box && std::find(Edit.begin(), Edit.end(), box) != Edit.end()) {
+  if (box && std::find(nameBoxes.begin(), nameBoxes.end(), box) != nameBoxes.end()) {
     // A click, not a focus by the Tab key: a name reached with Tab keeps the keys working.
-    if (event->type() == QEvent::MouseButtonPress) Edit1Click();
-    if (event->type() == QEvent::FocusOut) Edit2Exit();
+    if (event->type() == QEvent::MouseButtonPress) BeginNameTyping();
+    if (event->type() == QEvent::FocusOut) StoreChannelNames();
   }
   return QWidget::eventFilter(watched, event);
 }
 
-QString StripPanel::LoadEdit(int k) {
+QString StripPanel::StoredNameOfStrip(int k) {
   return QString::fromStdString(LoadName(console_.Show().memory, stripOffset_ + k));
 }
 
-void StripPanel::ReturnName(bool keepTyping) {
+void StripPanel::RefreshNames(bool keepTyping) {
   // Setting a line edit's text lays it out and repaints it even when the text is the same, and
   // the refresh runs at every scene of a playing show: only a changed name is set. In the
   // page refresh a name the operator is typing stays while the strips show the same channels;
@@ -71,37 +71,37 @@ void StripPanel::ReturnName(bool keepTyping) {
   const bool sameChannels = nameOffset_ == stripOffset_;
   nameOffset_ = stripOffset_;
   for (int k = 1; k <= kStripCount; ++k) {
-    QLineEdit* box = Edit[k - 1];
+    QLineEdit* box = nameBoxes[k - 1];
     if (keepTyping && sameChannels && box->hasFocus() && box->isModified()) continue;
-    const QString name = LoadEdit(k);
+    const QString name = StoredNameOfStrip(k);
     if (box->text() != name) box->setText(name);
   }
 }
 
-bool StripPanel::SaveEdit(int k) {
-  const QByteArray utf8 = Edit[k - 1]->text().toUtf8();
+bool StripPanel::StoreNameBox(int k) {
+  const QByteArray utf8 = nameBoxes[k - 1]->text().toUtf8();
   const NameStoreResult result = SaveName(console_.Show().memory, stripOffset_ + k,
                                           std::string_view(utf8.constData(), utf8.size()));
   // A text the code page cannot hold is not stored: the box shows the stored name again
   // rather than a text that would be lost.
-  if (!result.stored) Edit[k - 1]->setText(LoadEdit(k));
+  if (!result.stored) nameBoxes[k - 1]->setText(StoredNameOfStrip(k));
   return result.stored;
 }
 
-void StripPanel::SaveEditAll() {
+void StripPanel::StoreNameBoxes() {
   for (int k = 1; k <= kStripCount; ++k) {
-    SaveEdit(k);
-    Edit[k - 1]->setModified(false);  // stored: the refresh may show the name again
+    StoreNameBox(k);
+    nameBoxes[k - 1]->setModified(false);  // stored: the refresh may show the name again
   }
 }
 
-void StripPanel::Edit1Click() {
+void StripPanel::BeginNameTyping() {
   console_.SetKeyPreview(false);
   console_.SetConveyorKeys(false);
 }
 
-void StripPanel::Edit2Exit() {
-  SaveEditAll();
+void StripPanel::StoreChannelNames() {
+  StoreNameBoxes();
   BlanksToZero(console_.Show().memory);
   storingNames_ = true;
   console_.Notify(ShowArea::Names);
@@ -110,8 +110,9 @@ void StripPanel::Edit2Exit() {
 
 void StripPanel::WheelTurned(int delta) {
   if (!IsShownPage(this)) return;
-  ScrolbarVertPos->setValue(WheelPosition(WheelTarget::kStrips, delta, ScrolbarVertPos->value(),
-                                          ScrolbarVertPos->minimum(), ScrolbarVertPos->maximum()));
+  stripWindowSlider->setValue(WheelPosition(WheelTarget::kStrips, delta, stripWindowSlider->value(),
+                                            stripWindowSlider->minimum(),
+                                            stripWindowSlider->maximum()));
 }
 
 }  // namespace kalvetro

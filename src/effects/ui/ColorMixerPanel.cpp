@@ -57,16 +57,16 @@ ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
     bar->setInvertedControls(false);
     bar->setMinimumHeight(120);
     connect(bar, &QScrollBar::valueChanged, this,
-            [this, colourByte](int position) { ScrollBarColorChange(colourByte, position); });
+            [this, colourByte](int position) { ChangeColour(colourByte, position); });
     grid->addWidget(bar, 1, column, Qt::AlignHCenter);
     return bar;
   };
-  ScrollBarRed = makeBar("ScrollBarRed", QStringLiteral("Красная компонента цвета базовой формы"),
-                         0, kColorRed);
-  ScrollBarGreen = makeBar(
-      "ScrollBarGreen", QStringLiteral("Зеленая компонента цвета базовой формы"), 1, kColorGreen);
-  ScrollBarBlue = makeBar("ScrollBarBlue", QStringLiteral("Синяя компонента цвета базовой формы"),
-                          2, kColorBlue);
+  redSlider = makeBar("ScrollBarRed", QStringLiteral("Красная компонента цвета базовой формы"), 0,
+                      kColorRed);
+  greenSlider = makeBar("ScrollBarGreen", QStringLiteral("Зеленая компонента цвета базовой формы"),
+                        1, kColorGreen);
+  blueSlider = makeBar("ScrollBarBlue", QStringLiteral("Синяя компонента цвета базовой формы"), 2,
+                       kColorBlue);
   grid->addWidget(ColourMark(this, "ShapeAqua", QColor(0, 255, 255)), 0, 0, Qt::AlignHCenter);
   grid->addWidget(ColourMark(this, "ShapeFuchsia", QColor(255, 0, 255)), 0, 1, Qt::AlignHCenter);
   grid->addWidget(ColourMark(this, "ShapeYellow", QColor(255, 255, 0)), 0, 2, Qt::AlignHCenter);
@@ -75,47 +75,46 @@ ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
   grid->addWidget(ColourMark(this, "ShapeBlue", QColor(0, 0, 255)), 2, 2, Qt::AlignHCenter);
   layout->addLayout(grid);
 
-  CheckBoxColorZamok = new QCheckBox(QStringLiteral("Вкл. цвет"), this);
-  CheckBoxColorZamok->setObjectName(QStringLiteral("CheckBoxColorZamok"));
-  CheckBoxColorZamok->setToolTip(QStringLiteral("Включить цвет"));
-  CheckBoxColorZamok->setChecked(true);
-  connect(CheckBoxColorZamok, &QCheckBox::toggled, this, &ColorMixerPanel::CheckBoxColorZamokClick);
-  layout->addWidget(CheckBoxColorZamok);
-  CheckBoxColorAvto = new QCheckBox(QStringLiteral("Менять цвет автоматически"), this);
-  CheckBoxColorAvto->setObjectName(QStringLiteral("CheckBoxColorAvto"));
-  layout->addWidget(CheckBoxColorAvto);
-  LabelKeySp = new QLabel(QStringLiteral("Клавиатура ?"), this);
-  LabelKeySp->setObjectName(QStringLiteral("LabelKeySp"));
-  layout->addWidget(LabelKeySp);
+  colourOnBox = new QCheckBox(QStringLiteral("Вкл. цвет"), this);
+  colourOnBox->setObjectName(QStringLiteral("CheckBoxColorZamok"));
+  colourOnBox->setToolTip(QStringLiteral("Включить цвет"));
+  colourOnBox->setChecked(true);
+  connect(colourOnBox, &QCheckBox::toggled, this, &ColorMixerPanel::SwitchColour);
+  layout->addWidget(colourOnBox);
+  colourAutoBox = new QCheckBox(QStringLiteral("Менять цвет автоматически"), this);
+  colourAutoBox->setObjectName(QStringLiteral("CheckBoxColorAvto"));
+  layout->addWidget(colourAutoBox);
+  lastKeyLabel = new QLabel(QStringLiteral("Клавиатура ?"), this);
+  lastKeyLabel->setObjectName(QStringLiteral("LabelKeySp"));
+  layout->addWidget(lastKeyLabel);
   layout->addStretch();
 
-  connect(&console_, &Console::DataSystemRefresh, this, &ColorMixerPanel::SetColorAll);
+  connect(&console_, &Console::DataSystemRefresh, this, &ColorMixerPanel::RefreshColour);
   connect(&console_, &Console::ShowSavedAs, this, &ColorMixerPanel::ShowSavedAs);
-  connect(&console_, &Console::KeyCodePressed, LabelKeySp, [this](int code) {
-    LabelKeySp->setText(QString::fromStdString(KeyLabelText(code)));
-  });
+  connect(&console_, &Console::KeyCodePressed, lastKeyLabel,
+          [this](int code) { lastKeyLabel->setText(QString::fromStdString(KeyLabelText(code))); });
 }
 
-void ColorMixerPanel::ScrollBarColorChange(int colourByte, int position) {
+void ColorMixerPanel::ChangeColour(int colourByte, int position) {
   if (refreshing_) return;
   console_.Show().memory.Set(colourByte, static_cast<std::uint8_t>(position));
-  SetColorAll();
+  RefreshColour();
 }
 
-void ColorMixerPanel::CheckBoxColorZamokClick(bool ticked) {
+void ColorMixerPanel::SwitchColour(bool ticked) {
   if (refreshing_) return;
   console_.Show().memory.Set(kColorOn, ticked ? 1 : 0);
-  SetColorAll();
+  RefreshColour();
 }
 
 void ColorMixerPanel::ShowSavedAs() {
-  if (!CheckBoxColorAvto->isChecked()) return;
+  if (!colourAutoBox->isChecked()) return;
   // The file just written keeps its colour; the show in memory moves on.
   ShiftWindowColour(console_.Show().memory);
-  SetColorAll();
+  RefreshColour();
 }
 
-void ColorMixerPanel::SetColorAll() {
+void ColorMixerPanel::RefreshColour() {
   const WindowColour colour = ReadWindowColour(console_.Show().memory);
   // Every refresh of the console comes here (each scene of a playing show); the controls and
   // the palettes are set again only when the colour bytes changed.
@@ -123,11 +122,11 @@ void ColorMixerPanel::SetColorAll() {
   shown_ = colour;
   refreshing_ = true;
   // Any other value than 0 and 1 leaves the box as it is.
-  if (colour.on == 1) CheckBoxColorZamok->setChecked(true);
-  if (colour.on == 0) CheckBoxColorZamok->setChecked(false);
-  ScrollBarRed->setValue(colour.red);
-  ScrollBarGreen->setValue(colour.green);
-  ScrollBarBlue->setValue(colour.blue);
+  if (colour.on == 1) colourOnBox->setChecked(true);
+  if (colour.on == 0) colourOnBox->setChecked(false);
+  redSlider->setValue(colour.red);
+  greenSlider->setValue(colour.green);
+  blueSlider->setValue(colour.blue);
   refreshing_ = false;
 
   const QColor mix(colour.red, colour.green, colour.blue);

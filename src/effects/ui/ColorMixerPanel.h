@@ -25,26 +25,26 @@ class ColorMixerPanel : public QGroupBox {
 
   // Shows the colour bytes of the show: the on box, the bars, the group's own background and
   // the main window's background.
-  void SetColorAll();
+  void RefreshColour();
 
   // Handlers.
-  void ScrollBarColorChange(int colourByte, int position);
-  void CheckBoxColorZamokClick(bool ticked);
+  void ChangeColour(int colourByte, int position);
+  void SwitchColour(bool ticked);
   // After a save under a new name: the automatic colour change when it is ticked.
   void ShowSavedAs();
 
-  QScrollBar* ScrollBarRed = nullptr;
-  QScrollBar* ScrollBarGreen = nullptr;
-  QScrollBar* ScrollBarBlue = nullptr;
-  QCheckBox* CheckBoxColorZamok = nullptr;
-  QCheckBox* CheckBoxColorAvto = nullptr;
-  QLabel* LabelKeySp = nullptr;  // the last key pressed
+  QScrollBar* redSlider = nullptr;
+  QScrollBar* greenSlider = nullptr;
+  QScrollBar* blueSlider = nullptr;
+  QCheckBox* colourOnBox = nullptr;
+  QCheckBox* colourAutoBox = nullptr;
+  QLabel* lastKeyLabel = nullptr;  // the last key pressed
 
  private:
   void PaintMainWindow(bool on, const QColor& mix);
 
   Console& console_;
-  bool refreshing_ = false;            // SetColorAll is moving the controls
+  bool refreshing_ = false;            // RefreshColour is moving the controls
   std::optional<WindowColour> shown_;  // the colour the controls and the window show
 };
 

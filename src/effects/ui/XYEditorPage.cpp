@@ -68,13 +68,13 @@ XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
   page->setContentsMargins(4, 4, 4, 4);
   page->setSpacing(6);
 
-  LabelHeading =
+  headingLabel =
       MakeLabel(this, "LabelEditXYHeading",
                 QStringLiteral("Динамика изменения двух соседних каналов по выделенным сценам "));
-  QFont heading = LabelHeading->font();
+  QFont heading = headingLabel->font();
   heading.setBold(true);
-  LabelHeading->setFont(heading);
-  page->addWidget(LabelHeading);
+  headingLabel->setFont(heading);
+  page->addWidget(headingLabel);
 
   auto* row = new QHBoxLayout;
   row->setSpacing(8);
@@ -113,11 +113,11 @@ XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
   page->addStretch(1);
 
   // The repeat timer runs all the time; a held button shortens its interval.
-  TimerRepeatButton = new QTimer(this);
-  TimerRepeatButton->setObjectName(QStringLiteral("TimerRepeatButton"));
-  TimerRepeatButton->setInterval(kRepeatStartMs);
-  connect(TimerRepeatButton, &QTimer::timeout, this, &XYEditorPage::TimerRepeatButtonTimer);
-  TimerRepeatButton->start();
+  repeatTimer = new QTimer(this);
+  repeatTimer->setObjectName(QStringLiteral("TimerRepeatButton"));
+  repeatTimer->setInterval(kRepeatStartMs);
+  connect(repeatTimer, &QTimer::timeout, this, &XYEditorPage::RepeatStep);
+  repeatTimer->start();
 
   // The main window's wheel comes through the console (its key preview takes it first).
   connect(&console_, &Console::WheelTurned, this, [this](int delta) {
@@ -125,10 +125,10 @@ XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
   });
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (!IsShownPage(this)) return;
-    ReLabelEdiXY();
-    ReturnEditXY();
+    RefreshLabels();
+    RedrawPath();
   });
-  ReLabelEdiXY();
+  RefreshLabels();
 }
 
 // ---------------------------------------------------------------- building the page
@@ -144,26 +144,24 @@ QWidget* XYEditorPage::BuildField() {
   palette.setColor(QPalette::Window, Qt::white);
   frame->setPalette(palette);
 
-  PaintBoxGrid = new PaintBox(frame);
-  PaintBoxGrid->setObjectName(QStringLiteral("PaintBoxGrid"));
-  PaintBoxGrid->setGeometry(1, 1, kField, kField);
-  PaintBoxGrid->onPaint = [this](QPainter& painter) { GrideXY(painter); };
-  PaintBoxGrid->setAttribute(Qt::WA_TransparentForMouseEvents);
+  gridBox = new PaintBox(frame);
+  gridBox->setObjectName(QStringLiteral("PaintBoxGrid"));
+  gridBox->setGeometry(1, 1, kField, kField);
+  gridBox->onPaint = [this](QPainter& painter) { DrawGrid(painter); };
+  gridBox->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-  PaintBoxXY = new PaintBox(frame);
-  PaintBoxXY->setObjectName(QStringLiteral("PaintBoxXY"));
-  PaintBoxXY->setGeometry(1, 1, kField, kField);
-  PaintBoxXY->setMouseTracking(true);
-  PaintBoxXY->onPaint = [this](QPainter& painter) { VisibleXY(painter); };
-  PaintBoxXY->onMouseDown = [this](QMouseEvent* e) {
-    PaintBoxXYMouseDown(e->button(), e->position().toPoint());
+  fieldBox = new PaintBox(frame);
+  fieldBox->setObjectName(QStringLiteral("PaintBoxXY"));
+  fieldBox->setGeometry(1, 1, kField, kField);
+  fieldBox->setMouseTracking(true);
+  fieldBox->onPaint = [this](QPainter& painter) { DrawPath(painter); };
+  fieldBox->onMouseDown = [this](QMouseEvent* e) {
+    PressField(e->button(), e->position().toPoint());
   };
-  PaintBoxXY->onMouseMove = [this](QMouseEvent* e) {
-    PaintBoxXYMouseMove(e->position().toPoint());
-  };
-  PaintBoxXY->onMouseUp = [this](QMouseEvent*) { PaintBoxXYMouseUp(); };
+  fieldBox->onMouseMove = [this](QMouseEvent* e) { DragField(e->position().toPoint()); };
+  fieldBox->onMouseUp = [this](QMouseEvent*) { ReleaseField(); };
   fieldHint_ = kFieldHint;
-  PaintBoxXY->setToolTip(fieldHint_);
+  fieldBox->setToolTip(fieldHint_);
   return frame;
 }
 
@@ -177,18 +175,18 @@ QGroupBox* XYEditorPage::BuildChannelGroup() {
     box->setObjectName(QStringLiteral("CheckBoxEditXY%1").arg(k));
     box->setToolTip(kPairHint);
     box->setChecked(k == 1);  // the first box plays no part in any operation
-    CheckBoxEditXY[k - 1] = box;
+    pairCopyBoxes[k - 1] = box;
     auto* bar =
         MakeBar(group, QStringLiteral("ScrollBarEditXYCh%1").arg(k), Qt::Horizontal, 0, 253, 0);
     bar->setMinimumWidth(100);
-    ScrollBarEditXYCh[k - 1] = bar;
+    pairSliders[k - 1] = bar;
     auto* first = new QLabel(group);
     first->setObjectName(QStringLiteral("LabelXYareaFirrtName%1").arg(k));
     auto* second = new QLabel(group);
     second->setObjectName(QStringLiteral("LabelXYareaSecondName%1").arg(k));
     for (QLabel* label : {first, second}) label->setMinimumWidth(130);
-    LabelXYareaFirrtName[k - 1] = first;
-    LabelXYareaSecondName[k - 1] = second;
+    pairFirstNameLabels[k - 1] = first;
+    pairSecondNameLabels[k - 1] = second;
     auto* names = new QVBoxLayout;
     names->setSpacing(0);
     names->addWidget(first);
@@ -197,14 +195,13 @@ QGroupBox* XYEditorPage::BuildChannelGroup() {
     grid->addWidget(box, r, 0);
     grid->addWidget(bar, r, 1);
     grid->addLayout(names, r, 2);
-    connect(bar, &QScrollBar::valueChanged, this, [this, k] { ScrollBarEditXYChChange(k); });
+    connect(bar, &QScrollBar::valueChanged, this, [this, k] { ChangePairChannel(k); });
   }
-  SpeedButtonEditXYcopy =
+  copyToPairsButton =
       MakeSpeedButton(group, QStringLiteral("SpeedButtonEditXYcopy"), QStringLiteral("Копировать"),
                       QStringLiteral("Выполнить копирование в каналы, выбранные флажками "));
-  grid->addWidget(SpeedButtonEditXYcopy, kPairs, 0, 1, 3);
-  connect(SpeedButtonEditXYcopy, &QToolButton::clicked, this,
-          &XYEditorPage::SpeedButtonEditXYcopyClick);
+  grid->addWidget(copyToPairsButton, kPairs, 0, 1, 3);
+  connect(copyToPairsButton, &QToolButton::clicked, this, &XYEditorPage::CopyToPairs);
   return group;
 }
 
@@ -214,31 +211,31 @@ QGroupBox* XYEditorPage::BuildSceneGroup() {
   grid->setContentsMargins(4, 4, 4, 4);
   auto* fromLabel = MakeLabel(group, "LabelESSfrom", QStringLiteral("От Сцены"));
   auto* toLabel = MakeLabel(group, "LabelESSto", QStringLiteral("До Сцены"));
-  SpinEditESSfrom = new QSpinBox(group);
-  SpinEditESSfrom->setObjectName(QStringLiteral("SpinEditESSfrom"));
-  SpinEditESSfrom->setRange(1, 250);
-  SpinEditESSfrom->setValue(1);
-  SpinEditESSto = new QSpinBox(group);
-  SpinEditESSto->setObjectName(QStringLiteral("SpinEditESSto"));
-  SpinEditESSto->setRange(2, 255);
-  SpinEditESSto->setValue(32);
-  for (QSpinBox* spin : {SpinEditESSfrom, SpinEditESSto}) spin->setFixedWidth(70);
-  CheckBoxEditXYAllScenes = new QCheckBox(QStringLiteral("Все сцены"), group);
-  CheckBoxEditXYAllScenes->setObjectName(QStringLiteral("CheckBoxEditXYAllScenes"));
-  CheckBoxEditXYAllScenes->setChecked(true);
-  CheckBoxAllScen = new QCheckBox(QStringLiteral("Менять Сцену"), group);
-  CheckBoxAllScen->setObjectName(QStringLiteral("CheckBoxAllScen"));
-  CheckBoxAllScen->setToolTip(QStringLiteral("Перетаскивание луча меняет текущую сцену"));
-  CheckBoxAllScen->setChecked(true);
+  fromSceneEdit = new QSpinBox(group);
+  fromSceneEdit->setObjectName(QStringLiteral("SpinEditESSfrom"));
+  fromSceneEdit->setRange(1, 250);
+  fromSceneEdit->setValue(1);
+  toSceneEdit = new QSpinBox(group);
+  toSceneEdit->setObjectName(QStringLiteral("SpinEditESSto"));
+  toSceneEdit->setRange(2, 255);
+  toSceneEdit->setValue(32);
+  for (QSpinBox* spin : {fromSceneEdit, toSceneEdit}) spin->setFixedWidth(70);
+  allScenesBox = new QCheckBox(QStringLiteral("Все сцены"), group);
+  allScenesBox->setObjectName(QStringLiteral("CheckBoxEditXYAllScenes"));
+  allScenesBox->setChecked(true);
+  changeSceneBox = new QCheckBox(QStringLiteral("Менять Сцену"), group);
+  changeSceneBox->setObjectName(QStringLiteral("CheckBoxAllScen"));
+  changeSceneBox->setToolTip(QStringLiteral("Перетаскивание луча меняет текущую сцену"));
+  changeSceneBox->setChecked(true);
   grid->addWidget(fromLabel, 0, 0);
-  grid->addWidget(SpinEditESSfrom, 0, 1);
+  grid->addWidget(fromSceneEdit, 0, 1);
   grid->addWidget(toLabel, 1, 0);
-  grid->addWidget(SpinEditESSto, 1, 1);
-  grid->addWidget(CheckBoxEditXYAllScenes, 2, 0, 1, 2);
-  grid->addWidget(CheckBoxAllScen, 3, 0, 1, 2);
-  connect(SpinEditESSfrom, &QSpinBox::valueChanged, this, &XYEditorPage::SpinEditESSfromChange);
-  connect(SpinEditESSto, &QSpinBox::valueChanged, this, &XYEditorPage::SpinEditESStoChange);
-  connect(CheckBoxEditXYAllScenes, &QCheckBox::clicked, this, &XYEditorPage::ReLabelEdiXY);
+  grid->addWidget(toSceneEdit, 1, 1);
+  grid->addWidget(allScenesBox, 2, 0, 1, 2);
+  grid->addWidget(changeSceneBox, 3, 0, 1, 2);
+  connect(fromSceneEdit, &QSpinBox::valueChanged, this, &XYEditorPage::ChangeFromScene);
+  connect(toSceneEdit, &QSpinBox::valueChanged, this, &XYEditorPage::ChangeToScene);
+  connect(allScenesBox, &QCheckBox::clicked, this, &XYEditorPage::RefreshLabels);
   return group;
 }
 
@@ -246,14 +243,14 @@ QGroupBox* XYEditorPage::BuildCurrentGroup() {
   auto* group = MakeGroup(this, QStringLiteral("Текущие"), "GroupBoxEditXYCurrent");
   auto* layout = new QHBoxLayout(group);
   layout->setContentsMargins(4, 4, 4, 4);
-  LabelESPosX = MakeLabel(group, "LabelESPosX", QStringLiteral("X = "));
-  LabelESPosY = MakeLabel(group, "LabelESPosY", QStringLiteral("Y = "));
-  LabelEXYscena = MakeLabel(group, "LabelEXYscena", QStringLiteral(" Сцена ? "));
-  for (QLabel* label : {LabelESPosX, LabelESPosY}) label->setMinimumWidth(50);
-  LabelEXYscena->setMinimumWidth(80);
-  layout->addWidget(LabelESPosX);
-  layout->addWidget(LabelESPosY);
-  layout->addWidget(LabelEXYscena, 1);
+  positionXLabel = MakeLabel(group, "LabelESPosX", QStringLiteral("X = "));
+  positionYLabel = MakeLabel(group, "LabelESPosY", QStringLiteral("Y = "));
+  foundSceneLabel = MakeLabel(group, "LabelEXYscena", QStringLiteral(" Сцена ? "));
+  for (QLabel* label : {positionXLabel, positionYLabel}) label->setMinimumWidth(50);
+  foundSceneLabel->setMinimumWidth(80);
+  layout->addWidget(positionXLabel);
+  layout->addWidget(positionYLabel);
+  layout->addWidget(foundSceneLabel, 1);
   group->setFixedWidth(kField + 2);
   return group;
 }
@@ -262,8 +259,8 @@ QToolButton* XYEditorPage::MakeRepeatButton(QWidget* parent, const char* name,
                                             const QString& caption, const QString& hint, int code) {
   auto* button = MakeSpeedButton(parent, QString::fromLatin1(name), caption, hint, false);
   button->setFixedSize(30, 26);
-  connect(button, &QToolButton::pressed, this, [this, code] { RepeatButtonDown(code); });
-  connect(button, &QToolButton::released, this, &XYEditorPage::RepeatButtonUp);
+  connect(button, &QToolButton::pressed, this, [this, code] { StartRepeat(code); });
+  connect(button, &QToolButton::released, this, &XYEditorPage::StopRepeat);
   return button;
 }
 
@@ -273,14 +270,14 @@ QGroupBox* XYEditorPage::BuildPositionGroup() {
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(2);
   const QString hint = QStringLiteral("Смещение фигуры");
-  SpeedButtonEditPosUp = MakeRepeatButton(group, "SpeedButtonEditPosUp", "▲", hint, 3);
-  SpeedButtonEditPosLeft = MakeRepeatButton(group, "SpeedButtonEditPosLeft", "◀", hint, 2);
-  SpeedButtonEditPosRight = MakeRepeatButton(group, "SpeedButtonEditPosRight", "▶", hint, 1);
-  SpeedButtonEditPosDown = MakeRepeatButton(group, "SpeedButtonEditPosDown", "▼", hint, 4);
-  grid->addWidget(SpeedButtonEditPosUp, 0, 1);
-  grid->addWidget(SpeedButtonEditPosLeft, 1, 0);
-  grid->addWidget(SpeedButtonEditPosRight, 1, 2);
-  grid->addWidget(SpeedButtonEditPosDown, 2, 1);
+  moveUpButton = MakeRepeatButton(group, "SpeedButtonEditPosUp", "▲", hint, 3);
+  moveLeftButton = MakeRepeatButton(group, "SpeedButtonEditPosLeft", "◀", hint, 2);
+  moveRightButton = MakeRepeatButton(group, "SpeedButtonEditPosRight", "▶", hint, 1);
+  moveDownButton = MakeRepeatButton(group, "SpeedButtonEditPosDown", "▼", hint, 4);
+  grid->addWidget(moveUpButton, 0, 1);
+  grid->addWidget(moveLeftButton, 1, 0);
+  grid->addWidget(moveRightButton, 1, 2);
+  grid->addWidget(moveDownButton, 2, 1);
   return group;
 }
 
@@ -291,14 +288,14 @@ QGroupBox* XYEditorPage::BuildMirrorGroup() {
   layout->setSpacing(2);
   const QString hint = QStringLiteral("Зеркальное отображение");
   // Mirrors apply once per click and never repeat.
-  SpeedButtonGorizontMirror =
+  mirrorHorizontalButton =
       MakeSpeedButton(group, QStringLiteral("SpeedButtonGorizontMirror"), "↔", hint, false);
-  SpeedButtonVerticalMirror =
+  mirrorVerticalButton =
       MakeSpeedButton(group, QStringLiteral("SpeedButtonVerticalMirror"), "↕", hint, false);
   for (auto [button, code] :
-       {std::pair{SpeedButtonGorizontMirror, 5}, std::pair{SpeedButtonVerticalMirror, 6}}) {
+       {std::pair{mirrorHorizontalButton, 5}, std::pair{mirrorVerticalButton, 6}}) {
     button->setFixedSize(30, 26);
-    connect(button, &QToolButton::clicked, this, [this, code] { RepeatButtonDown(code); });
+    connect(button, &QToolButton::clicked, this, [this, code] { StartRepeat(code); });
     layout->addWidget(button);
   }
   return group;
@@ -309,12 +306,12 @@ QGroupBox* XYEditorPage::BuildSizeGroup() {
   auto* layout = new QHBoxLayout(group);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(2);
-  SpeedButtonEditRazmerMene = MakeRepeatButton(group, "SpeedButtonEditRazmerMene", "−",
-                                               QStringLiteral("Уменьшить фигуру"), 7);
-  SpeedButtonEditRazmerMore = MakeRepeatButton(group, "SpeedButtonEditRazmerMore", "+",
-                                               QStringLiteral("Увеличить фигуру"), 8);
-  layout->addWidget(SpeedButtonEditRazmerMene);
-  layout->addWidget(SpeedButtonEditRazmerMore);
+  shrinkButton = MakeRepeatButton(group, "SpeedButtonEditRazmerMene", "−",
+                                  QStringLiteral("Уменьшить фигуру"), 7);
+  growButton = MakeRepeatButton(group, "SpeedButtonEditRazmerMore", "+",
+                                QStringLiteral("Увеличить фигуру"), 8);
+  layout->addWidget(shrinkButton);
+  layout->addWidget(growButton);
   return group;
 }
 
@@ -322,22 +319,20 @@ QGroupBox* XYEditorPage::BuildRotateGroup() {
   auto* group = MakeGroup(this, QStringLiteral("Поворот"), "GroupBoxEditXYRotate");
   auto* layout = new QVBoxLayout(group);
   layout->setContentsMargins(4, 4, 4, 4);
-  ScrollBarRotate = MakeBar(group, QStringLiteral("ScrollBarRotate"), Qt::Horizontal, 1, 359, 45);
-  ScrollBarRotate->setMinimumWidth(140);
-  LabelEditRL = MakeLabel(group, "LabelEditRL", QString());
-  SpeedButtonRotateLeft =
-      MakeSpeedButton(group, QStringLiteral("SpeedButtonRotateLeft"), QStringLiteral("↻"),
-                      QStringLiteral("Выполнить поворот "));
-  layout->addWidget(ScrollBarRotate);
+  rotationSlider = MakeBar(group, QStringLiteral("ScrollBarRotate"), Qt::Horizontal, 1, 359, 45);
+  rotationSlider->setMinimumWidth(140);
+  rotationLabel = MakeLabel(group, "LabelEditRL", QString());
+  rotateButton = MakeSpeedButton(group, QStringLiteral("SpeedButtonRotateLeft"),
+                                 QStringLiteral("↻"), QStringLiteral("Выполнить поворот "));
+  layout->addWidget(rotationSlider);
   auto* line = new QHBoxLayout;
-  line->addWidget(LabelEditRL, 1);
-  line->addWidget(SpeedButtonRotateLeft);
-  SpeedButtonRotateLeft->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-  SpeedButtonRotateLeft->setFixedSize(40, 26);
+  line->addWidget(rotationLabel, 1);
+  line->addWidget(rotateButton);
+  rotateButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  rotateButton->setFixedSize(40, 26);
   layout->addLayout(line);
-  connect(ScrollBarRotate, &QScrollBar::valueChanged, this, &XYEditorPage::ReLabelEdiXY);
-  connect(SpeedButtonRotateLeft, &QToolButton::clicked, this,
-          &XYEditorPage::SpeedButtonRotateLeftClick);
+  connect(rotationSlider, &QScrollBar::valueChanged, this, &XYEditorPage::RefreshLabels);
+  connect(rotateButton, &QToolButton::clicked, this, &XYEditorPage::RotateFigure);
   return group;
 }
 
@@ -355,15 +350,15 @@ QGroupBox* XYEditorPage::BuildFigureGroup() {
     Generator generator;
   };
   const std::array<FigureButton, 9> figures = {{
-      {"SpeedButtonEditXYmadeLine", "╱", &MadeLine},
-      {"SpeedButtonEditXYmadeTreug", "△", &MadeTreug},
-      {"SpeedButtonEditXYmadeRect", "□", &MadeRect},
-      {"SpeedButtonEditXYmadeSix", "X", &MadeSix},
-      {"SpeedButtonEditXYmadeCucle", "○", &MadeCucle},
-      {"SpeedButtonEditXYmade8", "8", &Made8},
-      {"SpeedButtonEditXYmadePent", "88", &MadePent},
-      {"SpeedButtonEditXYmadeSnake", "≀", &MadeSnake},
-      {"SpeedButtonEditSpiral", "@", &MadeSpiral},
+      {"SpeedButtonEditXYmadeLine", "╱", &MakeLine},
+      {"SpeedButtonEditXYmadeTreug", "△", &MakeTriangle},
+      {"SpeedButtonEditXYmadeRect", "□", &MakeRectangle},
+      {"SpeedButtonEditXYmadeSix", "X", &MakeCross},
+      {"SpeedButtonEditXYmadeCucle", "○", &MakeCircle},
+      {"SpeedButtonEditXYmade8", "8", &MakeFigureEight},
+      {"SpeedButtonEditXYmadePent", "88", &MakeDoubleEight},
+      {"SpeedButtonEditXYmadeSnake", "≀", &MakeSnake},
+      {"SpeedButtonEditSpiral", "@", &MakeSpiral},
   }};
   for (int i = 0; i < static_cast<int>(figures.size()); ++i) {
     const FigureButton& f = figures[i];
@@ -374,32 +369,32 @@ QGroupBox* XYEditorPage::BuildFigureGroup() {
     font.setPointSize(font.pointSize() + 3);
     button->setFont(font);
     const Generator generator = f.generator;
-    connect(button, &QToolButton::clicked, this, [this, generator] { MadeFigure(generator); });
+    connect(button, &QToolButton::clicked, this, [this, generator] { MakeFigure(generator); });
     buttons->addWidget(button, i / 3, i % 3);
   }
-  ScrollBarEditMaxX =
+  figureSizeSlider =
       MakeBar(group, QStringLiteral("ScrollBarEditMaxX"), Qt::Horizontal, 20, 250, 200);
-  ScrollBarEditMaxX->setToolTip(QStringLiteral("размер создаваемой фигуры"));
-  ScrollBarEditWide = MakeBar(group, QStringLiteral("ScrollBarEditWide"), Qt::Vertical, 0, 10, 7);
-  ScrollBarEditWide->setToolTip(QStringLiteral("вид или длинна конца фигуры"));
-  LabelmadeFigure = MakeLabel(group, "LabelmadeFigure", QString());
+  figureSizeSlider->setToolTip(QStringLiteral("размер создаваемой фигуры"));
+  figureOptionSlider = MakeBar(group, QStringLiteral("ScrollBarEditWide"), Qt::Vertical, 0, 10, 7);
+  figureOptionSlider->setToolTip(QStringLiteral("вид или длинна конца фигуры"));
+  figureLabel = MakeLabel(group, "LabelmadeFigure", QString());
   outer->addLayout(buttons, 0, 0);
-  outer->addWidget(ScrollBarEditWide, 0, 1);
-  outer->addWidget(ScrollBarEditMaxX, 1, 0, 1, 2);
-  outer->addWidget(LabelmadeFigure, 2, 0, 1, 2);
-  connect(ScrollBarEditMaxX, &QScrollBar::valueChanged, this, &XYEditorPage::ReLabelEdiXY);
-  connect(ScrollBarEditWide, &QScrollBar::valueChanged, this, &XYEditorPage::ReLabelEdiXY);
+  outer->addWidget(figureOptionSlider, 0, 1);
+  outer->addWidget(figureSizeSlider, 1, 0, 1, 2);
+  outer->addWidget(figureLabel, 2, 0, 1, 2);
+  connect(figureSizeSlider, &QScrollBar::valueChanged, this, &XYEditorPage::RefreshLabels);
+  connect(figureOptionSlider, &QScrollBar::valueChanged, this, &XYEditorPage::RefreshLabels);
   return group;
 }
 
 // ---------------------------------------------------------------- state of the controls
 
 XYArea XYEditorPage::Area() const {
-  return {ScrollBarEditXYCh[0]->value(), SpinEditESSfrom->value(), SpinEditESSto->value()};
+  return {pairSliders[0]->value(), fromSceneEdit->value(), toSceneEdit->value()};
 }
 
 XYFigure XYEditorPage::Figure() const {
-  return {ScrollBarEditMaxX->value(), ScrollBarEditWide->value()};
+  return {figureSizeSlider->value(), figureOptionSlider->value()};
 }
 
 QString XYEditorPage::PairName(int channel) const {
@@ -422,142 +417,139 @@ void XYEditorPage::LevelsChanged() {
 
 void XYEditorPage::SetFieldHint(bool on, const QString& text) {
   if (!text.isEmpty()) fieldHint_ = text;
-  PaintBoxXY->setToolTip(on ? fieldHint_ : QString());
+  fieldBox->setToolTip(on ? fieldHint_ : QString());
 }
 
 void XYEditorPage::ShowFoundScene() {
   const int row = mouse_.found();
-  LabelEXYscena->setText(QString::fromStdString(SceneLabel(row)));
+  foundSceneLabel->setText(QString::fromStdString(SceneLabel(row)));
   SetFieldHint(true, QString::fromStdString(SceneHint(row)));
 }
 
 // ---------------------------------------------------------------- refresh
 
-void XYEditorPage::ReturnEditXY() {
-  PaintBoxXY->update();
+void XYEditorPage::RedrawPath() {
+  fieldBox->update();
 }
 
-void XYEditorPage::ReLabelEdiXY() {
-  LabelEXYscena->setText(QStringLiteral(" Сцена ? "));
+void XYEditorPage::RefreshLabels() {
+  foundSceneLabel->setText(QStringLiteral(" Сцена ? "));
   SetFieldHint(false);
-  if (CheckBoxEditXYAllScenes->isChecked()) {
-    const XYArea all = AllScenesArea(console_.Show(), ScrollBarEditXYCh[0]->value());
-    SpinEditESSfrom->setValue(all.from);
-    SpinEditESSto->setValue(all.to);
+  if (allScenesBox->isChecked()) {
+    const XYArea all = AllScenesArea(console_.Show(), pairSliders[0]->value());
+    fromSceneEdit->setValue(all.from);
+    toSceneEdit->setValue(all.to);
   }
   for (int k = 0; k < kPairs; ++k) {
-    const int q = ScrollBarEditXYCh[k]->value();
-    LabelXYareaFirrtName[k]->setText(PairName(q + 1));
-    LabelXYareaSecondName[k]->setText(PairName(q + 2));
+    const int q = pairSliders[k]->value();
+    pairFirstNameLabels[k]->setText(PairName(q + 1));
+    pairSecondNameLabels[k]->setText(PairName(q + 2));
   }
-  LabelEditRL->setText(QString::fromStdString(RotationLabel(ScrollBarRotate->value())));
-  LabelmadeFigure->setText(QString::fromStdString(FigureLabel(Figure())));
+  rotationLabel->setText(QString::fromStdString(RotationLabel(rotationSlider->value())));
+  figureLabel->setText(QString::fromStdString(FigureLabel(Figure())));
 }
 
 // ---------------------------------------------------------------- handlers
 
-void XYEditorPage::ScrollBarEditXYChChange(int k) {
-  if (k == 1) console_.Show().xyFirstChannel = ScrollBarEditXYCh[0]->value();
-  ReLabelEdiXY();
-  ReturnEditXY();
+void XYEditorPage::ChangePairChannel(int k) {
+  if (k == 1) console_.Show().xyFirstChannel = pairSliders[0]->value();
+  RefreshLabels();
+  RedrawPath();
 }
 
-void XYEditorPage::SpinEditESSfromChange() {
-  if (SpinEditESSfrom->value() >= SpinEditESSto->value())
-    SpinEditESSfrom->setValue(SpinEditESSto->value());
-  ReturnEditXY();
+void XYEditorPage::ChangeFromScene() {
+  if (fromSceneEdit->value() >= toSceneEdit->value()) fromSceneEdit->setValue(toSceneEdit->value());
+  RedrawPath();
 }
 
-void XYEditorPage::SpinEditESStoChange() {
-  if (SpinEditESSfrom->value() >= SpinEditESSto->value())
-    SpinEditESSto->setValue(SpinEditESSfrom->value());
-  ReturnEditXY();
+void XYEditorPage::ChangeToScene() {
+  if (fromSceneEdit->value() >= toSceneEdit->value()) toSceneEdit->setValue(fromSceneEdit->value());
+  RedrawPath();
 }
 
-void XYEditorPage::PaintBoxXYMouseDown(Qt::MouseButton button, QPoint pos) {
+void XYEditorPage::PressField(Qt::MouseButton button, QPoint pos) {
   const XYMouse::Mode mode = button == Qt::RightButton ? XYMouse::kRight : XYMouse::kLeft;
   const bool stepChanged =
-      mouse_.Down(console_.Show(), Area(), mode, pos.x(), pos.y(), CheckBoxAllScen->isChecked());
+      mouse_.Down(console_.Show(), Area(), mode, pos.x(), pos.y(), changeSceneBox->isChecked());
   if (mouse_.found() != kNoScene) ShowFoundScene();
   // The sequencer shows the new current scene (the core refuses the change while playing).
   if (stepChanged) console_.ReturnDataSystem();
 }
 
-void XYEditorPage::PaintBoxXYMouseMove(QPoint pos) {
+void XYEditorPage::DragField(QPoint pos) {
   const int x = std::clamp(pos.x(), 0, kField - 1);
   const int y = std::clamp(pos.y(), 0, kField - 1);
-  LabelESPosY->setText(QStringLiteral("Y = %1").arg(255 - y));
-  LabelESPosX->setText(QStringLiteral("X = %1").arg(x));
-  LabelEXYscena->setText(QStringLiteral("  "));
+  positionYLabel->setText(QStringLiteral("Y = %1").arg(255 - y));
+  positionXLabel->setText(QStringLiteral("X = %1").arg(x));
+  foundSceneLabel->setText(QStringLiteral("  "));
   SetFieldHint(false);
   if (mouse_.Move(console_.Show(), Area(), x, y)) ShowFoundScene();
   switch (mouse_.mode()) {
     case XYMouse::kLeft:
-      PaintBoxXY->setCursor(Qt::DragMoveCursor);
+      fieldBox->setCursor(Qt::DragMoveCursor);
       break;
     case XYMouse::kRight:
-      LabelEXYscena->setText(QStringLiteral(" Размер "));
-      PaintBoxXY->setCursor(Qt::SizeAllCursor);
+      foundSceneLabel->setText(QStringLiteral(" Размер "));
+      fieldBox->setCursor(Qt::SizeAllCursor);
       break;
     case XYMouse::kNone:
       break;
   }
-  ReturnEditXY();
+  RedrawPath();
 }
 
-void XYEditorPage::PaintBoxXYMouseUp() {
+void XYEditorPage::ReleaseField() {
   const bool dragged = mouse_.mode() == XYMouse::kLeft && mouse_.found() < 255;
-  PaintBoxXY->unsetCursor();
+  fieldBox->unsetCursor();
   mouse_.Up();
-  LabelEXYscena->setText(QStringLiteral(" "));
+  foundSceneLabel->setText(QStringLiteral(" "));
   SetFieldHint(false);
   if (dragged) LevelsChanged();
 }
 
-void XYEditorPage::RepeatButtonDown(int code) {
+void XYEditorPage::StartRepeat(int code) {
   const int now = repeat_.Press(code);
-  ButtonRepeat(console_.Show(), Area(), now);
-  ReturnEditXY();
+  ApplyAreaStep(console_.Show(), Area(), now);
+  RedrawPath();
   LevelsChanged();
 }
 
-void XYEditorPage::RepeatButtonUp() {
+void XYEditorPage::StopRepeat() {
   repeat_.Release();
-  TimerRepeatButton->setInterval(repeat_.intervalMs);
+  repeatTimer->setInterval(repeat_.intervalMs);
 }
 
-void XYEditorPage::TimerRepeatButtonTimer() {
+void XYEditorPage::RepeatStep() {
   const int code = repeat_.Tick();
   if (code == 0) return;
-  if (TimerRepeatButton->interval() != repeat_.intervalMs)
-    TimerRepeatButton->setInterval(repeat_.intervalMs);
-  ButtonRepeat(console_.Show(), Area(), code);
-  ReturnEditXY();
+  if (repeatTimer->interval() != repeat_.intervalMs) repeatTimer->setInterval(repeat_.intervalMs);
+  ApplyAreaStep(console_.Show(), Area(), code);
+  RedrawPath();
   LevelsChanged();
 }
 
-void XYEditorPage::SpeedButtonRotateLeftClick() {
-  RotateArea(console_.Show(), Area(), ScrollBarRotate->value());
-  ReturnEditXY();
+void XYEditorPage::RotateFigure() {
+  RotateArea(console_.Show(), Area(), rotationSlider->value());
+  RedrawPath();
   LevelsChanged();
 }
 
-void XYEditorPage::SpeedButtonEditXYcopyClick() {
+void XYEditorPage::CopyToPairs() {
   console_.ToMemoryUndo();
   std::array<XYCopyTarget, 3> targets;
   for (int k = 1; k < kPairs; ++k)
-    targets[k - 1] = {ScrollBarEditXYCh[k]->value(), CheckBoxEditXY[k]->isChecked()};
+    targets[k - 1] = {pairSliders[k]->value(), pairCopyBoxes[k]->isChecked()};
   CopyXYToPairs(console_.Show(), Area(), targets);
   LevelsChanged();
 }
 
-void XYEditorPage::MadeFigure(XYStatus (*generator)(ShowState&, const XYArea&, const XYFigure&)) {
+void XYEditorPage::MakeFigure(XYStatus (*generator)(ShowState&, const XYArea&, const XYFigure&)) {
   const XYStatus status = generator(console_.Show(), Area(), Figure());
   if (status == XYStatus::kSingleScene) {
     console_.OutStatus(kTooShort);
     return;
   }
-  ReturnEditXY();
+  RedrawPath();
   LevelsChanged();
 }
 
@@ -567,14 +559,14 @@ void XYEditorPage::wheelEvent(QWheelEvent* event) {
 }
 
 void XYEditorPage::MouseWheel(int delta) {
-  QScrollBar* bar = ScrollBarEditXYCh[0];
+  QScrollBar* bar = pairSliders[0];
   bar->setValue(WheelPosition(WheelTarget::kBeamXY, delta, bar->value(),
                               bar->minimum(), bar->maximum()));
 }
 
 // ---------------------------------------------------------------- drawing
 
-void XYEditorPage::GrideXY(QPainter& painter) {
+void XYEditorPage::DrawGrid(QPainter& painter) {
   auto cross = [&painter](int at) {
     painter.drawLine(at, 0, at, 255);
     painter.drawLine(0, at, 255, at);
@@ -586,7 +578,7 @@ void XYEditorPage::GrideXY(QPainter& painter) {
   cross(127);
 }
 
-void XYEditorPage::VisibleXY(QPainter& painter) {
+void XYEditorPage::DrawPath(QPainter& painter) {
   const XYArea area = Area();
   if (!ValidXYArea(area)) return;
   const ShowState& show = console_.Show();

@@ -41,55 +41,55 @@ class XYEditorPage : public QWidget {
   XYFigure Figure() const;
 
   // Refreshes.
-  void ReturnEditXY();  // redraws the path
-  void ReLabelEdiXY();  // labels, "Все сцены", pair names, rotation and figure captions
+  void RedrawPath();     // redraws the path
+  void RefreshLabels();  // labels, "Все сцены", pair names, rotation and figure captions
 
   // Handlers of the controls.
-  void ScrollBarEditXYChChange(int k);  // k = 1..4
-  void SpinEditESSfromChange();
-  void SpinEditESStoChange();
-  void PaintBoxXYMouseDown(Qt::MouseButton button, QPoint pos);
-  void PaintBoxXYMouseMove(QPoint pos);
-  void PaintBoxXYMouseUp();
+  void ChangePairChannel(int k);  // k = 1..4
+  void ChangeFromScene();
+  void ChangeToScene();
+  void PressField(Qt::MouseButton button, QPoint pos);
+  void DragField(QPoint pos);
+  void ReleaseField();
   // Mouse-down and mouse-up on the shift, scale and mirror buttons (codes 1..8).
-  void RepeatButtonDown(int code);
-  void RepeatButtonUp();
-  void TimerRepeatButtonTimer();
-  void SpeedButtonRotateLeftClick();
-  void SpeedButtonEditXYcopyClick();
+  void StartRepeat(int code);
+  void StopRepeat();
+  void RepeatStep();
+  void RotateFigure();
+  void CopyToPairs();
   // A figure button: runs the generator and says so when the range is too short for it.
-  void MadeFigure(XYStatus (*generator)(ShowState&, const XYArea&, const XYFigure&));
+  void MakeFigure(XYStatus (*generator)(ShowState&, const XYArea&, const XYFigure&));
 
-  QLabel* LabelHeading = nullptr;
-  PaintBox* PaintBoxGrid = nullptr;
-  PaintBox* PaintBoxXY = nullptr;
-  std::array<QScrollBar*, kPairs> ScrollBarEditXYCh{};
-  std::array<QCheckBox*, kPairs> CheckBoxEditXY{};
-  std::array<QLabel*, kPairs> LabelXYareaFirrtName{};
-  std::array<QLabel*, kPairs> LabelXYareaSecondName{};
-  QToolButton* SpeedButtonEditXYcopy = nullptr;
-  QSpinBox* SpinEditESSfrom = nullptr;
-  QSpinBox* SpinEditESSto = nullptr;
-  QCheckBox* CheckBoxEditXYAllScenes = nullptr;
-  QCheckBox* CheckBoxAllScen = nullptr;
-  QLabel* LabelESPosX = nullptr;
-  QLabel* LabelESPosY = nullptr;
-  QLabel* LabelEXYscena = nullptr;
-  QToolButton* SpeedButtonEditPosLeft = nullptr;
-  QToolButton* SpeedButtonEditPosRight = nullptr;
-  QToolButton* SpeedButtonEditPosUp = nullptr;
-  QToolButton* SpeedButtonEditPosDown = nullptr;
-  QToolButton* SpeedButtonGorizontMirror = nullptr;
-  QToolButton* SpeedButtonVerticalMirror = nullptr;
-  QToolButton* SpeedButtonEditRazmerMene = nullptr;
-  QToolButton* SpeedButtonEditRazmerMore = nullptr;
-  QScrollBar* ScrollBarEditMaxX = nullptr;
-  QScrollBar* ScrollBarEditWide = nullptr;
-  QLabel* LabelmadeFigure = nullptr;
-  QScrollBar* ScrollBarRotate = nullptr;
-  QLabel* LabelEditRL = nullptr;
-  QToolButton* SpeedButtonRotateLeft = nullptr;
-  QTimer* TimerRepeatButton = nullptr;
+  QLabel* headingLabel = nullptr;
+  PaintBox* gridBox = nullptr;
+  PaintBox* fieldBox = nullptr;
+  std::array<QScrollBar*, kPairs> pairSliders{};
+  std::array<QCheckBox*, kPairs> pairCopyBoxes{};
+  std::array<QLabel*, kPairs> pairFirstNameLabels{};
+  std::array<QLabel*, kPairs> pairSecondNameLabels{};
+  QToolButton* copyToPairsButton = nullptr;
+  QSpinBox* fromSceneEdit = nullptr;
+  QSpinBox* toSceneEdit = nullptr;
+  QCheckBox* allScenesBox = nullptr;
+  QCheckBox* changeSceneBox = nullptr;
+  QLabel* positionXLabel = nullptr;
+  QLabel* positionYLabel = nullptr;
+  QLabel* foundSceneLabel = nullptr;
+  QToolButton* moveLeftButton = nullptr;
+  QToolButton* moveRightButton = nullptr;
+  QToolButton* moveUpButton = nullptr;
+  QToolButton* moveDownButton = nullptr;
+  QToolButton* mirrorHorizontalButton = nullptr;
+  QToolButton* mirrorVerticalButton = nullptr;
+  QToolButton* shrinkButton = nullptr;
+  QToolButton* growButton = nullptr;
+  QScrollBar* figureSizeSlider = nullptr;
+  QScrollBar* figureOptionSlider = nullptr;
+  QLabel* figureLabel = nullptr;
+  QScrollBar* rotationSlider = nullptr;
+  QLabel* rotationLabel = nullptr;
+  QToolButton* rotateButton = nullptr;
+  QTimer* repeatTimer = nullptr;
 
  protected:
   // The wheel moves the edited pair's scroll bar by one per turn.
@@ -107,8 +107,8 @@ class XYEditorPage : public QWidget {
   QGroupBox* BuildRotateGroup();
   QToolButton* MakeRepeatButton(QWidget* parent, const char* name, const QString& caption,
                                 const QString& hint, int code);
-  void GrideXY(QPainter& painter);
-  void VisibleXY(QPainter& painter);
+  void DrawGrid(QPainter& painter);
+  void DrawPath(QPainter& painter);
   void SetFieldHint(bool on, const QString& text = QString());
   void ShowFoundScene();
   QString PairName(int channel) const;

@@ -60,9 +60,9 @@ DmxLinkPanel::DmxLinkPanel(Console& console, WindowParts& parts, QWidget* parent
       link_(console.Link()) {
   setObjectName(QStringLiteral("GroupBoxUSB"));
   BuildControls(link_.Port());
-  connect(&link_, &DmxLink::CtsChanged, this, &DmxLinkPanel::SetLedCTS);
-  connect(&link_, &DmxLink::DsrChanged, this, &DmxLinkPanel::SetLedDSR);
-  connect(&link_, &DmxLink::RlsdChanged, this, &DmxLinkPanel::SetLedRLSD);
+  connect(&link_, &DmxLink::CtsChanged, this, &DmxLinkPanel::ShowCts);
+  connect(&link_, &DmxLink::DsrChanged, this, &DmxLinkPanel::ShowDsr);
+  connect(&link_, &DmxLink::RlsdChanged, this, &DmxLinkPanel::ShowRlsd);
   connect(&link_, &DmxLink::DemoModeEntered, this, &DmxLinkPanel::EnterDemoMode);
   connect(&link_, &DmxLink::ErrorMessage, this, &DmxLinkPanel::ShowError);
 }
@@ -77,35 +77,35 @@ void DmxLinkPanel::BuildControls(const QString& port) {
     auto* label = new QLabel(QString::fromLatin1(line), this);
     grid->addWidget(label, row, 1);
   };
-  lamp(ShapeCTS, "ShapeCTS", "CTS", 0);
-  lamp(ShapeDSR, "ShapeDSR", "DSR", 1);
-  lamp(ShapeRLSD, "ShapeRLSD", "RLSD", 2);
+  lamp(ctsLamp, "ShapeCTS", "CTS", 0);
+  lamp(dsrLamp, "ShapeDSR", "DSR", 1);
+  lamp(rlsdLamp, "ShapeRLSD", "RLSD", 2);
 
-  CheckBoxRTS = new QCheckBox(QStringLiteral("RTS"), this);
-  CheckBoxRTS->setObjectName(QStringLiteral("CheckBoxRTS"));
-  grid->addWidget(CheckBoxRTS, 0, 2);
-  CheckBoxDTR = new QCheckBox(QStringLiteral("DTR"), this);
-  CheckBoxDTR->setObjectName(QStringLiteral("CheckBoxDTR"));
-  grid->addWidget(CheckBoxDTR, 1, 2);
+  rtsBox = new QCheckBox(QStringLiteral("RTS"), this);
+  rtsBox->setObjectName(QStringLiteral("CheckBoxRTS"));
+  grid->addWidget(rtsBox, 0, 2);
+  dtrBox = new QCheckBox(QStringLiteral("DTR"), this);
+  dtrBox->setObjectName(QStringLiteral("CheckBoxDTR"));
+  grid->addWidget(dtrBox, 1, 2);
 
-  CheckBoxDemo = new QCheckBox(QStringLiteral("Работа в DEMO режиме"), this);
-  CheckBoxDemo->setObjectName(QStringLiteral("CheckBoxDemo"));
-  grid->addWidget(CheckBoxDemo, 3, 0, 1, 3);
+  demoBox = new QCheckBox(QStringLiteral("Работа в DEMO режиме"), this);
+  demoBox->setObjectName(QStringLiteral("CheckBoxDemo"));
+  grid->addWidget(demoBox, 3, 0, 1, 3);
 
   // The ports: the two classic ones, the USB serial devices present, and the one in use.
-  ComboBoxPort = new QComboBox(this);
-  ComboBoxPort->setObjectName(QStringLiteral("ComboBoxPort"));
+  portBox = new QComboBox(this);
+  portBox->setObjectName(QStringLiteral("ComboBoxPort"));
   QStringList ports{QStringLiteral("COM1"), QStringLiteral("COM2")};
   const QDir dev(QStringLiteral("/dev"));
   for (const QString& name : dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
                                            QDir::System, QDir::Name))
     ports << dev.filePath(name);
   if (!ports.contains(port)) ports << port;
-  ComboBoxPort->addItems(ports);
-  ComboBoxPort->setCurrentText(port);
-  ComboBoxPort->setEnabled(false);
-  ComboBoxPort->setToolTip(QStringLiteral("Для переключения  включить DEMO режим "));
-  grid->addWidget(ComboBoxPort, 4, 0, 1, 3);
+  portBox->addItems(ports);
+  portBox->setCurrentText(port);
+  portBox->setEnabled(false);
+  portBox->setToolTip(QStringLiteral("Для переключения  включить DEMO режим "));
+  grid->addWidget(portBox, 4, 0, 1, 3);
 
   auto* replies = new QHBoxLayout;
   auto reply = [this, replies](QLabel*& label, const char* name) {
@@ -114,39 +114,39 @@ void DmxLinkPanel::BuildControls(const QString& port) {
     label->setMinimumWidth(32);
     replies->addWidget(label);
   };
-  reply(lb01, "lb01");
-  reply(lb02, "lb02");
-  reply(lb03, "lb03");
+  reply(replyByte13Label, "lb01");
+  reply(replyByte14Label, "lb02");
+  reply(replyByte15Label, "lb03");
   replies->addStretch();
   grid->addLayout(replies, 5, 0, 1, 3);
 
-  MemoCOM = new QPlainTextEdit(this);
-  MemoCOM->setObjectName(QStringLiteral("MemoCOM"));
-  MemoCOM->setLineWrapMode(QPlainTextEdit::NoWrap);
-  MemoCOM->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  MemoCOM->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  MemoCOM->setFixedHeight(90);
-  grid->addWidget(MemoCOM, 6, 0, 1, 3);
+  receivedText = new QPlainTextEdit(this);
+  receivedText->setObjectName(QStringLiteral("MemoCOM"));
+  receivedText->setLineWrapMode(QPlainTextEdit::NoWrap);
+  receivedText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  receivedText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  receivedText->setFixedHeight(90);
+  grid->addWidget(receivedText, 6, 0, 1, 3);
   // Packets sent whole, dropped whole, and torn packets whose tail went out on a later tick.
-  LabelPackets = new QLabel(this);
-  LabelPackets->setObjectName(QStringLiteral("LabelPackets"));
-  LabelPackets->setToolTip(QStringLiteral(
+  packetsLabel = new QLabel(this);
+  packetsLabel->setObjectName(QStringLiteral("LabelPackets"));
+  packetsLabel->setToolTip(QStringLiteral(
       "Пакеты: отправлено / пропущено (линия занята) / дописано после неполной записи"));
-  KeepLabelSize(LabelPackets, {QStringLiteral("Пакеты: 999999999 / 999999999 / 999999999")});
-  grid->addWidget(LabelPackets, 7, 0, 1, 3);
+  KeepLabelSize(packetsLabel, {QStringLiteral("Пакеты: 999999999 / 999999999 / 999999999")});
+  grid->addWidget(packetsLabel, 7, 0, 1, 3);
   grid->setColumnStretch(2, 1);
   setMinimumWidth(230);
 
-  TimerMemo = new QTimer(this);
-  TimerMemo->setObjectName(QStringLiteral("TimerMemo"));
-  TimerMemo->setInterval(1000);
-  connect(TimerMemo, &QTimer::timeout, this, &DmxLinkPanel::TimerMemoTimer);
-  TimerMemo->start();
+  receiveTimer = new QTimer(this);
+  receiveTimer->setObjectName(QStringLiteral("TimerMemo"));
+  receiveTimer->setInterval(1000);
+  connect(receiveTimer, &QTimer::timeout, this, &DmxLinkPanel::ShowReceivedBytes);
+  receiveTimer->start();
 
-  connect(CheckBoxDemo, &QCheckBox::toggled, this, &DmxLinkPanel::CheckBoxDemoClick);
-  connect(CheckBoxRTS, &QCheckBox::toggled, this, &DmxLinkPanel::CheckBoxRTSClick);
-  connect(CheckBoxDTR, &QCheckBox::toggled, this, &DmxLinkPanel::CheckBoxDTRClick);
-  connect(ComboBoxPort, &QComboBox::currentIndexChanged, this, &DmxLinkPanel::ComboBoxPortChange);
+  connect(demoBox, &QCheckBox::toggled, this, &DmxLinkPanel::ToggleDemoMode);
+  connect(rtsBox, &QCheckBox::toggled, this, &DmxLinkPanel::SetRtsLine);
+  connect(dtrBox, &QCheckBox::toggled, this, &DmxLinkPanel::SetDtrLine);
+  connect(portBox, &QComboBox::currentIndexChanged, this, &DmxLinkPanel::ChangeComPort);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -154,7 +154,7 @@ void DmxLinkPanel::BuildControls(const QString& port) {
 bool DmxLinkPanel::OpenAtStart() {
   if (!link_.OpenAtStart()) return false;
   // The link raised both lines; the boxes show it without raising them again.
-  for (QCheckBox* box : {CheckBoxDTR, CheckBoxRTS}) {
+  for (QCheckBox* box : {dtrBox, rtsBox}) {
     const QSignalBlocker quiet(box);
     box->setEnabled(true);
     box->setChecked(true);
@@ -163,8 +163,8 @@ bool DmxLinkPanel::OpenAtStart() {
 }
 
 void DmxLinkPanel::EnterDemoMode() {
-  CheckBoxDemo->setChecked(true);
-  CheckBoxDemo->setEnabled(false);
+  demoBox->setChecked(true);
+  demoBox->setEnabled(false);
   console_.SetTitlePrefix(TitlePrefixId::DemoModeStart);
 }
 
@@ -174,59 +174,59 @@ void DmxLinkPanel::ShowError(const QString& message) {
   parts_.Dialogs().Error(message);
 }
 
-void DmxLinkPanel::CheckBoxDemoClick() {
-  const bool on = CheckBoxDemo->isChecked();
+void DmxLinkPanel::ToggleDemoMode() {
+  const bool on = demoBox->isChecked();
   link_.SetDemo(on);
-  ComboBoxPort->setEnabled(on);
+  portBox->setEnabled(on);
   console_.ReturnPageControlAll();
 }
 
-void DmxLinkPanel::CheckBoxRTSClick() {
-  link_.SetRTS(CheckBoxRTS->isChecked());
+void DmxLinkPanel::SetRtsLine() {
+  link_.SetRTS(rtsBox->isChecked());
 }
 
-void DmxLinkPanel::CheckBoxDTRClick() {
-  link_.SetDTR(CheckBoxDTR->isChecked());
+void DmxLinkPanel::SetDtrLine() {
+  link_.SetDTR(dtrBox->isChecked());
 }
 
-void DmxLinkPanel::ComboBoxPortChange() {
-  if (!link_.ChangePort(ComboBoxPort->currentText())) return;  // demo mode entered
+void DmxLinkPanel::ChangeComPort() {
+  if (!link_.ChangePort(portBox->currentText())) return;  // demo mode entered
   // A port that opens makes leaving demo mode possible again, also after a start without an
   // interface (which greyed the box): the operator can plug the interface in, choose its
   // port and start sending.
-  CheckBoxDemo->setEnabled(true);
+  demoBox->setEnabled(true);
 }
 
-void DmxLinkPanel::TimerMemoTimer() {
+void DmxLinkPanel::ShowReceivedBytes() {
   // Nobody sees the counters of a hidden panel; showing it wakes the timer with fresh ones.
   if (!isVisible()) {
-    memoRest_.Rest(TimerMemo);
+    memoRest_.Rest(receiveTimer);
     return;
   }
-  LabelPackets->setText(QStringLiteral("Пакеты: %1 / %2 / %3")
+  packetsLabel->setText(QStringLiteral("Пакеты: %1 / %2 / %3")
                             .arg(link_.SentPackets())
                             .arg(link_.DroppedPackets())
                             .arg(link_.CompletedTails()));
   if (!link_.RxReady()) return;
-  lb01->setText(QString::number(link_.RxByte(13)));
-  lb02->setText(QString::number(link_.RxByte(14)));
-  lb03->setText(QString::number(link_.RxByte(15)));
+  replyByte13Label->setText(QString::number(link_.RxByte(13)));
+  replyByte14Label->setText(QString::number(link_.RxByte(14)));
+  replyByte15Label->setText(QString::number(link_.RxByte(15)));
 }
 
 void DmxLinkPanel::showEvent(QShowEvent* event) {
-  memoRest_.Wake(TimerMemo);
-  TimerMemoTimer();
+  memoRest_.Wake(receiveTimer);
+  ShowReceivedBytes();
   QGroupBox::showEvent(event);
 }
 
-void DmxLinkPanel::SetLedCTS(bool on) {
-  ShapeCTS->SetColor(on ? kCtsOn : LampOff(this));
+void DmxLinkPanel::ShowCts(bool on) {
+  ctsLamp->SetColor(on ? kCtsOn : LampOff(this));
 }
-void DmxLinkPanel::SetLedDSR(bool on) {
-  ShapeDSR->SetColor(on ? kDsrOn : LampOff(this));
+void DmxLinkPanel::ShowDsr(bool on) {
+  dsrLamp->SetColor(on ? kDsrOn : LampOff(this));
 }
-void DmxLinkPanel::SetLedRLSD(bool on) {
-  ShapeRLSD->SetColor(on ? kRlsdOn : LampOff(this));
+void DmxLinkPanel::ShowRlsd(bool on) {
+  rlsdLamp->SetColor(on ? kRlsdOn : LampOff(this));
 }
 
 }  // namespace kalvetro

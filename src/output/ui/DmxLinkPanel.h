@@ -48,31 +48,31 @@ class DmxLinkPanel : public QGroupBox {
   bool OpenAtStart();
 
   // Handlers.
-  void CheckBoxDemoClick();
-  void CheckBoxRTSClick();
-  void CheckBoxDTRClick();
-  void ComboBoxPortChange();
-  void SetLedCTS(bool on);
-  void SetLedDSR(bool on);
-  void SetLedRLSD(bool on);
-  void TimerMemoTimer();
+  void ToggleDemoMode();
+  void SetRtsLine();
+  void SetDtrLine();
+  void ChangeComPort();
+  void ShowCts(bool on);
+  void ShowDsr(bool on);
+  void ShowRlsd(bool on);
+  void ShowReceivedBytes();
 
   DmxLink& Link() { return link_; }
 
   // Controls.
-  LedShape* ShapeCTS = nullptr;
-  LedShape* ShapeDSR = nullptr;
-  LedShape* ShapeRLSD = nullptr;
-  QCheckBox* CheckBoxRTS = nullptr;
-  QCheckBox* CheckBoxDTR = nullptr;
-  QCheckBox* CheckBoxDemo = nullptr;
-  QComboBox* ComboBoxPort = nullptr;
-  QPlainTextEdit* MemoCOM = nullptr;
-  QLabel* lb01 = nullptr;
-  QLabel* lb02 = nullptr;
-  QLabel* lb03 = nullptr;
-  QLabel* LabelPackets = nullptr;
-  QTimer* TimerMemo = nullptr;
+  LedShape* ctsLamp = nullptr;
+  LedShape* dsrLamp = nullptr;
+  LedShape* rlsdLamp = nullptr;
+  QCheckBox* rtsBox = nullptr;
+  QCheckBox* dtrBox = nullptr;
+  QCheckBox* demoBox = nullptr;
+  QComboBox* portBox = nullptr;
+  QPlainTextEdit* receivedText = nullptr;
+  QLabel* replyByte13Label = nullptr;
+  QLabel* replyByte14Label = nullptr;
+  QLabel* replyByte15Label = nullptr;
+  QLabel* packetsLabel = nullptr;
+  QTimer* receiveTimer = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -27,53 +27,53 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
   auto* levelGroup = new QGroupBox(this);
   levelGroup->setObjectName(QStringLiteral("GroupBoxLevelAll"));
   auto* levelLayout = new QVBoxLayout(levelGroup);
-  LabelLevelAll = new QLabel(QStringLiteral("Изменение выделенных уровней"), levelGroup);
-  LabelLevelAll->setObjectName(QStringLiteral("LabelLevelAll"));
-  ScrollBarLevelAll = new QScrollBar(Qt::Horizontal, levelGroup);
-  ScrollBarLevelAll->setObjectName(QStringLiteral("ScrollBarLevelAll"));
-  ScrollBarLevelAll->setRange(0, 255);
-  ScrollBarLevelAll->setPageStep(16);
-  ScrollBarLevelAll->setValue(127);
-  ScrollBarLevelAll->setToolTip(QStringLiteral("Общий абсолютный уровень каналов"));
-  ScrollBarLevelAll->setMinimumHeight(20);
-  connect(ScrollBarLevelAll, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarLevelAllChange(); });
-  levelLayout->addWidget(LabelLevelAll);
-  levelLayout->addWidget(ScrollBarLevelAll);
+  selectedLevelLabel = new QLabel(QStringLiteral("Изменение выделенных уровней"), levelGroup);
+  selectedLevelLabel->setObjectName(QStringLiteral("LabelLevelAll"));
+  selectedLevelSlider = new QScrollBar(Qt::Horizontal, levelGroup);
+  selectedLevelSlider->setObjectName(QStringLiteral("ScrollBarLevelAll"));
+  selectedLevelSlider->setRange(0, 255);
+  selectedLevelSlider->setPageStep(16);
+  selectedLevelSlider->setValue(127);
+  selectedLevelSlider->setToolTip(QStringLiteral("Общий абсолютный уровень каналов"));
+  selectedLevelSlider->setMinimumHeight(20);
+  connect(selectedLevelSlider, &QScrollBar::valueChanged, this, [this] { SetSelectedLevel(); });
+  levelLayout->addWidget(selectedLevelLabel);
+  levelLayout->addWidget(selectedLevelSlider);
   layout->addWidget(levelGroup);
 
   auto* switches = new QHBoxLayout;
-  CheckBoxBlackOut = new QCheckBox(QStringLiteral("BlackOut"), this);
-  CheckBoxBlackOut->setObjectName(QStringLiteral("CheckBoxBlackOut"));
-  CheckBoxBlackOut->setToolTip(kBlackOutHint);
-  CheckBoxBlackOut->setStyleSheet(
+  blackOutBox = new QCheckBox(QStringLiteral("BlackOut"), this);
+  blackOutBox->setObjectName(QStringLiteral("CheckBoxBlackOut"));
+  blackOutBox->setToolTip(kBlackOutHint);
+  blackOutBox->setStyleSheet(
       QStringLiteral("QCheckBox { font-weight: bold; }"
                      "QCheckBox:checked { color: red; }"));
-  connect(CheckBoxBlackOut, &QCheckBox::toggled, this, [this] { CheckBoxBlackOutClick(); });
-  CheckBoxManual = new QCheckBox(QStringLiteral("Ручное управление"), this);
-  CheckBoxManual->setObjectName(QStringLiteral("CheckBoxManual"));
+  connect(blackOutBox, &QCheckBox::toggled, this, [this] { SwitchBlackOut(); });
+  manualBox = new QCheckBox(QStringLiteral("Ручное управление"), this);
+  manualBox->setObjectName(QStringLiteral("CheckBoxManual"));
   // No handler of its own: the strips and the output tick read the mode.
   StripControls& strips = console_.Controls().strips;
-  connect(CheckBoxManual, &QCheckBox::toggled, this, [&strips](bool on) { strips.manual.store(on); });
-  switches->addWidget(CheckBoxBlackOut);
-  switches->addWidget(CheckBoxManual);
+  connect(manualBox, &QCheckBox::toggled, this, [&strips](bool on) { strips.manual.store(on); });
+  switches->addWidget(blackOutBox);
+  switches->addWidget(manualBox);
   switches->addStretch();
   layout->addLayout(switches);
   layout->addStretch();
 
   // Blackout switched elsewhere (the output mode buttons, the keyboard) ticks the box.
-  connect(&console_, &Console::BlackOutChanged, CheckBoxBlackOut, &QCheckBox::setChecked);
+  connect(&console_, &Console::BlackOutChanged, blackOutBox, &QCheckBox::setChecked);
 }
 
-void LevelPage::ScrollBarLevelAllChange() {
+void LevelPage::SetSelectedLevel() {
   // Acts on the scene itself, also while the show plays: there is no master dimmer.
   ShowState& show = console_.Show();
-  SetSelectedLevels(show, show.CurrentStep(), static_cast<std::uint8_t>(ScrollBarLevelAll->value()));
+  SetSelectedLevels(show, show.CurrentStep(),
+                    static_cast<std::uint8_t>(selectedLevelSlider->value()));
   console_.Notify(ShowArea::Levels);
 }
 
-void LevelPage::CheckBoxBlackOutClick() {
-  console_.SetBlackOut(CheckBoxBlackOut->isChecked());
+void LevelPage::SwitchBlackOut() {
+  console_.SetBlackOut(blackOutBox->isChecked());
 }
 
 }  // namespace kalvetro

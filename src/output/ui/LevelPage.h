@@ -17,13 +17,13 @@ class LevelPage : public QWidget {
  public:
   LevelPage(Console& console, QWidget* parent);
 
-  void ScrollBarLevelAllChange();
-  void CheckBoxBlackOutClick();
+  void SetSelectedLevel();
+  void SwitchBlackOut();
 
-  QScrollBar* ScrollBarLevelAll = nullptr;
-  QLabel* LabelLevelAll = nullptr;
-  QCheckBox* CheckBoxBlackOut = nullptr;
-  QCheckBox* CheckBoxManual = nullptr;
+  QScrollBar* selectedLevelSlider = nullptr;
+  QLabel* selectedLevelLabel = nullptr;
+  QCheckBox* blackOutBox = nullptr;
+  QCheckBox* manualBox = nullptr;
 
  private:
   Console& console_;

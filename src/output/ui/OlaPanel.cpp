@@ -14,50 +14,50 @@ OlaPanel::OlaPanel(Console& console, QWidget* parent)
     : QGroupBox(QStringLiteral("Сеть DMX (OLA)"), parent), console_(console) {
   setObjectName(QStringLiteral("GroupBoxOla"));
   auto* grid = new QGridLayout(this);
-  CheckBoxOla = new QCheckBox(QStringLiteral("Передавать в сеть"), this);
-  CheckBoxOla->setObjectName(QStringLiteral("CheckBoxOla"));
-  CheckBoxOla->setToolTip(
+  olaBox = new QCheckBox(QStringLiteral("Передавать в сеть"), this);
+  olaBox->setObjectName(QStringLiteral("CheckBoxOla"));
+  olaBox->setToolTip(
       QStringLiteral("Каждый кадр DMX передается также демону OLA (Art-Net, sACN, USB)"));
-  ShapeOla = new LedShape(this);
-  ShapeOla->setObjectName(QStringLiteral("ShapeOla"));
+  olaLamp = new LedShape(this);
+  olaLamp->setObjectName(QStringLiteral("ShapeOla"));
   auto* caption = new QLabel(QStringLiteral("Вселенная"), this);
-  SpinEditUniverse = new QSpinBox(this);
-  SpinEditUniverse->setObjectName(QStringLiteral("SpinEditUniverse"));
-  SpinEditUniverse->setRange(1, 65535);
-  SpinEditUniverse->setToolTip(QStringLiteral("Номер вселенной OLA, в которую идут кадры"));
-  LabelOlaStatus = new QLabel(QStringLiteral("выключено"), this);
-  LabelOlaStatus->setObjectName(QStringLiteral("LabelOlaStatus"));
-  grid->addWidget(ShapeOla, 0, 0);
-  grid->addWidget(CheckBoxOla, 0, 1, 1, 2);
+  universeEdit = new QSpinBox(this);
+  universeEdit->setObjectName(QStringLiteral("SpinEditUniverse"));
+  universeEdit->setRange(1, 65535);
+  universeEdit->setToolTip(QStringLiteral("Номер вселенной OLA, в которую идут кадры"));
+  olaStatusLabel = new QLabel(QStringLiteral("выключено"), this);
+  olaStatusLabel->setObjectName(QStringLiteral("LabelOlaStatus"));
+  grid->addWidget(olaLamp, 0, 0);
+  grid->addWidget(olaBox, 0, 1, 1, 2);
   grid->addWidget(caption, 1, 1);
-  grid->addWidget(SpinEditUniverse, 1, 2);
-  grid->addWidget(LabelOlaStatus, 2, 0, 1, 3);
+  grid->addWidget(universeEdit, 1, 2);
+  grid->addWidget(olaStatusLabel, 2, 0, 1, 3);
   grid->setColumnStretch(2, 1);
 
   OlaSink& sink = console_.Ola();
-  connect(CheckBoxOla, &QCheckBox::toggled, this, [this, &sink](bool on) {
+  connect(olaBox, &QCheckBox::toggled, this, [this, &sink](bool on) {
     sink.SetEnabled(on);
     if (!on) ShowConnection(false, QStringLiteral("выключено"));
   });
-  connect(SpinEditUniverse, &QSpinBox::valueChanged, this,
+  connect(universeEdit, &QSpinBox::valueChanged, this,
           [&sink](int universe) { sink.SetUniverse(static_cast<unsigned>(universe)); });
   connect(&sink, &OlaSink::ConnectionChanged, this, &OlaPanel::ShowConnection);
-  connect(&console_, &Console::DataSystemRefresh, this, &OlaPanel::ReturnOla);
+  connect(&console_, &Console::DataSystemRefresh, this, &OlaPanel::RefreshOla);
   ShowConnection(false, QStringLiteral("выключено"));
-  ReturnOla();
+  RefreshOla();
 }
 
-void OlaPanel::ReturnOla() {
+void OlaPanel::RefreshOla() {
   const OlaSink& sink = console_.Ola();
-  if (CheckBoxOla->isChecked() != sink.Enabled()) CheckBoxOla->setChecked(sink.Enabled());
-  if (SpinEditUniverse->value() != static_cast<int>(sink.Universe()))
-    SpinEditUniverse->setValue(static_cast<int>(sink.Universe()));
+  if (olaBox->isChecked() != sink.Enabled()) olaBox->setChecked(sink.Enabled());
+  if (universeEdit->value() != static_cast<int>(sink.Universe()))
+    universeEdit->setValue(static_cast<int>(sink.Universe()));
 }
 
 void OlaPanel::ShowConnection(bool connected, const QString& text) {
-  ShapeOla->SetColor(connected ? QColor(0, 160, 0)
-                               : palette().color(QPalette::Active, QPalette::Highlight));
-  LabelOlaStatus->setText(text.trimmed());
+  olaLamp->SetColor(connected ? QColor(0, 160, 0)
+                              : palette().color(QPalette::Active, QPalette::Highlight));
+  olaStatusLabel->setText(text.trimmed());
 }
 
 }  // namespace kalvetro

@@ -20,12 +20,12 @@ class OlaPanel : public QGroupBox {
   OlaPanel(Console& console, QWidget* parent);
 
   // Controls show the sink's state (after the settings were read, or a command-line choice).
-  void ReturnOla();
+  void RefreshOla();
 
-  QCheckBox* CheckBoxOla = nullptr;
-  QSpinBox* SpinEditUniverse = nullptr;
-  LedShape* ShapeOla = nullptr;
-  QLabel* LabelOlaStatus = nullptr;
+  QCheckBox* olaBox = nullptr;
+  QSpinBox* universeEdit = nullptr;
+  LedShape* olaLamp = nullptr;
+  QLabel* olaStatusLabel = nullptr;
 
  private:
   void ShowConnection(bool connected, const QString& text);

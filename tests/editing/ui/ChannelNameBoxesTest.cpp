@@ -95,7 +95,7 @@ TEST_F(ChannelNameBoxes, CharactersOutsideCodePage1251AreRefusedAsTheyAreTyped) 
   EXPECT_EQ(SlotOf(1), (Slot{'A', 'B', 0xA8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   // A text set behind the validator's back is not stored half: the stored name stays.
   Name(1)->setText(QStringLiteral("Z中"));
-  EXPECT_FALSE(Find<StripPanel>("StripPanel")->SaveEdit(1));
+  EXPECT_FALSE(Find<StripPanel>("StripPanel")->StoreNameBox(1));
   EXPECT_EQ(Name(1)->text(), QStringLiteral("ABЁ"));
   EXPECT_EQ(SlotOf(1)[0], 'A');
 }

@@ -16,7 +16,7 @@ class LevelTablePageTest : public ::testing::Test, public TestConsole {
  protected:
   void SetUp() override { Start(); }
   void ShowPage() { Find<QTabWidget>("PageControlInput")->setCurrentIndex(1); }  // "Дамп"
-  QString Damp(int n) {
+  QString LevelLabelText(int n) {
     return Text(QStringLiteral("LabelDamp%1").arg(n, 3, 10, QLatin1Char('0')))->text();
   }
 };
@@ -38,7 +38,7 @@ TEST_F(LevelTablePageTest, EditsTheChosenSceneOnlyWithTheBoxTickedAlsoWhilePlayi
   channelBar->setValue(10);
   levelBar->setValue(99);
   for (int s = 0; s < kSceneCount; ++s) ASSERT_EQ(Level(s, 10), 0) << s;
-  EXPECT_EQ(Damp(10), QStringLiteral("0"));
+  EXPECT_EQ(LevelLabelText(10), QStringLiteral("0"));
 
   box->click();
   EXPECT_TRUE(sceneBar->isEnabled());
@@ -50,7 +50,7 @@ TEST_F(LevelTablePageTest, EditsTheChosenSceneOnlyWithTheBoxTickedAlsoWhilePlayi
   EXPECT_EQ(Level(4, 10), 200);
   EXPECT_EQ(Level(0, 10), 0);  // the playing scene is not touched
   EXPECT_EQ(Level(4, 11), 0);
-  EXPECT_EQ(Damp(10), QStringLiteral("200"));
+  EXPECT_EQ(LevelLabelText(10), QStringLiteral("200"));
   EXPECT_EQ(Text(QStringLiteral("LabelDampScena"))->text(), QStringLiteral(" Сцена = 5"));
   EXPECT_EQ(Text(QStringLiteral("LabelDampChanell"))->text(), QStringLiteral(" Канал = 10"));
   EXPECT_EQ(Text(QStringLiteral("LabelDampLevel"))->text(), QStringLiteral(" Уровень = 200"));
@@ -61,7 +61,7 @@ TEST_F(LevelTablePageTest, EditsTheChosenSceneOnlyWithTheBoxTickedAlsoWhilePlayi
   box->click();
   EXPECT_FALSE(sceneBar->isEnabled());
   EXPECT_EQ(Text(QStringLiteral("LabelDampScena"))->text(), QStringLiteral(" Сцена = 1"));
-  EXPECT_EQ(Damp(10), QStringLiteral("0"));
+  EXPECT_EQ(LevelLabelText(10), QStringLiteral("0"));
   EXPECT_EQ(levelBar->value(), 0);
   levelBar->setValue(50);
   EXPECT_EQ(Level(0, 10), 0);
@@ -80,12 +80,12 @@ TEST_F(LevelTablePageTest, LabelsShowLevelsAndFollowTheCurrentScene) {
   Show().DataWrite(0, 3, 255);
   Show().DataWrite(0, 255, 12);
   Show().DataWrite(6, 1, 42);
-  EXPECT_EQ(Damp(1), QStringLiteral(" 000 "));  // not refreshed while hidden
+  EXPECT_EQ(LevelLabelText(1), QStringLiteral(" 000 "));  // not refreshed while hidden
   ShowPage();
-  EXPECT_EQ(Damp(1), QStringLiteral("0"));
-  EXPECT_EQ(Damp(2), QStringLiteral("7"));
-  EXPECT_EQ(Damp(3), QStringLiteral("255"));
-  EXPECT_EQ(Damp(255), QStringLiteral("12"));
+  EXPECT_EQ(LevelLabelText(1), QStringLiteral("0"));
+  EXPECT_EQ(LevelLabelText(2), QStringLiteral("7"));
+  EXPECT_EQ(LevelLabelText(3), QStringLiteral("255"));
+  EXPECT_EQ(LevelLabelText(255), QStringLiteral("12"));
   EXPECT_EQ(Text(QStringLiteral("LabelDamp017"))->toolTip(), QStringLiteral("Уровень канала N 17"));
 
   // Sixteen to a line: channel 17 stands under channel 1, channel 16 at the end of line one.
@@ -103,10 +103,10 @@ TEST_F(LevelTablePageTest, LabelsShowLevelsAndFollowTheCurrentScene) {
   // A step of the sequencer: the page follows by the next display tick at the latest.
   Memory().Set(kCurrentStep, 6);
   Core().ReturnPageControlAll();
-  for (int waited = 0; waited < 1000 && Damp(1) != QStringLiteral("42"); waited += 20)
+  for (int waited = 0; waited < 1000 && LevelLabelText(1) != QStringLiteral("42"); waited += 20)
     QTest::qWait(20);
-  EXPECT_EQ(Damp(1), QStringLiteral("42"));
-  EXPECT_EQ(Damp(2), QStringLiteral("0"));
+  EXPECT_EQ(LevelLabelText(1), QStringLiteral("42"));
+  EXPECT_EQ(LevelLabelText(2), QStringLiteral("0"));
   EXPECT_EQ(Text(QStringLiteral("LabelDampScena"))->text(), QStringLiteral(" Сцена = 7"));
 }
 

@@ -213,10 +213,10 @@ TEST(StripPanel, SelectionBoxesButtonsAndInvert) {
 TEST(StripPanel, FlagOtherThanOneShowsUnselectedAndIsStoredAsZero) {
   OutputFixture c;
   c.Memory().Set(kSelectFlags + 4, 2);
-  c.Strips()->CheckBoxFromMemory();
+  c.Strips()->LoadSelectionBoxes();
   EXPECT_FALSE(c.Box(QStringLiteral("CheckBox4"))->isChecked());
   EXPECT_EQ(c.Memory().Get(kSelectFlags + 4), 2);
-  c.Strips()->CheckBoxToMemory();
+  c.Strips()->StoreSelectionBoxes();
   EXPECT_EQ(c.Memory().Get(kSelectFlags + 4), 0);
 }
 
@@ -233,18 +233,18 @@ TEST(StripPanel, LevelButtonsWriteTheSceneWithStatusButNotWhilePlaying) {
   EXPECT_EQ(c.Level(3, 128), 50);
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBar1"))->value(), 255);
 
-  c.form->TimerStatusTimer();  // the status line goes out
+  c.form->HideStatusLine();  // the status line goes out
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonVis127")), Qt::LeftButton);
   EXPECT_EQ(c.Status(), QStringLiteral(" Установлено в 127"));
   EXPECT_EQ(c.Level(3, 127), 127);
-  c.form->TimerStatusTimer();
+  c.form->HideStatusLine();
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonVis0")), Qt::LeftButton);
   EXPECT_EQ(c.Status(), QStringLiteral(" Установлено в 0 "));
   EXPECT_EQ(c.Level(3, 101), 0);
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBar27"))->value(), 0);
 
   // Whole scene to zero: all 256 cells of the row, byte 0 included; other scenes untouched.
-  c.form->TimerStatusTimer();
+  c.form->HideStatusLine();
   c.Show().DataWrite(4, 1, 9);
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonAllScrl0")), Qt::LeftButton);
   EXPECT_EQ(c.Status(), QStringLiteral(" Вся сцена установлена в 0"));
@@ -252,7 +252,7 @@ TEST(StripPanel, LevelButtonsWriteTheSceneWithStatusButNotWhilePlaying) {
   EXPECT_EQ(c.Level(4, 1), 9);
 
   // While playing: nothing, and no status text either.
-  c.form->TimerStatusTimer();
+  c.form->HideStatusLine();
   c.Show().playing = true;
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonVis255")), Qt::LeftButton);
   EXPECT_EQ(c.Level(3, 101), 0);

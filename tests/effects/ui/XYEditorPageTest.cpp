@@ -227,14 +227,14 @@ TEST(XYEditorPage, ShiftButtonsRepeatWhileHeldAndMirrorsApplyOnce) {
   QTest::mousePress(right, Qt::LeftButton);
   EXPECT_EQ(c.Level(0, 1), 11);   // once at once
   EXPECT_EQ(c.Level(1, 1), 255);  // never past 255
-  c.Page()->TimerRepeatButtonTimer();
+  c.Page()->RepeatStep();
   EXPECT_EQ(c.Level(0, 1), 12);
   EXPECT_EQ(timer->interval(), 50);
-  c.Page()->TimerRepeatButtonTimer();
+  c.Page()->RepeatStep();
   EXPECT_EQ(c.Level(0, 1), 13);
   QTest::mouseRelease(right, Qt::LeftButton);
   EXPECT_EQ(timer->interval(), 1000);
-  c.Page()->TimerRepeatButtonTimer();
+  c.Page()->RepeatStep();
   EXPECT_EQ(c.Level(0, 1), 13);  // released: no more steps
 
   // Released after the pointer left the button: the repeat ends all the same.
@@ -242,7 +242,7 @@ TEST(XYEditorPage, ShiftButtonsRepeatWhileHeldAndMirrorsApplyOnce) {
   EXPECT_EQ(c.Level(0, 1), 14);
   SendMouse(right, QEvent::MouseMove, QPoint(200, 200), Qt::NoButton, Qt::LeftButton);
   SendMouse(right, QEvent::MouseButtonRelease, QPoint(200, 200), Qt::LeftButton, Qt::NoButton);
-  c.Page()->TimerRepeatButtonTimer();
+  c.Page()->RepeatStep();
   EXPECT_EQ(c.Level(0, 1), 14);
   EXPECT_EQ(timer->interval(), 1000);
 
@@ -258,7 +258,7 @@ TEST(XYEditorPage, ShiftButtonsRepeatWhileHeldAndMirrorsApplyOnce) {
   QTest::mouseClick(mirror, Qt::LeftButton);
   EXPECT_EQ(c.Level(0, 1), 240);
   EXPECT_EQ(c.Level(1, 1), 0);
-  c.Page()->TimerRepeatButtonTimer();
+  c.Page()->RepeatStep();
   EXPECT_EQ(c.Level(0, 1), 240);
   QTest::mouseClick(mirror, Qt::LeftButton);
   EXPECT_EQ(c.Level(0, 1), 15);
@@ -319,7 +319,8 @@ TEST(XYEditorPage, RotationAndCopyWriteTheShow) {
   c.Memory().Set(kLastScene, 1);
   c.Core().ReturnPageControlAll();
   // (255, 128): dx = 1, dy = 1/128, straight right; a quarter turn clockwise points down:
-  // Sinus(90 + 90 = 180, 255): sin 180 = 0 -> 127, cos 180 * 127.5 = -127.5 -> ceil -127 -> 1.
+  // PointAtAngle(90 + 90 = 180, 255): sin 180 = 0 -> 127, cos 180 * 127.5 = -127.5 -> ceil -127
+  // -> 1.
   c.SetXY(0, 255, 128);
   c.SetXY(1, 40, 50);
   c.Bar(QStringLiteral("ScrollBarRotate"))->setValue(90);

@@ -60,20 +60,19 @@ TEST(DmxLinkPanelTest, OpenPortSendsEachTickAndDemoModeHoldsTheOutput) {
   ASSERT_NE(console.panel, nullptr);
   EXPECT_EQ(panel.title(), QStringLiteral("Состояние порта COM"));
   EXPECT_TRUE(panel.Link().ComPort().Connected());
-  EXPECT_FALSE(panel.CheckBoxDemo->isChecked());
-  EXPECT_TRUE(panel.CheckBoxDemo->isEnabled());
-  EXPECT_TRUE(panel.CheckBoxDTR->isChecked() && panel.CheckBoxDTR->isEnabled());
-  EXPECT_TRUE(panel.CheckBoxRTS->isChecked() && panel.CheckBoxRTS->isEnabled());
-  EXPECT_FALSE(panel.ComboBoxPort->isEnabled());
-  EXPECT_EQ(panel.ComboBoxPort->currentText(), QString::fromStdString(pty.Path()));
-  EXPECT_EQ(panel.ComboBoxPort->toolTip(),
-            QStringLiteral("Для переключения  включить DEMO режим "));
-  EXPECT_EQ(panel.ComboBoxPort->itemText(0), QStringLiteral("COM1"));
-  EXPECT_EQ(panel.ComboBoxPort->itemText(1), QStringLiteral("COM2"));
+  EXPECT_FALSE(panel.demoBox->isChecked());
+  EXPECT_TRUE(panel.demoBox->isEnabled());
+  EXPECT_TRUE(panel.dtrBox->isChecked() && panel.dtrBox->isEnabled());
+  EXPECT_TRUE(panel.rtsBox->isChecked() && panel.rtsBox->isEnabled());
+  EXPECT_FALSE(panel.portBox->isEnabled());
+  EXPECT_EQ(panel.portBox->currentText(), QString::fromStdString(pty.Path()));
+  EXPECT_EQ(panel.portBox->toolTip(), QStringLiteral("Для переключения  включить DEMO режим "));
+  EXPECT_EQ(panel.portBox->itemText(0), QStringLiteral("COM1"));
+  EXPECT_EQ(panel.portBox->itemText(1), QStringLiteral("COM2"));
   // An open port leaves the start-up prefix; a pseudo-terminal's lines read off.
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::Initialization);
-  EXPECT_NE(panel.ShapeCTS->Color(), QColor(192, 192, 192));
-  EXPECT_NE(panel.ShapeCTS->Color(), QColor(255, 0, 0));
+  EXPECT_NE(panel.ctsLamp->Color(), QColor(192, 192, 192));
+  EXPECT_NE(panel.ctsLamp->Color(), QColor(255, 0, 0));
   EXPECT_TRUE(console.dialogs.errors.isEmpty());
 
   console.form->Show().DataWrite(0, 1, 255);
@@ -88,19 +87,19 @@ TEST(DmxLinkPanelTest, OpenPortSendsEachTickAndDemoModeHoldsTheOutput) {
   EXPECT_EQ(panel.Link().SentPackets(), 1);
 
   // Demo mode: nothing goes out, the prefix and the port chooser follow.
-  panel.CheckBoxDemo->click();
-  ASSERT_TRUE(panel.CheckBoxDemo->isChecked());
+  panel.demoBox->click();
+  ASSERT_TRUE(panel.demoBox->isChecked());
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeStart);
   EXPECT_TRUE(console.Caption().startsWith(QStringLiteral(" Demo Mode:  ")));
-  EXPECT_TRUE(panel.ComboBoxPort->isEnabled());
+  EXPECT_TRUE(panel.portBox->isEnabled());
   console.form->Engine().Tick();
   console.form->Engine().Tick();
   EXPECT_TRUE(pty.Receive(1, 100).empty());
 
-  panel.CheckBoxDemo->setChecked(false);
+  panel.demoBox->setChecked(false);
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::Running);
   EXPECT_TRUE(console.Caption().startsWith(QStringLiteral(" Kalvetro:  ")));
-  EXPECT_FALSE(panel.ComboBoxPort->isEnabled());
+  EXPECT_FALSE(panel.portBox->isEnabled());
   console.form->Engine().Tick();
   EXPECT_EQ(DecodeAll(pty.Receive(263)).size(), 1u);
 }
@@ -110,39 +109,39 @@ TEST(DmxLinkPanelTest, WithoutAPortTheConsoleStartsInDemoModeAndCanSwitchPorts) 
   Console console(QStringLiteral("/dev/kalvetro-no-such-port"));
   DmxLinkPanel& panel = *console.panel;
   EXPECT_FALSE(panel.Link().ComPort().Connected());
-  EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
-  EXPECT_FALSE(panel.CheckBoxDemo->isEnabled());
-  EXPECT_TRUE(panel.ComboBoxPort->isEnabled());
+  EXPECT_TRUE(panel.demoBox->isChecked());
+  EXPECT_FALSE(panel.demoBox->isEnabled());
+  EXPECT_TRUE(panel.portBox->isEnabled());
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeStart);
   EXPECT_TRUE(console.Caption().startsWith(QStringLiteral(" Demo Mode:  ")));
   EXPECT_TRUE(console.dialogs.errors.isEmpty());  // no message box for a missing port
 
   // RTS on a closed port: the error box, and the box keeps its new state.
-  panel.CheckBoxRTS->setChecked(true);
+  panel.rtsBox->setChecked(true);
   EXPECT_EQ(console.dialogs.errors,
             QStringList{QStringLiteral("Ошибка функции EscapeCommFunction")});
-  EXPECT_TRUE(panel.CheckBoxRTS->isChecked());
+  EXPECT_TRUE(panel.rtsBox->isChecked());
 
   // Choosing another port that opens makes sending possible.
-  panel.ComboBoxPort->addItem(QString::fromStdString(pty.Path()));
-  panel.ComboBoxPort->setCurrentIndex(panel.ComboBoxPort->count() - 1);
+  panel.portBox->addItem(QString::fromStdString(pty.Path()));
+  panel.portBox->setCurrentIndex(panel.portBox->count() - 1);
   EXPECT_TRUE(panel.Link().ComPort().Connected());
-  EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
-  EXPECT_TRUE(panel.CheckBoxDemo->isEnabled());
+  EXPECT_TRUE(panel.demoBox->isChecked());
+  EXPECT_TRUE(panel.demoBox->isEnabled());
   console.form->Engine().Tick();
   EXPECT_TRUE(pty.Receive(1, 100).empty());
-  panel.CheckBoxDemo->setChecked(false);
+  panel.demoBox->setChecked(false);
   console.form->Engine().Tick();
   EXPECT_EQ(DecodeAll(pty.Receive(262)).size(), 1u);
 
   // A port that does not open: demo mode again, the port stays closed.
-  panel.CheckBoxDemo->setChecked(true);
-  panel.ComboBoxPort->setCurrentIndex(0);
-  panel.ComboBoxPort->addItem(QStringLiteral("/dev/kalvetro-other-missing-port"));
-  panel.ComboBoxPort->setCurrentIndex(panel.ComboBoxPort->count() - 1);
+  panel.demoBox->setChecked(true);
+  panel.portBox->setCurrentIndex(0);
+  panel.portBox->addItem(QStringLiteral("/dev/kalvetro-other-missing-port"));
+  panel.portBox->setCurrentIndex(panel.portBox->count() - 1);
   EXPECT_FALSE(panel.Link().ComPort().Connected());
-  EXPECT_TRUE(panel.CheckBoxDemo->isChecked());
-  EXPECT_FALSE(panel.CheckBoxDemo->isEnabled());
+  EXPECT_TRUE(panel.demoBox->isChecked());
+  EXPECT_FALSE(panel.demoBox->isEnabled());
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeStart);
 }
 
@@ -151,26 +150,26 @@ TEST(DmxLinkPanelTest, ReplyBytesShowAndAnUnpluggedInterfaceIsReportedOnce) {
   Console console(QString::fromStdString(pty.Path()));
   DmxLinkPanel& panel = *console.panel;
   console.ShowPanel();
-  EXPECT_EQ(panel.lb01->text(), QStringLiteral("lb01"));
-  panel.TimerMemoTimer();  // nothing received yet: the captions stay
-  EXPECT_EQ(panel.lb03->text(), QStringLiteral("lb03"));
+  EXPECT_EQ(panel.replyByte13Label->text(), QStringLiteral("lb01"));
+  panel.ShowReceivedBytes();  // nothing received yet: the captions stay
+  EXPECT_EQ(panel.replyByte15Label->text(), QStringLiteral("lb03"));
 
   std::vector<std::uint8_t> reply(20);
   for (int i = 0; i < 20; ++i)
     reply[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(100 + i);
   pty.Send(reply);
   ASSERT_TRUE(WaitFor([&] {
-    panel.TimerMemoTimer();
-    return panel.lb01->text() == QStringLiteral("113");
+    panel.ShowReceivedBytes();
+    return panel.replyByte13Label->text() == QStringLiteral("113");
   }));
-  EXPECT_EQ(panel.lb02->text(), QStringLiteral("114"));
-  EXPECT_EQ(panel.lb03->text(), QStringLiteral("115"));
+  EXPECT_EQ(panel.replyByte14Label->text(), QStringLiteral("114"));
+  EXPECT_EQ(panel.replyByte15Label->text(), QStringLiteral("115"));
   // A shorter chunk later leaves bytes 13..15 of the longer one in place.
   pty.Send({1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
   Pump(100);
-  panel.TimerMemoTimer();
-  EXPECT_EQ(panel.lb01->text(), QStringLiteral("113"));
-  EXPECT_EQ(panel.lb03->text(), QStringLiteral("115"));
+  panel.ShowReceivedBytes();
+  EXPECT_EQ(panel.replyByte13Label->text(), QStringLiteral("113"));
+  EXPECT_EQ(panel.replyByte15Label->text(), QStringLiteral("115"));
 
   // The interface goes away: one report on the status line, the ticks go on, the port
   // counts as closed.
@@ -195,17 +194,17 @@ TEST(DmxLinkPanelTest, ThePacketCountersRestWhileHiddenAndAreCurrentWhenShown) {
   ASSERT_FALSE(panel.isVisible());
   console.form->Engine().Tick();
   console.form->Engine().Tick();
-  const QString hiddenText = panel.LabelPackets->text();
-  panel.TimerMemoTimer();
-  EXPECT_FALSE(panel.TimerMemo->isActive());
-  EXPECT_EQ(panel.LabelPackets->text(), hiddenText);
+  const QString hiddenText = panel.packetsLabel->text();
+  panel.ShowReceivedBytes();
+  EXPECT_FALSE(panel.receiveTimer->isActive());
+  EXPECT_EQ(panel.packetsLabel->text(), hiddenText);
 
   console.ShowPanel();
-  EXPECT_TRUE(panel.TimerMemo->isActive());
-  EXPECT_EQ(panel.LabelPackets->text(), QStringLiteral("Пакеты: 2 / 0 / 0"));
+  EXPECT_TRUE(panel.receiveTimer->isActive());
+  EXPECT_EQ(panel.packetsLabel->text(), QStringLiteral("Пакеты: 2 / 0 / 0"));
   console.form->Engine().Tick();
-  panel.TimerMemoTimer();
-  EXPECT_EQ(panel.LabelPackets->text(), QStringLiteral("Пакеты: 3 / 0 / 0"));
+  panel.ShowReceivedBytes();
+  EXPECT_EQ(panel.packetsLabel->text(), QStringLiteral("Пакеты: 3 / 0 / 0"));
 }
 
 TEST(DmxLinkPanelTest, LampsLinesAndTheLineBudgetOnTheFakeDevice) {
@@ -215,17 +214,17 @@ TEST(DmxLinkPanelTest, LampsLinesAndTheLineBudgetOnTheFakeDevice) {
   DmxLinkPanel& panel = *console.panel;
   ASSERT_TRUE(panel.Link().ComPort().Connected());
   // Start-up takes the lamps from the modem status.
-  EXPECT_EQ(panel.ShapeCTS->Color(), QColor(255, 0, 0));
-  const QColor off = panel.ShapeDSR->Color();
-  EXPECT_EQ(panel.ShapeRLSD->Color(), off);
+  EXPECT_EQ(panel.ctsLamp->Color(), QColor(255, 0, 0));
+  const QColor off = panel.dsrLamp->Color();
+  EXPECT_EQ(panel.rlsdLamp->Color(), off);
   EXPECT_TRUE(line->Dtr() && line->Rts());
 
   line->SetModemStatus(serial::kMsDsrOn | serial::kMsRlsdOn);
-  ASSERT_TRUE(WaitFor([&] { return panel.ShapeRLSD->Color() == QColor(0, 0, 255); }));
-  EXPECT_EQ(panel.ShapeDSR->Color(), QColor(0, 128, 0));
-  EXPECT_EQ(panel.ShapeCTS->Color(), off);
+  ASSERT_TRUE(WaitFor([&] { return panel.rlsdLamp->Color() == QColor(0, 0, 255); }));
+  EXPECT_EQ(panel.dsrLamp->Color(), QColor(0, 128, 0));
+  EXPECT_EQ(panel.ctsLamp->Color(), off);
 
-  panel.CheckBoxRTS->setChecked(false);
+  panel.rtsBox->setChecked(false);
   EXPECT_FALSE(line->Rts());
   EXPECT_TRUE(line->Dtr());
 

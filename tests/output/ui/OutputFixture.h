@@ -12,7 +12,7 @@ class OutputFixture : public TestConsole {
 
   StripPanel* Strips() const { return Find<StripPanel>(QStringLiteral("StripPanel")); }
   // One period of the 100 ms output display timer.
-  void Display() { Strips()->TimerDataDmxToDspTimer(); }
+  void Display() { Strips()->ShowSentLevels(); }
 };
 
 }  // namespace kalvetro::testing

@@ -354,7 +354,7 @@ TEST_F(SequencerPanelTest, NewShowStopsPlayingAndResetsTheTempo) {
   SetScenes(4, 9);
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
   dialogs.answers.push_back(true);  // "Создать новое ШОУ?"; the save dialog is cancelled
-  form->NewItemClick();
+  form->NewShow();
   EXPECT_FALSE(Show().playing.load());
   EXPECT_EQ(sequencer->ScrollBarTemp->value(), 44);
   EXPECT_EQ(Runner().SequencerTimer().interval(), 1936);
