@@ -50,6 +50,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   Settings settings;
   settings.conveyorFiles[0] = "/home/op/Шоу/Концерт.klv";
   settings.conveyorFiles[19] = "/last.klv";
+  settings.conveyorTicks[0] = settings.conveyorTicks[2] = true;
   settings.lastPath = "/home/op/show=1.klv";
   settings.olaEnabled = true;
   settings.olaUniverse = 42;
@@ -58,12 +59,14 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   // The described sections first, exactly as always; the network output in its own section.
   std::string expected = "[Konveir]\nFile01=/home/op/Шоу/Концерт.klv\n";
   for (int k = 2; k <= 19; ++k) expected += ConveyorKey(k) + "=\n";
-  expected += "File20=/last.klv\n\n[LastFile]\nPath=/home/op/show=1.klv\n";
+  expected += "File20=/last.klv\nTicks=10100000000000000000\n\n[LastFile]\n";
+  expected += "Path=/home/op/show=1.klv\n";
   expected += "\n[NetworkDMX]\nOLA=1\nUniverse=42\n";
   EXPECT_EQ(ReadText(), expected);
 
   const Settings back = ReadSettings(path_);
   EXPECT_EQ(back.conveyorFiles, settings.conveyorFiles);
+  EXPECT_EQ(back.conveyorTicks, settings.conveyorTicks);
   EXPECT_EQ(back.lastPath, settings.lastPath);  // '=' inside a value survives
   EXPECT_TRUE(back.olaEnabled);
   EXPECT_EQ(back.olaUniverse, 42);
