@@ -148,12 +148,12 @@ TEST(HeadlessPlayer, RunsAutomatsPicturesAndTheConveyorListAndRefusesBadValues) 
     EXPECT_FALSE(player->readAllStandardError().isEmpty()) << bad.join(' ').toStdString();
   }
 
-  // Automat 1 of this show: program 1 on channels 31..34 at tempo 5; picture 2 holds channel
-  // 40 at 90.
+  // Automat 1 of this show: program 1 on channels 31..34 at tempo 10 (a step every 100 ms, so
+  // every step reaches at least one packet); picture 2 holds channel 40 at 90.
   QFile file(three);
   ASSERT_TRUE(file.open(QIODevice::ReadWrite));
   QByteArray bytes = file.readAll();
-  bytes[kAutomat1 + kAutomatTempo] = 5;
+  bytes[kAutomat1 + kAutomatTempo] = 10;
   bytes[kAutomat1 + kAutomatChannel] = 30;
   bytes[kAutomat1 + kAutomatMode] = 1;
   bytes[kAutomat1 + kAutomatBright] = static_cast<char>(240);
@@ -168,9 +168,9 @@ TEST(HeadlessPlayer, RunsAutomatsPicturesAndTheConveyorListAndRefusesBadValues) 
         &owner, {QStringLiteral("--automat"), QStringLiteral("1"), QStringLiteral("--picture"),
                  QStringLiteral("2"), QStringLiteral("--port"),
                  QString::fromStdString(pty.Path()), QStringLiteral("--seconds"),
-                 QStringLiteral("2"), three});
+                 QStringLiteral("3"), three});
     ASSERT_TRUE(player->waitForStarted(5000));
-    const std::vector<DmxFrame> frames = FramesOf(pty.Receive(30 * 262, 5000));
+    const std::vector<DmxFrame> frames = FramesOf(pty.Receive(50 * 262, 6000));
     ASSERT_TRUE(player->waitForFinished(8000));
     ASSERT_GE(frames.size(), 20u);
     std::set<int> lit;  // which of channels 31..34 is bright, packet after packet
