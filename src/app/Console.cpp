@@ -101,7 +101,7 @@ void Console::SetBlackOut(bool dark) {
 }
 
 void Console::SetMacroOut(bool down) {
-  if (engine_.Controls().pictures.macroOut.exchange(down) != down) emit MacroOutChanged(down);
+  engine_.Controls().pictures.macroOut.store(down);
 }
 
 void Console::SetPicture(int k, bool on) {

@@ -11,6 +11,7 @@
 #include "output/OlaSink.h"
 #include "output/OutputEngine.h"
 #include "output/OutputFrames.h"
+#include "output/OutputPeriod.h"
 #include "output/OutputTicker.h"
 #include "output/OutputWatch.h"
 #include "effects/StaticPictures.h"
@@ -32,10 +33,6 @@ enum class ShowArea { Levels, Rates, Selection, Names, Pictures };
 // How the whole show image was replaced: another show opened, the show emptied (a new show,
 // start-up), or the show's own undo copy put back.
 enum class ShowReplacement { Opened, Emptied, Restored };
-
-// The period of the output tick: one packet every 50 ms.
-inline constexpr auto kOutputPeriod = std::chrono::milliseconds(50);
-inline constexpr int kOutputPeriodMs = 50;
 
 // Where the console finds its port and files. Empty paths mean the user's folders.
 struct ConsoleOptions {
@@ -187,13 +184,10 @@ class Console : public QObject {
   void DataSystemRefresh();
   void PageRefresh();
   void StatusMessage(const QString& text);
-  // A file error for a message box.
-  void FileError(const QString& text);
   void PlayingChanged(bool playing);
   // A pass of the show is over (the conveyor's list modes load their next show here).
   void PassEnded();
   void BlackOutChanged(bool dark);
-  void MacroOutChanged(bool down);
   void PictureChanged(int k, bool on);
   void Changed(ShowArea area);
   void RateChosen(int position);

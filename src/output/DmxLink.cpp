@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "output/DmxPacket.h"
+#include "output/OutputPeriod.h"
 #include "serial/BCPort.h"
 #include "serial/ThreadInbox.h"
 
@@ -12,7 +13,7 @@ namespace kalvetro {
 
 namespace {
 
-constexpr long long kTickMicros = 50000;
+constexpr long long kTickMicros = std::chrono::microseconds(kOutputPeriod).count();
 // How long one tick may spend writing. The driver's queue had room for the packet (the
 // line-time check), so a healthy write takes far less; a full queue costs at most this.
 constexpr int kWriteBudgetMs = 20;

@@ -19,7 +19,7 @@ int ScenesPerMinute(int intervalMs) {
 }
 
 int FadeTicks(int intervalMs) {
-  return std::clamp(intervalMs / kOutputTickMs, 1, 255);
+  return std::clamp(intervalMs / kOutputPeriodMs, 1, 255);
 }
 
 void FillStepTable(const ShowMemory& memory, std::uint8_t scene, int intervalMs,

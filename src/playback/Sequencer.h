@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "output/OutputPeriod.h"
 #include "show/ShowState.h"
 
 namespace kalvetro {
@@ -11,8 +12,6 @@ namespace kalvetro {
 // Tempo slider range: the tempo byte of a show is the slider position.
 inline constexpr int kTempoMin = 10;
 inline constexpr int kTempoMax = 170;
-// Period of the output tick the crossfade runs on.
-inline constexpr int kOutputTickMs = 50;
 
 // A tempo byte limited to the slider range. A show file may carry any byte here; 0 would give
 // a zero timer interval and a division by zero in the scenes-per-minute figure.

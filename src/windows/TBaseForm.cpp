@@ -87,8 +87,6 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   // the window's own state come first in every refresh.
   connect(&console_, &Console::DataSystemRefresh, this, &TBaseForm::ReturnDataSystem);
   connect(&console_, &Console::StatusMessage, this, &TBaseForm::OutStatus);
-  connect(&console_, &Console::FileError, this,
-          [this](const QString& text) { dialogs_->Error(text); });
   connect(&console_, &Console::UndoAvailableChanged, this, &TBaseForm::SetUndoButtonsEnabled);
   connect(&console_, &Console::ShowCleared, this, [this] {
     SetCaptionFileName(kNoFileName);
