@@ -27,7 +27,7 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
     QTimer& timer = AutomatTimer(a);
     timer.setObjectName(QStringLiteral("TimerTempAvtomat%1").arg(a));
     timer.setTimerType(Qt::PreciseTimer);
-    timer.setInterval(TempAvtomatStatus(kAutomatStartTempo).intervalMs);
+    timer.setInterval(AutomatTempoOf(kAutomatStartTempo).intervalMs);
     connect(&timer, &QTimer::timeout, this, [this, a] { AutomatTick(a); });
   }
 
@@ -290,7 +290,7 @@ void ShowRunner::ConveyorSlotKey(int slot) {
 }
 
 void ShowRunner::ConveyorButtonsOff() {
-  conveyor_.KonveyrButtonOff();
+  conveyor_.ReleaseAllSlots();
   emit ConveyorChanged();
 }
 
@@ -334,7 +334,7 @@ void ShowRunner::ConveyorListJob() {
   conveyorJobRunning_ = true;
   FileResult opened;
   const ConveyorJobResult result =
-      conveyor_.KonveyrJob(console_.ConveyorFiles(), [&](const std::string& path) {
+      conveyor_.NextListShow(console_.ConveyorFiles(), [&](const std::string& path) {
         opened = console_.OpenShow(QString::fromStdString(path));
         return opened.ok;
       });
@@ -358,7 +358,7 @@ int ShowRunner::AutomatBase(int a) const {
 
 int ShowRunner::AutomatFirstChannel(int a) const {
   return std::min<int>(console_.Show().memory.Get(AutomatBase(a) + kAutomatChannel),
-                       kAvtomatChannelMax);
+                       kMaxAutomatPosition);
 }
 
 bool ShowRunner::AutomatMayRun(int a) const {
@@ -368,16 +368,16 @@ bool ShowRunner::AutomatMayRun(int a) const {
 
 void ShowRunner::AutomatTick(int a) {
   AutomatRun& run = automats_[a - 1];
-  const AvtomatSettings settings =
-      ReadAvtomatSettings(console_.Show().memory, AutomatBase(a));
-  AvtomatRunFlags flags;
+  const AutomatSettings settings =
+      ReadAutomatSettings(console_.Show().memory, AutomatBase(a));
+  AutomatRunFlags flags;
   flags.blackOut = console_.BlackOut();
   flags.runAlways = run.runAlways;
   flags.withShow = run.withShow;
   flags.playing = console_.Playing();
   const bool ran =
-      TimerTempAvtomatTimer(run.state, flags, run.program, settings.bright, settings.dark);
-  PublishAvtomat(run.state, console_.Controls().automats[a - 1]);
+      RunAutomatTick(run.state, flags, run.program, settings.bright, settings.dark);
+  PublishAutomat(run.state, console_.Controls().automats[a - 1]);
   emit AutomatTicked(a, ran);
   // An automat that does not run would only flash a lamp: with nobody watching, its timer
   // rests until the automat may run again (play, blackout, its run flags) or a view shows it.
@@ -408,14 +408,14 @@ void ShowRunner::SetAutomatWithShow(int a, bool on) {
 }
 
 void ShowRunner::SetAutomatProgram(int a, int program) {
-  if (program < 1 || program > kAvtomatPrograms) return;
+  if (program < 1 || program > kAutomatPrograms) return;
   console_.Show().memory.Set(AutomatBase(a) + kAutomatMode, static_cast<std::uint8_t>(program));
   automats_[a - 1].program = program;
   emit AutomatChanged(a);
 }
 
 void ShowRunner::SetAutomatFirstChannel(int a, int p) {
-  const int position = std::clamp(p, 0, kAvtomatChannelMax);
+  const int position = std::clamp(p, 0, kMaxAutomatPosition);
   console_.Show().memory.Set(AutomatBase(a) + kAutomatChannel,
                              static_cast<std::uint8_t>(position));
   PublishAutomatPosition(a);
@@ -441,21 +441,21 @@ void ShowRunner::SetAutomatDark(int a, int level) {
 
 void ShowRunner::ApplyAutomatTempo(int a) {
   const int interval =
-      TempAvtomatStatus(console_.Show().memory.Get(AutomatBase(a) + kAutomatTempo)).intervalMs;
+      AutomatTempoOf(console_.Show().memory.Get(AutomatBase(a) + kAutomatTempo)).intervalMs;
   // Only a new period restarts the timer: a refresh must not hold the automat back.
   QTimer& timer = AutomatTimer(a);
   if (timer.interval() != interval) timer.setInterval(interval);
 }
 
 void ShowRunner::PublishAutomatPosition(int a) {
-  SetAvtomatPosition(console_.Controls().automats[a - 1], AutomatFirstChannel(a));
+  SetAutomatPosition(console_.Controls().automats[a - 1], AutomatFirstChannel(a));
 }
 
 void ShowRunner::LoadAutomats() {
   const ShowMemory& memory = console_.Show().memory;
   for (int a = 1; a <= kAutomatCount; ++a) {
     const int program = memory.Get(AutomatBase(a) + kAutomatMode);
-    if (program >= 1 && program <= kAvtomatPrograms) automats_[a - 1].program = program;
+    if (program >= 1 && program <= kAutomatPrograms) automats_[a - 1].program = program;
     PublishAutomatPosition(a);
     ApplyAutomatTempo(a);
     emit AutomatChanged(a);

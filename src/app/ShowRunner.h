@@ -132,7 +132,7 @@ class ShowRunner : public QObject {
   void SetAutomatDark(int a, int level);
   int AutomatProgram(int a) const { return automats_[a - 1].program; }
   int AutomatFirstChannel(int a) const;
-  const Avtomat& Automat(int a) const { return automats_[a - 1].state; }
+  const Automat& AutomatState(int a) const { return automats_[a - 1].state; }
   QTimer& AutomatTimer(int a) { return automats_[a - 1].timer; }
   // The program, first channel and tempo of both automats from the show's bytes.
   void LoadAutomats();
@@ -163,8 +163,8 @@ class ShowRunner : public QObject {
 
  private:
   struct AutomatRun {
-    explicit AutomatRun(AvtomatLimits limits) : state(limits) {}
-    Avtomat state;
+    explicit AutomatRun(AutomatLimits limits) : state(limits) {}
+    Automat state;
     QTimer timer;
     int program = 1;  // the last program chosen; a show byte outside 1..4 leaves it
     bool runAlways = false;
@@ -195,8 +195,8 @@ class ShowRunner : public QObject {
   Conveyor conveyor_;
   QString conveyorLabel_;
   bool conveyorJobRunning_ = false;  // a list job is loading (its error message may be open)
-  std::array<AutomatRun, kAutomatCount> automats_{AutomatRun(kAvtomat1Limits),
-                                                   AutomatRun(kAvtomat2Limits)};
+  std::array<AutomatRun, kAutomatCount> automats_{AutomatRun(kAutomat1Limits),
+                                                   AutomatRun(kAutomat2Limits)};
   bool lampsShown_ = false;
 };
 

@@ -73,18 +73,18 @@ void Conveyor::SetDown(int slot, bool down) {
   if (ValidSlot(slot)) down_[slot - 1] = down;
 }
 
-void Conveyor::KonveyrButtonOff() {
+void Conveyor::ReleaseAllSlots() {
   down_.fill(false);
 }
 
 bool Conveyor::SlotJob(int slot, const Files& files) {
   if (mode_ != ConveyorMode::kHand || !ValidSlot(slot)) return false;
-  KonveyrButtonOff();
+  ReleaseAllSlots();
   down_[slot - 1] = true;
   return !files[slot - 1].empty();
 }
 
-ConveyorJobResult Conveyor::KonveyrJob(const Files& files, const Opener& open) {
+ConveyorJobResult Conveyor::NextListShow(const Files& files, const Opener& open) {
   ConveyorJobResult result;
   for (int p = position_; p <= kConveyorSlots; ++p) {
     if (!down_[p - 1] || files[p - 1].empty()) continue;

@@ -68,7 +68,7 @@ class Conveyor {
   bool Down(int slot) const;
   void SetDown(int slot, bool down);
   // All twenty slot buttons up.
-  void KonveyrButtonOff();
+  void ReleaseAllSlots();
 
   // The job of slot n (its button was pressed or its key went down). In hand mode every
   // slot goes up and slot n down; returns true when slot n is assigned and its show is to be
@@ -80,7 +80,7 @@ class Conveyor {
   // cannot be opened, so that the next call tries the next ticked slot instead of the same
   // one again. When no such slot lies at or after the position nothing is opened and the
   // position returns to 1.
-  ConveyorJobResult KonveyrJob(const Files& files, const Opener& open);
+  ConveyorJobResult NextListShow(const Files& files, const Opener& open);
 
  private:
   ConveyorMode mode_ = ConveyorMode::kHand;

@@ -42,8 +42,8 @@ class OutputEngine {
   const std::array<OutputLayer*, kLayerCount>& Layers() const { return layers_; }
 
  private:
-  // The crossfade and the automats on the frame under assembly (AssembleFrame, ending with
-  // OutJobAvtomats), then the overlays (LayOverlays).
+  // The crossfade and then the automats on the frame under assembly, then the overlays
+  // (LayOverlays).
   void AssembleFrame(TickContext& tick);
   void LayOverlays(TickContext& tick);
   // The blackout button blinks (hidden every other tick) while blackout is on.

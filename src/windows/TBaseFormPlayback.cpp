@@ -28,7 +28,7 @@ void TBaseForm::BuildPlaybackPages() {
   buttons.pasteScene = sequencer->ButtonScenaPaste;
   buttons.deleteScene = sequencer->SpeedButtonScenaDelete;
   auto* commands = new SceneCommands(console_, *this, buttons, this);
-  sequencer->SetAvtoDobScenaItem(commands->autoAddSceneAction);
+  sequencer->SetAutoAddSceneItem(commands->autoAddSceneAction);
 }
 
 }  // namespace kalvetro

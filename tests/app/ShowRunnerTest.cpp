@@ -95,16 +95,16 @@ TEST(ShowRunner, PlaysAShowWithAnAutomatALatchedPictureAndBlackoutOnAPort) {
 
   // Automat 1 lays program 2 over channels 10..13 and walks its steps; the picture holds
   // channel 20 throughout.
-  std::set<AvtomatLevels> patterns;
-  for (int step = 0; step < kAvtomatSteps; ++step)
-    patterns.insert(*AvtomatProgram(2, step, kBright, kDark));
+  std::set<AutomatLevels> patterns;
+  for (int step = 0; step < kAutomatSteps; ++step)
+    patterns.insert(*AutomatPattern(2, step, kBright, kDark));
   // (A frame may catch the four levels in the middle of a step's publishing: one such frame
   // is allowed.)
-  std::set<AvtomatLevels> seen;
+  std::set<AutomatLevels> seen;
   int strangers = 0;
   for (std::size_t i = 5; i < playing.size(); ++i) {
     const DmxFrame& f = playing[i];
-    const AvtomatLevels four{f.levels[9], f.levels[10], f.levels[11], f.levels[12]};
+    const AutomatLevels four{f.levels[9], f.levels[10], f.levels[11], f.levels[12]};
     if (patterns.count(four)) seen.insert(four); else ++strangers;
     EXPECT_EQ(f.levels[kPictureChannel - 1], kPictureLevel) << "packet " << i;
   }

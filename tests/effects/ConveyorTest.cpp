@@ -89,17 +89,17 @@ TEST_F(ConveyorJobTest, ListJobsWalkTheTickedSlotsAndWrap) {
   conveyor.SetDown(5, true);  // ticked, empty: skipped
   conveyor.SetMode(ConveyorMode::kList);
 
-  ConveyorJobResult r = conveyor.KonveyrJob(files, Recorder());
+  ConveyorJobResult r = conveyor.NextListShow(files, Recorder());
   EXPECT_EQ(r.slot, 3);
   EXPECT_EQ(conveyor.Position(), 4);
-  r = conveyor.KonveyrJob(files, Recorder());
+  r = conveyor.NextListShow(files, Recorder());
   EXPECT_EQ(r.slot, 7);
   EXPECT_EQ(conveyor.Position(), 8);
-  r = conveyor.KonveyrJob(files, Recorder());
+  r = conveyor.NextListShow(files, Recorder());
   EXPECT_EQ(r.slot, 0);
   EXPECT_FALSE(r.failed);
   EXPECT_EQ(conveyor.Position(), 1);
-  r = conveyor.KonveyrJob(files, Recorder());
+  r = conveyor.NextListShow(files, Recorder());
   EXPECT_EQ(r.slot, 3);
   EXPECT_EQ(opened, (std::vector<std::string>{"/s/three.klv", "/s/seven.klv", "/s/three.klv"}));
 }
@@ -108,18 +108,18 @@ TEST_F(ConveyorJobTest, SlotTwentyWrapsAndAFailedOpenMovesPastItsSlot) {
   files[19] = "/s/twenty.klv";
   conveyor.SetDown(20, true);
   conveyor.SetPosition(15);
-  EXPECT_EQ(conveyor.KonveyrJob(files, Recorder()).slot, 20);
+  EXPECT_EQ(conveyor.NextListShow(files, Recorder()).slot, 20);
   EXPECT_EQ(conveyor.Position(), 1);
 
   files[1] = "/s/broken.klv";
   conveyor.SetDown(2, true);
-  ConveyorJobResult r = conveyor.KonveyrJob(files, Recorder(false));
+  ConveyorJobResult r = conveyor.NextListShow(files, Recorder(false));
   EXPECT_TRUE(r.failed);
   EXPECT_EQ(r.slot, 2);
   EXPECT_EQ(conveyor.Position(), 3);
   EXPECT_EQ(opened.back(), "/s/broken.klv");
   // The next call goes on from there: slot 20 next, not slot 2 again.
-  r = conveyor.KonveyrJob(files, Recorder());
+  r = conveyor.NextListShow(files, Recorder());
   EXPECT_FALSE(r.failed);
   EXPECT_EQ(r.slot, 20);
 
@@ -127,7 +127,7 @@ TEST_F(ConveyorJobTest, SlotTwentyWrapsAndAFailedOpenMovesPastItsSlot) {
   EXPECT_EQ(conveyor.Position(), 1);
   conveyor.SetPosition(21);
   EXPECT_EQ(conveyor.Position(), 1);
-  conveyor.KonveyrButtonOff();
+  conveyor.ReleaseAllSlots();
   for (int s = 1; s <= kConveyorSlots; ++s) EXPECT_FALSE(conveyor.Down(s));
   EXPECT_FALSE(conveyor.Down(0));
   EXPECT_FALSE(conveyor.Down(21));

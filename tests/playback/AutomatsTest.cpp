@@ -12,91 +12,91 @@ constexpr std::uint8_t kBright = 255 - 0;
 constexpr std::uint8_t kDark = 255 - 255;
 
 TEST(Automats, TempoGivesIntervalAndFlashesPerMinute) {
-  EXPECT_EQ(TempAvtomatStatus(10).intervalMs, 100);
-  EXPECT_EQ(TempAvtomatStatus(10).flashesPerMinute, 600);
-  EXPECT_EQ(TempAvtomatStatus(0).intervalMs, 400);  // 0 runs as 20
-  EXPECT_EQ(TempAvtomatStatus(0).flashesPerMinute, 150);
-  EXPECT_EQ(TempAvtomatStatus(5).intervalMs, 25);
-  EXPECT_EQ(TempAvtomatStatus(5).flashesPerMinute, 2400);
-  EXPECT_EQ(TempAvtomatStatus(50).intervalMs, 2500);
-  EXPECT_EQ(TempAvtomatStatus(50).flashesPerMinute, 24);
+  EXPECT_EQ(AutomatTempoOf(10).intervalMs, 100);
+  EXPECT_EQ(AutomatTempoOf(10).flashesPerMinute, 600);
+  EXPECT_EQ(AutomatTempoOf(0).intervalMs, 400);  // 0 runs as 20
+  EXPECT_EQ(AutomatTempoOf(0).flashesPerMinute, 150);
+  EXPECT_EQ(AutomatTempoOf(5).intervalMs, 25);
+  EXPECT_EQ(AutomatTempoOf(5).flashesPerMinute, 2400);
+  EXPECT_EQ(AutomatTempoOf(50).intervalMs, 2500);
+  EXPECT_EQ(AutomatTempoOf(50).flashesPerMinute, 24);
   // Bytes the slider cannot show come only from a show file; they run at the nearest end.
-  EXPECT_EQ(TempAvtomatStatus(1).intervalMs, 25);
-  EXPECT_EQ(TempAvtomatStatus(255).intervalMs, 2500);
+  EXPECT_EQ(AutomatTempoOf(1).intervalMs, 25);
+  EXPECT_EQ(AutomatTempoOf(255).intervalMs, 2500);
   for (int t = 0; t <= 255; ++t) {
-    EXPECT_GE(TempAvtomatStatus(t).intervalMs, 25) << t;
+    EXPECT_GE(AutomatTempoOf(t).intervalMs, 25) << t;
   }
 }
 
 TEST(Automats, ProgramTablesGiveBrightAndDarkPerStep) {
   // Program 1 with bright 255 and dark 0: one channel at 255, moving one channel per step.
-  Avtomat avtomat(kAvtomat1Limits);
-  const AvtomatLevels expected1[] = {
+  Automat avtomat(kAutomat1Limits);
+  const AutomatLevels expected1[] = {
       {0, 255, 0, 0}, {0, 0, 255, 0}, {0, 0, 0, 255}, {255, 0, 0, 0}, {0, 255, 0, 0}};
   for (const auto& levels : expected1) {
-    avtomat.JobAvtomat(1, kBright, kDark);
+    avtomat.RunJob(1, kBright, kDark);
     EXPECT_EQ(avtomat.Out(), levels) << "step " << avtomat.Step();
   }
 
-  EXPECT_EQ(AvtomatProgram(1, 0, 200, 10), (AvtomatLevels{200, 10, 10, 10}));
-  EXPECT_EQ(AvtomatProgram(2, 3, 200, 10), (AvtomatLevels{200, 10, 10, 200}));
-  EXPECT_EQ(AvtomatProgram(2, 6, 200, 10), (AvtomatLevels{10, 10, 200, 200}));
-  EXPECT_EQ(AvtomatProgram(3, 1, 200, 10), (AvtomatLevels{10, 10, 200, 200}));
-  EXPECT_EQ(AvtomatProgram(3, 4, 200, 10), (AvtomatLevels{10, 200, 200, 10}));
-  EXPECT_EQ(AvtomatProgram(3, 7, 200, 10), (AvtomatLevels{200, 10, 10, 200}));
-  EXPECT_EQ(AvtomatProgram(4, 2, 200, 10), (AvtomatLevels{200, 200, 200, 10}));
-  EXPECT_EQ(AvtomatProgram(4, 5, 200, 10), (AvtomatLevels{10, 10, 200, 200}));
+  EXPECT_EQ(AutomatPattern(1, 0, 200, 10), (AutomatLevels{200, 10, 10, 10}));
+  EXPECT_EQ(AutomatPattern(2, 3, 200, 10), (AutomatLevels{200, 10, 10, 200}));
+  EXPECT_EQ(AutomatPattern(2, 6, 200, 10), (AutomatLevels{10, 10, 200, 200}));
+  EXPECT_EQ(AutomatPattern(3, 1, 200, 10), (AutomatLevels{10, 10, 200, 200}));
+  EXPECT_EQ(AutomatPattern(3, 4, 200, 10), (AutomatLevels{10, 200, 200, 10}));
+  EXPECT_EQ(AutomatPattern(3, 7, 200, 10), (AutomatLevels{200, 10, 10, 200}));
+  EXPECT_EQ(AutomatPattern(4, 2, 200, 10), (AutomatLevels{200, 200, 200, 10}));
+  EXPECT_EQ(AutomatPattern(4, 5, 200, 10), (AutomatLevels{10, 10, 200, 200}));
   // Program 4 at step 7 is dark on all four channels.
-  EXPECT_EQ(AvtomatProgram(4, 7, 200, 10), (AvtomatLevels{10, 10, 10, 10}));
+  EXPECT_EQ(AutomatPattern(4, 7, 200, 10), (AutomatLevels{10, 10, 10, 10}));
   // Dark above bright is allowed: the levels simply swap roles.
-  EXPECT_EQ(AvtomatProgram(1, 3, 0, 255), (AvtomatLevels{255, 255, 255, 0}));
+  EXPECT_EQ(AutomatPattern(1, 3, 0, 255), (AutomatLevels{255, 255, 255, 0}));
 
-  EXPECT_FALSE(AvtomatProgram(0, 0, 200, 10).has_value());
-  EXPECT_FALSE(AvtomatProgram(5, 0, 200, 10).has_value());
+  EXPECT_FALSE(AutomatPattern(0, 0, 200, 10).has_value());
+  EXPECT_FALSE(AutomatPattern(5, 0, 200, 10).has_value());
 
   // No program button down: the step moves on, the outputs stay.
-  const AvtomatLevels before = avtomat.Out();
+  const AutomatLevels before = avtomat.Out();
   const int step = avtomat.Step();
-  avtomat.JobAvtomat(7, 1, 2);
+  avtomat.RunJob(7, 1, 2);
   EXPECT_EQ(avtomat.Step(), (step + 1) % 8);
   EXPECT_EQ(avtomat.Out(), before);
   EXPECT_TRUE(avtomat.Active());
 }
 
 // Runs the automat n times; returns the step before the last job.
-int RunJobs(Avtomat& avtomat, int n) {
+int RunJobs(Automat& avtomat, int n) {
   int before = avtomat.Step();
   for (int i = 0; i < n; ++i) {
     before = avtomat.Step();
-    avtomat.JobAvtomat(1, kBright, kDark);
+    avtomat.RunJob(1, kBright, kDark);
   }
   return before;
 }
 
 TEST(Automats, StepsRunForwardThenBackwardByTheCounter) {
-  Avtomat first(kAvtomat1Limits);
+  Automat first(kAutomat1Limits);
   const int numbers[] = {2, 3, 4, 5, 6, 7, 8, 1, 2, 3};
   for (int number : numbers) {
-    first.JobAvtomat(1, kBright, kDark);
+    first.RunJob(1, kBright, kDark);
     EXPECT_EQ(first.StepNumber(), number);
   }
 
   // Automat 1: ticks 1..75 all go forward, tick 76 is the first step back (3 to 2).
-  Avtomat a1(kAvtomat1Limits);
+  Automat a1(kAutomat1Limits);
   for (int tick = 1; tick <= 75; ++tick) {
     const int before = a1.Step();
-    a1.JobAvtomat(1, kBright, kDark);
+    a1.RunJob(1, kBright, kDark);
     ASSERT_EQ(a1.Step(), (before + 1) % 8) << "tick " << tick;
   }
   EXPECT_EQ(a1.Step(), 3);
-  a1.JobAvtomat(1, kBright, kDark);
+  a1.RunJob(1, kBright, kDark);
   EXPECT_EQ(a1.Step(), 2);
   EXPECT_EQ(a1.Cycle(), 10);
   // It walks back until the counter passes 20: at tick 164 (step 3, counter 21 becomes 0)
   // it turns forward again.
   for (int tick = 77; tick <= 163; ++tick) {
     const int before = a1.Step();
-    a1.JobAvtomat(1, kBright, kDark);
+    a1.RunJob(1, kBright, kDark);
     ASSERT_EQ(a1.Step(), (before + 7) % 8) << "tick " << tick;
   }
   EXPECT_EQ(a1.Cycle(), 20);
@@ -110,10 +110,10 @@ TEST(Automats, StepsRunForwardThenBackwardByTheCounter) {
   EXPECT_EQ(a1.Step(), 2);
 
   // Automat 2: tick 92 is the first step back; once settled a round is 200 ticks.
-  Avtomat a2(kAvtomat2Limits);
+  Automat a2(kAutomat2Limits);
   for (int tick = 1; tick <= 91; ++tick) {
     const int before = a2.Step();
-    a2.JobAvtomat(1, kBright, kDark);
+    a2.RunJob(1, kBright, kDark);
     ASSERT_EQ(a2.Step(), (before + 1) % 8) << "tick " << tick;
   }
   EXPECT_EQ(RunJobs(a2, 1), 3);
@@ -129,25 +129,25 @@ TEST(Automats, StepsRunForwardThenBackwardByTheCounter) {
 }
 
 TEST(Automats, TickRunsOnlyWhenAllowedAndBlackoutStopsIt) {
-  Avtomat a1(kAvtomat1Limits);
-  Avtomat a2(kAvtomat2Limits);
-  AvtomatRunFlags flags;
+  Automat a1(kAutomat1Limits);
+  Automat a2(kAutomat2Limits);
+  AutomatRunFlags flags;
 
   // Neither box ticked: idle.
-  EXPECT_FALSE(TimerTempAvtomatTimer(a1, flags, 1, kBright, kDark));
+  EXPECT_FALSE(RunAutomatTick(a1, flags, 1, kBright, kDark));
   EXPECT_FALSE(a1.Active());
   EXPECT_EQ(a1.Step(), 0);
 
   flags.runAlways = true;
-  EXPECT_TRUE(TimerTempAvtomatTimer(a1, flags, 1, kBright, kDark));
-  EXPECT_TRUE(TimerTempAvtomatTimer(a2, flags, 1, kBright, kDark));
+  EXPECT_TRUE(RunAutomatTick(a1, flags, 1, kBright, kDark));
+  EXPECT_TRUE(RunAutomatTick(a2, flags, 1, kBright, kDark));
   EXPECT_TRUE(a1.Active());
   EXPECT_EQ(a1.Step(), 1);
 
   // Blackout stops both, and the steps keep their values.
   flags.blackOut = true;
-  EXPECT_FALSE(TimerTempAvtomatTimer(a1, flags, 1, kBright, kDark));
-  EXPECT_FALSE(TimerTempAvtomatTimer(a2, flags, 1, kBright, kDark));
+  EXPECT_FALSE(RunAutomatTick(a1, flags, 1, kBright, kDark));
+  EXPECT_FALSE(RunAutomatTick(a2, flags, 1, kBright, kDark));
   EXPECT_FALSE(a1.Active());
   EXPECT_FALSE(a2.Active());
   EXPECT_EQ(a1.Step(), 1);
@@ -155,20 +155,20 @@ TEST(Automats, TickRunsOnlyWhenAllowedAndBlackoutStopsIt) {
   // "С основным" runs only while the show plays.
   flags = {};
   flags.withShow = true;
-  EXPECT_FALSE(TimerTempAvtomatTimer(a1, flags, 1, kBright, kDark));
+  EXPECT_FALSE(RunAutomatTick(a1, flags, 1, kBright, kDark));
   EXPECT_FALSE(a1.Active());
   flags.playing = true;
-  EXPECT_TRUE(TimerTempAvtomatTimer(a1, flags, 1, kBright, kDark));
+  EXPECT_TRUE(RunAutomatTick(a1, flags, 1, kBright, kDark));
   EXPECT_TRUE(a1.Active());
   EXPECT_EQ(a1.Step(), 2);  // the sequence continues where it stopped
   flags.blackOut = true;
-  EXPECT_FALSE(TimerTempAvtomatTimer(a1, flags, 1, kBright, kDark));
+  EXPECT_FALSE(RunAutomatTick(a1, flags, 1, kBright, kDark));
   EXPECT_FALSE(a1.Active());
 
   // Playing alone does not run an automat.
   flags = {};
   flags.playing = true;
-  EXPECT_FALSE(TimerTempAvtomatTimer(a1, flags, 1, kBright, kDark));
+  EXPECT_FALSE(RunAutomatTick(a1, flags, 1, kBright, kDark));
 }
 
 TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
@@ -181,19 +181,19 @@ TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   for (int slot = 0; slot < kFrameSlots; ++slot) frames.SetOutput(slot, 9);
   AutomatControls& c1 = engine.Controls().automats[0];
   AutomatControls& c2 = engine.Controls().automats[1];
-  Avtomat a1(kAvtomat1Limits);
-  Avtomat a2(kAvtomat2Limits);
+  Automat a1(kAutomat1Limits);
+  Automat a2(kAutomat2Limits);
 
   // Inactive automats write nothing (slot 256 is the hand scan pad's alone, dark without it).
-  PublishAvtomat(a1, c1);
+  PublishAutomat(a1, c1);
   engine.Tick();
   for (int slot = 0; slot <= 255; ++slot) ASSERT_EQ(frames.Output(slot), 9) << slot;
   EXPECT_EQ(frames.Output(256), 0);
 
   // p = 0 drives channels 1..4 (step 1 of program 1: D B D D).
-  a1.JobAvtomat(1, 200, 20);
-  PublishAvtomat(a1, c1);
-  SetAvtomatPosition(c1, 0);
+  a1.RunJob(1, 200, 20);
+  PublishAutomat(a1, c1);
+  SetAutomatPosition(c1, 0);
   engine.Tick();
   EXPECT_EQ(frames.Output(0), 9);
   EXPECT_EQ(frames.Output(1), 20);
@@ -203,7 +203,7 @@ TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   EXPECT_EQ(frames.Output(5), 9);
 
   // p = 250 drives 251..254.
-  SetAvtomatPosition(c1, 250);
+  SetAutomatPosition(c1, 250);
   engine.Tick();
   EXPECT_EQ(frames.Output(250), 9);
   EXPECT_EQ(frames.Output(251), 20);
@@ -213,7 +213,7 @@ TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   EXPECT_EQ(frames.Output(256), 0);
 
   // A first channel past the slider's end (a stray show byte) stays inside the frame.
-  SetAvtomatPosition(c1, 255);
+  SetAutomatPosition(c1, 255);
   EXPECT_EQ(c1.position.load(), 250);
   c1.position.store(255);  // even when stored directly
   engine.Tick();
@@ -221,10 +221,10 @@ TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   EXPECT_EQ(frames.Output(256), 0);
 
   // Overlap: automat 1 on 11..14, automat 2 on 13..16; automat 2's levels go out on 13, 14.
-  SetAvtomatPosition(c1, 10);
-  a2.JobAvtomat(4, 100, 50);  // step 1 of program 4: B B D D
-  PublishAvtomat(a2, c2);
-  SetAvtomatPosition(c2, 12);
+  SetAutomatPosition(c1, 10);
+  a2.RunJob(4, 100, 50);  // step 1 of program 4: B B D D
+  PublishAutomat(a2, c2);
+  SetAutomatPosition(c2, 12);
   engine.Tick();
   EXPECT_EQ(frames.Output(11), 20);
   EXPECT_EQ(frames.Output(12), 200);
@@ -236,7 +236,7 @@ TEST(Automats, LayerWritesActiveAutomatsAndAutomatTwoWins) {
   // An automat that stopped gives its channels back: the layer leaves them alone.
   for (int slot = 0; slot < kFrameSlots; ++slot) frames.SetOutput(slot, 9);
   a2.Stop();
-  PublishAvtomat(a2, c2);
+  PublishAutomat(a2, c2);
   engine.Tick();
   EXPECT_EQ(frames.Output(13), 20);
   EXPECT_EQ(frames.Output(14), 20);

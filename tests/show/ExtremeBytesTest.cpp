@@ -250,12 +250,12 @@ TEST(ExtremeTimings, TempoBytesGiveSaneIntervals) {
   EXPECT_EQ(ScenesPerMinute(0), 60000);
 
   // The automat tempo byte: 0 runs as 20, others are held to 5..50.
-  EXPECT_EQ(TempAvtomatStatus(0).intervalMs, 400);
-  EXPECT_EQ(TempAvtomatStatus(0).flashesPerMinute, 150);
-  EXPECT_EQ(TempAvtomatStatus(1).intervalMs, 25);
-  EXPECT_EQ(TempAvtomatStatus(1).flashesPerMinute, 2400);
-  EXPECT_EQ(TempAvtomatStatus(254).intervalMs, 2500);
-  EXPECT_EQ(TempAvtomatStatus(255).flashesPerMinute, 24);
+  EXPECT_EQ(AutomatTempoOf(0).intervalMs, 400);
+  EXPECT_EQ(AutomatTempoOf(0).flashesPerMinute, 150);
+  EXPECT_EQ(AutomatTempoOf(1).intervalMs, 25);
+  EXPECT_EQ(AutomatTempoOf(1).flashesPerMinute, 2400);
+  EXPECT_EQ(AutomatTempoOf(254).intervalMs, 2500);
+  EXPECT_EQ(AutomatTempoOf(255).flashesPerMinute, 24);
 
   // The step table for a jump from 0 to 255 over the longest and the shortest period.
   ShowMemory memory;

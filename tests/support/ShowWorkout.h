@@ -30,7 +30,7 @@ inline WorkoutReport PlayShowWorkout(Console& console, int ticks, int ticksPerSt
   WorkoutReport report;
   ShowState& show = console.Show();
   OutputControls& controls = console.Controls();
-  std::array<Avtomat, 2> automats{Avtomat(kAvtomat1Limits), Avtomat(kAvtomat2Limits)};
+  std::array<Automat, 2> automats{Automat(kAutomat1Limits), Automat(kAutomat2Limits)};
   constexpr std::array<int, 2> kBases{kAutomat1, kAutomat2};
   constexpr std::array<int, 4> kModes{kCrossfadeSliders, kCrossfadeAutomat, kCrossfadeOff,
                                       kCrossfadeNone};
@@ -66,23 +66,23 @@ inline WorkoutReport PlayShowWorkout(Console& console, int ticks, int ticksPerSt
 
     if (i % 2 == 0) {
       for (int a = 0; a < 2; ++a) {
-        const AvtomatSettings s = ReadAvtomatSettings(show.memory, kBases[a]);
-        const AvtomatTempo tempo = TempAvtomatStatus(s.tempo);
+        const AutomatSettings s = ReadAutomatSettings(show.memory, kBases[a]);
+        const AutomatTempo tempo = AutomatTempoOf(s.tempo);
         (void)tempo;
-        AvtomatRunFlags flags;
+        AutomatRunFlags flags;
         flags.runAlways = a == 0;
         flags.withShow = a == 1;
         flags.playing = show.playing.load();
         flags.blackOut = controls.blackout.on.load();
-        if (TimerTempAvtomatTimer(automats[a], flags, s.program, s.bright, s.dark)) {
+        if (RunAutomatTick(automats[a], flags, s.program, s.bright, s.dark)) {
           ++report.automatJobs;
           if (s.program >= 1 && s.program <= 4) {
             for (std::uint8_t level : automats[a].Out())
               if (level != s.bright && level != s.dark) report.automatLevelsAreBrightOrDark = false;
           }
         }
-        SetAvtomatPosition(controls.automats[a], s.firstChannel);
-        PublishAvtomat(automats[a], controls.automats[a]);
+        SetAutomatPosition(controls.automats[a], s.firstChannel);
+        PublishAutomat(automats[a], controls.automats[a]);
       }
     }
 

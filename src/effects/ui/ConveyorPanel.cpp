@@ -103,26 +103,26 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
   controls->addLayout(modes);
 
   auto* bottom = new QHBoxLayout;
-  LabelKonveyr = new QLabel(QStringLiteral("No job"), this);
-  LabelKonveyr->setObjectName(QStringLiteral("LabelKonveyr"));
-  LabelKonveyr->setMinimumWidth(80);
-  QFont bold = LabelKonveyr->font();
+  jobLabel = new QLabel(QStringLiteral("No job"), this);
+  jobLabel->setObjectName(QStringLiteral("LabelKonveyr"));
+  jobLabel->setMinimumWidth(80);
+  QFont bold = jobLabel->font();
   bold.setBold(true);
-  LabelKonveyr->setFont(bold);
-  bottom->addWidget(LabelKonveyr, 1);
+  jobLabel->setFont(bold);
+  bottom->addWidget(jobLabel, 1);
   bottom->addWidget(new QLabel(QStringLiteral("Клавиатура"), this));
-  CheckBoxKeyKonveyr = new QCheckBox(QStringLiteral("Вкл"), this);
-  CheckBoxKeyKonveyr->setObjectName(QStringLiteral("CheckBoxKeyKonveyr"));
-  CheckBoxKeyKonveyr->setToolTip(QStringLiteral("Включить горячие кнопки клавиатуру"));
-  CheckBoxKeyKonveyr->setChecked(console_.ConveyorKeys());
-  bottom->addWidget(CheckBoxKeyKonveyr);
+  keysBox = new QCheckBox(QStringLiteral("Вкл"), this);
+  keysBox->setObjectName(QStringLiteral("CheckBoxKeyKonveyr"));
+  keysBox->setToolTip(QStringLiteral("Включить горячие кнопки клавиатуру"));
+  keysBox->setChecked(console_.ConveyorKeys());
+  bottom->addWidget(keysBox);
   controls->addLayout(bottom);
 
   // The keyboard reads the switch from the console; the switch follows the console when
   // someone else (a channel name box) turns the keys off.
-  connect(CheckBoxKeyKonveyr, &QCheckBox::toggled, this,
+  connect(keysBox, &QCheckBox::toggled, this,
           [this](bool on) { console_.SetConveyorKeys(on); });
-  connect(&console_, &Console::ConveyorKeysChanged, CheckBoxKeyKonveyr, &QCheckBox::setChecked);
+  connect(&console_, &Console::ConveyorKeysChanged, keysBox, &QCheckBox::setChecked);
   // The conveyor is the show runner's (the end of a pass, the keys, a remote drive it): the
   // group shows its mode, its slot buttons and its label, and the message of a failed load.
   ShowRunner& runner = console_.Runner();
@@ -156,7 +156,7 @@ void ConveyorPanel::LabelSlotsAtStartup() {
       const QString name = Text(StartupFileName(path));
       ShowSlot(k, Text(AssignedSlotCaption(k, StartupFileName(path))), true);
       // The label keeps the short name of the last slot labelled with a file.
-      LabelKonveyr->setText(name);
+      jobLabel->setText(name);
     }
   }
 }
@@ -172,7 +172,7 @@ void ConveyorPanel::ShowConveyor() {
   const QString& label = console_.Runner().ConveyorLabel();
   if (!label.isEmpty() && label != shownLabel_) {
     shownLabel_ = label;
-    LabelKonveyr->setText(label);
+    jobLabel->setText(label);
   }
 }
 
@@ -182,7 +182,7 @@ void ConveyorPanel::SpeedButtonClick(int slot, bool down) {
   console_.Runner().SetConveyorSlotDown(slot, down);
 }
 
-void ConveyorPanel::KonveyrButtonOff() {
+void ConveyorPanel::ReleaseAllSlots() {
   console_.Runner().ConveyorButtonsOff();
 }
 
@@ -226,7 +226,7 @@ void ConveyorPanel::SpeedButtonKonvOffClick() {
 
 void ConveyorPanel::SpeedButtonKonvNewClick() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить все файлы конвейра ? "))) return;
-  KonveyrButtonOff();
+  ReleaseAllSlots();
   for (int k = 1; k <= kConveyorSlots; ++k) {
     console_.SetConveyorFile(k, QString());
     ShowSlot(k, Text(EmptySlotCaption(k, EmptySlotText::kAfterClearing)), false);

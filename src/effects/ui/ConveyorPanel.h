@@ -32,7 +32,7 @@ class ConveyorPanel : public QGroupBox {
   void LabelSlotsAtStartup();
 
   // All twenty slot buttons up.
-  void KonveyrButtonOff();
+  void ReleaseAllSlots();
 
   // Handlers.
   void SpeedButtonClick(int slot, bool down);
@@ -53,8 +53,8 @@ class ConveyorPanel : public QGroupBox {
   QToolButton* SpeedButtonKonvSpisBegin = nullptr;
   QToolButton* SpeedButtonKonvOff = nullptr;
   QToolButton* SpeedButtonKonvNew = nullptr;
-  QLabel* LabelKonveyr = nullptr;
-  QCheckBox* CheckBoxKeyKonveyr = nullptr;
+  QLabel* jobLabel = nullptr;
+  QCheckBox* keysBox = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

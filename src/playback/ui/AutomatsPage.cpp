@@ -33,7 +33,7 @@ const QColor kBlue(0, 0, 255);
 constexpr int kInitialTempo = 10;
 constexpr int kInitialLevelPosition = 127;
 
-const char* const kProgramHints[kAvtomatPrograms] = {
+const char* const kProgramHints[kAutomatPrograms] = {
     "Выбор эффекта один бегущий огонек", "Выбор эффекта два бегущих огонька",
     "Выбор эффекта бегущая тень", "Выбор эффекта код с наполнением"};
 
@@ -93,70 +93,70 @@ AutomatsPage::AutomatsPage(Console& console, QWidget* parent) : QWidget(parent),
   // shows every tick and every change, whoever made it.
   ShowRunner& runner = console_.Runner();
   connect(&runner, &ShowRunner::AutomatTicked, this, &AutomatsPage::ShowTick);
-  connect(&runner, &ShowRunner::AutomatChanged, this, [this] { ReturnAvtomat(); });
+  connect(&runner, &ShowRunner::AutomatChanged, this, [this] { RefreshAutomats(); });
   for (int a = 1; a <= kAutomatCount; ++a) {
-    connect(Ui(a).CheckBoxAvtomat, &QCheckBox::toggled, &runner,
+    connect(Ui(a).runAlwaysBox, &QCheckBox::toggled, &runner,
             [&runner, a](bool on) { runner.SetAutomatRunAlways(a, on); });
-    connect(Ui(a).CheckBoxTogethe, &QCheckBox::toggled, &runner,
+    connect(Ui(a).withShowBox, &QCheckBox::toggled, &runner,
             [&runner, a](bool on) { runner.SetAutomatWithShow(a, on); });
   }
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (!IsShownPage(this)) return;
-    ReturnAvtomat();
-    DisplayAvtomat(1);
-    DisplayAvtomat(2);
+    RefreshAutomats();
+    ShowAutomatLamps(1);
+    ShowAutomatLamps(2);
   });
 }
 
 QGroupBox* AutomatsPage::BuildGroup(int a) {
-  AvtomatControlsUi& ui = Ui(a);
+  AutomatWidgets& ui = Ui(a);
   const QColor outline = a == 1 ? kRed : kBlue;
   auto* box = new QGroupBox(Numbered("Автомат %1  четырех канальный ", a), this);
   box->setObjectName(Numbered("GroupBoxAvtomat%1", a));
-  ui.GroupBoxAvtomat = box;
+  ui.automatGroup = box;
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(8, 10, 8, 8);
   grid->setHorizontalSpacing(8);
   grid->setVerticalSpacing(6);
 
   // First channel.
-  ui.LabelSeqCh = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
-  ui.LabelSeqCh->setObjectName(Numbered("LabelSeq%1Ch", a));
-  QFont bold = ui.LabelSeqCh->font();
+  ui.channelsLabel = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
+  ui.channelsLabel->setObjectName(Numbered("LabelSeq%1Ch", a));
+  QFont bold = ui.channelsLabel->font();
   bold.setBold(true);
-  ui.LabelSeqCh->setFont(bold);
-  ui.LabelSeqChName = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
-  ui.LabelSeqChName->setObjectName(Numbered("LabelSeq%1ChName", a));
-  ui.ScrollBarChannelAvtomat = MakeBar(
-      box, Numbered("ScrollBarChannelAvtomat%1", a), Qt::Horizontal, 0, kAvtomatChannelMax, 0,
+  ui.channelsLabel->setFont(bold);
+  ui.channelNameLabel = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
+  ui.channelNameLabel->setObjectName(Numbered("LabelSeq%1ChName", a));
+  ui.firstChannelSlider = MakeBar(
+      box, Numbered("ScrollBarChannelAvtomat%1", a), Qt::Horizontal, 0, kMaxAutomatPosition, 0,
       QStringLiteral("Установка первого канала, с которого будет работать автомат "
                      "бегушки"));
-  ui.ScrollBarChannelAvtomat->setPageStep(4);
-  ui.ScrollBarChannelAvtomat->setMinimumHeight(18);
-  connect(ui.ScrollBarChannelAvtomat, &QScrollBar::valueChanged, this,
-          [this, a](int position) { ScrollBarChannelAvtomatChange(a, position); });
+  ui.firstChannelSlider->setPageStep(4);
+  ui.firstChannelSlider->setMinimumHeight(18);
+  connect(ui.firstChannelSlider, &QScrollBar::valueChanged, this,
+          [this, a](int position) { ChangeAutomatFirstChannel(a, position); });
 
   // Tempo and the strip that blinks at every automat tick.
-  ui.ScrollBarTempAvtomat =
-      MakeBar(box, Numbered("ScrollBarTempAvtomat%1", a), Qt::Horizontal, kAvtomatTempoMin,
-              kAvtomatTempoMax, kInitialTempo, QStringLiteral("Скорость переключения автомата"));
-  ui.ScrollBarTempAvtomat->setPageStep(5);
-  ui.ScrollBarTempAvtomat->setMinimumHeight(18);
-  connect(ui.ScrollBarTempAvtomat, &QScrollBar::valueChanged, this,
-          [this, a](int position) { ScrollBarTempAvtomatChange(a, position); });
-  ui.LabelTempAvtomat = new QLabel(QStringLiteral("Скорость переключения"), box);
-  ui.LabelTempAvtomat->setObjectName(Numbered("LabelTempAvtomat%1", a));
-  ui.ShapeAvtomat = new QFrame(box);
-  ui.ShapeAvtomat->setObjectName(Numbered("ShapeAvtomat%1", a));
-  ui.ShapeAvtomat->setFixedHeight(5);
-  ui.ShapeAvtomat->setAutoFillBackground(true);
+  ui.tempoSlider =
+      MakeBar(box, Numbered("ScrollBarTempAvtomat%1", a), Qt::Horizontal, kAutomatTempoMin,
+              kAutomatTempoMax, kInitialTempo, QStringLiteral("Скорость переключения автомата"));
+  ui.tempoSlider->setPageStep(5);
+  ui.tempoSlider->setMinimumHeight(18);
+  connect(ui.tempoSlider, &QScrollBar::valueChanged, this,
+          [this, a](int position) { ChangeAutomatTempo(a, position); });
+  ui.tempoLabel = new QLabel(QStringLiteral("Скорость переключения"), box);
+  ui.tempoLabel->setObjectName(Numbered("LabelTempAvtomat%1", a));
+  ui.tickStrip = new QFrame(box);
+  ui.tickStrip->setObjectName(Numbered("ShapeAvtomat%1", a));
+  ui.tickStrip->setFixedHeight(5);
+  ui.tickStrip->setAutoFillBackground(true);
 
   // Programs.
   auto* programs = new QHBoxLayout;
   programs->setSpacing(3);
   auto* group = new QButtonGroup(box);
   group->setExclusive(true);
-  for (int k = 1; k <= kAvtomatPrograms; ++k) {
+  for (int k = 1; k <= kAutomatPrograms; ++k) {
     auto* button = new QToolButton(box);
     button->setObjectName(QStringLiteral("SpeedButtonAvto%1Mode%2").arg(a).arg(k));
     button->setText(QString::number(k));
@@ -166,77 +166,77 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
     button->setChecked(k == 1);
     group->addButton(button);
     programs->addWidget(button);
-    ui.SpeedButtonAvtoMode[k - 1] = button;
-    connect(button, &QToolButton::clicked, this, [this, a, k] { SpeedButtonAvtoModeClick(a, k); });
+    ui.programButtons[k - 1] = button;
+    connect(button, &QToolButton::clicked, this, [this, a, k] { ChooseAutomatProgram(a, k); });
   }
   programs->addStretch();
-  ui.LabelStepAvtomat = new QLabel(QStringLiteral("Step = 1"), box);
-  ui.LabelStepAvtomat->setObjectName(Numbered("LabelStepAvtomat%1", a));
-  KeepLabelSize(ui.LabelStepAvtomat, {QStringLiteral("Step = 88")});
-  programs->addWidget(ui.LabelStepAvtomat);
+  ui.stepLabel = new QLabel(QStringLiteral("Step = 1"), box);
+  ui.stepLabel->setObjectName(Numbered("LabelStepAvtomat%1", a));
+  KeepLabelSize(ui.stepLabel, {QStringLiteral("Step = 88")});
+  programs->addWidget(ui.stepLabel);
 
   // The four lamps of the output levels.
   auto* lamps = new QHBoxLayout;
   lamps->setSpacing(6);
-  for (int k = 1; k <= kAvtomatChannels; ++k) {
+  for (int k = 1; k <= kAutomatChannels; ++k) {
     QFrame* lamp = MakeLamp(box, QStringLiteral("ShapeAvt%1Seq%2").arg(a).arg(k), outline,
-                            k == kAvtomatChannels ? kBlue : kGrey);
-    ui.ShapeAvtSeq[k - 1] = lamp;
+                            k == kAutomatChannels ? kBlue : kGrey);
+    ui.lampFrames[k - 1] = lamp;
     lamps->addWidget(lamp);
   }
   lamps->addStretch();
 
   // Run boxes.
-  ui.CheckBoxAvtomat = new QCheckBox(QStringLiteral("Пуск самостоятельно"), box);
-  ui.CheckBoxAvtomat->setObjectName(Numbered("CheckBoxAvtomat%1", a));
-  ui.CheckBoxAvtomat->setToolTip(QStringLiteral("Запусить автомат постоянно"));
-  ui.CheckBoxTogethe = new QCheckBox(QStringLiteral("С основным"), box);
-  ui.CheckBoxTogethe->setObjectName(Numbered("CheckBoxTogethe%1", a));
-  ui.CheckBoxTogethe->setToolTip(
+  ui.runAlwaysBox = new QCheckBox(QStringLiteral("Пуск самостоятельно"), box);
+  ui.runAlwaysBox->setObjectName(Numbered("CheckBoxAvtomat%1", a));
+  ui.runAlwaysBox->setToolTip(QStringLiteral("Запусить автомат постоянно"));
+  ui.withShowBox = new QCheckBox(QStringLiteral("С основным"), box);
+  ui.withShowBox->setObjectName(Numbered("CheckBoxTogethe%1", a));
+  ui.withShowBox->setToolTip(
       QStringLiteral("Установленный флажок будет запускать автомат вместе с секвенсером %1")
           .arg(a));
 
   // Bright and dark levels: vertical sliders, level 255 at the top.
-  ui.ScrollBarBrightAvtomat =
+  ui.brightSlider =
       MakeBar(box, Numbered("ScrollBarBrightAvtomat%1", a), Qt::Vertical, 0, 255,
               kInitialLevelPosition, QStringLiteral("Максимальная яркость автомата"));
-  ui.ScrollBarDarkAvtomat =
+  ui.darkSlider =
       MakeBar(box, Numbered("ScrollBarDarkAvtomat%1", a), Qt::Vertical, 0, 255,
               kInitialLevelPosition, QStringLiteral("Минимальная яркость автомата"));
-  for (QScrollBar* bar : {ui.ScrollBarBrightAvtomat, ui.ScrollBarDarkAvtomat}) {
+  for (QScrollBar* bar : {ui.brightSlider, ui.darkSlider}) {
     bar->setPageStep(16);
     bar->setMinimumSize(18, 150);
   }
-  connect(ui.ScrollBarBrightAvtomat, &QScrollBar::valueChanged, this,
-          [this, a](int position) { ScrollBarBrightAvtomatChange(a, position); });
-  connect(ui.ScrollBarDarkAvtomat, &QScrollBar::valueChanged, this,
-          [this, a](int position) { ScrollBarDarkAvtomatChange(a, position); });
+  connect(ui.brightSlider, &QScrollBar::valueChanged, this,
+          [this, a](int position) { ChangeAutomatBright(a, position); });
+  connect(ui.darkSlider, &QScrollBar::valueChanged, this,
+          [this, a](int position) { ChangeAutomatDark(a, position); });
 
   auto* left = new QVBoxLayout;
   left->setSpacing(5);
-  left->addWidget(ui.LabelSeqCh);
-  left->addWidget(ui.LabelSeqChName);
-  left->addWidget(ui.ScrollBarChannelAvtomat);
+  left->addWidget(ui.channelsLabel);
+  left->addWidget(ui.channelNameLabel);
+  left->addWidget(ui.firstChannelSlider);
   left->addSpacing(6);
-  left->addWidget(ui.LabelTempAvtomat);
-  left->addWidget(ui.ScrollBarTempAvtomat);
-  left->addWidget(ui.ShapeAvtomat);
+  left->addWidget(ui.tempoLabel);
+  left->addWidget(ui.tempoSlider);
+  left->addWidget(ui.tickStrip);
   left->addSpacing(6);
   left->addLayout(programs);
   left->addLayout(lamps);
   left->addSpacing(6);
-  left->addWidget(ui.CheckBoxAvtomat);
-  left->addWidget(ui.CheckBoxTogethe);
+  left->addWidget(ui.runAlwaysBox);
+  left->addWidget(ui.withShowBox);
   left->addStretch();
 
   auto* brightColumn = new QVBoxLayout;
   auto* brightCaption = new QLabel(QStringLiteral("Ярко"), box);
   brightColumn->addWidget(brightCaption, 0, Qt::AlignHCenter);
-  brightColumn->addWidget(ui.ScrollBarBrightAvtomat, 1, Qt::AlignHCenter);
+  brightColumn->addWidget(ui.brightSlider, 1, Qt::AlignHCenter);
   auto* darkColumn = new QVBoxLayout;
   auto* darkCaption = new QLabel(QStringLiteral("Темно"), box);
   darkColumn->addWidget(darkCaption, 0, Qt::AlignHCenter);
-  darkColumn->addWidget(ui.ScrollBarDarkAvtomat, 1, Qt::AlignHCenter);
+  darkColumn->addWidget(ui.darkSlider, 1, Qt::AlignHCenter);
 
   grid->addLayout(left, 0, 0);
   grid->addLayout(brightColumn, 0, 1);
@@ -253,12 +253,12 @@ int AutomatsPage::Base(int a) const {
 // ---------------------------------------------------------------- automat tick
 
 void AutomatsPage::ShowTick(int a, bool ran) {
-  AvtomatControlsUi& ui = Ui(a);
-  SetFill(ui.ShapeAvtomat, Fill(ui.ShapeAvtomat) == kRed ? kLime : kRed);
+  AutomatWidgets& ui = Ui(a);
+  SetFill(ui.tickStrip, Fill(ui.tickStrip) == kRed ? kLime : kRed);
   if (!ran) return;
-  ui.LabelStepAvtomat->setText(
-      QStringLiteral("Step = %1").arg(console_.Runner().Automat(a).StepNumber()));
-  DisplayAvtomat(a);
+  ui.stepLabel->setText(
+      QStringLiteral("Step = %1").arg(console_.Runner().AutomatState(a).StepNumber()));
+  ShowAutomatLamps(a);
 }
 
 void AutomatsPage::showEvent(QShowEvent* event) {
@@ -271,42 +271,42 @@ void AutomatsPage::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
 }
 
-void AutomatsPage::DisplayAvtomat(int a) {
-  const AvtomatLevels& out = console_.Runner().Automat(a).Out();
-  for (int k = 0; k < kAvtomatChannels; ++k)
-    SetFill(ui_[a - 1].ShapeAvtSeq[k], QColor(out[k], out[k], out[k]));
+void AutomatsPage::ShowAutomatLamps(int a) {
+  const AutomatLevels& out = console_.Runner().AutomatState(a).Out();
+  for (int k = 0; k < kAutomatChannels; ++k)
+    SetFill(ui_[a - 1].lampFrames[k], QColor(out[k], out[k], out[k]));
 }
 
 // ---------------------------------------------------------------- controls
 
-void AutomatsPage::TempAvtomatStatus(int a) {
-  AvtomatControlsUi& ui = Ui(a);
-  const AvtomatTempo tempo =
-      kalvetro::TempAvtomatStatus(console_.Show().memory.Get(Base(a) + kAutomatTempo));
-  ui.LabelTempAvtomat->setText(QString::number(tempo.flashesPerMinute) +
+void AutomatsPage::ShowAutomatTempo(int a) {
+  AutomatWidgets& ui = Ui(a);
+  const AutomatTempo tempo =
+      kalvetro::AutomatTempoOf(console_.Show().memory.Get(Base(a) + kAutomatTempo));
+  ui.tempoLabel->setText(QString::number(tempo.flashesPerMinute) +
                                QStringLiteral(" Flash/мин "));
 }
 
-void AutomatsPage::ScrollBarTempAvtomatChange(int a, int position) {
+void AutomatsPage::ChangeAutomatTempo(int a, int position) {
   if (refreshing_) return;
   console_.Runner().SetAutomatTempo(a, position);
 }
 
-void AutomatsPage::ScrollBarChannelAvtomatChange(int a, int position) {
+void AutomatsPage::ChangeAutomatFirstChannel(int a, int position) {
   if (refreshing_) return;
   console_.Runner().SetAutomatFirstChannel(a, position);
 }
 
-void AutomatsPage::SpeedButtonAvtoModeClick(int a, int program) {
+void AutomatsPage::ChooseAutomatProgram(int a, int program) {
   console_.Runner().SetAutomatProgram(a, program);
 }
 
-void AutomatsPage::ScrollBarBrightAvtomatChange(int a, int position) {
+void AutomatsPage::ChangeAutomatBright(int a, int position) {
   if (refreshing_) return;
   console_.Runner().SetAutomatBright(a, 255 - position);
 }
 
-void AutomatsPage::ScrollBarDarkAvtomatChange(int a, int position) {
+void AutomatsPage::ChangeAutomatDark(int a, int position) {
   if (refreshing_) return;
   console_.Runner().SetAutomatDark(a, 255 - position);
 }
@@ -314,14 +314,14 @@ void AutomatsPage::ScrollBarDarkAvtomatChange(int a, int position) {
 // ---------------------------------------------------------------- refresh
 
 void AutomatsPage::ReturnChannelLabels(int a) {
-  AvtomatControlsUi& ui = Ui(a);
+  AutomatWidgets& ui = Ui(a);
   // A byte above the slider's range (only a show file can carry one) is shown as the slider
   // holds it, so the labels never name a channel above 255 and match what is output.
   const int p =
-      std::min<int>(console_.Show().memory.Get(Base(a) + kAutomatChannel), kAvtomatChannelMax);
-  ui.LabelSeqCh->setText(
+      std::min<int>(console_.Show().memory.Get(Base(a) + kAutomatChannel), kMaxAutomatPosition);
+  ui.channelsLabel->setText(
       QStringLiteral(" Каналы %1  %2  %3  %4").arg(p + 1).arg(p + 2).arg(p + 3).arg(p + 4));
-  const int channel = ui.ScrollBarChannelAvtomat->value() + 1;
+  const int channel = ui.firstChannelSlider->value() + 1;
   std::uint8_t name[kChannelNameLength];
   const ShowMemory& memory = console_.Show().memory;
   int length = 0;
@@ -329,35 +329,35 @@ void AutomatsPage::ReturnChannelLabels(int a) {
     name[length] = memory.Get(NameOffset(channel) + length);
     if (name[length] == 0) break;
   }
-  ui.LabelSeqChName->setText(
+  ui.channelNameLabel->setText(
       QStringLiteral(" Начиная от - ") +
       QString::fromStdString(DecodeCp1251(std::span<const std::uint8_t>(name, length))));
 }
 
-void AutomatsPage::ReturnAvtomat() {
+void AutomatsPage::RefreshAutomats() {
   // The sliders follow the bytes; their handlers must not write the bytes back while they do
   // (a tempo byte 0 runs as 20 and must stay 0 in the show).
   const bool outer = !refreshing_;
   refreshing_ = true;
   ShowMemory& memory = console_.Show().memory;
-  TempAvtomatStatus(1);
-  TempAvtomatStatus(2);
+  ShowAutomatTempo(1);
+  ShowAutomatTempo(2);
   for (int a = 1; a <= kAutomatCount; ++a) {
-    AvtomatControlsUi& ui = Ui(a);
-    ui.ScrollBarDarkAvtomat->setValue(255 - memory.Get(Base(a) + kAutomatDark));
-    ui.ScrollBarBrightAvtomat->setValue(255 - memory.Get(Base(a) + kAutomatBright));
-    ui.ScrollBarChannelAvtomat->setValue(memory.Get(Base(a) + kAutomatChannel));
+    AutomatWidgets& ui = Ui(a);
+    ui.darkSlider->setValue(255 - memory.Get(Base(a) + kAutomatDark));
+    ui.brightSlider->setValue(255 - memory.Get(Base(a) + kAutomatBright));
+    ui.firstChannelSlider->setValue(memory.Get(Base(a) + kAutomatChannel));
   }
   ReturnChannelLabels(1);
   ReturnChannelLabels(2);
   for (int a = 1; a <= kAutomatCount; ++a) {
-    AvtomatControlsUi& ui = Ui(a);
+    AutomatWidgets& ui = Ui(a);
     const int tempo = memory.Get(Base(a) + kAutomatTempo);
-    ui.ScrollBarTempAvtomat->setValue(
-        tempo == 0 ? kAvtomatTempoZero : std::clamp(tempo, kAvtomatTempoMin, kAvtomatTempoMax));
-    ui.SpeedButtonAvtoMode[console_.Runner().AutomatProgram(a) - 1]->setChecked(true);
-    ui.CheckBoxAvtomat->setChecked(console_.Runner().AutomatRunAlways(a));
-    ui.CheckBoxTogethe->setChecked(console_.Runner().AutomatWithShow(a));
+    ui.tempoSlider->setValue(
+        tempo == 0 ? kAutomatTempoZero : std::clamp(tempo, kAutomatTempoMin, kAutomatTempoMax));
+    ui.programButtons[console_.Runner().AutomatProgram(a) - 1]->setChecked(true);
+    ui.runAlwaysBox->setChecked(console_.Runner().AutomatRunAlways(a));
+    ui.withShowBox->setChecked(console_.Runner().AutomatWithShow(a));
   }
   if (outer) refreshing_ = false;
 }

@@ -17,21 +17,21 @@ namespace kalvetro {
 class Console;
 
 // The controls of one automat's group box; automat 1's names end in 1, automat 2's in 2.
-struct AvtomatControlsUi {
-  QGroupBox* GroupBoxAvtomat = nullptr;
-  QScrollBar* ScrollBarChannelAvtomat = nullptr;
-  QLabel* LabelSeqCh = nullptr;      // LabelSeq1Ch
-  QLabel* LabelSeqChName = nullptr;  // LabelSeq1ChName
-  QScrollBar* ScrollBarTempAvtomat = nullptr;
-  QLabel* LabelTempAvtomat = nullptr;
-  QFrame* ShapeAvtomat = nullptr;
-  std::array<QToolButton*, kAvtomatPrograms> SpeedButtonAvtoMode{};
-  QLabel* LabelStepAvtomat = nullptr;
-  std::array<QFrame*, kAvtomatChannels> ShapeAvtSeq{};
-  QScrollBar* ScrollBarBrightAvtomat = nullptr;
-  QScrollBar* ScrollBarDarkAvtomat = nullptr;
-  QCheckBox* CheckBoxAvtomat = nullptr;
-  QCheckBox* CheckBoxTogethe = nullptr;
+struct AutomatWidgets {
+  QGroupBox* automatGroup = nullptr;
+  QScrollBar* firstChannelSlider = nullptr;
+  QLabel* channelsLabel = nullptr;      // LabelSeq1Ch
+  QLabel* channelNameLabel = nullptr;  // LabelSeq1ChName
+  QScrollBar* tempoSlider = nullptr;
+  QLabel* tempoLabel = nullptr;
+  QFrame* tickStrip = nullptr;
+  std::array<QToolButton*, kAutomatPrograms> programButtons{};
+  QLabel* stepLabel = nullptr;
+  std::array<QFrame*, kAutomatChannels> lampFrames{};
+  QScrollBar* brightSlider = nullptr;
+  QScrollBar* darkSlider = nullptr;
+  QCheckBox* runAlwaysBox = nullptr;
+  QCheckBox* withShowBox = nullptr;
 };
 
 // The page "Автоматы": the two four-channel chasers of the show runner. Each has its first
@@ -48,20 +48,20 @@ class AutomatsPage : public QWidget {
   // Handlers.
   // Automat a ticked: its strip flashes; when it stepped, its step and lamps show it.
   void ShowTick(int a, bool ran);
-  void ScrollBarTempAvtomatChange(int a, int position);
-  void ScrollBarChannelAvtomatChange(int a, int position);
-  void SpeedButtonAvtoModeClick(int a, int program);
-  void ScrollBarBrightAvtomatChange(int a, int position);
-  void ScrollBarDarkAvtomatChange(int a, int position);
+  void ChangeAutomatTempo(int a, int position);
+  void ChangeAutomatFirstChannel(int a, int position);
+  void ChooseAutomatProgram(int a, int program);
+  void ChangeAutomatBright(int a, int position);
+  void ChangeAutomatDark(int a, int position);
 
   // The tempo label from the tempo byte.
-  void TempAvtomatStatus(int a);
+  void ShowAutomatTempo(int a);
   // Lamps := the four output levels as grey shades.
-  void DisplayAvtomat(int a);
+  void ShowAutomatLamps(int a);
   // All controls of both automats from the show.
-  void ReturnAvtomat();
+  void RefreshAutomats();
 
-  AvtomatControlsUi& Ui(int a) { return ui_[a - 1]; }
+  AutomatWidgets& Ui(int a) { return ui_[a - 1]; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -73,7 +73,7 @@ class AutomatsPage : public QWidget {
   void ReturnChannelLabels(int a);
 
   Console& console_;
-  std::array<AvtomatControlsUi, kAutomatCount> ui_{};
+  std::array<AutomatWidgets, kAutomatCount> ui_{};
   bool refreshing_ = false;  // the refresh itself moves the sliders: no byte is rewritten
 };
 

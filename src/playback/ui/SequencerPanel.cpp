@@ -407,8 +407,8 @@ void SequencerPanel::ScrollBarStepChange(int position) {
   console_.Runner().SelectScene(position);
 }
 
-void SequencerPanel::SetAvtoDobScenaItem(QAction* item) {
-  AvtoDobScenaItem = item;
+void SequencerPanel::SetAutoAddSceneItem(QAction* item) {
+  autoAddSceneItem = item;
   connect(item, &QAction::toggled, &console_.Runner(), &ShowRunner::SetAutoAddScenes);
   console_.Runner().SetAutoAddScenes(item->isChecked());
 }

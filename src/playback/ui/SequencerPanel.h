@@ -46,7 +46,7 @@ class SequencerPanel : public QGroupBox {
 
   // The checkable menu item "Разрешить автодобавление сцен" that lets the step slider append
   // scenes.
-  void SetAvtoDobScenaItem(QAction* item);
+  void SetAutoAddSceneItem(QAction* item);
 
   // Handlers.
   void ScrollBarTempChange(int position);
@@ -83,7 +83,7 @@ class SequencerPanel : public QGroupBox {
   QToolButton* SpeedButtonNewScenaPaste = nullptr;
   QPushButton* ButtonScenaPaste = nullptr;
   QToolButton* SpeedButtonScenaDelete = nullptr;
-  QAction* AvtoDobScenaItem = nullptr;
+  QAction* autoAddSceneItem = nullptr;
   QTimer* TimerColorLentaTempa = nullptr;
   QTimer* TimerShouClock = nullptr;
 

@@ -39,8 +39,8 @@ class AutomatsPageTest : public ::testing::Test, public TestConsole {
   }
   // Bright and dark levels through their sliders (level = 255 - position).
   void SetLevels(int a, int bright, int dark) {
-    page->Ui(a).ScrollBarBrightAvtomat->setValue(255 - bright);
-    page->Ui(a).ScrollBarDarkAvtomat->setValue(255 - dark);
+    page->Ui(a).brightSlider->setValue(255 - bright);
+    page->Ui(a).darkSlider->setValue(255 - dark);
   }
   std::array<int, 4> Slots(int first) {
     return {Out(first), Out(first + 1), Out(first + 2), Out(first + 3)};
@@ -53,50 +53,50 @@ class AutomatsPageTest : public ::testing::Test, public TestConsole {
 TEST_F(AutomatsPageTest, ControlsStartAsTheConsoleOpens) {
   auto* tab = Find<QWidget>("TabSheetAvtomaty");
   for (int a = 1; a <= 2; ++a) {
-    AvtomatControlsUi& ui = page->Ui(a);
-    EXPECT_TRUE(tab->isAncestorOf(ui.GroupBoxAvtomat));
-    EXPECT_EQ(ui.GroupBoxAvtomat->title(), QStringLiteral("Автомат %1  четырех канальный ").arg(a));
-    EXPECT_EQ(ui.ScrollBarChannelAvtomat->minimum(), 0);
-    EXPECT_EQ(ui.ScrollBarChannelAvtomat->maximum(), 250);
-    EXPECT_EQ(ui.ScrollBarChannelAvtomat->value(), 0);
+    AutomatWidgets& ui = page->Ui(a);
+    EXPECT_TRUE(tab->isAncestorOf(ui.automatGroup));
+    EXPECT_EQ(ui.automatGroup->title(), QStringLiteral("Автомат %1  четырех канальный ").arg(a));
+    EXPECT_EQ(ui.firstChannelSlider->minimum(), 0);
+    EXPECT_EQ(ui.firstChannelSlider->maximum(), 250);
+    EXPECT_EQ(ui.firstChannelSlider->value(), 0);
     EXPECT_EQ(
-        ui.ScrollBarChannelAvtomat->toolTip(),
+        ui.firstChannelSlider->toolTip(),
         QStringLiteral("Установка первого канала, с которого будет работать автомат бегушки"));
-    EXPECT_EQ(ui.LabelSeqCh->text(), QStringLiteral("Каналы  1+2+3+4"));
-    EXPECT_EQ(ui.LabelSeqChName->text(), QStringLiteral("Каналы  1+2+3+4"));
-    EXPECT_EQ(ui.ScrollBarTempAvtomat->minimum(), 5);
-    EXPECT_EQ(ui.ScrollBarTempAvtomat->maximum(), 50);
-    EXPECT_EQ(ui.ScrollBarTempAvtomat->value(), 10);
-    EXPECT_EQ(ui.ScrollBarTempAvtomat->toolTip(), QStringLiteral("Скорость переключения автомата"));
-    EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("Скорость переключения"));
-    EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 1"));
+    EXPECT_EQ(ui.channelsLabel->text(), QStringLiteral("Каналы  1+2+3+4"));
+    EXPECT_EQ(ui.channelNameLabel->text(), QStringLiteral("Каналы  1+2+3+4"));
+    EXPECT_EQ(ui.tempoSlider->minimum(), 5);
+    EXPECT_EQ(ui.tempoSlider->maximum(), 50);
+    EXPECT_EQ(ui.tempoSlider->value(), 10);
+    EXPECT_EQ(ui.tempoSlider->toolTip(), QStringLiteral("Скорость переключения автомата"));
+    EXPECT_EQ(ui.tempoLabel->text(), QStringLiteral("Скорость переключения"));
+    EXPECT_EQ(ui.stepLabel->text(), QStringLiteral("Step = 1"));
     EXPECT_EQ(Runner().AutomatTimer(a).interval(), 100);
     EXPECT_EQ(Runner().AutomatTimer(a).timerType(), Qt::PreciseTimer);
-    EXPECT_TRUE(ui.SpeedButtonAvtoMode[0]->isChecked());
-    EXPECT_FALSE(ui.SpeedButtonAvtoMode[1]->isChecked());
-    EXPECT_EQ(ui.SpeedButtonAvtoMode[0]->toolTip(),
+    EXPECT_TRUE(ui.programButtons[0]->isChecked());
+    EXPECT_FALSE(ui.programButtons[1]->isChecked());
+    EXPECT_EQ(ui.programButtons[0]->toolTip(),
               QStringLiteral("Выбор эффекта один бегущий огонек"));
-    EXPECT_EQ(ui.SpeedButtonAvtoMode[1]->toolTip(),
+    EXPECT_EQ(ui.programButtons[1]->toolTip(),
               QStringLiteral("Выбор эффекта два бегущих огонька"));
-    EXPECT_EQ(ui.SpeedButtonAvtoMode[2]->toolTip(), QStringLiteral("Выбор эффекта бегущая тень"));
-    EXPECT_EQ(ui.SpeedButtonAvtoMode[3]->toolTip(),
+    EXPECT_EQ(ui.programButtons[2]->toolTip(), QStringLiteral("Выбор эффекта бегущая тень"));
+    EXPECT_EQ(ui.programButtons[3]->toolTip(),
               QStringLiteral("Выбор эффекта код с наполнением"));
-    EXPECT_EQ(Fill(ui.ShapeAvtSeq[0]), QColor(128, 128, 128));
-    EXPECT_EQ(Fill(ui.ShapeAvtSeq[2]), QColor(128, 128, 128));
-    EXPECT_EQ(Fill(ui.ShapeAvtSeq[3]), QColor(0, 0, 255));
-    EXPECT_EQ(ui.ScrollBarBrightAvtomat->orientation(), Qt::Vertical);
-    EXPECT_EQ(ui.ScrollBarBrightAvtomat->value(), 127);
-    EXPECT_EQ(ui.ScrollBarBrightAvtomat->maximum(), 255);
-    EXPECT_EQ(ui.ScrollBarBrightAvtomat->toolTip(),
+    EXPECT_EQ(Fill(ui.lampFrames[0]), QColor(128, 128, 128));
+    EXPECT_EQ(Fill(ui.lampFrames[2]), QColor(128, 128, 128));
+    EXPECT_EQ(Fill(ui.lampFrames[3]), QColor(0, 0, 255));
+    EXPECT_EQ(ui.brightSlider->orientation(), Qt::Vertical);
+    EXPECT_EQ(ui.brightSlider->value(), 127);
+    EXPECT_EQ(ui.brightSlider->maximum(), 255);
+    EXPECT_EQ(ui.brightSlider->toolTip(),
               QStringLiteral("Максимальная яркость автомата"));
-    EXPECT_EQ(ui.ScrollBarDarkAvtomat->value(), 127);
-    EXPECT_EQ(ui.ScrollBarDarkAvtomat->toolTip(), QStringLiteral("Минимальная яркость автомата"));
-    EXPECT_EQ(ui.CheckBoxAvtomat->text(), QStringLiteral("Пуск самостоятельно"));
-    EXPECT_FALSE(ui.CheckBoxAvtomat->isChecked());
-    EXPECT_EQ(ui.CheckBoxAvtomat->toolTip(), QStringLiteral("Запусить автомат постоянно"));
-    EXPECT_EQ(ui.CheckBoxTogethe->text(), QStringLiteral("С основным"));
-    EXPECT_FALSE(ui.CheckBoxTogethe->isChecked());
-    EXPECT_EQ(ui.CheckBoxTogethe->toolTip(),
+    EXPECT_EQ(ui.darkSlider->value(), 127);
+    EXPECT_EQ(ui.darkSlider->toolTip(), QStringLiteral("Минимальная яркость автомата"));
+    EXPECT_EQ(ui.runAlwaysBox->text(), QStringLiteral("Пуск самостоятельно"));
+    EXPECT_FALSE(ui.runAlwaysBox->isChecked());
+    EXPECT_EQ(ui.runAlwaysBox->toolTip(), QStringLiteral("Запусить автомат постоянно"));
+    EXPECT_EQ(ui.withShowBox->text(), QStringLiteral("С основным"));
+    EXPECT_FALSE(ui.withShowBox->isChecked());
+    EXPECT_EQ(ui.withShowBox->toolTip(),
               QStringLiteral("Установленный флажок будет запускать автомат вместе с секвенсером %1")
                   .arg(a));
   }
@@ -109,22 +109,22 @@ TEST_F(AutomatsPageTest, RunningAlwaysLaysTheFourSlotsOverTheSceneStepByStep) {
   // Scene 0 holds 50 on channels 11..14; the rate row of a new show jumps in one tick.
   for (int n = 11; n <= 14; ++n) Show().DataWrite(0, static_cast<std::uint8_t>(n), 50);
   ShowAutomatsTab();
-  AvtomatControlsUi& ui = page->Ui(1);
+  AutomatWidgets& ui = page->Ui(1);
   SetLevels(1, 255, 0);
   EXPECT_EQ(Memory().Get(148), 255);
   EXPECT_EQ(Memory().Get(149), 0);
-  ui.ScrollBarChannelAvtomat->setValue(10);
+  ui.firstChannelSlider->setValue(10);
   EXPECT_EQ(Memory().Get(146), 10);
-  EXPECT_EQ(ui.LabelSeqCh->text(), QStringLiteral(" Каналы 11  12  13  14"));
+  EXPECT_EQ(ui.channelsLabel->text(), QStringLiteral(" Каналы 11  12  13  14"));
 
   // Not ticked: the automat tick leaves the channels to the scene.
   Runner().AutomatTick(1);
   Tick();
   EXPECT_EQ(Slots(11), (std::array<int, 4>{50, 50, 50, 50}));
-  EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 1"));
+  EXPECT_EQ(ui.stepLabel->text(), QStringLiteral("Step = 1"));
 
-  QTest::mouseClick(ui.CheckBoxAvtomat, Qt::LeftButton);
-  ASSERT_TRUE(ui.CheckBoxAvtomat->isChecked());
+  QTest::mouseClick(ui.runAlwaysBox, Qt::LeftButton);
+  ASSERT_TRUE(ui.runAlwaysBox->isChecked());
   // Program 1 "один бегущий огонек": one channel bright, moving one channel per step.
   const std::array<std::array<int, 4>, 4> expected{
       {{0, 255, 0, 0}, {0, 0, 255, 0}, {0, 0, 0, 255}, {255, 0, 0, 0}}};
@@ -132,24 +132,24 @@ TEST_F(AutomatsPageTest, RunningAlwaysLaysTheFourSlotsOverTheSceneStepByStep) {
     Runner().AutomatTick(1);
     Tick();
     EXPECT_EQ(Slots(11), expected[i]) << "automat tick " << i + 1;
-    EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = %1").arg(i + 2));
+    EXPECT_EQ(ui.stepLabel->text(), QStringLiteral("Step = %1").arg(i + 2));
     // The channels beside the automat keep the scene.
     EXPECT_EQ(Out(10), 0);
     EXPECT_EQ(Out(15), 0);
   }
   // The lamps show the last step's levels as grey shades: step 4 is B D D D.
-  EXPECT_EQ(Fill(ui.ShapeAvtSeq[0]), QColor(255, 255, 255));
-  EXPECT_EQ(Fill(ui.ShapeAvtSeq[1]), QColor(0, 0, 0));
+  EXPECT_EQ(Fill(ui.lampFrames[0]), QColor(255, 255, 255));
+  EXPECT_EQ(Fill(ui.lampFrames[1]), QColor(0, 0, 0));
 
   // Program 4 "код с наполнением" from step 4 on: step 5 is D D B B.
-  QTest::mouseClick(ui.SpeedButtonAvtoMode[3], Qt::LeftButton);
+  QTest::mouseClick(ui.programButtons[3], Qt::LeftButton);
   EXPECT_EQ(Memory().Get(147), 4);
   Runner().AutomatTick(1);
   Tick();
   EXPECT_EQ(Slots(11), (std::array<int, 4>{0, 0, 255, 255}));
 
   // Unticked, the next automat tick gives the channels back to the scene at once.
-  QTest::mouseClick(ui.CheckBoxAvtomat, Qt::LeftButton);
+  QTest::mouseClick(ui.runAlwaysBox, Qt::LeftButton);
   Runner().AutomatTick(1);
   Tick();
   EXPECT_EQ(Slots(11), (std::array<int, 4>{50, 50, 50, 50}));
@@ -157,9 +157,9 @@ TEST_F(AutomatsPageTest, RunningAlwaysLaysTheFourSlotsOverTheSceneStepByStep) {
 }
 
 TEST_F(AutomatsPageTest, WithTheShowRunsOnlyWhilePlaying) {
-  AvtomatControlsUi& ui = page->Ui(2);
+  AutomatWidgets& ui = page->Ui(2);
   SetLevels(2, 200, 20);
-  QTest::mouseClick(ui.CheckBoxTogethe, Qt::LeftButton);
+  QTest::mouseClick(ui.withShowBox, Qt::LeftButton);
   Runner().AutomatTick(2);
   Tick();
   EXPECT_FALSE(Controls().automats[1].active.load());
@@ -169,21 +169,21 @@ TEST_F(AutomatsPageTest, WithTheShowRunsOnlyWhilePlaying) {
   Tick();
   EXPECT_TRUE(Controls().automats[1].active.load());
   EXPECT_EQ(Slots(1), (std::array<int, 4>{20, 200, 20, 20}));
-  EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 2"));
+  EXPECT_EQ(ui.stepLabel->text(), QStringLiteral("Step = 2"));
 }
 
 TEST_F(AutomatsPageTest, BlackoutStopsBothAutomatsWhileTheStripsKeepBlinking) {
   for (int a = 1; a <= 2; ++a) {
     SetLevels(a, 255, 0);
-    QTest::mouseClick(page->Ui(a).CheckBoxAvtomat, Qt::LeftButton);
+    QTest::mouseClick(page->Ui(a).runAlwaysBox, Qt::LeftButton);
     Runner().AutomatTick(a);
     Runner().AutomatTick(a);
     EXPECT_TRUE(Controls().automats[a - 1].active.load());
-    EXPECT_EQ(page->Ui(a).LabelStepAvtomat->text(), QStringLiteral("Step = 3"));
+    EXPECT_EQ(page->Ui(a).stepLabel->text(), QStringLiteral("Step = 3"));
   }
   Core().SetBlackOut(true);
   for (int a = 1; a <= 2; ++a) {
-    QFrame* strip = page->Ui(a).ShapeAvtomat;
+    QFrame* strip = page->Ui(a).tickStrip;
     const QColor before = Fill(strip);
     Runner().AutomatTick(a);
     const QColor once = Fill(strip);
@@ -192,13 +192,13 @@ TEST_F(AutomatsPageTest, BlackoutStopsBothAutomatsWhileTheStripsKeepBlinking) {
     EXPECT_EQ(Fill(strip), before);
     EXPECT_TRUE(once == QColor(255, 0, 0) || once == QColor(0, 255, 0));
     EXPECT_FALSE(Controls().automats[a - 1].active.load());
-    EXPECT_EQ(page->Ui(a).LabelStepAvtomat->text(), QStringLiteral("Step = 3"));
-    EXPECT_EQ(Runner().Automat(a).Step(), 2);
+    EXPECT_EQ(page->Ui(a).stepLabel->text(), QStringLiteral("Step = 3"));
+    EXPECT_EQ(Runner().AutomatState(a).Step(), 2);
   }
   // Back from blackout the automats go on where they stopped.
   Core().SetBlackOut(false);
   Runner().AutomatTick(1);
-  EXPECT_EQ(page->Ui(1).LabelStepAvtomat->text(), QStringLiteral("Step = 4"));
+  EXPECT_EQ(page->Ui(1).stepLabel->text(), QStringLiteral("Step = 4"));
   Tick();
   EXPECT_EQ(Slots(1), (std::array<int, 4>{0, 0, 0, 255}));
 }
@@ -206,12 +206,12 @@ TEST_F(AutomatsPageTest, BlackoutStopsBothAutomatsWhileTheStripsKeepBlinking) {
 TEST_F(AutomatsPageTest, OnOverlappingChannelsAutomatTwoWins) {
   // Automat 1 on channels 1..4, program 4 (B B D D at step 1), bright 200, dark 0.
   SetLevels(1, 200, 0);
-  QTest::mouseClick(page->Ui(1).SpeedButtonAvtoMode[3], Qt::LeftButton);
+  QTest::mouseClick(page->Ui(1).programButtons[3], Qt::LeftButton);
   // Automat 2 on channels 3..6, program 1 (D B D D at step 1), bright 100, dark 10.
   SetLevels(2, 100, 10);
-  page->Ui(2).ScrollBarChannelAvtomat->setValue(2);
+  page->Ui(2).firstChannelSlider->setValue(2);
   for (int a = 1; a <= 2; ++a) {
-    QTest::mouseClick(page->Ui(a).CheckBoxAvtomat, Qt::LeftButton);
+    QTest::mouseClick(page->Ui(a).runAlwaysBox, Qt::LeftButton);
     Runner().AutomatTick(a);
   }
   Tick();
@@ -225,14 +225,14 @@ TEST_F(AutomatsPageTest, OnOverlappingChannelsAutomatTwoWins) {
 }
 
 TEST_F(AutomatsPageTest, TempoSliderSetsTimerAndLabel) {
-  AvtomatControlsUi& ui = page->Ui(1);
-  ui.ScrollBarTempAvtomat->setValue(5);
+  AutomatWidgets& ui = page->Ui(1);
+  ui.tempoSlider->setValue(5);
   EXPECT_EQ(Memory().Get(145), 5);
   EXPECT_EQ(Runner().AutomatTimer(1).interval(), 25);
-  EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("2400 Flash/мин "));
-  ui.ScrollBarTempAvtomat->setValue(50);
+  EXPECT_EQ(ui.tempoLabel->text(), QStringLiteral("2400 Flash/мин "));
+  ui.tempoSlider->setValue(50);
   EXPECT_EQ(Runner().AutomatTimer(1).interval(), 2500);
-  EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("24 Flash/мин "));
+  EXPECT_EQ(ui.tempoLabel->text(), QStringLiteral("24 Flash/мин "));
   // Automat 2 keeps its own tempo.
   EXPECT_EQ(Runner().AutomatTimer(2).interval(), 100);
   EXPECT_EQ(Memory().Get(150), 10);
@@ -257,31 +257,31 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
   // Another show in memory, program 1 of automat 2 pressed.
   Core().ClearAll();
   Memory().Set(151, 0);
-  QTest::mouseClick(page->Ui(2).SpeedButtonAvtoMode[0], Qt::LeftButton);
-  ASSERT_TRUE(page->Ui(2).SpeedButtonAvtoMode[0]->isChecked());
+  QTest::mouseClick(page->Ui(2).programButtons[0], Qt::LeftButton);
+  ASSERT_TRUE(page->Ui(2).programButtons[0]->isChecked());
 
   ASSERT_FALSE(IsShownPage(page));
   ASSERT_TRUE(form->GetConsole().OpenShow(path).ok);
   form->GetConsole().ReturnPageControlAll();
 
-  AvtomatControlsUi& ui = page->Ui(2);
-  EXPECT_TRUE(ui.SpeedButtonAvtoMode[2]->isChecked());
-  EXPECT_FALSE(ui.SpeedButtonAvtoMode[0]->isChecked());
-  EXPECT_TRUE(page->Ui(1).SpeedButtonAvtoMode[0]->isChecked());
-  EXPECT_EQ(ui.ScrollBarChannelAvtomat->value(), 7);
-  EXPECT_EQ(ui.LabelSeqCh->text(), QStringLiteral(" Каналы 8  9  10  11"));
-  EXPECT_EQ(ui.LabelSeqChName->text(), QStringLiteral(" Начиная от - Пушка-2"));
-  EXPECT_EQ(ui.ScrollBarBrightAvtomat->value(), 40);
-  EXPECT_EQ(ui.ScrollBarDarkAvtomat->value(), 200);
+  AutomatWidgets& ui = page->Ui(2);
+  EXPECT_TRUE(ui.programButtons[2]->isChecked());
+  EXPECT_FALSE(ui.programButtons[0]->isChecked());
+  EXPECT_TRUE(page->Ui(1).programButtons[0]->isChecked());
+  EXPECT_EQ(ui.firstChannelSlider->value(), 7);
+  EXPECT_EQ(ui.channelsLabel->text(), QStringLiteral(" Каналы 8  9  10  11"));
+  EXPECT_EQ(ui.channelNameLabel->text(), QStringLiteral(" Начиная от - Пушка-2"));
+  EXPECT_EQ(ui.brightSlider->value(), 40);
+  EXPECT_EQ(ui.darkSlider->value(), 200);
   // Tempo byte 0 runs as 20: 400 ms, 150 flashes a minute, and the show keeps its byte.
   EXPECT_EQ(Runner().AutomatTimer(2).interval(), 400);
-  EXPECT_EQ(ui.LabelTempAvtomat->text(), QStringLiteral("150 Flash/мин "));
-  EXPECT_EQ(ui.ScrollBarTempAvtomat->value(), 20);
+  EXPECT_EQ(ui.tempoLabel->text(), QStringLiteral("150 Flash/мин "));
+  EXPECT_EQ(ui.tempoSlider->value(), 20);
   EXPECT_EQ(Memory().Get(150), 0);
   EXPECT_EQ(Memory().Get(147), 9);
 
   // The loaded program runs: program 3 "бегущая тень" at step 1 is D D B B on channels 8..11.
-  QTest::mouseClick(ui.CheckBoxAvtomat, Qt::LeftButton);
+  QTest::mouseClick(ui.runAlwaysBox, Qt::LeftButton);
   Runner().AutomatTick(2);
   Tick();
   EXPECT_EQ(Slots(8), (std::array<int, 4>{55, 55, 215, 215}));
@@ -291,30 +291,30 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
 // rests. Whatever lets it run again, or showing the page, starts the timer, and the automat
 // then steps and reaches the output as before.
 TEST_F(AutomatsPageTest, TimerRestsWhileTheAutomatCannotRunOnAHiddenPage) {
-  AvtomatControlsUi& ui = page->Ui(1);
+  AutomatWidgets& ui = page->Ui(1);
   QTimer* timer = &Runner().AutomatTimer(1);
   SetLevels(1, 255, 0);
   timer->start();
   QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
-  EXPECT_EQ(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 1"));
+  EXPECT_EQ(ui.stepLabel->text(), QStringLiteral("Step = 1"));
 
   // "Пуск самостоятельно": the timer runs and the automat steps by itself.
-  ui.CheckBoxAvtomat->setChecked(true);
+  ui.runAlwaysBox->setChecked(true);
   EXPECT_TRUE(timer->isActive());
-  QTRY_COMPARE_WITH_TIMEOUT(ui.LabelStepAvtomat->text(), QStringLiteral("Step = 3"), 2000);
+  QTRY_COMPARE_WITH_TIMEOUT(ui.stepLabel->text(), QStringLiteral("Step = 3"), 2000);
   EXPECT_TRUE(timer->isActive());
   Tick();
   EXPECT_EQ(std::ranges::count(Slots(1), 255), 1);
 
   // Back to "with the show" only: it rests while the show is stopped, runs when it plays, and
   // rests again under a blackout, which it obeys.
-  ui.CheckBoxTogethe->setChecked(true);
-  ui.CheckBoxAvtomat->setChecked(false);
+  ui.withShowBox->setChecked(true);
+  ui.runAlwaysBox->setChecked(false);
   QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
   Core().SetPlaying(true);
   EXPECT_TRUE(timer->isActive());
-  const QString before = ui.LabelStepAvtomat->text();
-  QTRY_VERIFY_WITH_TIMEOUT(ui.LabelStepAvtomat->text() != before, 2000);
+  const QString before = ui.stepLabel->text();
+  QTRY_VERIFY_WITH_TIMEOUT(ui.stepLabel->text() != before, 2000);
   Core().SetBlackOut(true);
   QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
   Core().SetBlackOut(false);
@@ -325,8 +325,8 @@ TEST_F(AutomatsPageTest, TimerRestsWhileTheAutomatCannotRunOnAHiddenPage) {
   form->show();
   ShowAutomatsTab();
   EXPECT_TRUE(timer->isActive());
-  const QColor lamp = Fill(ui.ShapeAvtomat);
-  QTRY_VERIFY_WITH_TIMEOUT(Fill(ui.ShapeAvtomat) != lamp, 2000);
+  const QColor lamp = Fill(ui.tickStrip);
+  QTRY_VERIFY_WITH_TIMEOUT(Fill(ui.tickStrip) != lamp, 2000);
   EXPECT_TRUE(timer->isActive());
 }
 
