@@ -158,6 +158,22 @@ void ShowRunner::SelectScene(int position) {
   console_.ReturnPageControlAll();
 }
 
+bool ShowRunner::GoToScene(int step) {
+  if (step < 0 || step > std::min<int>(console_.Show().LastScene(), kSceneCount - 1))
+    return false;
+  StepTo(static_cast<std::uint8_t>(step));
+  return true;
+}
+
+bool ShowRunner::SetChannelLevel(int channel, int level) {
+  ShowState& show = console_.Show();
+  if (show.playing.load() || channel < 1 || channel > kChannelCount || level < 0 || level > 255)
+    return false;
+  show.memory.Set(SceneRowOffset(show.CurrentStep()) + channel, static_cast<std::uint8_t>(level));
+  console_.Notify(ShowArea::Levels);
+  return true;
+}
+
 // ---------------------------------------------------------------- sound
 
 void ShowRunner::SetSoundSource(SoundLevelSource* source) {

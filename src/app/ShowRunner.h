@@ -46,6 +46,12 @@ class ShowRunner : public QObject {
   // The step slider: while stopped, scene `position` becomes the current one (with automatic
   // adding on, a position one past the last scene adds a copy of it); while playing nothing.
   void SelectScene(int position);
+  // Goes to scene `step` (0..last scene) whether playing or not: playing, the move crossfades
+  // over one period as a step of the sequencer does. False (nothing changes) out of range.
+  bool GoToScene(int step);
+  // Channel (1..255) of the current scene := level, as its strip fader sets it while the show
+  // is stopped. Playing, false and nothing changes: the sequencer owns the scene then.
+  bool SetChannelLevel(int channel, int level);
   // "Разрешить автодобавление сцен".
   void SetAutoAddScenes(bool on) { autoAddScenes_ = on; }
   bool AutoAddScenes() const { return autoAddScenes_; }

@@ -29,6 +29,7 @@ inline constexpr int kUnusedAreaLength = 3328;
 inline constexpr int kSceneRows = 16384;        // scene s at kSceneRows + 256 * s
 inline constexpr int kRowSize = 256;
 inline constexpr int kSceneCount = 256;
+inline constexpr int kChannelCount = 255;   // channels 1..255 of a scene row
 inline constexpr int kSpareByte = 81920;
 
 // Header parameter bytes.
