@@ -232,6 +232,7 @@ void Console::ReadIniFile() {
   conveyorTicks_ = settings.conveyorTicks;
   lastPathRead_ = QString::fromStdString(settings.lastPath);
   openDialogFileName_ = lastPathRead_;
+  remoteSettings_ = settings.remote;
   // A universe given on the command line wins over the remembered choice.
   if (olaUniverseOption_ == 0) {
     ola_.SetUniverse(static_cast<unsigned>(settings.olaUniverse));
@@ -247,6 +248,7 @@ FileResult Console::WriteIniFile() {
     settings.conveyorTicks[k - 1] = runner_->ConveyorState().Down(k);
   settings.olaEnabled = ola_.Enabled();
   settings.olaUniverse = static_cast<int>(ola_.Universe());
+  settings.remote = remoteSettings_;
   // Only a show that has a file name is remembered; the placeholder "Unit_001" of a show
   // never opened or saved would make every later start report a missing file.
   settings.lastPath = (show_.showNamed && saveNameFromFile_) ? saveDialogFileName_.toStdString()

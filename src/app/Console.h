@@ -146,6 +146,9 @@ class Console : public QObject {
   // The conveyor slots that were down when the settings were last written.
   const std::array<bool, kConveyorFiles>& ConveyorTicks() const { return conveyorTicks_; }
   const QString& SettingsPath() const { return settingsPath_; }
+  // The remotes' settings as last read or set; written with the other settings.
+  const RemoteSettings& Remote() const { return remoteSettings_; }
+  void SetRemote(const RemoteSettings& remote) { remoteSettings_ = remote; }
   // "Kalvo.ini" in the user's config folder, where the window keeps its settings.
   static QString DefaultSettingsPath();
   const QString& AutosavePath() const { return autosavePath_; }
@@ -239,6 +242,7 @@ class Console : public QObject {
   QString lastPathRead_;
   int olaUniverseOption_ = 0;
   QString settingsPath_;
+  RemoteSettings remoteSettings_;
   QString autosavePath_;
   // Keyboard and picture editor.
   bool keyPreview_ = true;

@@ -16,7 +16,25 @@ constexpr char kPathKey[] = "Path";
 constexpr char kNetworkSection[] = "NetworkDMX";
 constexpr char kOlaKey[] = "OLA";
 constexpr char kUniverseKey[] = "Universe";
+constexpr char kRemoteSection[] = "Remote";
+
+// A whole decimal number within low..high, or nothing.
+bool ReadNumber(const std::string& text, long low, long high, int& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (*end != '\0' || v < low || v > high) return false;
+  value = static_cast<int>(v);
+  return true;
+}
 }  // namespace
+
+bool ValidPin(const std::string& pin) {
+  if (pin.size() < 4 || pin.size() > 8) return false;
+  for (char c : pin)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
 
 std::string ConveyorKey(int k) {
   char key[8];
@@ -34,12 +52,15 @@ Settings ReadSettings(const std::string& path) {
     settings.conveyorTicks[k - 1] = ticks[k - 1] == '1';
   settings.lastPath = ini.Value(kLastFileSection, kPathKey);
   settings.olaEnabled = ini.Value(kNetworkSection, kOlaKey) == "1";
-  const std::string universe = ini.Value(kNetworkSection, kUniverseKey);
-  if (!universe.empty()) {
-    char* end = nullptr;
-    const long value = std::strtol(universe.c_str(), &end, 10);
-    if (*end == '\0' && value >= 1 && value <= 65535) settings.olaUniverse = static_cast<int>(value);
-  }
+  ReadNumber(ini.Value(kNetworkSection, kUniverseKey), 1, 65535, settings.olaUniverse);
+  RemoteSettings& remote = settings.remote;
+  remote.oscOn = ini.Value(kRemoteSection, "OSC") == "1";
+  ReadNumber(ini.Value(kRemoteSection, "OSCPort"), 1, 65535, remote.oscPort);
+  remote.webOn = ini.Value(kRemoteSection, "Web") == "1";
+  ReadNumber(ini.Value(kRemoteSection, "WebPort"), 1, 65535, remote.webPort);
+  remote.webBind = ini.Value(kRemoteSection, "WebBind");
+  const std::string pin = ini.Value(kRemoteSection, "WebPIN");
+  if (ValidPin(pin)) remote.webPin = pin;
   return settings;
 }
 
@@ -53,6 +74,13 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   ini.SetValue(kLastFileSection, kPathKey, settings.lastPath);
   ini.SetValue(kNetworkSection, kOlaKey, settings.olaEnabled ? "1" : "0");
   ini.SetValue(kNetworkSection, kUniverseKey, std::to_string(settings.olaUniverse));
+  const RemoteSettings& remote = settings.remote;
+  ini.SetValue(kRemoteSection, "OSC", remote.oscOn ? "1" : "0");
+  ini.SetValue(kRemoteSection, "OSCPort", std::to_string(remote.oscPort));
+  ini.SetValue(kRemoteSection, "Web", remote.webOn ? "1" : "0");
+  ini.SetValue(kRemoteSection, "WebPort", std::to_string(remote.webPort));
+  ini.SetValue(kRemoteSection, "WebBind", remote.webBind);
+  ini.SetValue(kRemoteSection, "WebPIN", remote.webPin);
   return ini.Save(path);
 }
 

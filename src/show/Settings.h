@@ -10,6 +10,18 @@ namespace kalvetro {
 inline constexpr int kConveyorFiles = 20;
 inline constexpr char kSettingsFileName[] = "Kalvo.ini";
 
+// The remotes, section "Remote": OSC over UDP and the phone page over HTTP and WebSocket.
+// Both are off until the operator turns them on.
+struct RemoteSettings {
+  bool oscOn = false;
+  int oscPort = 9000;
+  bool webOn = false;
+  int webPort = 8080;
+  std::string webBind;  // the address the page listens on; empty: every interface
+  std::string webPin;   // 4..8 digits; empty until made at the first start
+  bool operator==(const RemoteSettings&) const = default;
+};
+
 // What the console remembers between runs: the twenty conveyor show files and the last show.
 struct Settings {
   std::array<std::string, kConveyorFiles> conveyorFiles;
@@ -19,15 +31,20 @@ struct Settings {
   // Network DMX through OLA: on or off, and the universe the frames go to.
   bool olaEnabled = false;
   int olaUniverse = 1;
+  RemoteSettings remote;
 };
 
 // Reads "File01".."File20" and "Ticks" (twenty characters 0 or 1) of section "Konveir" and
 // "Path" of section "LastFile"; a missing file or key gives an empty value (no ticks).
 Settings ReadSettings(const std::string& path);
-// Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX".
+// Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX", and "OSC", "OSCPort",
+// "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or PIN: the default).
 // Writes the keys in the order File01..File20, then Path, then the network section, keeping
 // other content of the file.
 FileResult WriteSettings(const std::string& path, const Settings& settings);
+
+// A PIN of the phone page: 4..8 decimal digits.
+bool ValidPin(const std::string& pin);
 
 // The conveyor key of button k (1..20): "File01".."File20".
 std::string ConveyorKey(int k);

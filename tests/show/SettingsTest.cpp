@@ -62,6 +62,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   expected += "File20=/last.klv\nTicks=10100000000000000000\n\n[LastFile]\n";
   expected += "Path=/home/op/show=1.klv\n";
   expected += "\n[NetworkDMX]\nOLA=1\nUniverse=42\n";
+  expected += "\n[Remote]\nOSC=0\nOSCPort=9000\nWeb=0\nWebPort=8080\nWebBind=\nWebPIN=\n";
   EXPECT_EQ(ReadText(), expected);
 
   const Settings back = ReadSettings(path_);
@@ -77,6 +78,22 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   WriteText("[NetworkDMX]\nUniverse=7x\n");
   EXPECT_EQ(ReadSettings(path_).olaUniverse, 1);
   EXPECT_FALSE(ReadSettings(path_).olaEnabled);
+}
+
+TEST_F(SettingsTest, RemoteSettingsRoundTripAndBadValuesReadAsDefaults) {
+  Settings settings;
+  settings.remote = {true, 9001, true, 8081, "192.168.1.5", "0042"};
+  ASSERT_TRUE(WriteSettings(path_, settings).ok);
+  EXPECT_EQ(ReadSettings(path_).remote, settings.remote);
+  // A PIN keeps its leading zeros; a bad port or PIN falls back to the default.
+  WriteText("[Remote]\nOSC=1\nOSCPort=0\nWebPort=65536\nWebPIN=123\n");
+  const RemoteSettings bad = ReadSettings(path_).remote;
+  EXPECT_TRUE(bad.oscOn);
+  EXPECT_EQ(bad.oscPort, 9000);
+  EXPECT_EQ(bad.webPort, 8080);
+  EXPECT_EQ(bad.webPin, "");
+  for (const char* pin : {"12a4", "123456789", "", "12 34"}) EXPECT_FALSE(ValidPin(pin)) << pin;
+  for (const char* pin : {"1234", "00000000"}) EXPECT_TRUE(ValidPin(pin)) << pin;
 }
 
 TEST_F(SettingsTest, WritingKeepsOtherSectionsOfTheFile) {
