@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 
 #include "app/ShowRunner.h"
+#include "remote/Remotes.h"
 #include "editing/SceneList.h"
 #include "output/RateScale.h"
 
@@ -43,6 +44,7 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
           [this](bool, const QString& text) { OutStatus(text); });
   connect(&link_, &DmxLink::StatusMessage, this, &Console::OutStatus);
   runner_ = new ShowRunner(*this);
+  remotes_ = new Remotes(*this);
 }
 
 QString Console::DefaultSettingsPath() {
@@ -52,7 +54,10 @@ QString Console::DefaultSettingsPath() {
 Console::~Console() {
   // The tick reads the show and writes through the link: it ends before either goes.
   ticker_.Stop();
-  // The runner's clocks use the show: they go before it does.
+  // The remotes call the runner; the runner's clocks use the show: each goes before what it
+  // uses.
+  delete remotes_;
+  remotes_ = nullptr;
   delete runner_;
   runner_ = nullptr;
 }

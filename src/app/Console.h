@@ -26,6 +26,7 @@ class QTimer;
 namespace kalvetro {
 
 class ShowRunner;
+class Remotes;
 
 // The parts of the show an operation changed; pages showing them refresh themselves.
 enum class ShowArea { Levels, Rates, Selection, Names, Pictures };
@@ -68,6 +69,8 @@ class Console : public QObject {
   OlaSink& Ola() { return ola_; }
   // The clocks that play the show and their commands: every view drives the show through it.
   ShowRunner& Runner() { return *runner_; }
+  // The remotes (OSC, the phone page) and their door into the show.
+  Remotes& Remote() { return *remotes_; }
 
   // ------------------------------------------------------------ output
   // Starts the 50 ms output tick (once); StopOutput waits for it to end.
@@ -147,8 +150,8 @@ class Console : public QObject {
   const std::array<bool, kConveyorFiles>& ConveyorTicks() const { return conveyorTicks_; }
   const QString& SettingsPath() const { return settingsPath_; }
   // The remotes' settings as last read or set; written with the other settings.
-  const RemoteSettings& Remote() const { return remoteSettings_; }
-  void SetRemote(const RemoteSettings& remote) { remoteSettings_ = remote; }
+  const RemoteSettings& RemoteSetup() const { return remoteSettings_; }
+  void SetRemoteSetup(const RemoteSettings& remote) { remoteSettings_ = remote; }
   // "Kalvo.ini" in the user's config folder, where the window keeps its settings.
   static QString DefaultSettingsPath();
   const QString& AutosavePath() const { return autosavePath_; }
@@ -250,6 +253,7 @@ class Console : public QObject {
   bool chaserEditing_ = false;
   ChaserSaveArea chaserArea_;  // what the open picture editor keeps of the show
   ShowRunner* runner_ = nullptr;  // a child of the console, made after everything it uses
+  Remotes* remotes_ = nullptr;    // a child too, made after the runner whose commands it calls
 };
 
 }  // namespace kalvetro

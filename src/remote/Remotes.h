@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+#include "remote/RemoteControl.h"
+
+namespace kalvetro {
+
+class Console;
+
+// Every remote of a console (OSC, the phone page) and the one door they share into the show.
+// Owned by the console, on the user-interface thread; each remote is off until turned on.
+class Remotes : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit Remotes(Console& console);
+  ~Remotes() override;
+
+  RemoteControl& Control() { return control_; }
+
+ private:
+  Console& console_;
+  RemoteControl control_;
+};
+
+}  // namespace kalvetro
