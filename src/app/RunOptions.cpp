@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "app/ShowRunner.h"
+#include "remote/Remotes.h"
 
 namespace kalvetro {
 
@@ -11,6 +12,7 @@ namespace {
 const QString kAutomat = QStringLiteral("automat");
 const QString kPicture = QStringLiteral("picture");
 const QString kCrossfade = QStringLiteral("crossfade");
+const QString kOsc = QStringLiteral("osc");
 
 // Every value of a repeatable option as a number in first..last; nullopt on a bad one.
 std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QString& name,
@@ -41,6 +43,9 @@ void AddRunOptions(QCommandLineParser& parser) {
       QStringLiteral("Scene transitions: sliders (the channels' own rates), automat (over one "
                      "scene period) or off."),
       QStringLiteral("MODE")));
+  parser.addOption(QCommandLineOption(
+      kOsc, QStringLiteral("Listen for OSC commands on this UDP port (1..65535), for this run."),
+      QStringLiteral("PORT")));
 }
 
 bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QString& error) {
@@ -69,6 +74,15 @@ bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QStri
       return false;
     }
   }
+  if (parser.isSet(kOsc)) {
+    bool ok = false;
+    const int port = parser.value(kOsc).toInt(&ok);
+    if (!ok || port < 1 || port > 65535) {
+      error = QStringLiteral("--osc takes a UDP port 1..65535");
+      return false;
+    }
+    options.oscPort = port;
+  }
   return true;
 }
 
@@ -78,6 +92,10 @@ void ApplyRunOptions(ShowRunner& runner, const RunOptions& options) {
   for (int k = 0; k < kPictureCount; ++k)
     if (options.latchedPictures[k]) runner.LatchPicture(k, true);
   if (options.crossfadeMode) runner.SetCrossfadeMode(*options.crossfadeMode);
+}
+
+void ApplyRemoteOptions(Remotes& remotes, const RunOptions& options) {
+  if (options.oscPort) remotes.Osc().Start(*options.oscPort);
 }
 
 }  // namespace kalvetro

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include "remote/OscRemote.h"
 #include "remote/RemoteControl.h"
 
 namespace kalvetro {
@@ -18,10 +19,12 @@ class Remotes : public QObject {
   ~Remotes() override;
 
   RemoteControl& Control() { return control_; }
+  OscRemote& Osc() { return osc_; }
 
  private:
   Console& console_;
   RemoteControl control_;
+  OscRemote osc_;  // after the door it runs commands through
 };
 
 }  // namespace kalvetro

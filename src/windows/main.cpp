@@ -6,6 +6,7 @@
 #include "app/HeadlessPlayer.h"
 #include "app/RunOptions.h"
 #include "app/ShowRunner.h"
+#include "remote/Remotes.h"
 #include "windows/ConsoleStyle.h"
 #include "windows/TBaseForm.h"
 
@@ -114,6 +115,7 @@ int main(int argc, char* argv[]) {
   // The run options apply from the start; an installation that starts the console at boot
   // plays its show without a click.
   kalvetro::ApplyRunOptions(window.GetConsole().Runner(), run);
+  kalvetro::ApplyRemoteOptions(window.GetConsole().Remote(), run);
   if (parser.isSet(playOption)) window.GetConsole().Runner().Play();
   return QCoreApplication::exec();
 }
