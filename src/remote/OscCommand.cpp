@@ -26,11 +26,18 @@ struct Whole {
   int value = 0;
 };
 
+// liblo's arguments lie on 4-byte boundaries inside the message, while its lo_arg union asks
+// for 8: they are read by copying their bytes, never through the union.
 Whole WholeArgument(char type, const lo_arg* arg) {
-  if (type == LO_INT32) return {true, arg->i};
+  if (type == LO_INT32) {
+    std::int32_t i = 0;
+    std::memcpy(&i, static_cast<const void*>(arg), sizeof i);
+    return {true, i};
+  }
   if (type == LO_FLOAT) {
     // Touch panels send 1.0 for a pressed button; 0.5 means nothing here.
-    const float f = arg->f;
+    float f = 0;
+    std::memcpy(&f, static_cast<const void*>(arg), sizeof f);
     if (std::isfinite(f) && std::trunc(f) == f && std::fabs(f) <= 1e9f)
       return {true, static_cast<int>(f)};
   }

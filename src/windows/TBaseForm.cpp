@@ -118,10 +118,10 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addWidget(ola);
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
-  auto* osc = new OscGroup(console_, optionsTab);
-  osc->setFixedWidth(340);
-  optionsLayout->addWidget(osc, 0, Qt::AlignTop);
   optionsLayout->addStretch();
+  // The remotes stand under the drive figures, where the page has room to spare.
+  auto* remotes = static_cast<QVBoxLayout*>(optionsTab->findChild<QWidget*>("PanelDisk")->layout());
+  remotes->insertWidget(remotes->count() - 1, new OscGroup(console_, optionsTab));
   BuildOutputPages();
   BuildPlaybackPages();
   BuildEditingPages();

@@ -4,10 +4,10 @@
 # space (ints and floats, a bundle, a sync), and runs a fixed number of mutated inputs from a
 # fixed seed. Exits non-zero on any crash, sanitizer report or unsafe parse; the failing input
 # is kept under build/fuzz/artifacts/.
-#   tests/fuzz/run_osc_bounded.sh [RUNS]      (default 20000)
+#   tests/fuzz/run_osc_bounded.sh [RUNS]      (default 200000)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-runs=${1:-20000}
+runs=${1:-200000}
 jobs=${KALVETRO_JOBS:-2}
 
 cmake --preset fuzz >/dev/null

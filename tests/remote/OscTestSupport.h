@@ -9,6 +9,7 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -90,8 +91,11 @@ class OscClient {
       OscReply reply{bytes.constData(), {}};
       const char* types = lo_message_get_types(m);
       lo_arg** argv = lo_message_get_argv(m);
-      for (int i = 0; i < lo_message_get_argc(m); ++i)
-        reply.values.push_back(types[i] == LO_INT32 ? argv[i]->i : -9999);
+      for (int i = 0; i < lo_message_get_argc(m); ++i) {
+        std::int32_t v = -9999;  // copied: liblo's lo_arg asks for more alignment than it has
+        if (types[i] == LO_INT32) std::memcpy(&v, static_cast<const void*>(argv[i]), sizeof v);
+        reply.values.push_back(v);
+      }
       lo_message_free(m);
       got.push_back(reply);
     }

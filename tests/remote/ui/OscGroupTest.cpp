@@ -61,7 +61,8 @@ TEST(OscGroup, TickingItOpensThePortAndTheSettingsKeepItForTheNextStart) {
 
   console.Start();
   group = console.Find<OscGroup>(QStringLiteral("GroupBoxOsc"));
-  EXPECT_TRUE(group->findChild<QCheckBox*>(QStringLiteral("CheckBoxOsc"))->isChecked());
+  EXPECT_TRUE(testing::WaitFor(
+      [&] { return group->findChild<QCheckBox*>(QStringLiteral("CheckBoxOsc"))->isChecked(); }));
   client.seen.clear();
   client.Send(OscMessage("/kalvetro/sync"));
   EXPECT_TRUE(client.WaitForReply({"/kalvetro/state/blackout", {0}}));
