@@ -107,7 +107,10 @@ def start_player(binary, show, remote_args):
     master, slave = os.openpty()
     tty.setraw(slave)
     port = os.ttyname(slave)
-    player = subprocess.Popen([binary, "--headless", "--port", port] + remote_args + [show],
+    # Without crossfades a picture let go drops to the scene's level at once, instead of
+    # fading down a level a tick: each command has one packet that shows it.
+    player = subprocess.Popen([binary, "--headless", "--port", port, "--crossfade", "off"]
+                              + remote_args + [show],
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
     player.stdout.readline()  # "Сцена 1 из 1 ...": the remotes listen by now
     # Its scene lines keep coming; read them so that the pipe never fills.
