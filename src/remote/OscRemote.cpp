@@ -94,8 +94,10 @@ int OscRemote::ClientCount() {
 }
 
 void OscRemote::ReadDatagrams() {
-  // Everything waiting now, then back to the event loop; a flood is read as it comes.
-  while (socket_ && socket_->hasPendingDatagrams()) {
+  // A few at a time, then back to the event loop: a flood must not hold the window or the
+  // runner's timers. A socket with datagrams left stays readable and is read again next turn.
+  constexpr int kDatagramsPerTurn = 64;
+  for (int n = 0; n < kDatagramsPerTurn && socket_ && socket_->hasPendingDatagrams(); ++n) {
     const QNetworkDatagram datagram = socket_->receiveDatagram();
     if (!datagram.isValid()) break;
     Handle(datagram.data(), datagram.senderAddress(), static_cast<quint16>(datagram.senderPort()));
