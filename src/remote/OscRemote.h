@@ -14,7 +14,6 @@ namespace kalvetro {
 
 class Console;
 class RemoteControl;
-struct OscPacket;
 
 // OSC over UDP: reads each datagram sent to its port, runs what it asks through the remotes'
 // door into the show, and sends /kalvetro/state/... messages to every client heard from in
