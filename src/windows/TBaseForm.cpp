@@ -27,6 +27,7 @@
 #include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
+#include "remote/ui/WebPanel.h"
 #include "windows/DisplayRest.h"
 #include "windows/PageControl.h"
 #include "windows/SpeedButtons.h"
@@ -117,6 +118,9 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addWidget(ola);
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
+  auto* web = new WebPanel(console_, optionsTab);
+  web->setFixedWidth(340);
+  optionsLayout->addWidget(web, 0, Qt::AlignTop);
   optionsLayout->addStretch();
   BuildOutputPages();
   BuildPlaybackPages();
