@@ -337,7 +337,7 @@ TEST(WebRemote, TheCommandLineTurnsThePageOnForTheHeadlessPlayer) {
   };
   for (const char* port : {"0", "65536", "web"}) {
     auto player = start({QStringLiteral("--web"), QString::fromLatin1(port)});
-    ASSERT_TRUE(player->waitForFinished(10000));
+    ASSERT_TRUE(player->waitForFinished(30000));
     EXPECT_EQ(player->exitCode(), 2) << port;
     EXPECT_TRUE(player->readAllStandardError().contains("--web")) << port;
   }
@@ -346,7 +346,7 @@ TEST(WebRemote, TheCommandLineTurnsThePageOnForTheHeadlessPlayer) {
   ASSERT_TRUE(taken.listen(QHostAddress::Any));
   auto busy = start({QStringLiteral("--web"), QString::number(taken.serverPort()),
                      QStringLiteral("--seconds"), QStringLiteral("1")});
-  ASSERT_TRUE(busy->waitForFinished(10000));
+  ASSERT_TRUE(busy->waitForFinished(30000));
   EXPECT_EQ(busy->exitCode(), 0);
   EXPECT_TRUE(QString::fromUtf8(busy->readAllStandardError()).contains(QStringLiteral("занят")));
   const int port = taken.serverPort();
@@ -358,7 +358,7 @@ TEST(WebRemote, TheCommandLineTurnsThePageOnForTheHeadlessPlayer) {
   ASSERT_TRUE(WaitFor([&] {
     said += QString::fromUtf8(player->readAllStandardOutput());
     return said.contains(QStringLiteral("PIN "));
-  }, 10000)) << said.toStdString();
+  }, 30000)) << said.toStdString();
   const QString pin = said.section(QStringLiteral("PIN "), 1).left(6);
   EXPECT_TRUE(said.contains(QStringLiteral(":%1/").arg(port))) << said.toStdString();
   Phone phone(port);

@@ -21,6 +21,7 @@
 #include "remote/WebRemote.h"
 #include "remote/WebTestSupport.h"
 #include "remote/ui/WebPanel.h"
+#include "show/Settings.h"
 #include "support/TestConsole.h"
 
 namespace kalvetro {
@@ -131,10 +132,16 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
     return same;
   };
 
+  // Screenshots of the page are kept when KALVETRO_SCREENSHOT_DIR is set.
+  const QString shots = qEnvironmentVariable("KALVETRO_SCREENSHOT_DIR", test.dir.path());
+  QDir().mkpath(shots);
+
   // A wrong PIN: refused, and the page's buttons move nothing.
   const QString wrong = pin == QStringLiteral("0000") ? QStringLiteral("1111") : QStringLiteral("0000");
   const QString refused = browser.Ask(QStringLiteral("pin ") + wrong);
   EXPECT_TRUE(refused.startsWith(QStringLiteral("out "))) << refused.toStdString();
+  EXPECT_EQ(browser.Ask(QStringLiteral("shot %1/web-pin-360x740.png 360 740").arg(shots)),
+            QStringLiteral("ok"));
   EXPECT_EQ(browser.Ask(QStringLiteral("poke next")), QStringLiteral("ok"));
   testing::Pump(300);
   EXPECT_EQ(console.Show().CurrentStep(), 0);
@@ -164,19 +171,17 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   testing::Pump(400);
   EXPECT_EQ(wire.Level(kPictureChannel), kPictureLevel);
   EXPECT_TRUE(console.Picture(2));
-  EXPECT_EQ(browser.Ask(QStringLiteral("release 3")), QStringLiteral("ok"));
-  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[kPictureChannel - 1] == 0; }));
-  EXPECT_FALSE(console.Picture(2));
-
-  // How the page looks on a phone and on a tablet (kept when KALVETRO_SCREENSHOT_DIR is set).
-  const QString shots = qEnvironmentVariable("KALVETRO_SCREENSHOT_DIR", test.dir.path());
-  QDir().mkpath(shots);
+  // How the page looks on a phone (picture 3 held) and on a tablet.
   for (const auto& [w, h] : {std::pair{360, 740}, std::pair{1024, 768}}) {
     const QString file = QStringLiteral("%1/web-%2x%3.png").arg(shots).arg(w).arg(h);
     EXPECT_EQ(browser.Ask(QStringLiteral("shot %1 %2 %3").arg(file).arg(w).arg(h)),
               QStringLiteral("ok"));
     EXPECT_TRUE(QFile::exists(file));
   }
+  EXPECT_EQ(browser.Ask(QStringLiteral("release 3")), QStringLiteral("ok"));
+  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[kPictureChannel - 1] == 0; }));
+  EXPECT_FALSE(console.Picture(2));
+
   if (qEnvironmentVariableIsSet("KALVETRO_SCREENSHOT_DIR")) {
     ASSERT_TRUE(test.ShowAtLaptopSize());
     auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControlInput"));
@@ -185,6 +190,17 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
     testing::Pump(200);
     options->grab().save(shots + "/web-options.png");
   }
+
+  // What the operator set on the group is in the settings file after the window closed, the
+  // PIN made at the first start with it.
+  EXPECT_EQ(console.RemoteSetup().webPin, pin.toStdString());
+  const QString settingsFile = test.dir.filePath(QStringLiteral("config/Kalvo.ini"));
+  test.Stop();
+  const RemoteSettings kept = ReadSettings(settingsFile.toStdString()).remote;
+  EXPECT_TRUE(kept.webOn);
+  EXPECT_EQ(kept.webPort, port);
+  EXPECT_EQ(kept.webBind, "127.0.0.1");
+  EXPECT_EQ(kept.webPin, pin.toStdString());
 }
 
 }  // namespace
