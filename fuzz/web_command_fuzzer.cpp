@@ -15,8 +15,8 @@ void Check(bool holds) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kalvetro;
-  const WebMessage m =
-      ParseWebMessage(QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+  const WebMessage m = ParseWebMessage(
+      QByteArrayView(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
   const RemoteCommand& c = m.command;
   switch (m.kind) {
     case WebMessageKind::Error:

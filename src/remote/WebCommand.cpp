@@ -87,11 +87,11 @@ WebMessage ReadCommand(const QString& name, const QJsonObject& o) {
   for (const CommandForm& form : kForms) {
     if (name != QLatin1String(form.name)) continue;
     std::initializer_list<const char*> none{};
-    const bool fieldsRight =
-        form.numberName && form.secondName ? HasOnly(o, {form.numberName, form.secondName})
-        : form.numberName                  ? HasOnly(o, {form.numberName})
-        : form.secondName                  ? HasOnly(o, {form.secondName})
-                                           : HasOnly(o, none);
+    const bool fieldsRight = form.numberName && form.secondName
+                                 ? HasOnly(o, {form.numberName, form.secondName})
+                             : form.numberName ? HasOnly(o, {form.numberName})
+                             : form.secondName ? HasOnly(o, {form.secondName})
+                                               : HasOnly(o, none);
     if (!fieldsRight)
       return Refuse(QStringLiteral("Команда %1: не те поля").arg(QLatin1String(form.name)));
     WebMessage m;

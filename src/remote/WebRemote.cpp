@@ -44,7 +44,9 @@ QString AddressText(const QHostAddress& address) {
   return v4 ? QHostAddress(ip).toString() : address.toString();
 }
 
-QByteArray Json(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Compact); }
+QByteArray Json(const QJsonObject& o) {
+  return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
 
 QJsonArray Flags(const auto& flags) {
   QJsonArray a;
@@ -54,8 +56,7 @@ QJsonArray Flags(const auto& flags) {
 
 }  // namespace
 
-WebRemote::WebRemote(RemoteControl& control, QObject* parent)
-    : QObject(parent), control_(control) {
+WebRemote::WebRemote(RemoteControl& control, QObject* parent) : QObject(parent), control_(control) {
   levelTimer_.setInterval(kLevelPeriod);
   connect(&levelTimer_, &QTimer::timeout, this, &WebRemote::SendLevels);
   auto push = [this] { SchedulePush(); };
@@ -381,8 +382,9 @@ void WebRemote::SendLevels() {
     const int level = control_.OutputLevel(c.watchedChannel);
     if (level == c.sentLevel) continue;
     c.sentLevel = level;
-    messages.emplace_back(c.socket, QString::fromUtf8(Json(
-                                        {{"type", "level"}, {"n", c.watchedChannel}, {"level", level}})));
+    messages.emplace_back(
+        c.socket,
+        QString::fromUtf8(Json({{"type", "level"}, {"n", c.watchedChannel}, {"level", level}})));
   }
   for (const auto& [socket, text] : messages) socket->sendTextMessage(text);
 }

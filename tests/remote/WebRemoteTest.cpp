@@ -27,41 +27,41 @@ using testing::Pty;
 using testing::WaitFor;
 using testing::Wire;
 
-constexpr int kSceneLevels[3] = {10, 20, 30};  // channel 1 in scenes 1..3
-constexpr int kPictureChannel = 20;            // picture 3 holds it at 77
-constexpr int kPictureLevel = 77;
+// A console with the test show, scenes changing at once, its phone page asking for pin;
+// Start() listens on a free port of 127.0.0.1.
+struct WebConsole {
+  explicit WebConsole(const QString& pin, const QString& port = {})
+      : console(OptionsIn(dir, port.isEmpty() ? dir.filePath(QStringLiteral("no-port")) : port)) {
+    console.ClearAll();
+    EXPECT_TRUE(console.OpenShow(testing::WriteWebTestShow(dir)).ok);
+    console.Runner().SetCrossfadeMode(kCrossfadeOff);
+    web.SetPin(pin);
+  }
+  bool Start() { return web.Start(0, QStringLiteral("127.0.0.1")); }
 
-// Three scenes, picture 3 on channel 20, jumps between scenes.
-void MakeShow(Console& console) {
-  console.ClearAll();
-  ShowMemory& memory = console.Show().memory;
-  memory.Set(kLastScene, 2);
-  for (int s = 0; s < 3; ++s) memory.Set(SceneRowOffset(s) + 1, kSceneLevels[s]);
-  memory.Set(PictureOffset(2) + kPictureChannel, 1);
-  memory.Set(PictureOffset(2) + kPictureLevels + kPictureChannel, kPictureLevel);
-  console.Runner().SetCrossfadeMode(kCrossfadeOff);
-  console.ReturnPageControlAll();
-}
+  QTemporaryDir dir;
+  Console console;
+  WebRemote& web = console.Remote().Web();
+};
 
 // A GET of the page; the body, or empty on failure.
 QByteArray Get(QNetworkAccessManager& http, int port, const QString& path, QByteArray* type) {
   QNetworkReply* reply =
       http.get(QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path))));
   WaitFor([reply] { return reply->isFinished(); });
-  const QByteArray body = reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+  const QByteArray body =
+      reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray();
   if (type) *type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
   reply->deleteLater();
   return body;
 }
 
 TEST(WebRemote, ServesThePageAndLetsInOnlyTheRightPinWithAWaitAfterFiveWrongOnes) {
-  QTemporaryDir dir;
-  Console console(OptionsIn(dir, dir.filePath(QStringLiteral("no-port"))));
-  MakeShow(console);
-  WebRemote& web = console.Remote().Web();
-  web.SetPin(QStringLiteral("4321"));
+  WebConsole test(QStringLiteral("4321"));
+  Console& console = test.console;
+  WebRemote& web = test.web;
   web.SetLockoutWait(std::chrono::milliseconds(600));
-  ASSERT_TRUE(web.Start(0, QStringLiteral("127.0.0.1"))) << web.StartError().toStdString();
+  ASSERT_TRUE(test.Start()) << web.StartError().toStdString();
   const int port = web.Port();
 
   // The page and its parts come from the program's resources.
@@ -128,12 +128,10 @@ TEST(WebRemote, ServesThePageAndLetsInOnlyTheRightPinWithAWaitAfterFiveWrongOnes
 }
 
 TEST(WebRemote, TakesEightPhonesAndRefusesTheNinth) {
-  QTemporaryDir dir;
-  Console console(OptionsIn(dir, dir.filePath(QStringLiteral("no-port"))));
-  MakeShow(console);
-  WebRemote& web = console.Remote().Web();
-  web.SetPin(QStringLiteral("2468"));
-  ASSERT_TRUE(web.Start(0, QStringLiteral("127.0.0.1")));
+  WebConsole test(QStringLiteral("2468"));
+  Console& console = test.console;
+  WebRemote& web = test.web;
+  ASSERT_TRUE(test.Start());
   std::vector<std::unique_ptr<Phone>> phones;
   for (int k = 0; k < WebRemote::kMaxClients; ++k) {
     phones.push_back(std::make_unique<Phone>(web.Port()));
@@ -171,24 +169,24 @@ TEST(WebRemote, TakesEightPhonesAndRefusesTheNinth) {
 }
 
 TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
-  QTemporaryDir dir;
   Pty pty;
-  Console console(OptionsIn(dir, QString::fromStdString(pty.Path())));
+  WebConsole test(QStringLiteral("1357"), QString::fromStdString(pty.Path()));
+  Console& console = test.console;
+  WebRemote& web = test.web;
   ASSERT_TRUE(console.Link().OpenAtStart());
-  MakeShow(console);
   console.StartOutput();
   Wire wire(pty);
-  WebRemote& web = console.Remote().Web();
-  web.SetPin(QStringLiteral("1357"));
-  ASSERT_TRUE(web.Start(0, QStringLiteral("127.0.0.1")));
+  ASSERT_TRUE(test.Start());
   Phone phone(web.Port());
   ASSERT_TRUE(phone.LogIn(QStringLiteral("1357")));
   ASSERT_TRUE(phone.Next(QStringLiteral("state")));
-  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == kSceneLevels[0]; }));
+  EXPECT_TRUE(
+      wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == testing::kWebSceneLevels[0]; }));
 
   auto ok = [&](const char* text) {
     const QJsonObject reply = phone.Ask(text);
-    EXPECT_TRUE(reply.value("ok").toBool()) << text << " " << reply.value("error").toString().toStdString();
+    EXPECT_TRUE(reply.value("ok").toBool())
+        << text << " " << reply.value("error").toString().toStdString();
   };
   auto channelOnWire = [&](int channel, int level) {
     return wire.WaitFor([=](const DmxFrame& f) { return f.levels[channel - 1] == level; });
@@ -197,12 +195,12 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
 
   // Scenes: next, previous, go to.
   ok(R"({"cmd":"next"})");
-  EXPECT_TRUE(channelOnWire(1, kSceneLevels[1]));
+  EXPECT_TRUE(channelOnWire(1, testing::kWebSceneLevels[1]));
   EXPECT_EQ(lastState().value("scene").toInt(), 2);
   ok(R"({"cmd":"previous"})");
-  EXPECT_TRUE(channelOnWire(1, kSceneLevels[0]));
+  EXPECT_TRUE(channelOnWire(1, testing::kWebSceneLevels[0]));
   ok(R"({"cmd":"scene","n":3})");
-  EXPECT_TRUE(channelOnWire(1, kSceneLevels[2]));
+  EXPECT_TRUE(channelOnWire(1, testing::kWebSceneLevels[2]));
   EXPECT_EQ(lastState().value("scene").toInt(), 3);
   // Beyond the show's last scene: refused by the show, not by the form.
   EXPECT_FALSE(phone.Ask(R"({"cmd":"scene","n":4})").value("ok").toBool());
@@ -210,22 +208,22 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
 
   // A picture held and let go; one latched.
   ok(R"({"cmd":"picture","n":3,"on":true})");
-  EXPECT_TRUE(channelOnWire(kPictureChannel, kPictureLevel));
+  EXPECT_TRUE(channelOnWire(testing::kWebPictureChannel, testing::kWebPictureLevel));
   EXPECT_TRUE(lastState().value("pictures").toArray().at(2).toBool());
   ok(R"({"cmd":"picture","n":3,"on":false})");
-  EXPECT_TRUE(channelOnWire(kPictureChannel, 0));
+  EXPECT_TRUE(channelOnWire(testing::kWebPictureChannel, 0));
   ok(R"({"cmd":"latch","n":3,"on":true})");
-  EXPECT_TRUE(channelOnWire(kPictureChannel, kPictureLevel));
+  EXPECT_TRUE(channelOnWire(testing::kWebPictureChannel, testing::kWebPictureLevel));
   EXPECT_TRUE(lastState().value("latched").toArray().at(2).toBool());
   ok(R"({"cmd":"latch","n":3,"on":false})");
-  EXPECT_TRUE(channelOnWire(kPictureChannel, 0));
+  EXPECT_TRUE(channelOnWire(testing::kWebPictureChannel, 0));
 
   // Blackout darkens the wire.
   ok(R"({"cmd":"blackout","on":true})");
   EXPECT_TRUE(channelOnWire(1, 0));
   EXPECT_TRUE(lastState().value("blackOut").toBool());
   ok(R"({"cmd":"blackout","on":false})");
-  EXPECT_TRUE(channelOnWire(1, kSceneLevels[2]));
+  EXPECT_TRUE(channelOnWire(1, testing::kWebSceneLevels[2]));
 
   // Tempo, an automat with the show.
   ok(R"({"cmd":"tempo","value":100})");
@@ -254,7 +252,7 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
   ok(R"({"cmd":"stop"})");
   EXPECT_FALSE(console.Runner().Playing());
   ok(R"({"cmd":"scene","n":2})");
-  EXPECT_TRUE(channelOnWire(1, kSceneLevels[1]));
+  EXPECT_TRUE(channelOnWire(1, testing::kWebSceneLevels[1]));
 
   // Bad messages: each gets an error reply, is counted, and nothing changes.
   const RemoteState before = console.Remote().Control().State();
@@ -300,7 +298,8 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
   EXPECT_EQ(after.latched, before.latched);
   EXPECT_EQ(console.Show().memory.Get(SceneRowOffset(1) + 7), 0);
   EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) {
-    return f.levels[0] == kSceneLevels[1] && f.levels[6] == 0 && f.levels[kPictureChannel - 1] == 0;
+    return f.levels[0] == testing::kWebSceneLevels[1] && f.levels[6] == 0 &&
+           f.levels[testing::kWebPictureChannel - 1] == 0;
   }));
   EXPECT_FALSE(phone.Closed());
 
@@ -318,13 +317,7 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
 // a free one is said with its address and PIN, and a phone gets in with it.
 TEST(WebRemote, TheCommandLineTurnsThePageOnForTheHeadlessPlayer) {
   QTemporaryDir dir;
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kLastScene] = 2;
-  bytes[kTempo] = 170;  // slow: the scene seen by the phone stays put
-  QFile file(dir.filePath(QStringLiteral("show.klv")));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  file.close();
+  const QString show = testing::WriteWebTestShow(dir);
   auto start = [&](const QStringList& arguments) {
     auto player = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -332,7 +325,7 @@ TEST(WebRemote, TheCommandLineTurnsThePageOnForTheHeadlessPlayer) {
     environment.remove(QStringLiteral("DISPLAY"));
     player->setProcessEnvironment(environment);
     player->start(QStringLiteral(KALVETRO_CONSOLE_BINARY),
-                  QStringList{QStringLiteral("--headless")} + arguments + QStringList{file.fileName()});
+                  QStringList{QStringLiteral("--headless")} + arguments + QStringList{show});
     return player;
   };
   for (const char* port : {"0", "65536", "web"}) {
@@ -355,10 +348,13 @@ TEST(WebRemote, TheCommandLineTurnsThePageOnForTheHeadlessPlayer) {
   auto player = start({QStringLiteral("--web"), QString::number(port), QStringLiteral("--seconds"),
                        QStringLiteral("20")});
   QString said;
-  ASSERT_TRUE(WaitFor([&] {
-    said += QString::fromUtf8(player->readAllStandardOutput());
-    return said.contains(QStringLiteral("PIN "));
-  }, 30000)) << said.toStdString();
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        said += QString::fromUtf8(player->readAllStandardOutput());
+        return said.contains(QStringLiteral("PIN "));
+      },
+      30000))
+      << said.toStdString();
   const QString pin = said.section(QStringLiteral("PIN "), 1).left(6);
   EXPECT_TRUE(said.contains(QStringLiteral(":%1/").arg(port))) << said.toStdString();
   Phone phone(port);

@@ -4,9 +4,11 @@
 // phone (a WebSocket client) that keeps every message the console sends it.
 #include <unistd.h>
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QWebSocket>
 #include <functional>
 #include <memory>
@@ -15,8 +17,27 @@
 
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
+#include "show/ShowMemory.h"
 
 namespace kalvetro::testing {
+
+// The show of the phone remote's tests: three scenes with channel 1 at kWebSceneLevels,
+// picture 3 holding channel kWebPictureChannel at kWebPictureLevel.
+inline constexpr int kWebSceneLevels[3] = {10, 20, 30};
+inline constexpr int kWebPictureChannel = 20;
+inline constexpr int kWebPictureLevel = 77;
+
+inline QString WriteWebTestShow(const QTemporaryDir& dir) {
+  QByteArray bytes(kShowFileSize, 0);
+  bytes[kLastScene] = 2;
+  bytes[kTempo] = 50;
+  for (int s = 0; s < 3; ++s) bytes[SceneRowOffset(s) + 1] = static_cast<char>(kWebSceneLevels[s]);
+  bytes[PictureOffset(2) + kWebPictureChannel] = 1;
+  bytes[PictureOffset(2) + kPictureLevels + kWebPictureChannel] = kWebPictureLevel;
+  QFile file(dir.filePath(QStringLiteral("phone.klv")));
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+  return file.fileName();
+}
 
 // The packets the console writes to the pty, decoded as they come.
 class Wire {
@@ -65,7 +86,8 @@ class Phone {
   }
 
   bool WaitOpen() {
-    testing::WaitFor([this] { return socket_.state() == QAbstractSocket::ConnectedState || closed_; });
+    testing::WaitFor(
+        [this] { return socket_.state() == QAbstractSocket::ConnectedState || closed_; });
     return socket_.state() == QAbstractSocket::ConnectedState;
   }
   void Send(const QByteArray& text) { socket_.sendTextMessage(QString::fromUtf8(text)); }

@@ -35,8 +35,8 @@ WebPanel::WebPanel(Console& console, QWidget* parent)
   pinEdit = new QLineEdit(this);
   pinEdit->setObjectName(QStringLiteral("EditWebPin"));
   pinEdit->setMaxLength(8);
-  pinEdit->setValidator(new QRegularExpressionValidator(
-      QRegularExpression(QStringLiteral("[0-9]{0,8}")), pinEdit));
+  pinEdit->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), pinEdit));
   pinEdit->setToolTip(QStringLiteral("PIN, который телефон спрашивает первым: 4..8 цифр"));
   urlLabel = new QLabel(this);
   urlLabel->setObjectName(QStringLiteral("LabelWebUrl"));

@@ -31,23 +31,6 @@ using testing::Pty;
 using testing::WaitFor;
 using testing::Wire;
 
-constexpr int kSceneLevels[3] = {10, 20, 30};  // channel 1 in scenes 1..3
-constexpr int kPictureChannel = 20;            // picture 3 holds it at 77
-constexpr int kPictureLevel = 77;
-
-QString WriteShow(const QTemporaryDir& dir) {
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kLastScene] = 2;
-  bytes[kTempo] = 100;
-  for (int s = 0; s < 3; ++s) bytes[SceneRowOffset(s) + 1] = static_cast<char>(kSceneLevels[s]);
-  bytes[PictureOffset(2) + kPictureChannel] = 1;
-  bytes[PictureOffset(2) + kPictureLevels + kPictureChannel] = kPictureLevel;
-  QFile file(dir.filePath(QStringLiteral("phone.klv")));
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  return file.fileName();
-}
-
 // The Selenium script, one command a line, one answer a line; the Qt event loop runs while
 // the browser works.
 class Browser {
@@ -87,12 +70,13 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   Pty pty;
   testing::TestConsole test;
   TBaseForm& window = test.Start({.withTick = true,
-                                  .showFile = WriteShow(test.dir),
+                                  .showFile = testing::WriteWebTestShow(test.dir),
                                   .port = QString::fromStdString(pty.Path())});
   Console& console = window.GetConsole();
   console.Runner().SetCrossfadeMode(kCrossfadeOff);
   Wire wire(pty);
-  ASSERT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == kSceneLevels[0]; }));
+  ASSERT_TRUE(
+      wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == testing::kWebSceneLevels[0]; }));
 
   // The operator turns the page on at a free port on the options page.
   int port = 0;
@@ -137,7 +121,8 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   QDir().mkpath(shots);
 
   // A wrong PIN: refused, and the page's buttons move nothing.
-  const QString wrong = pin == QStringLiteral("0000") ? QStringLiteral("1111") : QStringLiteral("0000");
+  const QString wrong =
+      pin == QStringLiteral("0000") ? QStringLiteral("1111") : QStringLiteral("0000");
   const QString refused = browser.Ask(QStringLiteral("pin ") + wrong);
   EXPECT_TRUE(refused.startsWith(QStringLiteral("out "))) << refused.toStdString();
   EXPECT_EQ(browser.Ask(QStringLiteral("shot %1/web-pin-360x740.png 360 740").arg(shots)),
@@ -145,7 +130,7 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   EXPECT_EQ(browser.Ask(QStringLiteral("poke next")), QStringLiteral("ok"));
   testing::Pump(300);
   EXPECT_EQ(console.Show().CurrentStep(), 0);
-  EXPECT_EQ(wire.Level(1), kSceneLevels[0]);
+  EXPECT_EQ(wire.Level(1), testing::kWebSceneLevels[0]);
   EXPECT_EQ(web.Errors(), 1);
 
   // The right PIN: the page shows the window's scene.
@@ -155,7 +140,8 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
 
   // Next on the phone: the next scene on the wire and in both views.
   EXPECT_EQ(browser.Ask(QStringLiteral("press next")), QStringLiteral("ok"));
-  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == kSceneLevels[1]; }));
+  EXPECT_TRUE(
+      wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == testing::kWebSceneLevels[1]; }));
   EXPECT_TRUE(WaitFor([&] { return step->text() == QStringLiteral("2"); }));
   EXPECT_TRUE(pageShowsTheWindowsScene());
 
@@ -163,13 +149,16 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   window.findChild<QScrollBar*>(QStringLiteral("ScrollBarStep"))->setValue(2);
   EXPECT_TRUE(WaitFor([&] { return step->text() == QStringLiteral("3"); }));
   EXPECT_TRUE(pageShowsTheWindowsScene());
-  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == kSceneLevels[2]; }));
+  EXPECT_TRUE(
+      wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == testing::kWebSceneLevels[2]; }));
 
   // Picture 3 held: its level on the wire for as long as it is held, gone when let go.
   EXPECT_EQ(browser.Ask(QStringLiteral("hold 3")), QStringLiteral("ok"));
-  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[kPictureChannel - 1] == kPictureLevel; }));
+  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) {
+    return f.levels[testing::kWebPictureChannel - 1] == testing::kWebPictureLevel;
+  }));
   testing::Pump(400);
-  EXPECT_EQ(wire.Level(kPictureChannel), kPictureLevel);
+  EXPECT_EQ(wire.Level(testing::kWebPictureChannel), testing::kWebPictureLevel);
   EXPECT_TRUE(console.Picture(2));
   // How the page looks on a phone (picture 3 held) and on a tablet.
   for (const auto& [w, h] : {std::pair{360, 740}, std::pair{1024, 768}}) {
@@ -179,7 +168,8 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
     EXPECT_TRUE(QFile::exists(file));
   }
   EXPECT_EQ(browser.Ask(QStringLiteral("release 3")), QStringLiteral("ok"));
-  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[kPictureChannel - 1] == 0; }));
+  EXPECT_TRUE(wire.WaitFor(
+      [](const DmxFrame& f) { return f.levels[testing::kWebPictureChannel - 1] == 0; }));
   EXPECT_FALSE(console.Picture(2));
 
   if (qEnvironmentVariableIsSet("KALVETRO_SCREENSHOT_DIR")) {
