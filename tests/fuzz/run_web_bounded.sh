@@ -4,10 +4,10 @@
 # then a fixed number of mutated inputs from a fixed seed, capped at 50 s. Exits non-zero on
 # any crash, sanitizer report or command out of range; the input is kept under
 # build/fuzz/artifacts/.
-#   tests/fuzz/run_web_bounded.sh [RUNS]      (default 200000)
+#   tests/fuzz/run_web_bounded.sh [RUNS]      (default 2000000)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-runs=${1:-200000}
+runs=${1:-2000000}
 jobs=${KALVETRO_JOBS:-2}
 
 cmake --preset fuzz >/dev/null
@@ -45,6 +45,7 @@ SEEDS
 
 echo "Fuzzing the phone page's messages: $runs inputs from $k seeds"
 status=0
+start=$(date +%s)
 "$fuzzer" -seed=1 -runs="$runs" -max_len=2048 -timeout=10 -rss_limit_mb=2048 \
   -max_total_time=50 -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/ \
   "$corpus" >"$work/fuzz.log" 2>&1 || status=$?
@@ -54,4 +55,4 @@ if [ $status -ne 0 ]; then
   exit 1
 fi
 ran=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/fuzz.log" | tail -n 1)
-echo "web fuzz: ${ran:-?} inputs, no crash, no sanitizer report, no command out of range"
+echo "web fuzz: ${ran:-?} inputs in $(( $(date +%s) - start ))s, no crash, no sanitizer report, no command out of range"
