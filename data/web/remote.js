@@ -63,7 +63,7 @@
         Render();
         break;
       case 'reply':
-        if (!m.ok) Status(m.error);
+        Status(m.ok ? '' : m.error);
         break;
       case 'level':
         if (m.n === Channel()) {

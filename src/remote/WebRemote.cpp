@@ -70,8 +70,11 @@ WebRemote::WebRemote(RemoteControl& control, QObject* parent) : QObject(parent),
 }
 
 WebRemote::~WebRemote() {
+  // The console is going: its show is left as it is.
   blockSignals(true);
-  Stop();
+  for (Client& c : clients_) c.flashing = {};
+  CloseAll();
+  server_.reset();
 }
 
 bool WebRemote::Start(int port, const QString& bind) {
@@ -132,14 +135,19 @@ bool WebRemote::Start(int port, const QString& bind) {
   return true;
 }
 
-void WebRemote::Stop() {
-  std::vector<Client> leaving;
-  leaving.swap(clients_);
-  for (Client& c : leaving) {
-    c.socket->disconnect(this);
-    c.socket->close(QWebSocketProtocol::CloseCodeGoingAway);
-    c.socket->deleteLater();
+void WebRemote::CloseAll() {
+  std::vector<QWebSocket*> leaving;
+  for (const Client& c : clients_) leaving.push_back(c.socket);
+  for (QWebSocket* socket : leaving) {
+    Drop(socket);
+    socket->disconnect(this);
+    socket->close(QWebSocketProtocol::CloseCodeGoingAway);
+    socket->deleteLater();
   }
+}
+
+void WebRemote::Stop() {
+  CloseAll();
   server_.reset();
   levelTimer_.stop();
   port_ = 0;
@@ -222,7 +230,7 @@ void WebRemote::Admit(QWebSocket* socket) {
 }
 
 void WebRemote::Refuse(QWebSocket* socket, const QString& type, const QString& message) {
-  std::erase_if(clients_, [socket](const Client& c) { return c.socket == socket; });
+  Drop(socket);
   socket->disconnect(this, nullptr);
   connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
   socket->sendTextMessage(QString::fromUtf8(Json({{"type", type}, {"message", message}})));
@@ -235,10 +243,19 @@ void WebRemote::Refuse(QWebSocket* socket, const QString& type, const QString& m
 }
 
 void WebRemote::Forget(QWebSocket* socket) {
-  const auto erased =
-      std::erase_if(clients_, [socket](const Client& c) { return c.socket == socket; });
+  const bool known = Find(socket) != nullptr;
+  Drop(socket);
   socket->deleteLater();
-  if (erased) emit StatusChanged();
+  if (known) emit StatusChanged();
+}
+
+void WebRemote::Drop(QWebSocket* socket) {
+  const Client* client = Find(socket);
+  if (!client) return;
+  const std::array<bool, kPictureCount> held = client->flashing;
+  std::erase_if(clients_, [socket](const Client& c) { return c.socket == socket; });
+  for (int k = 0; k < kPictureCount; ++k)
+    if (held[k]) control_.Run({RemoteCommandKind::Picture, k + 1, 0});
 }
 
 WebRemote::Client* WebRemote::Find(QWebSocket* socket) {
@@ -303,6 +320,8 @@ void WebRemote::RunMessage(Client& client, const WebMessage& message) {
       break;
     case WebMessageKind::Command:
       refused = control_.Run(message.command);
+      if (refused.isEmpty() && message.command.kind == RemoteCommandKind::Picture)
+        client.flashing[message.command.a - 1] = message.command.b == 1;
       break;
   }
   QJsonObject reply{{"type", "reply"}, {"ok", refused.isEmpty()}};

@@ -3,10 +3,13 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <chrono>
 #include <map>
 #include <memory>
 #include <vector>
+
+#include "show/ShowMemory.h"
 
 class QHttpServer;
 class QWebSocket;
@@ -71,6 +74,9 @@ class WebRemote : public QObject {
     bool authorized = false;
     int watchedChannel = 0;
     int sentLevel = -1;
+    // Pictures this phone holds down: let go when the phone goes, so that a lost phone
+    // never leaves a flash on.
+    std::array<bool, kPictureCount> flashing{};
   };
   struct PinTally {
     int wrong = 0;
@@ -84,6 +90,9 @@ class WebRemote : public QObject {
   void RunMessage(Client& client, const WebMessage& message);
   void WrongPin(Client& client, const QString& reason);
   void Forget(QWebSocket* socket);
+  // Takes the socket's client off the list and lets go of the pictures it held.
+  void Drop(QWebSocket* socket);
+  void CloseAll();
   // Says why, then closes: the socket goes when it has disconnected.
   void Refuse(QWebSocket* socket, const QString& type, const QString& message);
   void CountError(const QString& address, const QString& reason);

@@ -315,6 +315,16 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
   const auto pushed = phone.Next(QStringLiteral("state"));
   ASSERT_TRUE(pushed);
   EXPECT_EQ(pushed->value("scene").toInt(), 3);
+
+  // A phone lost while it holds a picture down does not leave the flash on.
+  {
+    Phone holder(web.Port());
+    ASSERT_TRUE(holder.LogIn(QStringLiteral("1357")));
+    EXPECT_TRUE(holder.Ask(R"({"cmd":"picture","n":3,"on":true})").value("ok").toBool());
+    EXPECT_TRUE(channelOnWire(testing::kWebPictureChannel, testing::kWebPictureLevel));
+  }
+  EXPECT_TRUE(WaitFor([&] { return !console.Picture(2); }));
+  EXPECT_TRUE(channelOnWire(testing::kWebPictureChannel, 0));
   console.StopOutput();
   EXPECT_EQ(wire.Malformed(), 0);
 }
