@@ -17,10 +17,15 @@ Remotes::Remotes(Console& console)
 
 Remotes::~Remotes() = default;
 
+namespace {
+
+// A PIN of six random digits from the system's random source.
 QString MakeWebPin() {
   return QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1000000), 6, 10,
                                   QLatin1Char('0'));
 }
+
+}  // namespace
 
 QString Remotes::WebPin() {
   RemoteSettings setup = console_.RemoteSetup();

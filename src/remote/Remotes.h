@@ -39,7 +39,4 @@ class Remotes : public QObject {
   std::unique_ptr<WebRemote> web_;
 };
 
-// A PIN of six random digits from the system's random source.
-QString MakeWebPin();
-
 }  // namespace kalvetro
