@@ -90,14 +90,6 @@ void Console::SetPlaying(bool playing) {
   emit PlayingChanged(playing);
 }
 
-SequencerAdvance Console::AdvanceShow(bool soundPaced, int intervalMs) {
-  const SequencerAdvance advance = AdvanceSequencer(show_, soundPaced);
-  if (advance == SequencerAdvance::Held) return advance;
-  if (advance == SequencerAdvance::Wrapped) emit PassEnded();
-  FillStepTable(show_.memory, show_.CurrentStep(), intervalMs, frames_.stepTable);
-  return advance;
-}
-
 void Console::SetBlackOut(bool dark) {
   // Any change of the blackout state stops the automatic advance of the show.
   show_.playing.store(false);
@@ -152,7 +144,6 @@ void Console::RestoreUndo() {
     RestoreUndoCopy(show_);
   }
   Replaced(ShowReplacement::Restored);
-  ReturnPageControlAll();
 }
 
 // ---------------------------------------------------------------- show files
@@ -166,10 +157,9 @@ void Console::ClearAll() {
   }
   SetUndoAvailable(false);
   Replaced(ShowReplacement::Emptied);
-  emit ShowCleared();
 }
 
-FileResult Console::OpenShow(const QString& path) {
+FileResult Console::OpenShow(const QString& path, bool fromFirstScene) {
   if (!QFileInfo::exists(path)) return FileResult::Fail("Файл не существует !");
   FileResult result;
   {
@@ -177,6 +167,7 @@ FileResult Console::OpenShow(const QString& path) {
     // the show, the file names and the undo state as they were.
     ShowReplaceGuard replacing(show_);
     result = LoadShowFile(path.toStdString(), show_.memory);
+    if (result.ok && fromFirstScene) show_.memory.Set(kCurrentStep, 0);
   }
   if (!result.ok) return result;
   openDialogFileName_ = path;
@@ -198,6 +189,7 @@ void Console::Replaced(ShowReplacement how) {
     SetChaserEditing(false);
   }
   emit ShowReplaced(how);
+  ReturnPageControlAll();
 }
 
 std::array<std::uint8_t, kShowFileSize> Console::FileImage() const {

@@ -91,11 +91,6 @@ class Console : public QObject {
 
   // ------------------------------------------------------------ playback
   bool Playing() const { return show_.playing.load(); }
-  // One sequencer tick of a period of intervalMs: the sound gate, the playing gate, the
-  // advance and the wrap (PassEnded is emitted when the pass is over and the step went back to
-  // scene 0, before anything else), then the crossfade steps into the new scene over one
-  // period. The views are not refreshed here.
-  SequencerAdvance AdvanceShow(bool soundPaced, int intervalMs);
   // Enter and leave playing. The sequencer page shows it (button, clock, editing controls).
   void SetPlaying(bool playing);
   // Blackout: any change stops the automatic advance.
@@ -126,11 +121,13 @@ class Console : public QObject {
   bool UndoAvailable() const { return undoAvailable_; }
 
   // ------------------------------------------------------------ show files and settings
-  // The show-data steps of emptying a show (the pages follow through ShowCleared).
+  // The show-data steps of emptying a show (the pages follow through ShowReplaced).
   void ClearAll();
   // Opens the show file at path: the whole file is read and checked first; on failure the show
-  // and the names stay as they were and the result carries the message.
-  FileResult OpenShow(const QString& path);
+  // and the names stay as they were and the result carries the message. `fromFirstScene`
+  // starts the opened show at scene 1 instead of the scene it was saved at (the conveyor).
+  // Opening, emptying and restoring each say ShowReplaced, then refresh every view.
+  FileResult OpenShow(const QString& path, bool fromFirstScene = false);
   // Saves the show under path (identification text written first); on success the path
   // becomes the show's name. A failure keeps the previous name.
   FileResult SaveShowAs(const QString& path);
@@ -168,11 +165,6 @@ class Console : public QObject {
   // "Вкл" of the conveyor: the letter keys Q..L start conveyor slots.
   bool ConveyorKeys() const { return conveyorKeys_; }
   void SetConveyorKeys(bool on);
-  // Asks the conveyor to run the job of slot 1..19 (the key of the slot was pressed).
-  void RequestConveyorSlot(int slot) { emit ConveyorSlotRequested(slot); }
-  // The mouse wheel turned over the main window; the shown page of the input page control
-  // moves its channel scroll bar.
-  void RequestWheel(int delta) { emit WheelTurned(delta); }
   // The static picture editor is open: the sequencer hides its Play button meanwhile.
   bool ChaserEditing() const { return chaserEditing_; }
   // Opens the picture editor's working state: stops the show, keeps scene 0, the rates, the
@@ -191,15 +183,11 @@ class Console : public QObject {
   void PageRefresh();
   void StatusMessage(const QString& text);
   void PlayingChanged(bool playing);
-  // A pass of the show is over (the conveyor's list modes load their next show here).
-  void PassEnded();
   void BlackOutChanged(bool dark);
   void PictureChanged(int k, bool on);
   void Changed(ShowArea area);
   void RateChosen(int position);
   void UndoAvailableChanged(bool available);
-  // The show was emptied (new show, start-up); widgets put their own state back.
-  void ShowCleared();
   // The whole show image was replaced: opened, emptied or restored from the undo copy. Sent
   // before any refresh; what a view keeps of the old show (typing, the picture editor's
   // saved bytes) is dropped or reloaded here.
@@ -210,15 +198,11 @@ class Console : public QObject {
   // Keyboard, names and the picture editor.
   void KeyPreviewChanged(bool on);
   void ConveyorKeysChanged(bool on);
-  void ConveyorSlotRequested(int slot);
-  void WheelTurned(int delta);
   void ChaserEditingChanged(bool open);
   // SaveShowAs wrote the show under a new name (the window colour may change on).
   void ShowSavedAs();
   // ReadIniFile has read the conveyor names (the conveyor labels its slots).
   void SettingsRead();
-  // The keyboard saw a key go down (virtual-key code); the colour group shows it.
-  void KeyCodePressed(int code);
 
  private:
   void SetUndoAvailable(bool available);

@@ -41,11 +41,6 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
   connect(&console_, &Console::DataSystemRefresh, this, &ShowRunner::ApplyTempo);
   connect(&console_, &Console::PlayingChanged, this, &ShowRunner::WakeAutomats);
   connect(&console_, &Console::BlackOutChanged, this, &ShowRunner::WakeAutomats);
-  // The end of a pass loads the next show of a list conveyor; a conveyor key loads its slot.
-  connect(&console_, &Console::PassEnded, this, [this] {
-    if (conveyor_.ListMode()) ConveyorListJob();
-  });
-  connect(&console_, &Console::ConveyorSlotRequested, this, &ShowRunner::ConveyorSlotKey);
   // A picture let go by any hand is no longer latched.
   connect(&console_, &Console::PictureChanged, this, [this](int k, bool on) {
     if (!on) latched_[k] = false;
@@ -120,8 +115,15 @@ void ShowRunner::SequencerTick() {
   emit SequencerTicked();
   // The sound gate, the playing gate, the advance and the wrap (a list conveyor loads its
   // next show at the wrap), then the crossfade steps into the new scene over one period.
-  const SequencerAdvance advance = console_.AdvanceShow(soundPaced_, sequencerTimer_.interval());
+  ShowState& show = console_.Show();
+  const SequencerAdvance advance = AdvanceSequencer(show, soundPaced_);
   if (advance == SequencerAdvance::Held) return;
+  if (advance == SequencerAdvance::Wrapped) {
+    emit PassEnded();
+    if (conveyor_.ListMode()) ConveyorListJob();
+  }
+  FillStepTable(show.memory, show.CurrentStep(), sequencerTimer_.interval(),
+                console_.Frames().stepTable);
   console_.ReturnPageControlAll();
   emit SceneStepped(console_.Show().CurrentStep());
 }
@@ -332,15 +334,13 @@ void ShowRunner::ReportFailedLoad(int slot, const std::string& error) {
 
 void ShowRunner::LoadConveyorSlot(int slot) {
   const std::string path = console_.ConveyorFiles()[slot - 1];
-  const FileResult opened = console_.OpenShow(QString::fromStdString(path));
+  const FileResult opened = console_.OpenShow(QString::fromStdString(path), true);
   if (!opened.ok) {
     ReportFailedLoad(slot, opened.error);
     return;
   }
-  console_.Show().memory.Set(kCurrentStep, 0);
   conveyorLabel_ = QString::fromStdString(ConvertorFileName(path));
   emit ConveyorChanged();
-  console_.ReturnPageControlAll();
 }
 
 void ShowRunner::ConveyorListJob() {
@@ -351,19 +351,21 @@ void ShowRunner::ConveyorListJob() {
   FileResult opened;
   const ConveyorJobResult result =
       conveyor_.NextListShow(console_.ConveyorFiles(), [&](const std::string& path) {
-        opened = console_.OpenShow(QString::fromStdString(path));
+        opened = console_.OpenShow(QString::fromStdString(path), true);
         return opened.ok;
       });
   if (result.failed) ReportFailedLoad(result.slot, opened.error);
   conveyorJobRunning_ = false;
   // A show that could not be opened leaves the show in memory and its scene alone.
   if (result.failed) return;
-  console_.Show().memory.Set(kCurrentStep, 0);
-  if (result.slot == 0) return;
+  if (result.slot == 0) {
+    // No ticked show left: the show in memory starts its pass again from its first scene.
+    console_.Show().memory.Set(kCurrentStep, 0);
+    return;
+  }
   conveyorLabel_ = QString::fromStdString(
       ConveyorJobLabel(result.slot, console_.ConveyorFiles()[result.slot - 1]));
   emit ConveyorChanged();
-  console_.ReturnPageControlAll();
 }
 
 // ---------------------------------------------------------------- automats

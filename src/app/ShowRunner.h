@@ -151,6 +151,8 @@ class ShowRunner : public QObject {
  signals:
   // The sequencer clock ticked (the tempo strip flashes), whether the show moved or not.
   void SequencerTicked();
+  // The show wrapped after its last scene (before a list conveyor loads its next show).
+  void PassEnded();
   // The current scene changed by the sequencer or a command; the views have been refreshed.
   void SceneStepped(int scene);
   void TempoChanged(int intervalMs);

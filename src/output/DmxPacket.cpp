@@ -6,10 +6,13 @@ namespace kalvetro {
 
 std::size_t BuildDmxPacket(const OutputFrames& frames, std::span<std::uint8_t> out) {
   if (out.size() < kDmxMaxPacket) return 0;
+  // One whole frame, read in words as the tick published it.
+  std::uint8_t frame[kFrameBytes];
+  frames.ReadFrame(frame);
   std::uint8_t* p = out.data();
   for (std::uint8_t b : kDmxHeader) *p++ = b;
   for (int slot = 1; slot <= kDmxDataSlots; ++slot) {
-    const std::uint8_t level = frames.Output(slot);
+    const std::uint8_t level = frame[slot];
     *p++ = level;
     if (level == kDmxEscape) *p++ = kDmxEscapeNext;
   }

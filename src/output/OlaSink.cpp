@@ -41,8 +41,9 @@ OlaSink::~OlaSink() {
 
 void OlaSink::WriteFrame(const OutputFrames& frames) {
   if (!enabled_.load(std::memory_order_relaxed)) return;
-  for (int n = 0; n < kSlots; ++n)
-    mailbox_[n].store(frames.Output(n + 1), std::memory_order_relaxed);
+  std::uint8_t frame[kFrameBytes];
+  frames.ReadFrame(frame);
+  for (int n = 0; n < kSlots; ++n) mailbox_[n].store(frame[n + 1], std::memory_order_relaxed);
   version_.fetch_add(1, std::memory_order_release);
   version_.notify_one();
 }

@@ -15,21 +15,35 @@ inline constexpr int kFrameBytes = kFrameWords * 8;  // the frame padded to whol
 // read by the user interface (level display) and the sinks; the step table is written by the
 // sequencer. Every access is a relaxed atomic, so that no access is a data race. The output
 // frame is kept in eight-byte words, so that the tick reads and publishes a whole frame in 33
-// loads and stores.
+// loads and stores; every access to it is a whole word, as the memory model asks of atomics.
 struct OutputFrames {
   std::array<std::atomic<std::uint8_t>, 256> targetFrame{};
   std::array<std::atomic<std::uint8_t>, 256> stepTable{};
 
+  // One slot of the output frame. The frame is shared in whole words only (every access to
+  // a word is the same width), so a slot is read out of its word and written into it.
   std::uint8_t Output(int slot) const {
-    return std::atomic_ref<std::uint8_t>(Bytes()[slot]).load(std::memory_order_relaxed);
+    std::uint8_t bytes[8];
+    const std::uint64_t word = Word(slot / 8).load(kRelaxed);
+    std::memcpy(bytes, &word, 8);
+    return bytes[slot % 8];
   }
+  // Tests and tools only: the tick publishes whole frames.
   void SetOutput(int slot, std::uint8_t v) {
-    std::atomic_ref<std::uint8_t>(Bytes()[slot]).store(v, std::memory_order_relaxed);
+    std::atomic_ref<std::uint64_t> word = Word(slot / 8);
+    std::uint64_t expected = word.load(kRelaxed);
+    std::uint64_t desired;
+    do {
+      std::uint8_t bytes[8];
+      std::memcpy(bytes, &expected, 8);
+      bytes[slot % 8] = v;
+      std::memcpy(&desired, bytes, 8);
+    } while (!word.compare_exchange_weak(expected, desired, kRelaxed));
   }
   // The whole output frame out of and into kFrameBytes bytes.
   void ReadFrame(std::uint8_t* to) const {
     for (int i = 0; i < kFrameWords; ++i) {
-      const std::uint64_t word = std::atomic_ref<std::uint64_t>(outputWords_[i]).load(kRelaxed);
+      const std::uint64_t word = Word(i).load(kRelaxed);
       std::memcpy(to + 8 * i, &word, 8);
     }
   }
@@ -37,15 +51,17 @@ struct OutputFrames {
     for (int i = 0; i < kFrameWords; ++i) {
       std::uint64_t word;
       std::memcpy(&word, from + 8 * i, 8);
-      std::atomic_ref<std::uint64_t>(outputWords_[i]).store(word, kRelaxed);
+      Word(i).store(word, kRelaxed);
     }
   }
 
  private:
   static constexpr auto kRelaxed = std::memory_order_relaxed;
-  // Bytes are reached through unsigned char, which may look at any object's bytes.
-  std::uint8_t* Bytes() const { return reinterpret_cast<std::uint8_t*>(outputWords_.data()); }
-  mutable std::array<std::uint64_t, kFrameWords> outputWords_{};
+  std::atomic_ref<std::uint64_t> Word(int i) const {
+    return std::atomic_ref<std::uint64_t>(outputWords_[i]);
+  }
+  alignas(std::atomic_ref<std::uint64_t>::required_alignment) mutable std::array<
+      std::uint64_t, kFrameWords> outputWords_{};
 };
 
 }  // namespace kalvetro

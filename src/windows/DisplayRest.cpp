@@ -14,8 +14,9 @@ DisplayRest::DisplayRest(QTimer* display, Console& console, QObject* parent)
   version_ = console_.Watch().Version();
   connect(display_, &QTimer::timeout, this, &DisplayRest::Look);
   connect(&console_.Watch(), &OutputWatch::OutputChanged, this, &DisplayRest::Wake);
-  for (auto signal : {&Console::DataSystemRefresh, &Console::PageRefresh, &Console::ShowCleared})
+  for (auto signal : {&Console::DataSystemRefresh, &Console::PageRefresh})
     connect(&console_, signal, this, &DisplayRest::Wake);
+  connect(&console_, &Console::ShowReplaced, this, &DisplayRest::Wake);
   connect(&console_, &Console::PlayingChanged, this, &DisplayRest::Wake);
   connect(&console_, &Console::Changed, this, &DisplayRest::Wake);
   QCoreApplication::instance()->installEventFilter(this);

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 
 namespace kalvetro {
 
@@ -152,32 +153,35 @@ void KeyboardFilter::FormKeyUp(int virtualKey, bool autoRepeat) {
 
 bool KeyboardFilter::FormMouseWheel(int delta) {
   if (!inputPages_ || !WheelPage(inputPages_->currentWidget()) || delta == 0) return false;
-  console_.RequestWheel(delta);
+  emit WheelTurned(delta);
   return true;
 }
 
 void KeyboardFilter::Run(const KeyAction& action) {
+  // The keys drive the show through the runner, as every other view does: a picture latched
+  // elsewhere stays on when its key comes up, and Play starts the crossfade into the scene.
+  ShowRunner& runner = console_.Runner();
   switch (action.kind) {
     case KeyActionKind::kNone:
       break;
     case KeyActionKind::kPictureOn:
-      console_.SetPicture(action.index, true);
+      runner.FlashPicture(action.index, true);
       break;
     case KeyActionKind::kPictureOff:
-      console_.SetPicture(action.index, false);
+      runner.FlashPicture(action.index, false);
       break;
     case KeyActionKind::kBlackOutToggle:
-      console_.SetBlackOut(!console_.BlackOut());
-      console_.SetPlaying(false);
+      runner.SetBlackOut(!runner.BlackOut());
+      runner.Stop();
       break;
     case KeyActionKind::kPlay:
-      console_.SetPlaying(true);
+      runner.Play();
       break;
     case KeyActionKind::kStop:
-      console_.SetPlaying(false);
+      runner.Stop();
       break;
     case KeyActionKind::kConveyorSlot:
-      console_.RequestConveyorSlot(action.index);
+      runner.ConveyorSlotKey(action.index);
       break;
   }
 }

@@ -34,7 +34,7 @@ class Console;
 // a key typed into a box never acts when it comes up elsewhere.
 //
 // The wheel acts on the pages "Фэйдера", "График Канала" and "Редактор луча" of the input page
-// control: the console passes the turn on to the shown page, and the event ends there, so that
+// control: the filter passes the turn on to the shown page, and the event ends there, so that
 // a fader that happens to lie under the pointer does not move as well.
 class KeyboardFilter : public QObject {
   Q_OBJECT
@@ -54,6 +54,8 @@ class KeyboardFilter : public QObject {
  signals:
   // A key went down: its virtual-key code, for the key display lastKeyLabel.
   void KeyCodeShown(int virtualKey);
+  // The wheel turned over one of the wheel pages while it is shown.
+  void WheelTurned(int delta);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,4 +1,5 @@
 #include "windows/TBaseForm.h"
+#include "windows/KeyboardFilter.h"
 
 #include <sys/statvfs.h>
 
@@ -28,9 +29,9 @@
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
 #include "remote/ui/WebPanel.h"
+#include "widgets/PageControl.h"
+#include "widgets/SpeedButtons.h"
 #include "windows/DisplayRest.h"
-#include "windows/PageControl.h"
-#include "windows/SpeedButtons.h"
 #include "windows/TStaticForm.h"
 
 namespace kalvetro {
@@ -50,17 +51,6 @@ ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
 }
 
 }  // namespace
-
-bool IsShownPage(const QWidget* widget) {
-  // A page is shown while the tab that holds it is its page control's current tab.
-  for (const QWidget* w = widget->parentWidget(); w; w = w->parentWidget()) {
-    if (auto* pages = qobject_cast<const QTabWidget*>(w)) {
-      const QWidget* current = pages->currentWidget();
-      return current && (current == widget || current->isAncestorOf(widget));
-    }
-  }
-  return true;
-}
 
 TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), console_(ConsoleOptionsOf(options)) {
@@ -89,7 +79,8 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   connect(&console_, &Console::DataSystemRefresh, this, &TBaseForm::ReturnDataSystem);
   connect(&console_, &Console::StatusMessage, this, &TBaseForm::OutStatus);
   connect(&console_, &Console::UndoAvailableChanged, this, &TBaseForm::SetUndoButtonsEnabled);
-  connect(&console_, &Console::ShowCleared, this, [this] {
+  connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
+    if (how != ShowReplacement::Emptied) return;
     SetCaptionFileName(kNoFileName);
     inputPages->setCurrentIndex(0);
     settingsPages->setCurrentIndex(2);
@@ -258,6 +249,10 @@ void TBaseForm::BuildPages() {
 
   inputPages = new PageControl(central);
   inputPages->setObjectName(QStringLiteral("PageControlInput"));
+  // Key preview for the whole main window; it lives as long as the console it drives. Made
+  // before the pages, which listen to its wheel and keys.
+  keyboard_ = new KeyboardFilter(console_, this, inputPages, &console_);
+  qApp->installEventFilter(keyboard_);
   AddTab(inputPages, QStringLiteral("TabSheetScroll"), QStringLiteral("Фэйдера"));
   AddTab(inputPages, QStringLiteral("TabSheetDamp"), QStringLiteral("Дамп"));
   AddTab(inputPages, QStringLiteral("TabSheetGrafik"), QStringLiteral("График Канала"));
@@ -442,7 +437,7 @@ void TBaseForm::SetUndoButtonsEnabled(bool enabled) {
 }
 
 void TBaseForm::ClearAll() {
-  // The show data, then the window (caption, pages) and every page's own state.
+  // The show data; the window (caption, pages) and every page follow the console's news.
   console_.ClearAll();
 }
 
@@ -450,8 +445,6 @@ void TBaseForm::NewShow() {
   if (!dialogs_->Ask(QStringLiteral("Создать новое ШОУ?"))) return;
   SaveFileAs();
   ClearAll();
-  SetCaptionFileName(kNoFileName);
-  ReturnPageControlAll();
 }
 
 // ---------------------------------------------------------------- show files
@@ -473,8 +466,7 @@ void TBaseForm::ChooseAndOpenShow() {
   const auto chosen = dialogs_->OpenFile(console_.OpenDialogFileName(), kShowFilter);
   if (!chosen) return;
   console_.SetOpenDialogFileName(*chosen);
-  if (!OpenChosenShowFile()) return;
-  ReturnPageControlAll();
+  OpenChosenShowFile();
 }
 
 void TBaseForm::SaveFileAs() {

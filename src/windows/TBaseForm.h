@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "app/Console.h"
-#include "windows/DialogService.h"
-#include "windows/WindowParts.h"
+#include "widgets/DialogService.h"
+#include "widgets/WindowParts.h"
 
 class QAction;
 class QLabel;
@@ -22,6 +22,7 @@ namespace kalvetro {
 
 class DmxLinkPanel;
 class TStaticForm;
+class KeyboardFilter;
 
 // Where start-up finds its port, files and dialogs. Empty paths mean the user's folders.
 struct StartOptions {
@@ -59,6 +60,8 @@ class TBaseForm : public QMainWindow, public WindowParts {
   QWidget* CreateUndoPair(int k, QWidget* parent) override;
   DialogService& Dialogs() override { return *dialogs_; }
   QTimer* DisplayTimer() override { return displayTimer; }
+  void OnWheel(QObject* receiver, std::function<void(int)> handler) override;
+  void OnKeyCode(QObject* receiver, std::function<void(int)> handler) override;
 
   // Refresh and status.
   void ReturnPageControlAll() { console_.ReturnPageControlAll(); }
@@ -129,6 +132,7 @@ class TBaseForm : public QMainWindow, public WindowParts {
   QTabWidget* tempoPages = nullptr;
   QTabWidget* settingsPages = nullptr;
   QTabWidget* inputPages = nullptr;
+  KeyboardFilter* keyboard_ = nullptr;  // the keys and the wheel of the whole window
   QGroupBox* conveyorGroup = nullptr;
   QLabel* statusLabel = nullptr;
   QLabel* diskFreeLabel = nullptr;

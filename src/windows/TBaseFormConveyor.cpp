@@ -59,8 +59,8 @@ void TBaseForm::BuildConveyorParts() {
   QWidget* options = Tab("TabSheet1");
   auto* optionsLayout = static_cast<QHBoxLayout*>(options->layout());
   // Before the stretch that closes the row.
-  optionsLayout->insertWidget(optionsLayout->count() - 1, new ColorMixerPanel(console_, options), 0,
-                              Qt::AlignTop);
+  optionsLayout->insertWidget(optionsLayout->count() - 1,
+                              new ColorMixerPanel(console_, *this, options), 0, Qt::AlignTop);
 
   // The system information window: created for each showing, modal, destroyed after.
   auto aboutItemClick = [this] {

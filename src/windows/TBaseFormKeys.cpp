@@ -32,6 +32,14 @@ void AddBeforeStretch(QWidget* tab, QWidget* widget) {
 
 }  // namespace
 
+void TBaseForm::OnWheel(QObject* receiver, std::function<void(int)> handler) {
+  connect(keyboard_, &KeyboardFilter::WheelTurned, receiver, std::move(handler));
+}
+
+void TBaseForm::OnKeyCode(QObject* receiver, std::function<void(int)> handler) {
+  connect(keyboard_, &KeyboardFilter::KeyCodeShown, receiver, std::move(handler));
+}
+
 // The static pictures window, the keyboard of the main window and the channel names.
 void TBaseForm::BuildKeyboardParts() {
   // "Включить клавиатуру" under the picture boxes: key preview on and off.
@@ -43,12 +51,6 @@ void TBaseForm::BuildKeyboardParts() {
   connect(flashOn, &QCheckBox::clicked, this, [this](bool on) { console_.SetKeyPreview(on); });
   connect(&console_, &Console::KeyPreviewChanged, flashOn, &QCheckBox::setChecked);
   AddBeforeStretch(pictureTab, flashOn);
-
-  // Key preview for the whole main window; it lives as long as the console it drives.
-  auto* keys = new KeyboardFilter(console_, this, inputPages, &console_);
-  // The key display ("NomberKey is " + code) stands in the colour group of the options page.
-  connect(keys, &KeyboardFilter::KeyCodeShown, &console_, &Console::KeyCodePressed);
-  qApp->installEventFilter(keys);
 
   // The static pictures window: made once, opened from the toolbar and the options menu.
   auto* pictures = new TStaticForm(console_, *this, this);

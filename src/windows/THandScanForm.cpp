@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "app/Console.h"
-#include "windows/PaintBox.h"
+#include "widgets/PaintBox.h"
 
 namespace kalvetro {
 

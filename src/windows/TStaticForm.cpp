@@ -13,8 +13,9 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "output/OutputControls.h"
-#include "windows/DialogService.h"
-#include "windows/WindowParts.h"
+#include "widgets/Controls.h"
+#include "widgets/DialogService.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -50,12 +51,6 @@ QToolButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
   button->setToolTip(hint);
   button->setFixedSize(kButtonWidth, kButtonHeight);
   return button;
-}
-
-QGroupBox* MakeGroup(QWidget* parent, const QString& title, const char* name) {
-  auto* group = new QGroupBox(title, parent);
-  group->setObjectName(QString::fromLatin1(name));
-  return group;
 }
 
 }  // namespace
@@ -104,7 +99,8 @@ TStaticForm::TStaticForm(Console& console, WindowParts& parts, QWidget* mainWind
 }
 
 QGroupBox* TStaticForm::BuildPictureGroup(const QString& title, bool write) {
-  QGroupBox* group = MakeGroup(this, title, write ? "GroupBoxWrite" : "GroupBoxRead");
+  QGroupBox* group =
+      MakeGroup(this, QString::fromLatin1(write ? "GroupBoxWrite" : "GroupBoxRead"), title);
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(4, 6, 4, 3);
   grid->setSpacing(2);
@@ -144,7 +140,8 @@ QGroupBox* TStaticForm::BuildPictureGroup(const QString& title, bool write) {
 }
 
 QGroupBox* TStaticForm::BuildSceneGroup() {
-  QGroupBox* group = MakeGroup(this, QStringLiteral(" Выбор сцены  "), "GroupBoxScene");
+  QGroupBox* group =
+      MakeGroup(this, QStringLiteral("GroupBoxScene"), QStringLiteral(" Выбор сцены  "));
   auto* row = new QHBoxLayout(group);
   row->setContentsMargins(5, 8, 5, 4);
   row->setSpacing(4);
@@ -165,7 +162,7 @@ QGroupBox* TStaticForm::BuildSceneGroup() {
 }
 
 QGroupBox* TStaticForm::BuildEraseGroup() {
-  QGroupBox* group = MakeGroup(this, QStringLiteral("Стереть"), "GroupBoxErase");
+  QGroupBox* group = MakeGroup(this, QStringLiteral("GroupBoxErase"), QStringLiteral("Стереть"));
   auto* row = new QHBoxLayout(group);
   row->setContentsMargins(5, 8, 5, 4);
   row->setSpacing(3);

@@ -12,7 +12,7 @@
 #include "app/Console.h"
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
-#include "serial/platform/FakeSerialDevice.h"
+#include "support/FakeSerialDevice.h"
 #include "support/CallbackSink.h"
 #include "support/ConsoleOptionsIn.h"
 

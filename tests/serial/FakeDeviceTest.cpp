@@ -10,7 +10,7 @@
 
 #include "serial/BCPort.h"
 #include "serial/SerialTestSupport.h"
-#include "serial/platform/FakeSerialDevice.h"
+#include "support/FakeSerialDevice.h"
 
 namespace kalvetro {
 namespace {

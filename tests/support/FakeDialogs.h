@@ -5,7 +5,7 @@
 #include <deque>
 #include <optional>
 
-#include "windows/DialogService.h"
+#include "widgets/DialogService.h"
 
 namespace kalvetro::testing {
 

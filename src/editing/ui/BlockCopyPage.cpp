@@ -10,9 +10,10 @@
 #include <initializer_list>
 
 #include "app/Console.h"
-#include "windows/DialogService.h"
-#include "windows/SpeedButtons.h"
-#include "windows/WindowParts.h"
+#include "widgets/Controls.h"
+#include "widgets/DialogService.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -27,11 +28,8 @@ const QString kCopyHint = QStringLiteral("Выполнить копирован�
 
 QSpinBox* MakeSpin(QWidget* parent, const char* name, int maximum, int value,
                    const QString& hint = QString()) {
-  auto* spin = new QSpinBox(parent);
-  spin->setObjectName(QString::fromLatin1(name));
-  spin->setRange(1, maximum);
-  spin->setValue(value);
-  spin->setToolTip(hint);
+  auto* spin = MakeNumberBox(parent, QString::fromLatin1(name),
+                             {.maximum = maximum, .value = value, .hint = hint});
   spin->setFixedWidth(64);
   spin->setAlignment(Qt::AlignRight);
   return spin;
@@ -50,9 +48,8 @@ void AddInput(QGridLayout* grid, int row, int column, std::initializer_list<cons
   if (after) grid->addWidget(new QLabel(QString::fromUtf8(after), parent), row, column + 2);
 }
 
-QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title) {
-  auto* group = new QGroupBox(title, parent);
-  group->setObjectName(QString::fromLatin1(name));
+QGroupBox* MakeCopyGroup(QWidget* parent, const char* name, const QString& title) {
+  auto* group = MakeGroup(parent, QString::fromLatin1(name), title);
   group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
   return group;
 }
@@ -125,7 +122,7 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
 
   // "Каналов текущей Сцены "
   QGroupBox* current =
-      MakeGroup(this, "GroupBoxLevelBloc", QStringLiteral("Каналов текущей Сцены "));
+      MakeCopyGroup(this, "GroupBoxLevelBloc", QStringLiteral("Каналов текущей Сцены "));
   QGridLayout* grid = GroupGrid(current);
   channelCopyFirst = MakeSpin(current, "SpinEditLevelFirst", 254, 1, kFirstChannelHint);
   channelCopyLast = MakeSpin(current, "SpinEditLevelLast", 255, 10, kLastChannelHint);
@@ -136,7 +133,8 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   groups->addWidget(current, 0, 0);
 
   // "Каналов (все сцены)"
-  QGroupBox* all = MakeGroup(this, "GroupBoxLevelJobScens", QStringLiteral("Каналов (все сцены)"));
+  QGroupBox* all =
+      MakeCopyGroup(this, "GroupBoxLevelJobScens", QStringLiteral("Каналов (все сцены)"));
   grid = GroupGrid(all);
   allScenesChannelFirst = MakeSpin(all, "SpinEditChBeg", 254, 1, kFirstChannelHint);
   allScenesChannelLast = MakeSpin(all, "SpinEditChFin", 255, 10, kLastChannelHint);
@@ -147,7 +145,8 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   groups->addWidget(all, 0, 1);
 
   // "Каналов в сценах": the channel inputs on the left, the scene inputs on the right.
-  QGroupBox* inScenes = MakeGroup(this, "GroupBoxScenAllCopy", QStringLiteral("Каналов в сценах"));
+  QGroupBox* inScenes =
+      MakeCopyGroup(this, "GroupBoxScenAllCopy", QStringLiteral("Каналов в сценах"));
   grid = GroupGrid(inScenes);
   rangeChannelFirst = MakeSpin(inScenes, "SpinEditAllScChbeg", 254, 1, kFirstChannelHint);
   rangeChannelLast = MakeSpin(inScenes, "SpinEditAllScChFin", 255, 10, kLastChannelHint);
@@ -165,7 +164,7 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   groups->addWidget(inScenes, 1, 0);
 
   // "Сцен (все каналы)"
-  QGroupBox* scenes = MakeGroup(this, "GroupBoxScenaBloc", QStringLiteral("Сцен (все каналы)"));
+  QGroupBox* scenes = MakeCopyGroup(this, "GroupBoxScenaBloc", QStringLiteral("Сцен (все каналы)"));
   grid = GroupGrid(scenes);
   sceneCopyFirst = MakeSpin(scenes, "SpinEditScenaFirst", 254, 1);
   sceneCopyLast = MakeSpin(scenes, "SpinEditScenaLast", 255, 10);

@@ -15,8 +15,9 @@
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
 #include "editing/KeyMap.h"
-#include "windows/SpeedButtons.h"
-#include "windows/WindowParts.h"
+#include "widgets/Controls.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -29,22 +30,6 @@ QColor ColourOf(const GraphColour& c) {
 void Fill(QPainter& painter, const GraphRect& r, const GraphColour& colour) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   painter.fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), ColourOf(colour));
-}
-
-QScrollBar* MakeBar(QWidget* parent, const char* name, int maximum, int pageStep,
-                    const QString& hint) {
-  auto* bar = new QScrollBar(Qt::Horizontal, parent);
-  bar->setObjectName(QString::fromLatin1(name));
-  bar->setRange(0, maximum);
-  bar->setPageStep(pageStep);
-  bar->setToolTip(hint);
-  return bar;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = QString()) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
 }
 
 QString Text(const std::string& utf8) {
@@ -125,24 +110,28 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   // Left: the channel, the chart and the area of scenes under it.
   auto* left = new QVBoxLayout;
   left->setSpacing(3);
-  graphChannelNameLabel = MakeLabel(this, "LabelNameChanel");
+  graphChannelNameLabel = MakeLabel(this, QStringLiteral("LabelNameChanel"));
   QFont nameFont = graphChannelNameLabel->font();
   nameFont.setBold(true);
   graphChannelNameLabel->setFont(nameFont);
   left->addWidget(graphChannelNameLabel);
-  graphChannelSlider = MakeBar(this, "ScrollBarChanellGrafik", 254, 10,
-                               QStringLiteral("Устанавливает номер редактируемого канала"));
+  graphChannelSlider =
+      MakeBar(this, QStringLiteral("ScrollBarChanellGrafik"),
+              {.maximum = 254,
+               .pageStep = 10,
+               .hint = QStringLiteral("Устанавливает номер редактируемого канала")});
   graphChannelSlider->setFixedWidth(kGraphWidth);
   left->addWidget(graphChannelSlider);
   graphBox = new GraphPaintBox(console_, graph_, this);
   left->addWidget(graphBox);
   graphAreaSlider =
-      MakeBar(this, "ScrollBarGrafikArea", 7, 1, QStringLiteral("Блок редактируемых сцен"));
+      MakeBar(this, QStringLiteral("ScrollBarGrafikArea"),
+              {.maximum = 7, .pageStep = 1, .hint = QStringLiteral("Блок редактируемых сцен")});
   graphAreaSlider->setFixedWidth(kGraphWidth);
   left->addWidget(graphAreaSlider);
   auto* areaLabels = new QHBoxLayout;
-  graphFromLabel = MakeLabel(this, "LabelScenaGrafikFrom");
-  graphToLabel = MakeLabel(this, "LabelScenaGrafikLast");
+  graphFromLabel = MakeLabel(this, QStringLiteral("LabelScenaGrafikFrom"));
+  graphToLabel = MakeLabel(this, QStringLiteral("LabelScenaGrafikLast"));
   areaLabels->addWidget(graphFromLabel);
   areaLabels->addStretch();
   areaLabels->addWidget(graphToLabel);
@@ -156,10 +145,11 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   // Right: zoom, drawing mode, last scene, what the pointer points at, the undo pair.
   auto* right = new QVBoxLayout;
   right->setSpacing(4);
-  graphZoomLabel = MakeLabel(this, "LabelGrafZoom");
+  graphZoomLabel = MakeLabel(this, QStringLiteral("LabelGrafZoom"));
   right->addWidget(graphZoomLabel);
-  graphZoomSlider =
-      MakeBar(this, "ScrollBarGrafikZoom", kGraphZoomSteps - 1, 2, QStringLiteral("Масштаб сцен"));
+  graphZoomSlider = MakeBar(
+      this, QStringLiteral("ScrollBarGrafikZoom"),
+      {.maximum = kGraphZoomSteps - 1, .pageStep = 2, .hint = QStringLiteral("Масштаб сцен")});
   graphZoomSlider->setValue(kNewShowZoomStep);
   right->addWidget(graphZoomSlider);
 
@@ -191,16 +181,17 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   right->addLayout(modes);
 
   right->addSpacing(6);
-  right->addWidget(MakeLabel(this, "LabelMaxScenaGrafic",
+  right->addWidget(MakeLabel(this, QStringLiteral("LabelMaxScenaGrafic"),
                              QStringLiteral("Установить последнюю Сцену")));
-  graphLastSceneSlider = MakeBar(this, "ScrollBarMaxScenaGrafic", 255, 10,
-                                 QStringLiteral("Установка номера последней сцены"));
+  graphLastSceneSlider = MakeBar(
+      this, QStringLiteral("ScrollBarMaxScenaGrafic"),
+      {.maximum = 255, .pageStep = 10, .hint = QStringLiteral("Установка номера последней сцены")});
   right->addWidget(graphLastSceneSlider);
 
   right->addSpacing(10);
-  graphSceneLabel = MakeLabel(this, "LabelScenaGrafik");
-  graphNewLevelLabel = MakeLabel(this, "LabelLevelNewGrafik");
-  graphSceneLevelLabel = MakeLabel(this, "LabelLevelDmxGrafik");
+  graphSceneLabel = MakeLabel(this, QStringLiteral("LabelScenaGrafik"));
+  graphNewLevelLabel = MakeLabel(this, QStringLiteral("LabelLevelNewGrafik"));
+  graphSceneLevelLabel = MakeLabel(this, QStringLiteral("LabelLevelDmxGrafik"));
   for (QLabel* label : {graphSceneLabel, graphNewLevelLabel, graphSceneLevelLabel}) {
     label->setMinimumHeight(label->fontMetrics().height() + 2);
     right->addWidget(label);
@@ -228,8 +219,8 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   connect(graphBox, &GraphPaintBox::Moved, this, &ChannelGraphPage::DragGraphPoint);
   connect(graphBox, &GraphPaintBox::Released, this, &ChannelGraphPage::ReleaseGraphPoint);
 
-  // The main window's wheel comes through the console (its key preview takes it first).
-  connect(&console_, &Console::WheelTurned, this, [this](int delta) {
+  // The main window's wheel comes through its key filter, which sees it first.
+  parts.OnWheel(this, [this](int delta) {
     if (IsShownPage(this)) MouseWheel(delta);
   });
   connect(&console_, &Console::PageRefresh, this, [this] {
@@ -245,7 +236,8 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   });
   // Every new show (the empty one of start-up too) shows 32 scenes per area; an opened show
   // keeps the zoom.
-  connect(&console_, &Console::ShowCleared, this, [this] {
+  connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
+    if (how != ShowReplacement::Emptied) return;
     graph_.ResetForNewShow();
     graphZoomSlider->setValue(kNewShowZoomStep);
     RefreshGraphLabels();

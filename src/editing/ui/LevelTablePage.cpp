@@ -13,7 +13,8 @@
 
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
-#include "windows/WindowParts.h"
+#include "widgets/Controls.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -22,22 +23,12 @@ namespace {
 constexpr int kDisplayPeriodMs = 100;  // the output display timer
 constexpr int kLargeStep = 20;
 
-QScrollBar* MakeBar(QWidget* parent, const char* name, int minimum, int value,
-                    const QString& hint) {
-  auto* bar = new QScrollBar(Qt::Horizontal, parent);
-  bar->setObjectName(QString::fromLatin1(name));
-  bar->setRange(minimum, 255);
-  bar->setPageStep(kLargeStep);
-  bar->setValue(value);
-  bar->setToolTip(hint);
+QScrollBar* MakeTableBar(QWidget* parent, const char* name, int minimum, int value,
+                         const QString& hint) {
+  auto* bar = MakeBar(parent, QString::fromLatin1(name),
+                      {.minimum = minimum, .value = value, .pageStep = kLargeStep, .hint = hint});
   bar->setMinimumWidth(240);
   return bar;
-}
-
-QLabel* MakeValueLabel(QWidget* parent, const char* name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
 }
 
 // The name as the strip page's name box shows it: every 0 byte a blank, trailing blanks
@@ -103,15 +94,19 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   tableEditSceneBox = new QCheckBox(QStringLiteral("Редактировать Сцену во время работы"), this);
   tableEditSceneBox->setObjectName(QStringLiteral("CheckBoxDampScena"));
   right->addWidget(tableEditSceneBox);
-  tableSceneLabel = MakeValueLabel(this, "LabelDampScena", QStringLiteral("Сцена = 255 "));
-  tableSceneSlider = MakeBar(this, "ScrollBarDampScena", 0, 1, QStringLiteral("Установка Сцены"));
+  tableSceneLabel =
+      MakeLabel(this, QStringLiteral("LabelDampScena"), QStringLiteral("Сцена = 255 "));
+  tableSceneSlider =
+      MakeTableBar(this, "ScrollBarDampScena", 0, 1, QStringLiteral("Установка Сцены"));
   tableSceneSlider->setEnabled(false);
-  tableChannelLabel = MakeValueLabel(this, "LabelDampChanell", QStringLiteral("Канал = 223 "));
+  tableChannelLabel =
+      MakeLabel(this, QStringLiteral("LabelDampChanell"), QStringLiteral("Канал = 223 "));
   tableChannelSlider =
-      MakeBar(this, "ScrollBarDampChanell", 1, 32, QStringLiteral("Установка номера Канала"));
-  tableLevelLabel = MakeValueLabel(this, "LabelDampLevel", QStringLiteral("Уровень = 127"));
+      MakeTableBar(this, "ScrollBarDampChanell", 1, 32, QStringLiteral("Установка номера Канала"));
+  tableLevelLabel =
+      MakeLabel(this, QStringLiteral("LabelDampLevel"), QStringLiteral("Уровень = 127"));
   tableLevelSlider =
-      MakeBar(this, "ScrollBarDampLevel", 0, 127, QStringLiteral("Установка Уровня"));
+      MakeTableBar(this, "ScrollBarDampLevel", 0, 127, QStringLiteral("Установка Уровня"));
   right->addSpacing(6);
   for (QWidget* w :
        {static_cast<QWidget*>(tableSceneLabel), static_cast<QWidget*>(tableSceneSlider),
@@ -156,7 +151,9 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   connect(&console_, &Console::Changed, this, [this](ShowArea area) {
     if ((area == ShowArea::Levels || area == ShowArea::Names) && IsShownPage(this)) RefreshSoon();
   });
-  connect(&console_, &Console::ShowCleared, this, [this] { shownLevels_.Forget(); });
+  connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
+    if (how == ShowReplacement::Emptied) shownLevels_.Forget();
+  });
   connect(parts.DisplayTimer(), &QTimer::timeout, this, [this] { DisplayTick(); });
 }
 

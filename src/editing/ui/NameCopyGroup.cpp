@@ -9,20 +9,18 @@
 
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
-#include "windows/DialogService.h"
-#include "windows/SpeedButtons.h"
-#include "windows/WindowParts.h"
+#include "widgets/Controls.h"
+#include "widgets/DialogService.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
 namespace {
 
 QSpinBox* MakeSpin(QWidget* parent, const char* name, int maximum, int value, const QString& hint) {
-  auto* spin = new QSpinBox(parent);
-  spin->setObjectName(QString::fromLatin1(name));
-  spin->setRange(1, maximum);
-  spin->setValue(value);
-  spin->setToolTip(hint);
+  auto* spin = MakeNumberBox(parent, QString::fromLatin1(name),
+                             {.maximum = maximum, .value = value, .hint = hint});
   spin->setMinimumWidth(64);
   return spin;
 }

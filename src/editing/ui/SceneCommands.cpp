@@ -11,7 +11,7 @@
 
 #include "app/Console.h"
 #include "editing/SceneList.h"
-#include "windows/WindowParts.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 

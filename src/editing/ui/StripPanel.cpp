@@ -15,8 +15,9 @@
 
 #include "app/Console.h"
 #include "editing/ui/LevelLabel.h"
-#include "windows/SpeedButtons.h"
-#include "windows/WindowParts.h"
+#include "widgets/Controls.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -33,8 +34,8 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& captio
   return MakeSpeedButton(parent, QString::fromLatin1(name), caption, hint);
 }
 
-QGroupBox* MakeGroup(QWidget* parent, const QString& title) {
-  auto* group = new QGroupBox(title, parent);
+QGroupBox* MakeStripGroup(QWidget* parent, const QString& title) {
+  auto* group = MakeGroup(parent, QString(), title);
   auto* layout = new QVBoxLayout(group);
   layout->setContentsMargins(3, 3, 3, 3);
   layout->setSpacing(2);
@@ -83,7 +84,8 @@ StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
   connect(&console_, &Console::PageRefresh, this, [this] {
     if (IsShownPage(this)) ReturnPage();
   });
-  connect(&console_, &Console::ShowCleared, this, [this] {
+  connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
+    if (how != ShowReplacement::Emptied) return;
     LoadSelectionBoxes();
     stripWindowSlider->setValue(0);
   });
@@ -207,7 +209,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
 void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
   QWidget* parent = column->parentWidget();
 
-  QGroupBox* select = MakeGroup(parent, QStringLiteral("Выбор"));
+  QGroupBox* select = MakeStripGroup(parent, QStringLiteral("Выбор"));
   select->setObjectName(QStringLiteral("GroupBoxVybor"));
   clearAllSelectionButton =
       MakeButton(select, "SpeedButtonOffAllCheck", QStringLiteral("Сбросить все"),
@@ -226,7 +228,7 @@ void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
   connect(selectVisibleButton, &QToolButton::clicked, this, [this] { SelectVisibleChannels(); });
   column->addWidget(select);
 
-  QGroupBox* levels = MakeGroup(parent, QStringLiteral("Уровни сцены"));
+  QGroupBox* levels = MakeStripGroup(parent, QStringLiteral("Уровни сцены"));
   levels->setObjectName(QStringLiteral("GroupBoxSceneLevels"));
   clearSceneLevelsButton =
       MakeButton(levels, "SpeedButtonAllScrl0", QStringLiteral("Вся сцена в 0"),
@@ -248,7 +250,7 @@ void StripPanel::BuildButtonColumn(QVBoxLayout* column) {
   connect(visibleTo255Button, &QToolButton::clicked, this, [this] { SetVisibleLevelsTo255(); });
   column->addWidget(levels);
 
-  QGroupBox* display = MakeGroup(parent, QStringLiteral("На выходе"));
+  QGroupBox* display = MakeStripGroup(parent, QStringLiteral("На выходе"));
   display->setObjectName(QStringLiteral("GroupBoxOutDisplay"));
   auto* units = new QHBoxLayout;
   units->setSpacing(2);

@@ -10,7 +10,7 @@
 #include "editing/ui/LevelLabel.h"
 #include "editing/ui/StripPanel.h"
 #include "output/RateScale.h"
-#include "windows/WindowParts.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 

@@ -9,7 +9,7 @@
 #include "editing/ChannelNames.h"
 #include "editing/KeyMap.h"
 #include "editing/ui/StripPanel.h"
-#include "windows/WindowParts.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -46,7 +46,7 @@ void StripPanel::BuildNameBoxes() {
     RefreshNames();
     for (QLineEdit* box : nameBoxes) box->setModified(false);
   });
-  connect(&console_, &Console::WheelTurned, this, &StripPanel::WheelTurned);
+  parts_.OnWheel(this, [this](int delta) { WheelTurned(delta); });
 }
 
 bool StripPanel::eventFilter(QObject* watched, QEvent* event) {

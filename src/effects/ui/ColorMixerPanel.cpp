@@ -11,6 +11,7 @@
 #include "app/Console.h"
 #include "editing/KeyMap.h"
 #include "effects/WindowColour.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -38,7 +39,7 @@ void SetBackground(QPalette& palette, const QColor& colour) {
 
 }  // namespace
 
-ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
+ColorMixerPanel::ColorMixerPanel(Console& console, WindowParts& parts, QWidget* parent)
     : QGroupBox(QStringLiteral("Цвет формы"), parent), console_(console) {
   setObjectName(QStringLiteral("GroupBoxColor"));
   setAutoFillBackground(true);
@@ -91,8 +92,10 @@ ColorMixerPanel::ColorMixerPanel(Console& console, QWidget* parent)
 
   connect(&console_, &Console::DataSystemRefresh, this, &ColorMixerPanel::RefreshColour);
   connect(&console_, &Console::ShowSavedAs, this, &ColorMixerPanel::ShowSavedAs);
-  connect(&console_, &Console::KeyCodePressed, lastKeyLabel,
-          [this](int code) { lastKeyLabel->setText(QString::fromStdString(KeyLabelText(code))); });
+  // The key display ("NomberKey is " + code) shows the last key that went down.
+  parts.OnKeyCode(lastKeyLabel, [this](int code) {
+    lastKeyLabel->setText(QString::fromStdString(KeyLabelText(code)));
+  });
 }
 
 void ColorMixerPanel::ChangeColour(int colourByte, int position) {

@@ -12,6 +12,7 @@ class QScrollBar;
 namespace kalvetro {
 
 class Console;
+class WindowParts;
 
 // The group "Цвет формы" on the options page: mixes the background colour of the main window
 // that every show carries (header bytes 138..141) from three bars. The group always shows the
@@ -21,7 +22,7 @@ class ColorMixerPanel : public QGroupBox {
   Q_OBJECT
 
  public:
-  ColorMixerPanel(Console& console, QWidget* parent);
+  ColorMixerPanel(Console& console, WindowParts& parts, QWidget* parent);
 
   // Shows the colour bytes of the show: the on box, the bars, the group's own background and
   // the main window's background.

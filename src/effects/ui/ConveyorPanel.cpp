@@ -11,9 +11,9 @@
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
-#include "windows/DialogService.h"
-#include "windows/SpeedButtons.h"
-#include "windows/WindowParts.h"
+#include "widgets/DialogService.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 

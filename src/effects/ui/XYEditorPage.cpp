@@ -20,9 +20,10 @@
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
 #include "editing/KeyMap.h"
-#include "windows/PaintBox.h"
-#include "windows/SpeedButtons.h"
-#include "windows/WindowParts.h"
+#include "widgets/Controls.h"
+#include "widgets/PaintBox.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -37,31 +38,9 @@ const QString kPairHint =
     QStringLiteral("При включенном флажке содежимое Редактируемого поля  записывается в память");
 const QString kTooShort = QStringLiteral(" Для этой фигуры нужны хотя бы две сцены ");
 
-QGroupBox* MakeGroup(QWidget* parent, const QString& title, const char* name) {
-  auto* group = new QGroupBox(title, parent);
-  group->setObjectName(QString::fromLatin1(name));
-  return group;
-}
-
-QScrollBar* MakeBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int minimum,
-                    int maximum, int value) {
-  auto* bar = new QScrollBar(orientation, parent);
-  bar->setObjectName(name);
-  bar->setRange(minimum, maximum);
-  bar->setValue(value);
-  bar->setPageStep(orientation == Qt::Horizontal ? 10 : 1);
-  return bar;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
-}
-
 }  // namespace
 
-XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
+XYEditorPage::XYEditorPage(Console& console, WindowParts& parts, QWidget* parent)
     : QWidget(parent), console_(console) {
   setObjectName(QStringLiteral("XYEditorPage"));
   auto* page = new QVBoxLayout(this);
@@ -69,7 +48,7 @@ XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
   page->setSpacing(6);
 
   headingLabel =
-      MakeLabel(this, "LabelEditXYHeading",
+      MakeLabel(this, QStringLiteral("LabelEditXYHeading"),
                 QStringLiteral("Динамика изменения двух соседних каналов по выделенным сценам "));
   QFont heading = headingLabel->font();
   heading.setBold(true);
@@ -119,8 +98,8 @@ XYEditorPage::XYEditorPage(Console& console, WindowParts&, QWidget* parent)
   connect(repeatTimer, &QTimer::timeout, this, &XYEditorPage::RepeatStep);
   repeatTimer->start();
 
-  // The main window's wheel comes through the console (its key preview takes it first).
-  connect(&console_, &Console::WheelTurned, this, [this](int delta) {
+  // The main window's wheel comes through its key filter, which sees it first.
+  parts.OnWheel(this, [this](int delta) {
     if (IsShownPage(this)) MouseWheel(delta);
   });
   connect(&console_, &Console::PageRefresh, this, [this] {
@@ -166,7 +145,8 @@ QWidget* XYEditorPage::BuildField() {
 }
 
 QGroupBox* XYEditorPage::BuildChannelGroup() {
-  auto* group = MakeGroup(this, QStringLiteral("Редактируемые Каналы "), "GroupBoxEditXYCh");
+  auto* group =
+      MakeGroup(this, QStringLiteral("GroupBoxEditXYCh"), QStringLiteral("Редактируемые Каналы "));
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setVerticalSpacing(2);
@@ -176,8 +156,8 @@ QGroupBox* XYEditorPage::BuildChannelGroup() {
     box->setToolTip(kPairHint);
     box->setChecked(k == 1);  // the first box plays no part in any operation
     pairCopyBoxes[k - 1] = box;
-    auto* bar =
-        MakeBar(group, QStringLiteral("ScrollBarEditXYCh%1").arg(k), Qt::Horizontal, 0, 253, 0);
+    auto* bar = MakeBar(group, QStringLiteral("ScrollBarEditXYCh%1").arg(k),
+                        {.minimum = 0, .maximum = 253, .value = 0});
     bar->setMinimumWidth(100);
     pairSliders[k - 1] = bar;
     auto* first = new QLabel(group);
@@ -206,11 +186,12 @@ QGroupBox* XYEditorPage::BuildChannelGroup() {
 }
 
 QGroupBox* XYEditorPage::BuildSceneGroup() {
-  auto* group = MakeGroup(this, QStringLiteral("Видимые Сцены "), "GroupBoxEditXYScenes");
+  auto* group =
+      MakeGroup(this, QStringLiteral("GroupBoxEditXYScenes"), QStringLiteral("Видимые Сцены "));
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(4, 4, 4, 4);
-  auto* fromLabel = MakeLabel(group, "LabelESSfrom", QStringLiteral("От Сцены"));
-  auto* toLabel = MakeLabel(group, "LabelESSto", QStringLiteral("До Сцены"));
+  auto* fromLabel = MakeLabel(group, QStringLiteral("LabelESSfrom"), QStringLiteral("От Сцены"));
+  auto* toLabel = MakeLabel(group, QStringLiteral("LabelESSto"), QStringLiteral("До Сцены"));
   fromSceneEdit = new QSpinBox(group);
   fromSceneEdit->setObjectName(QStringLiteral("SpinEditESSfrom"));
   fromSceneEdit->setRange(1, 250);
@@ -240,12 +221,12 @@ QGroupBox* XYEditorPage::BuildSceneGroup() {
 }
 
 QGroupBox* XYEditorPage::BuildCurrentGroup() {
-  auto* group = MakeGroup(this, QStringLiteral("Текущие"), "GroupBoxEditXYCurrent");
+  auto* group = MakeGroup(this, QStringLiteral("GroupBoxEditXYCurrent"), QStringLiteral("Текущие"));
   auto* layout = new QHBoxLayout(group);
   layout->setContentsMargins(4, 4, 4, 4);
-  positionXLabel = MakeLabel(group, "LabelESPosX", QStringLiteral("X = "));
-  positionYLabel = MakeLabel(group, "LabelESPosY", QStringLiteral("Y = "));
-  foundSceneLabel = MakeLabel(group, "LabelEXYscena", QStringLiteral(" Сцена ? "));
+  positionXLabel = MakeLabel(group, QStringLiteral("LabelESPosX"), QStringLiteral("X = "));
+  positionYLabel = MakeLabel(group, QStringLiteral("LabelESPosY"), QStringLiteral("Y = "));
+  foundSceneLabel = MakeLabel(group, QStringLiteral("LabelEXYscena"), QStringLiteral(" Сцена ? "));
   for (QLabel* label : {positionXLabel, positionYLabel}) label->setMinimumWidth(50);
   foundSceneLabel->setMinimumWidth(80);
   layout->addWidget(positionXLabel);
@@ -265,7 +246,7 @@ QToolButton* XYEditorPage::MakeRepeatButton(QWidget* parent, const char* name,
 }
 
 QGroupBox* XYEditorPage::BuildPositionGroup() {
-  auto* group = MakeGroup(this, QStringLiteral("Положение"), "GroupBoxEditXYPos");
+  auto* group = MakeGroup(this, QStringLiteral("GroupBoxEditXYPos"), QStringLiteral("Положение"));
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(2);
@@ -282,7 +263,8 @@ QGroupBox* XYEditorPage::BuildPositionGroup() {
 }
 
 QGroupBox* XYEditorPage::BuildMirrorGroup() {
-  auto* group = MakeGroup(this, QStringLiteral("Отражение "), "GroupBoxEditXYMirror");
+  auto* group =
+      MakeGroup(this, QStringLiteral("GroupBoxEditXYMirror"), QStringLiteral("Отражение "));
   auto* layout = new QHBoxLayout(group);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(2);
@@ -302,7 +284,7 @@ QGroupBox* XYEditorPage::BuildMirrorGroup() {
 }
 
 QGroupBox* XYEditorPage::BuildSizeGroup() {
-  auto* group = MakeGroup(this, QStringLiteral("Размер "), "GroupBoxEditXYSize");
+  auto* group = MakeGroup(this, QStringLiteral("GroupBoxEditXYSize"), QStringLiteral("Размер "));
   auto* layout = new QHBoxLayout(group);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(2);
@@ -316,12 +298,13 @@ QGroupBox* XYEditorPage::BuildSizeGroup() {
 }
 
 QGroupBox* XYEditorPage::BuildRotateGroup() {
-  auto* group = MakeGroup(this, QStringLiteral("Поворот"), "GroupBoxEditXYRotate");
+  auto* group = MakeGroup(this, QStringLiteral("GroupBoxEditXYRotate"), QStringLiteral("Поворот"));
   auto* layout = new QVBoxLayout(group);
   layout->setContentsMargins(4, 4, 4, 4);
-  rotationSlider = MakeBar(group, QStringLiteral("ScrollBarRotate"), Qt::Horizontal, 1, 359, 45);
+  rotationSlider = MakeBar(group, QStringLiteral("ScrollBarRotate"),
+                           {.minimum = 1, .maximum = 359, .value = 45});
   rotationSlider->setMinimumWidth(140);
-  rotationLabel = MakeLabel(group, "LabelEditRL", QString());
+  rotationLabel = MakeLabel(group, QStringLiteral("LabelEditRL"));
   rotateButton = MakeSpeedButton(group, QStringLiteral("SpeedButtonRotateLeft"),
                                  QStringLiteral("↻"), QStringLiteral("Выполнить поворот "));
   layout->addWidget(rotationSlider);
@@ -337,7 +320,8 @@ QGroupBox* XYEditorPage::BuildRotateGroup() {
 }
 
 QGroupBox* XYEditorPage::BuildFigureGroup() {
-  auto* group = MakeGroup(this, QStringLiteral("Создание Фигур "), "GroupBoxEditXYFigures");
+  auto* group =
+      MakeGroup(this, QStringLiteral("GroupBoxEditXYFigures"), QStringLiteral("Создание Фигур "));
   auto* outer = new QGridLayout(group);
   outer->setContentsMargins(4, 4, 4, 4);
   auto* buttons = new QGridLayout;
@@ -372,12 +356,14 @@ QGroupBox* XYEditorPage::BuildFigureGroup() {
     connect(button, &QToolButton::clicked, this, [this, generator] { MakeFigure(generator); });
     buttons->addWidget(button, i / 3, i % 3);
   }
-  figureSizeSlider =
-      MakeBar(group, QStringLiteral("ScrollBarEditMaxX"), Qt::Horizontal, 20, 250, 200);
+  figureSizeSlider = MakeBar(group, QStringLiteral("ScrollBarEditMaxX"),
+                             {.minimum = 20, .maximum = 250, .value = 200});
   figureSizeSlider->setToolTip(QStringLiteral("размер создаваемой фигуры"));
-  figureOptionSlider = MakeBar(group, QStringLiteral("ScrollBarEditWide"), Qt::Vertical, 0, 10, 7);
+  figureOptionSlider = MakeBar(
+      group, QStringLiteral("ScrollBarEditWide"),
+      {.orientation = Qt::Vertical, .minimum = 0, .maximum = 10, .value = 7, .pageStep = 1});
   figureOptionSlider->setToolTip(QStringLiteral("вид или длинна конца фигуры"));
-  figureLabel = MakeLabel(group, "LabelmadeFigure", QString());
+  figureLabel = MakeLabel(group, QStringLiteral("LabelmadeFigure"));
   outer->addLayout(buttons, 0, 0);
   outer->addWidget(figureOptionSlider, 0, 1);
   outer->addWidget(figureSizeSlider, 1, 0, 1, 2);

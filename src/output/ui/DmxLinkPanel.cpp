@@ -13,9 +13,9 @@
 
 #include "app/Console.h"
 #include "output/DmxLink.h"
-#include "windows/DialogService.h"
-#include "windows/SteadyLabel.h"
-#include "windows/WindowParts.h"
+#include "widgets/DialogService.h"
+#include "widgets/SteadyLabel.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 

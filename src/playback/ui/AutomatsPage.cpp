@@ -18,8 +18,9 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "editing/ChannelNames.h"
-#include "windows/SteadyLabel.h"
-#include "windows/WindowParts.h"
+#include "widgets/Controls.h"
+#include "widgets/SteadyLabel.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -66,16 +67,6 @@ QFrame* MakeLamp(QWidget* parent, const QString& name, const QColor& outline, co
   lamp->setPalette(palette);
   SetFill(lamp, fill);
   return lamp;
-}
-
-QScrollBar* MakeBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int minimum,
-                    int maximum, int value, const QString& hint) {
-  auto* bar = new QScrollBar(orientation, parent);
-  bar->setObjectName(name);
-  bar->setRange(minimum, maximum);
-  bar->setValue(value);
-  bar->setToolTip(hint);
-  return bar;
 }
 
 }  // namespace
@@ -127,19 +118,24 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   ui.channelsLabel->setFont(bold);
   ui.channelNameLabel = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
   ui.channelNameLabel->setObjectName(Numbered("LabelSeq%1ChName", a));
-  ui.firstChannelSlider = MakeBar(
-      box, Numbered("ScrollBarChannelAvtomat%1", a), Qt::Horizontal, 0, kMaxAutomatPosition, 0,
-      QStringLiteral("Установка первого канала, с которого будет работать автомат "
-                     "бегушки"));
+  ui.firstChannelSlider =
+      MakeBar(box, Numbered("ScrollBarChannelAvtomat%1", a),
+              {.minimum = 0,
+               .maximum = kMaxAutomatPosition,
+               .value = 0,
+               .hint = QStringLiteral("Установка первого канала, с которого будет работать автомат "
+                                      "бегушки")});
   ui.firstChannelSlider->setPageStep(4);
   ui.firstChannelSlider->setMinimumHeight(18);
   connect(ui.firstChannelSlider, &QScrollBar::valueChanged, this,
           [this, a](int position) { ChangeAutomatFirstChannel(a, position); });
 
   // Tempo and the strip that blinks at every automat tick.
-  ui.tempoSlider =
-      MakeBar(box, Numbered("ScrollBarTempAvtomat%1", a), Qt::Horizontal, kAutomatTempoMin,
-              kAutomatTempoMax, kInitialTempo, QStringLiteral("Скорость переключения автомата"));
+  ui.tempoSlider = MakeBar(box, Numbered("ScrollBarTempAvtomat%1", a),
+                           {.minimum = kAutomatTempoMin,
+                            .maximum = kAutomatTempoMax,
+                            .value = kInitialTempo,
+                            .hint = QStringLiteral("Скорость переключения автомата")});
   ui.tempoSlider->setPageStep(5);
   ui.tempoSlider->setMinimumHeight(18);
   connect(ui.tempoSlider, &QScrollBar::valueChanged, this,
@@ -197,12 +193,18 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
           .arg(a));
 
   // Bright and dark levels: vertical sliders, level 255 at the top.
-  ui.brightSlider =
-      MakeBar(box, Numbered("ScrollBarBrightAvtomat%1", a), Qt::Vertical, 0, 255,
-              kInitialLevelPosition, QStringLiteral("Максимальная яркость автомата"));
-  ui.darkSlider =
-      MakeBar(box, Numbered("ScrollBarDarkAvtomat%1", a), Qt::Vertical, 0, 255,
-              kInitialLevelPosition, QStringLiteral("Минимальная яркость автомата"));
+  ui.brightSlider = MakeBar(box, Numbered("ScrollBarBrightAvtomat%1", a),
+                            {.orientation = Qt::Vertical,
+                             .minimum = 0,
+                             .maximum = 255,
+                             .value = kInitialLevelPosition,
+                             .hint = QStringLiteral("Максимальная яркость автомата")});
+  ui.darkSlider = MakeBar(box, Numbered("ScrollBarDarkAvtomat%1", a),
+                          {.orientation = Qt::Vertical,
+                           .minimum = 0,
+                           .maximum = 255,
+                           .value = kInitialLevelPosition,
+                           .hint = QStringLiteral("Минимальная яркость автомата")});
   for (QScrollBar* bar : {ui.brightSlider, ui.darkSlider}) {
     bar->setPageStep(16);
     bar->setMinimumSize(18, 150);

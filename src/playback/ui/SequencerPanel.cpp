@@ -23,9 +23,9 @@
 #include "app/ShowRunner.h"
 #include "editing/SceneList.h"
 #include "playback/Sequencer.h"
-#include "windows/SpeedButtons.h"
-#include "windows/SteadyLabel.h"
-#include "windows/WindowParts.h"
+#include "widgets/SpeedButtons.h"
+#include "widgets/SteadyLabel.h"
+#include "widgets/WindowParts.h"
 
 namespace kalvetro {
 
@@ -80,7 +80,7 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   connect(parts_.DisplayTimer(), &QTimer::timeout, this, &SequencerPanel::TimerDataDmxToDspTimer);
   connect(&console_, &Console::PlayingChanged, this, &SequencerPanel::ShowPlaying);
   connect(&console_, &Console::DataSystemRefresh, this, &SequencerPanel::ReturnSequencer);
-  connect(&console_, &Console::ShowCleared, this, &SequencerPanel::TempStatus);
+  connect(&console_, &Console::ShowReplaced, this, &SequencerPanel::TempStatus);
   // The group is a view of the show runner: its clock flashes the strip, its tempo and its
   // pacing show here whoever changed them.
   ShowRunner& runner = console_.Runner();

@@ -18,7 +18,8 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "playback/AudioLevelInput.h"
-#include "windows/SteadyLabel.h"
+#include "widgets/Controls.h"
+#include "widgets/SteadyLabel.h"
 
 namespace kalvetro {
 
@@ -64,12 +65,13 @@ QProgressBar* MakeGauge(QWidget* parent, const char* name, int value, const QStr
 
 QScrollBar* MakeSlider(QWidget* parent, const char* name, int minimum, int maximum, int value,
                        int pageStep, const QString& hint) {
-  auto* bar = new QScrollBar(Qt::Vertical, parent);
-  bar->setObjectName(QString::fromLatin1(name));
-  bar->setRange(minimum, maximum);
-  bar->setPageStep(pageStep);
-  bar->setValue(value);
-  bar->setToolTip(hint);
+  auto* bar = MakeBar(parent, QString::fromLatin1(name),
+                      {.orientation = Qt::Vertical,
+                       .minimum = minimum,
+                       .maximum = maximum,
+                       .value = value,
+                       .pageStep = pageStep,
+                       .hint = hint});
   bar->setMinimumHeight(160);
   return bar;
 }

@@ -11,6 +11,7 @@
 #include "output/ui/DmxLinkPanel.h"
 #include "remote/Remotes.h"
 #include "remote/WebRemote.h"
+#include "widgets/Controls.h"
 
 namespace kalvetro {
 
@@ -23,11 +24,9 @@ WebPanel::WebPanel(Console& console, QWidget* parent)
   webBox = new QCheckBox(QStringLiteral("Включить"), this);
   webBox->setObjectName(QStringLiteral("CheckBoxWeb"));
   webBox->setToolTip(QStringLiteral("Страница пульта для телефона или планшета в этой сети"));
-  portEdit = new QSpinBox(this);
-  portEdit->setObjectName(QStringLiteral("SpinEditWebPort"));
-  portEdit->setRange(1, 65535);
+  portEdit = MakeNumberBox(this, QStringLiteral("SpinEditWebPort"),
+                           {1, 65535, 8080, QStringLiteral("Порт страницы (HTTP и WebSocket)")});
   portEdit->setKeyboardTracking(false);
-  portEdit->setToolTip(QStringLiteral("Порт страницы (HTTP и WebSocket)"));
   bindEdit = new QLineEdit(this);
   bindEdit->setObjectName(QStringLiteral("EditWebBind"));
   bindEdit->setPlaceholderText(QStringLiteral("все интерфейсы"));
@@ -38,16 +37,13 @@ WebPanel::WebPanel(Console& console, QWidget* parent)
   pinEdit->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), pinEdit));
   pinEdit->setToolTip(QStringLiteral("PIN, который телефон спрашивает первым: 4..8 цифр"));
-  urlLabel = new QLabel(this);
-  urlLabel->setObjectName(QStringLiteral("LabelWebUrl"));
+  urlLabel = MakeLabel(this, QStringLiteral("LabelWebUrl"));
   urlLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
   QFont urlFont = urlLabel->font();
   urlFont.setBold(true);
   urlLabel->setFont(urlFont);
-  clientsLabel = new QLabel(this);
-  clientsLabel->setObjectName(QStringLiteral("LabelWebClients"));
-  errorLabel = new QLabel(this);
-  errorLabel->setObjectName(QStringLiteral("LabelWebError"));
+  clientsLabel = MakeLabel(this, QStringLiteral("LabelWebClients"));
+  errorLabel = MakeLabel(this, QStringLiteral("LabelWebError"));
   errorLabel->setWordWrap(true);
 
   grid->addWidget(webLamp, 0, 0);

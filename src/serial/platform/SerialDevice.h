@@ -4,7 +4,7 @@
 // that TBComPort is written against: open, buffer setup, line state, time-outs, event mask,
 // waiting for line events with a stop signal, error and queue status, modem status, escape
 // functions, purge, and reads and writes that return when they are complete. The real device
-// is a tty driven through termios and ioctl; a fake device (FakeSerialDevice.h) stands behind
+// is a tty driven through termios and ioctl; a fake device of the tests stands behind
 // the same interface so that tests can produce modem-line changes and line errors.
 
 #include <cstdint>

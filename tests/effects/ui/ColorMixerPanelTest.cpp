@@ -80,7 +80,7 @@ TEST_F(ColorMixerPanelTest, ShowsTheShowsColourAndPaintsTheWindow) {
 
   // The group shows the last key the keyboard saw.
   EXPECT_EQ(Text(QStringLiteral("LabelKeySp"))->text(), QStringLiteral("Клавиатура ?"));
-  emit Core().KeyCodePressed(49);
+  QTest::keyClick(form.get(), Qt::Key_1);
   EXPECT_EQ(Text(QStringLiteral("LabelKeySp"))->text(), QStringLiteral("NomberKey is 49"));
 }
 

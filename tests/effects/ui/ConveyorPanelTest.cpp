@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include "app/ShowRunner.h"
 #include "show/Settings.h"
 #include "support/TestConsole.h"
 
@@ -40,8 +41,11 @@ class ConveyorPanelTest : public ::testing::Test, public TestConsole {
   }
   bool Bold(int k) { return Slot(k)->font().bold(); }
   QColor TextColour(int k) { return Slot(k)->palette().color(QPalette::ButtonText); }
-  // Runs sequencer ticks until the pass is over (the show is one scene long: every tick).
-  void EndPass() { Core().AdvanceShow(false, 100); }
+  // Ends a pass: one sequencer tick of a playing one-scene show.
+  void EndPass() {
+    Core().SetPlaying(true);
+    Runner().SequencerTick();
+  }
 
   ConveyorPanel* panel = nullptr;
 };
@@ -88,14 +92,14 @@ TEST_F(ConveyorPanelTest, HandModeLoadsAtOnceAndAnEmptySlotKeyOnlyTicks) {
   Slot(5)->setChecked(true);
 
   // The key of an empty slot ticks it alone and loads nothing.
-  emit Core().ConveyorSlotRequested(4);
+  Core().Runner().ConveyorSlotKey(4);
   for (int k = 1; k <= 20; ++k) EXPECT_EQ(Slot(k)->isChecked(), k == 4) << k;
   EXPECT_EQ(Level(0, 1), 0);
   EXPECT_TRUE(dialogs.errors.isEmpty());
 
   // The key of an assigned slot loads its show from scene 0; playback is not started.
   Show().memory.Set(kCurrentStep, 0);
-  emit Core().ConveyorSlotRequested(2);
+  Core().Runner().ConveyorSlotKey(2);
   EXPECT_EQ(Level(0, 1), 33);
   EXPECT_EQ(Show().CurrentStep(), 0);
   EXPECT_TRUE(Slot(2)->isChecked());
@@ -114,7 +118,7 @@ TEST_F(ConveyorPanelTest, HandModeLoadsAtOnceAndAnEmptySlotKeyOnlyTicks) {
   Core().ClearAll();
   QTest::mouseClick(Box(QStringLiteral("CheckBoxKeyKonveyr")), Qt::LeftButton);
   EXPECT_FALSE(Core().ConveyorKeys());
-  emit Core().ConveyorSlotRequested(2);
+  Core().Runner().ConveyorSlotKey(2);
   EXPECT_EQ(Level(0, 1), 0);
   // Switching the keys off elsewhere unticks the box.
   Core().SetConveyorKeys(true);
@@ -134,7 +138,7 @@ TEST_F(ConveyorPanelTest, ListModePlaysTheTickedShowsOneAfterAnother) {
   EXPECT_EQ(Level(0, 1), 0);
   for (int k = 1; k <= 20; ++k) EXPECT_EQ(Slot(k)->isChecked(), k == 3 || k == 5 || k == 7);
   // A key in composing mode does nothing.
-  emit Core().ConveyorSlotRequested(3);
+  Core().Runner().ConveyorSlotKey(3);
   EXPECT_TRUE(Slot(7)->isChecked());
   EXPECT_EQ(Level(0, 1), 0);
 
@@ -210,7 +214,7 @@ TEST_F(ConveyorPanelTest, AFileThatCannotBeOpenedIsReportedAndTheListGoesOn) {
 
   // In hand mode the same: a message, the show unchanged.
   QTest::mouseClick(Button(QStringLiteral("SpeedButtonKonvHand")), Qt::LeftButton);
-  emit Core().ConveyorSlotRequested(2);
+  Core().Runner().ConveyorSlotKey(2);
   EXPECT_EQ(dialogs.errors.size(), 2);
   EXPECT_EQ(Level(0, 1), 44);
 }

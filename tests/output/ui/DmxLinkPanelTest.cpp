@@ -13,7 +13,7 @@
 #include "output/ui/DmxLinkPanel.h"
 #include "serial/BCPort.h"
 #include "serial/SerialTestSupport.h"
-#include "serial/platform/FakeSerialDevice.h"
+#include "support/FakeSerialDevice.h"
 #include "support/TestConsole.h"
 #include "windows/TBaseForm.h"
 

@@ -150,7 +150,7 @@ TEST_F(SequencerPanelTest, PassEndHookRunsOnlyWhenTheStepWraps) {
   HoldTimers();
   SetScenes(0, 2);
   std::vector<int> stepsAtPassEnd;
-  QObject::connect(&Core(), &Console::PassEnded,
+  QObject::connect(&Runner(), &ShowRunner::PassEnded,
                    [this, &stepsAtPassEnd] { stepsAtPassEnd.push_back(Step()); });
   QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
   for (int i = 0; i < 7; ++i) Runner().SequencerTick();

@@ -4,6 +4,7 @@
 #include <functional>
 
 class QMenu;
+class QObject;
 class QTimer;
 class QToolButton;
 class QWidget;
@@ -24,9 +25,8 @@ class WindowParts {
   virtual QMenu* Menu(MenuId id) = 0;
   // Adds a button to the end of the toolbar: icon from the desktop theme (themeIcon), or the
   // style's standard icon `fallback` (a QStyle::StandardPixmap) where the theme has none.
-  virtual QToolButton* AddToolButton(const QString& name, const QString& themeIcon,
-                                     int fallback, const QString& hint,
-                                     std::function<void()> action) = 0;
+  virtual QToolButton* AddToolButton(const QString& name, const QString& themeIcon, int fallback,
+                                     const QString& hint, std::function<void()> action) = 0;
   virtual void AddToolBarSeparator() = 0;
   // Builds the pair "Запомнить Сцену" (SpeedButtonMemK) / "Вернуть прежнюю сцену"
   // (SpeedButtonUndoK), k = 1..5, for a page; the pair follows the console's undo state.
@@ -34,6 +34,11 @@ class WindowParts {
   virtual DialogService& Dialogs() = 0;
   // The 100 ms output display timer, running from start-up.
   virtual QTimer* DisplayTimer() = 0;
+  // The mouse wheel turned over the main window while a wheel page ("Фэйдера", "График
+  // Канала", "Редактор луча") is shown: handler(delta) runs in `receiver`'s life.
+  virtual void OnWheel(QObject* receiver, std::function<void(int delta)> handler) = 0;
+  // A key went down in the main window: handler(key code) runs in `receiver`'s life.
+  virtual void OnKeyCode(QObject* receiver, std::function<void(int code)> handler) = 0;
 };
 
 // Whether the page holding `widget` is the current page of its page control (pages that are

@@ -1,4 +1,4 @@
-#include "serial/platform/FakeSerialDevice.h"
+#include "support/FakeSerialDevice.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

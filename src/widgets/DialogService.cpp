@@ -1,4 +1,4 @@
-#include "windows/DialogService.h"
+#include "widgets/DialogService.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,0 +1,41 @@
+#include "widgets/Controls.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSpinBox>
+
+namespace kalvetro {
+
+QScrollBar* MakeBar(QWidget* parent, const QString& name, const BarSettings& settings) {
+  auto* bar = new QScrollBar(settings.orientation, parent);
+  bar->setObjectName(name);
+  bar->setRange(settings.minimum, settings.maximum);
+  bar->setPageStep(settings.pageStep);
+  bar->setValue(settings.value);
+  if (!settings.hint.isEmpty()) bar->setToolTip(settings.hint);
+  return bar;
+}
+
+QSpinBox* MakeNumberBox(QWidget* parent, const QString& name, const NumberBoxSettings& settings) {
+  auto* box = new QSpinBox(parent);
+  box->setObjectName(name);
+  box->setRange(settings.minimum, settings.maximum);
+  box->setValue(settings.value);
+  if (!settings.hint.isEmpty()) box->setToolTip(settings.hint);
+  return box;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& title) {
+  auto* group = new QGroupBox(title, parent);
+  if (!name.isEmpty()) group->setObjectName(name);
+  return group;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+}  // namespace kalvetro

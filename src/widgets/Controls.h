@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <Qt>
+
+class QGroupBox;
+class QLabel;
+class QScrollBar;
+class QSpinBox;
+class QWidget;
+
+namespace kalvetro {
+
+// The controls every page builds, made in one place: each gets its object name (the name
+// tests and tools find it by) and the settings a page gives it.
+
+struct BarSettings {
+  Qt::Orientation orientation = Qt::Horizontal;
+  int minimum = 0;
+  int maximum = 255;
+  int value = 0;
+  int pageStep = 10;
+  QString hint;
+};
+
+QScrollBar* MakeBar(QWidget* parent, const QString& name, const BarSettings& settings);
+
+struct NumberBoxSettings {
+  int minimum = 1;
+  int maximum = 255;
+  int value = 1;
+  QString hint;
+};
+
+QSpinBox* MakeNumberBox(QWidget* parent, const QString& name, const NumberBoxSettings& settings);
+
+QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& title);
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text = QString());
+
+}  // namespace kalvetro
