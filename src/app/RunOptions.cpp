@@ -11,6 +11,7 @@ namespace {
 const QString kAutomat = QStringLiteral("automat");
 const QString kPicture = QStringLiteral("picture");
 const QString kCrossfade = QStringLiteral("crossfade");
+const QString kWeb = QStringLiteral("web");
 
 // Every value of a repeatable option as a number in first..last; nullopt on a bad one.
 std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QString& name,
@@ -41,6 +42,11 @@ void AddRunOptions(QCommandLineParser& parser) {
       QStringLiteral("Scene transitions: sliders (the channels' own rates), automat (over one "
                      "scene period) or off."),
       QStringLiteral("MODE")));
+  parser.addOption(QCommandLineOption(
+      kWeb,
+      QStringLiteral("Turn the phone remote on for this run: its page and WebSocket on port "
+                     "1..65535 (the PIN and bind address come from the settings)."),
+      QStringLiteral("PORT")));
 }
 
 bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QString& error) {
@@ -68,6 +74,15 @@ bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QStri
       error = QStringLiteral("--crossfade takes sliders, automat or off");
       return false;
     }
+  }
+  if (parser.isSet(kWeb)) {
+    bool ok = false;
+    const int port = parser.value(kWeb).toInt(&ok);
+    if (!ok || port < 1 || port > 65535) {
+      error = QStringLiteral("--web takes a port 1..65535");
+      return false;
+    }
+    options.webPort = port;
   }
   return true;
 }

@@ -18,9 +18,10 @@ struct RunOptions {
   std::array<bool, kAutomatCount> automatWithShow{};  // --automat N: runs as "С основным"
   std::array<bool, kPictureCount> latchedPictures{};  // --picture N: latched for the run
   std::optional<int> crossfadeMode;                   // --crossfade sliders|automat|off
+  std::optional<int> webPort;                         // --web PORT: the phone page on for the run
 };
 
-// Adds --automat, --picture and --crossfade to a command line parser.
+// Adds --automat, --picture, --crossfade and --web to a command line parser.
 void AddRunOptions(QCommandLineParser& parser);
 // Reads them after the parser has processed the command line. A bad value gives false and
 // a message for the operator.

@@ -28,6 +28,7 @@
 #include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
+#include "remote/ui/WebPanel.h"
 #include "widgets/PageControl.h"
 #include "widgets/SpeedButtons.h"
 #include "windows/DisplayRest.h"
@@ -108,6 +109,9 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addWidget(ola);
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
+  auto* web = new WebPanel(console_, optionsTab);
+  web->setFixedWidth(340);
+  optionsLayout->addWidget(web, 0, Qt::AlignTop);
   optionsLayout->addStretch();
   BuildOutputPages();
   BuildPlaybackPages();

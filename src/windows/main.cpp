@@ -6,6 +6,7 @@
 #include "app/HeadlessPlayer.h"
 #include "app/RunOptions.h"
 #include "app/ShowRunner.h"
+#include "remote/Remotes.h"
 #include "windows/ConsoleStyle.h"
 #include "windows/TBaseForm.h"
 
@@ -115,5 +116,6 @@ int main(int argc, char* argv[]) {
   // plays its show without a click.
   kalvetro::ApplyRunOptions(window.GetConsole().Runner(), run);
   if (parser.isSet(playOption)) window.GetConsole().Runner().Play();
+  if (run.webPort) window.GetConsole().Remote().StartWeb(*run.webPort);
   return QCoreApplication::exec();
 }
