@@ -12,6 +12,8 @@ KALVETRO_PACKAGES=(
   qt6-qpa-plugins
   clang-14 libfuzzer-14-dev
   liblo-dev
+  qt6-httpserver-dev qt6-websockets-dev
+  chromium chromium-driver python3-selenium python3-websocket
 )
 
 kalvetro_install_deps() {

@@ -13,6 +13,7 @@ const QString kAutomat = QStringLiteral("automat");
 const QString kPicture = QStringLiteral("picture");
 const QString kCrossfade = QStringLiteral("crossfade");
 const QString kOsc = QStringLiteral("osc");
+const QString kWeb = QStringLiteral("web");
 
 // Every value of a repeatable option as a number in first..last; nullopt on a bad one.
 std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QString& name,
@@ -25,6 +26,20 @@ std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QStrin
     numbers.append(n);
   }
   return numbers;
+}
+
+// A port option's value, 1..65535, when it is given; false and the message for a bad one.
+bool ReadPort(const QCommandLineParser& parser, const QString& name, const char* message,
+              std::optional<int>& port, QString& error) {
+  if (!parser.isSet(name)) return true;
+  bool ok = false;
+  const int value = parser.value(name).toInt(&ok);
+  if (!ok || value < 1 || value > 65535) {
+    error = QString::fromUtf8(message);
+    return false;
+  }
+  port = value;
+  return true;
 }
 
 }  // namespace
@@ -45,6 +60,11 @@ void AddRunOptions(QCommandLineParser& parser) {
       QStringLiteral("MODE")));
   parser.addOption(QCommandLineOption(
       kOsc, QStringLiteral("Listen for OSC commands on this UDP port (1..65535), for this run."),
+      QStringLiteral("PORT")));
+  parser.addOption(QCommandLineOption(
+      kWeb,
+      QStringLiteral("Turn the phone remote on for this run: its page and WebSocket on port "
+                     "1..65535 (the PIN and bind address come from the settings)."),
       QStringLiteral("PORT")));
 }
 
@@ -74,16 +94,8 @@ bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QStri
       return false;
     }
   }
-  if (parser.isSet(kOsc)) {
-    bool ok = false;
-    const int port = parser.value(kOsc).toInt(&ok);
-    if (!ok || port < 1 || port > 65535) {
-      error = QStringLiteral("--osc takes a UDP port 1..65535");
-      return false;
-    }
-    options.oscPort = port;
-  }
-  return true;
+  return ReadPort(parser, kOsc, "--osc takes a UDP port 1..65535", options.oscPort, error) &&
+         ReadPort(parser, kWeb, "--web takes a port 1..65535", options.webPort, error);
 }
 
 void ApplyRunOptions(ShowRunner& runner, const RunOptions& options) {

@@ -189,13 +189,13 @@ void ShowRunner::WakeSound() {
 
 int ShowRunner::SetSoundGate(int position) {
   WakeSound();
-  return ScrollBarGateChange(sound_, position);
+  return ChangeGate(sound_, position);
 }
 
 void ShowRunner::SetSoundSkip(int position) {
   WakeSound();
   soundSliders_.skip = position;
-  ScrollBarPropuskChange(sound_, position);
+  ChangeSkip(sound_, position);
 }
 
 void ShowRunner::SetSoundEnvelopeSpeed(int position) {

@@ -48,12 +48,12 @@ int ParseSoundLevel(std::string_view text) {
   return digits[0] * 10 + digits[1];
 }
 
-int ScrollBarGateChange(SoundState& state, int position) {
+int ChangeGate(SoundState& state, int position) {
   state.gateLevel = (255 - std::clamp(position, 0, 255)) * 120;
   return state.gateLevel;
 }
 
-void ScrollBarPropuskChange(SoundState& state, int position) {
+void ChangeSkip(SoundState& state, int position) {
   state.skipCounter = std::clamp(position, kSkipMin, kSkipMax);
 }
 

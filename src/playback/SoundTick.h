@@ -77,9 +77,9 @@ int ParseSoundLevel(std::string_view text);
 
 // The gate slider moved: the gate is (255 - position) * 120. Returns the new gate, which the
 // gate gauge shows.
-int ScrollBarGateChange(SoundState& state, int position);
+int ChangeGate(SoundState& state, int position);
 // The skip slider moved: the counter starts again from the new count.
-void ScrollBarPropuskChange(SoundState& state, int position);
+void ChangeSkip(SoundState& state, int position);
 
 // One sound tick with the level 0..99 read.
 SoundView SoundTick(SoundState& state, int level, const SoundSliders& sliders);

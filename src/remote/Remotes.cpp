@@ -1,11 +1,19 @@
 #include "remote/Remotes.h"
 
+#include <QRandomGenerator>
+
 #include "app/Console.h"
+#include "remote/WebRemote.h"
 
 namespace kalvetro {
 
 Remotes::Remotes(Console& console)
-    : QObject(&console), console_(console), control_(console), osc_(console, control_) {
+    : QObject(&console),
+      console_(console),
+      control_(console),
+      osc_(console, control_),
+      web_(std::make_unique<WebRemote>(control_)) {
+  connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyWebSetup);
   // The settings file says which remotes run: OSC starts on its port once they are read,
   // from the event loop, so that a port that cannot be had is the last word of the start-up
   // on the status line.
@@ -20,5 +28,41 @@ Remotes::Remotes(Console& console)
 }
 
 Remotes::~Remotes() = default;
+
+namespace {
+
+// A PIN of six random digits from the system's random source.
+QString MakeWebPin() {
+  return QStringLiteral("%1").arg(QRandomGenerator::system()->bounded(1000000), 6, 10,
+                                  QLatin1Char('0'));
+}
+
+}  // namespace
+
+QString Remotes::WebPin() {
+  RemoteSettings setup = console_.RemoteSetup();
+  if (!ValidPin(setup.webPin)) {
+    setup.webPin = MakeWebPin().toStdString();
+    console_.SetRemoteSetup(setup);
+  }
+  return QString::fromStdString(setup.webPin);
+}
+
+bool Remotes::StartWeb(int port) {
+  web_->SetPin(WebPin());
+  if (web_->Start(port, QString::fromStdString(console_.RemoteSetup().webBind))) return true;
+  console_.OutStatus(web_->StartError());
+  return false;
+}
+
+void Remotes::ApplyWebSetup() {
+  const QString pin = WebPin();
+  if (console_.RemoteSetup().webOn) {
+    StartWeb(console_.RemoteSetup().webPort);
+  } else {
+    web_->Stop();
+    web_->SetPin(pin);
+  }
+}
 
 }  // namespace kalvetro

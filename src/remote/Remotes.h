@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 
 #include "remote/OscRemote.h"
 #include "remote/RemoteControl.h"
@@ -8,6 +9,7 @@
 namespace kalvetro {
 
 class Console;
+class WebRemote;
 
 // Every remote of a console (OSC, the phone page) and the one door they share into the show.
 // Owned by the console, on the user-interface thread; each remote is off until turned on.
@@ -21,10 +23,23 @@ class Remotes : public QObject {
   RemoteControl& Control() { return control_; }
   OscRemote& Osc() { return osc_; }
 
+  // The phone page.
+  WebRemote& Web() { return *web_; }
+  // The phone page's PIN from the settings; when they have none, a new random one of six
+  // digits, kept in the settings (written with them).
+  QString WebPin();
+  // Turns the phone page on at port with the settings' bind address and PIN, for this run:
+  // the settings' on/off and port stay as they are. False: the page stays off, the reason is
+  // on the status line and in Web().StartError().
+  bool StartWeb(int port);
+  // Turns the phone page on or off as the settings say (after they were read or changed).
+  void ApplyWebSetup();
+
  private:
   Console& console_;
   RemoteControl control_;
   OscRemote osc_;  // after the door it runs commands through
+  std::unique_ptr<WebRemote> web_;
 };
 
 }  // namespace kalvetro

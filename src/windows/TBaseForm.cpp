@@ -29,6 +29,7 @@
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
 #include "remote/ui/OscGroup.h"
+#include "remote/ui/WebPanel.h"
 #include "widgets/PageControl.h"
 #include "widgets/SpeedButtons.h"
 #include "windows/DisplayRest.h"
@@ -109,8 +110,11 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addWidget(ola);
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
+  auto* web = new WebPanel(console_, optionsTab);
+  web->setFixedWidth(340);
+  optionsLayout->addWidget(web, 0, Qt::AlignTop);
   optionsLayout->addStretch();
-  // The remotes stand under the drive figures, where the page has room to spare.
+  // The OSC group stands under the drive figures, where the page has room to spare.
   auto* remotes = static_cast<QVBoxLayout*>(optionsTab->findChild<QWidget*>("PanelDisk")->layout());
   remotes->insertWidget(remotes->count() - 1, new OscGroup(console_, optionsTab));
   BuildOutputPages();

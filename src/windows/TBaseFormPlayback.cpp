@@ -22,11 +22,11 @@ void TBaseForm::BuildPlaybackPages() {
   // The scene list commands serve the menu, the toolbar and the scene buttons of the
   // sequencer page.
   SceneListButtons buttons;
-  buttons.insertScene = sequencer->SpeedButtonNewScena;
-  buttons.copyScene = sequencer->SpeedButtonScenaCopy;
-  buttons.insertPasted = sequencer->SpeedButtonNewScenaPaste;
-  buttons.pasteScene = sequencer->ButtonScenaPaste;
-  buttons.deleteScene = sequencer->SpeedButtonScenaDelete;
+  buttons.insertScene = sequencer->newSceneButton;
+  buttons.copyScene = sequencer->copySceneButton;
+  buttons.insertPasted = sequencer->newSceneFromPasteButton;
+  buttons.pasteScene = sequencer->replaceFromPasteButton;
+  buttons.deleteScene = sequencer->deleteSceneButton;
   auto* commands = new SceneCommands(console_, *this, buttons, this);
   sequencer->SetAutoAddSceneItem(commands->autoAddSceneAction);
 }

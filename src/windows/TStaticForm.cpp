@@ -145,19 +145,19 @@ QGroupBox* TStaticForm::BuildSceneGroup() {
   auto* row = new QHBoxLayout(group);
   row->setContentsMargins(5, 8, 5, 4);
   row->setSpacing(4);
-  ScrollBar1 = new QScrollBar(Qt::Horizontal, group);
-  ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
-  ScrollBar1->setRange(0, kSceneCount - 1);
-  ScrollBar1->setPageStep(10);
-  ScrollBar1->setValue(1);
-  ScrollBar1->setFixedHeight(18);
-  Label1 = new QLabel(QStringLiteral("1"), group);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setMinimumWidth(26);
-  Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  row->addWidget(ScrollBar1, 1);
-  row->addWidget(Label1);
-  connect(ScrollBar1, &QScrollBar::valueChanged, this, [this] { TakeChosenSceneLevels(); });
+  sceneSlider = new QScrollBar(Qt::Horizontal, group);
+  sceneSlider->setObjectName(QStringLiteral("ScrollBar1"));
+  sceneSlider->setRange(0, kSceneCount - 1);
+  sceneSlider->setPageStep(10);
+  sceneSlider->setValue(1);
+  sceneSlider->setFixedHeight(18);
+  sceneLabel = new QLabel(QStringLiteral("1"), group);
+  sceneLabel->setObjectName(QStringLiteral("Label1"));
+  sceneLabel->setMinimumWidth(26);
+  sceneLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  row->addWidget(sceneSlider, 1);
+  row->addWidget(sceneLabel);
+  connect(sceneSlider, &QScrollBar::valueChanged, this, [this] { TakeChosenSceneLevels(); });
   return group;
 }
 
@@ -241,8 +241,8 @@ void TStaticForm::StoreWorkingRowAsPicture(int k) {
 }
 
 void TStaticForm::TakeChosenSceneLevels() {
-  const int shown = TakeSceneLevels(console_.Show(), ScrollBar1->value());
-  Label1->setText(QString::number(shown));
+  const int shown = TakeSceneLevels(console_.Show(), sceneSlider->value());
+  sceneLabel->setText(QString::number(shown));
   ReleaseRead();
   ReleaseWrite();
   ShowWorkingRow();

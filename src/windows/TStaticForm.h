@@ -35,7 +35,7 @@ class TStaticForm : public QWidget {
   void LoadPictureIntoWorkingRow(int k);
   // The working row and the mask into picture k.
   void StoreWorkingRowAsPicture(int k);
-  // The levels of the show scene chosen with ScrollBar1 into the working row.
+  // The levels of the show scene chosen with sceneSlider into the working row.
   void TakeChosenSceneLevels();
   void ConfirmEraseEditedPicture();
   void ConfirmEraseAllPictures();
@@ -49,8 +49,8 @@ class TStaticForm : public QWidget {
   std::array<QToolButton*, kPictureCount> writeButtons{};  // SpeedButton9..24
   QToolButton* readHiddenButton = nullptr;   // the hidden extra button of "Считать"
   QToolButton* writeHiddenButton = nullptr;  // the hidden extra button of "Записать "
-  QScrollBar* ScrollBar1 = nullptr;
-  QLabel* Label1 = nullptr;
+  QScrollBar* sceneSlider = nullptr;
+  QLabel* sceneLabel = nullptr;
   QToolButton* eraseButton = nullptr;
   QToolButton* eraseAllButton = nullptr;
   QToolButton* undoEraseButton = nullptr;

@@ -64,3 +64,5 @@ if [ $status -ne 0 ]; then
 fi
 ran=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/fuzz.log" | tail -n 1)
 echo "fuzz: ${ran:-?} of $runs inputs in ${elapsed}s, no crash, no sanitizer report, no round-trip difference"
+# The phone page's message parser, bounded the same way.
+tests/fuzz/run_web_bounded.sh

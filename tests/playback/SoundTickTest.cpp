@@ -46,9 +46,9 @@ TEST(SoundTick, ClipboardTextGivesTheLevel) {
 
 TEST(SoundTick, GateDecidesBetweenFortyEightAndFortyNine) {
   SoundState state;
-  EXPECT_EQ(ScrollBarGateChange(state, 0), 30600);
-  EXPECT_EQ(ScrollBarGateChange(state, 255), 0);
-  EXPECT_EQ(ScrollBarGateChange(state, 127), 15360);
+  EXPECT_EQ(ChangeGate(state, 0), 30600);
+  EXPECT_EQ(ChangeGate(state, 255), 0);
+  EXPECT_EQ(ChangeGate(state, 127), 15360);
   EXPECT_EQ(state.gateLevel, 15360);
 
   // Level 48 (15360) reaches the gate but never goes above it.
@@ -64,7 +64,7 @@ TEST(SoundTick, GateDecidesBetweenFortyEightAndFortyNine) {
   EXPECT_EQ(view.soundLevel, 49);
 
   SoundState fresh;
-  ScrollBarGateChange(fresh, 127);
+  ChangeGate(fresh, 127);
   EXPECT_TRUE(SoundTick(fresh, 49, {}).beat);
 }
 
@@ -112,7 +112,7 @@ TEST(SoundTick, SkipCountRaisesTheFlagOnTheFirstBeatThenEveryThird) {
 
   // Moving the slider restarts the count: the flag then comes on the third beat.
   SoundState moved;
-  ScrollBarPropuskChange(moved, 3);
+  ChangeSkip(moved, 3);
   std::vector<int> movedFlags;
   for (int click = 0; click < 6; ++click) {
     Click(moved, sliders, 50, 0);
@@ -219,7 +219,7 @@ TEST(SoundTick, EnvelopeFollowsTheGaugeAndBlocksBeatsBelowIt) {
 
   // Gauge above the gate but below the envelope: no beat.
   SoundState above;
-  ScrollBarGateChange(above, 255);
+  ChangeGate(above, 255);
   above.gauge = 10000;
   above.envelopeBar = 12000;
   SoundSliders slow;

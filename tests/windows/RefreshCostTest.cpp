@@ -86,7 +86,7 @@ TEST_F(RefreshCost, ANewNumberOnALabelRepaintsTheLabelNotItsTab) {
   auto* sequencer = form->findChild<SequencerPanel*>(QStringLiteral("GroupBoxPlay"));
   ASSERT_NE(sequencer, nullptr);
   const QString before = Text(QStringLiteral("LabelTimePause"))->text();
-  sequencer->TimerShouClockTimer();
+  sequencer->ShowClockTick();
   QCoreApplication::sendPostedEvents();
   QCoreApplication::sendPostedEvents();
   ASSERT_NE(Text(QStringLiteral("LabelTimePause"))->text(), before);

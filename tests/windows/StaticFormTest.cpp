@@ -50,10 +50,10 @@ TEST_F(StaticForm, WindowIsMadeOnceAndHoldsItsGroups) {
   EXPECT_EQ(editor->readButtons[1]->toolTip(),
             QStringLiteral("Редактируемая статическая картинка"));
   EXPECT_EQ(editor->writeButtons[1]->toolTip(), QStringLiteral("Записать в  статическую картинку"));
-  EXPECT_EQ(editor->ScrollBar1->value(), 1);
-  EXPECT_EQ(editor->ScrollBar1->maximum(), 255);
-  EXPECT_EQ(editor->ScrollBar1->pageStep(), 10);
-  EXPECT_EQ(editor->Label1->text(), QStringLiteral("1"));
+  EXPECT_EQ(editor->sceneSlider->value(), 1);
+  EXPECT_EQ(editor->sceneSlider->maximum(), 255);
+  EXPECT_EQ(editor->sceneSlider->pageStep(), 10);
+  EXPECT_EQ(editor->sceneLabel->text(), QStringLiteral("1"));
   EXPECT_FALSE(editor->undoEraseButton->isEnabled());
   EXPECT_FALSE(editor->readHiddenButton->isVisible());
 
@@ -160,13 +160,13 @@ TEST_F(StaticForm, SceneSliderEraseAndUndo) {
   Show().DataWrite(0, 10, 15);
   Open();
   Strip(10)->setChecked(true);
-  editor->ScrollBar1->setValue(3);
-  EXPECT_EQ(editor->Label1->text(), QStringLiteral("4"));
+  editor->sceneSlider->setValue(3);
+  EXPECT_EQ(editor->sceneLabel->text(), QStringLiteral("4"));
   EXPECT_EQ(Level(0, 10), 150);  // the row of scene (3 + 1)
   EXPECT_FALSE(Strip(10)->isChecked());
   EXPECT_EQ(Fader(10)->value(), 150);
-  editor->ScrollBar1->setValue(255);
-  EXPECT_EQ(editor->Label1->text(), QStringLiteral("256"));
+  editor->sceneSlider->setValue(255);
+  EXPECT_EQ(editor->sceneLabel->text(), QStringLiteral("256"));
   EXPECT_EQ(Level(0, 10), 150);  // scene 0 onto itself
 
   Strip(10)->setChecked(true);

@@ -54,8 +54,8 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
     button->setFont(font);
     button->installEventFilter(this);
     connect(button, &QToolButton::clicked, this,
-            [this, k](bool down) { SpeedButtonClick(k, down); });
-    SpeedButtons[k - 1] = button;
+            [this, k](bool down) { PressSlot(k, down); });
+    slotButtons[k - 1] = button;
     slotGrid->addWidget(button, (k - 1) / 10, (k - 1) % 10);
   }
   for (int column = 0; column < 10; ++column) slotGrid->setColumnStretch(column, 1);
@@ -75,31 +75,31 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
     modes->addWidget(button);
     return button;
   };
-  SpeedButtonKonvHand =
+  handButton =
       makeMode("SpeedButtonKonvHand", QStringLiteral("Ручн"),
                QStringLiteral("Остановить Шоу   и  разрешить проигрывание выбранного Шоу"),
-               &ConveyorPanel::SpeedButtonKonvHandClick);
-  SpeedButtonKonvSpis = makeMode("SpeedButtonKonvSpis", QStringLiteral("▶"),
+               &ConveyorPanel::ChooseHandMode);
+  listButton = makeMode("SpeedButtonKonvSpis", QStringLiteral("▶"),
                                  QStringLiteral("Запустить конвейр Шоу  с текущей позиции "),
-                                 &ConveyorPanel::SpeedButtonKonvSpisClick);
-  SpeedButtonKonvSpisBegin =
+                                 &ConveyorPanel::ChooseListMode);
+  listFromFirstButton =
       makeMode("SpeedButtonKonvSpisBegin", QStringLiteral("|▶"),
                QStringLiteral("Запустить Конвейр Шоу  с первой активной кнопки"),
-               &ConveyorPanel::SpeedButtonKonvSpisBeginClick);
-  SpeedButtonKonvOff = makeMode("SpeedButtonKonvOff", QStringLiteral("Набор"),
+               &ConveyorPanel::ChooseListFromFirst);
+  composeButton = makeMode("SpeedButtonKonvOff", QStringLiteral("Набор"),
                                 QStringLiteral("Остановить конвейр и разрешить набор конвейра Шоу"),
-                                &ConveyorPanel::SpeedButtonKonvOffClick);
+                                &ConveyorPanel::ChooseComposing);
   auto* group = new QButtonGroup(this);
   group->setExclusive(true);
   for (QToolButton* b :
-       {SpeedButtonKonvHand, SpeedButtonKonvSpis, SpeedButtonKonvSpisBegin, SpeedButtonKonvOff})
+       {handButton, listButton, listFromFirstButton, composeButton})
     group->addButton(b);
-  SpeedButtonKonvHand->setChecked(true);
-  SpeedButtonKonvNew =
+  handButton->setChecked(true);
+  clearButton =
       MakeSpeedButton(this, QStringLiteral("SpeedButtonKonvNew"), QStringLiteral("✕"),
                       QStringLiteral("Очистить конвейр Шоу"), false);
-  connect(SpeedButtonKonvNew, &QToolButton::clicked, this, &ConveyorPanel::SpeedButtonKonvNewClick);
-  modes->addWidget(SpeedButtonKonvNew);
+  connect(clearButton, &QToolButton::clicked, this, &ConveyorPanel::ClearSlots);
+  modes->addWidget(clearButton);
   controls->addLayout(modes);
 
   auto* bottom = new QHBoxLayout;
@@ -136,7 +136,7 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
 // ---------------------------------------------------------------- slot captions
 
 void ConveyorPanel::ShowSlot(int slot, const QString& caption, bool assigned) {
-  QToolButton* button = SpeedButtons[slot - 1];
+  QToolButton* button = slotButtons[slot - 1];
   QFont font = button->font();
   font.setBold(assigned);
   button->setFont(font);
@@ -163,11 +163,11 @@ void ConveyorPanel::LabelSlotsAtStartup() {
 
 void ConveyorPanel::ShowConveyor() {
   const Conveyor& conveyor = console_.Runner().ConveyorState();
-  for (int k = 1; k <= kConveyorSlots; ++k) SpeedButtons[k - 1]->setChecked(conveyor.Down(k));
-  QToolButton* mode = SpeedButtonKonvHand;
-  if (conveyor.Mode() == ConveyorMode::kList) mode = SpeedButtonKonvSpis;
-  if (conveyor.Mode() == ConveyorMode::kListFromFirst) mode = SpeedButtonKonvSpisBegin;
-  if (conveyor.Mode() == ConveyorMode::kComposing) mode = SpeedButtonKonvOff;
+  for (int k = 1; k <= kConveyorSlots; ++k) slotButtons[k - 1]->setChecked(conveyor.Down(k));
+  QToolButton* mode = handButton;
+  if (conveyor.Mode() == ConveyorMode::kList) mode = listButton;
+  if (conveyor.Mode() == ConveyorMode::kListFromFirst) mode = listFromFirstButton;
+  if (conveyor.Mode() == ConveyorMode::kComposing) mode = composeButton;
   mode->setChecked(true);
   const QString& label = console_.Runner().ConveyorLabel();
   if (!label.isEmpty() && label != shownLabel_) {
@@ -178,7 +178,7 @@ void ConveyorPanel::ShowConveyor() {
 
 // ---------------------------------------------------------------- slot buttons
 
-void ConveyorPanel::SpeedButtonClick(int slot, bool down) {
+void ConveyorPanel::PressSlot(int slot, bool down) {
   console_.Runner().SetConveyorSlotDown(slot, down);
 }
 
@@ -197,7 +197,7 @@ bool ConveyorPanel::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress &&
       static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
     for (int k = 1; k <= kConveyorSlots; ++k) {
-      if (watched == SpeedButtons[k - 1]) {
+      if (watched == slotButtons[k - 1]) {
         SpeedButtonMouseDown(k);
         return true;
       }
@@ -208,23 +208,23 @@ bool ConveyorPanel::eventFilter(QObject* watched, QEvent* event) {
 
 // ---------------------------------------------------------------- modes
 
-void ConveyorPanel::SpeedButtonKonvHandClick() {
+void ConveyorPanel::ChooseHandMode() {
   console_.Runner().SetConveyorMode(ConveyorMode::kHand);
 }
 
-void ConveyorPanel::SpeedButtonKonvSpisClick() {
+void ConveyorPanel::ChooseListMode() {
   console_.Runner().SetConveyorMode(ConveyorMode::kList);
 }
 
-void ConveyorPanel::SpeedButtonKonvSpisBeginClick() {
+void ConveyorPanel::ChooseListFromFirst() {
   console_.Runner().SetConveyorMode(ConveyorMode::kListFromFirst);
 }
 
-void ConveyorPanel::SpeedButtonKonvOffClick() {
+void ConveyorPanel::ChooseComposing() {
   console_.Runner().SetConveyorMode(ConveyorMode::kComposing);
 }
 
-void ConveyorPanel::SpeedButtonKonvNewClick() {
+void ConveyorPanel::ClearSlots() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить все файлы конвейра ? "))) return;
   ReleaseAllSlots();
   for (int k = 1; k <= kConveyorSlots; ++k) {

@@ -35,24 +35,24 @@ class ConveyorPanel : public QGroupBox {
   void ReleaseAllSlots();
 
   // Handlers.
-  void SpeedButtonClick(int slot, bool down);
+  void PressSlot(int slot, bool down);
   void SpeedButtonMouseDown(int slot);  // right button: assign a show file to the slot
-  void SpeedButtonKonvHandClick();
-  void SpeedButtonKonvSpisClick();
-  void SpeedButtonKonvSpisBeginClick();
-  void SpeedButtonKonvOffClick();
-  void SpeedButtonKonvNewClick();
+  void ChooseHandMode();
+  void ChooseListMode();
+  void ChooseListFromFirst();
+  void ChooseComposing();
+  void ClearSlots();
 
   // The runner's conveyor: mode, slot buttons, label.
   void ShowConveyor();
 
   // Controls.
-  std::array<QToolButton*, kConveyorSlots> SpeedButtons{};
-  QToolButton* SpeedButtonKonvHand = nullptr;
-  QToolButton* SpeedButtonKonvSpis = nullptr;
-  QToolButton* SpeedButtonKonvSpisBegin = nullptr;
-  QToolButton* SpeedButtonKonvOff = nullptr;
-  QToolButton* SpeedButtonKonvNew = nullptr;
+  std::array<QToolButton*, kConveyorSlots> slotButtons{};
+  QToolButton* handButton = nullptr;
+  QToolButton* listButton = nullptr;
+  QToolButton* listFromFirstButton = nullptr;
+  QToolButton* composeButton = nullptr;
+  QToolButton* clearButton = nullptr;
   QLabel* jobLabel = nullptr;
   QCheckBox* keysBox = nullptr;
 

@@ -20,14 +20,14 @@ FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
 
-  RadioGroupRate = new QGroupBox(QStringLiteral("Плавность перехода  сцен "), this);
-  RadioGroupRate->setObjectName(QStringLiteral("RadioGroupRate"));
-  auto* items = new QHBoxLayout(RadioGroupRate);
+  crossfadeGroup = new QGroupBox(QStringLiteral("Плавность перехода  сцен "), this);
+  crossfadeGroup->setObjectName(QStringLiteral("RadioGroupRate"));
+  auto* items = new QHBoxLayout(crossfadeGroup);
   rateItems_ = new QButtonGroup(this);
   const QString captions[] = {QStringLiteral("Ползунки"), QStringLiteral("Автомат"),
                               QStringLiteral("Выкл")};
   for (int i = 0; i < 3; ++i) {
-    auto* item = new QRadioButton(captions[i], RadioGroupRate);
+    auto* item = new QRadioButton(captions[i], crossfadeGroup);
     item->setObjectName(QStringLiteral("RadioGroupRateItem%1").arg(i));
     rateItems_->addButton(item, i);
     items->addWidget(item);
@@ -40,35 +40,35 @@ FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
   });
   runner.SetCrossfadeMode(ItemIndex());
   connect(&runner, &ShowRunner::CrossfadeModeChanged, this, &FadeRatePage::SetItemIndex);
-  layout->addWidget(RadioGroupRate);
+  layout->addWidget(crossfadeGroup);
 
   auto* group = new QGroupBox(QStringLiteral("Время изменения уровня выбранных каналов"), this);
   group->setObjectName(QStringLiteral("GroupBoxRateLeuel"));
   auto* row = new QHBoxLayout(group);
-  ScrollBarRateLeuel = new QScrollBar(Qt::Horizontal, group);
-  ScrollBarRateLeuel->setObjectName(QStringLiteral("ScrollBarRateLeuel"));
-  ScrollBarRateLeuel->setRange(0, kRatePositions - 1);
-  ScrollBarRateLeuel->setPageStep(10);
-  ScrollBarRateLeuel->setValue(7);
-  ScrollBarRateLeuel->setToolTip(QStringLiteral("Время изменения уровня выбранных каналов DMX "));
-  ScrollBarRateLeuel->setMinimumHeight(20);
-  connect(ScrollBarRateLeuel, &QScrollBar::valueChanged, this,
-          [this] { ScrollBarRateLeuelChange(); });
-  LabelRate = new QLabel(QStringLiteral("2 sec"), group);
-  LabelRate->setObjectName(QStringLiteral("LabelRate"));
-  LabelRate->setToolTip(QStringLiteral("Время изменения уровня всех каналов DMX  в секундах"));
-  LabelRate->setMinimumWidth(44);
-  LabelRate->setAlignment(Qt::AlignCenter);
-  QFont big = LabelRate->font();
+  rateSlider = new QScrollBar(Qt::Horizontal, group);
+  rateSlider->setObjectName(QStringLiteral("ScrollBarRateLeuel"));
+  rateSlider->setRange(0, kRatePositions - 1);
+  rateSlider->setPageStep(10);
+  rateSlider->setValue(7);
+  rateSlider->setToolTip(QStringLiteral("Время изменения уровня выбранных каналов DMX "));
+  rateSlider->setMinimumHeight(20);
+  connect(rateSlider, &QScrollBar::valueChanged, this,
+          [this] { ChangeRate(); });
+  rateLabel = new QLabel(QStringLiteral("2 sec"), group);
+  rateLabel->setObjectName(QStringLiteral("LabelRate"));
+  rateLabel->setToolTip(QStringLiteral("Время изменения уровня всех каналов DMX  в секундах"));
+  rateLabel->setMinimumWidth(44);
+  rateLabel->setAlignment(Qt::AlignCenter);
+  QFont big = rateLabel->font();
   big.setBold(true);
-  LabelRate->setFont(big);
-  row->addWidget(ScrollBarRateLeuel, 1);
-  row->addWidget(LabelRate);
+  rateLabel->setFont(big);
+  row->addWidget(rateSlider, 1);
+  row->addWidget(rateLabel);
   layout->addWidget(group);
   layout->addStretch();
   // Any rate slider that is moved relabels the label with its rate.
   connect(&console_, &Console::RateChosen, this,
-          [this](int position) { LabelRate->setText(QString::fromUtf8(RateLabel(position))); });
+          [this](int position) { rateLabel->setText(QString::fromUtf8(RateLabel(position))); });
 }
 
 int FadeRatePage::ItemIndex() const {
@@ -88,8 +88,8 @@ void FadeRatePage::SetItemIndex(int index) {
   rateItems_->button(index)->setChecked(true);
 }
 
-void FadeRatePage::ScrollBarRateLeuelChange() {
-  const std::uint8_t step = console_.TabRate(ScrollBarRateLeuel->value());
+void FadeRatePage::ChangeRate() {
+  const std::uint8_t step = console_.TabRate(rateSlider->value());
   ShowMemory& memory = console_.Show().memory;
   memory.Set(kRateStep, step);
   // The selection bytes are the selection: every box writes its byte the moment it changes.

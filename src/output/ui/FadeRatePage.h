@@ -25,11 +25,11 @@ class FadeRatePage : public QWidget {
   int ItemIndex() const;
   void SetItemIndex(int index);
 
-  void ScrollBarRateLeuelChange();
+  void ChangeRate();
 
-  QGroupBox* RadioGroupRate = nullptr;
-  QScrollBar* ScrollBarRateLeuel = nullptr;
-  QLabel* LabelRate = nullptr;
+  QGroupBox* crossfadeGroup = nullptr;
+  QScrollBar* rateSlider = nullptr;
+  QLabel* rateLabel = nullptr;
 
  private:
   Console& console_;

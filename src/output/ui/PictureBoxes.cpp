@@ -34,13 +34,13 @@ PictureBoxes::PictureBoxes(Console& console, QWidget* parent)
     box->setToolTip(QStringLiteral("Запрограммированая статическая картинка - Горячая кнопка =") +
                     QString::fromUtf8(kKeys[k].key) + QStringLiteral("= "));
     connect(box, &QCheckBox::toggled, this, [this, k](bool on) { console_.SetPicture(k, on); });
-    CheckBoxChs[k] = box;
+    pictureBoxes[k] = box;
     // Two rows of eight, as the keys lie: the digits above, Space and the letters below.
     grid->addWidget(box, k / 8, k % 8);
   }
   // Pictures switched elsewhere (the keyboard) tick their boxes.
   connect(&console_, &Console::PictureChanged, this,
-          [this](int k, bool on) { CheckBoxChs[k]->setChecked(on); });
+          [this](int k, bool on) { pictureBoxes[k]->setChecked(on); });
 }
 
 }  // namespace kalvetro

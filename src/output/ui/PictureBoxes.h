@@ -21,7 +21,7 @@ class PictureBoxes : public QGroupBox {
   PictureBoxes(Console& console, QWidget* parent);
 
   // CheckBoxChs1..CheckBoxChs8, CheckBoxChsSpace, CheckBoxChsZ, X, C, V, B, N, M.
-  std::array<QCheckBox*, kPictureCount> CheckBoxChs{};
+  std::array<QCheckBox*, kPictureCount> pictureBoxes{};
 
  private:
   Console& console_;

@@ -69,15 +69,15 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   layout->addWidget(BuildSceneButtons());
   layout->addStretch();
 
-  TimerColorLentaTempa = new QTimer(this);
-  TimerColorLentaTempa->setObjectName(QStringLiteral("TimerColorLentaTempa"));
-  TimerColorLentaTempa->setInterval(100);
-  connect(TimerColorLentaTempa, &QTimer::timeout, this, &SequencerPanel::TimerColorLentaTempaTimer);
-  TimerShouClock = new QTimer(this);
-  TimerShouClock->setObjectName(QStringLiteral("TimerShouClock"));
-  TimerShouClock->setInterval(1000);
-  connect(TimerShouClock, &QTimer::timeout, this, &SequencerPanel::TimerShouClockTimer);
-  connect(parts_.DisplayTimer(), &QTimer::timeout, this, &SequencerPanel::TimerDataDmxToDspTimer);
+  tempoStripTimer = new QTimer(this);
+  tempoStripTimer->setObjectName(QStringLiteral("TimerColorLentaTempa"));
+  tempoStripTimer->setInterval(100);
+  connect(tempoStripTimer, &QTimer::timeout, this, &SequencerPanel::EndTempoFlash);
+  showClockTimer = new QTimer(this);
+  showClockTimer->setObjectName(QStringLiteral("TimerShouClock"));
+  showClockTimer->setInterval(1000);
+  connect(showClockTimer, &QTimer::timeout, this, &SequencerPanel::ShowClockTick);
+  connect(parts_.DisplayTimer(), &QTimer::timeout, this, &SequencerPanel::DisplayTick);
   connect(&console_, &Console::PlayingChanged, this, &SequencerPanel::ShowPlaying);
   connect(&console_, &Console::DataSystemRefresh, this, &SequencerPanel::ReturnSequencer);
   connect(&console_, &Console::ShowReplaced, this, &SequencerPanel::TempStatus);
@@ -86,15 +86,15 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   ShowRunner& runner = console_.Runner();
   connect(&runner, &ShowRunner::SequencerTicked, this, &SequencerPanel::FlashTempoStrip);
   connect(&runner, &ShowRunner::TempoChanged, this, &SequencerPanel::TempStatus);
-  connect(&runner, &ShowRunner::SoundPacedChanged, CheckBoxAudio1, &QCheckBox::setChecked);
-  connect(CheckBoxAudio1, &QCheckBox::toggled, &runner, &ShowRunner::SetSoundPaced);
-  connect(CheckBoxRepeat, &QCheckBox::toggled, &runner, &ShowRunner::SetRing);
+  connect(&runner, &ShowRunner::SoundPacedChanged, soundPacedBox, &QCheckBox::setChecked);
+  connect(soundPacedBox, &QCheckBox::toggled, &runner, &ShowRunner::SetSoundPaced);
+  connect(ringBox, &QCheckBox::toggled, &runner, &ShowRunner::SetRing);
   // The static picture editor hides the Play button while it is open.
   connect(&console_, &Console::ChaserEditingChanged, this,
-          [this](bool open) { SpeedButtonPlay->setVisible(!open); });
+          [this](bool open) { playButton->setVisible(!open); });
   // The display timers of the page run from start-up to exit.
-  TimerColorLentaTempa->start();
-  TimerShouClock->start();
+  tempoStripTimer->start();
+  showClockTimer->start();
 }
 
 // ---------------------------------------------------------------- building the group
@@ -105,32 +105,32 @@ QWidget* SequencerPanel::BuildTempoSection() {
   grid->setContentsMargins(6, 4, 6, 6);
   grid->setVerticalSpacing(3);
   auto* caption = new QLabel(QStringLiteral("Темп"), section);
-  LabelTemp = new QLabel(QStringLiteral("120 сцен/мин"), section);
-  LabelTemp->setObjectName(QStringLiteral("LabelTemp"));
-  LabelTemp->setToolTip(QStringLiteral("Время перехода на следующую сцену "));
-  LabelTemp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  QFont big = LabelTemp->font();
+  tempoLabel = new QLabel(QStringLiteral("120 сцен/мин"), section);
+  tempoLabel->setObjectName(QStringLiteral("LabelTemp"));
+  tempoLabel->setToolTip(QStringLiteral("Время перехода на следующую сцену "));
+  tempoLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  QFont big = tempoLabel->font();
   big.setBold(true);
   big.setPointSizeF(big.pointSizeF() * 1.15);
-  LabelTemp->setFont(big);
-  KeepLabelSize(LabelTemp, {QStringLiteral("6000  Сцен/мин ")});
-  ScrollBarTemp = new QScrollBar(Qt::Horizontal, section);
-  ScrollBarTemp->setObjectName(QStringLiteral("ScrollBarTemp"));
-  ScrollBarTemp->setRange(kTempoMin, kTempoMax);
-  ScrollBarTemp->setPageStep(10);
-  ScrollBarTemp->setValue(44);
-  ScrollBarTemp->setToolTip(QStringLiteral("Установка времени перехода на следующую сцену"));
-  ScrollBarTemp->setMinimumHeight(20);
-  connect(ScrollBarTemp, &QScrollBar::valueChanged, this, &SequencerPanel::ScrollBarTempChange);
-  ShapeTempClikc = new QFrame(section);
-  ShapeTempClikc->setObjectName(QStringLiteral("ShapeTempClikc"));
-  ShapeTempClikc->setFixedSize(190, 5);
-  ShapeTempClikc->setAutoFillBackground(true);
+  tempoLabel->setFont(big);
+  KeepLabelSize(tempoLabel, {QStringLiteral("6000  Сцен/мин ")});
+  tempoSlider = new QScrollBar(Qt::Horizontal, section);
+  tempoSlider->setObjectName(QStringLiteral("ScrollBarTemp"));
+  tempoSlider->setRange(kTempoMin, kTempoMax);
+  tempoSlider->setPageStep(10);
+  tempoSlider->setValue(44);
+  tempoSlider->setToolTip(QStringLiteral("Установка времени перехода на следующую сцену"));
+  tempoSlider->setMinimumHeight(20);
+  connect(tempoSlider, &QScrollBar::valueChanged, this, &SequencerPanel::ChangeTempo);
+  tempoStrip = new QFrame(section);
+  tempoStrip->setObjectName(QStringLiteral("ShapeTempClikc"));
+  tempoStrip->setFixedSize(190, 5);
+  tempoStrip->setAutoFillBackground(true);
   SetShapeColor(Qt::white);
   grid->addWidget(caption, 0, 0);
-  grid->addWidget(LabelTemp, 0, 1, Qt::AlignRight);
-  grid->addWidget(ScrollBarTemp, 1, 0, 1, 2);
-  grid->addWidget(ShapeTempClikc, 2, 0, 1, 2, Qt::AlignHCenter);
+  grid->addWidget(tempoLabel, 0, 1, Qt::AlignRight);
+  grid->addWidget(tempoSlider, 1, 0, 1, 2);
+  grid->addWidget(tempoStrip, 2, 0, 1, 2, Qt::AlignHCenter);
   return section;
 }
 
@@ -139,15 +139,15 @@ QWidget* SequencerPanel::BuildTransportSection() {
   section->setObjectName(QStringLiteral("PanelTransport"));
   auto* row = new QHBoxLayout(section);
   row->setContentsMargins(0, 0, 0, 0);
-  SpeedButtonStop = MakeToolButton(section, "SpeedButtonStop", QStringLiteral("Стоп"),
+  stopButton = MakeToolButton(section, "SpeedButtonStop", QStringLiteral("Стоп"),
                                    QStringLiteral("Остановить Шоу - горячая кнопка /+/ "),
                                    ThemeIcon(this, "media-playback-stop", QStyle::SP_MediaStop));
-  SpeedButtonPlay = MakeToolButton(section, "SpeedButtonPlay", QStringLiteral("Пуск"),
+  playButton = MakeToolButton(section, "SpeedButtonPlay", QStringLiteral("Пуск"),
                                    QStringLiteral("Запустить Шоу - горячая кнопка /-/ "),
                                    ThemeIcon(this, "media-playback-start", QStyle::SP_MediaPlay));
   auto* group = new QButtonGroup(section);
   group->setExclusive(true);
-  for (QToolButton* b : {SpeedButtonStop, SpeedButtonPlay}) {
+  for (QToolButton* b : {stopButton, playButton}) {
     b->setCheckable(true);
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     b->setIconSize(QSize(28, 28));
@@ -160,24 +160,24 @@ QWidget* SequencerPanel::BuildTransportSection() {
       "QToolButton { border: 1px solid #8a8a8a; border-radius: 4px; padding: 2px;"
       " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafafa, stop:1 #dcdcdc); }"
       "QToolButton:hover { border-color: #4a78b0; }"
-      "#SpeedButtonPlay:checked { background: #3c9a3c; color: white; border-color: #206020; }"
-      "#SpeedButtonStop:checked { background: #b84040; color: white; border-color: #702020; }"));
-  SpeedButtonStop->setChecked(true);
-  connect(SpeedButtonStop, &QToolButton::clicked, this, &SequencerPanel::SpeedButtonStopClick);
-  connect(SpeedButtonPlay, &QToolButton::clicked, this, &SequencerPanel::SpeedButtonPlayClick);
-  SpeedButtonPlay->installEventFilter(this);
+      "#playButton:checked { background: #3c9a3c; color: white; border-color: #206020; }"
+      "#stopButton:checked { background: #b84040; color: white; border-color: #702020; }"));
+  stopButton->setChecked(true);
+  connect(stopButton, &QToolButton::clicked, this, &SequencerPanel::PressStop);
+  connect(playButton, &QToolButton::clicked, this, &SequencerPanel::PressPlay);
+  playButton->installEventFilter(this);
 
   auto* options = new QVBoxLayout;
-  CheckBoxRepeat = new QCheckBox(QStringLiteral("Кольцо"), section);
-  CheckBoxRepeat->setObjectName(QStringLiteral("CheckBoxRepeat"));
-  CheckBoxRepeat->setToolTip(
+  ringBox = new QCheckBox(QStringLiteral("Кольцо"), section);
+  ringBox->setObjectName(QStringLiteral("CheckBoxRepeat"));
+  ringBox->setToolTip(
       QStringLiteral("При наличии флажка сцены повторяются по кругу безконечно"));
-  CheckBoxRepeat->setChecked(true);
-  CheckBoxAudio1 = new QCheckBox(QStringLiteral("Audio"), section);
-  CheckBoxAudio1->setObjectName(QStringLiteral("CheckBoxAudio1"));
-  CheckBoxAudio1->setToolTip(QStringLiteral("Включить запуск от звукового источника"));
-  options->addWidget(CheckBoxRepeat);
-  options->addWidget(CheckBoxAudio1);
+  ringBox->setChecked(true);
+  soundPacedBox = new QCheckBox(QStringLiteral("Audio"), section);
+  soundPacedBox->setObjectName(QStringLiteral("CheckBoxAudio1"));
+  soundPacedBox->setToolTip(QStringLiteral("Включить запуск от звукового источника"));
+  options->addWidget(ringBox);
+  options->addWidget(soundPacedBox);
   row->addSpacing(8);
   row->addLayout(options);
   row->addStretch();
@@ -195,42 +195,42 @@ QWidget* SequencerPanel::BuildStepSection() {
   display->setStyleSheet(QStringLiteral(
       "#PanelStepDisplay { background: #101a10; border: 1px solid #405040; border-radius: 3px; }"
       "#PanelStepDisplay QLabel { color: #c8d8c8; background: transparent; }"
-      "#LabelStep, #LabelCoda { color: #50ff50; font-family: monospace; font-weight: bold; }"));
+      "#sceneLabel, #lastSceneLabel { color: #50ff50; font-family: monospace; font-weight: bold; }"));
   auto* row = new QHBoxLayout(display);
   row->setContentsMargins(8, 2, 8, 2);
   auto* sceneCaption = new QLabel(QStringLiteral("Сцена"), display);
-  LabelStep = new QLabel(QStringLiteral("255"), display);
-  LabelStep->setObjectName(QStringLiteral("LabelStep"));
-  LabelStep->setToolTip(QStringLiteral("Номер текущей сцены"));
+  sceneLabel = new QLabel(QStringLiteral("255"), display);
+  sceneLabel->setObjectName(QStringLiteral("LabelStep"));
+  sceneLabel->setToolTip(QStringLiteral("Номер текущей сцены"));
   auto* ofCaption = new QLabel(QStringLiteral("из"), display);
-  LabelCoda = new QLabel(QStringLiteral("124"), display);
-  LabelCoda->setObjectName(QStringLiteral("LabelCoda"));
-  LabelCoda->setToolTip(QStringLiteral("Максимальное кол-во сцен"));
-  QFont digits = LabelStep->font();
+  lastSceneLabel = new QLabel(QStringLiteral("124"), display);
+  lastSceneLabel->setObjectName(QStringLiteral("LabelCoda"));
+  lastSceneLabel->setToolTip(QStringLiteral("Максимальное кол-во сцен"));
+  QFont digits = sceneLabel->font();
   digits.setPointSizeF(digits.pointSizeF() * 2.2);
-  LabelStep->setFont(digits);
+  sceneLabel->setFont(digits);
   digits.setPointSizeF(digits.pointSizeF() * 0.6);
-  LabelCoda->setFont(digits);
-  LabelStep->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  KeepLabelSize(LabelStep, {QStringLiteral("0000")});
-  KeepLabelSize(LabelCoda, {QStringLiteral("0000")});
+  lastSceneLabel->setFont(digits);
+  sceneLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  KeepLabelSize(sceneLabel, {QStringLiteral("0000")});
+  KeepLabelSize(lastSceneLabel, {QStringLiteral("0000")});
   row->addWidget(sceneCaption);
-  row->addWidget(LabelStep);
+  row->addWidget(sceneLabel);
   row->addSpacing(6);
   row->addWidget(ofCaption);
-  row->addWidget(LabelCoda);
+  row->addWidget(lastSceneLabel);
   row->addStretch();
 
-  ScrollBarStep = new QScrollBar(Qt::Horizontal, section);
-  ScrollBarStep->setObjectName(QStringLiteral("ScrollBarStep"));
-  ScrollBarStep->setRange(0, 255);
-  ScrollBarStep->setPageStep(10);
-  ScrollBarStep->setValue(255);
-  ScrollBarStep->setToolTip(QStringLiteral("Установка текущей сцены"));
-  ScrollBarStep->setMinimumHeight(20);
-  connect(ScrollBarStep, &QScrollBar::valueChanged, this, &SequencerPanel::ScrollBarStepChange);
+  sceneSlider = new QScrollBar(Qt::Horizontal, section);
+  sceneSlider->setObjectName(QStringLiteral("ScrollBarStep"));
+  sceneSlider->setRange(0, 255);
+  sceneSlider->setPageStep(10);
+  sceneSlider->setValue(255);
+  sceneSlider->setToolTip(QStringLiteral("Установка текущей сцены"));
+  sceneSlider->setMinimumHeight(20);
+  connect(sceneSlider, &QScrollBar::valueChanged, this, &SequencerPanel::ChooseScene);
   grid->addWidget(display, 0, 0);
-  grid->addWidget(ScrollBarStep, 1, 0);
+  grid->addWidget(sceneSlider, 1, 0);
   return section;
 }
 
@@ -239,13 +239,13 @@ QWidget* SequencerPanel::BuildClockSection() {
   auto* column = new QVBoxLayout(section);
   column->setContentsMargins(6, 3, 6, 3);
   column->setSpacing(1);
-  LabelTimeShou = new QLabel(QStringLiteral("Время в Шоу ?"), section);
-  LabelTimeShou->setObjectName(QStringLiteral("LabelTimeShou"));
-  LabelTimePause = new QLabel(QStringLiteral("Время  Паузы  "), section);
-  LabelTimePause->setObjectName(QStringLiteral("LabelTimePause"));
-  QFont mono = LabelTimeShou->font();
+  showTimeLabel = new QLabel(QStringLiteral("Время в Шоу ?"), section);
+  showTimeLabel->setObjectName(QStringLiteral("LabelTimeShou"));
+  pauseTimeLabel = new QLabel(QStringLiteral("Время  Паузы  "), section);
+  pauseTimeLabel->setObjectName(QStringLiteral("LabelTimePause"));
+  QFont mono = showTimeLabel->font();
   mono.setFamily(QStringLiteral("monospace"));
-  for (QLabel* label : {LabelTimeShou, LabelTimePause}) {
+  for (QLabel* label : {showTimeLabel, pauseTimeLabel}) {
     label->setFont(mono);
     KeepLabelSize(label, {QStringLiteral("Шоу   = 9999ч 59м 59с "),
                           QStringLiteral("Паузa = 9999ч 59м 59с ")});
@@ -260,51 +260,51 @@ QWidget* SequencerPanel::BuildSceneButtons() {
   auto* grid = new QGridLayout(box);
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(3);
-  SpeedButtonNewScena = MakeToolButton(box, "SpeedButtonNewScena", QStringLiteral("Новая"),
+  newSceneButton = MakeToolButton(box, "SpeedButtonNewScena", QStringLiteral("Новая"),
                                        QStringLiteral("Создать новую сцену после текущей"),
                                        ThemeIcon(this, "list-add", QStyle::SP_FileDialogNewFolder));
-  SpeedButtonScenaCopy =
+  copySceneButton =
       MakeToolButton(box, "SpeedButtonScenaCopy", QStringLiteral("В буфер"),
                      QStringLiteral("Копировать текущую сцену в буфер"),
                      ThemeIcon(this, "edit-copy", QStyle::SP_FileDialogContentsView));
-  SpeedButtonNewScenaPaste = MakeToolButton(
+  newSceneFromPasteButton = MakeToolButton(
       box, "SpeedButtonNewScenaPaste", QStringLiteral("Новая из буфера"),
       QStringLiteral("Создать новую сцену после текущей и скопировать в нее сцену из буфера"),
       ThemeIcon(this, "edit-paste", QStyle::SP_FileDialogDetailedView));
-  SpeedButtonScenaDelete = MakeToolButton(box, "SpeedButtonScenaDelete", QStringLiteral("Удалить"),
+  deleteSceneButton = MakeToolButton(box, "SpeedButtonScenaDelete", QStringLiteral("Удалить"),
                                           QStringLiteral("Удалить текущую сцену"),
                                           ThemeIcon(this, "edit-delete", QStyle::SP_TrashIcon));
-  ButtonScenaPaste = new QPushButton(ThemeIcon(this, "edit-paste", QStyle::SP_DialogApplyButton),
+  replaceFromPasteButton = new QPushButton(ThemeIcon(this, "edit-paste", QStyle::SP_DialogApplyButton),
                                      QStringLiteral("Заменить из буфера"), box);
-  ButtonScenaPaste->setObjectName(QStringLiteral("ButtonScenaPaste"));
-  ButtonScenaPaste->setToolTip(QStringLiteral("Заменить текущую сцену Сценой  из буфера"));
-  for (QToolButton* b : {SpeedButtonNewScena, SpeedButtonScenaCopy, SpeedButtonNewScenaPaste,
-                         SpeedButtonScenaDelete}) {
+  replaceFromPasteButton->setObjectName(QStringLiteral("ButtonScenaPaste"));
+  replaceFromPasteButton->setToolTip(QStringLiteral("Заменить текущую сцену Сценой  из буфера"));
+  for (QToolButton* b : {newSceneButton, copySceneButton, newSceneFromPasteButton,
+                         deleteSceneButton}) {
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   }
-  ButtonScenaPaste->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  grid->addWidget(SpeedButtonNewScena, 0, 0);
-  grid->addWidget(SpeedButtonScenaDelete, 0, 1);
-  grid->addWidget(SpeedButtonScenaCopy, 1, 0);
-  grid->addWidget(SpeedButtonNewScenaPaste, 1, 1);
-  grid->addWidget(ButtonScenaPaste, 2, 0, 1, 2);
+  replaceFromPasteButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  grid->addWidget(newSceneButton, 0, 0);
+  grid->addWidget(deleteSceneButton, 0, 1);
+  grid->addWidget(copySceneButton, 1, 0);
+  grid->addWidget(newSceneFromPasteButton, 1, 1);
+  grid->addWidget(replaceFromPasteButton, 2, 0, 1, 2);
   // The paste buttons wait for the first copy into the buffer.
-  SpeedButtonNewScenaPaste->setEnabled(false);
-  ButtonScenaPaste->setEnabled(false);
+  newSceneFromPasteButton->setEnabled(false);
+  replaceFromPasteButton->setEnabled(false);
   return box;
 }
 
 void SequencerPanel::SetShapeColor(const QColor& color) {
-  QPalette palette = ShapeTempClikc->palette();
+  QPalette palette = tempoStrip->palette();
   palette.setColor(QPalette::Window, color);
-  ShapeTempClikc->setPalette(palette);
+  tempoStrip->setPalette(palette);
 }
 
 bool SequencerPanel::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == SpeedButtonPlay && event->type() == QEvent::MouseButtonDblClick &&
-      SpeedButtonPlay->isEnabled())
-    SpeedButtonPlayDblClick();
+  if (watched == playButton && event->type() == QEvent::MouseButtonDblClick &&
+      playButton->isEnabled())
+    DoubleClickPlay();
   return QGroupBox::eventFilter(watched, event);
 }
 
@@ -312,40 +312,40 @@ bool SequencerPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void SequencerPanel::TempStatus() {
   const int interval = SequencerInterval(console_.Show().memory.Get(kTempo));
-  LabelTemp->setText(QString::number(ScenesPerMinute(interval)) + QStringLiteral("  Сцен/мин "));
+  tempoLabel->setText(QString::number(ScenesPerMinute(interval)) + QStringLiteral("  Сцен/мин "));
 }
 
-void SequencerPanel::ScrollBarTempChange(int position) {
+void SequencerPanel::ChangeTempo(int position) {
   console_.Runner().SetTempo(position);
   TempStatus();
 }
 
 void SequencerPanel::ReturnSequencer() {
   ShowState& show = console_.Show();
-  ScrollBarTemp->setValue(LimitTempo(show.memory.Get(kTempo)));
+  tempoSlider->setValue(LimitTempo(show.memory.Get(kTempo)));
   TempStatus();
   const int step = show.CurrentStep();
   const int last = show.LastScene();
-  LabelStep->setText(QString::number(step + 1));
+  sceneLabel->setText(QString::number(step + 1));
   // The maximum first, so that the position is never cut back to an old maximum; a step
   // is a byte, so the slider stops at scene 256 even when the show has all 256 scenes.
   refreshing_ = true;
-  ScrollBarStep->setMaximum(std::min(last + 1, kSceneCount - 1));
-  ScrollBarStep->setValue(step);
+  sceneSlider->setMaximum(std::min(last + 1, kSceneCount - 1));
+  sceneSlider->setValue(step);
   refreshing_ = false;
-  LabelCoda->setText(QString::number(last + 1));
+  lastSceneLabel->setText(QString::number(last + 1));
 }
 
 // ---------------------------------------------------------------- play and stop
 
 void SequencerPanel::SetSceneEditingEnabled(bool enabled, bool withPaste) {
-  for (QAbstractButton* b : {static_cast<QAbstractButton*>(SpeedButtonNewScena),
-                             static_cast<QAbstractButton*>(SpeedButtonScenaCopy),
-                             static_cast<QAbstractButton*>(SpeedButtonScenaDelete)})
+  for (QAbstractButton* b : {static_cast<QAbstractButton*>(newSceneButton),
+                             static_cast<QAbstractButton*>(copySceneButton),
+                             static_cast<QAbstractButton*>(deleteSceneButton)})
     b->setEnabled(enabled);
   if (withPaste) {
-    SpeedButtonNewScenaPaste->setEnabled(enabled);
-    ButtonScenaPaste->setEnabled(enabled);
+    newSceneFromPasteButton->setEnabled(enabled);
+    replaceFromPasteButton->setEnabled(enabled);
   }
   if (QMenu* scenes = parts_.Menu(MenuId::Scenes)) scenes->setEnabled(enabled);
 }
@@ -361,31 +361,31 @@ void SequencerPanel::ModeStop() {
 void SequencerPanel::ShowPlaying(bool playing) {
   clock_.Reset();
   if (playing) {
-    SpeedButtonPlay->setChecked(true);
+    playButton->setChecked(true);
     SetSceneEditingEnabled(false, true);
   } else {
-    SpeedButtonStop->setChecked(true);
+    stopButton->setChecked(true);
     // The paste buttons stay disabled until the next copy into the buffer.
     SetSceneEditingEnabled(true, false);
   }
 }
 
-void SequencerPanel::SpeedButtonPlayClick() {
+void SequencerPanel::PressPlay() {
   ModePlay();
 }
 
-void SequencerPanel::SpeedButtonPlayDblClick() {
+void SequencerPanel::DoubleClickPlay() {
   console_.Runner().PlayFromStart();
 }
 
-void SequencerPanel::SpeedButtonStopClick() {
+void SequencerPanel::PressStop() {
   ModeStop();
 }
 
-void SequencerPanel::TimerDataDmxToDspTimer() {
+void SequencerPanel::DisplayTick() {
   // Blackout, a new show or the picture editor may clear the playing flag behind the
   // sequencer's back; the group then shows a stopped show whose scenes can be edited again.
-  if (!console_.Show().playing.load() && !SpeedButtonStop->isChecked()) ModeStop();
+  if (!console_.Show().playing.load() && !stopButton->isChecked()) ModeStop();
   ApplyAudioColour();
 }
 
@@ -393,16 +393,16 @@ void SequencerPanel::ApplyAudioColour() {
   // The output tick asks for the "Audio" caption to be red while a beat waits, grey otherwise.
   const QColor colour = console_.Controls().crossfade.audioRed.load() ? QColor(255, 0, 0)
                                                                       : QColor(128, 128, 128);
-  QPalette palette = CheckBoxAudio1->palette();
+  QPalette palette = soundPacedBox->palette();
   if (palette.color(QPalette::WindowText) == colour) return;
   palette.setColor(QPalette::WindowText, colour);
   palette.setColor(QPalette::ButtonText, colour);
-  CheckBoxAudio1->setPalette(palette);
+  soundPacedBox->setPalette(palette);
 }
 
 // ---------------------------------------------------------------- current scene
 
-void SequencerPanel::ScrollBarStepChange(int position) {
+void SequencerPanel::ChooseScene(int position) {
   if (refreshing_) return;  // the refresh puts the slider on the current step
   console_.Runner().SelectScene(position);
 }
@@ -417,26 +417,26 @@ void SequencerPanel::SetAutoAddSceneItem(QAction* item) {
 
 void SequencerPanel::FlashTempoStrip() {
   // The tempo strip flashes on every tick of the sequencer, playing or not.
-  TimerColorLentaTempa->start();
+  tempoStripTimer->start();
   QColor flash = console_.BlackOut() ? QColor(Qt::black) : kFlashLime;
   if (console_.MacroOut()) flash = kFlashRed;
   SetShapeColor(flash);
 }
 
-void SequencerPanel::TimerColorLentaTempaTimer() {
-  TimerColorLentaTempa->stop();
+void SequencerPanel::EndTempoFlash() {
+  tempoStripTimer->stop();
   SetShapeColor(palette().color(QPalette::Button));
 }
 
 // ---------------------------------------------------------------- show clock
 
-void SequencerPanel::TimerShouClockTimer() {
+void SequencerPanel::ShowClockTick() {
   clock_.Tick();
   if (console_.Show().playing.load()) {
-    LabelTimeShou->setText(QStringLiteral("Шоу   = ") + ClockText(clock_));
+    showTimeLabel->setText(QStringLiteral("Шоу   = ") + ClockText(clock_));
   } else {
     // The last letter of "Паузa" is the Latin a, as the console has always shown it.
-    LabelTimePause->setText(QStringLiteral("Пауз") + QLatin1Char('a') + QStringLiteral(" = ") +
+    pauseTimeLabel->setText(QStringLiteral("Пауз") + QLatin1Char('a') + QStringLiteral(" = ") +
                             ClockText(clock_));
   }
 }

@@ -39,7 +39,7 @@ class SequencerPanel : public QGroupBox {
   // What the group shows when the console starts or stops the show.
   void ShowPlaying(bool playing);
 
-  // Shows the tempo byte (limited to 10..170) as scenes a minute in LabelTemp.
+  // Shows the tempo byte (limited to 10..170) as scenes a minute in tempoLabel.
   void TempStatus();
   // The sequencer part of the show refresh: tempo slider and display, current and last scene.
   void ReturnSequencer();
@@ -49,43 +49,43 @@ class SequencerPanel : public QGroupBox {
   void SetAutoAddSceneItem(QAction* item);
 
   // Handlers.
-  void ScrollBarTempChange(int position);
-  void ScrollBarStepChange(int position);
-  void SpeedButtonPlayClick();
-  void SpeedButtonPlayDblClick();
-  void SpeedButtonStopClick();
+  void ChangeTempo(int position);
+  void ChooseScene(int position);
+  void PressPlay();
+  void DoubleClickPlay();
+  void PressStop();
   // A tick of the sequencer clock: the tempo strip flashes for 100 ms.
   void FlashTempoStrip();
-  void TimerColorLentaTempaTimer();
-  void TimerShouClockTimer();
+  void EndTempoFlash();
+  void ShowClockTick();
   // First step of the 100 ms output display timer: a show that is no longer playing shows as
   // stopped; the "Audio" caption takes the colour the output tick asks for.
-  void TimerDataDmxToDspTimer();
+  void DisplayTick();
 
   const ShowClock& Clock() const { return clock_; }
 
   // Controls.
-  QScrollBar* ScrollBarTemp = nullptr;
-  QLabel* LabelTemp = nullptr;
-  QFrame* ShapeTempClikc = nullptr;
-  QToolButton* SpeedButtonStop = nullptr;
-  QToolButton* SpeedButtonPlay = nullptr;
-  QLabel* LabelTimeShou = nullptr;
-  QLabel* LabelTimePause = nullptr;
-  QLabel* LabelStep = nullptr;
-  QLabel* LabelCoda = nullptr;
-  QScrollBar* ScrollBarStep = nullptr;
-  QCheckBox* CheckBoxRepeat = nullptr;
-  QCheckBox* CheckBoxAudio1 = nullptr;
+  QScrollBar* tempoSlider = nullptr;
+  QLabel* tempoLabel = nullptr;
+  QFrame* tempoStrip = nullptr;
+  QToolButton* stopButton = nullptr;
+  QToolButton* playButton = nullptr;
+  QLabel* showTimeLabel = nullptr;
+  QLabel* pauseTimeLabel = nullptr;
+  QLabel* sceneLabel = nullptr;
+  QLabel* lastSceneLabel = nullptr;
+  QScrollBar* sceneSlider = nullptr;
+  QCheckBox* ringBox = nullptr;
+  QCheckBox* soundPacedBox = nullptr;
   // Scene list buttons of the page; their commands are bound by the scene list commands.
-  QToolButton* SpeedButtonNewScena = nullptr;
-  QToolButton* SpeedButtonScenaCopy = nullptr;
-  QToolButton* SpeedButtonNewScenaPaste = nullptr;
-  QPushButton* ButtonScenaPaste = nullptr;
-  QToolButton* SpeedButtonScenaDelete = nullptr;
+  QToolButton* newSceneButton = nullptr;
+  QToolButton* copySceneButton = nullptr;
+  QToolButton* newSceneFromPasteButton = nullptr;
+  QPushButton* replaceFromPasteButton = nullptr;
+  QToolButton* deleteSceneButton = nullptr;
   QAction* autoAddSceneItem = nullptr;
-  QTimer* TimerColorLentaTempa = nullptr;
-  QTimer* TimerShouClock = nullptr;
+  QTimer* tempoStripTimer = nullptr;
+  QTimer* showClockTimer = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

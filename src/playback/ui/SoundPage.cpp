@@ -87,14 +87,14 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   // Level source.
   auto* sourceRow = new QHBoxLayout;
   auto* sourceCaption = new QLabel(QStringLiteral("Источник уровня"), this);
-  ComboBoxLevelSource = new QComboBox(this);
-  ComboBoxLevelSource->setObjectName(QStringLiteral("ComboBoxLevelSource"));
-  ComboBoxLevelSource->addItem(QStringLiteral("Буфер обмена"));
-  ComboBoxLevelSource->addItem(QStringLiteral("Аудиовход"));
-  ComboBoxLevelSource->setToolTip(
+  levelSourceBox = new QComboBox(this);
+  levelSourceBox->setObjectName(QStringLiteral("ComboBoxLevelSource"));
+  levelSourceBox->addItem(QStringLiteral("Буфер обмена"));
+  levelSourceBox->addItem(QStringLiteral("Аудиовход"));
+  levelSourceBox->setToolTip(
       QStringLiteral("Откуда берется уровень звука: текст в буфере обмена или аудиовход"));
   sourceRow->addWidget(sourceCaption);
-  sourceRow->addWidget(ComboBoxLevelSource, 1);
+  sourceRow->addWidget(levelSourceBox, 1);
   page->addLayout(sourceRow);
 
   // The meters (level, gate, envelope) and the four sliders in one row, the level in figures
@@ -106,46 +106,46 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   grid->setContentsMargins(6, 6, 6, 6);
   grid->setHorizontalSpacing(5);
   grid->setVerticalSpacing(3);
-  Label33 = new QLabel(QStringLiteral("00"), panel);
-  Label33->setObjectName(QStringLiteral("Label33"));
-  QFont big = Label33->font();
+  levelLabel = new QLabel(QStringLiteral("00"), panel);
+  levelLabel->setObjectName(QStringLiteral("Label33"));
+  QFont big = levelLabel->font();
   big.setBold(true);
   big.setPointSizeF(big.pointSizeF() * 1.6);
-  Label33->setFont(big);
-  Label33->setAlignment(Qt::AlignCenter);
-  KeepLabelSize(Label33, {QStringLiteral("000")});
-  GaugeLevel = MakeGauge(panel, "GaugeLevel", kGaugeStart, QStringLiteral("#00ff00"),
+  levelLabel->setFont(big);
+  levelLabel->setAlignment(Qt::AlignCenter);
+  KeepLabelSize(levelLabel, {QStringLiteral("000")});
+  levelGauge = MakeGauge(panel, "GaugeLevel", kGaugeStart, QStringLiteral("#00ff00"),
                          QStringLiteral("Индикатор уровня сигнала "));
-  GaugeGate = MakeGauge(panel, "GaugeGate", 5555, QStringLiteral("#800000"),
+  gateGauge = MakeGauge(panel, "GaugeGate", 5555, QStringLiteral("#800000"),
                         QStringLiteral("Уровень порога включения "));
-  ProgressBarKomp = MakeGauge(panel, "ProgressBarKomp", 0, QStringLiteral("#000080"),
+  envelopeGauge = MakeGauge(panel, "ProgressBarKomp", 0, QStringLiteral("#000080"),
                               QStringLiteral("Индикатор огибающей с фильтром "));
-  grid->addWidget(Label33, 0, 0, 1, 3, Qt::AlignCenter);
-  grid->addWidget(GaugeLevel, 1, 0, Qt::AlignHCenter);
-  grid->addWidget(GaugeGate, 1, 1, Qt::AlignHCenter);
-  grid->addWidget(ProgressBarKomp, 1, 2, Qt::AlignHCenter);
+  grid->addWidget(levelLabel, 0, 0, 1, 3, Qt::AlignCenter);
+  grid->addWidget(levelGauge, 1, 0, Qt::AlignHCenter);
+  grid->addWidget(gateGauge, 1, 1, Qt::AlignHCenter);
+  grid->addWidget(envelopeGauge, 1, 2, Qt::AlignHCenter);
   grid->setColumnMinimumWidth(3, 6);
 
-  ScrollBarGate =
+  gateSlider =
       MakeSlider(panel, "ScrollBarGate", 0, 255, 127, 16, QStringLiteral("Порог срабатывания"));
-  ScrollBarPropusk = MakeSlider(panel, "ScrollBarPropusk", kSkipMin, kSkipMax, 1, 10,
+  skipSlider = MakeSlider(panel, "ScrollBarPropusk", kSkipMin, kSkipMax, 1, 10,
                                 QStringLiteral("Количество пропусков бита до переключения сцен "));
-  LabelPropusk = new QLabel(QStringLiteral("1-1"), panel);
-  LabelPropusk->setObjectName(QStringLiteral("LabelPropusk"));
-  KeepLabelSize(LabelPropusk, {QStringLiteral("100 - 100")});
-  ScrollBaSpeedADSR = MakeSlider(panel, "ScrollBaSpeedADSR", kSpeedMin, kSpeedMax, 20, 50,
+  skipLabel = new QLabel(QStringLiteral("1-1"), panel);
+  skipLabel->setObjectName(QStringLiteral("LabelPropusk"));
+  KeepLabelSize(skipLabel, {QStringLiteral("100 - 100")});
+  envelopeSpeedSlider = MakeSlider(panel, "ScrollBaSpeedADSR", kSpeedMin, kSpeedMax, 20, 50,
                                  QStringLiteral("Скорость огибающей"));
-  LabelKompr = new QLabel(QStringLiteral("2"), panel);
-  LabelKompr->setObjectName(QStringLiteral("LabelKompr"));
-  ScrollBarSpeedIndikat = MakeSlider(panel, "ScrollBarSpeedIndikat", kSpeedMin, kSpeedMax, 700, 50,
+  envelopeSpeedLabel = new QLabel(QStringLiteral("2"), panel);
+  envelopeSpeedLabel->setObjectName(QStringLiteral("LabelKompr"));
+  fallSpeedSlider = MakeSlider(panel, "ScrollBarSpeedIndikat", kSpeedMin, kSpeedMax, 700, 50,
                                      QStringLiteral("Скорость спада индикатора уровня "));
-  Labelind = new QLabel(QStringLiteral("70"), panel);
-  Labelind->setObjectName(QStringLiteral("Labelind"));
+  fallSpeedLabel = new QLabel(QStringLiteral("70"), panel);
+  fallSpeedLabel->setObjectName(QStringLiteral("Labelind"));
   const std::array<std::pair<const char*, std::pair<QScrollBar*, QLabel*>>, 4> columns{{
-      {"Порог", {ScrollBarGate, nullptr}},
-      {"Пропуск", {ScrollBarPropusk, LabelPropusk}},
-      {"Огиб.", {ScrollBaSpeedADSR, LabelKompr}},
-      {"Спад", {ScrollBarSpeedIndikat, Labelind}},
+      {"Порог", {gateSlider, nullptr}},
+      {"Пропуск", {skipSlider, skipLabel}},
+      {"Огиб.", {envelopeSpeedSlider, envelopeSpeedLabel}},
+      {"Спад", {fallSpeedSlider, fallSpeedLabel}},
   }};
   for (int c = 0; c < 4; ++c) {
     auto* caption = new QLabel(QString::fromUtf8(columns[c].first), panel);
@@ -160,27 +160,27 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   // The trigger lamp and the four beat lamps, under the meters.
   auto* lamps = new QHBoxLayout;
   lamps->setSpacing(6);
-  Shapes = MakeLamp(panel, QStringLiteral("Shapes"), palette().color(QPalette::Button), 22);
-  Shapes->setToolTip(QStringLiteral("Индикатор срабатывания тригера "));
-  lamps->addWidget(Shapes);
+  triggerLamp = MakeLamp(panel, QStringLiteral("Shapes"), palette().color(QPalette::Button), 22);
+  triggerLamp->setToolTip(QStringLiteral("Индикатор срабатывания тригера "));
+  lamps->addWidget(triggerLamp);
   lamps->addSpacing(10);
   for (int k = 1; k <= 4; ++k) {
-    ShapeBeat[k - 1] =
+    beatLamps[k - 1] =
         MakeLamp(panel, QStringLiteral("Shape%1s").arg(k), k == 1 ? kGrey : QColor(Qt::white), 16);
-    lamps->addWidget(ShapeBeat[k - 1]);
+    lamps->addWidget(beatLamps[k - 1]);
   }
   lamps->addStretch();
   grid->addLayout(lamps, 3, 0, 1, 8);
   grid->setRowStretch(1, 1);
   page->addWidget(panel, 1);
 
-  connect(ScrollBarGate, &QScrollBar::valueChanged, this, &SoundPage::ScrollBarGateChange);
-  connect(ScrollBarPropusk, &QScrollBar::valueChanged, this, &SoundPage::ScrollBarPropuskChange);
-  connect(ScrollBaSpeedADSR, &QScrollBar::valueChanged, this, &SoundPage::ScrollBaSpeedADSRChange);
-  connect(ScrollBarSpeedIndikat, &QScrollBar::valueChanged, this,
-          &SoundPage::ScrollBarSpeedIndikatChange);
-  connect(ComboBoxLevelSource, &QComboBox::currentIndexChanged, this,
-          &SoundPage::ComboBoxLevelSourceChange);
+  connect(gateSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeGate);
+  connect(skipSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeSkip);
+  connect(envelopeSpeedSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeEnvelopeSpeed);
+  connect(fallSpeedSlider, &QScrollBar::valueChanged, this,
+          &SoundPage::ChangeFallSpeed);
+  connect(levelSourceBox, &QComboBox::currentIndexChanged, this,
+          &SoundPage::ChooseLevelSource);
 
   ShowRunner& runner = console_.Runner();
   if (QClipboard* clipboard = QGuiApplication::clipboard())
@@ -194,7 +194,7 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   runner.SetSoundSource(&clipboard_);
 
   // Start-up shows the gate as it stands.
-  GaugeGate->setValue(runner.Sound().gateLevel);
+  gateGauge->setValue(runner.Sound().gateLevel);
 }
 
 SoundPage::~SoundPage() = default;
@@ -218,37 +218,37 @@ std::optional<int> SoundPage::ClipboardLevel::ReadLevel() {
 
 void SoundPage::ShowView(const SoundView& view) {
   if (!view.read) return;
-  Label33->setText(QString::number(view.soundLevel));
-  LabelPropusk->setText(QStringLiteral("%1 - %2").arg(view.skipCounter).arg(view.skipPosition));
-  GaugeLevel->setValue(view.gauge);
-  ProgressBarKomp->setValue(view.envelopeBar);
+  levelLabel->setText(QString::number(view.soundLevel));
+  skipLabel->setText(QStringLiteral("%1 - %2").arg(view.skipCounter).arg(view.skipPosition));
+  levelGauge->setValue(view.gauge);
+  envelopeGauge->setValue(view.envelopeBar);
   if (!view.beat) return;
-  SetFill(Shapes, view.shapesRed ? kRed : palette().color(QPalette::Button));
+  SetFill(triggerLamp, view.shapesRed ? kRed : palette().color(QPalette::Button));
   if (view.litLamp >= 1 && view.litLamp <= 4) {
-    for (int k = 1; k <= 4; ++k) SetFill(ShapeBeat[k - 1], k == view.litLamp ? kLime : kGrey);
+    for (int k = 1; k <= 4; ++k) SetFill(beatLamps[k - 1], k == view.litLamp ? kLime : kGrey);
   }
 }
 
 // ---------------------------------------------------------------- sliders
 
-void SoundPage::ScrollBarGateChange(int position) {
-  GaugeGate->setValue(console_.Runner().SetSoundGate(position));
+void SoundPage::ChangeGate(int position) {
+  gateGauge->setValue(console_.Runner().SetSoundGate(position));
 }
 
-void SoundPage::ScrollBarPropuskChange(int position) {
+void SoundPage::ChangeSkip(int position) {
   ShowRunner& runner = console_.Runner();
   runner.SetSoundSkip(position);
-  LabelPropusk->setText(QStringLiteral("%1  %2").arg(runner.Sound().skipCounter).arg(position));
+  skipLabel->setText(QStringLiteral("%1  %2").arg(runner.Sound().skipCounter).arg(position));
 }
 
-void SoundPage::ScrollBaSpeedADSRChange(int position) {
+void SoundPage::ChangeEnvelopeSpeed(int position) {
   console_.Runner().SetSoundEnvelopeSpeed(position);
-  LabelKompr->setText(QString::number(position / 10));
+  envelopeSpeedLabel->setText(QString::number(position / 10));
 }
 
-void SoundPage::ScrollBarSpeedIndikatChange(int position) {
+void SoundPage::ChangeFallSpeed(int position) {
   console_.Runner().SetSoundFallSpeed(position);
-  Labelind->setText(QString::number(position / 10));
+  fallSpeedLabel->setText(QString::number(position / 10));
 }
 
 // ---------------------------------------------------------------- level source
@@ -264,7 +264,7 @@ void SoundPage::DropAudioInput() {
   if (audio_) audio_.release()->deleteLater();
 }
 
-void SoundPage::ComboBoxLevelSourceChange(int index) {
+void SoundPage::ChooseLevelSource(int index) {
   console_.Runner().WakeSound();
   if (index != static_cast<int>(LevelSource::kAudioInput)) {
     DropAudioInput();
@@ -290,7 +290,7 @@ void SoundPage::FallBackToClipboard(const QString& reason) {
   console_.OutStatus(reason);
   source_ = LevelSource::kClipboard;
   // The combo box goes back to the clipboard; its handler drops the input.
-  ComboBoxLevelSource->setCurrentIndex(static_cast<int>(LevelSource::kClipboard));
+  levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kClipboard));
   DropAudioInput();
 }
 

@@ -41,11 +41,11 @@ class SoundPage : public QWidget {
   // Handlers.
   // The show runner's sound clock read a level: the gauges, the label and the lamps show it.
   void ShowView(const SoundView& view);
-  void ScrollBarGateChange(int position);
-  void ScrollBarPropuskChange(int position);
-  void ScrollBaSpeedADSRChange(int position);
-  void ScrollBarSpeedIndikatChange(int position);
-  void ComboBoxLevelSourceChange(int index);
+  void ChangeGate(int position);
+  void ChangeSkip(int position);
+  void ChangeEnvelopeSpeed(int position);
+  void ChangeFallSpeed(int position);
+  void ChooseLevelSource(int index);
 
   // The audio input the page listens to; by default the system's default input. A null
   // device stands for a machine without one.
@@ -53,20 +53,20 @@ class SoundPage : public QWidget {
   LevelSource Source() const { return source_; }
 
   // Controls.
-  QLabel* Label33 = nullptr;
-  QProgressBar* GaugeLevel = nullptr;
-  QProgressBar* GaugeGate = nullptr;
-  QProgressBar* ProgressBarKomp = nullptr;
-  QScrollBar* ScrollBarGate = nullptr;
-  QScrollBar* ScrollBarPropusk = nullptr;
-  QLabel* LabelPropusk = nullptr;
-  QScrollBar* ScrollBaSpeedADSR = nullptr;
-  QLabel* LabelKompr = nullptr;
-  QScrollBar* ScrollBarSpeedIndikat = nullptr;
-  QLabel* Labelind = nullptr;
-  QFrame* Shapes = nullptr;
-  std::array<QFrame*, 4> ShapeBeat{};  // Shape1s..Shape4s
-  QComboBox* ComboBoxLevelSource = nullptr;
+  QLabel* levelLabel = nullptr;
+  QProgressBar* levelGauge = nullptr;
+  QProgressBar* gateGauge = nullptr;
+  QProgressBar* envelopeGauge = nullptr;
+  QScrollBar* gateSlider = nullptr;
+  QScrollBar* skipSlider = nullptr;
+  QLabel* skipLabel = nullptr;
+  QScrollBar* envelopeSpeedSlider = nullptr;
+  QLabel* envelopeSpeedLabel = nullptr;
+  QScrollBar* fallSpeedSlider = nullptr;
+  QLabel* fallSpeedLabel = nullptr;
+  QFrame* triggerLamp = nullptr;
+  std::array<QFrame*, 4> beatLamps{};  // Shape1s..Shape4s
+  QComboBox* levelSourceBox = nullptr;
 
  private:
   // The clipboard as the level source: another program writes the level as text.

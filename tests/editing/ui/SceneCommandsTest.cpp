@@ -198,7 +198,7 @@ TEST_F(SceneCommandsTest, CopyPreviousClearAndTheirGuardWhilePlaying) {
   QTest::mouseClick(Button("SpeedButtonUndo3"), Qt::LeftButton);
   ASSERT_FALSE(AnyUndoEnabled());
   SetScenes(2, 3);
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   for (const char* name : {"CopyPredScena", "ClearScenaItem", "DeleteScenaItem", "InsertScenaItem",
                            "PasteFromBufferItem", "NewPasteItem"})
     Action(name)->trigger();
@@ -214,7 +214,7 @@ TEST_F(SceneCommandsTest, CopyPreviousClearAndTheirGuardWhilePlaying) {
 TEST_F(SceneCommandsTest, CopyToBufferWhilePlayingOnlyRenamesThePasteHints) {
   MakeShow(8);
   SetScenes(6, 7);
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   Action("CopyToBufferItem")->trigger();
   EXPECT_EQ(
       Button("SpeedButtonNewScenaPaste")->toolTip(),
@@ -229,7 +229,7 @@ TEST_F(SceneCommandsTest, CopyToBufferWhilePlayingOnlyRenamesThePasteHints) {
   EXPECT_FALSE(AnyUndoEnabled());
 
   // Stopped, the copy fills the buffer and opens every paste control; no undo copy.
-  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
+  QTest::mouseClick(sequencer->stopButton, Qt::LeftButton);
   QTest::mouseClick(Button("SpeedButtonCOPY"), Qt::LeftButton);
   EXPECT_EQ(Show().pasteBuffer[1], 7);
   EXPECT_EQ(Show().pasteBuffer[2], 106);
@@ -290,7 +290,7 @@ TEST_F(SceneCommandsTest, RestoreBringsBackTheWholeShowAndWorksWhilePlaying) {
   Action("DeleteScenaItem")->trigger();  // a new undo copy replaces the first one
   QTest::mouseClick(Button("SpeedButtonMem2"), Qt::LeftButton);
   Show().memory.Set(kChannelNames + 16 * 5, 'Y');
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   QTest::mouseClick(Button("SpeedButtonUndo3"), Qt::LeftButton);
   EXPECT_EQ(Show().memory.Get(kChannelNames + 16 * 5), 'X');  // the last copy, not the first
   EXPECT_EQ(Show().memory.Get(kSelectFlags + 13), 1);
@@ -300,7 +300,7 @@ TEST_F(SceneCommandsTest, RestoreBringsBackTheWholeShowAndWorksWhilePlaying) {
   EXPECT_EQ(Text("LabelCoda"), QStringLiteral("5"));
 
   // A fresh copy and a restore bring back names, selection, scenes and numbers together.
-  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
+  QTest::mouseClick(sequencer->stopButton, Qt::LeftButton);
   QTest::mouseClick(Button("SpeedButtonMem5"), Qt::LeftButton);
   Show().memory.Set(kChannelNames + 16 * 5, 'Z');
   Show().memory.Set(kSelectFlags + 13, 0);
@@ -325,7 +325,7 @@ TEST_F(SceneCommandsTest, AutoAddSwitchFromMenuAndToolbar) {
   autoAdd->trigger();
   EXPECT_FALSE(autoAdd->isChecked());
   // The switch works while playing too.
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   QTest::mouseClick(Button("SpeedButtonAVTOPLUS"), Qt::LeftButton);
   EXPECT_TRUE(autoAdd->isChecked());
 }

@@ -26,8 +26,8 @@ class PlaybackFixture : public ::testing::Test, public TestConsole {
   // Stops the page timers so that a test drives the sequencer and the clock by hand.
   void HoldTimers() {
     Runner().SequencerTimer().stop();
-    sequencer->TimerShouClock->stop();
-    sequencer->TimerColorLentaTempa->stop();
+    sequencer->showClockTimer->stop();
+    sequencer->tempoStripTimer->stop();
   }
 
   template <class T>

@@ -17,7 +17,7 @@ namespace {
 using SequencerPanelTest = PlaybackFixture;
 
 QColor ShapeColor(const SequencerPanel* panel) {
-  return panel->ShapeTempClikc->palette().color(QPalette::Window);
+  return panel->tempoStrip->palette().color(QPalette::Window);
 }
 
 // The blackout box and the macro button belong to the output pages; when those are not in the
@@ -25,40 +25,40 @@ QColor ShapeColor(const SequencerPanel* panel) {
 TEST_F(SequencerPanelTest, StartsStoppedWithItsControlsOnTheSequencerTab) {
   EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("TabSheetAvtomat"))->isAncestorOf(sequencer));
   EXPECT_EQ(sequencer->title(), QStringLiteral("Управление сценами"));
-  EXPECT_TRUE(sequencer->SpeedButtonStop->isChecked());
-  EXPECT_FALSE(sequencer->SpeedButtonPlay->isChecked());
+  EXPECT_TRUE(sequencer->stopButton->isChecked());
+  EXPECT_FALSE(sequencer->playButton->isChecked());
   EXPECT_FALSE(Show().playing.load());
-  EXPECT_EQ(sequencer->SpeedButtonStop->toolTip(),
+  EXPECT_EQ(sequencer->stopButton->toolTip(),
             QStringLiteral("Остановить Шоу - горячая кнопка /+/ "));
-  EXPECT_EQ(sequencer->SpeedButtonPlay->toolTip(),
+  EXPECT_EQ(sequencer->playButton->toolTip(),
             QStringLiteral("Запустить Шоу - горячая кнопка /-/ "));
-  EXPECT_EQ(sequencer->CheckBoxRepeat->text(), QStringLiteral("Кольцо"));
-  EXPECT_TRUE(sequencer->CheckBoxRepeat->isChecked());
-  EXPECT_EQ(sequencer->CheckBoxAudio1->text(), QStringLiteral("Audio"));
-  EXPECT_FALSE(sequencer->CheckBoxAudio1->isChecked());
-  EXPECT_EQ(sequencer->CheckBoxAudio1->toolTip(),
+  EXPECT_EQ(sequencer->ringBox->text(), QStringLiteral("Кольцо"));
+  EXPECT_TRUE(sequencer->ringBox->isChecked());
+  EXPECT_EQ(sequencer->soundPacedBox->text(), QStringLiteral("Audio"));
+  EXPECT_FALSE(sequencer->soundPacedBox->isChecked());
+  EXPECT_EQ(sequencer->soundPacedBox->toolTip(),
             QStringLiteral("Включить запуск от звукового источника"));
-  EXPECT_EQ(sequencer->ScrollBarTemp->toolTip(),
+  EXPECT_EQ(sequencer->tempoSlider->toolTip(),
             QStringLiteral("Установка времени перехода на следующую сцену"));
-  EXPECT_EQ(sequencer->LabelTemp->toolTip(), QStringLiteral("Время перехода на следующую сцену "));
-  EXPECT_EQ(sequencer->LabelStep->toolTip(), QStringLiteral("Номер текущей сцены"));
-  EXPECT_EQ(sequencer->LabelCoda->toolTip(), QStringLiteral("Максимальное кол-во сцен"));
-  EXPECT_EQ(sequencer->ScrollBarStep->toolTip(), QStringLiteral("Установка текущей сцены"));
-  EXPECT_EQ(sequencer->ShapeTempClikc->size(), QSize(190, 5));
+  EXPECT_EQ(sequencer->tempoLabel->toolTip(), QStringLiteral("Время перехода на следующую сцену "));
+  EXPECT_EQ(sequencer->sceneLabel->toolTip(), QStringLiteral("Номер текущей сцены"));
+  EXPECT_EQ(sequencer->lastSceneLabel->toolTip(), QStringLiteral("Максимальное кол-во сцен"));
+  EXPECT_EQ(sequencer->sceneSlider->toolTip(), QStringLiteral("Установка текущей сцены"));
+  EXPECT_EQ(sequencer->tempoStrip->size(), QSize(190, 5));
   EXPECT_EQ(Text("LabelTimeShou"), QStringLiteral("Время в Шоу ?"));
   EXPECT_EQ(Text("LabelTimePause"), QStringLiteral("Время  Паузы  "));
 
   // The empty show as start-up leaves it: scene 1 of 2 at tempo 44.
-  EXPECT_EQ(sequencer->ScrollBarTemp->value(), 44);
-  EXPECT_EQ(sequencer->ScrollBarTemp->minimum(), 10);
-  EXPECT_EQ(sequencer->ScrollBarTemp->maximum(), 170);
-  EXPECT_EQ(sequencer->ScrollBarTemp->pageStep(), 10);
+  EXPECT_EQ(sequencer->tempoSlider->value(), 44);
+  EXPECT_EQ(sequencer->tempoSlider->minimum(), 10);
+  EXPECT_EQ(sequencer->tempoSlider->maximum(), 170);
+  EXPECT_EQ(sequencer->tempoSlider->pageStep(), 10);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("30  Сцен/мин "));
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
   EXPECT_EQ(Text("LabelCoda"), QStringLiteral("2"));
-  EXPECT_EQ(sequencer->ScrollBarStep->value(), 0);
-  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 2);
-  EXPECT_EQ(sequencer->ScrollBarStep->pageStep(), 10);
+  EXPECT_EQ(sequencer->sceneSlider->value(), 0);
+  EXPECT_EQ(sequencer->sceneSlider->maximum(), 2);
+  EXPECT_EQ(sequencer->sceneSlider->pageStep(), 10);
 
   auto* seqTimer = (&Runner().SequencerTimer());
   EXPECT_TRUE(seqTimer->isActive());
@@ -71,11 +71,11 @@ TEST_F(SequencerPanelTest, StartsStoppedWithItsControlsOnTheSequencerTab) {
 
 TEST_F(SequencerPanelTest, TempoSliderAndLoadedTempoReachTheTimerAndTheLabel) {
   HoldTimers();
-  sequencer->ScrollBarTemp->setValue(10);
+  sequencer->tempoSlider->setValue(10);
   EXPECT_EQ(Show().memory.Get(kTempo), 10);
   EXPECT_EQ(Runner().SequencerTimer().interval(), 100);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
-  sequencer->ScrollBarTemp->setValue(170);
+  sequencer->tempoSlider->setValue(170);
   EXPECT_EQ(Show().memory.Get(kTempo), 170);
   EXPECT_EQ(Runner().SequencerTimer().interval(), 28900);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("2  Сцен/мин "));
@@ -83,7 +83,7 @@ TEST_F(SequencerPanelTest, TempoSliderAndLoadedTempoReachTheTimerAndTheLabel) {
   // A show file can carry any tempo byte: the refresh limits it to the slider range.
   Show().memory.Set(kTempo, 0);
   form->ReturnPageControlAll();
-  EXPECT_EQ(sequencer->ScrollBarTemp->value(), 10);
+  EXPECT_EQ(sequencer->tempoSlider->value(), 10);
   EXPECT_EQ(Runner().SequencerTimer().interval(), 100);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
   Show().memory.Set(kTempo, 0);  // slider already at 10: no change event, still limited
@@ -92,14 +92,14 @@ TEST_F(SequencerPanelTest, TempoSliderAndLoadedTempoReachTheTimerAndTheLabel) {
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
   Show().memory.Set(kTempo, 250);
   form->ReturnPageControlAll();
-  EXPECT_EQ(sequencer->ScrollBarTemp->value(), 170);
+  EXPECT_EQ(sequencer->tempoSlider->value(), 170);
   EXPECT_EQ(Runner().SequencerTimer().interval(), 28900);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("2  Сцен/мин "));
   // A tick at a limited tempo still computes sane fade steps.
   SetLevel(1, 1, 255);
   Show().memory.Set(kTempo, 0);
   form->ReturnPageControlAll();
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
   EXPECT_EQ(form->Frames().stepTable[1].load(), 127);
@@ -116,12 +116,12 @@ TEST_F(SequencerPanelTest, TickAdvancesAPlayingShowAndWrapsWithFadeStepsFromTheB
   Runner().SequencerTick();  // stopped: nothing moves
   EXPECT_EQ(Step(), 0);
 
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   EXPECT_TRUE(Show().playing.load());
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("2"));
-  EXPECT_EQ(sequencer->ScrollBarStep->value(), 1);
+  EXPECT_EQ(sequencer->sceneSlider->value(), 1);
   auto& steps = form->Frames().stepTable;
   EXPECT_EQ(steps[5].load(), 1);  // unchanged
   EXPECT_EQ(steps[6].load(), 6);  // 0 to 255 at tempo 44
@@ -140,7 +140,7 @@ TEST_F(SequencerPanelTest, TickAdvancesAPlayingShowAndWrapsWithFadeStepsFromTheB
   EXPECT_EQ(Step(), 0);
   EXPECT_EQ(steps[5].load(), 1);
   // The "Кольцо" box is only shown: the show wraps without it too.
-  sequencer->CheckBoxRepeat->setChecked(false);
+  sequencer->ringBox->setChecked(false);
   Runner().SequencerTick();
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 0);
@@ -152,7 +152,7 @@ TEST_F(SequencerPanelTest, PassEndHookRunsOnlyWhenTheStepWraps) {
   std::vector<int> stepsAtPassEnd;
   QObject::connect(&Runner(), &ShowRunner::PassEnded,
                    [this, &stepsAtPassEnd] { stepsAtPassEnd.push_back(Step()); });
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   for (int i = 0; i < 7; ++i) Runner().SequencerTick();
   EXPECT_EQ(stepsAtPassEnd, (std::vector<int>{0, 0}));
   EXPECT_EQ(Step(), 1);
@@ -163,9 +163,9 @@ TEST_F(SequencerPanelTest, EveryTickFlashesTheTempoStripInTheOutputStateColour) 
   EXPECT_EQ(ShapeColor(sequencer), QColor(Qt::white));  // until the first 100 ms have passed
   Runner().SequencerTick();
   EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));
-  EXPECT_TRUE(sequencer->TimerColorLentaTempa->isActive());
-  sequencer->TimerColorLentaTempaTimer();
-  EXPECT_FALSE(sequencer->TimerColorLentaTempa->isActive());
+  EXPECT_TRUE(sequencer->tempoStripTimer->isActive());
+  sequencer->EndTempoFlash();
+  EXPECT_FALSE(sequencer->tempoStripTimer->isActive());
   EXPECT_EQ(ShapeColor(sequencer), sequencer->palette().color(QPalette::Button));
 
   auto* blackOut = Find<QAbstractButton>("CheckBoxBlackOut");
@@ -186,8 +186,8 @@ TEST_F(SequencerPanelTest, EveryTickFlashesTheTempoStripInTheOutputStateColour) 
 TEST_F(SequencerPanelTest, AudioAdvancesOnlyOnABeatAndAStoppedShowKeepsThePendingBeat) {
   HoldTimers();
   SetScenes(0, 5);
-  sequencer->CheckBoxAudio1->setChecked(true);
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  sequencer->soundPacedBox->setChecked(true);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   Runner().SequencerTick();
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 0);
@@ -200,12 +200,12 @@ TEST_F(SequencerPanelTest, AudioAdvancesOnlyOnABeatAndAStoppedShowKeepsThePendin
   EXPECT_EQ(Step(), 1);
 
   // A beat that comes while stopped waits; the first tick after Play takes it.
-  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
+  QTest::mouseClick(sequencer->stopButton, Qt::LeftButton);
   Show().beatFlag.store(1);
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
   EXPECT_EQ(Show().beatFlag.load(), 1);
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 2);
   EXPECT_EQ(Show().beatFlag.load(), 0);
@@ -214,27 +214,27 @@ TEST_F(SequencerPanelTest, AudioAdvancesOnlyOnABeatAndAStoppedShowKeepsThePendin
 TEST_F(SequencerPanelTest, StepSliderChoosesTheSceneOnlyWhileStopped) {
   HoldTimers();
   SetScenes(0, 5);
-  sequencer->ScrollBarStep->setValue(3);
+  sequencer->sceneSlider->setValue(3);
   EXPECT_EQ(Step(), 3);
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("4"));
 
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  sequencer->ScrollBarStep->setValue(1);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
+  sequencer->sceneSlider->setValue(1);
   EXPECT_EQ(Step(), 3);
-  EXPECT_EQ(sequencer->ScrollBarStep->value(), 3);
+  EXPECT_EQ(sequencer->sceneSlider->value(), 3);
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("4"));
 
   // Without auto-add the slider reaches one past the end but the show keeps its length.
-  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
-  sequencer->ScrollBarStep->setValue(sequencer->ScrollBarStep->maximum());
+  QTest::mouseClick(sequencer->stopButton, Qt::LeftButton);
+  sequencer->sceneSlider->setValue(sequencer->sceneSlider->maximum());
   EXPECT_EQ(Step(), 6);
   EXPECT_EQ(Last(), 5);
   EXPECT_EQ(Text("LabelCoda"), QStringLiteral("6"));
 
   // A show of all 256 scenes: the slider stops at scene 256, a step never wraps to 0.
   SetScenes(10, 255);
-  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 255);
-  sequencer->ScrollBarStep->setValue(255);
+  EXPECT_EQ(sequencer->sceneSlider->maximum(), 255);
+  sequencer->sceneSlider->setValue(255);
   EXPECT_EQ(Step(), 255);
   EXPECT_EQ(Text("LabelCoda"), QStringLiteral("256"));
 
@@ -244,8 +244,8 @@ TEST_F(SequencerPanelTest, StepSliderChoosesTheSceneOnlyWhileStopped) {
   Show().memory.Set(kLastScene, 60);
   form->ReturnPageControlAll();
   EXPECT_EQ(Step(), 40);
-  EXPECT_EQ(sequencer->ScrollBarStep->value(), 40);
-  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 61);
+  EXPECT_EQ(sequencer->sceneSlider->value(), 40);
+  EXPECT_EQ(sequencer->sceneSlider->maximum(), 61);
 }
 
 TEST_F(SequencerPanelTest, AutoAddAppendsACopyOfTheLastScene) {
@@ -256,21 +256,21 @@ TEST_F(SequencerPanelTest, AutoAddAppendsACopyOfTheLastScene) {
   auto* autoAdd = Find<QAction>("AvtoDobScenaItem");
   autoAdd->trigger();
   ASSERT_TRUE(autoAdd->isChecked());
-  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 4);
-  sequencer->ScrollBarStep->setValue(4);
+  EXPECT_EQ(sequencer->sceneSlider->maximum(), 4);
+  sequencer->sceneSlider->setValue(4);
   EXPECT_EQ(Step(), 4);
   EXPECT_EQ(Last(), 4);
   EXPECT_EQ(Show().DataRead(4, 1), 77);
   EXPECT_EQ(Show().DataRead(4, 255), 9);
   EXPECT_EQ(Text("LabelCoda"), QStringLiteral("5"));
-  EXPECT_EQ(sequencer->ScrollBarStep->maximum(), 5);
+  EXPECT_EQ(sequencer->sceneSlider->maximum(), 5);
   // Moving back inside the show adds nothing.
-  sequencer->ScrollBarStep->setValue(2);
+  sequencer->sceneSlider->setValue(2);
   EXPECT_EQ(Last(), 4);
   // While playing the slider appends nothing.
-  sequencer->ScrollBarStep->setValue(4);
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  sequencer->ScrollBarStep->setValue(5);
+  sequencer->sceneSlider->setValue(4);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
+  sequencer->sceneSlider->setValue(5);
   EXPECT_EQ(Last(), 4);
   EXPECT_EQ(Step(), 4);
 }
@@ -278,9 +278,9 @@ TEST_F(SequencerPanelTest, AutoAddAppendsACopyOfTheLastScene) {
 TEST_F(SequencerPanelTest, DoubleClickOnPlayStartsFromTheFirstScene) {
   HoldTimers();
   SetScenes(2, 5);
-  QTest::mouseDClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseDClick(sequencer->playButton, Qt::LeftButton);
   EXPECT_TRUE(Show().playing.load());
-  EXPECT_TRUE(sequencer->SpeedButtonPlay->isChecked());
+  EXPECT_TRUE(sequencer->playButton->isChecked());
   EXPECT_EQ(Step(), 0);
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
   Runner().SequencerTick();
@@ -290,25 +290,25 @@ TEST_F(SequencerPanelTest, DoubleClickOnPlayStartsFromTheFirstScene) {
 TEST_F(SequencerPanelTest, PlayDisablesSceneEditingAndStopBringsItBackWithoutThePasteButtons) {
   HoldTimers();
   QMenu* scenes = form->Menu(MenuId::Scenes);
-  QAbstractButton* always[] = {sequencer->SpeedButtonNewScena, sequencer->SpeedButtonScenaCopy,
-                               sequencer->SpeedButtonScenaDelete};
-  QAbstractButton* paste[] = {sequencer->SpeedButtonNewScenaPaste, sequencer->ButtonScenaPaste};
+  QAbstractButton* always[] = {sequencer->newSceneButton, sequencer->copySceneButton,
+                               sequencer->deleteSceneButton};
+  QAbstractButton* paste[] = {sequencer->newSceneFromPasteButton, sequencer->replaceFromPasteButton};
   for (auto* b : always) EXPECT_TRUE(b->isEnabled());
   for (auto* b : paste) EXPECT_FALSE(b->isEnabled());
-  QTest::mouseClick(sequencer->SpeedButtonScenaCopy, Qt::LeftButton);
+  QTest::mouseClick(sequencer->copySceneButton, Qt::LeftButton);
   for (auto* b : paste) EXPECT_TRUE(b->isEnabled());
 
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  EXPECT_TRUE(sequencer->SpeedButtonPlay->isChecked());
-  EXPECT_FALSE(sequencer->SpeedButtonStop->isChecked());
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
+  EXPECT_TRUE(sequencer->playButton->isChecked());
+  EXPECT_FALSE(sequencer->stopButton->isChecked());
   for (auto* b : always) EXPECT_FALSE(b->isEnabled());
   for (auto* b : paste) EXPECT_FALSE(b->isEnabled());
   EXPECT_FALSE(scenes->isEnabled());
   EXPECT_FALSE(scenes->menuAction()->isEnabled());
 
-  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);
+  QTest::mouseClick(sequencer->stopButton, Qt::LeftButton);
   EXPECT_FALSE(Show().playing.load());
-  EXPECT_TRUE(sequencer->SpeedButtonStop->isChecked());
+  EXPECT_TRUE(sequencer->stopButton->isChecked());
   for (auto* b : always) EXPECT_TRUE(b->isEnabled());
   for (auto* b : paste) EXPECT_FALSE(b->isEnabled());
   EXPECT_TRUE(scenes->isEnabled());
@@ -317,52 +317,52 @@ TEST_F(SequencerPanelTest, PlayDisablesSceneEditingAndStopBringsItBackWithoutThe
 
 TEST_F(SequencerPanelTest, AShowStoppedElsewhereShowsAsStoppedWithinTheDisplayTimer) {
   HoldTimers();
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  ASSERT_FALSE(sequencer->SpeedButtonNewScena->isEnabled());
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
+  ASSERT_FALSE(sequencer->newSceneButton->isEnabled());
   Show().playing.store(false);  // as the blackout box does
-  QTRY_VERIFY_WITH_TIMEOUT(sequencer->SpeedButtonStop->isChecked(), 2000);
-  EXPECT_FALSE(sequencer->SpeedButtonPlay->isChecked());
-  EXPECT_TRUE(sequencer->SpeedButtonNewScena->isEnabled());
+  QTRY_VERIFY_WITH_TIMEOUT(sequencer->stopButton->isChecked(), 2000);
+  EXPECT_FALSE(sequencer->playButton->isChecked());
+  EXPECT_TRUE(sequencer->newSceneButton->isEnabled());
   EXPECT_TRUE(form->Menu(MenuId::Scenes)->isEnabled());
 }
 
 TEST_F(SequencerPanelTest, ClockShowsPlayTimeAndPauseTimeAndRollsOver) {
   HoldTimers();
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  for (int i = 0; i < 125; ++i) sequencer->TimerShouClockTimer();
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
+  for (int i = 0; i < 125; ++i) sequencer->ShowClockTick();
   EXPECT_EQ(Text("LabelTimeShou"), QStringLiteral("Шоу   = 0ч 2м 5с "));
   EXPECT_EQ(Text("LabelTimePause"), QStringLiteral("Время  Паузы  "));
 
-  QTest::mouseClick(sequencer->SpeedButtonStop, Qt::LeftButton);  // the clock starts again
-  for (int i = 0; i < 59; ++i) sequencer->TimerShouClockTimer();
+  QTest::mouseClick(sequencer->stopButton, Qt::LeftButton);  // the clock starts again
+  for (int i = 0; i < 59; ++i) sequencer->ShowClockTick();
   const QString pause = Text("LabelTimePause");
   EXPECT_EQ(pause, QStringLiteral("Пауз") + QChar(0x61) + QStringLiteral(" = 0ч 0м 59с "));
   EXPECT_EQ(pause.at(4).unicode(), 0x61);  // the Latin a
-  sequencer->TimerShouClockTimer();
+  sequencer->ShowClockTick();
   EXPECT_EQ(Text("LabelTimePause"),
             QStringLiteral("Пауз") + QChar(0x61) + QStringLiteral(" = 0ч 1м 0с "));
   EXPECT_EQ(Text("LabelTimeShou"), QStringLiteral("Шоу   = 0ч 2м 5с "));  // keeps its last text
 
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
-  for (int i = 0; i < 3600; ++i) sequencer->TimerShouClockTimer();
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
+  for (int i = 0; i < 3600; ++i) sequencer->ShowClockTick();
   EXPECT_EQ(Text("LabelTimeShou"), QStringLiteral("Шоу   = 1ч 0м 0с "));
 }
 
 TEST_F(SequencerPanelTest, NewShowStopsPlayingAndResetsTheTempo) {
   HoldTimers();
-  sequencer->ScrollBarTemp->setValue(90);
+  sequencer->tempoSlider->setValue(90);
   SetScenes(4, 9);
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   dialogs.answers.push_back(true);  // "Создать новое ШОУ?"; the save dialog is cancelled
   form->NewShow();
   EXPECT_FALSE(Show().playing.load());
-  EXPECT_EQ(sequencer->ScrollBarTemp->value(), 44);
+  EXPECT_EQ(sequencer->tempoSlider->value(), 44);
   EXPECT_EQ(Runner().SequencerTimer().interval(), 1936);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("30  Сцен/мин "));
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
   EXPECT_EQ(Text("LabelCoda"), QStringLiteral("2"));
-  sequencer->TimerDataDmxToDspTimer();
-  EXPECT_TRUE(sequencer->SpeedButtonStop->isChecked());
+  sequencer->DisplayTick();
+  EXPECT_TRUE(sequencer->stopButton->isChecked());
 }
 
 TEST_F(SequencerPanelTest, FourSceneShowAtTempoTenPlaysThroughTheOutputFrame) {
@@ -371,11 +371,11 @@ TEST_F(SequencerPanelTest, FourSceneShowAtTempoTenPlaysThroughTheOutputFrame) {
   for (int s = 0; s < 4; ++s)
     for (int c = 0; c < 3; ++c) SetLevel(s, 20 + c, levels[s][c]);
   SetScenes(0, 3);
-  sequencer->ScrollBarTemp->setValue(10);
+  sequencer->tempoSlider->setValue(10);
   ASSERT_EQ(Runner().SequencerTimer().interval(), 100);
   form->Engine().Tick();
   EXPECT_EQ(form->Frames().Output(20), 10);
-  QTest::mouseClick(sequencer->SpeedButtonPlay, Qt::LeftButton);
+  QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
 
   for (int tick = 1; tick <= 9; ++tick) {
     Runner().SequencerTick();
@@ -406,7 +406,7 @@ namespace kalvetro::testing {
 namespace {
 
 TEST_F(SequencerPanelTest, AudioCaptionTurnsRedWhileABeatWaits) {
-  auto colour = [&] { return sequencer->CheckBoxAudio1->palette().color(QPalette::WindowText); };
+  auto colour = [&] { return sequencer->soundPacedBox->palette().color(QPalette::WindowText); };
   form->Engine().Tick();
   QTest::qWait(250);  // the output display timer applies the tick's request
   EXPECT_EQ(colour(), QColor(128, 128, 128));

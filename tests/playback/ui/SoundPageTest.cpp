@@ -90,7 +90,7 @@ TEST_F(SoundPageTest, ControlsStartAsTheConsoleOpens) {
   EXPECT_EQ(Fill(Find<QFrame>("Shape1s")), QColor(128, 128, 128));
   EXPECT_EQ(Fill(Find<QFrame>("Shape2s")), QColor(Qt::white));
   EXPECT_EQ(Fill(Find<QFrame>("Shape4s")), QColor(Qt::white));
-  EXPECT_EQ(page->ComboBoxLevelSource->currentText(), QStringLiteral("Буфер обмена"));
+  EXPECT_EQ(page->levelSourceBox->currentText(), QStringLiteral("Буфер обмена"));
   EXPECT_EQ(page->Source(), LevelSource::kClipboard);
 }
 
@@ -140,8 +140,8 @@ TEST_F(SoundPageTest, ClipboardBeatsAdvanceAPlayingShowWithAudioTicked) {
   // Three scenes; the show plays on beats.
   Memory().Set(kLastScene, 2);
   form->ReturnPageControlAll();
-  QTest::mouseClick(sequencer->CheckBoxAudio1, Qt::LeftButton);
-  ASSERT_TRUE(sequencer->CheckBoxAudio1->isChecked());
+  QTest::mouseClick(sequencer->soundPacedBox, Qt::LeftButton);
+  ASSERT_TRUE(sequencer->soundPacedBox->isChecked());
   Core().SetPlaying(true);
 
   // The first tick after start-up finds a beat on the gauge's start value (12000 over the gate
@@ -202,10 +202,10 @@ TEST_F(SoundPageTest, SkipCountOfTwoRaisesTheFlagOnEverySecondBeat) {
 
 TEST_F(SoundPageTest, NoAudioInputFallsBackToTheClipboardWithAMessage) {
   page->SetAudioDevice(QAudioDevice());
-  page->ComboBoxLevelSource->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
+  page->levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
   EXPECT_EQ(Status(), QStringLiteral(" Нет аудиовхода: уровень берется из буфера обмена "));
   EXPECT_EQ(page->Source(), LevelSource::kClipboard);
-  EXPECT_EQ(page->ComboBoxLevelSource->currentText(), QStringLiteral("Буфер обмена"));
+  EXPECT_EQ(page->levelSourceBox->currentText(), QStringLiteral("Буфер обмена"));
   // The clipboard still drives the page.
   Level(QStringLiteral("42"));
   EXPECT_EQ(Text("Label33")->text(), QStringLiteral("42"));
@@ -214,21 +214,21 @@ TEST_F(SoundPageTest, NoAudioInputFallsBackToTheClipboardWithAMessage) {
 TEST_F(SoundPageTest, DefaultAudioInputEitherListensOrFallsBack) {
   // Whatever this machine has: the page listens to its default input, or says why it cannot
   // and goes on with the clipboard. Either way the sound tick runs on.
-  page->ComboBoxLevelSource->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
+  page->levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
   if (page->Source() == LevelSource::kAudioInput) {
-    EXPECT_EQ(page->ComboBoxLevelSource->currentText(), QStringLiteral("Аудиовход"));
+    EXPECT_EQ(page->levelSourceBox->currentText(), QStringLiteral("Аудиовход"));
     Runner().SoundClockTick();
     bool ok = false;
     const int level = Text("Label33")->text().toInt(&ok);
     EXPECT_TRUE(ok);
     EXPECT_GE(level, 0);
     EXPECT_LE(level, 99);
-    page->ComboBoxLevelSource->setCurrentIndex(static_cast<int>(LevelSource::kClipboard));
+    page->levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kClipboard));
     EXPECT_EQ(page->Source(), LevelSource::kClipboard);
   } else {
     EXPECT_TRUE(Status().endsWith(QStringLiteral(": уровень берется из буфера обмена ")))
         << Status().toStdString();
-    EXPECT_EQ(page->ComboBoxLevelSource->currentText(), QStringLiteral("Буфер обмена"));
+    EXPECT_EQ(page->levelSourceBox->currentText(), QStringLiteral("Буфер обмена"));
   }
   Level(QStringLiteral("37"));
   EXPECT_EQ(Text("Label33")->text(), QStringLiteral("37"));

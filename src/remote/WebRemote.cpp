@@ -1,0 +1,411 @@
+#include "remote/WebRemote.h"
+
+#include <QFile>
+#include <QHttpServer>
+#include <QHttpServerResponse>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkInterface>
+#include <QTcpServer>
+#include <QWebSocket>
+
+#include "remote/RemoteControl.h"
+#include "remote/WebCommand.h"
+
+namespace kalvetro {
+
+namespace {
+
+// What a socket accepts before it gives up on a peer: well above every message of the page
+// (which the parser refuses past kWebMessageMax with a reply) and small enough for a phone.
+constexpr qint64 kSocketMessageMax = 64 * 1024;
+// A refused connection whose peer does not answer the closing handshake is cut after this.
+constexpr int kCloseGraceMs = 2000;
+
+// One file of the page, from the resources compiled into the program.
+QHttpServerResponse PageFile(const char* name, const char* type) {
+  QFile file(QStringLiteral(":/web/") + QLatin1String(name));
+  if (!file.open(QIODevice::ReadOnly))
+    return QHttpServerResponse(QHttpServerResponder::StatusCode::NotFound);
+  QHttpServerResponse response(QByteArray(type), file.readAll());
+  response.addHeader("Cache-Control", "no-store");
+  response.addHeader("X-Content-Type-Options", "nosniff");
+  response.addHeader("Content-Security-Policy",
+                     "default-src 'self'; connect-src 'self'; frame-ancestors 'none'");
+  return response;
+}
+
+// An IPv4 peer reached through a dual-stack socket shows as ::ffff:a.b.c.d; one address, one
+// tally of wrong PINs.
+QString AddressText(const QHostAddress& address) {
+  bool v4 = false;
+  const quint32 ip = address.toIPv4Address(&v4);
+  return v4 ? QHostAddress(ip).toString() : address.toString();
+}
+
+QByteArray Json(const QJsonObject& o) {
+  return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+QJsonArray Flags(const auto& flags) {
+  QJsonArray a;
+  for (bool f : flags) a.append(f);
+  return a;
+}
+
+}  // namespace
+
+WebRemote::WebRemote(RemoteControl& control, QObject* parent) : QObject(parent), control_(control) {
+  levelTimer_.setInterval(kLevelPeriod);
+  connect(&levelTimer_, &QTimer::timeout, this, &WebRemote::SendLevels);
+  auto push = [this] { SchedulePush(); };
+  connect(&control_, &RemoteControl::SceneChanged, this, push);
+  connect(&control_, &RemoteControl::PlayingChanged, this, push);
+  connect(&control_, &RemoteControl::BlackOutChanged, this, push);
+  connect(&control_, &RemoteControl::TempoChanged, this, push);
+  connect(&control_, &RemoteControl::PictureChanged, this, push);
+  connect(&control_, &RemoteControl::AutomatChanged, this, push);
+  connect(&control_, &RemoteControl::ShowNameChanged, this, push);
+}
+
+WebRemote::~WebRemote() {
+  // The console is going: its show is left as it is.
+  blockSignals(true);
+  for (Client& c : clients_) c.flashing = {};
+  CloseAll();
+  server_.reset();
+}
+
+bool WebRemote::Start(int port, const QString& bind) {
+  if (server_ && (port == port_ || port == 0) && bind == bind_) return true;
+  Stop();
+  QHostAddress address(QHostAddress::Any);
+  if (!bind.isEmpty() && !address.setAddress(bind)) {
+    startError_ = QStringLiteral("«%1» — не IP-адрес: пульт на телефоне выключен").arg(bind);
+    emit StatusChanged();
+    return false;
+  }
+  if (port < 0 || port > 65535) {
+    startError_ = QStringLiteral("Порт %1 вне 1..65535: пульт на телефоне выключен").arg(port);
+    emit StatusChanged();
+    return false;
+  }
+  auto tcp = std::make_unique<QTcpServer>();
+  if (!tcp->listen(address, static_cast<quint16>(port))) {
+    switch (tcp->serverError()) {
+      case QAbstractSocket::AddressInUseError:
+        startError_ =
+            QStringLiteral("Порт %1 уже занят другой программой: пульт на телефоне выключен")
+                .arg(port);
+        break;
+      case QAbstractSocket::SocketAccessError:
+        startError_ = QStringLiteral(
+                          "Нет прав на порт %1 (порты до 1024 — только для root): пульт на "
+                          "телефоне выключен")
+                          .arg(port);
+        break;
+      case QAbstractSocket::SocketAddressNotAvailableError:
+        startError_ =
+            QStringLiteral("Адреса %1 нет на этой машине: пульт на телефоне выключен").arg(bind);
+        break;
+      default:
+        startError_ = QStringLiteral("Пульт на телефоне не запущен: %1").arg(tcp->errorString());
+    }
+    emit StatusChanged();
+    return false;
+  }
+  port_ = tcp->serverPort();
+  bind_ = bind;
+  startError_.clear();
+  server_ = std::make_unique<QHttpServer>();
+  server_->route(QStringLiteral("/"), QHttpServerRequest::Method::Get,
+                 [] { return PageFile("index.html", "text/html; charset=utf-8"); });
+  server_->route(QStringLiteral("/remote.css"), QHttpServerRequest::Method::Get,
+                 [] { return PageFile("remote.css", "text/css; charset=utf-8"); });
+  server_->route(QStringLiteral("/remote.js"), QHttpServerRequest::Method::Get,
+                 [] { return PageFile("remote.js", "text/javascript; charset=utf-8"); });
+  // The WebSocket path writes no answer of its own: the upgrade is the answer.
+  server_->route(QStringLiteral("/ws"), [](const QHttpServerRequest&, QHttpServerResponder&&) {});
+  connect(server_.get(), &QAbstractHttpServer::newWebSocketConnection, this,
+          &WebRemote::AcceptConnections);
+  server_->bind(tcp.release());  // the server takes it as its child
+  levelTimer_.start();
+  emit StatusChanged();
+  return true;
+}
+
+void WebRemote::CloseAll() {
+  std::vector<QWebSocket*> leaving;
+  for (const Client& c : clients_) leaving.push_back(c.socket);
+  for (QWebSocket* socket : leaving) {
+    Drop(socket);
+    socket->disconnect(this);
+    socket->close(QWebSocketProtocol::CloseCodeGoingAway);
+    socket->deleteLater();
+  }
+}
+
+void WebRemote::Stop() {
+  CloseAll();
+  server_.reset();
+  levelTimer_.stop();
+  port_ = 0;
+  emit StatusChanged();
+}
+
+void WebRemote::SetPin(const QString& pin) {
+  if (pin == pin_) return;
+  pin_ = pin;
+  // Whoever came in with the old PIN must ask again.
+  std::vector<QWebSocket*> all;
+  for (const Client& c : clients_) all.push_back(c.socket);
+  for (QWebSocket* s : all) Refuse(s, QStringLiteral("denied"), QStringLiteral("PIN изменён"));
+  emit StatusChanged();
+}
+
+QString WebRemote::PhoneUrl(const QString& bind, int port) {
+  QHostAddress host;
+  if (!bind.isEmpty() && host.setAddress(bind) && host != QHostAddress::Any &&
+      host != QHostAddress::AnyIPv4 && host != QHostAddress::AnyIPv6) {
+  } else {
+    host = QHostAddress::LocalHost;
+    bool found = false;
+    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
+      const auto flags = i.flags();
+      if (found || !flags.testFlag(QNetworkInterface::IsUp) ||
+          !flags.testFlag(QNetworkInterface::IsRunning) ||
+          flags.testFlag(QNetworkInterface::IsLoopBack))
+        continue;
+      for (const QNetworkAddressEntry& e : i.addressEntries()) {
+        if (e.ip().protocol() == QAbstractSocket::IPv4Protocol) {
+          host = e.ip();
+          found = true;
+          break;
+        }
+      }
+    }
+  }
+  const QString text = host.protocol() == QAbstractSocket::IPv6Protocol
+                           ? QStringLiteral("[%1]").arg(host.toString())
+                           : host.toString();
+  return QStringLiteral("http://%1:%2/").arg(text).arg(port);
+}
+
+// ---------------------------------------------------------------- connections
+
+void WebRemote::AcceptConnections() {
+  while (server_ && server_->hasPendingWebSocketConnections()) {
+    std::unique_ptr<QWebSocket> socket = server_->nextPendingWebSocketConnection();
+    if (socket) Admit(socket.release());
+  }
+}
+
+void WebRemote::Admit(QWebSocket* socket) {
+  socket->setParent(this);
+  socket->setMaxAllowedIncomingMessageSize(kSocketMessageMax);
+  socket->setMaxAllowedIncomingFrameSize(kSocketMessageMax);
+  connect(socket, &QWebSocket::disconnected, this, [this, socket] { Forget(socket); });
+  const QString address = AddressText(socket->peerAddress());
+  if (Waiting(address)) {
+    Refuse(socket, QStringLiteral("denied"),
+           QStringLiteral("Слишком много неверных PIN с этого адреса: подождите"));
+    return;
+  }
+  if (Clients() >= kMaxClients) {
+    Refuse(socket, QStringLiteral("busy"),
+           QStringLiteral("Уже подключено %1 пультов: больше нельзя").arg(kMaxClients));
+    return;
+  }
+  clients_.push_back(Client{socket, address});
+  connect(socket, &QWebSocket::textMessageReceived, this,
+          [this, socket](const QString& text) { ReadText(socket, text); });
+  connect(socket, &QWebSocket::binaryMessageReceived, this, [this, socket] { ReadBinary(socket); });
+  QTimer::singleShot(kPinTimeout, socket, [this, socket] {
+    const Client* c = Find(socket);
+    if (c && !c->authorized)
+      Refuse(socket, QStringLiteral("denied"), QStringLiteral("PIN не получен вовремя"));
+  });
+  emit StatusChanged();
+}
+
+void WebRemote::Refuse(QWebSocket* socket, const QString& type, const QString& message) {
+  Drop(socket);
+  socket->disconnect(this, nullptr);
+  connect(socket, &QWebSocket::disconnected, socket, &QObject::deleteLater);
+  socket->sendTextMessage(QString::fromUtf8(Json({{"type", type}, {"message", message}})));
+  socket->close(QWebSocketProtocol::CloseCodePolicyViolated);
+  QTimer::singleShot(kCloseGraceMs, socket, [socket] {
+    socket->abort();
+    socket->deleteLater();
+  });
+  emit StatusChanged();
+}
+
+void WebRemote::Forget(QWebSocket* socket) {
+  const bool known = Find(socket) != nullptr;
+  Drop(socket);
+  socket->deleteLater();
+  if (known) emit StatusChanged();
+}
+
+void WebRemote::Drop(QWebSocket* socket) {
+  const Client* client = Find(socket);
+  if (!client) return;
+  const std::array<bool, kPictureCount> held = client->flashing;
+  std::erase_if(clients_, [socket](const Client& c) { return c.socket == socket; });
+  for (int k = 0; k < kPictureCount; ++k)
+    if (held[k]) control_.Run({RemoteCommandKind::Picture, k + 1, 0});
+}
+
+WebRemote::Client* WebRemote::Find(QWebSocket* socket) {
+  for (Client& c : clients_)
+    if (c.socket == socket) return &c;
+  return nullptr;
+}
+
+bool WebRemote::Waiting(const QString& address) {
+  const auto it = tallies_.find(address);
+  if (it == tallies_.end() || it->second.wrong < kMaxWrongPins) return false;
+  if (std::chrono::steady_clock::now() < it->second.until) return true;
+  tallies_.erase(it);  // the wait is over: a fresh five tries
+  return false;
+}
+
+// ---------------------------------------------------------------- messages
+
+void WebRemote::ReadText(QWebSocket* socket, const QString& text) {
+  Client* client = Find(socket);
+  if (!client) return;
+  const WebMessage message = ParseWebMessage(text.toUtf8());
+  if (client->authorized) {
+    RunMessage(*client, message);
+    return;
+  }
+  if (message.kind == WebMessageKind::Pin && !pin_.isEmpty() && message.pin == pin_) {
+    client->authorized = true;
+    tallies_.erase(client->address);
+    socket->sendTextMessage(QStringLiteral("{\"type\":\"welcome\"}"));
+    socket->sendTextMessage(QString::fromUtf8(StateMessage()));
+    emit StatusChanged();
+    return;
+  }
+  WrongPin(*client, message.kind == WebMessageKind::Pin ? QStringLiteral("Неверный PIN")
+                                                        : QStringLiteral("Сначала нужен PIN"));
+}
+
+void WebRemote::ReadBinary(QWebSocket* socket) {
+  Client* client = Find(socket);
+  if (!client) return;
+  if (!client->authorized) {
+    WrongPin(*client, QStringLiteral("Сначала нужен PIN"));
+    return;
+  }
+  WebMessage refused;
+  refused.error = QStringLiteral("Принимаются только текстовые сообщения");
+  RunMessage(*client, refused);
+}
+
+void WebRemote::RunMessage(Client& client, const WebMessage& message) {
+  QString refused;
+  switch (message.kind) {
+    case WebMessageKind::Error:
+      refused = message.error;
+      break;
+    case WebMessageKind::Pin:
+      break;  // already in
+    case WebMessageKind::Watch:
+      client.watchedChannel = message.channel;
+      client.sentLevel = -1;  // the next level tick sends it
+      break;
+    case WebMessageKind::Command:
+      refused = control_.Run(message.command);
+      if (refused.isEmpty() && message.command.kind == RemoteCommandKind::Picture)
+        client.flashing[message.command.a - 1] = message.command.b == 1;
+      break;
+  }
+  QJsonObject reply{{"type", "reply"}, {"ok", refused.isEmpty()}};
+  if (!refused.isEmpty()) {
+    reply.insert(QStringLiteral("error"), refused);
+    CountError(client.address, refused);
+  }
+  client.socket->sendTextMessage(QString::fromUtf8(Json(reply)));
+}
+
+void WebRemote::WrongPin(Client& client, const QString& reason) {
+  QWebSocket* socket = client.socket;
+  const QString address = client.address;
+  CountError(address, reason);
+  PinTally& tally = tallies_[address];
+  if (++tally.wrong >= kMaxWrongPins) {
+    tally.until = std::chrono::steady_clock::now() + lockoutWait_;
+    // The address's other connections without the PIN go too.
+    std::vector<QWebSocket*> others;
+    for (const Client& c : clients_)
+      if (c.address == address && !c.authorized && c.socket != socket) others.push_back(c.socket);
+    for (QWebSocket* s : others)
+      Refuse(s, QStringLiteral("denied"),
+             QStringLiteral("Слишком много неверных PIN с этого адреса: подождите"));
+  }
+  Refuse(socket, QStringLiteral("denied"), reason);
+  // An address that gave up long ago needs no tally; the table stays small whatever comes.
+  if (tallies_.size() > 1024) {
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(tallies_, [now](const auto& entry) { return entry.second.until < now; });
+  }
+}
+
+void WebRemote::CountError(const QString& address, const QString& reason) {
+  ++errors_;
+  lastError_ = QStringLiteral("%1: %2").arg(address, reason);
+  emit StatusChanged();
+}
+
+// ---------------------------------------------------------------- what the page hears
+
+void WebRemote::SchedulePush() {
+  if (pushPending_) return;
+  pushPending_ = true;
+  // Several signals of one change go out as one message.
+  QTimer::singleShot(0, this, &WebRemote::PushState);
+}
+
+void WebRemote::PushState() {
+  pushPending_ = false;
+  const QString state = QString::fromUtf8(StateMessage());
+  // (A socket that fails while being written to leaves the list: send from a copy.)
+  std::vector<QWebSocket*> listeners;
+  for (const Client& c : clients_)
+    if (c.authorized) listeners.push_back(c.socket);
+  for (QWebSocket* s : listeners) s->sendTextMessage(state);
+}
+
+QByteArray WebRemote::StateMessage() const {
+  const RemoteState s = control_.State();
+  return Json({{"type", "state"},
+               {"scene", s.scene},
+               {"lastScene", s.lastScene},
+               {"playing", s.playing},
+               {"blackOut", s.blackOut},
+               {"tempo", s.tempo},
+               {"show", s.showName},
+               {"pictures", Flags(s.pictures)},
+               {"latched", Flags(s.latched)},
+               {"automats", Flags(s.automats)}});
+}
+
+void WebRemote::SendLevels() {
+  std::vector<std::pair<QWebSocket*, QString>> messages;
+  for (Client& c : clients_) {
+    if (!c.authorized || c.watchedChannel == 0) continue;
+    const int level = control_.OutputLevel(c.watchedChannel);
+    if (level == c.sentLevel) continue;
+    c.sentLevel = level;
+    messages.emplace_back(
+        c.socket,
+        QString::fromUtf8(Json({{"type", "level"}, {"n", c.watchedChannel}, {"level", level}})));
+  }
+  for (const auto& [socket, text] : messages) socket->sendTextMessage(text);
+}
+
+}  // namespace kalvetro
