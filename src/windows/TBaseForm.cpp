@@ -110,13 +110,16 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addWidget(ola);
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
+  optionsLayout->addStretch();
+  // The remotes stand under the drive figures, one above the other, so that the page keeps to
+  // the width of a laptop screen.
+  auto* remotes = static_cast<QVBoxLayout*>(optionsTab->findChild<QWidget*>("PanelDisk")->layout());
   auto* web = new WebPanel(console_, optionsTab);
   web->setFixedWidth(340);
-  optionsLayout->addWidget(web, 0, Qt::AlignTop);
-  optionsLayout->addStretch();
-  // The OSC group stands under the drive figures, where the page has room to spare.
-  auto* remotes = static_cast<QVBoxLayout*>(optionsTab->findChild<QWidget*>("PanelDisk")->layout());
-  remotes->insertWidget(remotes->count() - 1, new OscGroup(console_, optionsTab));
+  auto* osc = new OscGroup(console_, optionsTab);
+  osc->setFixedWidth(340);
+  remotes->insertWidget(remotes->count() - 1, osc);
+  remotes->insertWidget(remotes->count() - 1, web);
   BuildOutputPages();
   BuildPlaybackPages();
   BuildEditingPages();

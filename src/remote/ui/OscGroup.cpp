@@ -28,7 +28,6 @@ OscGroup::OscGroup(Console& console, QWidget* parent)
       console_(console),
       osc_(console.Remote().Osc()) {
   setObjectName(QStringLiteral("GroupBoxOsc"));
-  setFixedWidth(300);
   auto* grid = new QGridLayout(this);
   oscBox = new QCheckBox(QStringLiteral("Принимать команды OSC"), this);
   oscBox->setObjectName(QStringLiteral("CheckBoxOsc"));
