@@ -17,6 +17,7 @@
 #include "serial/SerialTestSupport.h"
 #include "show/Settings.h"
 #include "show/ShowMemory.h"
+#include "support/TestShow.h"
 
 namespace kalvetro {
 namespace {
@@ -25,19 +26,10 @@ using testing::Pty;
 
 // Three scenes at tempo 10 (100 ms a scene): channel 1 at 0, 200, 100; channel 2 at 50 always.
 QString WriteThreeSceneShow(const QTemporaryDir& dir) {
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kLastScene] = 2;
-  bytes[kTempo] = 10;
-  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) bytes[n] = static_cast<char>(255);
-  const int levels[3] = {0, 200, 100};
-  for (int s = 0; s < 3; ++s) {
-    bytes[SceneRowOffset(s) + 1] = static_cast<char>(levels[s]);
-    bytes[SceneRowOffset(s) + 2] = 50;
-  }
-  QFile file(dir.filePath(QStringLiteral("three.klv")));
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  return file.fileName();
+  return testing::TestShow(2, 10)
+      .Levels(1, {0, 200, 100})
+      .Levels(2, {50, 50, 50})
+      .WriteTo(dir, QStringLiteral("three.klv"));
 }
 
 QProcess* StartPlayer(QObject* parent, const QStringList& arguments,

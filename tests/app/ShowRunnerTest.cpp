@@ -14,6 +14,7 @@
 #include "playback/Automats.h"
 #include "serial/SerialTestSupport.h"
 #include "support/ConsoleOptionsIn.h"
+#include "support/TestShow.h"
 
 namespace kalvetro {
 namespace {
@@ -30,23 +31,11 @@ constexpr int kPictureLevel = 77;
 // Three scenes at tempo 10 (100 ms a scene): channel 1 at 0, 200, 100. Automat 1 on channels
 // 10..13 with program 2 at tempo 5; picture 3 holds channel 20 at 77.
 QString WriteShow(const QTemporaryDir& dir) {
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kLastScene] = 2;
-  bytes[kTempo] = 10;
-  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) bytes[n] = static_cast<char>(255);
-  const int levels[3] = {0, 200, 100};
-  for (int s = 0; s < 3; ++s) bytes[SceneRowOffset(s) + 1] = static_cast<char>(levels[s]);
-  bytes[kAutomat1 + kAutomatTempo] = 5;
-  bytes[kAutomat1 + kAutomatChannel] = kAutomatFirst;
-  bytes[kAutomat1 + kAutomatMode] = 2;
-  bytes[kAutomat1 + kAutomatBright] = static_cast<char>(kBright);
-  bytes[kAutomat1 + kAutomatDark] = kDark;
-  bytes[PictureOffset(2) + kPictureChannel] = 1;
-  bytes[PictureOffset(2) + kPictureLevels + kPictureChannel] = kPictureLevel;
-  QFile file(dir.filePath(QStringLiteral("show.klv")));
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  return file.fileName();
+  return testing::TestShow(2, 10)
+      .Levels(1, {0, 200, 100})
+      .Automat(1, 5, kAutomatFirst, 2, kBright, kDark)
+      .Picture(2, kPictureChannel, kPictureLevel)
+      .WriteTo(dir, QStringLiteral("show.klv"));
 }
 
 std::vector<DmxFrame> Frames(Pty& pty, int count) {
@@ -124,14 +113,7 @@ TEST(ShowRunner, PlaysAShowWithAnAutomatALatchedPictureAndBlackoutOnAPort) {
 
 // A one-scene show whose channel 1 is at `level`.
 QString WriteOneSceneShow(const QTemporaryDir& dir, const char* name, int level) {
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kTempo] = 10;
-  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) bytes[n] = static_cast<char>(255);
-  bytes[SceneRowOffset(0) + 1] = static_cast<char>(level);
-  QFile file(dir.filePath(QString::fromLatin1(name)));
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  return file.fileName();
+  return testing::TestShow(0, 10).Levels(1, {level}).WriteTo(dir, QString::fromLatin1(name));
 }
 
 // The list of ticked slots plays one show per pass; a ticked slot whose file is gone is

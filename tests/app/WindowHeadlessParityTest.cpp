@@ -16,6 +16,7 @@
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
 #include "show/ShowMemory.h"
+#include "support/TestShow.h"
 
 namespace kalvetro {
 namespace {
@@ -25,21 +26,11 @@ using testing::Pty;
 // Four scenes at tempo 20 (400 ms a scene): channel 1 at 10, 60, 110, 160. Automat 1 with
 // program 1 on channels 31..34 at tempo 10; picture 2 holds channel 40 at 90.
 QString WriteShow(const QTemporaryDir& dir) {
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kLastScene] = 3;
-  bytes[kTempo] = 20;
-  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) bytes[n] = static_cast<char>(255);
-  for (int s = 0; s < 4; ++s) bytes[SceneRowOffset(s) + 1] = static_cast<char>(10 + 50 * s);
-  bytes[kAutomat1 + kAutomatTempo] = 10;
-  bytes[kAutomat1 + kAutomatChannel] = 30;
-  bytes[kAutomat1 + kAutomatMode] = 1;
-  bytes[kAutomat1 + kAutomatBright] = static_cast<char>(200);
-  bytes[PictureOffset(1) + 40] = 1;
-  bytes[PictureOffset(1) + kPictureLevels + 40] = 90;
-  QFile file(dir.filePath(QStringLiteral("parity.klv")));
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  return file.fileName();
+  return testing::TestShow(3, 20)
+      .Levels(1, {10, 60, 110, 160})
+      .Automat(1, 10, 30, 1, 200)
+      .Picture(1, 40, 90)
+      .WriteTo(dir, QStringLiteral("parity.klv"));
 }
 
 QProcess* StartConsole(QObject* owner, const QTemporaryDir& home, const QStringList& arguments) {

@@ -9,6 +9,7 @@
 
 #include "remote/OscTestSupport.h"
 #include "show/ShowMemory.h"
+#include "support/TestShow.h"
 
 namespace kalvetro {
 namespace {
@@ -21,18 +22,10 @@ using testing::Wire;
 
 // Two scenes at tempo 10, channel 1 at 120 and 180, channel 2 at 60.
 QString WriteShow(const QTemporaryDir& dir) {
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kLastScene] = 1;
-  bytes[kTempo] = 10;
-  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) bytes[n] = static_cast<char>(255);
-  for (int s = 0; s < 2; ++s) {
-    bytes[SceneRowOffset(s) + 1] = static_cast<char>(s ? 180 : 120);
-    bytes[SceneRowOffset(s) + 2] = 60;
-  }
-  QFile file(dir.filePath(QStringLiteral("two.klv")));
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  return file.fileName();
+  return testing::TestShow(1, 10)
+      .Levels(1, {120, 180})
+      .Levels(2, {60, 60})
+      .WriteTo(dir, QStringLiteral("two.klv"));
 }
 
 QProcess* Start(QObject* owner, const QStringList& arguments) {

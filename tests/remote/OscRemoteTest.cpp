@@ -17,6 +17,7 @@
 #include "remote/Remotes.h"
 #include "remote/OscTestSupport.h"
 #include "support/ConsoleOptionsIn.h"
+#include "support/TestShow.h"
 
 namespace kalvetro {
 namespace {
@@ -36,26 +37,12 @@ constexpr int kAutomatFirst = 9;  // automat 1 drives channels 10..13
 // Three scenes: channel 1 at 10, 200, 100 and channel 2 at 50 in each; tempo 10. Picture 3
 // holds channel 20 at 77; automat 1 lights channels 10..13 with program 2.
 QString WriteShow(const QTemporaryDir& dir) {
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kLastScene] = 2;
-  bytes[kTempo] = 10;
-  for (int n = kRateRow; n < kRateRow + kRowSize; ++n) bytes[n] = static_cast<char>(255);
-  const int levels[3] = {10, 200, 100};
-  for (int s = 0; s < 3; ++s) {
-    bytes[SceneRowOffset(s) + 1] = static_cast<char>(levels[s]);
-    bytes[SceneRowOffset(s) + 2] = 50;
-  }
-  bytes[kAutomat1 + kAutomatTempo] = 5;
-  bytes[kAutomat1 + kAutomatChannel] = kAutomatFirst;
-  bytes[kAutomat1 + kAutomatMode] = 2;
-  bytes[kAutomat1 + kAutomatBright] = static_cast<char>(250);
-  bytes[kAutomat1 + kAutomatDark] = 5;
-  bytes[PictureOffset(2) + kPictureChannel] = 1;
-  bytes[PictureOffset(2) + kPictureLevels + kPictureChannel] = kPictureLevel;
-  QFile file(dir.filePath(QStringLiteral("show.klv")));
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
-  return file.fileName();
+  return testing::TestShow(2, 10)
+      .Levels(1, {10, 200, 100})
+      .Levels(2, {50, 50, 50})
+      .Automat(1, 5, kAutomatFirst, 2, 250, 5)
+      .Picture(2, kPictureChannel, kPictureLevel)
+      .WriteTo(dir, QStringLiteral("show.klv"));
 }
 
 // A console playing nothing yet on a pseudo-terminal, its OSC remote on a free port, and a

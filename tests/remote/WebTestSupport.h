@@ -18,6 +18,7 @@
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
 #include "show/ShowMemory.h"
+#include "support/TestShow.h"
 
 namespace kalvetro::testing {
 
@@ -28,15 +29,10 @@ inline constexpr int kWebPictureChannel = 20;
 inline constexpr int kWebPictureLevel = 77;
 
 inline QString WriteWebTestShow(const QTemporaryDir& dir) {
-  QByteArray bytes(kShowFileSize, 0);
-  bytes[kLastScene] = 2;
-  bytes[kTempo] = 50;
-  for (int s = 0; s < 3; ++s) bytes[SceneRowOffset(s) + 1] = static_cast<char>(kWebSceneLevels[s]);
-  bytes[PictureOffset(2) + kWebPictureChannel] = 1;
-  bytes[PictureOffset(2) + kPictureLevels + kWebPictureChannel] = kWebPictureLevel;
-  QFile file(dir.filePath(QStringLiteral("phone.klv")));
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
-  return file.fileName();
+  return TestShow(2, 50, false)
+      .Levels(1, {kWebSceneLevels[0], kWebSceneLevels[1], kWebSceneLevels[2]})
+      .Picture(2, kWebPictureChannel, kWebPictureLevel)
+      .WriteTo(dir, QStringLiteral("phone.klv"));
 }
 
 // The packets the console writes to the pty, decoded as they come.
