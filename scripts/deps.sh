@@ -13,6 +13,7 @@ KALVETRO_PACKAGES=(
   clang-14 libfuzzer-14-dev
   qt6-httpserver-dev qt6-websockets-dev
   chromium chromium-driver python3-selenium python3-websocket
+  librtmidi-dev jackd2
 )
 
 kalvetro_install_deps() {

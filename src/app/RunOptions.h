@@ -19,9 +19,10 @@ struct RunOptions {
   std::array<bool, kPictureCount> latchedPictures{};  // --picture N: latched for the run
   std::optional<int> crossfadeMode;                   // --crossfade sliders|automat|off
   std::optional<int> webPort;                         // --web PORT: the phone page on for the run
+  QString midiPort;  // --midi PORT-NAME: a MIDI desk on ports of that name for the run
 };
 
-// Adds --automat, --picture, --crossfade and --web to a command line parser.
+// Adds --automat, --picture, --crossfade, --web and --midi to a command line parser.
 void AddRunOptions(QCommandLineParser& parser);
 // Reads them after the parser has processed the command line. A bad value gives false and
 // a message for the operator.
