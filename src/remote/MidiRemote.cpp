@@ -74,15 +74,7 @@ MidiRemote::~MidiRemote() { Stop(); }
 bool MidiRemote::Start(const MidiSettings& setup) {
   Stop();
   setup_ = setup;
-  std::vector<MidiMapping> mappings;
-  badMappings_ = 0;
-  for (const std::string& line : setup.mappings) {
-    if (const auto m = ParseMidiMapping(line))
-      mappings.push_back(*m);
-    else
-      ++badMappings_;
-  }
-  mapper_.SetMappings(std::move(mappings));
+  SetMappings(setup.mappings);
   if (!setup.on) return true;
   auto ports = std::make_unique<Ports>();
   try {
@@ -102,6 +94,20 @@ bool MidiRemote::Start(const MidiSettings& setup) {
   Scan();
   scanTimer_.start();
   return true;
+}
+
+void MidiRemote::SetMappings(const std::vector<std::string>& lines) {
+  setup_.mappings = lines;
+  std::vector<MidiMapping> mappings;
+  badMappings_ = 0;
+  for (const std::string& line : lines) {
+    if (const auto m = ParseMidiMapping(line))
+      mappings.push_back(*m);
+    else
+      ++badMappings_;
+  }
+  mapper_.SetMappings(std::move(mappings));
+  SendFeedback(true);
 }
 
 void MidiRemote::Stop() {

@@ -40,6 +40,9 @@ class MidiRemote : public QObject {
   // The desk's input (what we read) is open.
   bool Connected() const { return connected_; }
 
+  // Takes new mapping lines of the settings without opening the ports again.
+  void SetMappings(const std::vector<std::string>& lines);
+  const MidiSettings& Setup() const { return setup_; }
   MidiMapper& Mapper() { return mapper_; }
   // Mapping lines of the settings that were not understood.
   int BadMappings() const { return badMappings_; }

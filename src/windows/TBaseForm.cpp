@@ -28,6 +28,7 @@
 #include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
+#include "remote/ui/MidiPanel.h"
 #include "remote/ui/WebPanel.h"
 #include "widgets/PageControl.h"
 #include "widgets/SpeedButtons.h"
@@ -109,9 +110,19 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addWidget(ola);
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
-  auto* web = new WebPanel(console_, optionsTab);
+  // The remotes: the phone page and the MIDI desk, one above the other.
+  auto* remotes = new QWidget(optionsTab);
+  remotes->setObjectName(QStringLiteral("PanelRemotes"));
+  auto* remotesLayout = new QVBoxLayout(remotes);
+  remotesLayout->setContentsMargins(0, 0, 0, 0);
+  auto* web = new WebPanel(console_, remotes);
   web->setFixedWidth(340);
-  optionsLayout->addWidget(web, 0, Qt::AlignTop);
+  remotesLayout->addWidget(web);
+  auto* midi = new MidiPanel(console_, remotes);
+  midi->setFixedWidth(340);
+  remotesLayout->addWidget(midi);
+  remotesLayout->addStretch();
+  optionsLayout->addWidget(remotes, 0, Qt::AlignTop);
   optionsLayout->addStretch();
   BuildOutputPages();
   BuildPlaybackPages();

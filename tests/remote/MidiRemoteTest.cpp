@@ -5,17 +5,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <RtMidi.h>
-
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <mutex>
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "remote/MidiRemote.h"
 #include "remote/Remotes.h"
+#include "remote/MidiTestSupport.h"
 #include "remote/WebTestSupport.h"
 #include "support/ConsoleOptionsIn.h"
 
@@ -26,83 +23,10 @@ using testing::OptionsIn;
 using testing::Pty;
 using testing::WaitFor;
 using testing::Wire;
-
-// A JACK server with the dummy driver under a name of this process, so that tests run in
-// parallel do not meet; every JACK client of the process finds it through the environment.
-class JackServer {
- public:
-  JackServer() {
-    static int count = 0;
-    name_ = QStringLiteral("kalvetro-midi-%1-%2").arg(::getpid()).arg(++count);
-    qputenv("JACK_DEFAULT_SERVER", name_.toUtf8());
-    qputenv("JACK_NO_AUDIO_RESERVATION", "1");
-    server_.setProcessChannelMode(QProcess::MergedChannels);
-    server_.start(QStringLiteral("jackd"), {QStringLiteral("-n"), name_, QStringLiteral("-r"),
-                                            QStringLiteral("-d"), QStringLiteral("dummy"),
-                                            QStringLiteral("-p"), QStringLiteral("256")});
-    started_ = server_.waitForStarted(5000) && WaitFor([] {
-                 QProcess list;
-                 list.start(QStringLiteral("jack_lsp"), {});
-                 return list.waitForFinished(5000) && list.exitCode() == 0;
-               }, 10000);
-  }
-  ~JackServer() {
-    server_.terminate();
-    if (!server_.waitForFinished(5000)) server_.kill();
-    server_.waitForFinished(2000);
-  }
-  bool Started() const { return started_; }
-  QString Output() { return QString::fromLocal8Bit(server_.readAll()); }
-
- private:
-  QString name_;
-  QProcess server_;
-  bool started_ = false;
-};
-
-// The desk: a port it sends its controls on and one it hears the console on.
-class Desk {
- public:
-  // (Two JACK clients of one name would be told apart by a number JACK adds.)
-  Desk() : out_(RtMidi::UNIX_JACK, "Desk"), in_(RtMidi::UNIX_JACK, "DeskLights") {
-    out_.openVirtualPort("controls");
-    in_.ignoreTypes(false, false, false);
-    in_.setCallback(&Desk::Heard, this);
-    in_.openVirtualPort("lights");
-  }
-  ~Desk() { in_.cancelCallback(); }
-
-  void Send(std::initializer_list<unsigned char> bytes) {
-    const std::vector<unsigned char> v(bytes);
-    out_.sendMessage(&v);
-  }
-  void Send(const std::vector<unsigned char>& v) { out_.sendMessage(&v); }
-  // The last value the console showed on control (status byte and number), -1 none yet.
-  int Shown(unsigned char status, unsigned char number) {
-    std::lock_guard lock(lock_);
-    for (auto it = heard_.rbegin(); it != heard_.rend(); ++it)
-      if (it->size() == 3 && (*it)[0] == status && (*it)[1] == number) return (*it)[2];
-    return -1;
-  }
-  void Forget() {
-    std::lock_guard lock(lock_);
-    heard_.clear();
-  }
-
- private:
-  static void Heard(double, std::vector<unsigned char>* message, void* self) {
-    auto* desk = static_cast<Desk*>(self);
-    std::lock_guard lock(desk->lock_);
-    desk->heard_.push_back(*message);
-  }
-  RtMidiOut out_;
-  RtMidiIn in_;
-  std::mutex lock_;
-  std::vector<std::vector<unsigned char>> heard_;
-};
-
-constexpr unsigned char kNoteOn = 0x90;
-constexpr unsigned char kControl = 0xB0;
+using testing::JackServer;
+using testing::Desk;
+using testing::kNoteOn;
+using testing::kControl;
 
 // The phone remote's test show (channel 1 at 10, 20, 30 in scenes 1..3) on a pty, its desk
 // mapped: fader cc 7 to channel 1, note 60 GO, note 61 blackout.
