@@ -11,6 +11,7 @@ KALVETRO_PACKAGES=(
   desktop-file-utils shared-mime-info libxml2-utils dpkg-dev librsvg2-bin
   qt6-qpa-plugins
   clang-14 libfuzzer-14-dev
+  liblo-dev
   qt6-httpserver-dev qt6-websockets-dev
   chromium chromium-driver python3-selenium python3-websocket
   librtmidi-dev jackd2

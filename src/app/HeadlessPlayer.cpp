@@ -101,6 +101,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   show.memory.Set(kCurrentStep, 0);
   runner.SetCrossfadeMode(kCrossfadeAutomat);
   ApplyRunOptions(runner, options.run);
+  ApplyRemoteOptions(console.Remote(), options.run);
   auto announce = [&] {
     Say(QStringLiteral("Сцена %1 из %2  %3")
             .arg(show.CurrentStep() + 1)

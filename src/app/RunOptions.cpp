@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "app/ShowRunner.h"
+#include "remote/Remotes.h"
 
 namespace kalvetro {
 
@@ -11,6 +12,7 @@ namespace {
 const QString kAutomat = QStringLiteral("automat");
 const QString kPicture = QStringLiteral("picture");
 const QString kCrossfade = QStringLiteral("crossfade");
+const QString kOsc = QStringLiteral("osc");
 const QString kWeb = QStringLiteral("web");
 const QString kMidi = QStringLiteral("midi");
 
@@ -25,6 +27,20 @@ std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QStrin
     numbers.append(n);
   }
   return numbers;
+}
+
+// A port option's value, 1..65535, when it is given; false and the message for a bad one.
+bool ReadPort(const QCommandLineParser& parser, const QString& name, const char* message,
+              std::optional<int>& port, QString& error) {
+  if (!parser.isSet(name)) return true;
+  bool ok = false;
+  const int value = parser.value(name).toInt(&ok);
+  if (!ok || value < 1 || value > 65535) {
+    error = QString::fromUtf8(message);
+    return false;
+  }
+  port = value;
+  return true;
 }
 
 }  // namespace
@@ -43,6 +59,9 @@ void AddRunOptions(QCommandLineParser& parser) {
       QStringLiteral("Scene transitions: sliders (the channels' own rates), automat (over one "
                      "scene period) or off."),
       QStringLiteral("MODE")));
+  parser.addOption(QCommandLineOption(
+      kOsc, QStringLiteral("Listen for OSC commands on this UDP port (1..65535), for this run."),
+      QStringLiteral("PORT")));
   parser.addOption(QCommandLineOption(
       kWeb,
       QStringLiteral("Turn the phone remote on for this run: its page and WebSocket on port "
@@ -82,15 +101,9 @@ bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QStri
       return false;
     }
   }
-  if (parser.isSet(kWeb)) {
-    bool ok = false;
-    const int port = parser.value(kWeb).toInt(&ok);
-    if (!ok || port < 1 || port > 65535) {
-      error = QStringLiteral("--web takes a port 1..65535");
-      return false;
-    }
-    options.webPort = port;
-  }
+  if (!ReadPort(parser, kOsc, "--osc takes a UDP port 1..65535", options.oscPort, error) ||
+      !ReadPort(parser, kWeb, "--web takes a port 1..65535", options.webPort, error))
+    return false;
   if (parser.isSet(kMidi)) {
     options.midiPort = parser.value(kMidi).trimmed();
     if (options.midiPort.isEmpty()) {
@@ -107,6 +120,10 @@ void ApplyRunOptions(ShowRunner& runner, const RunOptions& options) {
   for (int k = 0; k < kPictureCount; ++k)
     if (options.latchedPictures[k]) runner.LatchPicture(k, true);
   if (options.crossfadeMode) runner.SetCrossfadeMode(*options.crossfadeMode);
+}
+
+void ApplyRemoteOptions(Remotes& remotes, const RunOptions& options) {
+  if (options.oscPort) remotes.Osc().Start(*options.oscPort);
 }
 
 }  // namespace kalvetro

@@ -12,10 +12,22 @@ Remotes::Remotes(Console& console)
     : QObject(&console),
       console_(console),
       control_(console),
+      osc_(console, control_),
       web_(std::make_unique<WebRemote>(control_)),
       midi_(std::make_unique<MidiRemote>(console, control_)) {
   connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyWebSetup);
   connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyMidiSetup);
+  // The settings file says which remotes run: OSC starts on its port once they are read,
+  // from the event loop, so that a port that cannot be had is the last word of the start-up
+  // on the status line.
+  connect(
+      &console_, &Console::SettingsRead, this,
+      [this] {
+        const RemoteSettings& setup = console_.RemoteSetup();
+        if (setup.oscOn && !osc_.Listening() && osc_.BindError().isEmpty())
+          osc_.Start(setup.oscPort);  // unless the command line chose a port
+      },
+      Qt::QueuedConnection);
 }
 
 Remotes::~Remotes() = default;

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <memory>
 
+#include "remote/OscRemote.h"
 #include "remote/RemoteControl.h"
 
 namespace kalvetro {
@@ -21,6 +22,7 @@ class Remotes : public QObject {
   ~Remotes() override;
 
   RemoteControl& Control() { return control_; }
+  OscRemote& Osc() { return osc_; }
 
   // The phone page.
   WebRemote& Web() { return *web_; }
@@ -46,6 +48,7 @@ class Remotes : public QObject {
  private:
   Console& console_;
   RemoteControl control_;
+  OscRemote osc_;  // after the door it runs commands through
   std::unique_ptr<WebRemote> web_;
   std::unique_ptr<MidiRemote> midi_;
 };

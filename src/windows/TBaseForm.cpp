@@ -29,6 +29,7 @@
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
 #include "remote/ui/MidiPanel.h"
+#include "remote/ui/OscGroup.h"
 #include "remote/ui/WebPanel.h"
 #include "widgets/PageControl.h"
 #include "widgets/SpeedButtons.h"
@@ -110,20 +111,20 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addWidget(ola);
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
-  // The remotes: the phone page and the MIDI desk, one above the other.
-  auto* remotes = new QWidget(optionsTab);
-  remotes->setObjectName(QStringLiteral("PanelRemotes"));
-  auto* remotesLayout = new QVBoxLayout(remotes);
-  remotesLayout->setContentsMargins(0, 0, 0, 0);
-  auto* web = new WebPanel(console_, remotes);
-  web->setFixedWidth(340);
-  remotesLayout->addWidget(web);
-  auto* midi = new MidiPanel(console_, remotes);
+  // The MIDI desk's group, with its list of mappings, in a column of its own.
+  auto* midi = new MidiPanel(console_, optionsTab);
   midi->setFixedWidth(340);
-  remotesLayout->addWidget(midi);
-  remotesLayout->addStretch();
-  optionsLayout->addWidget(remotes, 0, Qt::AlignTop);
+  optionsLayout->addWidget(midi, 0, Qt::AlignTop);
   optionsLayout->addStretch();
+  // The remotes stand under the drive figures, one above the other, so that the page keeps to
+  // the width of a laptop screen.
+  auto* remotes = static_cast<QVBoxLayout*>(optionsTab->findChild<QWidget*>("PanelDisk")->layout());
+  auto* web = new WebPanel(console_, optionsTab);
+  web->setFixedWidth(340);
+  auto* osc = new OscGroup(console_, optionsTab);
+  osc->setFixedWidth(340);
+  remotes->insertWidget(remotes->count() - 1, osc);
+  remotes->insertWidget(remotes->count() - 1, web);
   BuildOutputPages();
   BuildPlaybackPages();
   BuildEditingPages();

@@ -115,6 +115,7 @@ int main(int argc, char* argv[]) {
   // The run options apply from the start; an installation that starts the console at boot
   // plays its show without a click.
   kalvetro::ApplyRunOptions(window.GetConsole().Runner(), run);
+  kalvetro::ApplyRemoteOptions(window.GetConsole().Remote(), run);
   if (parser.isSet(playOption)) window.GetConsole().Runner().Play();
   if (run.webPort) window.GetConsole().Remote().StartWeb(*run.webPort);
   if (!run.midiPort.isEmpty()) window.GetConsole().Remote().StartMidi(run.midiPort);

@@ -1,0 +1,202 @@
+#!/usr/bin/env python3
+"""Latency of a remote: from a command sent to the first DMX packet on the wire that carries it.
+
+Starts the headless player on a pseudo-terminal that this script opens, sends COMMANDS
+commands that alternate a static picture's flash on and off (picture 1 holds channel 20 at
+200 in the show written here), reads the wire, and times each command to the first packet
+that carries its level. Prints the median and the 99th percentile.
+
+Usage: bench/remote_latency.py --osc PORT [--binary build/release/kalvetro] [--commands 200]
+
+The measuring (player, wire, timing, statistics) is shared by every remote; a mode only says
+how a command is sent.
+"""
+import argparse, os, random, socket, statistics, struct, subprocess, sys, tempfile, threading
+import queue, time, tty
+
+HEADER = bytes([0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00])
+SLOTS = 256
+PICTURE = 1            # the picture the commands flash, 1..16
+PICTURE_CHANNEL = 20   # the channel it holds
+PICTURE_LEVEL = 200
+
+
+def write_show(path):
+    """One scene, every channel dark; picture 1 holds channel 20 at 200."""
+    show = bytearray(81920)
+    show[132] = 0      # last scene: one scene
+    show[133] = 10     # tempo
+    for n in range(256, 512):
+        show[n] = 255  # fade steps: jump at once
+    picture = 4608 + 512 * (PICTURE - 1)
+    show[picture + PICTURE_CHANNEL] = 1
+    show[picture + 256 + PICTURE_CHANNEL] = PICTURE_LEVEL
+    with open(path, "wb") as f:
+        f.write(bytes(show))
+
+
+class Wire:
+    """Reads the pseudo-terminal's master end in a thread and decodes the packets: the header,
+    then 256 levels with 255 sent as FF FE. Each packet goes to a queue with the time its last
+    byte was read."""
+
+    def __init__(self, master):
+        self.master = master
+        self.packets = queue.Queue()
+        self.malformed = 0
+        self._stop = False
+        self._thread = threading.Thread(target=self._read, daemon=True)
+        self._thread.start()
+
+    def _read(self):
+        buffer = bytearray()
+        while not self._stop:
+            try:
+                chunk = os.read(self.master, 65536)
+            except OSError:
+                return
+            now = time.monotonic()
+            buffer += chunk
+            while True:
+                start = buffer.find(HEADER)
+                if start < 0:
+                    del buffer[:-len(HEADER)]
+                    break
+                levels, at = [], start + len(HEADER)
+                while len(levels) < SLOTS and at < len(buffer):
+                    b = buffer[at]
+                    if b == 0xFF:
+                        if at + 1 >= len(buffer):
+                            break
+                        if buffer[at + 1] != 0xFE:  # cut short by the next header
+                            self.malformed += 1
+                            levels = None
+                            break
+                        levels.append(255)
+                        at += 2
+                    else:
+                        levels.append(b)
+                        at += 1
+                if levels is None:
+                    del buffer[:at]
+                    continue
+                if len(levels) < SLOTS:
+                    del buffer[:start]
+                    break
+                self.packets.put((now, levels))
+                del buffer[:at]
+
+    def drain(self):
+        while not self.packets.empty():
+            self.packets.get_nowait()
+
+    def wait_for(self, sent_at, channel, level, timeout=2.0):
+        """Time of the first packet read after sent_at with the channel at the level."""
+        end = sent_at + timeout
+        while True:
+            try:
+                at, levels = self.packets.get(timeout=max(0.001, end - time.monotonic()))
+            except queue.Empty:
+                return None
+            if at >= sent_at and levels[channel - 1] == level:
+                return at
+
+
+def start_player(binary, show, remote_args):
+    """The headless player on a fresh pseudo-terminal; returns (process, wire)."""
+    master, slave = os.openpty()
+    tty.setraw(slave)
+    port = os.ttyname(slave)
+    # Without crossfades a picture let go drops to the scene's level at once, instead of
+    # fading down a level a tick: each command has one packet that shows it.
+    player = subprocess.Popen([binary, "--headless", "--port", port, "--crossfade", "off"]
+                              + remote_args + [show],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    player.stdout.readline()  # "Сцена 1 из 1 ...": the remotes listen by now
+    # Its scene lines keep coming; read them so that the pipe never fills.
+    threading.Thread(target=lambda: [None for _ in player.stdout], daemon=True).start()
+    return player, Wire(master), master, slave
+
+
+def measure(send, wire, commands, seed=1):
+    """Sends `commands` commands through send(on) and times each to its packet; the gaps
+    between commands are random so that they fall on every phase of the output period."""
+    rng = random.Random(seed)
+    latencies, lost = [], 0
+    on = False
+    for _ in range(commands):
+        on = not on
+        time.sleep(rng.uniform(0.02, 0.07))
+        wire.drain()
+        sent_at = time.monotonic()
+        send(on)
+        seen = wire.wait_for(sent_at, PICTURE_CHANNEL, PICTURE_LEVEL if on else 0)
+        if seen is None:
+            lost += 1
+        else:
+            latencies.append((seen - sent_at) * 1000)
+    return latencies, lost
+
+
+def summary(latencies, lost):
+    ordered = sorted(latencies)
+    p99 = ordered[min(len(ordered) - 1, int(round(0.99 * (len(ordered) - 1))))]
+    return (f"{len(ordered)} commands: median {statistics.median(ordered):.1f} ms, "
+            f"p99 {p99:.1f} ms, min {ordered[0]:.1f} ms, max {ordered[-1]:.1f} ms, "
+            f"lost {lost}")
+
+
+# ---------------------------------------------------------------- OSC mode
+
+def osc_string(text):
+    data = text.encode() + b"\0"
+    return data + b"\0" * (-len(data) % 4)
+
+
+def osc_message(path, *ints):
+    return (osc_string(path) + osc_string("," + "i" * len(ints)) +
+            b"".join(struct.pack(">i", v) for v in ints))
+
+
+def osc_sender(port):
+    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    target = ("127.0.0.1", port)
+
+    def send(on):
+        sock.sendto(osc_message("/kalvetro/picture", PICTURE, 1 if on else 0), target)
+    return send
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    mode = parser.add_mutually_exclusive_group(required=True)
+    mode.add_argument("--osc", type=int, metavar="PORT", help="send OSC over UDP to this port")
+    parser.add_argument("--binary", default="build/release/kalvetro")
+    parser.add_argument("--commands", type=int, default=200)
+    options = parser.parse_args()
+
+    fd, show = tempfile.mkstemp(suffix=".klv")
+    os.close(fd)
+    write_show(show)
+    player, wire, master, slave = start_player(options.binary, show,
+                                               ["--osc", str(options.osc)])
+    try:
+        send = osc_sender(options.osc)
+        latencies, lost = measure(send, wire, options.commands)
+    finally:
+        player.terminate()
+        player.wait()
+        errors = player.stderr.read()
+        os.close(slave)
+        os.unlink(show)
+    if errors.strip():
+        print("player:", errors.strip(), file=sys.stderr)
+    if not latencies:
+        print("no command reached the wire", file=sys.stderr)
+        return 1
+    print(f"OSC: {summary(latencies, lost)}; malformed packets {wire.malformed}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QLabel;
+class QSpinBox;
+
+namespace kalvetro {
+
+class Console;
+class OscRemote;
+
+// The group "Пульт OSC (UDP)" on the tab "Опции": switches the OSC remote on and off, chooses
+// its port (both kept in the settings), and shows the port in use, the last message, and the
+// count and last one of the bad input refused.
+class OscGroup : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  OscGroup(Console& console, QWidget* parent);
+
+  QCheckBox* oscBox = nullptr;
+  QSpinBox* portEdit = nullptr;
+  QLabel* statusLabel = nullptr;
+  QLabel* lastMessageLabel = nullptr;
+  QLabel* errorCountLabel = nullptr;
+  QLabel* lastErrorLabel = nullptr;
+
+ private:
+  // The operator's choice: runs or stops the remote and keeps the choice in the settings.
+  void ApplyChoice();
+  // Controls and labels from the remote's state (and the settings while it is off).
+  void RefreshOsc();
+
+  Console& console_;
+  OscRemote& osc_;
+};
+
+}  // namespace kalvetro
