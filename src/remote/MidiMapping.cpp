@@ -168,7 +168,9 @@ std::optional<MidiAction> MidiMapper::Handle(const MidiEvent& event, const MidiC
       const int heldAt = isLevel ? LevelToMidi(held) : TempoToMidi(held);
       const int desk = event.value;
       if (!take.caught)
-        take.caught = desk == heldAt || (take.lastDesk >= 0 && (take.lastDesk < heldAt) != (desk < heldAt));
+        take.caught = desk == heldAt ||
+                      (take.lastDesk >= 0 && (take.lastDesk < heldAt) != (desk < heldAt)) ||
+                      (event.low >= 0 && event.low <= heldAt && heldAt <= event.high);
       take.lastDesk = desk;
       if (!take.caught) return std::nullopt;
       // At the console's own desk position the value stays as it is (the scales are coarser

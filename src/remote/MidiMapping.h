@@ -34,6 +34,10 @@ MidiControl MidiControlOfSlot(int slot);
 struct MidiEvent {
   MidiControl control;
   int value = 0;
+  // The lowest and highest value of a burst that came in together and ends at value (-1: the
+  // value alone), so that a fader swept past the console's value in one burst still takes over.
+  int low = -1;
+  int high = -1;
 };
 
 // Parses one whole message as RtMidi hands it over. Nothing for SysEx, clock and the other

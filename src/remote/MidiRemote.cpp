@@ -3,6 +3,7 @@
 #include <RtMidi.h>
 
 #include <QMetaObject>
+#include <algorithm>
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
@@ -54,7 +55,6 @@ struct MidiRemote::Ports {
 
 MidiRemote::MidiRemote(Console& console, RemoteControl& control)
     : console_(console), control_(control) {
-  pending_.fill(-1);
   scanTimer_.setInterval(kScanIntervalMs);
   connect(&scanTimer_, &QTimer::timeout, this, &MidiRemote::Scan);
   auto feedback = [this] { SendFeedback(); };
@@ -206,9 +206,14 @@ void MidiRemote::Take(const std::vector<unsigned char>& message) {
   bool post = false;
   {
     std::lock_guard lock(pendingLock_);
-    int& pending = pending_[static_cast<std::size_t>(slot)];
-    if (pending < 0) dirty_.push_back(slot);
-    pending = event->value;
+    Pending& pending = pending_[static_cast<std::size_t>(slot)];
+    if (pending.value < 0) {
+      dirty_.push_back(slot);
+      pending.low = pending.high = event->value;
+    }
+    pending.value = event->value;
+    pending.low = std::min(pending.low, event->value);
+    pending.high = std::max(pending.high, event->value);
     post = !std::exchange(posted_, true);
   }
   if (post) QMetaObject::invokeMethod(this, &MidiRemote::Drain, Qt::QueuedConnection);
@@ -228,9 +233,13 @@ void MidiRemote::Drain() {
     posted_ = false;
     events.reserve(dirty_.size());
     for (int slot : dirty_) {
-      int& pending = pending_[static_cast<std::size_t>(slot)];
-      events.push_back({MidiControlOfSlot(slot), pending});
-      pending = -1;
+      Pending& pending = pending_[static_cast<std::size_t>(slot)];
+      const MidiControl control = MidiControlOfSlot(slot);
+      // A button pressed and let go within one burst is both: the press is not lost.
+      if (control.kind == MidiKind::Note && pending.value == 0 && pending.high > 0)
+        events.push_back({control, pending.high});
+      events.push_back({control, pending.value, pending.low, pending.high});
+      pending.value = -1;
     }
     dirty_.clear();
   }

@@ -93,7 +93,12 @@ class MidiRemote : public QObject {
 
   // Shared with RtMidi's thread.
   std::mutex pendingLock_;
-  std::array<int, kMidiControlSlots> pending_;  // newest value per control, -1 none
+  struct Pending {
+    int value = -1;  // the newest, -1 none
+    int low = 0;     // the lowest and highest since the last Drain
+    int high = 0;
+  };
+  std::array<Pending, kMidiControlSlots> pending_;
   std::vector<int> dirty_;                      // controls with a value, in order of arrival
   bool posted_ = false;
   std::atomic<long> received_{0};

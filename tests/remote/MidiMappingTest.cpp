@@ -124,6 +124,13 @@ TEST(MidiMapping, AFaderActsOnlyAfterMeetingOrPassingTheConsolesValue) {
   move(8, 0);
   EXPECT_EQ(console.state.tempo, 10);
 
+  // A burst that swept past the console's value in one go takes over too.
+  mapper.ResetTakeover();
+  console.levels[5] = 128;
+  EXPECT_FALSE(mapper.Handle({{1, MidiKind::Control, 7}, 110, 100, 120}, console.View()));
+  console.Apply(mapper.Handle({{1, MidiKind::Control, 7}, 110, 20, 120}, console.View()));
+  EXPECT_EQ(console.levels[5], MidiToLevel(110));
+
   // A new connection forgets what was caught.
   mapper.ResetTakeover();
   EXPECT_FALSE(move(8, 100));

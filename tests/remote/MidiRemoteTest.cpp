@@ -94,7 +94,9 @@ TEST(MidiRemote, ADeskDrivesTheShowWithSoftTakeoverAndSeesItsState) {
   EXPECT_TRUE(channelOnWire(MidiToLevel(64)));
 
   // GO: the next scene on the wire; the fader shows that scene's level.
-  ASSERT_TRUE(send({kNoteOn, 60, 127}));
+  // Pressed and let go at once (likely in one burst): the press is not lost.
+  ++taken;
+  desk.Send({kNoteOn, 60, 127});
   ASSERT_TRUE(send({kNoteOn, 60, 0}));
   EXPECT_TRUE(channelOnWire(testing::kWebSceneLevels[1]));
   EXPECT_EQ(test.console.Show().CurrentStep(), 1);

@@ -83,8 +83,6 @@ TEST(MidiPanel, TheOperatorTeachesTheDeskAFaderAndGoAndRemovesAMapping) {
   EXPECT_TRUE(panel->lastLabel->text().contains(QStringLiteral("note 1 60")));
 
   // The fader takes over once it passes the console's level, then drives channel 1.
-  // (Each move waits for the one before: the newest value of a control is all the console
-  // takes from a burst.)
   long taken = midi.Received();
   auto move = [&](std::initializer_list<unsigned char> message) {
     desk.Send(message);
