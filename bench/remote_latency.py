@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Latency of a remote: from a command sent to the first DMX packet on the wire that carries it.
 
 Starts the headless player on a pseudo-terminal that this script opens, sends COMMANDS
@@ -6,7 +6,10 @@ commands that alternate a static picture's flash on and off (picture 1 holds cha
 200 in the show written here), reads the wire, and times each command to the first packet
 that carries its level. Prints the median and the 99th percentile.
 
-Usage: bench/remote_latency.py --osc PORT [--binary build/release/kalvetro] [--commands 200]
+Usage: bench/remote_latency.py (--osc PORT | --web PORT) [--binary build/release/kalvetro]
+                               [--commands 200] [--runs 1]
+
+The WebSocket mode logs in with the PIN the player prints and needs python3-websocket.
 
 The measuring (player, wire, timing, statistics) is shared by every remote; a mode only says
 how a command is sent.
@@ -102,20 +105,26 @@ class Wire:
                 return at
 
 
-def start_player(binary, show, remote_args):
-    """The headless player on a fresh pseudo-terminal; returns (process, wire)."""
+def start_player(binary, show, remote_args, ready="Сцена"):
+    """The headless player on a fresh pseudo-terminal; returns (process, wire, master, slave,
+    the first output line that starts with `ready`)."""
     master, slave = os.openpty()
     tty.setraw(slave)
     port = os.ttyname(slave)
     # Without crossfades a picture let go drops to the scene's level at once, instead of
     # fading down a level a tick: each command has one packet that shows it.
+    # Its own settings folder: the phone page makes a PIN of its own for the run.
+    env = dict(os.environ, XDG_CONFIG_HOME=tempfile.mkdtemp())
     player = subprocess.Popen([binary, "--headless", "--port", port, "--crossfade", "off"]
-                              + remote_args + [show],
+                              + remote_args + [show], env=env,
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    player.stdout.readline()  # "Сцена 1 из 1 ...": the remotes listen by now
+    line = ""
+    for line in player.stdout:  # the remotes listen by the time the line comes
+        if line.startswith(ready):
+            break
     # Its scene lines keep coming; read them so that the pipe never fills.
     threading.Thread(target=lambda: [None for _ in player.stdout], daemon=True).start()
-    return player, Wire(master), master, slave
+    return player, Wire(master), master, slave, line
 
 
 def measure(send, wire, commands, seed=1):
@@ -167,35 +176,77 @@ def osc_sender(port):
     return send
 
 
+# ---------------------------------------------------------------- WebSocket mode
+
+def web_sender(port, pin):
+    import json
+    import websocket  # python3-websocket
+    phone = websocket.create_connection(f"ws://127.0.0.1:{port}/ws", timeout=5)
+    phone.send(json.dumps({"pin": pin}))
+    while json.loads(phone.recv()).get("type") != "welcome":
+        pass
+    # Replies and pushed state are read and dropped beside the commands, until the player ends.
+    phone.settimeout(None)
+
+    def drop_replies():
+        try:
+            while True:
+                phone.recv()
+        except Exception:  # the connection closed with the player
+            pass
+    threading.Thread(target=drop_replies, daemon=True).start()
+
+    def send(on):
+        phone.send(json.dumps({"cmd": "picture", "n": PICTURE, "on": on}))
+    return send
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     mode = parser.add_mutually_exclusive_group(required=True)
     mode.add_argument("--osc", type=int, metavar="PORT", help="send OSC over UDP to this port")
+    mode.add_argument("--web", type=int, metavar="PORT",
+                      help="send the phone page's commands over a WebSocket to this port")
     parser.add_argument("--binary", default="build/release/kalvetro")
     parser.add_argument("--commands", type=int, default=200)
+    parser.add_argument("--runs", type=int, default=1)
     options = parser.parse_args()
 
     fd, show = tempfile.mkstemp(suffix=".klv")
     os.close(fd)
     write_show(show)
-    player, wire, master, slave = start_player(options.binary, show,
-                                               ["--osc", str(options.osc)])
-    try:
-        send = osc_sender(options.osc)
-        latencies, lost = measure(send, wire, options.commands)
-    finally:
-        player.terminate()
-        player.wait()
-        errors = player.stderr.read()
-        os.close(slave)
-        os.unlink(show)
-    if errors.strip():
-        print("player:", errors.strip(), file=sys.stderr)
-    if not latencies:
-        print("no command reached the wire", file=sys.stderr)
-        return 1
-    print(f"OSC: {summary(latencies, lost)}; malformed packets {wire.malformed}")
-    return 0
+    status = 0
+    for run in range(1, options.runs + 1):
+        if options.osc:
+            player, wire, master, slave, _ = start_player(options.binary, show,
+                                                          ["--osc", str(options.osc)])
+        else:
+            player, wire, master, slave, line = start_player(
+                options.binary, show, ["--web", str(options.web)], ready="Пульт на телефоне")
+        try:
+            if options.osc:
+                send = osc_sender(options.osc)
+            else:
+                if "PIN " not in line:
+                    raise RuntimeError("the player did not turn the phone page on")
+                send = web_sender(options.web, line.split("PIN ")[1].strip())
+            latencies, lost = measure(send, wire, options.commands, seed=run)
+        finally:
+            player.terminate()
+            player.wait()
+            errors = player.stderr.read()
+            os.close(slave)
+        if errors.strip():
+            print("player:", errors.strip(), file=sys.stderr)
+        if not latencies:
+            print("no command reached the wire", file=sys.stderr)
+            status = 1
+            continue
+        name = "OSC" if options.osc else "WebSocket"
+        print(f"{name} run {run}: {summary(latencies, lost)}; malformed packets {wire.malformed}",
+              flush=True)
+    os.unlink(show)
+    return status
 
 
 if __name__ == "__main__":

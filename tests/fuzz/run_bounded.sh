@@ -10,6 +10,7 @@
 # A longer run of the same target: see docs/packaging-notes.md.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source tests/fuzz/fuzz_run.sh
 runs=${1:-3000}
 seconds=${KALVETRO_FUZZ_SECONDS:-600}
 jobs=${KALVETRO_JOBS:-2}
@@ -49,20 +50,7 @@ for k in 1 2 3; do
   } >"$corpus/mixed$k.klv"
 done
 
-echo "Fuzzing the show file path: $runs inputs from $(ls "$corpus" | wc -l) seeds"
-start=$(date +%s)
-status=0
-"$fuzzer" -seed=1 -runs="$runs" -max_len=$((size + 64)) -len_control=0 -timeout=20 \
-  -rss_limit_mb=2048 -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix=build/fuzz/artifacts/ "$corpus" >"$work/fuzz.log" 2>&1 || status=$?
-elapsed=$(( $(date +%s) - start ))
-grep -E '^stat::number_of_executed_units|^Done|ERROR|Fail|show_file_fuzzer:' "$work/fuzz.log" || true
-if [ $status -ne 0 ]; then
-  tail -n 60 "$work/fuzz.log" >&2
-  echo "fuzz: FAILED after ${elapsed}s (exit $status); the input is in build/fuzz/artifacts/" >&2
-  exit 1
-fi
-ran=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/fuzz.log" | tail -n 1)
-echo "fuzz: ${ran:-?} of $runs inputs in ${elapsed}s, no crash, no sanitizer report, no round-trip difference"
+fuzz_run "show file" "$fuzzer" "$corpus" "$work" "$runs" "$seconds" "no round-trip difference" \
+  -max_len=$((size + 64)) -len_control=0
 # The phone page's message parser, bounded the same way.
 tests/fuzz/run_web_bounded.sh

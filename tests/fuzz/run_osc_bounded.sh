@@ -7,6 +7,7 @@
 #   tests/fuzz/run_osc_bounded.sh [RUNS]      (default 200000)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source tests/fuzz/fuzz_run.sh
 runs=${1:-200000}
 jobs=${KALVETRO_JOBS:-2}
 
@@ -53,18 +54,4 @@ for name, data in seeds.items():
         f.write(data)
 PY
 
-echo "Fuzzing the OSC parser: $runs inputs from $(ls "$corpus" | wc -l) seeds"
-start=$(date +%s)
-status=0
-"$fuzzer" -seed=1 -runs="$runs" -max_len=512 -timeout=10 -max_total_time=120 \
-  -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/ "$corpus" \
-  >"$work/fuzz.log" 2>&1 || status=$?
-elapsed=$(( $(date +%s) - start ))
-grep -E '^stat::number_of_executed_units|^Done|ERROR|osc_command_fuzzer:' "$work/fuzz.log" || true
-if [ $status -ne 0 ]; then
-  tail -n 60 "$work/fuzz.log" >&2
-  echo "osc fuzz: FAILED after ${elapsed}s (exit $status); the input is in build/fuzz/artifacts/" >&2
-  exit 1
-fi
-ran=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/fuzz.log" | tail -n 1)
-echo "osc fuzz: ${ran:-?} of $runs inputs in ${elapsed}s, no crash, no sanitizer report, no unsafe parse"
+fuzz_run "osc" "$fuzzer" "$corpus" "$work" "$runs" 120 "no unsafe parse" -max_len=512

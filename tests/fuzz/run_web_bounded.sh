@@ -7,6 +7,7 @@
 #   tests/fuzz/run_web_bounded.sh [RUNS]      (default 2000000)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+source tests/fuzz/fuzz_run.sh
 runs=${1:-2000000}
 jobs=${KALVETRO_JOBS:-2}
 
@@ -43,16 +44,4 @@ done <<'SEEDS'
 {"pin":["1"],"cmd":"next"}
 SEEDS
 
-echo "Fuzzing the phone page's messages: $runs inputs from $k seeds"
-status=0
-start=$(date +%s)
-"$fuzzer" -seed=1 -runs="$runs" -max_len=2048 -timeout=10 -rss_limit_mb=2048 \
-  -max_total_time=50 -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/ \
-  "$corpus" >"$work/fuzz.log" 2>&1 || status=$?
-if [ $status -ne 0 ]; then
-  tail -n 60 "$work/fuzz.log" >&2
-  echo "web fuzz: FAILED (exit $status); the input is in build/fuzz/artifacts/" >&2
-  exit 1
-fi
-ran=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/fuzz.log" | tail -n 1)
-echo "web fuzz: ${ran:-?} inputs in $(( $(date +%s) - start ))s, no crash, no sanitizer report, no command out of range"
+fuzz_run "web" "$fuzzer" "$corpus" "$work" "$runs" 50 "no command out of range" -max_len=2048
