@@ -14,6 +14,7 @@ KALVETRO_PACKAGES=(
   liblo-dev
   qt6-httpserver-dev qt6-websockets-dev
   chromium chromium-driver python3-selenium python3-websocket
+  librtmidi-dev jackd2
 )
 
 kalvetro_install_deps() {

@@ -17,6 +17,7 @@
 #include "app/ShowRunner.h"
 #include "playback/AudioLevelInput.h"
 #include "remote/Remotes.h"
+#include "remote/MidiRemote.h"
 #include "remote/WebRemote.h"
 
 namespace kalvetro {
@@ -137,16 +138,23 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   }
   console.StartOutput();
   announce();
+  if (options.run.webPort || !options.run.midiPort.isEmpty())
+    console.SetRemoteSetup(ReadSettings(Console::DefaultSettingsPath().toStdString()).remote);
   if (options.run.webPort) {
     // The phone page keeps the PIN and bind address of the window's settings, so a phone
     // that knows the window knows the player; without one the run gets its own PIN.
-    RemoteSettings remote = ReadSettings(Console::DefaultSettingsPath().toStdString()).remote;
-    console.SetRemoteSetup(remote);
     Remotes& remotes = console.Remote();
     if (remotes.StartWeb(*options.run.webPort))
       Say(QStringLiteral("Пульт на телефоне: %1  PIN %2")
               .arg(WebRemote::PhoneUrl(remotes.Web().Bind(), remotes.Web().Port()),
                    remotes.Web().Pin()));
+  }
+  if (!options.run.midiPort.isEmpty()) {
+    // The desk keeps the back end and mappings of the window's settings.
+    if (console.Remote().StartMidi(options.run.midiPort))
+      Say(QStringLiteral("MIDI-пульт: %1").arg(options.run.midiPort));
+    else
+      Complain(console.Remote().Midi().LastError());
   }
 
   if (options.seconds > 0) QTimer::singleShot(options.seconds * 1000, [] { QCoreApplication::quit(); });

@@ -14,6 +14,7 @@ const QString kPicture = QStringLiteral("picture");
 const QString kCrossfade = QStringLiteral("crossfade");
 const QString kOsc = QStringLiteral("osc");
 const QString kWeb = QStringLiteral("web");
+const QString kMidi = QStringLiteral("midi");
 
 // Every value of a repeatable option as a number in first..last; nullopt on a bad one.
 std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QString& name,
@@ -66,6 +67,12 @@ void AddRunOptions(QCommandLineParser& parser) {
       QStringLiteral("Turn the phone remote on for this run: its page and WebSocket on port "
                      "1..65535 (the PIN and bind address come from the settings)."),
       QStringLiteral("PORT")));
+  parser.addOption(QCommandLineOption(
+      kMidi,
+      QStringLiteral("Turn a MIDI desk on for this run: its input and output ports are the "
+                     "first whose names contain PORT-NAME (the back end and mappings come from "
+                     "the settings)."),
+      QStringLiteral("PORT-NAME")));
 }
 
 bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QString& error) {
@@ -94,8 +101,17 @@ bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QStri
       return false;
     }
   }
-  return ReadPort(parser, kOsc, "--osc takes a UDP port 1..65535", options.oscPort, error) &&
-         ReadPort(parser, kWeb, "--web takes a port 1..65535", options.webPort, error);
+  if (!ReadPort(parser, kOsc, "--osc takes a UDP port 1..65535", options.oscPort, error) ||
+      !ReadPort(parser, kWeb, "--web takes a port 1..65535", options.webPort, error))
+    return false;
+  if (parser.isSet(kMidi)) {
+    options.midiPort = parser.value(kMidi).trimmed();
+    if (options.midiPort.isEmpty()) {
+      error = QStringLiteral("--midi takes the name of a MIDI port");
+      return false;
+    }
+  }
+  return true;
 }
 
 void ApplyRunOptions(ShowRunner& runner, const RunOptions& options) {

@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 
 #include "app/Console.h"
+#include "remote/MidiRemote.h"
 #include "remote/WebRemote.h"
 
 namespace kalvetro {
@@ -12,8 +13,10 @@ Remotes::Remotes(Console& console)
       console_(console),
       control_(console),
       osc_(console, control_),
-      web_(std::make_unique<WebRemote>(control_)) {
+      web_(std::make_unique<WebRemote>(control_)),
+      midi_(std::make_unique<MidiRemote>(console, control_)) {
   connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyWebSetup);
+  connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyMidiSetup);
   // The settings file says which remotes run: OSC starts on its port once they are read,
   // from the event loop, so that a port that cannot be had is the last word of the start-up
   // on the status line.
@@ -63,6 +66,19 @@ void Remotes::ApplyWebSetup() {
     web_->Stop();
     web_->SetPin(pin);
   }
+}
+
+void Remotes::ApplyMidiSetup() {
+  if (!midi_->Start(console_.RemoteSetup().midi)) console_.OutStatus(midi_->LastError());
+}
+
+bool Remotes::StartMidi(const QString& port) {
+  MidiSettings setup = console_.RemoteSetup().midi;
+  setup.on = true;
+  setup.inPort = setup.outPort = port.toStdString();
+  if (midi_->Start(setup)) return true;
+  console_.OutStatus(midi_->LastError());
+  return false;
 }
 
 }  // namespace kalvetro

@@ -9,9 +9,10 @@
 namespace kalvetro {
 
 class Console;
+class MidiRemote;
 class WebRemote;
 
-// Every remote of a console (OSC, the phone page) and the one door they share into the show.
+// Every remote of a console (OSC, the phone page, a MIDI desk) and the one door they share into the show.
 // Owned by the console, on the user-interface thread; each remote is off until turned on.
 class Remotes : public QObject {
   Q_OBJECT
@@ -35,11 +36,21 @@ class Remotes : public QObject {
   // Turns the phone page on or off as the settings say (after they were read or changed).
   void ApplyWebSetup();
 
+  // The MIDI desk.
+  MidiRemote& Midi() { return *midi_; }
+  // Opens the desk as the settings say (after they were read or changed); off when they say
+  // off. A back end that cannot be opened: the reason on the status line.
+  void ApplyMidiSetup();
+  // Opens the desk on input and output ports whose names contain port, for this run, with the
+  // settings' back end and mappings.
+  bool StartMidi(const QString& port);
+
  private:
   Console& console_;
   RemoteControl control_;
   OscRemote osc_;  // after the door it runs commands through
   std::unique_ptr<WebRemote> web_;
+  std::unique_ptr<MidiRemote> midi_;
 };
 
 }  // namespace kalvetro

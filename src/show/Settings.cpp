@@ -1,5 +1,6 @@
 #include "show/Settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,6 +18,8 @@ constexpr char kNetworkSection[] = "NetworkDMX";
 constexpr char kOlaKey[] = "OLA";
 constexpr char kUniverseKey[] = "Universe";
 constexpr char kRemoteSection[] = "Remote";
+constexpr char kMidiSection[] = "MIDI";
+constexpr int kMaxMidiMappings = 512;
 
 // A whole decimal number within low..high, or nothing.
 bool ReadNumber(const std::string& text, long low, long high, int& value) {
@@ -61,6 +64,18 @@ Settings ReadSettings(const std::string& path) {
   remote.webBind = ini.Value(kRemoteSection, "WebBind");
   const std::string pin = ini.Value(kRemoteSection, "WebPIN");
   if (ValidPin(pin)) remote.webPin = pin;
+  MidiSettings& midi = remote.midi;
+  midi.on = ini.Value(kMidiSection, "On") == "1";
+  if (const std::string api = ini.Value(kMidiSection, "API"); api == "alsa" || api == "jack")
+    midi.api = api;
+  midi.inPort = ini.Value(kMidiSection, "In");
+  midi.outPort = ini.Value(kMidiSection, "Out");
+  int maps = 0;
+  ReadNumber(ini.Value(kMidiSection, "Maps"), 0, kMaxMidiMappings, maps);
+  for (int k = 1; k <= maps; ++k) {
+    const std::string line = ini.Value(kMidiSection, "Map" + std::to_string(k));
+    if (!line.empty()) midi.mappings.push_back(line);
+  }
   return settings;
 }
 
@@ -81,6 +96,15 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   ini.SetValue(kRemoteSection, "WebPort", std::to_string(remote.webPort));
   ini.SetValue(kRemoteSection, "WebBind", remote.webBind);
   ini.SetValue(kRemoteSection, "WebPIN", remote.webPin);
+  const MidiSettings& midi = remote.midi;
+  ini.SetValue(kMidiSection, "On", midi.on ? "1" : "0");
+  ini.SetValue(kMidiSection, "API", midi.api);
+  ini.SetValue(kMidiSection, "In", midi.inPort);
+  ini.SetValue(kMidiSection, "Out", midi.outPort);
+  const int maps = static_cast<int>(std::min<std::size_t>(midi.mappings.size(), kMaxMidiMappings));
+  ini.SetValue(kMidiSection, "Maps", std::to_string(maps));
+  for (int k = 1; k <= maps; ++k)
+    ini.SetValue(kMidiSection, "Map" + std::to_string(k), midi.mappings[static_cast<std::size_t>(k - 1)]);
   return ini.Save(path);
 }
 

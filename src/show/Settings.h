@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "show/FileIo.h"
 
@@ -12,6 +13,17 @@ inline constexpr char kSettingsFileName[] = "Kalvo.ini";
 
 // The remotes, section "Remote": OSC over UDP and the phone page over HTTP and WebSocket.
 // Both are off until the operator turns them on.
+// A MIDI desk: its ports by name (the first port whose name contains the text), the RtMidi
+// back end ("alsa" or "jack") and one line per mapping (see FormatMidiMapping).
+struct MidiSettings {
+  bool on = false;
+  std::string api = "alsa";
+  std::string inPort;
+  std::string outPort;
+  std::vector<std::string> mappings;
+  bool operator==(const MidiSettings&) const = default;
+};
+
 struct RemoteSettings {
   bool oscOn = false;
   int oscPort = 9000;
@@ -19,6 +31,7 @@ struct RemoteSettings {
   int webPort = 8080;
   std::string webBind;  // the address the page listens on; empty: every interface
   std::string webPin;   // 4..8 digits; empty until made at the first start
+  MidiSettings midi;
   bool operator==(const RemoteSettings&) const = default;
 };
 
@@ -39,6 +52,7 @@ struct Settings {
 Settings ReadSettings(const std::string& path);
 // Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX", and "OSC", "OSCPort",
 // "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or PIN: the default).
+// Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and "Map1".."MapN".
 // Writes the keys in the order File01..File20, then Path, then the network section, keeping
 // other content of the file.
 FileResult WriteSettings(const std::string& path, const Settings& settings);

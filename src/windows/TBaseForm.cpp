@@ -28,6 +28,7 @@
 #include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
+#include "remote/ui/MidiPanel.h"
 #include "remote/ui/OscGroup.h"
 #include "remote/ui/WebPanel.h"
 #include "widgets/PageControl.h"
@@ -110,6 +111,10 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addWidget(ola);
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
+  // The MIDI desk's group, with its list of mappings, in a column of its own.
+  auto* midi = new MidiPanel(console_, optionsTab);
+  midi->setFixedWidth(340);
+  optionsLayout->addWidget(midi, 0, Qt::AlignTop);
   optionsLayout->addStretch();
   // The remotes stand under the drive figures, one above the other, so that the page keeps to
   // the width of a laptop screen.

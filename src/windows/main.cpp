@@ -118,5 +118,6 @@ int main(int argc, char* argv[]) {
   kalvetro::ApplyRemoteOptions(window.GetConsole().Remote(), run);
   if (parser.isSet(playOption)) window.GetConsole().Runner().Play();
   if (run.webPort) window.GetConsole().Remote().StartWeb(*run.webPort);
+  if (!run.midiPort.isEmpty()) window.GetConsole().Remote().StartMidi(run.midiPort);
   return QCoreApplication::exec();
 }

@@ -63,6 +63,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   expected += "Path=/home/op/show=1.klv\n";
   expected += "\n[NetworkDMX]\nOLA=1\nUniverse=42\n";
   expected += "\n[Remote]\nOSC=0\nOSCPort=9000\nWeb=0\nWebPort=8080\nWebBind=\nWebPIN=\n";
+  expected += "\n[MIDI]\nOn=0\nAPI=alsa\nIn=\nOut=\nMaps=0\n";
   EXPECT_EQ(ReadText(), expected);
 
   const Settings back = ReadSettings(path_);
@@ -82,7 +83,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
 
 TEST_F(SettingsTest, RemoteSettingsRoundTripAndBadValuesReadAsDefaults) {
   Settings settings;
-  settings.remote = {true, 9001, true, 8081, "192.168.1.5", "0042"};
+  settings.remote = {true, 9001, true, 8081, "192.168.1.5", "0042", {}};
   ASSERT_TRUE(WriteSettings(path_, settings).ok);
   EXPECT_EQ(ReadSettings(path_).remote, settings.remote);
   // A PIN keeps its leading zeros; a bad port or PIN falls back to the default.
@@ -94,6 +95,25 @@ TEST_F(SettingsTest, RemoteSettingsRoundTripAndBadValuesReadAsDefaults) {
   EXPECT_EQ(bad.webPin, "");
   for (const char* pin : {"12a4", "123456789", "", "12 34"}) EXPECT_FALSE(ValidPin(pin)) << pin;
   for (const char* pin : {"1234", "00000000"}) EXPECT_TRUE(ValidPin(pin)) << pin;
+}
+
+TEST_F(SettingsTest, MidiDeskRoundTripsAndFewerMappingsLeaveNoOldOnesBehind) {
+  Settings settings;
+  MidiSettings& midi = settings.remote.midi;
+  midi = {true, "jack", "Desk:controls", "Desk:lights",
+          {"cc 1 7 channel 12", "note 10 36 next", "note 1 2 flash 3"}};
+  ASSERT_TRUE(WriteSettings(path_, settings).ok);
+  EXPECT_EQ(ReadSettings(path_).remote, settings.remote);
+  // Written again with one mapping: the old second and third lines are not read back.
+  midi.mappings = {"note 1 1 play"};
+  ASSERT_TRUE(WriteSettings(path_, settings).ok);
+  EXPECT_EQ(ReadSettings(path_).remote.midi.mappings, midi.mappings);
+  // A back end not known and a bad count read as the defaults.
+  WriteText("[MIDI]\nOn=1\nAPI=coreaudio\nMaps=-4\nMap1=cc 1 1 tempo\n");
+  const MidiSettings bad = ReadSettings(path_).remote.midi;
+  EXPECT_TRUE(bad.on);
+  EXPECT_EQ(bad.api, "alsa");
+  EXPECT_TRUE(bad.mappings.empty());
 }
 
 TEST_F(SettingsTest, WritingKeepsOtherSectionsOfTheFile) {

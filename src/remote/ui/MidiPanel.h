@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QGroupBox>
+#include <optional>
+
+#include "remote/MidiMapping.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QSpinBox;
+
+namespace kalvetro {
+
+class Console;
+class LedShape;
+
+// The group "MIDI" on the tab "Опции": turns the desk on and off, chooses its back end and
+// ports by name (kept in the settings), shows the last message and the errors, and lists the
+// mappings. "Обучение": press it, move a control on the desk, choose what it drives and add
+// it; a mapping chosen in the list is removed with "Удалить".
+class MidiPanel : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  MidiPanel(Console& console, QWidget* parent);
+
+  // The controls show the desk as it runs and the settings as they are.
+  void RefreshMidi();
+
+  QCheckBox* midiBox = nullptr;
+  QComboBox* apiBox = nullptr;
+  QComboBox* inBox = nullptr;
+  QComboBox* outBox = nullptr;
+  LedShape* midiLamp = nullptr;
+  QLabel* lastLabel = nullptr;
+  QLabel* errorLabel = nullptr;
+  QListWidget* mappingList = nullptr;
+  QPushButton* learnButton = nullptr;
+  QLabel* learntLabel = nullptr;
+  QComboBox* targetBox = nullptr;
+  QSpinBox* targetNumber = nullptr;
+  QPushButton* addButton = nullptr;
+  QPushButton* removeButton = nullptr;
+
+ private:
+  // What the controls say becomes the settings, and the desk follows them.
+  void StoreSetup();
+  // The mappings of the settings := lines, and the desk takes them at once.
+  void StoreMappings(const std::vector<std::string>& lines);
+  void Learnt(const MidiControl& control);
+  void AddMapping();
+  void RemoveMapping();
+  void FillPorts();
+
+  Console& console_;
+  std::optional<MidiControl> learnt_;
+};
+
+}  // namespace kalvetro

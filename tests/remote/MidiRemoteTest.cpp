@@ -1,0 +1,208 @@
+// A MIDI desk over the real transport: a JACK server of its own with the dummy driver, a desk
+// made of two RtMidi objects with virtual ports, and the console on a pseudo-terminal. Faders
+// with soft takeover, GO, blackout shown back on the desk, a flood of unmapped messages, and
+// the desk unplugged and plugged in again.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include "app/Console.h"
+#include "app/ShowRunner.h"
+#include "remote/MidiRemote.h"
+#include "remote/Remotes.h"
+#include "remote/MidiTestSupport.h"
+#include "remote/WebTestSupport.h"
+#include "support/ConsoleOptionsIn.h"
+
+namespace kalvetro {
+namespace {
+
+using testing::OptionsIn;
+using testing::Pty;
+using testing::WaitFor;
+using testing::Wire;
+using testing::JackServer;
+using testing::Desk;
+using testing::kNoteOn;
+using testing::kControl;
+
+// The phone remote's test show (channel 1 at 10, 20, 30 in scenes 1..3) on a pty, its desk
+// mapped: fader cc 7 to channel 1, note 60 GO, note 61 blackout.
+struct MidiConsole {
+  explicit MidiConsole(Pty& pty) : console(OptionsIn(dir, QString::fromStdString(pty.Path()))) {
+    console.ClearAll();
+    EXPECT_TRUE(console.OpenShow(testing::WriteWebTestShow(dir)).ok);
+    console.Runner().SetCrossfadeMode(kCrossfadeOff);
+    EXPECT_TRUE(console.Link().OpenAtStart());
+    console.StartOutput();
+    QObject::connect(&console, &Console::StatusMessage,
+                     [this](const QString& text) { status << text; });
+    setup.on = true;
+    setup.api = "jack";
+    setup.inPort = "Desk:controls";
+    setup.outPort = "DeskLights:lights";
+    setup.mappings = {"cc 1 7 channel 1", "note 1 60 next", "note 1 61 blackout", "nonsense"};
+  }
+  QTemporaryDir dir;
+  Console console;
+  MidiRemote& midi = console.Remote().Midi();
+  MidiSettings setup;
+  QStringList status;
+};
+
+TEST(MidiRemote, ADeskDrivesTheShowWithSoftTakeoverAndSeesItsState) {
+  JackServer jack;
+  ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
+  Desk desk;
+  Pty pty;
+  MidiConsole test(pty);
+  MidiRemote& midi = test.midi;
+  Wire wire(pty);
+  ASSERT_TRUE(midi.Start(test.setup)) << midi.LastError().toStdString();
+  EXPECT_EQ(midi.BadMappings(), 1);
+  ASSERT_TRUE(WaitFor([&] { return midi.Connected(); }, 3000))
+      << midi.InputPorts().join('|').toStdString() << " / "
+      << midi.OutputPorts().join('|').toStdString() << " / " << midi.LastError().toStdString();
+  // The whole state on connecting: the fader at channel 1's 10, GO and blackout dark.
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kControl, 7) == LevelToMidi(10); }, 2000));
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 0; }, 2000));
+  EXPECT_EQ(desk.Shown(kNoteOn, 60), 0);
+
+  long taken = 0;
+  auto send = [&](std::initializer_list<unsigned char> bytes) {
+    desk.Send(bytes);
+    ++taken;
+    return WaitFor([&] { return midi.Received() + midi.Ignored() >= taken; }, 2000);
+  };
+  auto channelOnWire = [&](int level) {
+    return wire.WaitFor([=](const DmxFrame& f) { return f.levels[0] == level; });
+  };
+  ASSERT_TRUE(channelOnWire(10));
+
+  // Soft takeover: the fader far above the console's level does nothing ...
+  ASSERT_TRUE(send({kControl, 7, 100}));
+  ASSERT_TRUE(send({kControl, 7, 90}));
+  EXPECT_EQ(wire.Level(1), 10);
+  // ... until it passes it going down; from then on it drives the channel.
+  ASSERT_TRUE(send({kControl, 7, 0}));
+  EXPECT_TRUE(channelOnWire(0));
+  ASSERT_TRUE(send({kControl, 7, 127}));
+  EXPECT_TRUE(channelOnWire(255));
+  ASSERT_TRUE(send({kControl, 7, 64}));
+  EXPECT_TRUE(channelOnWire(MidiToLevel(64)));
+
+  // GO: the next scene on the wire; the fader shows that scene's level.
+  // Pressed and let go at once (likely in one burst): the press is not lost.
+  ++taken;
+  desk.Send({kNoteOn, 60, 127});
+  ASSERT_TRUE(send({kNoteOn, 60, 0}));
+  EXPECT_TRUE(channelOnWire(testing::kWebSceneLevels[1]));
+  EXPECT_EQ(test.console.Show().CurrentStep(), 1);
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kControl, 7) == LevelToMidi(20); }, 2000));
+
+  // Blackout on and off from the desk: dark on the wire, its light on the desk.
+  ASSERT_TRUE(send({kNoteOn, 61, 127}));
+  EXPECT_TRUE(channelOnWire(0));
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 127; }, 2000));
+  ASSERT_TRUE(send({kNoteOn, 61, 0}));  // release: still dark
+  EXPECT_EQ(wire.Level(1), 0);
+  ASSERT_TRUE(send({kNoteOn, 61, 127}));
+  EXPECT_TRUE(channelOnWire(testing::kWebSceneLevels[1]));
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 0; }, 2000));
+  // Blackout from the console is shown too.
+  test.console.Runner().SetBlackOut(true);
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 127; }, 2000));
+  test.console.Runner().SetBlackOut(false);
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 0; }, 2000));
+
+  // Ten thousand random messages on controls not mapped, with SysEx, clock and fragments
+  // among them: all taken, none changes the show.
+  const RemoteState before = test.console.Remote().Control().State();
+  const long receivedBefore = midi.Received();
+  const long ignoredBefore = midi.Ignored();
+  QRandomGenerator random(7);
+  long sent = 0;
+  long ignoredSent = 0;
+  for (int k = 0; k < 10000; ++k) {
+    std::vector<unsigned char> message;
+    switch (random.bounded(4)) {
+      case 0:  // a note on another channel
+        message = {static_cast<unsigned char>(0x91 + random.bounded(15)),
+                   static_cast<unsigned char>(random.bounded(128)),
+                   static_cast<unsigned char>(random.bounded(128))};
+        break;
+      case 1:  // a control change other than 7 on channel 1
+        message = {kControl, static_cast<unsigned char>(8 + random.bounded(120)),
+                   static_cast<unsigned char>(random.bounded(128))};
+        break;
+      case 2:  // a note of channel 1 that is not mapped
+        message = {kNoteOn, static_cast<unsigned char>(random.bounded(60)),
+                   static_cast<unsigned char>(random.bounded(128))};
+        break;
+      default:  // things the console ignores
+        message = random.bounded(2) ? std::vector<unsigned char>{0xF8}
+                                    : std::vector<unsigned char>{0xF0, 0x7D, 0x01, 0xF7};
+        ++ignoredSent;
+        break;
+    }
+    desk.Send(message);
+    ++sent;
+    // JACK carries a bounded number of bytes per cycle: let it drain now and then.
+    if (k % 200 == 199)
+      WaitFor([&] { return midi.Received() + midi.Ignored() - receivedBefore - ignoredBefore >= sent; }, 2000);
+  }
+  ASSERT_TRUE(WaitFor([&] { return midi.Received() - receivedBefore + midi.Ignored() - ignoredBefore == sent; }, 5000))
+      << midi.Received() - receivedBefore << " + " << midi.Ignored() - ignoredBefore << " of " << sent;
+  EXPECT_EQ(midi.Ignored() - ignoredBefore, ignoredSent);
+  testing::Pump(200);
+  const RemoteState after = test.console.Remote().Control().State();
+  EXPECT_EQ(after.scene, before.scene);
+  EXPECT_EQ(after.blackOut, before.blackOut);
+  EXPECT_EQ(after.playing, before.playing);
+  EXPECT_EQ(after.tempo, before.tempo);
+  EXPECT_EQ(after.pictures, before.pictures);
+  EXPECT_EQ(wire.Level(1), testing::kWebSceneLevels[1]);
+  EXPECT_EQ(midi.Refused(), 0);
+}
+
+TEST(MidiRemote, ADeskUnpluggedLeavesTheShowPlayingAndIsOpenedAgainWhenBack) {
+  JackServer jack;
+  ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
+  auto desk = std::make_unique<Desk>();
+  Pty pty;
+  MidiConsole test(pty);
+  MidiRemote& midi = test.midi;
+  Wire wire(pty);
+  ASSERT_TRUE(midi.Start(test.setup)) << midi.LastError().toStdString();
+  ASSERT_TRUE(WaitFor([&] { return midi.Connected(); }, 3000));
+  EXPECT_TRUE(WaitFor([&] { return desk->Shown(kNoteOn, 61) == 0; }, 2000));
+  test.console.Runner().Play();
+  ASSERT_TRUE(test.console.Show().playing.load());
+
+  // Unplugged: within one look at the port list the console knows, says so once, and plays on.
+  desk.reset();
+  ASSERT_TRUE(WaitFor([&] { return !midi.Connected(); }, 3000));
+  EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1) << test.status.join('|').toStdString();
+  testing::Pump(500);
+  EXPECT_TRUE(test.console.Show().playing.load());
+  EXPECT_TRUE(wire.WaitFor([](const DmxFrame&) { return true; }));
+
+  // Meanwhile blackout goes on at the console.
+  test.console.Runner().SetBlackOut(true);
+
+  // Back under the same name: opened again by itself within three seconds with the whole state.
+  desk = std::make_unique<Desk>();
+  ASSERT_TRUE(WaitFor([&] { return midi.Connected(); }, 3000));
+  EXPECT_TRUE(WaitFor([&] { return desk->Shown(kNoteOn, 61) == 127; }, 2000));
+  EXPECT_TRUE(WaitFor([&] { return desk->Shown(kNoteOn, 60) == 0; }, 2000));
+  EXPECT_GE(desk->Shown(kControl, 7), 0);
+  // And it drives the show again.
+  desk->Send({kNoteOn, 61, 127});
+  EXPECT_TRUE(WaitFor([&] { return !test.console.Remote().Control().State().blackOut; }, 2000));
+  EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1);
+}
+
+}  // namespace
+}  // namespace kalvetro

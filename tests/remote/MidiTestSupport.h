@@ -1,0 +1,95 @@
+#pragma once
+
+// Test helpers of the MIDI desk: a JACK server of the test's own with the dummy driver (no
+// sound hardware, no ALSA sequencer needed) and a desk of two RtMidi objects with virtual ports.
+#include <unistd.h>
+
+#include <RtMidi.h>
+
+#include <QProcess>
+#include <mutex>
+#include <vector>
+
+#include "serial/SerialTestSupport.h"
+
+namespace kalvetro::testing {
+
+inline constexpr unsigned char kNoteOn = 0x90;
+inline constexpr unsigned char kControl = 0xB0;
+
+// A JACK server with the dummy driver under a name of this process, so that tests run in
+// parallel do not meet; every JACK client of the process finds it through the environment.
+class JackServer {
+ public:
+  JackServer() {
+    static int count = 0;
+    name_ = QStringLiteral("kalvetro-midi-%1-%2").arg(::getpid()).arg(++count);
+    qputenv("JACK_DEFAULT_SERVER", name_.toUtf8());
+    qputenv("JACK_NO_AUDIO_RESERVATION", "1");
+    server_.setProcessChannelMode(QProcess::MergedChannels);
+    server_.start(QStringLiteral("jackd"), {QStringLiteral("-n"), name_, QStringLiteral("-r"),
+                                            QStringLiteral("-d"), QStringLiteral("dummy"),
+                                            QStringLiteral("-p"), QStringLiteral("256")});
+    started_ = server_.waitForStarted(5000) && WaitFor([] {
+                 QProcess list;
+                 list.start(QStringLiteral("jack_lsp"), {});
+                 return list.waitForFinished(5000) && list.exitCode() == 0;
+               }, 10000);
+  }
+  ~JackServer() {
+    server_.terminate();
+    if (!server_.waitForFinished(5000)) server_.kill();
+    server_.waitForFinished(2000);
+  }
+  bool Started() const { return started_; }
+  QString Output() { return QString::fromLocal8Bit(server_.readAll()); }
+
+ private:
+  QString name_;
+  QProcess server_;
+  bool started_ = false;
+};
+
+// The desk: a port it sends its controls on ("Desk:controls") and one it hears the console on
+// ("DeskLights:lights").
+class Desk {
+ public:
+  // (Two JACK clients of one name would be told apart by a number JACK adds.)
+  Desk() : out_(RtMidi::UNIX_JACK, "Desk"), in_(RtMidi::UNIX_JACK, "DeskLights") {
+    out_.openVirtualPort("controls");
+    in_.ignoreTypes(false, false, false);
+    in_.setCallback(&Desk::Heard, this);
+    in_.openVirtualPort("lights");
+  }
+  ~Desk() { in_.cancelCallback(); }
+
+  void Send(std::initializer_list<unsigned char> bytes) {
+    const std::vector<unsigned char> v(bytes);
+    out_.sendMessage(&v);
+  }
+  void Send(const std::vector<unsigned char>& v) { out_.sendMessage(&v); }
+  // The last value the console showed on control (status byte and number), -1 none yet.
+  int Shown(unsigned char status, unsigned char number) {
+    std::lock_guard lock(lock_);
+    for (auto it = heard_.rbegin(); it != heard_.rend(); ++it)
+      if (it->size() == 3 && (*it)[0] == status && (*it)[1] == number) return (*it)[2];
+    return -1;
+  }
+  void Forget() {
+    std::lock_guard lock(lock_);
+    heard_.clear();
+  }
+
+ private:
+  static void Heard(double, std::vector<unsigned char>* message, void* self) {
+    auto* desk = static_cast<Desk*>(self);
+    std::lock_guard lock(desk->lock_);
+    desk->heard_.push_back(*message);
+  }
+  RtMidiOut out_;
+  RtMidiIn in_;
+  std::mutex lock_;
+  std::vector<std::vector<unsigned char>> heard_;
+};
+
+}  // namespace kalvetro::testing

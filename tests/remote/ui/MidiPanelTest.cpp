@@ -1,0 +1,131 @@
+// The group "MIDI" on "Опции" of the real main window with a desk on a JACK server of the
+// test's own and the DMX port on a pty: the operator turns the desk on, teaches it a fader and
+// a GO button with "Обучение", both drive the show on the wire, a mapping removed does nothing
+// any more, and what was set is in the settings file after the window closed.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+
+#include "app/Console.h"
+#include "app/ShowRunner.h"
+#include "remote/MidiRemote.h"
+#include "remote/MidiTestSupport.h"
+#include "remote/Remotes.h"
+#include "remote/WebTestSupport.h"
+#include "remote/ui/MidiPanel.h"
+#include "show/Settings.h"
+#include "support/TestConsole.h"
+
+namespace kalvetro {
+namespace {
+
+using testing::Desk;
+using testing::JackServer;
+using testing::kControl;
+using testing::kNoteOn;
+using testing::Pty;
+using testing::WaitFor;
+using testing::Wire;
+
+TEST(MidiPanel, TheOperatorTeachesTheDeskAFaderAndGoAndRemovesAMapping) {
+  JackServer jack;
+  ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
+  Desk desk;
+  Pty pty;
+  testing::TestConsole test;
+  TBaseForm& window = test.Start({.withTick = true,
+                                  .showFile = testing::WriteWebTestShow(test.dir),
+                                  .port = QString::fromStdString(pty.Path())});
+  Console& console = window.GetConsole();
+  console.Runner().SetCrossfadeMode(kCrossfadeOff);
+  MidiRemote& midi = console.Remote().Midi();
+  Wire wire(pty);
+  auto channelOnWire = [&](int level) {
+    return wire.WaitFor([=](const DmxFrame& f) { return f.levels[0] == level; });
+  };
+  ASSERT_TRUE(channelOnWire(testing::kWebSceneLevels[0]));
+
+  // On with JACK and the desk's ports by name.
+  auto* panel = window.findChild<MidiPanel*>(QStringLiteral("GroupBoxMidi"));
+  ASSERT_TRUE(panel);
+  panel->apiBox->setCurrentIndex(1);
+  emit panel->apiBox->activated(1);
+  panel->inBox->setEditText(QStringLiteral("Desk:controls"));
+  emit panel->inBox->lineEdit()->editingFinished();
+  panel->outBox->setEditText(QStringLiteral("DeskLights:lights"));
+  emit panel->outBox->lineEdit()->editingFinished();
+  panel->midiBox->click();
+  ASSERT_TRUE(WaitFor([&] { return midi.Connected(); }, 3000)) << midi.LastError().toStdString();
+  EXPECT_TRUE(panel->inBox->findText(QStringLiteral("Desk:controls")) >= 0);
+  EXPECT_TRUE(panel->learnButton->isEnabled());
+
+  // Teaching: learn, move the desk's fader, choose channel 1, add.
+  auto learn = [&](std::initializer_list<unsigned char> message, int target, int number) {
+    panel->learnButton->click();
+    desk.Send(message);
+    EXPECT_TRUE(WaitFor([&] { return !panel->learnButton->isChecked(); }, 2000));
+    panel->targetBox->setCurrentIndex(target);
+    panel->targetNumber->setValue(number);
+    panel->addButton->click();
+  };
+  learn({kControl, 7, 90}, 0, 1);
+  learn({kNoteOn, 60, 127}, 3, 0);
+  EXPECT_EQ(console.RemoteSetup().midi.mappings,
+            (std::vector<std::string>{"cc 1 7 channel 1", "note 1 60 next"}));
+  EXPECT_EQ(panel->mappingList->count(), 2);
+  EXPECT_TRUE(panel->lastLabel->text().contains(QStringLiteral("note 1 60")));
+
+  // The fader takes over once it passes the console's level, then drives channel 1.
+  long taken = midi.Received();
+  auto move = [&](std::initializer_list<unsigned char> message) {
+    desk.Send(message);
+    ++taken;
+    return WaitFor([&] { return midi.Received() >= taken; }, 2000);
+  };
+  ASSERT_TRUE(move({kControl, 7, 0}));
+  ASSERT_TRUE(move({kControl, 7, 100}));
+  EXPECT_TRUE(channelOnWire(MidiToLevel(100)));
+  // GO steps to scene 2.
+  desk.Send({kNoteOn, 60, 127});
+  EXPECT_TRUE(channelOnWire(testing::kWebSceneLevels[1]));
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kControl, 7) == LevelToMidi(20); }, 2000));
+
+  if (qEnvironmentVariableIsSet("KALVETRO_SCREENSHOT_DIR")) {
+    ASSERT_TRUE(test.ShowAtLaptopSize());
+    auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControlInput"));
+    auto* options = window.findChild<QWidget*>(QStringLiteral("TabSheet1"));
+    pages->setCurrentWidget(options);
+    testing::Pump(200);
+    options->grab().save(qEnvironmentVariable("KALVETRO_SCREENSHOT_DIR") + "/midi-options.png");
+  }
+
+  // The fader's mapping removed: moving it changes nothing any more.
+  panel->mappingList->setCurrentRow(0);
+  panel->removeButton->click();
+  EXPECT_EQ(console.RemoteSetup().midi.mappings, (std::vector<std::string>{"note 1 60 next"}));
+  taken = midi.Received();
+  ASSERT_TRUE(move({kControl, 7, 0}));
+  ASSERT_TRUE(move({kControl, 7, 127}));
+  testing::Pump(200);
+  EXPECT_EQ(wire.Level(1), testing::kWebSceneLevels[1]);
+
+  // Kept in the settings file when the window closes.
+  const QString settingsFile = test.dir.filePath(QStringLiteral("config/Kalvo.ini"));
+  test.Stop();
+  const MidiSettings kept = ReadSettings(settingsFile.toStdString()).remote.midi;
+  EXPECT_TRUE(kept.on);
+  EXPECT_EQ(kept.api, "jack");
+  EXPECT_EQ(kept.inPort, "Desk:controls");
+  EXPECT_EQ(kept.outPort, "DeskLights:lights");
+  EXPECT_EQ(kept.mappings, (std::vector<std::string>{"note 1 60 next"}));
+}
+
+}  // namespace
+}  // namespace kalvetro
