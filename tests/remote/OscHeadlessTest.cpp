@@ -18,7 +18,7 @@ using testing::OscClient;
 using testing::OscMessage;
 using testing::OscReply;
 using testing::Pty;
-using testing::Wire;
+using testing::OscWire;
 
 // Two scenes at tempo 10, channel 1 at 120 and 180, channel 2 at 60.
 QString WriteShow(const QTemporaryDir& dir) {
@@ -46,7 +46,7 @@ bool AllDark(const DmxFrame& f) {
 TEST(OscHeadless, ThePlayerTakesCommandsOverUdpAndAnswersWithItsState) {
   QTemporaryDir dir;
   Pty pty;
-  Wire wire(pty);
+  OscWire wire(pty);
   QObject owner;
   const int port = testing::FreeUdpPort();
   QProcess* player =
@@ -97,7 +97,7 @@ TEST(OscHeadless, ABadPortValueEndsWithCodeTwoAndABusyPortIsReportedWhileTheShow
   QUdpSocket other;
   ASSERT_TRUE(other.bind(QHostAddress::AnyIPv4, 0));
   Pty pty;
-  Wire wire(pty);
+  OscWire wire(pty);
   QProcess* player = Start(
       &owner, {QStringLiteral("--headless"), QStringLiteral("--port"),
                QString::fromStdString(pty.Path()), QStringLiteral("--osc"),

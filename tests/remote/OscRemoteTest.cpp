@@ -28,7 +28,7 @@ using testing::OscClient;
 using testing::OscMessage;
 using testing::OscReply;
 using testing::Pty;
-using testing::Wire;
+using testing::OscWire;
 
 constexpr int kPictureChannel = 20;
 constexpr int kPictureLevel = 77;
@@ -53,7 +53,7 @@ struct OscBench {
   Console console{OptionsIn(dir, QString::fromStdString(pty.Path()))};
   ShowRunner& runner = console.Runner();
   OscRemote& osc = console.Remote().Osc();
-  Wire wire{pty};
+  OscWire wire{pty};
   int port = 0;
 
   OscBench() {

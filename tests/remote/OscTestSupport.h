@@ -123,9 +123,9 @@ class OscClient {
 };
 
 // The DMX stream of the console's port, decoded as it comes.
-class Wire {
+class OscWire {
  public:
-  explicit Wire(Pty& pty) : pty_(pty) {}
+  explicit OscWire(Pty& pty) : pty_(pty) {}
   // Reads packets until one satisfies `cond` (true) or the time is up (false).
   bool WaitForFrame(const std::function<bool(const DmxFrame&)>& cond, int ms = 3000) {
     bool found = false;
