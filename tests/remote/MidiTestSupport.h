@@ -86,10 +86,12 @@ class Desk {
     std::lock_guard lock(desk->lock_);
     desk->heard_.push_back(*message);
   }
-  RtMidiOut out_;
-  RtMidiIn in_;
+  // What the callback fills comes first: JACK starts the thread that calls it when the port
+  // objects are made, so these must exist before it does.
   std::mutex lock_;
   std::vector<std::vector<unsigned char>> heard_;
+  RtMidiOut out_;
+  RtMidiIn in_;
 };
 
 }  // namespace kalvetro::testing
