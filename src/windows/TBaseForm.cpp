@@ -31,8 +31,8 @@
 #include "remote/ui/MidiPanel.h"
 #include "remote/ui/OscGroup.h"
 #include "remote/ui/WebPanel.h"
-#include "widgets/PageControl.h"
-#include "widgets/SpeedButtons.h"
+#include "ui/PageControl.h"
+#include "ui/SpeedButtons.h"
 #include "windows/DisplayRest.h"
 #include "windows/TStaticForm.h"
 

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "app/Console.h"
-#include "widgets/DialogService.h"
-#include "widgets/WindowParts.h"
+#include "ui/DialogService.h"
+#include "ui/WindowParts.h"
 
 class QAction;
 class QLabel;

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "app/Console.h"
-#include "widgets/PaintBox.h"
+#include "ui/PaintBox.h"
 
 namespace kalvetro {
 

@@ -13,9 +13,9 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "output/OutputControls.h"
-#include "widgets/Controls.h"
-#include "widgets/DialogService.h"
-#include "widgets/WindowParts.h"
+#include "ui/Controls.h"
+#include "ui/DialogService.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

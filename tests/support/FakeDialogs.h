@@ -5,7 +5,7 @@
 #include <deque>
 #include <optional>
 
-#include "widgets/DialogService.h"
+#include "ui/DialogService.h"
 
 namespace kalvetro::testing {
 

@@ -15,9 +15,9 @@
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
 #include "editing/KeyMap.h"
-#include "widgets/Controls.h"
-#include "widgets/SpeedButtons.h"
-#include "widgets/WindowParts.h"
+#include "ui/Controls.h"
+#include "ui/SpeedButtons.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -13,8 +13,8 @@
 
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
-#include "widgets/Controls.h"
-#include "widgets/WindowParts.h"
+#include "ui/Controls.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

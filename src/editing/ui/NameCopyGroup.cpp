@@ -9,10 +9,10 @@
 
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
-#include "widgets/Controls.h"
-#include "widgets/DialogService.h"
-#include "widgets/SpeedButtons.h"
-#include "widgets/WindowParts.h"
+#include "ui/Controls.h"
+#include "ui/DialogService.h"
+#include "ui/SpeedButtons.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -11,7 +11,7 @@
 
 #include "app/Console.h"
 #include "editing/SceneList.h"
-#include "widgets/WindowParts.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -10,7 +10,7 @@
 #include "editing/ui/LevelLabel.h"
 #include "editing/ui/StripPanel.h"
 #include "output/RateScale.h"
-#include "widgets/WindowParts.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -9,7 +9,7 @@
 #include "editing/ChannelNames.h"
 #include "editing/KeyMap.h"
 #include "editing/ui/StripPanel.h"
-#include "widgets/WindowParts.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -11,7 +11,7 @@
 #include "app/Console.h"
 #include "editing/KeyMap.h"
 #include "effects/WindowColour.h"
-#include "widgets/WindowParts.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -11,9 +11,9 @@
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
-#include "widgets/DialogService.h"
-#include "widgets/SpeedButtons.h"
-#include "widgets/WindowParts.h"
+#include "ui/DialogService.h"
+#include "ui/SpeedButtons.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

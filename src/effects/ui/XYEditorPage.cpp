@@ -20,10 +20,10 @@
 #include "app/Console.h"
 #include "editing/ChannelNames.h"
 #include "editing/KeyMap.h"
-#include "widgets/Controls.h"
-#include "widgets/PaintBox.h"
-#include "widgets/SpeedButtons.h"
-#include "widgets/WindowParts.h"
+#include "ui/Controls.h"
+#include "ui/PaintBox.h"
+#include "ui/SpeedButtons.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

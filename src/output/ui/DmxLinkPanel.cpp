@@ -13,9 +13,9 @@
 
 #include "app/Console.h"
 #include "output/DmxLink.h"
-#include "widgets/DialogService.h"
-#include "widgets/SteadyLabel.h"
-#include "widgets/WindowParts.h"
+#include "ui/DialogService.h"
+#include "ui/SteadyLabel.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -18,9 +18,9 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "editing/ChannelNames.h"
-#include "widgets/Controls.h"
-#include "widgets/SteadyLabel.h"
-#include "widgets/WindowParts.h"
+#include "ui/Controls.h"
+#include "ui/SteadyLabel.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -23,9 +23,9 @@
 #include "app/ShowRunner.h"
 #include "editing/SceneList.h"
 #include "playback/Sequencer.h"
-#include "widgets/SpeedButtons.h"
-#include "widgets/SteadyLabel.h"
-#include "widgets/WindowParts.h"
+#include "ui/SpeedButtons.h"
+#include "ui/SteadyLabel.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

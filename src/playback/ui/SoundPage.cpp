@@ -18,8 +18,8 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "playback/AudioLevelInput.h"
-#include "widgets/Controls.h"
-#include "widgets/SteadyLabel.h"
+#include "ui/Controls.h"
+#include "ui/SteadyLabel.h"
 
 namespace kalvetro {
 

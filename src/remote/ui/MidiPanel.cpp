@@ -15,7 +15,7 @@
 #include "remote/MidiRemote.h"
 #include "remote/Remotes.h"
 #include "show/ShowMemory.h"
-#include "widgets/Controls.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 

@@ -11,7 +11,7 @@
 #include "output/ui/DmxLinkPanel.h"
 #include "remote/Remotes.h"
 #include "remote/WebRemote.h"
-#include "widgets/Controls.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 

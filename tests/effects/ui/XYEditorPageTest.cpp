@@ -10,7 +10,7 @@
 #include "editing/ChannelNames.h"
 #include "effects/ui/XYEditorPage.h"
 #include "support/TestConsole.h"
-#include "widgets/PaintBox.h"
+#include "ui/PaintBox.h"
 
 namespace kalvetro::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "widgets/WindowParts.h"
+#include "ui/WindowParts.h"
 
 #include <QTabWidget>
 #include <QWidget>

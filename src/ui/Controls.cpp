@@ -1,4 +1,4 @@
-#include "widgets/Controls.h"
+#include "ui/Controls.h"
 
 #include <QGroupBox>
 #include <QLabel>

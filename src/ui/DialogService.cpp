@@ -1,4 +1,4 @@
-#include "widgets/DialogService.h"
+#include "ui/DialogService.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
