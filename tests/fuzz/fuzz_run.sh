@@ -23,3 +23,15 @@ fuzz_run() {
   ran=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/fuzz.log" | tail -n 1)
   echo "$name fuzz: ${ran:-?} of $runs inputs in ${elapsed}s, no crash, no sanitizer report, $what"
 }
+
+# Builds one fuzz target of the "fuzz" preset and makes an empty seed corpus for it:
+#   fuzz_prepare TARGET   sets fuzzer, work (removed at exit) and corpus.
+fuzz_prepare() {
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j "${KALVETRO_JOBS:-2}" --target "$1"
+  fuzzer=build/fuzz/fuzz/$1
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  corpus=$work/corpus
+  mkdir -p "$corpus" build/fuzz/artifacts
+}

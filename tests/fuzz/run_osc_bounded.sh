@@ -9,16 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tests/fuzz/fuzz_run.sh
 runs=${1:-200000}
-jobs=${KALVETRO_JOBS:-2}
-
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs" --target osc_command_fuzzer
-fuzzer=build/fuzz/fuzz/osc_command_fuzzer
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-corpus=$work/corpus
-mkdir -p "$corpus" build/fuzz/artifacts
+fuzz_prepare osc_command_fuzzer
 
 # Real messages, written the way OSC lays them out: the address and the type tags padded to
 # four bytes, then big-endian int32 or float32 arguments. A bundle holds two of them.

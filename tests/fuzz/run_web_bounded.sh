@@ -9,16 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source tests/fuzz/fuzz_run.sh
 runs=${1:-2000000}
-jobs=${KALVETRO_JOBS:-2}
-
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs" --target web_command_fuzzer
-fuzzer=build/fuzz/fuzz/web_command_fuzzer
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-corpus=$work/corpus
-mkdir -p "$corpus" build/fuzz/artifacts
+fuzz_prepare web_command_fuzzer
 k=0
 while IFS= read -r line; do
   k=$((k + 1))
