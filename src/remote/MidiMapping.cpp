@@ -102,6 +102,30 @@ std::string FormatMidiMapping(const MidiMapping& m) {
   return FormatMidiControl(m.control) + ' ' + FormatMidiTarget(m.target);
 }
 
+namespace {
+// The target of the words from `first` on.
+std::optional<MidiTarget> TargetOfWords(const std::vector<std::string_view>& words,
+                                        std::size_t first) {
+  if (words.size() <= first) return std::nullopt;
+  const std::size_t count = words.size() - first;
+  for (const TargetWord& w : kTargetWords) {
+    if (words[first] != w.word) continue;
+    MidiTarget target{w.kind, 0};
+    if (w.high == 0) {
+      if (count != 1) return std::nullopt;
+    } else if (count != 2 || !Number(words[first + 1], w.low, w.high, target.n)) {
+      return std::nullopt;
+    }
+    return target;
+  }
+  return std::nullopt;
+}
+}  // namespace
+
+std::optional<MidiTarget> ParseMidiTarget(std::string_view words) {
+  return TargetOfWords(Words(words), 0);
+}
+
 std::optional<MidiMapping> ParseMidiMapping(std::string_view line) {
   const std::vector<std::string_view> words = Words(line);
   if (words.size() < 4 || words.size() > 5) return std::nullopt;
@@ -114,17 +138,10 @@ std::optional<MidiMapping> ParseMidiMapping(std::string_view line) {
     return std::nullopt;
   if (!Number(words[1], 1, 16, m.control.channel) || !Number(words[2], 0, 127, m.control.number))
     return std::nullopt;
-  for (const TargetWord& w : kTargetWords) {
-    if (words[3] != w.word) continue;
-    m.target.kind = w.kind;
-    if (w.high == 0) {
-      if (words.size() != 4) return std::nullopt;
-    } else if (words.size() != 5 || !Number(words[4], w.low, w.high, m.target.n)) {
-      return std::nullopt;
-    }
-    return m;
-  }
-  return std::nullopt;
+  const auto target = TargetOfWords(words, 3);
+  if (!target) return std::nullopt;
+  m.target = *target;
+  return m;
 }
 
 // ---------------------------------------------------------------- scaling

@@ -76,8 +76,9 @@ struct MidiMapping {
 std::string FormatMidiMapping(const MidiMapping& mapping);
 // Nothing for a line that is not one (bad word, number out of range, extra words).
 std::optional<MidiMapping> ParseMidiMapping(std::string_view line);
-// The target alone, in the same words ("channel 12"), and its name for the operator.
+// The target alone, in the same words ("channel 12"), and the control's name.
 std::string FormatMidiTarget(const MidiTarget& target);
+std::optional<MidiTarget> ParseMidiTarget(std::string_view words);
 std::string FormatMidiControl(const MidiControl& control);
 
 // What a press or a fader asks for: a command through the remote door, or a conveyor key.

@@ -38,4 +38,20 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
   return label;
 }
 
+namespace {
+constexpr char kRemoteTarget[] = "remoteTarget";
+}
+
+void MarkRemoteTarget(QWidget* control, const QString& words) {
+  control->setProperty(kRemoteTarget, words);
+}
+
+QString RemoteTargetOf(const QWidget* control) {
+  for (const QWidget* w = control; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+    const QVariant words = w->property(kRemoteTarget);
+    if (words.isValid()) return words.toString();
+  }
+  return {};
+}
+
 }  // namespace kalvetro

@@ -38,4 +38,10 @@ QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& title)
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text = QString());
 
+// Marks a control as something a desk control can be taught to drive, in the words of a desk
+// mapping ("tempo", "channel 12", "flash 3"): learning a desk control ends with a click on a
+// marked control. RemoteTargetOf: the words of the control or of the nearest marked parent.
+void MarkRemoteTarget(QWidget* control, const QString& words);
+QString RemoteTargetOf(const QWidget* control);
+
 }  // namespace kalvetro

@@ -143,6 +143,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     fader->setPageStep(10);
     fader->setMinimumWidth(200);
     connect(fader, &QScrollBar::valueChanged, this, [this, k] { WriteFaderLevel(k); });
+    MarkRemoteTarget(fader, QStringLiteral("channel %1").arg(k));  // renumbered as it scrolls
     faders[i] = fader;
 
     auto* sent = new LevelLabel(this);
@@ -300,6 +301,7 @@ QWidget* StripPanel::BuildOutputModeButtons(QWidget* parent) {
       add("SpeedButtonMacrosOut", QStringLiteral("Макро M"),
           QStringLiteral("Выключает все каналы  и включает  каналы статической каркинки =M= "));
   blackOutButton = add("SpeedButtonBlackOut", QStringLiteral("BlackOut"), kBlackOutHint);
+  MarkRemoteTarget(blackOutButton, QStringLiteral("blackout"));
   sceneOnButton->setChecked(true);
   // The blinking button keeps its place in the column while it is hidden.
   QSizePolicy policy = blackOutButton->sizePolicy();

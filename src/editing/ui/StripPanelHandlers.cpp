@@ -10,6 +10,7 @@
 #include "editing/ui/LevelLabel.h"
 #include "editing/ui/StripPanel.h"
 #include "output/RateScale.h"
+#include "ui/Controls.h"
 #include "ui/WindowParts.h"
 
 namespace kalvetro {
@@ -23,8 +24,10 @@ void StripPanel::ScrollStrips() {
 }
 
 void StripPanel::NumberStrips() {
-  for (int k = 1; k <= kStripCount; ++k)
+  for (int k = 1; k <= kStripCount; ++k) {
     channelNumberLabels[k - 1]->setText(QString::number(stripOffset_ + k));
+    MarkRemoteTarget(faders[k - 1], QStringLiteral("channel %1").arg(stripOffset_ + k));
+  }
 }
 
 void StripPanel::WriteFaderLevel(int k) {

@@ -11,6 +11,7 @@
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
+#include "ui/Controls.h"
 #include "ui/DialogService.h"
 #include "ui/SpeedButtons.h"
 #include "ui/WindowParts.h"
@@ -46,6 +47,7 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
         QStringLiteral("Имя введенного файла на кнопке  -  вводить Имя правой кнопкой"));
     button->setCheckable(true);
     button->setFixedHeight(22);
+    MarkRemoteTarget(button, QStringLiteral("conveyor %1").arg(k));
     // Equal columns whatever the captions: a long bold name never widens the window.
     button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     button->setMinimumWidth(48);

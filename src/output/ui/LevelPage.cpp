@@ -12,6 +12,7 @@
 
 #include "app/Console.h"
 #include "output/RateScale.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -45,6 +46,7 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
   blackOutBox = new QCheckBox(QStringLiteral("BlackOut"), this);
   blackOutBox->setObjectName(QStringLiteral("CheckBoxBlackOut"));
   blackOutBox->setToolTip(kBlackOutHint);
+  MarkRemoteTarget(blackOutBox, QStringLiteral("blackout"));
   blackOutBox->setStyleSheet(
       QStringLiteral("QCheckBox { font-weight: bold; }"
                      "QCheckBox:checked { color: red; }"));

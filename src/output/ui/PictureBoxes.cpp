@@ -4,6 +4,7 @@
 #include <QGridLayout>
 
 #include "app/Console.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -34,6 +35,8 @@ PictureBoxes::PictureBoxes(Console& console, QWidget* parent)
     box->setToolTip(QStringLiteral("Запрограммированая статическая картинка - Горячая кнопка =") +
                     QString::fromUtf8(kKeys[k].key) + QStringLiteral("= "));
     connect(box, &QCheckBox::toggled, this, [this, k](bool on) { console_.SetPicture(k, on); });
+    // Taught to a desk button: flashed while held, or latched when clicked with Ctrl.
+    MarkRemoteTarget(box, QStringLiteral("flash %1").arg(k + 1));
     pictureBoxes[k] = box;
     // Two rows of eight, as the keys lie: the digits above, Space and the letters below.
     grid->addWidget(box, k / 8, k % 8);

@@ -188,6 +188,7 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   ui.runAlwaysBox->setToolTip(QStringLiteral("Запусить автомат постоянно"));
   ui.withShowBox = new QCheckBox(QStringLiteral("С основным"), box);
   ui.withShowBox->setObjectName(Numbered("CheckBoxTogethe%1", a));
+  MarkRemoteTarget(ui.withShowBox, QStringLiteral("automat %1").arg(a));
   ui.withShowBox->setToolTip(
       QStringLiteral("Установленный флажок будет запускать автомат вместе с секвенсером %1")
           .arg(a));

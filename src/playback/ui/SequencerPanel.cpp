@@ -23,6 +23,7 @@
 #include "app/ShowRunner.h"
 #include "editing/SceneList.h"
 #include "playback/Sequencer.h"
+#include "ui/Controls.h"
 #include "ui/SpeedButtons.h"
 #include "ui/SteadyLabel.h"
 #include "ui/WindowParts.h"
@@ -122,6 +123,7 @@ QWidget* SequencerPanel::BuildTempoSection() {
   tempoSlider->setToolTip(QStringLiteral("Установка времени перехода на следующую сцену"));
   tempoSlider->setMinimumHeight(20);
   connect(tempoSlider, &QScrollBar::valueChanged, this, &SequencerPanel::ChangeTempo);
+  MarkRemoteTarget(tempoSlider, QStringLiteral("tempo"));
   tempoStrip = new QFrame(section);
   tempoStrip->setObjectName(QStringLiteral("ShapeTempClikc"));
   tempoStrip->setFixedSize(190, 5);
@@ -147,6 +149,8 @@ QWidget* SequencerPanel::BuildTransportSection() {
                                    ThemeIcon(this, "media-playback-start", QStyle::SP_MediaPlay));
   auto* group = new QButtonGroup(section);
   group->setExclusive(true);
+  MarkRemoteTarget(stopButton, QStringLiteral("play"));
+  MarkRemoteTarget(playButton, QStringLiteral("play"));
   for (QToolButton* b : {stopButton, playButton}) {
     b->setCheckable(true);
     b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -229,6 +233,8 @@ QWidget* SequencerPanel::BuildStepSection() {
   sceneSlider->setToolTip(QStringLiteral("Установка текущей сцены"));
   sceneSlider->setMinimumHeight(20);
   connect(sceneSlider, &QScrollBar::valueChanged, this, &SequencerPanel::ChooseScene);
+  // Its arrows: the one forward is the next scene, the one back the previous.
+  MarkRemoteTarget(sceneSlider, QStringLiteral("scene"));
   grid->addWidget(display, 0, 0);
   grid->addWidget(sceneSlider, 1, 0);
   return section;

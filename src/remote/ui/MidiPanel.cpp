@@ -41,18 +41,22 @@ const TargetChoice kTargetChoices[] = {
     {"Конвейер", MidiTargetKind::ConveyorSlot, kConveyorFiles},
 };
 
-// A mapping line as the operator reads it: "cc 1 7 → Канал 12"; a line not understood as is.
-QString MappingText(const std::string& line) {
-  const auto m = ParseMidiMapping(line);
-  if (!m) return QString::fromStdString(line) + QStringLiteral("  (?)");
+// A mapping as the operator reads it: "cc 1 7 → Канал 12".
+QString MappingText(const MidiMapping& m) {
   for (const TargetChoice& c : kTargetChoices) {
-    if (c.kind != m->target.kind) continue;
-    QString text = QString::fromStdString(FormatMidiControl(m->control)) + QStringLiteral(" → ") +
+    if (c.kind != m.target.kind) continue;
+    QString text = QString::fromStdString(FormatMidiControl(m.control)) + QStringLiteral(" → ") +
                    QString::fromUtf8(c.text);
-    if (c.high > 0) text += QStringLiteral(" %1").arg(m->target.n);
+    if (c.high > 0) text += QStringLiteral(" %1").arg(m.target.n);
     return text;
   }
-  return QString::fromStdString(line);
+  return QString::fromStdString(FormatMidiMapping(m));
+}
+
+// A line of the settings as the operator reads it; a line not understood as it is.
+QString MappingText(const std::string& line) {
+  const auto m = ParseMidiMapping(line);
+  return m ? MappingText(*m) : QString::fromStdString(line) + QStringLiteral("  (?)");
 }
 
 QComboBox* MakePortBox(QWidget* parent, const QString& name, const QString& tip) {
@@ -92,8 +96,11 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
   learnButton = new QPushButton(QStringLiteral("Обучение"), this);
   learnButton->setObjectName(QStringLiteral("ButtonMidiLearn"));
   learnButton->setCheckable(true);
-  learnButton->setToolTip(QStringLiteral("Нажмите и подвигайте фейдер или кнопку на пульте"));
+  learnButton->setToolTip(QStringLiteral(
+      "Нажмите, подвигайте фейдер или нажмите кнопку на пульте, затем щёлкните в окне, чем она "
+      "будет управлять"));
   learntLabel = MakeLabel(this, QStringLiteral("LabelMidiLearnt"));
+  learntLabel->setWordWrap(true);
   targetBox = new QComboBox(this);
   targetBox->setObjectName(QStringLiteral("ComboBoxMidiTarget"));
   for (const TargetChoice& c : kTargetChoices) targetBox->addItem(QString::fromUtf8(c.text));
@@ -115,11 +122,11 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
   grid->addWidget(errorLabel, 4, 0, 1, 3);
   grid->addWidget(mappingList, 5, 0, 1, 3);
   grid->addWidget(learnButton, 6, 0, 1, 2);
-  grid->addWidget(learntLabel, 6, 2);
-  grid->addWidget(targetBox, 7, 0, 1, 2);
-  grid->addWidget(targetNumber, 7, 2);
-  grid->addWidget(addButton, 8, 0, 1, 2);
-  grid->addWidget(removeButton, 8, 2);
+  grid->addWidget(removeButton, 6, 2);
+  grid->addWidget(learntLabel, 7, 0, 1, 3);
+  grid->addWidget(targetBox, 8, 0, 1, 2);
+  grid->addWidget(targetNumber, 8, 2);
+  grid->addWidget(addButton, 9, 0, 1, 2);
   grid->setColumnStretch(2, 1);
 
   MidiRemote& midi = console_.Remote().Midi();
@@ -135,6 +142,17 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
                            .arg(QString::fromStdString(FormatMidiControl(control)))
                            .arg(value));
     if (learnButton->isChecked()) Learnt(control);
+  });
+  connect(learnButton, &QPushButton::toggled, this, [this](bool on) {
+    // Learning again: the control learnt before is not mapped, and that needs no message.
+    if (!on) return;
+    const QSignalBlocker quiet(&picker_);
+    picker_.Cancel();
+  });
+  connect(&picker_, &TargetPicker::Picked, this, &MidiPanel::Map);
+  connect(&picker_, &TargetPicker::Cancelled, this, [this] {
+    console_.OutStatus(QStringLiteral("Обучение отменено"));
+    RefreshMidi();
   });
   connect(targetBox, &QComboBox::currentIndexChanged, this, [this](int index) {
     const int high = kTargetChoices[index].high;
@@ -184,7 +202,12 @@ void MidiPanel::StoreMappings(const std::vector<std::string>& lines) {
 void MidiPanel::Learnt(const MidiControl& control) {
   learnt_ = control;
   learnButton->setChecked(false);
-  learntLabel->setText(QStringLiteral("Пульт: %1").arg(QString::fromStdString(FormatMidiControl(control))));
+  const QString name = QString::fromStdString(FormatMidiControl(control));
+  learntLabel->setText(QStringLiteral("Пульт: %1 — щёлкните цель в окне").arg(name));
+  console_.OutStatus(
+      QStringLiteral("Обучение: %1 — щёлкните в окне, чем он будет управлять (Esc — отмена)")
+          .arg(name));
+  picker_.Start();
   RefreshMidi();
 }
 
@@ -194,7 +217,15 @@ void MidiPanel::AddMapping() {
     return;
   }
   const TargetChoice& choice = kTargetChoices[targetBox->currentIndex()];
-  const MidiMapping mapping{*learnt_, {choice.kind, choice.high > 0 ? targetNumber->value() : 0}};
+  picker_.Cancel();
+  Map({choice.kind, choice.high > 0 ? targetNumber->value() : 0});
+}
+
+void MidiPanel::Map(const MidiTarget& target) {
+  if (!learnt_) return;
+  const MidiMapping mapping{*learnt_, target};
+  learntLabel->setText(QStringLiteral("Пульт: ") + MappingText(mapping));
+  console_.OutStatus(QStringLiteral("Пульт: ") + MappingText(mapping));
   // One mapping per desk control: a new one replaces the old.
   std::vector<std::string> lines;
   for (const std::string& line : console_.RemoteSetup().midi.mappings) {

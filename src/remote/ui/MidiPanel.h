@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "remote/MidiMapping.h"
+#include "remote/ui/TargetPicker.h"
 
 class QCheckBox;
 class QComboBox;
@@ -19,8 +20,9 @@ class LedShape;
 
 // The group "MIDI" on the tab "Опции": turns the desk on and off, chooses its back end and
 // ports by name (kept in the settings), shows the last message and the errors, and lists the
-// mappings. "Обучение": press it, move a control on the desk, choose what it drives and add
-// it; a mapping chosen in the list is removed with "Удалить".
+// mappings. "Обучение": press it, move a control on the desk, then click in the window what it
+// is to drive (or choose it in the list and "Добавить"); a mapping chosen in the list is
+// removed with "Удалить".
 class MidiPanel : public QGroupBox {
   Q_OBJECT
 
@@ -51,12 +53,15 @@ class MidiPanel : public QGroupBox {
   // The mappings of the settings := lines, and the desk takes them at once.
   void StoreMappings(const std::vector<std::string>& lines);
   void Learnt(const MidiControl& control);
+  // The learnt control drives target from now on (one mapping per desk control).
+  void Map(const MidiTarget& target);
   void AddMapping();
   void RemoveMapping();
   void FillPorts();
 
   Console& console_;
   std::optional<MidiControl> learnt_;
+  TargetPicker picker_;
 };
 
 }  // namespace kalvetro

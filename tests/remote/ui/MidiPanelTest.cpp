@@ -1,7 +1,8 @@
 // The group "MIDI" on "Опции" of the real main window with a desk on a JACK server of the
-// test's own and the DMX port on a pty: the operator turns the desk on, teaches it a fader and
-// a GO button with "Обучение", both drive the show on the wire, a mapping removed does nothing
-// any more, and what was set is in the settings file after the window closed.
+// test's own and the DMX port on a pty: the operator turns the desk on, teaches it faders and
+// buttons with "Обучение" and a click on the target in the window, the fader and GO drive the
+// show on the wire, a mapping removed does nothing any more, and what was set is in the
+// settings file after the window closed.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -10,8 +11,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
@@ -34,7 +37,7 @@ using testing::Pty;
 using testing::WaitFor;
 using testing::Wire;
 
-TEST(MidiPanel, TheOperatorTeachesTheDeskAFaderAndGoAndRemovesAMapping) {
+TEST(MidiPanel, TheOperatorTeachesTheDeskByClickingTargetsAndRemovesAMapping) {
   JackServer jack;
   ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
   Desk desk;
@@ -66,21 +69,46 @@ TEST(MidiPanel, TheOperatorTeachesTheDeskAFaderAndGoAndRemovesAMapping) {
   EXPECT_TRUE(panel->inBox->findText(QStringLiteral("Desk:controls")) >= 0);
   EXPECT_TRUE(panel->learnButton->isEnabled());
 
-  // Teaching: learn, move the desk's fader, choose channel 1, add.
-  auto learn = [&](std::initializer_list<unsigned char> message, int target, int number) {
+  // Teaching: learn, move the desk's control, click in the window what it drives. The click
+  // is taken by the learning and does not move the control clicked.
+  auto learn = [&](std::initializer_list<unsigned char> message) {
     panel->learnButton->click();
     desk.Send(message);
     EXPECT_TRUE(WaitFor([&] { return !panel->learnButton->isChecked(); }, 2000));
-    panel->targetBox->setCurrentIndex(target);
-    panel->targetNumber->setValue(number);
-    panel->addButton->click();
   };
-  learn({kControl, 7, 90}, 0, 1);
-  learn({kNoteOn, 60, 127}, 3, 0);
+  auto* fader1 = window.findChild<QScrollBar*>(QStringLiteral("ScrollBar1"));
+  auto* fader2 = window.findChild<QScrollBar*>(QStringLiteral("ScrollBar2"));
+  auto* sceneSlider = window.findChild<QScrollBar*>(QStringLiteral("ScrollBarStep"));
+  auto* picture3 = window.findChild<QCheckBox*>(QStringLiteral("CheckBoxChs3"));
+  auto* strips = window.findChild<QScrollBar*>(QStringLiteral("ScrolbarVertPos"));
+  ASSERT_TRUE(fader1 && fader2 && sceneSlider && picture3 && strips);
+  const int faderBefore = fader1->value();
+  learn({kControl, 7, 90});
+  QTest::mouseClick(fader1, Qt::LeftButton, {}, QPoint(fader1->width() - 4, fader1->height() / 2));
+  EXPECT_EQ(fader1->value(), faderBefore);
+  // The forward end of the scene slider is the next scene; Ctrl on a picture latches it.
+  learn({kNoteOn, 60, 127});
+  QTest::mouseClick(sceneSlider, Qt::LeftButton, {}, QPoint(sceneSlider->width() - 4, 5));
+  learn({kNoteOn, 62, 127});
+  QTest::mouseClick(picture3, Qt::LeftButton, Qt::ControlModifier);
+  EXPECT_FALSE(picture3->isChecked());
+  // Esc gives up: the next click acts as always.
+  learn({kNoteOn, 61, 127});
+  QTest::keyClick(&window, Qt::Key_Escape);
+  // A strip fader drives the channel it shows now, after the strips scrolled.
+  learn({kControl, 8, 5});
+  strips->setValue(10);
+  QTest::mouseClick(fader2, Qt::LeftButton);
+  // Or chosen in the list.
+  learn({kNoteOn, 63, 127});
+  panel->targetBox->setCurrentIndex(5);
+  panel->addButton->click();
+  strips->setValue(0);
   EXPECT_EQ(console.RemoteSetup().midi.mappings,
-            (std::vector<std::string>{"cc 1 7 channel 1", "note 1 60 next"}));
-  EXPECT_EQ(panel->mappingList->count(), 2);
-  EXPECT_TRUE(panel->lastLabel->text().contains(QStringLiteral("note 1 60")));
+            (std::vector<std::string>{"cc 1 7 channel 1", "note 1 60 next", "note 1 62 latch 3",
+                                      "cc 1 8 channel 12", "note 1 63 blackout"}));
+  EXPECT_EQ(panel->mappingList->count(), 5);
+  EXPECT_TRUE(panel->lastLabel->text().contains(QStringLiteral("note 1 63")));
 
   // The fader takes over once it passes the console's level, then drives channel 1.
   long taken = midi.Received();
@@ -109,7 +137,9 @@ TEST(MidiPanel, TheOperatorTeachesTheDeskAFaderAndGoAndRemovesAMapping) {
   // The fader's mapping removed: moving it changes nothing any more.
   panel->mappingList->setCurrentRow(0);
   panel->removeButton->click();
-  EXPECT_EQ(console.RemoteSetup().midi.mappings, (std::vector<std::string>{"note 1 60 next"}));
+  const std::vector<std::string> left{"note 1 60 next", "note 1 62 latch 3", "cc 1 8 channel 12",
+                                      "note 1 63 blackout"};
+  EXPECT_EQ(console.RemoteSetup().midi.mappings, left);
   taken = midi.Received();
   ASSERT_TRUE(move({kControl, 7, 0}));
   ASSERT_TRUE(move({kControl, 7, 127}));
@@ -124,7 +154,7 @@ TEST(MidiPanel, TheOperatorTeachesTheDeskAFaderAndGoAndRemovesAMapping) {
   EXPECT_EQ(kept.api, "jack");
   EXPECT_EQ(kept.inPort, "Desk:controls");
   EXPECT_EQ(kept.outPort, "DeskLights:lights");
-  EXPECT_EQ(kept.mappings, (std::vector<std::string>{"note 1 60 next"}));
+  EXPECT_EQ(kept.mappings, left);
 }
 
 }  // namespace
