@@ -6,16 +6,20 @@ commands that alternate a static picture's flash on and off (picture 1 holds cha
 200 in the show written here), reads the wire, and times each command to the first packet
 that carries its level. Prints the median and the 99th percentile.
 
-Usage: bench/remote_latency.py (--osc PORT | --web PORT) [--binary build/release/kalvetro]
-                               [--commands 200] [--runs 1]
+Usage: bench/remote_latency.py (--osc PORT | --web PORT | --midi) [--binary build/release/kalvetro]
+                               [--commands 200] [--runs 1] [--jack-period 64]
 
-The WebSocket mode logs in with the PIN the player prints and needs python3-websocket.
+The WebSocket mode logs in with the PIN the player prints and needs python3-websocket. The
+MIDI mode starts a JACK server of its own with the dummy driver (jackd2), makes a desk with a
+virtual port through librtmidi's C interface, maps its note 36 to a flash of picture 1 in the
+player's settings and runs the player with --midi; JACK hands MIDI over once a period, so the
+period (frames at 48 kHz) is part of what is measured.
 
 The measuring (player, wire, timing, statistics) is shared by every remote; a mode only says
 how a command is sent.
 """
-import argparse, os, random, socket, statistics, struct, subprocess, sys, tempfile, threading
-import queue, time, tty
+import argparse, ctypes, os, random, socket, statistics, struct, subprocess, sys, tempfile
+import threading, queue, time, tty
 
 HEADER = bytes([0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00])
 SLOTS = 256
@@ -105,7 +109,7 @@ class Wire:
                 return at
 
 
-def start_player(binary, show, remote_args, ready="Сцена"):
+def start_player(binary, show, remote_args, ready="Сцена", config_home=None):
     """The headless player on a fresh pseudo-terminal; returns (process, wire, master, slave,
     the first output line that starts with `ready`)."""
     master, slave = os.openpty()
@@ -114,7 +118,7 @@ def start_player(binary, show, remote_args, ready="Сцена"):
     # Without crossfades a picture let go drops to the scene's level at once, instead of
     # fading down a level a tick: each command has one packet that shows it.
     # Its own settings folder: the phone page makes a PIN of its own for the run.
-    env = dict(os.environ, XDG_CONFIG_HOME=tempfile.mkdtemp())
+    env = dict(os.environ, XDG_CONFIG_HOME=config_home or tempfile.mkdtemp())
     player = subprocess.Popen([binary, "--headless", "--port", port, "--crossfade", "off"]
                               + remote_args + [show], env=env,
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
@@ -201,12 +205,81 @@ def web_sender(port, pin):
     return send
 
 
+# ---------------------------------------------------------------- MIDI mode
+
+MIDI_NOTE = 36
+
+
+class JackServer:
+    """jackd with the dummy driver under a name of this run; its clients find it through
+    JACK_DEFAULT_SERVER, which the player inherits."""
+
+    def __init__(self, period):
+        self.name = f"kalvetro-bench-{os.getpid()}"
+        os.environ["JACK_DEFAULT_SERVER"] = self.name
+        os.environ["JACK_NO_AUDIO_RESERVATION"] = "1"
+        self.process = subprocess.Popen(["jackd", "-n", self.name, "-r", "-d", "dummy",
+                                         "-r", "48000", "-p", str(period)],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if subprocess.run(["jack_lsp"], capture_output=True).returncode == 0:
+                return
+            time.sleep(0.1)
+        self.stop()
+        raise RuntimeError("jackd did not start")
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait()
+
+
+class RtMidiWrapper(ctypes.Structure):
+    _fields_ = [("ptr", ctypes.c_void_p), ("data", ctypes.c_void_p), ("ok", ctypes.c_bool),
+                ("msg", ctypes.c_char_p)]
+
+
+def midi_desk():
+    """A desk with a JACK output port "Desk:controls", made through librtmidi's C interface."""
+    rtmidi = ctypes.CDLL("librtmidi.so.6")
+    rtmidi.rtmidi_out_create.restype = ctypes.POINTER(RtMidiWrapper)
+    rtmidi.rtmidi_out_create.argtypes = [ctypes.c_int, ctypes.c_char_p]
+    rtmidi.rtmidi_open_virtual_port.argtypes = [ctypes.POINTER(RtMidiWrapper), ctypes.c_char_p]
+    rtmidi.rtmidi_out_free.argtypes = [ctypes.POINTER(RtMidiWrapper)]
+    rtmidi.rtmidi_out_send_message.argtypes = [ctypes.POINTER(RtMidiWrapper), ctypes.c_char_p,
+                                               ctypes.c_int]
+    desk = rtmidi.rtmidi_out_create(3, b"Desk")  # RTMIDI_API_UNIX_JACK
+    if not desk.contents.ok:
+        raise RuntimeError(desk.contents.msg.decode())
+    rtmidi.rtmidi_open_virtual_port(desk, b"controls")
+    return rtmidi, desk
+
+
+def midi_settings():
+    """A settings folder whose Kalvo.ini maps the desk's note to a flash of the picture."""
+    home = tempfile.mkdtemp()
+    os.makedirs(os.path.join(home, "kalvetro"))
+    with open(os.path.join(home, "kalvetro", "Kalvo.ini"), "w") as f:
+        f.write(f"[MIDI]\nAPI=jack\nMaps=1\nMap1=note 1 {MIDI_NOTE} flash {PICTURE}\n")
+    return home
+
+
+def midi_sender(rtmidi, desk):
+    def send(on):
+        message = bytes([0x90, MIDI_NOTE, 127 if on else 0])
+        rtmidi.rtmidi_out_send_message(desk, message, len(message))
+    return send
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     mode = parser.add_mutually_exclusive_group(required=True)
     mode.add_argument("--osc", type=int, metavar="PORT", help="send OSC over UDP to this port")
     mode.add_argument("--web", type=int, metavar="PORT",
                       help="send the phone page's commands over a WebSocket to this port")
+    mode.add_argument("--midi", action="store_true",
+                      help="send note-on/off from a MIDI desk on a JACK server of its own")
+    parser.add_argument("--jack-period", type=int, default=64,
+                        help="JACK period in frames at 48 kHz (MIDI mode)")
     parser.add_argument("--binary", default="build/release/kalvetro")
     parser.add_argument("--commands", type=int, default=200)
     parser.add_argument("--runs", type=int, default=1)
@@ -216,16 +289,26 @@ def main():
     os.close(fd)
     write_show(show)
     status = 0
+    if options.midi:
+        jack = JackServer(options.jack_period)
+        rtmidi, desk = midi_desk()
     for run in range(1, options.runs + 1):
         if options.osc:
             player, wire, master, slave, _ = start_player(options.binary, show,
                                                           ["--osc", str(options.osc)])
+        elif options.midi:
+            player, wire, master, slave, _ = start_player(
+                options.binary, show, ["--midi", "Desk"], ready="MIDI-пульт",
+                config_home=midi_settings())
         else:
             player, wire, master, slave, line = start_player(
                 options.binary, show, ["--web", str(options.web)], ready="Пульт на телефоне")
         try:
             if options.osc:
                 send = osc_sender(options.osc)
+            elif options.midi:
+                time.sleep(1)  # the desk is there: the player opens it as it starts
+                send = midi_sender(rtmidi, desk)
             else:
                 if "PIN " not in line:
                     raise RuntimeError("the player did not turn the phone page on")
@@ -242,10 +325,13 @@ def main():
             print("no command reached the wire", file=sys.stderr)
             status = 1
             continue
-        name = "OSC" if options.osc else "WebSocket"
+        name = "OSC" if options.osc else "MIDI" if options.midi else "WebSocket"
         print(f"{name} run {run}: {summary(latencies, lost)}; malformed packets {wire.malformed}",
               flush=True)
     os.unlink(show)
+    if options.midi:
+        rtmidi.rtmidi_out_free(desk)
+        jack.stop()
     return status
 
 

@@ -143,15 +143,32 @@ QStringList MidiRemote::OutputPorts() const {
 
 void MidiRemote::Scan() {
   if (!ports_) return;
+  // The desk is there when its input is: a desk without lights has no port to show them on,
+  // and one whose lights come a moment after its controls gets them when they come.
   const bool inThere = FindPort(*ports_->in, setup_.inPort) >= 0;
-  const bool outThere = setup_.outPort.empty() || FindPort(*ports_->out, setup_.outPort) >= 0;
-  if (connected_ && (!inThere || !outThere)) {
-    Close(true);
-  } else if (!connected_ && inThere && outThere) {
-    Open();
-  } else if (connected_) {
-    SendFeedback();
+  if (!connected_) {
+    if (inThere) Open();
+    return;
   }
+  if (!inThere) {
+    Close(true);
+    return;
+  }
+  const bool outThere = FindPort(*ports_->out, setup_.outPort) >= 0;
+  if (outThere != outConnected_)
+    OpenOutput();
+  else
+    SendFeedback();
+}
+
+void MidiRemote::OpenOutput() {
+  Ports& p = *ports_;
+  p.out->closePort();
+  p.TakeError();
+  const int out = FindPort(*p.out, setup_.outPort);
+  if (out >= 0) p.out->openPort(static_cast<unsigned>(out), "out");
+  outConnected_ = out >= 0 && p.TakeError().empty();
+  SendFeedback(true);
 }
 
 void MidiRemote::Open() {
@@ -167,15 +184,11 @@ void MidiRemote::Open() {
     lastError_ = QStringLiteral("MIDI: %1").arg(QString::fromStdString(error));
     return;
   }
-  p.out->closePort();
-  const int out = FindPort(*p.out, setup_.outPort);
-  if (out >= 0) p.out->openPort(static_cast<unsigned>(out), "out");
-  outConnected_ = out >= 0 && p.TakeError().empty();
   connected_ = true;
   mapper_.ResetTakeover();
   console_.OutStatus(QStringLiteral("MIDI: пульт «%1» подключён").arg(QString::fromStdString(setup_.inPort)));
   emit ConnectedChanged(true);
-  SendFeedback(true);
+  OpenOutput();
 }
 
 void MidiRemote::Close(bool gone) {
@@ -251,6 +264,7 @@ void MidiRemote::Drain() {
       if (!refused.isEmpty()) {
         ++refused_;
         lastError_ = refused;
+        console_.OutStatus(QStringLiteral("MIDI: ") + refused);
       }
     } else if (action && action->conveyorSlot > 0) {
       console_.Runner().ConveyorSlotKey(action->conveyorSlot);

@@ -75,6 +75,8 @@ class MidiRemote : public QObject {
   // The UI thread: runs what came since the last call.
   void Drain();
   void Open();
+  // Opens the desk's output if it is there (closes it if not) and shows it the whole state.
+  void OpenOutput();
   void Close(bool gone);
   // Sends what differs from what the desk shows (all of it when everything is true).
   void SendFeedback(bool everything = false);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -14,6 +16,7 @@
 #include "remote/Remotes.h"
 #include "remote/MidiTestSupport.h"
 #include "remote/WebTestSupport.h"
+#include "show/Settings.h"
 #include "support/ConsoleOptionsIn.h"
 
 namespace kalvetro {
@@ -202,6 +205,49 @@ TEST(MidiRemote, ADeskUnpluggedLeavesTheShowPlayingAndIsOpenedAgainWhenBack) {
   desk->Send({kNoteOn, 61, 127});
   EXPECT_TRUE(WaitFor([&] { return !test.console.Remote().Control().State().blackOut; }, 2000));
   EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1);
+}
+
+// The headless player with --midi: the back end and mappings of the window's settings, the
+// desk found by a part of its name. A desk without lights drives the show all the same; lights
+// that come later get the whole state.
+TEST(MidiRemote, TheHeadlessPlayerTakesADeskByNameWithOrWithoutLights) {
+  JackServer jack;
+  ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
+  Desk desk(false);
+  Pty pty;
+  QTemporaryDir dir;
+  Settings settings;
+  settings.remote.midi.api = "jack";
+  settings.remote.midi.mappings = {"note 1 61 blackout"};
+  ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("config/kalvetro"))));
+  ASSERT_TRUE(WriteSettings(dir.filePath(QStringLiteral("config/kalvetro/Kalvo.ini")).toStdString(), settings).ok);
+  QProcess player;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+  player.setProcessEnvironment(environment);
+  player.start(QStringLiteral(KALVETRO_CONSOLE_BINARY),
+               {QStringLiteral("--headless"), QStringLiteral("--port"), QString::fromStdString(pty.Path()),
+                QStringLiteral("--crossfade"), QStringLiteral("off"), QStringLiteral("--midi"),
+                QStringLiteral("Desk"), QStringLiteral("--seconds"), QStringLiteral("20"),
+                testing::WriteWebTestShow(dir)});
+  ASSERT_TRUE(player.waitForStarted(5000));
+  ASSERT_TRUE(WaitFor([&] { return player.readAllStandardOutput().contains("MIDI-пульт: Desk"); }, 5000))
+      << player.readAllStandardError().toStdString();
+  Wire wire(pty);
+  ASSERT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] > 0; }));
+  // Dark on the wire, while the show walks on under the blackout.
+  desk.Send({kNoteOn, 61, 127});
+  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == 0; }));
+  testing::Pump(300);
+  EXPECT_EQ(wire.Level(1), 0);
+  // The lights come: within a look at the port list they show blackout on.
+  desk.AddLights();
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 127; }, 3000));
+  desk.Send({kNoteOn, 61, 127});
+  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 0; }, 2000));
+  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] > 0; }));
+  player.terminate();
+  ASSERT_TRUE(player.waitForFinished(5000));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <RtMidi.h>
 
 #include <QProcess>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -51,17 +52,23 @@ class JackServer {
 };
 
 // The desk: a port it sends its controls on ("Desk:controls") and one it hears the console on
-// ("DeskLights:lights").
+// ("DeskLights:lights"), which a desk made without lights gets with AddLights().
 class Desk {
  public:
   // (Two JACK clients of one name would be told apart by a number JACK adds.)
-  Desk() : out_(RtMidi::UNIX_JACK, "Desk"), in_(RtMidi::UNIX_JACK, "DeskLights") {
+  explicit Desk(bool lights = true) : out_(RtMidi::UNIX_JACK, "Desk") {
     out_.openVirtualPort("controls");
-    in_.ignoreTypes(false, false, false);
-    in_.setCallback(&Desk::Heard, this);
-    in_.openVirtualPort("lights");
+    if (lights) AddLights();
   }
-  ~Desk() { in_.cancelCallback(); }
+  ~Desk() {
+    if (in_) in_->cancelCallback();
+  }
+  void AddLights() {
+    in_ = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "DeskLights");
+    in_->ignoreTypes(false, false, false);
+    in_->setCallback(&Desk::Heard, this);
+    in_->openVirtualPort("lights");
+  }
 
   void Send(std::initializer_list<unsigned char> bytes) {
     const std::vector<unsigned char> v(bytes);
@@ -91,7 +98,7 @@ class Desk {
   std::mutex lock_;
   std::vector<std::vector<unsigned char>> heard_;
   RtMidiOut out_;
-  RtMidiIn in_;
+  std::unique_ptr<RtMidiIn> in_;
 };
 
 }  // namespace kalvetro::testing
