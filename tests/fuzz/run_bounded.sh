@@ -54,3 +54,5 @@ fuzz_run "show file" "$fuzzer" "$corpus" "$work" "$runs" "$seconds" "no round-tr
   -max_len=$((size + 64)) -len_control=0
 # The phone page's message parser, bounded the same way.
 tests/fuzz/run_web_bounded.sh
+# The MIDI desk's parsers and mapper, bounded the same way.
+tests/fuzz/run_midi_bounded.sh
