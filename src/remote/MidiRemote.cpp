@@ -39,7 +39,7 @@ QString Describe(const MidiEvent& e) {
 struct MidiRemote::Ports {
   std::unique_ptr<RtMidiIn> in;
   std::unique_ptr<RtMidiOut> out;
-  std::mutex errorLock;
+  CallbackMutex errorLock;
   std::string error;
 
   static void Error(RtMidiError::Type, const std::string& text, void* self) {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "remote/CallbackMutex.h"
 #include "remote/MidiMapping.h"
 #include "show/Settings.h"
 
@@ -94,7 +95,7 @@ class MidiRemote : public QObject {
   int badMappings_ = 0;
 
   // Shared with RtMidi's thread.
-  std::mutex pendingLock_;
+  CallbackMutex pendingLock_;
   struct Pending {
     int value = -1;  // the newest, -1 none
     int low = 0;     // the lowest and highest since the last Drain

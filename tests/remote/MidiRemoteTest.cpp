@@ -207,6 +207,9 @@ TEST(MidiRemote, ADeskUnpluggedLeavesTheShowPlayingAndIsOpenedAgainWhenBack) {
   EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1);
 }
 
+#if !defined(__SANITIZE_THREAD__)
+// (Not under ThreadSanitizer: starting the player forks a process that libjack's threads are
+// running in, which ThreadSanitizer does not support.)
 // The headless player with --midi: the back end and mappings of the window's settings, the
 // desk found by a part of its name. A desk without lights drives the show all the same; lights
 // that come later get the whole state.
@@ -249,6 +252,7 @@ TEST(MidiRemote, TheHeadlessPlayerTakesADeskByNameWithOrWithoutLights) {
   player.terminate();
   ASSERT_TRUE(player.waitForFinished(5000));
 }
+#endif
 
 }  // namespace
 }  // namespace kalvetro

@@ -2,7 +2,10 @@
 
 // Test helpers of the MIDI desk: a JACK server of the test's own with the dummy driver (no
 // sound hardware, no ALSA sequencer needed) and a desk of two RtMidi objects with virtual ports.
+#include <sys/prctl.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <RtMidi.h>
 
@@ -11,6 +14,7 @@
 #include <mutex>
 #include <vector>
 
+#include "remote/CallbackMutex.h"
 #include "serial/SerialTestSupport.h"
 
 namespace kalvetro::testing {
@@ -28,6 +32,9 @@ class JackServer {
     qputenv("JACK_DEFAULT_SERVER", name_.toUtf8());
     qputenv("JACK_NO_AUDIO_RESERVATION", "1");
     server_.setProcessChannelMode(QProcess::MergedChannels);
+    // The server ends with the test process even when that dies: a server left behind counts
+    // against the few that JACK lets run at once.
+    server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     server_.start(QStringLiteral("jackd"), {QStringLiteral("-n"), name_, QStringLiteral("-r"),
                                             QStringLiteral("-d"), QStringLiteral("dummy"),
                                             QStringLiteral("-p"), QStringLiteral("256")});
@@ -95,7 +102,7 @@ class Desk {
   }
   // What the callback fills comes first: JACK starts the thread that calls it when the port
   // objects are made, so these must exist before it does.
-  std::mutex lock_;
+  CallbackMutex lock_;
   std::vector<std::vector<unsigned char>> heard_;
   RtMidiOut out_;
   std::unique_ptr<RtMidiIn> in_;
