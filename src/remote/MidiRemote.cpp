@@ -14,6 +14,7 @@ namespace kalvetro {
 namespace {
 
 constexpr int kScanIntervalMs = 2000;
+constexpr int kResendMs = 300;
 constexpr char kClientName[] = "Kalvetro";
 
 RtMidi::Api ApiOf(const std::string& name) {
@@ -57,6 +58,9 @@ MidiRemote::MidiRemote(Console& console, RemoteControl& control)
     : console_(console), control_(control) {
   scanTimer_.setInterval(kScanIntervalMs);
   connect(&scanTimer_, &QTimer::timeout, this, &MidiRemote::Scan);
+  resendTimer_.setSingleShot(true);
+  resendTimer_.setInterval(kResendMs);
+  connect(&resendTimer_, &QTimer::timeout, this, [this] { SendFeedback(true); });
   auto feedback = [this] { SendFeedback(); };
   connect(&control_, &RemoteControl::SceneChanged, this, feedback);
   connect(&control_, &RemoteControl::PlayingChanged, this, feedback);
@@ -112,6 +116,7 @@ void MidiRemote::SetMappings(const std::vector<std::string>& lines) {
 
 void MidiRemote::Stop() {
   scanTimer_.stop();
+  resendTimer_.stop();
   if (ports_) {
     // Closing the input ends RtMidi's thread before the table it writes goes.
     ports_->in->cancelCallback();
@@ -169,6 +174,7 @@ void MidiRemote::OpenOutput() {
   if (out >= 0) p.out->openPort(static_cast<unsigned>(out), "out");
   outConnected_ = out >= 0 && p.TakeError().empty();
   SendFeedback(true);
+  if (outConnected_) resendTimer_.start();
 }
 
 void MidiRemote::Open() {

@@ -89,6 +89,9 @@ class MidiRemote : public QObject {
   MidiSettings setup_;
   std::unique_ptr<Ports> ports_;
   QTimer scanTimer_;
+  // The whole state once more shortly after the desk's output was opened: a JACK connection
+  // made just now may not carry what is sent in the same period.
+  QTimer resendTimer_;
   bool running_ = false;
   bool connected_ = false;
   bool outConnected_ = false;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include "ui/Controls.h"
@@ -31,7 +32,8 @@ std::optional<MidiTarget> TargetAt(QWidget* widget, const QMouseEvent& click) {
 TargetPicker::TargetPicker(QObject* parent) : QObject(parent) {}
 
 TargetPicker::~TargetPicker() {
-  if (picking_) Finish();
+  if (picking_) QApplication::restoreOverrideCursor();
+  qApp->removeEventFilter(this);
 }
 
 void TargetPicker::Start() {
@@ -47,14 +49,25 @@ void TargetPicker::Cancel() {
   emit Cancelled();
 }
 
-void TargetPicker::Finish() {
+void TargetPicker::Finish(QObject* clicked) {
   picking_ = false;
-  qApp->removeEventFilter(this);
   QApplication::restoreOverrideCursor();
+  clicked_ = clicked;
+  if (!clicked_) {
+    qApp->removeEventFilter(this);
+    return;
+  }
+  QTimer::singleShot(QApplication::doubleClickInterval(), this, [this] {
+    clicked_ = nullptr;
+    if (!picking_) qApp->removeEventFilter(this);
+  });
 }
 
 bool TargetPicker::eventFilter(QObject* watched, QEvent* event) {
-  if (!picking_) return false;
+  const bool mouse = event->type() == QEvent::MouseButtonPress ||
+                     event->type() == QEvent::MouseButtonRelease ||
+                     event->type() == QEvent::MouseButtonDblClick;
+  if (!picking_) return mouse && watched == clicked_;
   if (event->type() == QEvent::KeyPress &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     Cancel();
@@ -67,7 +80,7 @@ bool TargetPicker::eventFilter(QObject* watched, QEvent* event) {
   if (!widget || click->button() != Qt::LeftButton) return false;
   const auto target = TargetAt(widget, *click);
   if (!target) return false;
-  Finish();
+  Finish(widget);
   emit Picked(*target);
   return true;
 }

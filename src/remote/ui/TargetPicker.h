@@ -12,7 +12,8 @@ namespace kalvetro {
 // clicks elsewhere work as always, so the operator can change pages or scroll the strips to
 // reach the target. On the scene slider the forward half means the next scene and the back
 // half the previous one; a picture clicked with Ctrl is latched instead of flashed. Esc
-// cancels.
+// cancels. The rest of the click that picked (its release, a double click) is kept from the
+// control too.
 class TargetPicker : public QObject {
   Q_OBJECT
 
@@ -32,9 +33,10 @@ class TargetPicker : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Finish();
+  void Finish(QObject* clicked = nullptr);
 
   bool picking_ = false;
+  QObject* clicked_ = nullptr;  // the control picked, while the rest of its click may come
 };
 
 }  // namespace kalvetro
