@@ -20,7 +20,9 @@ namespace {
 using kalvetro::MidiTargetKind;
 using kalvetro::RemoteCommandKind;
 
-bool In(int v, int low, int high) { return v >= low && v <= high; }
+bool In(int v, int low, int high) {
+  return v >= low && v <= high;
+}
 
 void Fail(const char* what) {
   std::fprintf(stderr, "midi_fuzzer: %s\n", what);
@@ -29,12 +31,17 @@ void Fail(const char* what) {
 
 bool TargetInRange(const kalvetro::MidiTarget& t) {
   switch (t.kind) {
-    case MidiTargetKind::ChannelLevel: return In(t.n, 1, 255);
+    case MidiTargetKind::ChannelLevel:
+      return In(t.n, 1, 255);
     case MidiTargetKind::Flash:
-    case MidiTargetKind::Latch: return In(t.n, 1, 16);
-    case MidiTargetKind::Automat: return In(t.n, 1, 2);
-    case MidiTargetKind::ConveyorSlot: return In(t.n, 1, 20);
-    default: return t.n == 0;
+    case MidiTargetKind::Latch:
+      return In(t.n, 1, 16);
+    case MidiTargetKind::Automat:
+      return In(t.n, 1, 2);
+    case MidiTargetKind::ConveyorSlot:
+      return In(t.n, 1, 20);
+    default:
+      return t.n == 0;
   }
 }
 
@@ -69,7 +76,8 @@ struct Model {
       case RemoteCommandKind::Latch:
         if (!In(a, 1, 16) || !In(b, 0, 1)) Fail("picture out of range");
         state.pictures[static_cast<std::size_t>(a - 1)] = b == 1;
-        if (c.kind == RemoteCommandKind::Latch) state.latched[static_cast<std::size_t>(a - 1)] = b == 1;
+        if (c.kind == RemoteCommandKind::Latch)
+          state.latched[static_cast<std::size_t>(a - 1)] = b == 1;
         break;
       case RemoteCommandKind::Channel:
         if (!In(a, 1, 255) || !In(b, 0, 255)) Fail("channel level out of range");
@@ -97,9 +105,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (end == std::string_view::npos) end = text.size();
     const auto m = kalvetro::ParseMidiMapping(text.substr(from, end - from));
     if (m) {
-      if (!In(m->control.channel, 1, 16) || !In(m->control.number, 0, 127)) Fail("control out of range");
+      if (!In(m->control.channel, 1, 16) || !In(m->control.number, 0, 127))
+        Fail("control out of range");
       if (!TargetInRange(m->target)) Fail("target out of range");
-      if (kalvetro::ParseMidiMapping(kalvetro::FormatMidiMapping(*m)) != m) Fail("a line does not print back to itself");
+      if (kalvetro::ParseMidiMapping(kalvetro::FormatMidiMapping(*m)) != m)
+        Fail("a line does not print back to itself");
       mappings.push_back(*m);
     }
     from = end + 1;
@@ -117,17 +127,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += 1 + length;
     const auto event = kalvetro::ParseMidi(message, length);
     if (!event) continue;
-    if (!In(event->control.channel, 1, 16) || !In(event->control.number, 0, 127) || !In(event->value, 0, 127))
+    if (!In(event->control.channel, 1, 16) || !In(event->control.number, 0, 127) ||
+        !In(event->value, 0, 127))
       Fail("a message out of range");
     const kalvetro::MidiConsoleView now{model.state, [&model](int channel) {
-                                          if (!In(channel, 1, 255)) Fail("a level asked of no channel");
+                                          if (!In(channel, 1, 255))
+                                            Fail("a level asked of no channel");
                                           return model.levels[static_cast<std::size_t>(channel)];
                                         }};
     const auto action = mapper.Handle(*event, now);
     if (!action) continue;
     if (!mapper.Find(event->control)) Fail("an unmapped control acted");
     if (action->command) model.Apply(*action->command);
-    if (action->conveyorSlot != 0 && !In(action->conveyorSlot, 1, 20)) Fail("conveyor slot out of range");
+    if (action->conveyorSlot != 0 && !In(action->conveyorSlot, 1, 20))
+      Fail("conveyor slot out of range");
     const auto shown = mapper.Feedback(now);
     if (shown.size() != mappings.size()) Fail("not one value per mapping");
     for (const kalvetro::MidiEvent& e : shown)

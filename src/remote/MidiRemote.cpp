@@ -30,6 +30,13 @@ int FindPort(RtMidi& midi, const std::string& text) {
   return -1;
 }
 
+QStringList PortNames(RtMidi& midi) {
+  QStringList names;
+  const unsigned count = midi.getPortCount();
+  for (unsigned i = 0; i < count; ++i) names << QString::fromStdString(midi.getPortName(i));
+  return names;
+}
+
 QString Describe(const MidiEvent& e) {
   return QString::fromStdString(FormatMidiControl(e.control)) + QStringLiteral(" = %1").arg(e.value);
 }
@@ -131,19 +138,11 @@ void MidiRemote::Stop() {
 }
 
 QStringList MidiRemote::InputPorts() const {
-  QStringList names;
-  if (!ports_) return names;
-  for (unsigned i = 0; i < ports_->in->getPortCount(); ++i)
-    names << QString::fromStdString(ports_->in->getPortName(i));
-  return names;
+  return ports_ ? PortNames(*ports_->in) : QStringList();
 }
 
 QStringList MidiRemote::OutputPorts() const {
-  QStringList names;
-  if (!ports_) return names;
-  for (unsigned i = 0; i < ports_->out->getPortCount(); ++i)
-    names << QString::fromStdString(ports_->out->getPortName(i));
-  return names;
+  return ports_ ? PortNames(*ports_->out) : QStringList();
 }
 
 void MidiRemote::Scan() {

@@ -17,6 +17,7 @@
 #include "serial/SerialTestSupport.h"
 #include "show/Settings.h"
 #include "show/ShowMemory.h"
+#include "support/ConsoleProcess.h"
 #include "support/TestShow.h"
 
 namespace kalvetro {
@@ -32,20 +33,12 @@ QString WriteThreeSceneShow(const QTemporaryDir& dir) {
       .WriteTo(dir, QStringLiteral("three.klv"));
 }
 
+// No display at all: the player must not need one. configHome: the user's config folder, where
+// the conveyor list of the settings is found.
 QProcess* StartPlayer(QObject* parent, const QStringList& arguments,
                       const QString& configHome = QString()) {
-  auto* player = new QProcess(parent);
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  // The user's config folder, where the conveyor list of the settings is found.
-  if (!configHome.isEmpty()) environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-  // No display at all: the player must not need one.
-  environment.remove(QStringLiteral("DISPLAY"));
-  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  player->setProcessEnvironment(environment);
-  player->start(QStringLiteral(KALVETRO_CONSOLE_BINARY),
-                QStringList{QStringLiteral("--headless")} + arguments);
-  return player;
+  return testing::StartConsoleProcess(parent, QStringList{QStringLiteral("--headless")} + arguments,
+                                      {.configHome = configHome, .noDisplay = true});
 }
 
 TEST(HeadlessPlayer, PlaysTheScenesAtTheShowsTempoWithCrossfadesOnAPort) {
@@ -189,18 +182,15 @@ TEST(HeadlessPlayer, RunsAutomatsPicturesAndTheConveyorListAndRefusesBadValues) 
   otherFile.close();
   settings.conveyorFiles[1] = otherFile.fileName().toStdString();
   settings.conveyorTicks[0] = settings.conveyorTicks[1] = true;
-  ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("config/kalvetro"))));
-  ASSERT_TRUE(
-      WriteSettings(dir.filePath(QStringLiteral("config/kalvetro/Kalvo.ini")).toStdString(),
-                    settings)
-          .ok);
+  const QString configHome = testing::WriteUserSettings(dir, settings);
+  ASSERT_FALSE(configHome.isEmpty());
   Pty pty;
   QProcess* player = StartPlayer(
-      &owner, {QStringLiteral("--conveyor"), QStringLiteral("--crossfade"), QStringLiteral("off"),
-               QStringLiteral("--port"),
-               QString::fromStdString(pty.Path()), QStringLiteral("--seconds"),
-               QStringLiteral("2")},
-      dir.filePath(QStringLiteral("config")));
+      &owner,
+      {QStringLiteral("--conveyor"), QStringLiteral("--crossfade"), QStringLiteral("off"),
+       QStringLiteral("--port"), QString::fromStdString(pty.Path()), QStringLiteral("--seconds"),
+       QStringLiteral("2")},
+      configHome);
   ASSERT_TRUE(player->waitForStarted(5000));
   const std::vector<DmxFrame> frames = FramesOf(pty.Receive(30 * 262, 5000));
   ASSERT_TRUE(player->waitForFinished(8000));

@@ -16,6 +16,7 @@
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
 #include "show/ShowMemory.h"
+#include "support/ConsoleProcess.h"
 #include "support/TestShow.h"
 
 namespace kalvetro {
@@ -33,16 +34,12 @@ QString WriteShow(const QTemporaryDir& dir) {
       .WriteTo(dir, QStringLiteral("parity.klv"));
 }
 
+// Settings and autosave of its own: no last show of the user's comes in between.
 QProcess* StartConsole(QObject* owner, const QTemporaryDir& home, const QStringList& arguments) {
-  auto* console = new QProcess(owner);
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  // Settings and autosave of its own: no last show of the user's comes in between.
-  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-  environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  console->setProcessEnvironment(environment);
-  console->start(QStringLiteral(KALVETRO_CONSOLE_BINARY), arguments);
-  return console;
+  return testing::StartConsoleProcess(owner, arguments,
+                                      {.configHome = home.filePath(QStringLiteral("config")),
+                                       .dataHome = home.filePath(QStringLiteral("data")),
+                                       .offscreen = true});
 }
 
 // The values a stream of frames went through, each run of equal values once. The first run is

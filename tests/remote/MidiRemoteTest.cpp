@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -13,11 +12,12 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "remote/MidiRemote.h"
-#include "remote/Remotes.h"
 #include "remote/MidiTestSupport.h"
+#include "remote/Remotes.h"
 #include "remote/WebTestSupport.h"
 #include "show/Settings.h"
 #include "support/ConsoleOptionsIn.h"
+#include "support/ConsoleProcess.h"
 
 namespace kalvetro {
 namespace {
@@ -222,19 +222,19 @@ TEST(MidiRemote, TheHeadlessPlayerTakesADeskByNameWithOrWithoutLights) {
   Settings settings;
   settings.remote.midi.api = "jack";
   settings.remote.midi.mappings = {"note 1 61 blackout"};
-  ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("config/kalvetro"))));
-  ASSERT_TRUE(WriteSettings(dir.filePath(QStringLiteral("config/kalvetro/Kalvo.ini")).toStdString(), settings).ok);
-  QProcess player;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-  player.setProcessEnvironment(environment);
-  player.start(QStringLiteral(KALVETRO_CONSOLE_BINARY),
-               {QStringLiteral("--headless"), QStringLiteral("--port"), QString::fromStdString(pty.Path()),
-                QStringLiteral("--crossfade"), QStringLiteral("off"), QStringLiteral("--midi"),
-                QStringLiteral("Desk"), QStringLiteral("--seconds"), QStringLiteral("20"),
-                testing::WriteWebTestShow(dir)});
+  const QString configHome = testing::WriteUserSettings(dir, settings);
+  ASSERT_FALSE(configHome.isEmpty());
+  QObject owner;
+  QProcess& player = *testing::StartConsoleProcess(
+      &owner,
+      {QStringLiteral("--headless"), QStringLiteral("--port"), QString::fromStdString(pty.Path()),
+       QStringLiteral("--crossfade"), QStringLiteral("off"), QStringLiteral("--midi"),
+       QStringLiteral("Desk"), QStringLiteral("--seconds"), QStringLiteral("20"),
+       testing::WriteWebTestShow(dir)},
+      {.configHome = configHome});
   ASSERT_TRUE(player.waitForStarted(5000));
-  ASSERT_TRUE(WaitFor([&] { return player.readAllStandardOutput().contains("MIDI-пульт: Desk"); }, 5000))
+  ASSERT_TRUE(
+      WaitFor([&] { return player.readAllStandardOutput().contains("MIDI-пульт: Desk"); }, 5000))
       << player.readAllStandardError().toStdString();
   Wire wire(pty);
   ASSERT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] > 0; }));

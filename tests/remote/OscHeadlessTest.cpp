@@ -9,6 +9,7 @@
 
 #include "remote/OscTestSupport.h"
 #include "show/ShowMemory.h"
+#include "support/ConsoleProcess.h"
 #include "support/TestShow.h"
 
 namespace kalvetro {
@@ -29,12 +30,7 @@ QString WriteShow(const QTemporaryDir& dir) {
 }
 
 QProcess* Start(QObject* owner, const QStringList& arguments) {
-  auto* program = new QProcess(owner);
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  program->setProcessEnvironment(environment);
-  program->start(QStringLiteral(KALVETRO_CONSOLE_BINARY), arguments);
-  return program;
+  return testing::StartConsoleProcess(owner, arguments, {.offscreen = true});
 }
 
 bool AllDark(const DmxFrame& f) {

@@ -17,6 +17,7 @@
 #include "remote/WebRemote.h"
 #include "remote/WebTestSupport.h"
 #include "support/ConsoleOptionsIn.h"
+#include "support/ConsoleProcess.h"
 
 namespace kalvetro {
 namespace {
@@ -334,15 +335,11 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
 TEST(WebRemote, TheCommandLineTurnsThePageOnForTheHeadlessPlayer) {
   QTemporaryDir dir;
   const QString show = testing::WriteWebTestShow(dir);
+  QObject owner;
   auto start = [&](const QStringList& arguments) {
-    auto player = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-    environment.remove(QStringLiteral("DISPLAY"));
-    player->setProcessEnvironment(environment);
-    player->start(QStringLiteral(KALVETRO_CONSOLE_BINARY),
-                  QStringList{QStringLiteral("--headless")} + arguments + QStringList{show});
-    return player;
+    return testing::StartConsoleProcess(
+        &owner, QStringList{QStringLiteral("--headless")} + arguments + QStringList{show},
+        {.configHome = dir.path(), .noDisplay = true});
   };
   for (const char* port : {"0", "65536", "web"}) {
     auto player = start({QStringLiteral("--web"), QString::fromLatin1(port)});

@@ -199,17 +199,16 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
                              .minimum = 0,
                              .maximum = 255,
                              .value = kInitialLevelPosition,
+                             .pageStep = 16,
                              .hint = QStringLiteral("Максимальная яркость автомата")});
   ui.darkSlider = MakeBar(box, Numbered("ScrollBarDarkAvtomat%1", a),
                           {.orientation = Qt::Vertical,
                            .minimum = 0,
                            .maximum = 255,
                            .value = kInitialLevelPosition,
+                           .pageStep = 16,
                            .hint = QStringLiteral("Минимальная яркость автомата")});
-  for (QScrollBar* bar : {ui.brightSlider, ui.darkSlider}) {
-    bar->setPageStep(16);
-    bar->setMinimumSize(18, 150);
-  }
+  for (QScrollBar* bar : {ui.brightSlider, ui.darkSlider}) bar->setMinimumSize(18, 150);
   connect(ui.brightSlider, &QScrollBar::valueChanged, this,
           [this, a](int position) { ChangeAutomatBright(a, position); });
   connect(ui.darkSlider, &QScrollBar::valueChanged, this,

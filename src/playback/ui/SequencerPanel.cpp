@@ -115,12 +115,11 @@ QWidget* SequencerPanel::BuildTempoSection() {
   big.setPointSizeF(big.pointSizeF() * 1.15);
   tempoLabel->setFont(big);
   KeepLabelSize(tempoLabel, {QStringLiteral("6000  Сцен/мин ")});
-  tempoSlider = new QScrollBar(Qt::Horizontal, section);
-  tempoSlider->setObjectName(QStringLiteral("ScrollBarTemp"));
-  tempoSlider->setRange(kTempoMin, kTempoMax);
-  tempoSlider->setPageStep(10);
-  tempoSlider->setValue(44);
-  tempoSlider->setToolTip(QStringLiteral("Установка времени перехода на следующую сцену"));
+  tempoSlider = MakeBar(section, QStringLiteral("ScrollBarTemp"),
+                        {.minimum = kTempoMin,
+                         .maximum = kTempoMax,
+                         .value = 44,
+                         .hint = QStringLiteral("Установка времени перехода на следующую сцену")});
   tempoSlider->setMinimumHeight(20);
   connect(tempoSlider, &QScrollBar::valueChanged, this, &SequencerPanel::ChangeTempo);
   MarkRemoteTarget(tempoSlider, QStringLiteral("tempo"));
@@ -225,15 +224,11 @@ QWidget* SequencerPanel::BuildStepSection() {
   row->addWidget(lastSceneLabel);
   row->addStretch();
 
-  sceneSlider = new QScrollBar(Qt::Horizontal, section);
-  sceneSlider->setObjectName(QStringLiteral("ScrollBarStep"));
-  sceneSlider->setRange(0, 255);
-  sceneSlider->setPageStep(10);
-  sceneSlider->setValue(255);
-  sceneSlider->setToolTip(QStringLiteral("Установка текущей сцены"));
+  sceneSlider = MakeBar(section, QStringLiteral("ScrollBarStep"),
+                        {.value = 255, .hint = QStringLiteral("Установка текущей сцены")});
   sceneSlider->setMinimumHeight(20);
   connect(sceneSlider, &QScrollBar::valueChanged, this, &SequencerPanel::ChooseScene);
-  // Its arrows: the one forward is the next scene, the one back the previous.
+  // Taught to a desk: its forward half is the next scene, its back half the previous.
   MarkRemoteTarget(sceneSlider, QStringLiteral("scene"));
   grid->addWidget(display, 0, 0);
   grid->addWidget(sceneSlider, 1, 0);
