@@ -15,6 +15,7 @@ Remotes::Remotes(Console& console)
       osc_(console, control_),
       web_(std::make_unique<WebRemote>(control_)),
       midi_(std::make_unique<MidiRemote>(console, control_)) {
+  connect(web_.get(), &WebRemote::Notice, &console_, &Console::OutStatus);
   connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyWebSetup);
   connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyMidiSetup);
   // The settings file says which remotes run: OSC starts on its port once they are read,

@@ -10,6 +10,7 @@
 #include <QTcpServer>
 #include <QWebSocket>
 
+#include "remote/HttpGuard.h"
 #include "remote/RemoteControl.h"
 #include "remote/WebCommand.h"
 
@@ -36,14 +37,6 @@ QHttpServerResponse PageFile(const char* name, const char* type) {
   return response;
 }
 
-// An IPv4 peer reached through a dual-stack socket shows as ::ffff:a.b.c.d; one address, one
-// tally of wrong PINs.
-QString AddressText(const QHostAddress& address) {
-  bool v4 = false;
-  const quint32 ip = address.toIPv4Address(&v4);
-  return v4 ? QHostAddress(ip).toString() : address.toString();
-}
-
 QByteArray Json(const QJsonObject& o) {
   return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
@@ -59,6 +52,8 @@ QJsonArray Flags(const auto& flags) {
 WebRemote::WebRemote(RemoteControl& control, QObject* parent) : QObject(parent), control_(control) {
   levelTimer_.setInterval(kLevelPeriod);
   connect(&levelTimer_, &QTimer::timeout, this, &WebRemote::SendLevels);
+  pingTimer_.setInterval(kPingPeriod);
+  connect(&pingTimer_, &QTimer::timeout, this, &WebRemote::PingClients);
   auto push = [this] { SchedulePush(); };
   connect(&control_, &RemoteControl::SceneChanged, this, push);
   connect(&control_, &RemoteControl::PlayingChanged, this, push);
@@ -91,7 +86,7 @@ bool WebRemote::Start(int port, const QString& bind) {
     emit StatusChanged();
     return false;
   }
-  auto tcp = std::make_unique<QTcpServer>();
+  auto tcp = std::make_unique<GuardedTcpServer>();
   if (!tcp->listen(address, static_cast<quint16>(port))) {
     switch (tcp->serverError()) {
       case QAbstractSocket::AddressInUseError:
@@ -115,6 +110,10 @@ bool WebRemote::Start(int port, const QString& bind) {
     emit StatusChanged();
     return false;
   }
+  connect(tcp.get(), &GuardedTcpServer::Refused, this,
+          [this](const QString& address, const QString& reason) {
+            CountError(address.isEmpty() ? QStringLiteral("HTTP") : address, reason);
+          });
   port_ = tcp->serverPort();
   bind_ = bind;
   startError_.clear();
@@ -131,6 +130,7 @@ bool WebRemote::Start(int port, const QString& bind) {
           &WebRemote::AcceptConnections);
   server_->bind(tcp.release());  // the server takes it as its child
   levelTimer_.start();
+  pingTimer_.start();
   emit StatusChanged();
   return true;
 }
@@ -150,6 +150,7 @@ void WebRemote::Stop() {
   CloseAll();
   server_.reset();
   levelTimer_.stop();
+  pingTimer_.stop();
   port_ = 0;
   emit StatusChanged();
 }
@@ -206,8 +207,13 @@ void WebRemote::Admit(QWebSocket* socket) {
   socket->setMaxAllowedIncomingMessageSize(kSocketMessageMax);
   socket->setMaxAllowedIncomingFrameSize(kSocketMessageMax);
   connect(socket, &QWebSocket::disconnected, this, [this, socket] { Forget(socket); });
-  const QString address = AddressText(socket->peerAddress());
-  if (Waiting(address)) {
+  const QString address = PeerAddressText(socket->peerAddress());
+  if (LoginsClosed()) {
+    Refuse(socket, QStringLiteral("denied"),
+           QStringLiteral("Слишком много неверных PIN: вход закрыт на 5 минут"));
+    return;
+  }
+  if (LockedOut(address)) {
     Refuse(socket, QStringLiteral("denied"),
            QStringLiteral("Слишком много неверных PIN с этого адреса: подождите"));
     return;
@@ -217,7 +223,17 @@ void WebRemote::Admit(QWebSocket* socket) {
            QStringLiteral("Уже подключено %1 пультов: больше нельзя").arg(kMaxClients));
     return;
   }
-  clients_.push_back(Client{socket, address});
+  // Connections without the PIN take no phone's place, and only a few may wait at once.
+  if (WaitingFrom(address) >= kMaxWaitingPerAddress || Waiting() >= kMaxWaiting) {
+    Refuse(socket, QStringLiteral("busy"),
+           QStringLiteral("Слишком много подключений ждут PIN: попробуйте снова"));
+    CountError(address, QStringLiteral("Слишком много подключений без PIN"));
+    return;
+  }
+  clients_.push_back(Client{socket, address, false, std::chrono::steady_clock::now()});
+  connect(socket, &QWebSocket::pong, this, [this, socket] {
+    if (Client* c = Find(socket)) c->lastHeard = std::chrono::steady_clock::now();
+  });
   connect(socket, &QWebSocket::textMessageReceived, this,
           [this, socket](const QString& text) { ReadText(socket, text); });
   connect(socket, &QWebSocket::binaryMessageReceived, this, [this, socket] { ReadBinary(socket); });
@@ -226,7 +242,7 @@ void WebRemote::Admit(QWebSocket* socket) {
     if (c && !c->authorized)
       Refuse(socket, QStringLiteral("denied"), QStringLiteral("PIN не получен вовремя"));
   });
-  emit StatusChanged();
+  ScheduleStatus();
 }
 
 void WebRemote::Refuse(QWebSocket* socket, const QString& type, const QString& message) {
@@ -239,14 +255,14 @@ void WebRemote::Refuse(QWebSocket* socket, const QString& type, const QString& m
     socket->abort();
     socket->deleteLater();
   });
-  emit StatusChanged();
+  ScheduleStatus();
 }
 
 void WebRemote::Forget(QWebSocket* socket) {
   const bool known = Find(socket) != nullptr;
   Drop(socket);
   socket->deleteLater();
-  if (known) emit StatusChanged();
+  if (known) ScheduleStatus();
 }
 
 void WebRemote::Drop(QWebSocket* socket) {
@@ -264,7 +280,22 @@ WebRemote::Client* WebRemote::Find(QWebSocket* socket) {
   return nullptr;
 }
 
-bool WebRemote::Waiting(const QString& address) {
+int WebRemote::Clients() const {
+  return static_cast<int>(std::count_if(clients_.begin(), clients_.end(),
+                                        [](const Client& c) { return c.authorized; }));
+}
+
+int WebRemote::WaitingFrom(const QString& address) const {
+  return static_cast<int>(std::count_if(clients_.begin(), clients_.end(), [&](const Client& c) {
+    return !c.authorized && c.address == address;
+  }));
+}
+
+bool WebRemote::LoginsClosed() {
+  return std::chrono::steady_clock::now() < loginsClosedUntil_;
+}
+
+bool WebRemote::LockedOut(const QString& address) {
   const auto it = tallies_.find(address);
   if (it == tallies_.end() || it->second.wrong < kMaxWrongPins) return false;
   if (std::chrono::steady_clock::now() < it->second.until) return true;
@@ -277,12 +308,19 @@ bool WebRemote::Waiting(const QString& address) {
 void WebRemote::ReadText(QWebSocket* socket, const QString& text) {
   Client* client = Find(socket);
   if (!client) return;
+  client->lastHeard = std::chrono::steady_clock::now();
   const WebMessage message = ParseWebMessage(text.toUtf8());
   if (client->authorized) {
     RunMessage(*client, message);
     return;
   }
-  if (message.kind == WebMessageKind::Pin && !pin_.isEmpty() && message.pin == pin_) {
+  if (message.kind == WebMessageKind::Pin && !pin_.isEmpty() && SameSecret(message.pin, pin_)) {
+    // The place is taken when the PIN is right: others may have come in meanwhile.
+    if (Clients() >= kMaxClients) {
+      Refuse(socket, QStringLiteral("busy"),
+             QStringLiteral("Уже подключено %1 пультов: больше нельзя").arg(kMaxClients));
+      return;
+    }
     client->authorized = true;
     tallies_.erase(client->address);
     socket->sendTextMessage(QStringLiteral("{\"type\":\"welcome\"}"));
@@ -297,6 +335,7 @@ void WebRemote::ReadText(QWebSocket* socket, const QString& text) {
 void WebRemote::ReadBinary(QWebSocket* socket) {
   Client* client = Find(socket);
   if (!client) return;
+  client->lastHeard = std::chrono::steady_clock::now();
   if (!client->authorized) {
     WrongPin(*client, QStringLiteral("Сначала нужен PIN"));
     return;
@@ -336,6 +375,19 @@ void WebRemote::WrongPin(Client& client, const QString& reason) {
   QWebSocket* socket = client.socket;
   const QString address = client.address;
   CountError(address, reason);
+  const auto now = std::chrono::steady_clock::now();
+  std::erase_if(wrongPins_, [&](auto t) { return now - t > kWrongPinWindow; });
+  wrongPins_.push_back(now);
+  if (static_cast<int>(wrongPins_.size()) >= kMaxWrongPinsInAll && !LoginsClosed()) {
+    // Someone is trying PINs from many addresses: nobody new gets in for a while; the phones
+    // already in keep working.
+    loginsClosedUntil_ = now + loginsClosedWait_;
+    wrongPins_.clear();
+    const QString notice =
+        QStringLiteral("Пульт на телефоне: слишком много неверных PIN — вход закрыт на 5 минут");
+    lastError_ = notice;
+    emit Notice(notice);
+  }
   PinTally& tally = tallies_[address];
   if (++tally.wrong >= kMaxWrongPins) {
     tally.until = std::chrono::steady_clock::now() + lockoutWait_;
@@ -357,8 +409,34 @@ void WebRemote::WrongPin(Client& client, const QString& reason) {
 
 void WebRemote::CountError(const QString& address, const QString& reason) {
   ++errors_;
-  lastError_ = QStringLiteral("%1: %2").arg(address, reason);
-  emit StatusChanged();
+  // While logins are closed that is what the group keeps saying.
+  if (!LoginsClosed()) lastError_ = QStringLiteral("%1: %2").arg(address, reason);
+  ScheduleStatus();
+}
+
+void WebRemote::ScheduleStatus() {
+  // A flood of refusals redraws the group once per turn of the event loop, not per refusal.
+  if (statusPending_) return;
+  statusPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    statusPending_ = false;
+    emit StatusChanged();
+  });
+}
+
+void WebRemote::PingClients() {
+  const auto now = std::chrono::steady_clock::now();
+  std::vector<QWebSocket*> silent;
+  for (Client& c : clients_) {
+    if (!c.authorized) continue;
+    if (now - c.lastHeard > kSilenceLimit)
+      silent.push_back(c.socket);
+    else
+      c.socket->ping();
+  }
+  // A phone gone quiet (out of range, asleep) lets go of what it held, as a closed one does.
+  for (QWebSocket* s : silent)
+    Refuse(s, QStringLiteral("denied"), QStringLiteral("Телефон не отвечает"));
 }
 
 // ---------------------------------------------------------------- what the page hears

@@ -21,8 +21,12 @@ struct WebMessage;
 
 // The phone remote: an HTTP server that hands out the page (from the resources) and a
 // WebSocket at /ws through which the page runs show commands and hears the show's state.
-// A connection must send the PIN first; five wrong tries from one address make that address
-// wait; at most eight connections at once. User-interface thread; never blocks.
+// The HTTP layer under it (GuardedTcpServer) limits connections, request heads and bodies and
+// refuses foreign hosts and origins. A connection must send the PIN first: at most two per
+// address and four in all may wait for it, each for five seconds; five wrong tries from one
+// address make that address wait, and twenty from anywhere within ten minutes close logins
+// for five minutes. At most eight phones are in at once; each is pinged and dropped when it
+// stops answering. User-interface thread; never blocks.
 class WebRemote : public QObject {
   Q_OBJECT
 
@@ -31,7 +35,18 @@ class WebRemote : public QObject {
   static constexpr int kMaxWrongPins = 5;
   static constexpr std::chrono::milliseconds kLockoutWait{30000};
   // A connection that has not sent the right PIN by then is closed.
-  static constexpr std::chrono::milliseconds kPinTimeout{15000};
+  static constexpr std::chrono::milliseconds kPinTimeout{5000};
+  // Connections waiting for their PIN: from one address, and in all.
+  static constexpr int kMaxWaitingPerAddress = 2;
+  static constexpr int kMaxWaiting = 4;
+  // Wrong PINs from all addresses together within kWrongPinWindow close logins for
+  // kLoginsClosedWait.
+  static constexpr int kMaxWrongPinsInAll = 20;
+  static constexpr std::chrono::milliseconds kWrongPinWindow{10 * 60 * 1000};
+  static constexpr std::chrono::milliseconds kLoginsClosedWait{5 * 60 * 1000};
+  // Phones in are pinged this often and dropped after kSilenceLimit without a word.
+  static constexpr std::chrono::milliseconds kPingPeriod{5000};
+  static constexpr std::chrono::milliseconds kSilenceLimit{15000};
   // Output levels of a watched channel go out at most this often.
   static constexpr std::chrono::milliseconds kLevelPeriod{100};
 
@@ -54,7 +69,14 @@ class WebRemote : public QObject {
   // How long an address waits after five wrong PINs (tests shorten it).
   void SetLockoutWait(std::chrono::milliseconds wait) { lockoutWait_ = wait; }
 
-  int Clients() const { return static_cast<int>(clients_.size()); }
+  // Phones in (that gave the PIN).
+  int Clients() const;
+  // Connections that have not given the PIN yet.
+  int Waiting() const { return static_cast<int>(clients_.size()) - Clients(); }
+  // True while logins are closed after too many wrong PINs from anywhere.
+  bool LoginsClosed();
+  // How long logins stay closed after the budget of wrong PINs is spent (tests shorten it).
+  void SetLoginsClosedWait(std::chrono::milliseconds wait) { loginsClosedWait_ = wait; }
   // Bad messages and wrong PINs since the start of the program, and the last of them.
   long Errors() const { return errors_; }
   const QString& LastError() const { return lastError_; }
@@ -66,12 +88,15 @@ class WebRemote : public QObject {
  signals:
   // Listening, clients, errors or the PIN changed.
   void StatusChanged();
+  // Something the operator must hear of once, on the status line (logins closed).
+  void Notice(const QString& text);
 
  private:
   struct Client {
     QWebSocket* socket = nullptr;  // owned by this remote
     QString address;
     bool authorized = false;
+    std::chrono::steady_clock::time_point lastHeard{};
     int watchedChannel = 0;
     int sentLevel = -1;
     // Pictures this phone holds down: let go when the phone goes, so that a lost phone
@@ -97,7 +122,10 @@ class WebRemote : public QObject {
   void Refuse(QWebSocket* socket, const QString& type, const QString& message);
   void CountError(const QString& address, const QString& reason);
   Client* Find(QWebSocket* socket);
-  bool Waiting(const QString& address);
+  bool LockedOut(const QString& address);
+  int WaitingFrom(const QString& address) const;
+  void PingClients();
+  void ScheduleStatus();
   void SchedulePush();
   void PushState();
   void SendLevels();
@@ -115,7 +143,13 @@ class WebRemote : public QObject {
   long errors_ = 0;
   QString lastError_;
   bool pushPending_ = false;
+  bool statusPending_ = false;
   QTimer levelTimer_;
+  QTimer pingTimer_;
+  // Times of the wrong PINs of the last window, from every address.
+  std::vector<std::chrono::steady_clock::time_point> wrongPins_;
+  std::chrono::steady_clock::time_point loginsClosedUntil_{};
+  std::chrono::milliseconds loginsClosedWait_ = kLoginsClosedWait;
 };
 
 }  // namespace kalvetro

@@ -32,8 +32,15 @@ QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& title)
   return group;
 }
 
+QLabel* PlainLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setText(text);
+  return label;
+}
+
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
-  auto* label = new QLabel(text, parent);
+  auto* label = PlainLabel(text, parent);
   label->setObjectName(name);
   return label;
 }

@@ -36,6 +36,11 @@ QSpinBox* MakeNumberBox(QWidget* parent, const QString& name, const NumberBoxSet
 
 QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& title);
 
+// Every label of the console shows its text as plain text, never as rich text: much of what
+// labels show came from outside (OSC addresses, WebSocket and MIDI errors, port, file and
+// channel names), and Qt would otherwise take a text that looks like HTML for HTML, draw it
+// and load the images it names, even from a FIFO or /dev/zero.
+QLabel* PlainLabel(const QString& text, QWidget* parent);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text = QString());
 
 // Marks a control as something a desk control can be taught to drive, in the words of a desk

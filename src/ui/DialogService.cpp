@@ -13,19 +13,29 @@ QString FolderOf(const QString& fileName) {
   const QFileInfo info(fileName);
   return info.isRelative() && !fileName.contains('/') ? QString() : info.absolutePath();
 }
+
+// A message box whose text (it often holds a file name) is shown as plain text.
+QMessageBox::StandardButton ShowMessage(QWidget* parent, QMessageBox::Icon icon,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton byDefault) {
+  QMessageBox box(icon, kTitle, text, buttons, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(byDefault);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
 }  // namespace
 
 bool WidgetDialogService::Ask(const QString& text) {
-  return QMessageBox::question(parent_, kTitle, text, QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::No) == QMessageBox::Yes;
+  return ShowMessage(parent_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No,
+                     QMessageBox::No) == QMessageBox::Yes;
 }
 
 void WidgetDialogService::Error(const QString& text) {
-  QMessageBox::critical(parent_, kTitle, text, QMessageBox::Ok);
+  ShowMessage(parent_, QMessageBox::Critical, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void WidgetDialogService::Warning(const QString& text) {
-  QMessageBox::warning(parent_, kTitle, text, QMessageBox::Ok);
+  ShowMessage(parent_, QMessageBox::Warning, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 std::optional<QString> WidgetDialogService::OpenFile(const QString& fileName,

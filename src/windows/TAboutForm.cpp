@@ -14,6 +14,7 @@
 #include "windows/DataPaths.h"
 #include "windows/JpegPicture.h"
 #include "windows/SystemInfo.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -46,7 +47,7 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   top->setFixedHeight(kClientHeight - 16);
   auto* topLayout = new QHBoxLayout(top);
   topLayout->setContentsMargins(0, 0, 0, 0);
-  pictureLabel = new QLabel(top);
+  pictureLabel = PlainLabel(QString(), top);
   pictureLabel->setObjectName(QStringLiteral("ImagePicture"));
   pictureLabel->setFixedSize(176, 132);
   pictureLabel->setAlignment(Qt::AlignCenter);
@@ -58,14 +59,14 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
         image.scaled(pictureLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
   topLayout->addWidget(pictureLabel, 0, Qt::AlignTop);
   auto* words = new QVBoxLayout;
-  auto* name = new QLabel(QStringLiteral("KALVETRO"), top);
+  auto* name = PlainLabel(QStringLiteral("KALVETRO"), top);
   name->setObjectName(QStringLiteral("LabelProductName"));
   QFont big = name->font();
   big.setBold(true);
   big.setPointSizeF(big.pointSizeF() * 1.8);
   name->setFont(big);
   words->addWidget(name);
-  auto* what = new QLabel(QStringLiteral("Пульт управления светом DMX512\nдля Linux"), top);
+  auto* what = PlainLabel(QStringLiteral("Пульт управления светом DMX512\nдля Linux"), top);
   what->setObjectName(QStringLiteral("LabelComments"));
   what->setWordWrap(true);
   words->addWidget(what);
@@ -96,8 +97,8 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   int row = 0;
   auto add = [&](QLabel*& value, const char* objectName, const QString& caption,
                  const QString& design = QStringLiteral("0")) {
-    auto* text = new QLabel(caption, systemPanel);
-    value = new QLabel(design, systemPanel);
+    auto* text = PlainLabel(caption, systemPanel);
+    value = PlainLabel(design, systemPanel);
     value->setObjectName(QString::fromLatin1(objectName));
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     value->setWordWrap(true);
@@ -136,7 +137,7 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   add(osNameLabel, "OSNameLabel", QStringLiteral("Имя Cистемы "));
   add(organizationLabel, "RegisteredOrganizationLabel", QStringLiteral("Организация"));
   add(ownerLabel, "RegisteredOwnerLabel", QStringLiteral("Владелец"));
-  grid->addWidget(new QLabel(QStringLiteral("Серийный номер"), systemPanel), row, 0);
+  grid->addWidget(PlainLabel(QStringLiteral("Серийный номер"), systemPanel), row, 0);
   serialNumberEdit = new QLineEdit(QStringLiteral("0"), systemPanel);
   serialNumberEdit->setObjectName(QStringLiteral("SerNumberEdit"));
   serialNumberEdit->setReadOnly(true);

@@ -35,6 +35,7 @@
 #include "ui/SpeedButtons.h"
 #include "windows/DisplayRest.h"
 #include "windows/TStaticForm.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -215,12 +216,12 @@ void TBaseForm::BuildToolBar() {
 }
 
 void TBaseForm::BuildStatusLine() {
-  statusLabel = new QLabel(this);
+  statusLabel = PlainLabel(QString(), this);
   statusLabel->setObjectName(QStringLiteral("LabelStatus"));
   statusLabel->setVisible(false);
-  diskFreeLabel = new QLabel(this);
+  diskFreeLabel = PlainLabel(QString(), this);
   diskFreeLabel->setObjectName(QStringLiteral("LabelDiskFree"));
-  diskSizeLabel = new QLabel(this);
+  diskSizeLabel = PlainLabel(QString(), this);
   diskSizeLabel->setObjectName(QStringLiteral("LabelDiskSize"));
   for (QLabel* label : {diskFreeLabel, diskSizeLabel})
     label->setStyleSheet(QStringLiteral("color: rgb(0,128,0);"));

@@ -151,7 +151,7 @@ QGroupBox* TStaticForm::BuildSceneGroup() {
   sceneSlider->setPageStep(10);
   sceneSlider->setValue(1);
   sceneSlider->setFixedHeight(18);
-  sceneLabel = new QLabel(QStringLiteral("1"), group);
+  sceneLabel = PlainLabel(QStringLiteral("1"), group);
   sceneLabel->setObjectName(QStringLiteral("Label1"));
   sceneLabel->setMinimumWidth(26);
   sceneLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

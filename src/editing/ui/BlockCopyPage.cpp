@@ -41,11 +41,11 @@ void AddInput(QGridLayout* grid, int row, int column, std::initializer_list<cons
   QWidget* parent = grid->parentWidget();
   auto* captions = new QHBoxLayout;
   captions->setSpacing(0);
-  for (const char* text : before) captions->addWidget(new QLabel(QString::fromUtf8(text), parent));
+  for (const char* text : before) captions->addWidget(PlainLabel(QString::fromUtf8(text), parent));
   captions->addStretch();
   grid->addLayout(captions, row, column);
   grid->addWidget(spin, row, column + 1);
-  if (after) grid->addWidget(new QLabel(QString::fromUtf8(after), parent), row, column + 2);
+  if (after) grid->addWidget(PlainLabel(QString::fromUtf8(after), parent), row, column + 2);
 }
 
 QGroupBox* MakeCopyGroup(QWidget* parent, const char* name, const QString& title) {
@@ -92,7 +92,7 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   page->setContentsMargins(4, 4, 4, 4);
   page->setSpacing(6);
 
-  auto* title = new QLabel(QStringLiteral("Копирование данных блоками "), this);
+  auto* title = PlainLabel(QStringLiteral("Копирование данных блоками "), this);
   title->setObjectName(QStringLiteral("LabelCopyTitle"));
   QFont bold = title->font();
   bold.setBold(true);
@@ -102,7 +102,7 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   auto* top = new QHBoxLayout;
   top->addWidget(title, 0, Qt::AlignTop);
   top->addStretch();
-  auto* events = new QLabel(QStringLiteral("Смотри на Events !!! "), this);
+  auto* events = PlainLabel(QStringLiteral("Смотри на Events !!! "), this);
   events->setObjectName(QStringLiteral("LabelEvents"));
   events->setStyleSheet(QStringLiteral("color: rgb(128,0,0);"));
   top->addWidget(events, 0, Qt::AlignBottom);

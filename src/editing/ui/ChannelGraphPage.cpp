@@ -94,7 +94,7 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   page->setSpacing(4);
 
   auto* title =
-      new QLabel(QStringLiteral("Динамика изменения канала по выделенным сценам "), this);
+      PlainLabel(QStringLiteral("Динамика изменения канала по выделенным сценам "), this);
   title->setObjectName(QStringLiteral("LabelGrafikTitle"));
   QFont bold = title->font();
   bold.setBold(true);

@@ -57,7 +57,7 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
 
   // The table: channel n in column (n - 1) mod 16, row (n - 1) div 16.
   auto* left = new QVBoxLayout;
-  auto* title = new QLabel(QStringLiteral("Уровни 256 каналов выделенной сцены "), this);
+  auto* title = PlainLabel(QStringLiteral("Уровни 256 каналов выделенной сцены "), this);
   title->setObjectName(QStringLiteral("LabelDampTitle"));
   QFont bold = title->font();
   bold.setBold(true);
@@ -74,7 +74,7 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   grid->setHorizontalSpacing(2);
   grid->setVerticalSpacing(2);
   for (int n = 1; n <= kLevelTableLabelCount; ++n) {
-    auto* label = new QLabel(QString::fromLatin1(kLevelTableInitialCaption), table);
+    auto* label = PlainLabel(QString::fromLatin1(kLevelTableInitialCaption), table);
     label->setObjectName(QStringLiteral("LabelDamp%1").arg(n, 3, 10, QLatin1Char('0')));
     label->setToolTip(QString::fromStdString(LevelTableLabelHint(n)));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

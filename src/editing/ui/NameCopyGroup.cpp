@@ -51,9 +51,9 @@ NameCopyGroup::NameCopyGroup(Console& console, WindowParts& parts, QWidget* pare
                 {nameCopyLast, "До канала ", "включительно"},
                 {nameCopyTarget, "Начиная ", "с канала "}};
   for (int c = 0; c < 3; ++c) {
-    grid->addWidget(new QLabel(QString::fromUtf8(inputs[c].above), this), 0, c);
+    grid->addWidget(PlainLabel(QString::fromUtf8(inputs[c].above), this), 0, c);
     grid->addWidget(inputs[c].spin, 1, c);
-    grid->addWidget(new QLabel(QString::fromUtf8(inputs[c].below), this), 2, c);
+    grid->addWidget(PlainLabel(QString::fromUtf8(inputs[c].below), this), 2, c);
   }
   copyNamesButton = MakeSpeedButton(this, QStringLiteral("SpeedButtonNameBlocCopy"),
                                     QStringLiteral("Выполнить копирование"), QString());

@@ -111,7 +111,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
                               QStringLiteral("На выходе"), QStringLiteral("Время изменения"),
                               QStringLiteral("Имя"),       QStringLiteral("Выбор")};
   for (int c = 0; c < 6; ++c) {
-    auto* heading = new QLabel(headings[c], this);
+    auto* heading = PlainLabel(headings[c], this);
     heading->setObjectName(QStringLiteral("LabelOpis"));
     heading->setAlignment(Qt::AlignCenter);
     QFont bold = heading->font();
@@ -129,7 +129,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     // Groups of five strips are shaded alike, as the faders of a desk are grouped.
     const bool shaded = (i / 5) % 2 == 1;
 
-    auto* number = new QLabel(twoDigits, this);
+    auto* number = PlainLabel(twoDigits, this);
     number->setObjectName(QStringLiteral("Label%1c").arg(twoDigits));
     number->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     number->setMinimumWidth(30);

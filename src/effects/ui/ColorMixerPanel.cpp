@@ -12,6 +12,7 @@
 #include "editing/KeyMap.h"
 #include "effects/WindowColour.h"
 #include "ui/WindowParts.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -85,7 +86,7 @@ ColorMixerPanel::ColorMixerPanel(Console& console, WindowParts& parts, QWidget* 
   colourAutoBox = new QCheckBox(QStringLiteral("Менять цвет автоматически"), this);
   colourAutoBox->setObjectName(QStringLiteral("CheckBoxColorAvto"));
   layout->addWidget(colourAutoBox);
-  lastKeyLabel = new QLabel(QStringLiteral("Клавиатура ?"), this);
+  lastKeyLabel = PlainLabel(QStringLiteral("Клавиатура ?"), this);
   lastKeyLabel->setObjectName(QStringLiteral("LabelKeySp"));
   layout->addWidget(lastKeyLabel);
   layout->addStretch();

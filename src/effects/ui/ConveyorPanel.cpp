@@ -105,14 +105,14 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
   controls->addLayout(modes);
 
   auto* bottom = new QHBoxLayout;
-  jobLabel = new QLabel(QStringLiteral("No job"), this);
+  jobLabel = PlainLabel(QStringLiteral("No job"), this);
   jobLabel->setObjectName(QStringLiteral("LabelKonveyr"));
   jobLabel->setMinimumWidth(80);
   QFont bold = jobLabel->font();
   bold.setBold(true);
   jobLabel->setFont(bold);
   bottom->addWidget(jobLabel, 1);
-  bottom->addWidget(new QLabel(QStringLiteral("Клавиатура"), this));
+  bottom->addWidget(PlainLabel(QStringLiteral("Клавиатура"), this));
   keysBox = new QCheckBox(QStringLiteral("Вкл"), this);
   keysBox->setObjectName(QStringLiteral("CheckBoxKeyKonveyr"));
   keysBox->setToolTip(QStringLiteral("Включить горячие кнопки клавиатуру"));

@@ -160,9 +160,9 @@ QGroupBox* XYEditorPage::BuildChannelGroup() {
                         {.minimum = 0, .maximum = 253, .value = 0});
     bar->setMinimumWidth(100);
     pairSliders[k - 1] = bar;
-    auto* first = new QLabel(group);
+    auto* first = PlainLabel(QString(), group);
     first->setObjectName(QStringLiteral("LabelXYareaFirrtName%1").arg(k));
-    auto* second = new QLabel(group);
+    auto* second = PlainLabel(QString(), group);
     second->setObjectName(QStringLiteral("LabelXYareaSecondName%1").arg(k));
     for (QLabel* label : {first, second}) label->setMinimumWidth(130);
     pairFirstNameLabels[k - 1] = first;

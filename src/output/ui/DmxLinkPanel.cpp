@@ -16,6 +16,7 @@
 #include "ui/DialogService.h"
 #include "ui/SteadyLabel.h"
 #include "ui/WindowParts.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -74,7 +75,7 @@ void DmxLinkPanel::BuildControls(const QString& port) {
     shape = new LedShape(this);
     shape->setObjectName(QString::fromLatin1(name));
     grid->addWidget(shape, row, 0);
-    auto* label = new QLabel(QString::fromLatin1(line), this);
+    auto* label = PlainLabel(QString::fromLatin1(line), this);
     grid->addWidget(label, row, 1);
   };
   lamp(ctsLamp, "ShapeCTS", "CTS", 0);
@@ -109,7 +110,7 @@ void DmxLinkPanel::BuildControls(const QString& port) {
 
   auto* replies = new QHBoxLayout;
   auto reply = [this, replies](QLabel*& label, const char* name) {
-    label = new QLabel(QString::fromLatin1(name), this);
+    label = PlainLabel(QString::fromLatin1(name), this);
     label->setObjectName(QString::fromLatin1(name));
     label->setMinimumWidth(32);
     replies->addWidget(label);
@@ -128,7 +129,7 @@ void DmxLinkPanel::BuildControls(const QString& port) {
   receivedText->setFixedHeight(90);
   grid->addWidget(receivedText, 6, 0, 1, 3);
   // Packets sent whole, dropped whole, and torn packets whose tail went out on a later tick.
-  packetsLabel = new QLabel(this);
+  packetsLabel = PlainLabel(QString(), this);
   packetsLabel->setObjectName(QStringLiteral("LabelPackets"));
   packetsLabel->setToolTip(QStringLiteral(
       "Пакеты: отправлено / пропущено (линия занята) / дописано после неполной записи"));

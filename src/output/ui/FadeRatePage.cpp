@@ -11,6 +11,7 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "output/RateScale.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -54,7 +55,7 @@ FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
   rateSlider->setMinimumHeight(20);
   connect(rateSlider, &QScrollBar::valueChanged, this,
           [this] { ChangeRate(); });
-  rateLabel = new QLabel(QStringLiteral("2 sec"), group);
+  rateLabel = PlainLabel(QStringLiteral("2 sec"), group);
   rateLabel->setObjectName(QStringLiteral("LabelRate"));
   rateLabel->setToolTip(QStringLiteral("Время изменения уровня всех каналов DMX  в секундах"));
   rateLabel->setMinimumWidth(44);

@@ -28,7 +28,7 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
   auto* levelGroup = new QGroupBox(this);
   levelGroup->setObjectName(QStringLiteral("GroupBoxLevelAll"));
   auto* levelLayout = new QVBoxLayout(levelGroup);
-  selectedLevelLabel = new QLabel(QStringLiteral("Изменение выделенных уровней"), levelGroup);
+  selectedLevelLabel = PlainLabel(QStringLiteral("Изменение выделенных уровней"), levelGroup);
   selectedLevelLabel->setObjectName(QStringLiteral("LabelLevelAll"));
   selectedLevelSlider = new QScrollBar(Qt::Horizontal, levelGroup);
   selectedLevelSlider->setObjectName(QStringLiteral("ScrollBarLevelAll"));

@@ -7,6 +7,7 @@
 
 #include "app/Console.h"
 #include "output/ui/DmxLinkPanel.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -20,12 +21,12 @@ OlaPanel::OlaPanel(Console& console, QWidget* parent)
       QStringLiteral("Каждый кадр DMX передается также демону OLA (Art-Net, sACN, USB)"));
   olaLamp = new LedShape(this);
   olaLamp->setObjectName(QStringLiteral("ShapeOla"));
-  auto* caption = new QLabel(QStringLiteral("Вселенная"), this);
+  auto* caption = PlainLabel(QStringLiteral("Вселенная"), this);
   universeEdit = new QSpinBox(this);
   universeEdit->setObjectName(QStringLiteral("SpinEditUniverse"));
   universeEdit->setRange(1, 65535);
   universeEdit->setToolTip(QStringLiteral("Номер вселенной OLA, в которую идут кадры"));
-  olaStatusLabel = new QLabel(QStringLiteral("выключено"), this);
+  olaStatusLabel = PlainLabel(QStringLiteral("выключено"), this);
   olaStatusLabel->setObjectName(QStringLiteral("LabelOlaStatus"));
   grid->addWidget(olaLamp, 0, 0);
   grid->addWidget(olaBox, 0, 1, 1, 2);

@@ -111,12 +111,12 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   grid->setVerticalSpacing(6);
 
   // First channel.
-  ui.channelsLabel = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
+  ui.channelsLabel = PlainLabel(QStringLiteral("Каналы  1+2+3+4"), box);
   ui.channelsLabel->setObjectName(Numbered("LabelSeq%1Ch", a));
   QFont bold = ui.channelsLabel->font();
   bold.setBold(true);
   ui.channelsLabel->setFont(bold);
-  ui.channelNameLabel = new QLabel(QStringLiteral("Каналы  1+2+3+4"), box);
+  ui.channelNameLabel = PlainLabel(QStringLiteral("Каналы  1+2+3+4"), box);
   ui.channelNameLabel->setObjectName(Numbered("LabelSeq%1ChName", a));
   ui.firstChannelSlider =
       MakeBar(box, Numbered("ScrollBarChannelAvtomat%1", a),
@@ -140,7 +140,7 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   ui.tempoSlider->setMinimumHeight(18);
   connect(ui.tempoSlider, &QScrollBar::valueChanged, this,
           [this, a](int position) { ChangeAutomatTempo(a, position); });
-  ui.tempoLabel = new QLabel(QStringLiteral("Скорость переключения"), box);
+  ui.tempoLabel = PlainLabel(QStringLiteral("Скорость переключения"), box);
   ui.tempoLabel->setObjectName(Numbered("LabelTempAvtomat%1", a));
   ui.tickStrip = new QFrame(box);
   ui.tickStrip->setObjectName(Numbered("ShapeAvtomat%1", a));
@@ -166,7 +166,7 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
     connect(button, &QToolButton::clicked, this, [this, a, k] { ChooseAutomatProgram(a, k); });
   }
   programs->addStretch();
-  ui.stepLabel = new QLabel(QStringLiteral("Step = 1"), box);
+  ui.stepLabel = PlainLabel(QStringLiteral("Step = 1"), box);
   ui.stepLabel->setObjectName(Numbered("LabelStepAvtomat%1", a));
   KeepLabelSize(ui.stepLabel, {QStringLiteral("Step = 88")});
   programs->addWidget(ui.stepLabel);
@@ -232,11 +232,11 @@ QGroupBox* AutomatsPage::BuildGroup(int a) {
   left->addStretch();
 
   auto* brightColumn = new QVBoxLayout;
-  auto* brightCaption = new QLabel(QStringLiteral("Ярко"), box);
+  auto* brightCaption = PlainLabel(QStringLiteral("Ярко"), box);
   brightColumn->addWidget(brightCaption, 0, Qt::AlignHCenter);
   brightColumn->addWidget(ui.brightSlider, 1, Qt::AlignHCenter);
   auto* darkColumn = new QVBoxLayout;
-  auto* darkCaption = new QLabel(QStringLiteral("Темно"), box);
+  auto* darkCaption = PlainLabel(QStringLiteral("Темно"), box);
   darkColumn->addWidget(darkCaption, 0, Qt::AlignHCenter);
   darkColumn->addWidget(ui.darkSlider, 1, Qt::AlignHCenter);
 

@@ -86,7 +86,7 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
 
   // Level source.
   auto* sourceRow = new QHBoxLayout;
-  auto* sourceCaption = new QLabel(QStringLiteral("Источник уровня"), this);
+  auto* sourceCaption = PlainLabel(QStringLiteral("Источник уровня"), this);
   levelSourceBox = new QComboBox(this);
   levelSourceBox->setObjectName(QStringLiteral("ComboBoxLevelSource"));
   levelSourceBox->addItem(QStringLiteral("Буфер обмена"));
@@ -106,7 +106,7 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   grid->setContentsMargins(6, 6, 6, 6);
   grid->setHorizontalSpacing(5);
   grid->setVerticalSpacing(3);
-  levelLabel = new QLabel(QStringLiteral("00"), panel);
+  levelLabel = PlainLabel(QStringLiteral("00"), panel);
   levelLabel->setObjectName(QStringLiteral("Label33"));
   QFont big = levelLabel->font();
   big.setBold(true);
@@ -130,16 +130,16 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
       MakeSlider(panel, "ScrollBarGate", 0, 255, 127, 16, QStringLiteral("Порог срабатывания"));
   skipSlider = MakeSlider(panel, "ScrollBarPropusk", kSkipMin, kSkipMax, 1, 10,
                                 QStringLiteral("Количество пропусков бита до переключения сцен "));
-  skipLabel = new QLabel(QStringLiteral("1-1"), panel);
+  skipLabel = PlainLabel(QStringLiteral("1-1"), panel);
   skipLabel->setObjectName(QStringLiteral("LabelPropusk"));
   KeepLabelSize(skipLabel, {QStringLiteral("100 - 100")});
   envelopeSpeedSlider = MakeSlider(panel, "ScrollBaSpeedADSR", kSpeedMin, kSpeedMax, 20, 50,
                                  QStringLiteral("Скорость огибающей"));
-  envelopeSpeedLabel = new QLabel(QStringLiteral("2"), panel);
+  envelopeSpeedLabel = PlainLabel(QStringLiteral("2"), panel);
   envelopeSpeedLabel->setObjectName(QStringLiteral("LabelKompr"));
   fallSpeedSlider = MakeSlider(panel, "ScrollBarSpeedIndikat", kSpeedMin, kSpeedMax, 700, 50,
                                      QStringLiteral("Скорость спада индикатора уровня "));
-  fallSpeedLabel = new QLabel(QStringLiteral("70"), panel);
+  fallSpeedLabel = PlainLabel(QStringLiteral("70"), panel);
   fallSpeedLabel->setObjectName(QStringLiteral("Labelind"));
   const std::array<std::pair<const char*, std::pair<QScrollBar*, QLabel*>>, 4> columns{{
       {"Порог", {gateSlider, nullptr}},
@@ -148,7 +148,7 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
       {"Спад", {fallSpeedSlider, fallSpeedLabel}},
   }};
   for (int c = 0; c < 4; ++c) {
-    auto* caption = new QLabel(QString::fromUtf8(columns[c].first), panel);
+    auto* caption = PlainLabel(QString::fromUtf8(columns[c].first), panel);
     grid->addWidget(caption, 0, 4 + c, Qt::AlignHCenter | Qt::AlignBottom);
     grid->addWidget(columns[c].second.first, 1, 4 + c, Qt::AlignHCenter);
     if (QLabel* value = columns[c].second.second) {

@@ -114,9 +114,9 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
   grid->addWidget(midiLamp, 0, 0);
   grid->addWidget(midiBox, 0, 1);
   grid->addWidget(apiBox, 0, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Вход"), this), 1, 1);
+  grid->addWidget(PlainLabel(QStringLiteral("Вход"), this), 1, 1);
   grid->addWidget(inBox, 1, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Выход"), this), 2, 1);
+  grid->addWidget(PlainLabel(QStringLiteral("Выход"), this), 2, 1);
   grid->addWidget(outBox, 2, 2);
   grid->addWidget(lastLabel, 3, 0, 1, 3);
   grid->addWidget(errorLabel, 4, 0, 1, 3);

@@ -8,14 +8,14 @@
 
 #include "app/Console.h"
 #include "remote/Remotes.h"
+#include "ui/Controls.h"
 
 namespace kalvetro {
 
 namespace {
 
 QLabel* WrappingLabel(const QString& name, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(name);
+  auto* label = MakeLabel(parent, name);
   label->setWordWrap(true);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
@@ -33,7 +33,7 @@ OscGroup::OscGroup(Console& console, QWidget* parent)
   oscBox->setObjectName(QStringLiteral("CheckBoxOsc"));
   oscBox->setToolTip(QStringLiteral(
       "Команды /kalvetro/... по UDP с планшета или пульта; состояние отправляется обратно"));
-  auto* caption = new QLabel(QStringLiteral("Порт UDP"), this);
+  auto* caption = PlainLabel(QStringLiteral("Порт UDP"), this);
   portEdit = new QSpinBox(this);
   portEdit->setObjectName(QStringLiteral("SpinEditOscPort"));
   portEdit->setRange(1, 65535);

@@ -48,13 +48,13 @@ WebPanel::WebPanel(Console& console, QWidget* parent)
 
   grid->addWidget(webLamp, 0, 0);
   grid->addWidget(webBox, 0, 1, 1, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Порт"), this), 1, 1);
+  grid->addWidget(PlainLabel(QStringLiteral("Порт"), this), 1, 1);
   grid->addWidget(portEdit, 1, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Адрес"), this), 2, 1);
+  grid->addWidget(PlainLabel(QStringLiteral("Адрес"), this), 2, 1);
   grid->addWidget(bindEdit, 2, 2);
-  grid->addWidget(new QLabel(QStringLiteral("PIN"), this), 3, 1);
+  grid->addWidget(PlainLabel(QStringLiteral("PIN"), this), 3, 1);
   grid->addWidget(pinEdit, 3, 2);
-  grid->addWidget(new QLabel(QStringLiteral("Открыть на телефоне:"), this), 4, 0, 1, 3);
+  grid->addWidget(PlainLabel(QStringLiteral("Открыть на телефоне:"), this), 4, 0, 1, 3);
   grid->addWidget(urlLabel, 5, 0, 1, 3);
   grid->addWidget(clientsLabel, 6, 0, 1, 3);
   grid->addWidget(errorLabel, 7, 0, 1, 3);
