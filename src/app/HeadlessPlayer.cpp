@@ -101,6 +101,10 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   show.memory.Set(kCurrentStep, 0);
   runner.SetCrossfadeMode(kCrossfadeAutomat);
   ApplyRunOptions(runner, options.run);
+  // The remotes keep the window's settings: the phone page's PIN and bind address, OSC's bind
+  // address and allowed senders, the desk's back end and mappings.
+  if (options.run.oscPort || options.run.webPort || !options.run.midiPort.isEmpty())
+    console.SetRemoteSetup(ReadSettings(Console::DefaultSettingsPath().toStdString()).remote);
   ApplyRemoteOptions(console.Remote(), options.run);
   auto announce = [&] {
     Say(QStringLiteral("Сцена %1 из %2  %3")
@@ -138,8 +142,6 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   }
   console.StartOutput();
   announce();
-  if (options.run.webPort || !options.run.midiPort.isEmpty())
-    console.SetRemoteSetup(ReadSettings(Console::DefaultSettingsPath().toStdString()).remote);
   if (options.run.webPort) {
     // The phone page keeps the PIN and bind address of the window's settings, so a phone
     // that knows the window knows the player; without one the run gets its own PIN.

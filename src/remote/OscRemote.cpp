@@ -3,10 +3,13 @@
 #include <lo/lo_lowlevel.h>
 
 #include <QNetworkDatagram>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QUdpSocket>
 #include <cstdlib>
 
 #include "app/Console.h"
+#include "remote/HttpGuard.h"
 #include "remote/OscCommand.h"
 #include "remote/RemoteControl.h"
 
@@ -47,15 +50,41 @@ OscRemote::OscRemote(Console& console, RemoteControl& control, QObject* parent)
 
 OscRemote::~OscRemote() = default;
 
+std::optional<std::vector<std::pair<QHostAddress, int>>> ParseOscAllowList(const QString& text) {
+  std::vector<std::pair<QHostAddress, int>> list;
+  const QStringList items =
+      text.split(QRegularExpression(QStringLiteral("[,;\\s]+")), Qt::SkipEmptyParts);
+  for (const QString& item : items) {
+    if (item.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) continue;
+    std::pair<QHostAddress, int> subnet = QHostAddress::parseSubnet(item);
+    if (subnet.first.isNull()) {
+      QHostAddress one;
+      if (!one.setAddress(item)) return std::nullopt;
+      subnet = {one, one.protocol() == QAbstractSocket::IPv6Protocol ? 128 : 32};
+    }
+    list.push_back(subnet);
+  }
+  return list;
+}
+
 bool OscRemote::Start(int port) {
   Stop();
+  const RemoteSettings& setup = console_.RemoteSetup();
+  QHostAddress bind(QHostAddress::AnyIPv4);
+  const QString bindText = QString::fromStdString(setup.oscBind).trimmed();
+  const auto allowed = ParseOscAllowList(QString::fromStdString(setup.oscAllow));
   if (port < 1 || port > 65535) {
     bindError_ = QStringLiteral("OSC: порт %1 вне 1..65535").arg(port);
+  } else if (!bindText.isEmpty() && !bind.setAddress(bindText)) {
+    bindError_ = QStringLiteral("OSC: «%1» — не IP-адрес").arg(bindText);
+  } else if (!allowed) {
+    bindError_ = QStringLiteral("OSC: список разрешенных адресов не прочитан: «%1»")
+                     .arg(QString::fromStdString(setup.oscAllow));
   } else {
+    allowed_ = *allowed;
     auto* socket = new QUdpSocket(this);
     // Not shared: a second program on the same port must fail here, not split the messages.
-    if (socket->bind(QHostAddress::AnyIPv4, static_cast<quint16>(port),
-                     QAbstractSocket::DontShareAddress)) {
+    if (socket->bind(bind, static_cast<quint16>(port), QAbstractSocket::DontShareAddress)) {
       socket_ = socket;
       port_ = port;
       connect(socket_, &QUdpSocket::readyRead, this, &OscRemote::ReadDatagrams);
@@ -66,6 +95,9 @@ bool OscRemote::Start(int port) {
           break;
         case QAbstractSocket::SocketAccessError:
           bindError_ = QStringLiteral("OSC: нет прав на порт %1").arg(port);
+          break;
+        case QAbstractSocket::SocketAddressNotAvailableError:
+          bindError_ = QStringLiteral("OSC: адреса %1 нет на этой машине").arg(bindText);
           break;
         default:
           bindError_ = QStringLiteral("OSC: порт %1 не открыт (%2)").arg(port).arg(
@@ -86,6 +118,7 @@ void OscRemote::Stop() {
   socket_ = nullptr;
   port_ = 0;
   clients_.Clear();
+  budgets_.clear();
   if (was) emit Changed();
 }
 
@@ -100,8 +133,54 @@ void OscRemote::ReadDatagrams() {
   for (int n = 0; n < kDatagramsPerTurn && socket_ && socket_->hasPendingDatagrams(); ++n) {
     const QNetworkDatagram datagram = socket_->receiveDatagram();
     if (!datagram.isValid()) break;
-    Handle(datagram.data(), datagram.senderAddress(), static_cast<quint16>(datagram.senderPort()));
+    const QHostAddress sender = datagram.senderAddress();
+    if (!Allowed(sender)) {
+      // Not run, not answered, not a client: counted, and shown without a redraw per datagram.
+      ++foreign_;
+      lastForeign_ = SenderText(sender, static_cast<quint16>(datagram.senderPort()));
+      ScheduleChanged();
+      continue;
+    }
+    Handle(datagram.data(), sender, static_cast<quint16>(datagram.senderPort()));
   }
+}
+
+bool OscRemote::Allowed(const QHostAddress& sender) const {
+  bool v4 = false;
+  const quint32 ip = sender.toIPv4Address(&v4);
+  const QHostAddress address = v4 ? QHostAddress(ip) : sender;
+  for (const auto& subnet : allowed_)
+    if (address.isInSubnet(subnet)) return true;
+  return false;
+}
+
+bool OscRemote::TakeSendBudget(const QHostAddress& to) {
+  const std::int64_t now = clock_.elapsed();
+  // Forged senders of the allowed ranges are many: the table forgets quiet addresses.
+  if (budgets_.size() > 1024)
+    std::erase_if(budgets_, [now](const auto& entry) {
+      return now - entry.second.secondStartMs > 2000 && now - entry.second.lastSyncMs > 2000;
+    });
+  Budget& b = budgets_[PeerAddressText(to)];
+  if (now - b.secondStartMs >= 1000) {
+    b.secondStartMs = now;
+    b.sent = 0;
+  }
+  if (b.sent >= kMaxDatagramsPerSecond) {
+    ++heldBack_;
+    return false;
+  }
+  ++b.sent;
+  return true;
+}
+
+void OscRemote::ScheduleChanged() {
+  if (changedPending_) return;
+  changedPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    changedPending_ = false;
+    emit Changed();
+  });
 }
 
 void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender,
@@ -112,13 +191,30 @@ void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender,
     Refuse(packet.error, from);
     return;
   }
-  clients_.Heard(sender, senderPort, clock_.elapsed());
+  // A bundle runs whole or not at all: every command is checked before the first one runs.
+  for (const OscRequest& request : packet.requests) {
+    if (request.sync) continue;
+    const QString refused = control_.Check(request.command);
+    if (!refused.isEmpty()) {
+      Refuse(refused, from);
+      return;
+    }
+  }
+  const std::int64_t now = clock_.elapsed();
+  clients_.Heard(sender, senderPort, now);
   lastMessage_ = QStringLiteral("%1  (%2)").arg(packet.text, from);
   ++messages_;
+  bool synced = false;
   for (const OscRequest& request : packet.requests) {
     if (!socket_) break;  // stopped by what ran
     if (request.sync) {
-      SendWholeState(sender, senderPort);
+      // The whole state is 38 datagrams: once per datagram and once a second per address.
+      Budget& b = budgets_[PeerAddressText(sender)];
+      if (!synced && now - b.lastSyncMs >= kSyncIntervalMs) {
+        b.lastSyncMs = now;
+        SendWholeState(sender, senderPort);
+      }
+      synced = true;
       continue;
     }
     const QString refused = control_.Run(request.command);
@@ -127,13 +223,13 @@ void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender,
       return;
     }
   }
-  emit Changed();
+  ScheduleChanged();
 }
 
 void OscRemote::Refuse(const QString& error, const QString& from) {
   ++bad_;
   lastError_ = QStringLiteral("%1  (%2)").arg(error, from);
-  emit Changed();
+  ScheduleChanged();
 }
 
 void OscRemote::SendToClients(const char* path, std::initializer_list<int> values) {
@@ -150,6 +246,10 @@ void OscRemote::Send(const QHostAddress& to, quint16 port, const char* path,
   void* bytes = lo_message_serialise(message, path, nullptr, &size);
   lo_message_free(message);
   if (!bytes) return;
+  if (!TakeSendBudget(to)) {
+    std::free(bytes);
+    return;
+  }
   // A full send buffer drops this one message; the next change or a sync brings it back.
   socket_->writeDatagram(static_cast<const char*>(bytes), static_cast<qint64>(size), to, port);
   std::free(bytes);

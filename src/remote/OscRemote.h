@@ -5,6 +5,10 @@
 #include <QObject>
 #include <QString>
 #include <initializer_list>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "remote/OscClients.h"
 
@@ -15,20 +19,36 @@ namespace kalvetro {
 class Console;
 class RemoteControl;
 
+// The senders OSC takes commands from, from the text of the settings: addresses and subnets
+// ("192.168.1.20", "10.0.0.0/8", "fe80::/10") separated by commas, semicolons or blanks;
+// "none" allows nobody. Nothing when an item is neither.
+std::optional<std::vector<std::pair<QHostAddress, int>>> ParseOscAllowList(const QString& text);
+
 // OSC over UDP: reads each datagram sent to its port, runs what it asks through the remotes'
 // door into the show, and sends /kalvetro/state/... messages to every client heard from in
 // the last minute when the show changes, whoever changed it. Off until started. Lives on the
 // user-interface thread and never blocks: the socket is a Qt object whose readyRead comes
 // from the event loop, and UDP sends do not wait.
+//
+// A UDP sender's address can be forged, so OSC takes datagrams only from the allowed
+// addresses and subnets (by default this machine, the private ranges and link-local), answers
+// a sync at most once a second per address, and never sends one address more than
+// kMaxDatagramsPerSecond datagrams a second: the console cannot be used to flood a third
+// machine.
 class OscRemote : public QObject {
   Q_OBJECT
 
  public:
+  static constexpr int kMaxDatagramsPerSecond = 64;
+  static constexpr std::int64_t kSyncIntervalMs = 1000;
+
   OscRemote(Console& console, RemoteControl& control, QObject* parent = nullptr);
   ~OscRemote() override;
 
-  // Listens on every IPv4 interface at `port` (1..65535), after letting go of any port it
-  // had. False when the port cannot be bound: BindError() says why (also on the status line).
+  // Listens at `port` (1..65535) on the bind address of the remote settings (empty: every
+  // IPv4 interface), taking datagrams from the senders the settings allow, after letting go of
+  // any port it had. False when the port cannot be bound or the settings cannot be read:
+  // BindError() says why (also on the status line).
   bool Start(int port);
   void Stop();
 
@@ -40,6 +60,11 @@ class OscRemote : public QObject {
   long BadCount() const { return bad_; }
   QString LastMessage() const { return lastMessage_; }
   QString LastError() const { return lastError_; }
+  // Datagrams dropped because their sender is not allowed, and the last such sender.
+  long ForeignCount() const { return foreign_; }
+  QString LastForeign() const { return lastForeign_; }
+  // Datagrams not sent because their address had had its share of the second.
+  long HeldBackCount() const { return heldBack_; }
   int ClientCount();
 
  signals:
@@ -55,6 +80,17 @@ class OscRemote : public QObject {
   void Send(const QHostAddress& to, quint16 port, const char* path,
             std::initializer_list<int> values);
   void SendWholeState(const QHostAddress& to, quint16 port);
+  bool Allowed(const QHostAddress& sender) const;
+  // Counts one datagram to `to` against its share of the current second; false when spent.
+  bool TakeSendBudget(const QHostAddress& to);
+  void ScheduleChanged();
+
+  // What each address has been sent in the current second and when it last had a sync.
+  struct Budget {
+    std::int64_t secondStartMs = -1;
+    int sent = 0;
+    std::int64_t lastSyncMs = -kSyncIntervalMs;
+  };
 
   Console& console_;
   RemoteControl& control_;
@@ -65,8 +101,14 @@ class OscRemote : public QObject {
   long bad_ = 0;
   QString lastMessage_;
   QString lastError_;
+  long foreign_ = 0;
+  QString lastForeign_;
+  long heldBack_ = 0;
   OscClients clients_;
   QElapsedTimer clock_;
+  std::vector<std::pair<QHostAddress, int>> allowed_;
+  std::map<QString, Budget> budgets_;
+  bool changedPending_ = false;
 };
 
 }  // namespace kalvetro

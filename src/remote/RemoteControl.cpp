@@ -39,12 +39,48 @@ RemoteControl::RemoteControl(Console& console, QObject* parent)
   connect(&runner, &ShowRunner::AutomatChanged, this, &RemoteControl::Refresh);
 }
 
-QString RemoteControl::Run(const RemoteCommand& c) {
-  ShowRunner& runner = console_.Runner();
+QString RemoteControl::Check(const RemoteCommand& c) const {
   switch (c.kind) {
     case RemoteCommandKind::Play:
       if (!IsFlag(c.a)) return OutOfRange("Пуск", c.a, 0, 1);
       if (console_.ChaserEditing()) return QStringLiteral("Открыт редактор картинок");
+      break;
+    case RemoteCommandKind::Next:
+    case RemoteCommandKind::Previous:
+      break;
+    case RemoteCommandKind::Scene:
+      if (c.a < 1 || c.a > state_.lastScene) return OutOfRange("Сцена", c.a, 1, state_.lastScene);
+      break;
+    case RemoteCommandKind::Tempo:
+      if (c.a < kTempoMin || c.a > kTempoMax) return OutOfRange("Темп", c.a, kTempoMin, kTempoMax);
+      break;
+    case RemoteCommandKind::BlackOut:
+      if (!IsFlag(c.a)) return OutOfRange("Затемнение", c.a, 0, 1);
+      break;
+    case RemoteCommandKind::Picture:
+    case RemoteCommandKind::Latch:
+      if (c.a < 1 || c.a > kPictureCount) return OutOfRange("Картинка", c.a, 1, kPictureCount);
+      if (!IsFlag(c.b)) return OutOfRange("Картинка: значение", c.b, 0, 1);
+      break;
+    case RemoteCommandKind::Channel:
+      if (c.a < 1 || c.a > kChannelCount) return OutOfRange("Канал", c.a, 1, kChannelCount);
+      if (c.b < 0 || c.b > 255) return OutOfRange("Уровень", c.b, 0, 255);
+      if (console_.Show().playing.load())
+        return QStringLiteral("Идет воспроизведение: уровень канала не меняется");
+      break;
+    case RemoteCommandKind::Automat:
+      if (c.a < 1 || c.a > 2) return OutOfRange("Автомат", c.a, 1, 2);
+      if (!IsFlag(c.b)) return OutOfRange("Автомат: значение", c.b, 0, 1);
+      break;
+  }
+  return {};
+}
+
+QString RemoteControl::Run(const RemoteCommand& c) {
+  if (QString refused = Check(c); !refused.isEmpty()) return refused;
+  ShowRunner& runner = console_.Runner();
+  switch (c.kind) {
+    case RemoteCommandKind::Play:
       c.a ? runner.Play() : runner.Stop();
       break;
     case RemoteCommandKind::Next:
@@ -53,39 +89,27 @@ QString RemoteControl::Run(const RemoteCommand& c) {
     case RemoteCommandKind::Previous:
       runner.Previous();
       break;
-    case RemoteCommandKind::Scene: {
-      const int last = state_.lastScene;
-      if (c.a < 1 || c.a > last || !runner.GoToScene(c.a - 1))
-        return OutOfRange("Сцена", c.a, 1, last);
+    case RemoteCommandKind::Scene:
+      if (!runner.GoToScene(c.a - 1)) return OutOfRange("Сцена", c.a, 1, state_.lastScene);
       break;
-    }
     case RemoteCommandKind::Tempo:
-      if (c.a < kTempoMin || c.a > kTempoMax) return OutOfRange("Темп", c.a, kTempoMin, kTempoMax);
       runner.SetTempo(c.a);
       console_.ReturnDataSystem();
       break;
     case RemoteCommandKind::BlackOut:
-      if (!IsFlag(c.a)) return OutOfRange("Затемнение", c.a, 0, 1);
       runner.SetBlackOut(c.a == 1);
       break;
     case RemoteCommandKind::Picture:
+      runner.FlashPicture(c.a - 1, c.b == 1);
+      break;
     case RemoteCommandKind::Latch:
-      if (c.a < 1 || c.a > kPictureCount) return OutOfRange("Картинка", c.a, 1, kPictureCount);
-      if (!IsFlag(c.b)) return OutOfRange("Картинка: значение", c.b, 0, 1);
-      if (c.kind == RemoteCommandKind::Picture)
-        runner.FlashPicture(c.a - 1, c.b == 1);
-      else
-        runner.LatchPicture(c.a - 1, c.b == 1);
+      runner.LatchPicture(c.a - 1, c.b == 1);
       break;
     case RemoteCommandKind::Channel:
-      if (c.a < 1 || c.a > kChannelCount) return OutOfRange("Канал", c.a, 1, kChannelCount);
-      if (c.b < 0 || c.b > 255) return OutOfRange("Уровень", c.b, 0, 255);
       if (!runner.SetChannelLevel(c.a, c.b))
         return QStringLiteral("Идет воспроизведение: уровень канала не меняется");
       break;
     case RemoteCommandKind::Automat:
-      if (c.a < 1 || c.a > 2) return OutOfRange("Автомат", c.a, 1, 2);
-      if (!IsFlag(c.b)) return OutOfRange("Автомат: значение", c.b, 0, 1);
       runner.SetAutomatWithShow(c.a, c.b == 1);
       break;
   }

@@ -56,6 +56,9 @@ class RemoteControl : public QObject {
 
   // Runs the command. Empty when done; otherwise the reason it was refused (nothing changed).
   QString Run(const RemoteCommand& command);
+  // Why Run would refuse the command now, without running it; empty when it would run. A
+  // remote that gets several commands at once (an OSC bundle) checks them all first.
+  QString Check(const RemoteCommand& command) const;
   RemoteState State() const { return state_; }
   // The level channel 1..255 has on the wire now (0 out of range).
   std::uint8_t OutputLevel(int channel) const;

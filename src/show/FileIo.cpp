@@ -76,7 +76,8 @@ void SetFileWriteCall(FileWriteCall call) {
   writeCall = call != nullptr ? call : SystemWrite;
 }
 
-FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data) {
+FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
+                               int mode) {
   // The temporary file lives in the target's folder so that the rename never crosses devices.
   std::string pattern = path + ".tmpXXXXXX";
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -91,7 +92,9 @@ FileResult WriteFileAtomically(const std::string& path, std::span<const std::uin
   };
   // Keep the permissions of the file being replaced; new files get the usual 0666 & ~umask.
   struct stat old {};
-  if (::stat(path.c_str(), &old) == 0) {
+  if (mode >= 0) {
+    ::fchmod(fd, static_cast<mode_t>(mode) & 07777);
+  } else if (::stat(path.c_str(), &old) == 0) {
     ::fchmod(fd, old.st_mode & 07777);
   } else {
     const mode_t mask = ::umask(0);

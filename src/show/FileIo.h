@@ -25,8 +25,11 @@ FileResult ReadFileImage(const std::string& path, std::span<std::uint8_t> out);
 
 // Replaces the file with data without ever destroying the previous file: the bytes go to a
 // temporary file in the same folder, which is flushed to disk and renamed over the old one.
-// On failure the old file is untouched and the temporary file removed.
-FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data);
+// On failure the old file is untouched and the temporary file removed. The new file keeps the
+// permissions of the one it replaces (a new one gets 0666 less the umask), unless `mode` is
+// given: then it has exactly that mode, whatever the old file had.
+FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
+                               int mode = -1);
 
 // The system write call that WriteFileAtomically uses. A test that cannot mount a small file
 // system to stand for a full disk puts a failing call in place; nullptr puts ::write back.

@@ -23,6 +23,46 @@ std::string Trim(const std::string& s) {
   return s.substr(first, last - first + 1);
 }
 
+std::string Escaped(const std::string& value) {
+  std::string out;
+  out.reserve(value.size());
+  for (char c : value) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// A backslash before anything but n, r or another backslash stays as it is, so that values
+// written before escaping existed read as they always did.
+std::string Unescaped(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size()) {
+      const char next = text[i + 1];
+      if (next == 'n' || next == 'r' || next == '\\') {
+        out += next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
 }  // namespace
 
 IniFile IniFile::Load(const std::string& path) {
@@ -45,7 +85,7 @@ IniFile IniFile::Load(const std::string& path) {
     }
     const auto eq = text.find('=');
     if (!current || eq == std::string::npos) continue;
-    ini.SetValue(current->name, Trim(text.substr(0, eq)), Trim(text.substr(eq + 1)));
+    ini.SetValue(current->name, Trim(text.substr(0, eq)), Unescaped(Trim(text.substr(eq + 1))));
   }
   return ini;
 }
@@ -93,7 +133,7 @@ std::string IniFile::Text() const {
     if (!first) out << "\n";
     first = false;
     out << "[" << s.name << "]\n";
-    for (const auto& [k, v] : s.entries) out << k << "=" << v << "\n";
+    for (const auto& [k, v] : s.entries) out << k << "=" << Escaped(v) << "\n";
   }
   return out.str();
 }
@@ -101,7 +141,7 @@ std::string IniFile::Text() const {
 FileResult IniFile::Save(const std::string& path) const {
   const std::string text = Text();
   return WriteFileAtomically(
-      path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+      path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), 0600);
 }
 
 }  // namespace kalvetro

@@ -9,7 +9,10 @@
 namespace kalvetro {
 
 // A plain initialisation file: "[Section]" lines followed by "Key=Value" lines. Sections and
-// keys keep the order in which they were first read or set; values are plain strings.
+// keys keep the order in which they were first read or set; values are plain strings. A value
+// is written on one line whatever it holds: a line break is written as \n, a carriage return
+// as \r and a backslash as \\, and read back as it was, so no value can add lines or
+// sections to the file.
 class IniFile {
  public:
   // Loads the file; a missing or unreadable file gives an empty one.
@@ -20,6 +23,7 @@ class IniFile {
   void SetValue(const std::string& section, const std::string& key, const std::string& value);
 
   std::string Text() const;
+  // Written readable and writable by its owner only (0600): settings may hold a PIN.
   FileResult Save(const std::string& path) const;
 
  private:

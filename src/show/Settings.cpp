@@ -59,6 +59,10 @@ Settings ReadSettings(const std::string& path) {
   RemoteSettings& remote = settings.remote;
   remote.oscOn = ini.Value(kRemoteSection, "OSC") == "1";
   ReadNumber(ini.Value(kRemoteSection, "OSCPort"), 1, 65535, remote.oscPort);
+  remote.oscBind = ini.Value(kRemoteSection, "OSCBind");
+  // A list erased by hand is the default list, never "nobody" by accident; "none" is nobody.
+  if (std::string allow = ini.Value(kRemoteSection, "OSCAllow"); !allow.empty())
+    remote.oscAllow = allow;
   remote.webOn = ini.Value(kRemoteSection, "Web") == "1";
   ReadNumber(ini.Value(kRemoteSection, "WebPort"), 1, 65535, remote.webPort);
   remote.webBind = ini.Value(kRemoteSection, "WebBind");
@@ -92,6 +96,8 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   const RemoteSettings& remote = settings.remote;
   ini.SetValue(kRemoteSection, "OSC", remote.oscOn ? "1" : "0");
   ini.SetValue(kRemoteSection, "OSCPort", std::to_string(remote.oscPort));
+  ini.SetValue(kRemoteSection, "OSCBind", remote.oscBind);
+  ini.SetValue(kRemoteSection, "OSCAllow", remote.oscAllow);
   ini.SetValue(kRemoteSection, "Web", remote.webOn ? "1" : "0");
   ini.SetValue(kRemoteSection, "WebPort", std::to_string(remote.webPort));
   ini.SetValue(kRemoteSection, "WebBind", remote.webBind);

@@ -24,6 +24,10 @@ struct MidiSettings {
   bool operator==(const MidiSettings&) const = default;
 };
 
+inline constexpr char kDefaultOscAllow[] =
+    "127.0.0.0/8, 10.0.0.0/8, 172.16.0.0/12, 192.168.0.0/16, 169.254.0.0/16, ::1, fc00::/7, "
+    "fe80::/10";
+
 struct RemoteSettings {
   bool oscOn = false;
   int oscPort = 9000;
@@ -32,6 +36,10 @@ struct RemoteSettings {
   std::string webBind;  // the address the page listens on; empty: every interface
   std::string webPin;   // 4..8 digits; empty until made at the first start
   MidiSettings midi;
+  std::string oscBind;  // the address OSC listens on; empty: every IPv4 interface
+  // The senders OSC takes commands from: addresses and subnets ("192.168.0.0/16"), separated
+  // by commas or blanks. By default this machine, the private ranges and link-local.
+  std::string oscAllow = kDefaultOscAllow;
   bool operator==(const RemoteSettings&) const = default;
 };
 
@@ -51,7 +59,7 @@ struct Settings {
 // "Path" of section "LastFile"; a missing file or key gives an empty value (no ticks).
 Settings ReadSettings(const std::string& path);
 // Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX", and "OSC", "OSCPort",
-// "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or PIN: the default).
+// "OSCBind", "OSCAllow", "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or PIN: the default).
 // Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and "Map1".."MapN".
 // Writes the keys in the order File01..File20, then Path, then the network section, keeping
 // other content of the file.

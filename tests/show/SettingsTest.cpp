@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -62,7 +63,8 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   expected += "File20=/last.klv\nTicks=10100000000000000000\n\n[LastFile]\n";
   expected += "Path=/home/op/show=1.klv\n";
   expected += "\n[NetworkDMX]\nOLA=1\nUniverse=42\n";
-  expected += "\n[Remote]\nOSC=0\nOSCPort=9000\nWeb=0\nWebPort=8080\nWebBind=\nWebPIN=\n";
+  expected += "\n[Remote]\nOSC=0\nOSCPort=9000\nOSCBind=\nOSCAllow=" + std::string(kDefaultOscAllow);
+  expected += "\nWeb=0\nWebPort=8080\nWebBind=\nWebPIN=\n";
   expected += "\n[MIDI]\nOn=0\nAPI=alsa\nIn=\nOut=\nMaps=0\n";
   EXPECT_EQ(ReadText(), expected);
 
@@ -83,7 +85,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
 
 TEST_F(SettingsTest, RemoteSettingsRoundTripAndBadValuesReadAsDefaults) {
   Settings settings;
-  settings.remote = {true, 9001, true, 8081, "192.168.1.5", "0042", {}};
+  settings.remote = {true, 9001, true, 8081, "192.168.1.5", "0042", {}, "10.0.0.2", "10.0.0.0/8"};
   ASSERT_TRUE(WriteSettings(path_, settings).ok);
   EXPECT_EQ(ReadSettings(path_).remote, settings.remote);
   // A PIN keeps its leading zeros; a bad port or PIN falls back to the default.
@@ -93,6 +95,8 @@ TEST_F(SettingsTest, RemoteSettingsRoundTripAndBadValuesReadAsDefaults) {
   EXPECT_EQ(bad.oscPort, 9000);
   EXPECT_EQ(bad.webPort, 8080);
   EXPECT_EQ(bad.webPin, "");
+  // No OSC list in the file is the default list, not an empty one that would allow nobody.
+  EXPECT_EQ(bad.oscAllow, kDefaultOscAllow);
   for (const char* pin : {"12a4", "123456789", "", "12 34"}) EXPECT_FALSE(ValidPin(pin)) << pin;
   for (const char* pin : {"1234", "00000000"}) EXPECT_TRUE(ValidPin(pin)) << pin;
 }
@@ -125,6 +129,32 @@ TEST_F(SettingsTest, WritingKeepsOtherSectionsOfTheFile) {
   EXPECT_EQ(ini.Value("LastFile", "Path"), "/new.klv");
   EXPECT_EQ(ini.Value("LastFile", "Zoom"), "3");
   EXPECT_EQ(ini.Value("Extra", "A"), "1");
+}
+
+TEST_F(SettingsTest, TheFileIsPrivateAndAValueWithLineBreaksStaysOneValue) {
+  // An older file readable by everyone becomes private with the next write: it holds the PIN.
+  WriteText("[Remote]\nWebPIN=1234\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0644), 0);
+  Settings settings;
+  // A show file name may hold line breaks, brackets and backslashes: a planted section, a
+  // second key and a PIN must not come out of it.
+  settings.lastPath = "/shows/a\n[Remote]\nWebPIN=0000\r\nOSCAllow=0.0.0.0/0\\n\\.klv";
+  settings.remote.webPin = "5678";
+  ASSERT_TRUE(WriteSettings(path_, settings).ok);
+  struct stat info {};
+  ASSERT_EQ(::stat(path_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  const Settings back = ReadSettings(path_);
+  EXPECT_EQ(back.lastPath, settings.lastPath);
+  EXPECT_EQ(back.remote.webPin, "5678");
+  EXPECT_EQ(back.remote.oscAllow, kDefaultOscAllow);
+  std::ifstream in(path_);
+  int remoteSections = 0;
+  for (std::string line; std::getline(in, line);) remoteSections += line == "[Remote]";
+  EXPECT_EQ(remoteSections, 1);
+  // A value written before escaping existed, with a lone backslash, reads as it always did.
+  WriteText("[LastFile]\nPath=C:\\Shows\\x.klv\n");
+  EXPECT_EQ(ReadSettings(path_).lastPath, "C:\\Shows\\x.klv");
 }
 
 TEST_F(SettingsTest, FailedWriteLeavesTheOldFile) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
 
@@ -39,6 +40,15 @@ OscGroup::OscGroup(Console& console, QWidget* parent)
   portEdit->setRange(1, 65535);
   portEdit->setKeyboardTracking(false);  // a port is tried once typed, not digit by digit
   portEdit->setToolTip(QStringLiteral("Порт, на который пульт OSC шлет команды"));
+  bindEdit = new QLineEdit(this);
+  bindEdit->setObjectName(QStringLiteral("EditOscBind"));
+  bindEdit->setPlaceholderText(QStringLiteral("все интерфейсы"));
+  bindEdit->setToolTip(QStringLiteral("IP-адрес этой машины, на котором ждать пакеты OSC"));
+  allowEdit = new QLineEdit(this);
+  allowEdit->setObjectName(QStringLiteral("EditOscAllow"));
+  allowEdit->setToolTip(QStringLiteral(
+      "Адреса и подсети, от которых принимаются команды, через запятую (10.0.0.0/8, "
+      "192.168.1.20); пакеты от других не выполняются"));
   statusLabel = WrappingLabel(QStringLiteral("LabelOscStatus"), this);
   lastMessageLabel = WrappingLabel(QStringLiteral("LabelOscLastMessage"), this);
   errorCountLabel = WrappingLabel(QStringLiteral("LabelOscErrors"), this);
@@ -46,14 +56,20 @@ OscGroup::OscGroup(Console& console, QWidget* parent)
   grid->addWidget(oscBox, 0, 0, 1, 2);
   grid->addWidget(caption, 1, 0);
   grid->addWidget(portEdit, 1, 1);
-  grid->addWidget(statusLabel, 2, 0, 1, 2);
-  grid->addWidget(lastMessageLabel, 3, 0, 1, 2);
-  grid->addWidget(errorCountLabel, 4, 0, 1, 2);
-  grid->addWidget(lastErrorLabel, 5, 0, 1, 2);
+  grid->addWidget(PlainLabel(QStringLiteral("Адрес"), this), 2, 0);
+  grid->addWidget(bindEdit, 2, 1);
+  grid->addWidget(PlainLabel(QStringLiteral("Разрешены"), this), 3, 0);
+  grid->addWidget(allowEdit, 3, 1);
+  grid->addWidget(statusLabel, 4, 0, 1, 2);
+  grid->addWidget(lastMessageLabel, 5, 0, 1, 2);
+  grid->addWidget(errorCountLabel, 6, 0, 1, 2);
+  grid->addWidget(lastErrorLabel, 7, 0, 1, 2);
   grid->setColumnStretch(1, 1);
 
   connect(oscBox, &QCheckBox::toggled, this, &OscGroup::ApplyChoice);
   connect(portEdit, &QSpinBox::valueChanged, this, &OscGroup::ApplyChoice);
+  connect(bindEdit, &QLineEdit::editingFinished, this, &OscGroup::ApplyChoice);
+  connect(allowEdit, &QLineEdit::editingFinished, this, &OscGroup::ApplyChoice);
   connect(&osc_, &OscRemote::Changed, this, &OscGroup::RefreshOsc);
   connect(&console_, &Console::SettingsRead, this, &OscGroup::RefreshOsc);
   RefreshOsc();
@@ -63,9 +79,16 @@ void OscGroup::ApplyChoice() {
   RemoteSettings setup = console_.RemoteSetup();
   setup.oscOn = oscBox->isChecked();
   setup.oscPort = portEdit->value();
+  const std::string bind = bindEdit->text().trimmed().toStdString();
+  const std::string allow = allowEdit->text().trimmed().toStdString();
+  // An emptied list is the default one, as in the settings file.
+  const std::string allowed = allow.empty() ? std::string(kDefaultOscAllow) : allow;
+  const bool moved = bind != setup.oscBind || allowed != setup.oscAllow;
+  setup.oscBind = bind;
+  setup.oscAllow = allowed;
   console_.SetRemoteSetup(setup);
   if (setup.oscOn) {
-    if (osc_.Port() != setup.oscPort) osc_.Start(setup.oscPort);
+    if (osc_.Port() != setup.oscPort || moved) osc_.Start(setup.oscPort);
   } else {
     osc_.Stop();
   }
@@ -81,6 +104,8 @@ void OscGroup::RefreshOsc() {
     const QSignalBlocker blockPort(portEdit);
     oscBox->setChecked(osc_.Listening() || failed);
     portEdit->setValue(osc_.Listening() ? osc_.Port() : setup.oscPort);
+    if (!bindEdit->hasFocus()) bindEdit->setText(QString::fromStdString(setup.oscBind));
+    if (!allowEdit->hasFocus()) allowEdit->setText(QString::fromStdString(setup.oscAllow));
   }
   if (osc_.Listening()) {
     statusLabel->setText(QStringLiteral("Слушает порт %1, клиентов: %2")
@@ -98,7 +123,13 @@ void OscGroup::RefreshOsc() {
   lastMessageLabel->setText(
       QStringLiteral("Последнее сообщение: %1")
           .arg(osc_.LastMessage().isEmpty() ? none : osc_.LastMessage()));
-  errorCountLabel->setText(QStringLiteral("Отклонено пакетов: %1").arg(osc_.BadCount()));
+  errorCountLabel->setText(
+      osc_.ForeignCount() == 0
+          ? QStringLiteral("Отклонено пакетов: %1").arg(osc_.BadCount())
+          : QStringLiteral("Отклонено пакетов: %1, с чужих адресов: %2 (последний %3)")
+                .arg(osc_.BadCount())
+                .arg(osc_.ForeignCount())
+                .arg(osc_.LastForeign()));
   lastErrorLabel->setText(QStringLiteral("Последняя ошибка: %1")
                               .arg(osc_.LastError().isEmpty() ? none : osc_.LastError()));
 }

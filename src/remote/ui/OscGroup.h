@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QSpinBox;
 
 namespace kalvetro {
@@ -12,8 +13,9 @@ class Console;
 class OscRemote;
 
 // The group "Пульт OSC (UDP)" on the tab "Опции": switches the OSC remote on and off, chooses
-// its port (both kept in the settings), and shows the port in use, the last message, and the
-// count and last one of the bad input refused.
+// its port, the address it listens on and the senders it takes (all kept in the settings), and
+// shows the port in use, the last message, and the count and last one of the bad input
+// refused and of the datagrams from senders not allowed.
 class OscGroup : public QGroupBox {
   Q_OBJECT
 
@@ -22,6 +24,8 @@ class OscGroup : public QGroupBox {
 
   QCheckBox* oscBox = nullptr;
   QSpinBox* portEdit = nullptr;
+  QLineEdit* bindEdit = nullptr;
+  QLineEdit* allowEdit = nullptr;
   QLabel* statusLabel = nullptr;
   QLabel* lastMessageLabel = nullptr;
   QLabel* errorCountLabel = nullptr;
