@@ -223,12 +223,20 @@ void WebRemote::Admit(QWebSocket* socket) {
            QStringLiteral("Уже подключено %1 пультов: больше нельзя").arg(kMaxClients));
     return;
   }
-  // Connections without the PIN take no phone's place, and only a few may wait at once.
-  if (WaitingFrom(address) >= kMaxWaitingPerAddress || Waiting() >= kMaxWaiting) {
+  // Connections without the PIN take no phone's place, and only a few may wait at once: one
+  // address may keep two waiting, and when four wait in all the one that has waited longest
+  // makes room, so that silent sockets renewed from a few addresses never keep a phone out.
+  if (WaitingFrom(address) >= kMaxWaitingPerAddress) {
     Refuse(socket, QStringLiteral("busy"),
            QStringLiteral("Слишком много подключений ждут PIN: попробуйте снова"));
     CountError(address, QStringLiteral("Слишком много подключений без PIN"));
     return;
+  }
+  if (Waiting() >= kMaxWaiting) {
+    const auto oldest = std::find_if(clients_.begin(), clients_.end(),
+                                     [](const Client& c) { return !c.authorized; });
+    CountError(oldest->address, QStringLiteral("PIN не получен: место отдано другому"));
+    Refuse(oldest->socket, QStringLiteral("denied"), QStringLiteral("PIN не получен вовремя"));
   }
   clients_.push_back(Client{socket, address, false, std::chrono::steady_clock::now()});
   connect(socket, &QWebSocket::pong, this, [this, socket] {
