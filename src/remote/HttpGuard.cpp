@@ -179,14 +179,15 @@ GuardedTcpServer::~GuardedTcpServer() {
   for (auto& [socket, watch] : watches_) socket->disconnect(this);
 }
 
-void GuardedTcpServer::ResumeAfterAcceptError() {
-  // Qt pauses accepting for good after such an error: try again shortly, and again after
-  // every further error, until descriptors are free.
-  if (!resumeTimer_.isActive()) {
-    resumeTimer_.start();
+void GuardedTcpServer::ResumeAfterAcceptError(QAbstractSocket::SocketError error) {
+  // Qt pauses accepting for good after any accept error but a temporary one: no descriptors
+  // left, or a peer that gave up while waiting in the queue. Accepting is tried again
+  // shortly, and again after every further error, until it works.
+  if (resumeTimer_.isActive()) return;
+  resumeTimer_.start();
+  if (error == QAbstractSocket::SocketResourceError)
     emit Refused(QString(), QStringLiteral("Нет свободных дескрипторов: прием соединений "
                                            "приостановлен"));
-  }
 }
 
 void GuardedTcpServer::incomingConnection(qintptr descriptor) {

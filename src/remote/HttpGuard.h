@@ -42,7 +42,8 @@ QString HostOfHostHeader(const QString& hostHeader);
 //    of that same host;
 //  - a connection that has not finished its request, or upgraded, within kHeadTimeout is
 //    closed (and so is a kept-alive one idle for as long);
-//  - an accept error (no descriptors left) pauses accepting only until descriptors are free.
+//  - an accept error (no descriptors left, a peer gone while queued) pauses accepting only
+//    for a moment; Qt alone would stop accepting for good.
 // User-interface thread; never blocks.
 class GuardedTcpServer : public QTcpServer {
   Q_OBJECT
@@ -80,7 +81,7 @@ class GuardedTcpServer : public QTcpServer {
   // Answers status and closes; the HTTP server never sees the request.
   void Reject(QTcpSocket* socket, int status, const QString& reason);
   void Release(QTcpSocket* socket);
-  void ResumeAfterAcceptError();
+  void ResumeAfterAcceptError(QAbstractSocket::SocketError error);
 
   std::map<QTcpSocket*, Watch> watches_;
   std::map<QString, int> perAddress_;

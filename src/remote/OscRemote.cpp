@@ -32,8 +32,9 @@ QString SenderText(const QHostAddress& address, quint16 port) {
 OscRemote::OscRemote(Console& console, RemoteControl& control, QObject* parent)
     : QObject(parent), console_(console), control_(control) {
   clock_.start();
-  connect(&control_, &RemoteControl::SceneChanged, this,
-          [this](int n, int m) { SendToClients("/kalvetro/state/scene", {n, m}); });
+  connect(&control_, &RemoteControl::SceneChanged, this, [this](int n, int m) {
+    SendToClients("/kalvetro/state/scene", {n, m});
+  });
   connect(&control_, &RemoteControl::PlayingChanged, this,
           [this](bool on) { SendToClients("/kalvetro/state/playing", {on}); });
   connect(&control_, &RemoteControl::BlackOutChanged, this,
@@ -44,8 +45,9 @@ OscRemote::OscRemote(Console& console, RemoteControl& control, QObject* parent)
     SendToClients("/kalvetro/state/picture", {k, on});
     SendToClients("/kalvetro/state/latch", {k, latched});
   });
-  connect(&control_, &RemoteControl::AutomatChanged, this,
-          [this](int a, bool on) { SendToClients("/kalvetro/state/automat", {a, on}); });
+  connect(&control_, &RemoteControl::AutomatChanged, this, [this](int a, bool on) {
+    SendToClients("/kalvetro/state/automat", {a, on});
+  });
 }
 
 OscRemote::~OscRemote() = default;
@@ -100,8 +102,8 @@ bool OscRemote::Start(int port) {
           bindError_ = QStringLiteral("OSC: адреса %1 нет на этой машине").arg(bindText);
           break;
         default:
-          bindError_ = QStringLiteral("OSC: порт %1 не открыт (%2)").arg(port).arg(
-              socket->errorString());
+          bindError_ =
+              QStringLiteral("OSC: порт %1 не открыт (%2)").arg(port).arg(socket->errorString());
       }
       delete socket;
     }
@@ -183,10 +185,10 @@ void OscRemote::ScheduleChanged() {
   });
 }
 
-void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender,
-                       quint16 senderPort) {
+void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender, quint16 senderPort) {
   const QString from = SenderText(sender, senderPort);
-  const OscPacket packet = ParseOscPacket(datagram.constData(), static_cast<std::size_t>(datagram.size()));
+  const OscPacket packet =
+      ParseOscPacket(datagram.constData(), static_cast<std::size_t>(datagram.size()));
   if (!packet.error.isEmpty()) {
     Refuse(packet.error, from);
     return;

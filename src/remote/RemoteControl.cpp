@@ -18,7 +18,9 @@ QString OutOfRange(const char* what, int value, int low, int high) {
       .arg(high);
 }
 
-bool IsFlag(int v) { return v == 0 || v == 1; }
+bool IsFlag(int v) {
+  return v == 0 || v == 1;
+}
 
 }  // namespace
 

@@ -14,7 +14,7 @@ class Console;
 // What a remote may ask of the show. Numbers are as the operator counts them: scene 1..m,
 // picture 1..16, channel 1..255, automat 1..2.
 enum class RemoteCommandKind {
-  Play,      // a = 1 play, 0 stop
+  Play,  // a = 1 play, 0 stop
   Next,
   Previous,
   Scene,     // a = scene 1..m: go there

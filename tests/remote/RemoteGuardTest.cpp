@@ -5,6 +5,7 @@
 // through all of it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -167,7 +169,7 @@ QByteArray TextFrame(const QByteArray& text) {
   QByteArray frame;
   frame.append(char(0x81));
   frame.append(char(0x80 | text.size()));  // short messages only
-  frame.append(QByteArray(4, '\0'));        // a mask of zeros leaves the bytes as they are
+  frame.append(QByteArray(4, '\0'));       // a mask of zeros leaves the bytes as they are
   return frame + text;
 }
 
@@ -214,8 +216,8 @@ TEST(RemoteGuard, ThePhonePageRefusesStrangersAndKeepsItsPlacesForRealPhones) {
 
   // A WebSocket from another site's page, or a page asked for under a foreign name (a name
   // made to point here), is refused before any PIN; the page's own origin is upgraded.
-  for (const QByteArray& origin : {QByteArray("http://evil.example"),
-                                   "http://127.0.0.1:" + QByteArray::number(port + 1)}) {
+  for (const QByteArray& origin :
+       {QByteArray("http://evil.example"), "http://127.0.0.1:" + QByteArray::number(port + 1)}) {
     auto socket = Connect(port);
     socket->write(Upgrade(port, origin));
     EXPECT_TRUE(Answer(*socket, player).startsWith("HTTP/1.1 403")) << origin.constData();
@@ -268,9 +270,10 @@ TEST(RemoteGuard, ThePhonePageRefusesStrangersAndKeepsItsPlacesForRealPhones) {
       return s->state() == QAbstractSocket::ConnectedState;
     });
     player.Pass(50);
-    EXPECT_LE(std::count_if(idle.begin(), idle.end(),
-                            [](const auto& s) { return s->state() == QAbstractSocket::ConnectedState; }),
-              GuardedTcpServer::kMaxPerAddress)
+    EXPECT_LE(
+        std::count_if(idle.begin(), idle.end(),
+                      [](const auto& s) { return s->state() == QAbstractSocket::ConnectedState; }),
+        GuardedTcpServer::kMaxPerAddress)
         << "batch " << batch << " kept " << kept;
   }
   {
@@ -322,6 +325,31 @@ TEST(RemoteGuard, ThePhonePageRefusesStrangersAndKeepsItsPlacesForRealPhones) {
     big->write("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Big: " + QByteArray(9000, 'x'));
     EXPECT_TRUE(Answer(*big, player).startsWith("HTTP/1.1 431"));
   }
+
+  // The player runs out of descriptors: accepting pauses, and goes on by itself once
+  // descriptors are free again (Qt alone would stop accepting for good).
+  {
+    const pid_t pid = static_cast<pid_t>(player.Process().processId());
+    int used = 0;  // the descriptors open now (sockets are links to nowhere: count them all)
+    for (const auto& entry :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd"))
+      used += entry.path().filename() != "." ? 1 : 0;
+    rlimit old{};
+    const rlimit low{static_cast<rlim_t>(used + 3), RLIM_INFINITY};
+    ASSERT_EQ(::prlimit(pid, RLIMIT_NOFILE, nullptr, &old), 0);
+    const rlimit lowered{low.rlim_cur, old.rlim_max};
+    ASSERT_EQ(::prlimit(pid, RLIMIT_NOFILE, &lowered, nullptr), 0);
+    std::vector<std::unique_ptr<QTcpSocket>> hogs;
+    for (int k = 0; k < 12; ++k)
+      hogs.push_back(Connect(port, QStringLiteral("127.0.1.%1").arg(k + 1)));
+    player.Pass(1000);  // three are taken, the rest fail to be accepted
+    hogs.clear();
+    const Clock::time_point asked = Clock::now();
+    Phone phone(port);
+    EXPECT_TRUE(phone.LogIn(QString::fromLatin1(kPin))) << "accepting never resumed";
+    EXPECT_LT(Clock::now() - asked, std::chrono::seconds(3));
+    ::prlimit(pid, RLIMIT_NOFILE, &old, nullptr);
+  }
   ExpectSceneTiming(player.SceneIntervalsSince(start), "while the page was attacked");
 }
 
@@ -340,7 +368,8 @@ TEST(RemoteGuard, GuessedPinsCloseLoginsAndAQuietPhoneLetsGoOfItsPicture) {
   QByteArray heard;
   ASSERT_TRUE(player.Until([&] { return (heard += quiet->readAll()).contains("welcome"); }));
   quiet->write(TextFrame(R"({"cmd":"picture","n":3,"on":true})"));
-  ASSERT_TRUE(player.Until([&] { return player.Last().levels[kPictureChannel - 1] == kPictureLevel; }));
+  ASSERT_TRUE(
+      player.Until([&] { return player.Last().levels[kPictureChannel - 1] == kPictureLevel; }));
   const Clock::time_point lit = Clock::now();
   // Twenty wrong PINs from five addresses (four each, below one address's lockout).
   for (int k = 0; k < WebRemote::kMaxWrongPinsInAll; ++k) {
@@ -356,13 +385,12 @@ TEST(RemoteGuard, GuessedPinsCloseLoginsAndAQuietPhoneLetsGoOfItsPicture) {
     Phone late(port);
     EXPECT_FALSE(late.LogIn(QString::fromLatin1(kPin)));
     ASSERT_FALSE(late.Messages().empty());
-    EXPECT_TRUE(late.Messages().back().value("message").toString().contains(
-        QStringLiteral("вход закрыт")));
+    EXPECT_TRUE(
+        late.Messages().back().value("message").toString().contains(QStringLiteral("вход закрыт")));
   }
   EXPECT_EQ(in.Ask(R"({"cmd":"blackout","on":false})").value("ok").toBool(), true);
 
-  EXPECT_TRUE(player.Until(
-      [&] { return player.Last().levels[kPictureChannel - 1] == 0; }, 25000))
+  EXPECT_TRUE(player.Until([&] { return player.Last().levels[kPictureChannel - 1] == 0; }, 25000))
       << "the quiet phone's picture stayed on";
   const auto held = Clock::now() - lit;
   EXPECT_GT(held, std::chrono::seconds(12));

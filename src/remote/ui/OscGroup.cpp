@@ -46,9 +46,9 @@ OscGroup::OscGroup(Console& console, QWidget* parent)
   bindEdit->setToolTip(QStringLiteral("IP-адрес этой машины, на котором ждать пакеты OSC"));
   allowEdit = new QLineEdit(this);
   allowEdit->setObjectName(QStringLiteral("EditOscAllow"));
-  allowEdit->setToolTip(QStringLiteral(
-      "Адреса и подсети, от которых принимаются команды, через запятую (10.0.0.0/8, "
-      "192.168.1.20); пакеты от других не выполняются"));
+  allowEdit->setToolTip(
+      QStringLiteral("Адреса и подсети, от которых принимаются команды, через запятую (10.0.0.0/8, "
+                     "192.168.1.20); пакеты от других не выполняются"));
   statusLabel = WrappingLabel(QStringLiteral("LabelOscStatus"), this);
   lastMessageLabel = WrappingLabel(QStringLiteral("LabelOscLastMessage"), this);
   errorCountLabel = WrappingLabel(QStringLiteral("LabelOscErrors"), this);
@@ -108,9 +108,8 @@ void OscGroup::RefreshOsc() {
     if (!allowEdit->hasFocus()) allowEdit->setText(QString::fromStdString(setup.oscAllow));
   }
   if (osc_.Listening()) {
-    statusLabel->setText(QStringLiteral("Слушает порт %1, клиентов: %2")
-                             .arg(osc_.Port())
-                             .arg(osc_.ClientCount()));
+    statusLabel->setText(
+        QStringLiteral("Слушает порт %1, клиентов: %2").arg(osc_.Port()).arg(osc_.ClientCount()));
     statusLabel->setStyleSheet(QString());
   } else if (failed) {
     statusLabel->setText(osc_.BindError());
@@ -120,9 +119,8 @@ void OscGroup::RefreshOsc() {
     statusLabel->setStyleSheet(QString());
   }
   const QString none = QStringLiteral("нет");
-  lastMessageLabel->setText(
-      QStringLiteral("Последнее сообщение: %1")
-          .arg(osc_.LastMessage().isEmpty() ? none : osc_.LastMessage()));
+  lastMessageLabel->setText(QStringLiteral("Последнее сообщение: %1")
+                                .arg(osc_.LastMessage().isEmpty() ? none : osc_.LastMessage()));
   errorCountLabel->setText(
       osc_.ForeignCount() == 0
           ? QStringLiteral("Отклонено пакетов: %1").arg(osc_.BadCount())

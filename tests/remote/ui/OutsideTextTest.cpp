@@ -90,7 +90,8 @@ TEST(OutsideText, AddressesAndHeadersThatLookLikeHtmlAreShownLiterallyAndOpenNot
   ASSERT_TRUE(testing::WaitFor([&] {
     return oscError->text().contains(QString::fromUtf8(html)) &&
            webError->text().contains(QString::fromUtf8(html));
-  })) << oscError->text().toStdString() << " | " << webError->text().toStdString();
+  })) << oscError->text().toStdString()
+      << " | " << webError->text().toStdString();
   form.repaint();
   QTest::qWait(300);  // painted and laid out again: a rich label would load its image now
 
