@@ -167,6 +167,16 @@ TEST(OscRemote, EveryAddressChangesTheWireOrTheShowAsDocumented) {
   EXPECT_EQ(b.osc.BadCount(), 3);
   EXPECT_NE(b.osc.LastMessage().indexOf(QStringLiteral("/kalvetro/channel 8 61")), -1)
       << b.osc.LastMessage().toStdString();
+  // A bundle whose last message the show refuses (scene 4 of 3) runs none of its messages.
+  b.Send(client, OscBundle({OscMessage("/kalvetro/blackout", {1}),
+                            OscMessage("/kalvetro/channel", {8, 99}),
+                            OscMessage("/kalvetro/scene", {4})}));
+  EXPECT_EQ(b.osc.BadCount(), 4);
+  EXPECT_TRUE(b.osc.LastError().contains(QStringLiteral("Сцена 4 вне 1..3")))
+      << b.osc.LastError().toStdString();
+  EXPECT_FALSE(b.console.BlackOut());
+  EXPECT_EQ(show.memory.Get(SceneRowOffset(1) + 8), 61);
+  EXPECT_TRUE(b.wire.WaitForLevel(8, 61));
   EXPECT_EQ(b.wire.Malformed(), 0);
 }
 
