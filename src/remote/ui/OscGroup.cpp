@@ -105,7 +105,10 @@ void OscGroup::RefreshOsc() {
     oscBox->setChecked(osc_.Listening() || failed);
     portEdit->setValue(osc_.Listening() ? osc_.Port() : setup.oscPort);
     if (!bindEdit->hasFocus()) bindEdit->setText(QString::fromStdString(setup.oscBind));
-    if (!allowEdit->hasFocus()) allowEdit->setText(QString::fromStdString(setup.oscAllow));
+    if (!allowEdit->hasFocus()) {
+      allowEdit->setText(QString::fromStdString(setup.oscAllow));
+      allowEdit->setCursorPosition(0);  // the list read from its start
+    }
   }
   if (osc_.Listening()) {
     statusLabel->setText(
