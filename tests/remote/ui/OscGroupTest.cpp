@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
 
@@ -64,6 +65,29 @@ TEST(OscGroup, TickingItOpensThePortAndTheSettingsKeepItForTheNextStart) {
   EXPECT_TRUE(testing::WaitFor(
       [&] { return group->findChild<QCheckBox*>(QStringLiteral("CheckBoxOsc"))->isChecked(); }));
   client.seen.clear();
+  client.Send(OscMessage("/kalvetro/sync"));
+  EXPECT_TRUE(client.WaitForReply({"/kalvetro/state/blackout", {0}}));
+
+  // Senders allowed only from a subnet this machine is not on: the client is a stranger now,
+  // its blackout does not run and it hears nothing; the group counts what it dropped.
+  auto* allow = group->findChild<QLineEdit*>(QStringLiteral("EditOscAllow"));
+  ASSERT_NE(allow, nullptr);
+  allow->setText(QStringLiteral("10.255.255.0/24"));
+  emit allow->editingFinished();
+  client.seen.clear();
+  client.Send(OscMessage("/kalvetro/blackout", {1}));
+  client.Send(OscMessage("/kalvetro/sync"));
+  auto* dropped = group->findChild<QLabel*>(QStringLiteral("LabelOscErrors"));
+  EXPECT_TRUE(testing::WaitFor(
+      [&] { return dropped->text().contains(QStringLiteral("с чужих адресов: 2")); }))
+      << dropped->text().toStdString();
+  EXPECT_TRUE(client.Receive(300).empty());
+  EXPECT_FALSE(console.Core().BlackOut());
+  EXPECT_EQ(console.Core().RemoteSetup().oscAllow, "10.255.255.0/24");
+  // Emptied, the list is the default one again and the client is heard.
+  allow->clear();
+  emit allow->editingFinished();
+  EXPECT_EQ(allow->text(), QString::fromLatin1(kDefaultOscAllow));
   client.Send(OscMessage("/kalvetro/sync"));
   EXPECT_TRUE(client.WaitForReply({"/kalvetro/state/blackout", {0}}));
 
