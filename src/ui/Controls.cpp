@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSpinBox>
 
@@ -43,6 +44,15 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
   auto* label = PlainLabel(text, parent);
   label->setObjectName(name);
   return label;
+}
+
+QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& placeholder,
+                        const QString& hint) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  edit->setPlaceholderText(placeholder);
+  edit->setToolTip(hint);
+  return edit;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QScrollBar;
 class QSpinBox;
 class QWidget;
@@ -42,6 +43,10 @@ QGroupBox* MakeGroup(QWidget* parent, const QString& name, const QString& title)
 // and load the images it names, even from a FIFO or /dev/zero.
 QLabel* PlainLabel(const QString& text, QWidget* parent);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text = QString());
+
+// A one-line text field with the grey text it shows while empty and its hint.
+QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& placeholder,
+                        const QString& hint);
 
 // Marks a control as something a desk control can be taught to drive, in the words of a desk
 // mapping ("tempo", "channel 12", "flash 3"): learning a desk control ends with a click on a

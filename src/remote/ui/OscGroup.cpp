@@ -40,15 +40,12 @@ OscGroup::OscGroup(Console& console, QWidget* parent)
   portEdit->setRange(1, 65535);
   portEdit->setKeyboardTracking(false);  // a port is tried once typed, not digit by digit
   portEdit->setToolTip(QStringLiteral("Порт, на который пульт OSC шлет команды"));
-  bindEdit = new QLineEdit(this);
-  bindEdit->setObjectName(QStringLiteral("EditOscBind"));
-  bindEdit->setPlaceholderText(QStringLiteral("все интерфейсы"));
-  bindEdit->setToolTip(QStringLiteral("IP-адрес этой машины, на котором ждать пакеты OSC"));
-  allowEdit = new QLineEdit(this);
-  allowEdit->setObjectName(QStringLiteral("EditOscAllow"));
-  allowEdit->setToolTip(
-      QStringLiteral("Адреса и подсети, от которых принимаются команды, через запятую (10.0.0.0/8, "
-                     "192.168.1.20); пакеты от других не выполняются"));
+  bindEdit = MakeLineEdit(this, QStringLiteral("EditOscBind"), QStringLiteral("все интерфейсы"),
+                          QStringLiteral("IP-адрес этой машины, на котором ждать пакеты OSC"));
+  allowEdit = MakeLineEdit(
+      this, QStringLiteral("EditOscAllow"), QString(),
+      QStringLiteral("Адреса и подсети, от которых принимаются команды, через запятую "
+                     "(10.0.0.0/8, 192.168.1.20); пакеты от других не выполняются"));
   statusLabel = WrappingLabel(QStringLiteral("LabelOscStatus"), this);
   lastMessageLabel = WrappingLabel(QStringLiteral("LabelOscLastMessage"), this);
   errorCountLabel = WrappingLabel(QStringLiteral("LabelOscErrors"), this);

@@ -27,10 +27,8 @@ WebPanel::WebPanel(Console& console, QWidget* parent)
   portEdit = MakeNumberBox(this, QStringLiteral("SpinEditWebPort"),
                            {1, 65535, 8080, QStringLiteral("Порт страницы (HTTP и WebSocket)")});
   portEdit->setKeyboardTracking(false);
-  bindEdit = new QLineEdit(this);
-  bindEdit->setObjectName(QStringLiteral("EditWebBind"));
-  bindEdit->setPlaceholderText(QStringLiteral("все интерфейсы"));
-  bindEdit->setToolTip(QStringLiteral("IP-адрес этой машины, на котором ждать телефоны"));
+  bindEdit = MakeLineEdit(this, QStringLiteral("EditWebBind"), QStringLiteral("все интерфейсы"),
+                          QStringLiteral("IP-адрес этой машины, на котором ждать телефоны"));
   pinEdit = new QLineEdit(this);
   pinEdit->setObjectName(QStringLiteral("EditWebPin"));
   pinEdit->setMaxLength(8);
