@@ -277,8 +277,6 @@ void MidiRemote::Drain() {
         lastError_ = refused;
         console_.OutStatus(QStringLiteral("MIDI: ") + refused);
       }
-    } else if (action && action->conveyorSlot > 0) {
-      console_.Runner().ConveyorSlotKey(action->conveyorSlot);
     }
     emit ControlMoved(event.control, event.value);
   }

@@ -4,6 +4,7 @@
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
+#include "effects/Conveyor.h"
 #include "playback/Sequencer.h"
 
 namespace kalvetro {
@@ -18,7 +19,9 @@ QString OutOfRange(const char* what, int value, int low, int high) {
       .arg(high);
 }
 
-bool IsFlag(int v) { return v == 0 || v == 1; }
+bool IsFlag(int v) {
+  return v == 0 || v == 1;
+}
 
 }  // namespace
 
@@ -87,6 +90,12 @@ QString RemoteControl::Run(const RemoteCommand& c) {
       if (c.a < 1 || c.a > 2) return OutOfRange("Автомат", c.a, 1, 2);
       if (!IsFlag(c.b)) return OutOfRange("Автомат: значение", c.b, 0, 1);
       runner.SetAutomatWithShow(c.a, c.b == 1);
+      break;
+    case RemoteCommandKind::ConveyorSlot:
+      if (c.a < 1 || c.a > kConveyorSlots)
+        return OutOfRange("Ячейка конвейера", c.a, 1, kConveyorSlots);
+      // The slot's button is a toggle: a click sets it to the other state.
+      runner.SetConveyorSlotDown(c.a, !runner.ConveyorState().Down(c.a));
       break;
   }
   Refresh();

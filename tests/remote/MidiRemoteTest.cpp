@@ -11,6 +11,7 @@
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
+#include "effects/Conveyor.h"
 #include "remote/MidiRemote.h"
 #include "remote/MidiTestSupport.h"
 #include "remote/Remotes.h"
@@ -18,6 +19,7 @@
 #include "show/Settings.h"
 #include "support/ConsoleOptionsIn.h"
 #include "support/ConsoleProcess.h"
+#include "support/TestShow.h"
 
 namespace kalvetro {
 namespace {
@@ -233,6 +235,49 @@ TEST(MidiRemote, ADeskUnpluggedLeavesTheShowPlayingAndIsOpenedAgainWhenBack) {
   desk->Send({kNoteOn, 61, 127});
   EXPECT_TRUE(WaitFor([&] { return !test.console.Remote().Control().State().blackOut; }, 2000));
   EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1);
+}
+
+// A conveyor slot on the desk acts as a click on the slot's button, through the remote door:
+// slot 20 too, and with the keyboard switch of the conveyor off.
+TEST(MidiRemote, AConveyorSlotOnTheDeskActsAsItsButton) {
+  JackServer jack;
+  ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
+  Desk desk;
+  Pty pty;
+  MidiConsole test(pty);
+  MidiRemote& midi = test.midi;
+  Wire wire(pty);
+  test.console.SetConveyorFile(20, testing::TestShow(2, 50, false)
+                                       .Levels(1, {99, 98, 97})
+                                       .WriteTo(test.dir, QStringLiteral("slot20.klv")));
+  test.console.SetConveyorKeys(false);
+  test.setup.mappings = {"note 1 40 conveyor 20", "note 1 41 conveyor 3"};
+  ASSERT_TRUE(midi.Start(test.setup)) << midi.LastError().toStdString();
+  ASSERT_TRUE(WaitFor([&] { return midi.Connected(); }, 3000));
+  const Conveyor& conveyor = test.console.Runner().ConveyorState();
+
+  // By hand: slot 20 down and its show loaded.
+  desk.Send({kNoteOn, 40, 127});
+  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == 99; }))
+      << "channel 1 is " << wire.Level(1) << "; " << midi.Received() << " received" << jack.Late();
+  EXPECT_TRUE(conveyor.Down(20));
+
+  // Composing a list: each press turns slot 3 over, as a click on its button does.
+  test.console.Runner().SetConveyorMode(ConveyorMode::kComposing);
+  desk.Send({kNoteOn, 41, 127});
+  EXPECT_TRUE(WaitFor([&] { return conveyor.Down(3); }, 2000)) << midi.Received() << jack.Late();
+  desk.Send({kNoteOn, 41, 0});
+  desk.Send({kNoteOn, 41, 127});
+  EXPECT_TRUE(WaitFor([&] { return !conveyor.Down(3); }, 2000)) << midi.Received() << jack.Late();
+  EXPECT_TRUE(conveyor.Down(20));
+  EXPECT_EQ(midi.Refused(), 0);
+
+  // Slots outside 1..20 are refused and change nothing.
+  RemoteControl& control = test.console.Remote().Control();
+  EXPECT_EQ(control.Run({RemoteCommandKind::ConveyorSlot, 21}),
+            QStringLiteral("Ячейка конвейера 21 вне 1..20"));
+  EXPECT_FALSE(control.Run({RemoteCommandKind::ConveyorSlot, 0}).isEmpty());
+  EXPECT_TRUE(conveyor.Down(20));
 }
 
 #if !defined(__SANITIZE_THREAD__)
