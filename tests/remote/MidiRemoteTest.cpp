@@ -280,6 +280,57 @@ TEST(MidiRemote, AConveyorSlotOnTheDeskActsAsItsButton) {
   EXPECT_TRUE(conveyor.Down(20));
 }
 
+// The resident memory of this process, in KB.
+long ResidentKb() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+  return -1;
+}
+
+// A desk that starts a SysEx and never ends it: ten seconds of data bytes change nothing and
+// cost no memory, and once it ends the SysEx its control changes drive the show again (RtMidi's
+// JACK input hands nothing on until it sees the 0xF7).
+TEST(MidiRemote, ASysExThatNeverEndsCostsNoMemory) {
+  JackServer jack;
+  ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
+  Desk desk;
+  Pty pty;
+  MidiConsole test(pty);
+  MidiRemote& midi = test.midi;
+  ASSERT_TRUE(midi.Start(test.setup)) << midi.LastError().toStdString();
+  ASSERT_TRUE(WaitFor([&] { return midi.Connected(); }, 3000));
+  testing::Pump(300);
+  const long before = ResidentKb();
+  const long ignored = midi.Ignored();
+
+  std::vector<unsigned char> chunk(4096, 0x55);
+  chunk[0] = 0xF0;
+  long sent = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < end) {
+    desk.Send(chunk);  // waits while JACK's buffer of the desk is full
+    sent += static_cast<long>(chunk.size());
+    chunk[0] = 0x55;
+    QCoreApplication::processEvents();
+  }
+  testing::Pump(300);
+  const long grown = ResidentKb() - before;
+  EXPECT_GT(sent, 8L << 20) << "the desk sent only " << sent << " bytes";
+  EXPECT_LT(grown, 4096) << "grew by " << grown << " KB while the desk sent " << sent << " bytes";
+  EXPECT_EQ(midi.Received(), 0);
+  EXPECT_EQ(midi.Ignored(), ignored);
+
+  desk.Send({0x55, 0xF7});
+  desk.Send({kControl, 7,
+             static_cast<unsigned char>(LevelToMidi(10))});  // the fader meets the console's level
+  desk.Send({kControl, 7, 127});
+  EXPECT_TRUE(WaitFor([&] { return midi.Received() == 2; }, 2000))
+      << midi.Received() << " received" << jack.Late();
+  EXPECT_TRUE(WaitFor([&] { return test.console.Show().DataRead(0, 1) == 255; }, 2000));
+}
+
 #if !defined(__SANITIZE_THREAD__)
 // (Not under ThreadSanitizer: starting the player forks a process that libjack's threads are
 // running in, which ThreadSanitizer does not support.)
