@@ -1,7 +1,7 @@
 // A MIDI desk over the real transport: a JACK server of its own with the dummy driver, a desk
 // made of two RtMidi objects with virtual ports, and the console on a pseudo-terminal. Faders
-// with soft takeover, GO, blackout shown back on the desk, a flood of unmapped messages, and
-// the desk unplugged and plugged in again.
+// with soft takeover, GO, blackout shown back on the desk, a flood of unmapped messages, the
+// desk unplugged and plugged in again, a conveyor slot, and a SysEx that never ends.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
