@@ -87,6 +87,9 @@ struct Model {
         if (!In(a, 1, 2) || !In(b, 0, 1)) Fail("automat out of range");
         state.automats[static_cast<std::size_t>(a - 1)] = b == 1;
         break;
+      case RemoteCommandKind::ConveyorSlot:
+        if (!In(a, 1, 20)) Fail("conveyor slot out of range");
+        break;
     }
   }
 };
@@ -139,8 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!action) continue;
     if (!mapper.Find(event->control)) Fail("an unmapped control acted");
     if (action->command) model.Apply(*action->command);
-    if (action->conveyorSlot != 0 && !In(action->conveyorSlot, 1, 20))
-      Fail("conveyor slot out of range");
     const auto shown = mapper.Feedback(now);
     if (shown.size() != mappings.size()) Fail("not one value per mapping");
     for (const kalvetro::MidiEvent& e : shown)

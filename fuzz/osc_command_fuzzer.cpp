@@ -37,6 +37,8 @@ bool InRange(const kalvetro::OscRequest& r) {
       return In(a, 1, 255) && In(b, 0, 255);
     case RemoteCommandKind::Automat:
       return In(a, 1, 2) && In(b, 0, 1);
+    case RemoteCommandKind::ConveyorSlot:  // OSC has no conveyor command
+      return false;
   }
   return false;
 }

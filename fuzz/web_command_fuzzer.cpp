@@ -54,6 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case RemoteCommandKind::Automat:
           Check(c.a >= 1 && c.a <= 2 && (c.b == 0 || c.b == 1));
           break;
+        case RemoteCommandKind::ConveyorSlot:  // the phone page has no conveyor command
+          Check(false);
+          break;
       }
       break;
   }

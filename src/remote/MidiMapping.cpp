@@ -89,8 +89,8 @@ bool Number(std::string_view word, int low, int high, int& value) {
 }  // namespace
 
 std::string FormatMidiControl(const MidiControl& c) {
-  return std::string(c.kind == MidiKind::Note ? "note " : "cc ") + std::to_string(c.channel) +
-         ' ' + std::to_string(c.number);
+  return std::string(c.kind == MidiKind::Note ? "note " : "cc ") + std::to_string(c.channel) + ' ' +
+         std::to_string(c.number);
 }
 
 std::string FormatMidiTarget(const MidiTarget& target) {
@@ -146,10 +146,18 @@ std::optional<MidiMapping> ParseMidiMapping(std::string_view line) {
 
 // ---------------------------------------------------------------- scaling
 
-int MidiToLevel(int value) { return (value * 255 + 63) / 127; }
-int LevelToMidi(int level) { return (level * 127 + 127) / 255; }
-int MidiToTempo(int value) { return 10 + (value * 160 + 63) / 127; }
-int TempoToMidi(int tempo) { return ((tempo - 10) * 127 + 80) / 160; }
+int MidiToLevel(int value) {
+  return (value * 255 + 63) / 127;
+}
+int LevelToMidi(int level) {
+  return (level * 127 + 127) / 255;
+}
+int MidiToTempo(int value) {
+  return 10 + (value * 160 + 63) / 127;
+}
+int TempoToMidi(int tempo) {
+  return ((tempo - 10) * 127 + 80) / 160;
+}
 
 // ---------------------------------------------------------------- the mapper
 
@@ -164,7 +172,9 @@ const MidiMapping* MidiMapper::Find(const MidiControl& control) const {
   return nullptr;
 }
 
-void MidiMapper::ResetTakeover() { takeover_.assign(mappings_.size(), Takeover{}); }
+void MidiMapper::ResetTakeover() {
+  takeover_.assign(mappings_.size(), Takeover{});
+}
 
 std::optional<MidiAction> MidiMapper::Handle(const MidiEvent& event, const MidiConsoleView& view) {
   const MidiMapping* m = Find(event.control);
@@ -173,7 +183,7 @@ std::optional<MidiAction> MidiMapper::Handle(const MidiEvent& event, const MidiC
   const RemoteState& s = view.state;
   const bool pressed = event.value > 0;
   auto command = [](RemoteCommandKind kind, int a = 0, int b = 0) {
-    return MidiAction{RemoteCommand{kind, a, b}, 0};
+    return MidiAction{RemoteCommand{kind, a, b}};
   };
   switch (t.kind) {
     case MidiTargetKind::ChannelLevel:
@@ -213,12 +223,13 @@ std::optional<MidiAction> MidiMapper::Handle(const MidiEvent& event, const MidiC
     case MidiTargetKind::BlackOut:
       return command(RemoteCommandKind::BlackOut, s.blackOut ? 0 : 1);
     case MidiTargetKind::Latch:
-      return command(RemoteCommandKind::Latch, t.n, s.latched[static_cast<std::size_t>(t.n - 1)] ? 0 : 1);
+      return command(RemoteCommandKind::Latch, t.n,
+                     s.latched[static_cast<std::size_t>(t.n - 1)] ? 0 : 1);
     case MidiTargetKind::Automat:
       return command(RemoteCommandKind::Automat, t.n,
                      s.automats[static_cast<std::size_t>(t.n - 1)] ? 0 : 1);
     case MidiTargetKind::ConveyorSlot:
-      return MidiAction{std::nullopt, t.n};
+      return command(RemoteCommandKind::ConveyorSlot, t.n);
     default:
       return std::nullopt;
   }
@@ -233,14 +244,30 @@ std::vector<MidiEvent> MidiMapper::Feedback(const MidiConsoleView& view) const {
     auto on = [](bool b) { return b ? 127 : 0; };
     int value = 0;
     switch (m.target.kind) {
-      case MidiTargetKind::ChannelLevel: value = LevelToMidi(view.sceneLevel(n)); break;
-      case MidiTargetKind::Tempo: value = TempoToMidi(s.tempo); break;
-      case MidiTargetKind::Play: value = on(s.playing); break;
-      case MidiTargetKind::BlackOut: value = on(s.blackOut); break;
-      case MidiTargetKind::Flash: value = on(s.pictures[static_cast<std::size_t>(n - 1)]); break;
-      case MidiTargetKind::Latch: value = on(s.latched[static_cast<std::size_t>(n - 1)]); break;
-      case MidiTargetKind::Automat: value = on(s.automats[static_cast<std::size_t>(n - 1)]); break;
-      default: value = 0; break;
+      case MidiTargetKind::ChannelLevel:
+        value = LevelToMidi(view.sceneLevel(n));
+        break;
+      case MidiTargetKind::Tempo:
+        value = TempoToMidi(s.tempo);
+        break;
+      case MidiTargetKind::Play:
+        value = on(s.playing);
+        break;
+      case MidiTargetKind::BlackOut:
+        value = on(s.blackOut);
+        break;
+      case MidiTargetKind::Flash:
+        value = on(s.pictures[static_cast<std::size_t>(n - 1)]);
+        break;
+      case MidiTargetKind::Latch:
+        value = on(s.latched[static_cast<std::size_t>(n - 1)]);
+        break;
+      case MidiTargetKind::Automat:
+        value = on(s.automats[static_cast<std::size_t>(n - 1)]);
+        break;
+      default:
+        value = 0;
+        break;
     }
     out.push_back({m.control, value});
   }

@@ -55,7 +55,7 @@ enum class MidiTargetKind {
   Flash,         // n = picture 1..16, on while held
   Latch,         // n = picture, press: latched or let go
   Automat,       // n = automat 1..2, press: runs with the show or not
-  ConveyorSlot,  // n = slot 1..20: as its key
+  ConveyorSlot,  // n = slot 1..20: press: as a click on the slot's button
 };
 
 struct MidiTarget {
@@ -81,10 +81,9 @@ std::string FormatMidiTarget(const MidiTarget& target);
 std::optional<MidiTarget> ParseMidiTarget(std::string_view words);
 std::string FormatMidiControl(const MidiControl& control);
 
-// What a press or a fader asks for: a command through the remote door, or a conveyor key.
+// What a press or a fader asks for: a command through the remote door.
 struct MidiAction {
   std::optional<RemoteCommand> command;
-  int conveyorSlot = 0;  // 1..20, 0 none
 };
 
 // The console's side as the mapping sees it: the remote state and the level of a channel in

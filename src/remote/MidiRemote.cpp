@@ -38,7 +38,8 @@ QStringList PortNames(RtMidi& midi) {
 }
 
 QString Describe(const MidiEvent& e) {
-  return QString::fromStdString(FormatMidiControl(e.control)) + QStringLiteral(" = %1").arg(e.value);
+  return QString::fromStdString(FormatMidiControl(e.control)) +
+         QStringLiteral(" = %1").arg(e.value);
 }
 
 }  // namespace
@@ -80,7 +81,9 @@ MidiRemote::MidiRemote(Console& console, RemoteControl& control)
   });
 }
 
-MidiRemote::~MidiRemote() { Stop(); }
+MidiRemote::~MidiRemote() {
+  Stop();
+}
 
 bool MidiRemote::Start(const MidiSettings& setup) {
   Stop();
@@ -97,8 +100,6 @@ bool MidiRemote::Start(const MidiSettings& setup) {
   }
   ports->in->setErrorCallback(&Ports::Error, ports.get());
   ports->out->setErrorCallback(&Ports::Error, ports.get());
-  // SysEx, clock and active sensing come through so that they are counted, then ignored.
-  ports->in->ignoreTypes(false, false, false);
   ports->in->setCallback(&MidiRemote::Receive, this);
   ports_ = std::move(ports);
   running_ = true;
@@ -185,13 +186,17 @@ void MidiRemote::Open() {
   p.TakeError();
   p.in->closePort();
   p.in->openPort(static_cast<unsigned>(in), "in");
+  // SysEx, clock and active sensing are dropped by RtMidi itself: it keeps a SysEx until its
+  // end, so a desk that never ends one would otherwise grow our memory without bound.
+  p.in->ignoreTypes(true, true, true);
   if (const std::string error = p.TakeError(); !error.empty()) {
     lastError_ = QStringLiteral("MIDI: %1").arg(QString::fromStdString(error));
     return;
   }
   connected_ = true;
   mapper_.ResetTakeover();
-  console_.OutStatus(QStringLiteral("MIDI: пульт «%1» подключён").arg(QString::fromStdString(setup_.inPort)));
+  console_.OutStatus(
+      QStringLiteral("MIDI: пульт «%1» подключён").arg(QString::fromStdString(setup_.inPort)));
   emit ConnectedChanged(true);
   OpenOutput();
 }
@@ -204,8 +209,8 @@ void MidiRemote::Close(bool gone) {
   connected_ = false;
   outConnected_ = false;
   if (gone)
-    console_.OutStatus(
-        QStringLiteral("MIDI: пульт «%1» отключён, показ продолжается").arg(QString::fromStdString(setup_.inPort)));
+    console_.OutStatus(QStringLiteral("MIDI: пульт «%1» отключён, показ продолжается")
+                           .arg(QString::fromStdString(setup_.inPort)));
   emit ConnectedChanged(false);
 }
 
@@ -240,7 +245,8 @@ void MidiRemote::Take(const std::vector<unsigned char>& message) {
 MidiConsoleView MidiRemote::View() const {
   const ShowState& show = console_.Show();
   return {control_.State(), [&show](int channel) {
-            return static_cast<int>(show.DataRead(show.CurrentStep(), static_cast<std::uint8_t>(channel)));
+            return static_cast<int>(
+                show.DataRead(show.CurrentStep(), static_cast<std::uint8_t>(channel)));
           }};
 }
 
@@ -271,8 +277,6 @@ void MidiRemote::Drain() {
         lastError_ = refused;
         console_.OutStatus(QStringLiteral("MIDI: ") + refused);
       }
-    } else if (action && action->conveyorSlot > 0) {
-      console_.Runner().ConveyorSlotKey(action->conveyorSlot);
     }
     emit ControlMoved(event.control, event.value);
   }
@@ -287,8 +291,8 @@ void MidiRemote::SendFeedback(bool everything) {
     const MidiEvent& e = values[i];
     if (shown_[i] == e.value) continue;
     shown_[i] = e.value;
-    const unsigned char status =
-        static_cast<unsigned char>((e.control.kind == MidiKind::Note ? 0x90 : 0xB0) | (e.control.channel - 1));
+    const unsigned char status = static_cast<unsigned char>(
+        (e.control.kind == MidiKind::Note ? 0x90 : 0xB0) | (e.control.channel - 1));
     const unsigned char bytes[3] = {status, static_cast<unsigned char>(e.control.number),
                                     static_cast<unsigned char>(e.value)};
     ports_->out->sendMessage(bytes, sizeof bytes);

@@ -48,7 +48,8 @@ class MidiRemote : public QObject {
   // Mapping lines of the settings that were not understood.
   int BadMappings() const { return badMappings_; }
 
-  // Messages taken from the desk, messages ignored (SysEx, clock, fragments, kinds not used),
+  // Messages taken from the desk, messages ignored (fragments, kinds not used; SysEx, clock
+  // and active sensing are dropped by RtMidi before they reach us and are not counted),
   // commands refused, and the last message and last refusal for the operator.
   long Received() const { return received_.load(); }
   long Ignored() const { return ignored_.load(); }
@@ -105,7 +106,7 @@ class MidiRemote : public QObject {
     int high = 0;
   };
   std::array<Pending, kMidiControlSlots> pending_;
-  std::vector<int> dirty_;                      // controls with a value, in order of arrival
+  std::vector<int> dirty_;  // controls with a value, in order of arrival
   bool posted_ = false;
   std::atomic<long> received_{0};
   std::atomic<long> ignored_{0};

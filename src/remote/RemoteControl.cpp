@@ -4,6 +4,7 @@
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
+#include "effects/Conveyor.h"
 #include "playback/Sequencer.h"
 
 namespace kalvetro {
@@ -113,6 +114,12 @@ QString RemoteControl::Run(const RemoteCommand& c) {
       break;
     case RemoteCommandKind::Automat:
       runner.SetAutomatWithShow(c.a, c.b == 1);
+      break;
+    case RemoteCommandKind::ConveyorSlot:
+      if (c.a < 1 || c.a > kConveyorSlots)
+        return OutOfRange("Ячейка конвейера", c.a, 1, kConveyorSlots);
+      // The slot's button is a toggle: a click sets it to the other state.
+      runner.SetConveyorSlotDown(c.a, !runner.ConveyorState().Down(c.a));
       break;
   }
   Refresh();

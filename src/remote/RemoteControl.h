@@ -12,18 +12,19 @@ namespace kalvetro {
 class Console;
 
 // What a remote may ask of the show. Numbers are as the operator counts them: scene 1..m,
-// picture 1..16, channel 1..255, automat 1..2.
+// picture 1..16, channel 1..255, automat 1..2, conveyor slot 1..20.
 enum class RemoteCommandKind {
   Play,  // a = 1 play, 0 stop
   Next,
   Previous,
-  Scene,     // a = scene 1..m: go there
-  Tempo,     // a = 10..170
-  BlackOut,  // a = 1 on, 0 off
-  Picture,   // a = picture, b = 1 flash on, 0 off
-  Latch,     // a = picture, b = 1 latched on, 0 let go
-  Channel,   // a = channel, b = level 0..255 in the current scene (refused while playing)
-  Automat,   // a = automat, b = 1 runs with the show ("С основным"), 0 not
+  Scene,         // a = scene 1..m: go there
+  Tempo,         // a = 10..170
+  BlackOut,      // a = 1 on, 0 off
+  Picture,       // a = picture, b = 1 flash on, 0 off
+  Latch,         // a = picture, b = 1 latched on, 0 let go
+  Channel,       // a = channel, b = level 0..255 in the current scene (refused while playing)
+  Automat,       // a = automat, b = 1 runs with the show ("С основным"), 0 not
+  ConveyorSlot,  // a = slot: a click on its button (loads its show by hand, toggles it in a list)
 };
 
 struct RemoteCommand {

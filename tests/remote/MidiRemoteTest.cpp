@@ -1,7 +1,7 @@
 // A MIDI desk over the real transport: a JACK server of its own with the dummy driver, a desk
 // made of two RtMidi objects with virtual ports, and the console on a pseudo-terminal. Faders
-// with soft takeover, GO, blackout shown back on the desk, a flood of unmapped messages, and
-// the desk unplugged and plugged in again.
+// with soft takeover, GO, blackout shown back on the desk, a flood of unmapped messages, the
+// desk unplugged and plugged in again, a conveyor slot, and a SysEx that never ends.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
+#include "effects/Conveyor.h"
 #include "remote/MidiRemote.h"
 #include "remote/MidiTestSupport.h"
 #include "remote/Remotes.h"
@@ -18,18 +19,19 @@
 #include "show/Settings.h"
 #include "support/ConsoleOptionsIn.h"
 #include "support/ConsoleProcess.h"
+#include "support/TestShow.h"
 
 namespace kalvetro {
 namespace {
 
+using testing::Desk;
+using testing::JackServer;
+using testing::kControl;
+using testing::kNoteOn;
 using testing::OptionsIn;
 using testing::Pty;
 using testing::WaitFor;
 using testing::Wire;
-using testing::JackServer;
-using testing::Desk;
-using testing::kNoteOn;
-using testing::kControl;
 
 // The phone remote's test show (channel 1 at 10, 20, 30 in scenes 1..3) on a pty, its desk
 // mapped: fader cc 7 to channel 1, note 60 GO, note 61 blackout.
@@ -69,18 +71,32 @@ TEST(MidiRemote, ADeskDrivesTheShowWithSoftTakeoverAndSeesItsState) {
       << midi.InputPorts().join('|').toStdString() << " / "
       << midi.OutputPorts().join('|').toStdString() << " / " << midi.LastError().toStdString();
   // The whole state on connecting: the fader at channel 1's 10, GO and blackout dark.
-  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kControl, 7) == LevelToMidi(10); }, 2000));
-  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 0; }, 2000));
+  EXPECT_TRUE(desk.WaitShown(kControl, 7, LevelToMidi(10)));
+  EXPECT_TRUE(desk.WaitShown(kNoteOn, 61, 0));
   EXPECT_EQ(desk.Shown(kNoteOn, 60), 0);
 
+  // Every message the desk sends is taken (received or ignored) within the wait.
   long taken = 0;
+  auto allTaken = [&](const std::string& what, int ms = 2000) -> ::testing::AssertionResult {
+    if (WaitFor([&] { return midi.Received() + midi.Ignored() >= taken; }, ms))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << what << " not taken within " << ms << " ms: " << midi.Received() << " received + "
+           << midi.Ignored() << " ignored of " << taken << " sent" << jack.Late();
+  };
   auto send = [&](std::initializer_list<unsigned char> bytes) {
     desk.Send(bytes);
     ++taken;
-    return WaitFor([&] { return midi.Received() + midi.Ignored() >= taken; }, 2000);
+    std::string what = "message";
+    for (unsigned char b : bytes) what += ' ' + std::to_string(b);
+    return allTaken(what);
   };
-  auto channelOnWire = [&](int level) {
-    return wire.WaitFor([=](const DmxFrame& f) { return f.levels[0] == level; });
+  auto channelOnWire = [&](int level) -> ::testing::AssertionResult {
+    int seen = -1;
+    if (wire.WaitFor([&](const DmxFrame& f) { return (seen = f.levels[0]) == level; }))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "channel 1 on the wire is " << seen << ", not " << level;
   };
   ASSERT_TRUE(channelOnWire(10));
 
@@ -103,30 +119,28 @@ TEST(MidiRemote, ADeskDrivesTheShowWithSoftTakeoverAndSeesItsState) {
   ASSERT_TRUE(send({kNoteOn, 60, 0}));
   EXPECT_TRUE(channelOnWire(testing::kWebSceneLevels[1]));
   EXPECT_EQ(test.console.Show().CurrentStep(), 1);
-  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kControl, 7) == LevelToMidi(20); }, 2000));
+  EXPECT_TRUE(desk.WaitShown(kControl, 7, LevelToMidi(20)));
 
   // Blackout on and off from the desk: dark on the wire, its light on the desk.
   ASSERT_TRUE(send({kNoteOn, 61, 127}));
   EXPECT_TRUE(channelOnWire(0));
-  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 127; }, 2000));
+  EXPECT_TRUE(desk.WaitShown(kNoteOn, 61, 127));
   ASSERT_TRUE(send({kNoteOn, 61, 0}));  // release: still dark
   EXPECT_EQ(wire.Level(1), 0);
   ASSERT_TRUE(send({kNoteOn, 61, 127}));
   EXPECT_TRUE(channelOnWire(testing::kWebSceneLevels[1]));
-  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 0; }, 2000));
+  EXPECT_TRUE(desk.WaitShown(kNoteOn, 61, 0));
   // Blackout from the console is shown too.
   test.console.Runner().SetBlackOut(true);
-  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 127; }, 2000));
+  EXPECT_TRUE(desk.WaitShown(kNoteOn, 61, 127));
   test.console.Runner().SetBlackOut(false);
-  EXPECT_TRUE(WaitFor([&] { return desk.Shown(kNoteOn, 61) == 0; }, 2000));
+  EXPECT_TRUE(desk.WaitShown(kNoteOn, 61, 0));
 
-  // Ten thousand random messages on controls not mapped, with SysEx, clock and fragments
-  // among them: all taken, none changes the show.
+  // Ten thousand random messages on controls not mapped, with fragments and kinds the
+  // console does not use among them: all taken, none changes the show.
   const RemoteState before = test.console.Remote().Control().State();
-  const long receivedBefore = midi.Received();
   const long ignoredBefore = midi.Ignored();
   QRandomGenerator random(7);
-  long sent = 0;
   long ignoredSent = 0;
   for (int k = 0; k < 10000; ++k) {
     std::vector<unsigned char> message;
@@ -145,19 +159,34 @@ TEST(MidiRemote, ADeskDrivesTheShowWithSoftTakeoverAndSeesItsState) {
                    static_cast<unsigned char>(random.bounded(128))};
         break;
       default:  // things the console ignores
-        message = random.bounded(2) ? std::vector<unsigned char>{0xF8}
-                                    : std::vector<unsigned char>{0xF0, 0x7D, 0x01, 0xF7};
-        ++ignoredSent;
+        switch (random.bounded(4)) {
+          case 0:
+            message = {0xC0, 5};
+            break;  // a program change: counted as ignored
+          case 1:
+            message = {kNoteOn, 64};
+            break;  // a fragment: counted as ignored
+          case 2:
+            message = {0xF8};
+            break;  // clock: RtMidi drops it
+          default:
+            message = {0xF0, 0x7D, 0x01, 0xF7};
+            break;  // SysEx: RtMidi drops it
+        }
         break;
     }
     desk.Send(message);
-    ++sent;
-    // JACK carries a bounded number of bytes per cycle: let it drain now and then.
-    if (k % 200 == 199)
-      WaitFor([&] { return midi.Received() + midi.Ignored() - receivedBefore - ignoredBefore >= sent; }, 2000);
+    if (message[0] < 0xF0) {
+      ++taken;
+      if (message.size() < 3) ++ignoredSent;
+    }
+    // JACK carries a bounded number of bytes per period: let it drain now and then.
+    if (k % 200 == 199) {
+      ASSERT_TRUE(allTaken("the messages up to " + std::to_string(k + 1)));
+    }
   }
-  ASSERT_TRUE(WaitFor([&] { return midi.Received() - receivedBefore + midi.Ignored() - ignoredBefore == sent; }, 5000))
-      << midi.Received() - receivedBefore << " + " << midi.Ignored() - ignoredBefore << " of " << sent;
+  ASSERT_TRUE(allTaken("the last messages", 5000));
+  EXPECT_EQ(midi.Received() + midi.Ignored(), taken);
   EXPECT_EQ(midi.Ignored() - ignoredBefore, ignoredSent);
   testing::Pump(200);
   const RemoteState after = test.console.Remote().Control().State();
@@ -187,7 +216,8 @@ TEST(MidiRemote, ADeskUnpluggedLeavesTheShowPlayingAndIsOpenedAgainWhenBack) {
   // Unplugged: within one look at the port list the console knows, says so once, and plays on.
   desk.reset();
   ASSERT_TRUE(WaitFor([&] { return !midi.Connected(); }, 3000));
-  EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1) << test.status.join('|').toStdString();
+  EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1)
+      << test.status.join('|').toStdString();
   testing::Pump(500);
   EXPECT_TRUE(test.console.Show().playing.load());
   EXPECT_TRUE(wire.WaitFor([](const DmxFrame&) { return true; }));
@@ -205,6 +235,100 @@ TEST(MidiRemote, ADeskUnpluggedLeavesTheShowPlayingAndIsOpenedAgainWhenBack) {
   desk->Send({kNoteOn, 61, 127});
   EXPECT_TRUE(WaitFor([&] { return !test.console.Remote().Control().State().blackOut; }, 2000));
   EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1);
+}
+
+// A conveyor slot on the desk acts as a click on the slot's button, through the remote door:
+// slot 20 too, and with the keyboard switch of the conveyor off.
+TEST(MidiRemote, AConveyorSlotOnTheDeskActsAsItsButton) {
+  JackServer jack;
+  ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
+  Desk desk;
+  Pty pty;
+  MidiConsole test(pty);
+  MidiRemote& midi = test.midi;
+  Wire wire(pty);
+  test.console.SetConveyorFile(20, testing::TestShow(2, 50, false)
+                                       .Levels(1, {99, 98, 97})
+                                       .WriteTo(test.dir, QStringLiteral("slot20.klv")));
+  test.console.SetConveyorKeys(false);
+  test.setup.mappings = {"note 1 40 conveyor 20", "note 1 41 conveyor 3"};
+  ASSERT_TRUE(midi.Start(test.setup)) << midi.LastError().toStdString();
+  ASSERT_TRUE(WaitFor([&] { return midi.Connected(); }, 3000));
+  const Conveyor& conveyor = test.console.Runner().ConveyorState();
+
+  // By hand: slot 20 down and its show loaded.
+  desk.Send({kNoteOn, 40, 127});
+  EXPECT_TRUE(wire.WaitFor([](const DmxFrame& f) { return f.levels[0] == 99; }))
+      << "channel 1 is " << wire.Level(1) << "; " << midi.Received() << " received" << jack.Late();
+  EXPECT_TRUE(conveyor.Down(20));
+
+  // Composing a list: each press turns slot 3 over, as a click on its button does.
+  test.console.Runner().SetConveyorMode(ConveyorMode::kComposing);
+  desk.Send({kNoteOn, 41, 127});
+  EXPECT_TRUE(WaitFor([&] { return conveyor.Down(3); }, 2000)) << midi.Received() << jack.Late();
+  desk.Send({kNoteOn, 41, 0});
+  desk.Send({kNoteOn, 41, 127});
+  EXPECT_TRUE(WaitFor([&] { return !conveyor.Down(3); }, 2000)) << midi.Received() << jack.Late();
+  EXPECT_TRUE(conveyor.Down(20));
+  EXPECT_EQ(midi.Refused(), 0);
+
+  // Slots outside 1..20 are refused and change nothing.
+  RemoteControl& control = test.console.Remote().Control();
+  EXPECT_EQ(control.Run({RemoteCommandKind::ConveyorSlot, 21}),
+            QStringLiteral("Ячейка конвейера 21 вне 1..20"));
+  EXPECT_FALSE(control.Run({RemoteCommandKind::ConveyorSlot, 0}).isEmpty());
+  EXPECT_TRUE(conveyor.Down(20));
+}
+
+// The resident memory of this process, in KB.
+long ResidentKb() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+  return -1;
+}
+
+// A desk that starts a SysEx and never ends it: ten seconds of data bytes change nothing and
+// cost no memory, and once it ends the SysEx its control changes drive the show again (RtMidi's
+// JACK input hands nothing on until it sees the 0xF7).
+TEST(MidiRemote, ASysExThatNeverEndsCostsNoMemory) {
+  JackServer jack;
+  ASSERT_TRUE(jack.Started()) << jack.Output().toStdString();
+  Desk desk;
+  Pty pty;
+  MidiConsole test(pty);
+  MidiRemote& midi = test.midi;
+  ASSERT_TRUE(midi.Start(test.setup)) << midi.LastError().toStdString();
+  ASSERT_TRUE(WaitFor([&] { return midi.Connected(); }, 3000));
+  testing::Pump(300);
+  const long before = ResidentKb();
+  const long ignored = midi.Ignored();
+
+  std::vector<unsigned char> chunk(4096, 0x55);
+  chunk[0] = 0xF0;
+  long sent = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < end) {
+    desk.Send(chunk);  // waits while JACK's buffer of the desk is full
+    sent += static_cast<long>(chunk.size());
+    chunk[0] = 0x55;
+    QCoreApplication::processEvents();
+  }
+  testing::Pump(300);
+  const long grown = ResidentKb() - before;
+  EXPECT_GT(sent, 8L << 20) << "the desk sent only " << sent << " bytes";
+  EXPECT_LT(grown, 4096) << "grew by " << grown << " KB while the desk sent " << sent << " bytes";
+  EXPECT_EQ(midi.Received(), 0);
+  EXPECT_EQ(midi.Ignored(), ignored);
+
+  desk.Send({0x55, 0xF7});
+  desk.Send({kControl, 7,
+             static_cast<unsigned char>(LevelToMidi(10))});  // the fader meets the console's level
+  desk.Send({kControl, 7, 127});
+  EXPECT_TRUE(WaitFor([&] { return midi.Received() == 2; }, 2000))
+      << midi.Received() << " received" << jack.Late();
+  EXPECT_TRUE(WaitFor([&] { return test.console.Show().DataRead(0, 1) == 255; }, 2000));
 }
 
 #if !defined(__SANITIZE_THREAD__)

@@ -2,6 +2,7 @@
 
 // Test helpers of the MIDI desk: a JACK server of the test's own with the dummy driver (no
 // sound hardware, no ALSA sequencer needed) and a desk of two RtMidi objects with virtual ports.
+#include <gtest/gtest.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -24,6 +25,11 @@ inline constexpr unsigned char kControl = 0xB0;
 
 // A JACK server with the dummy driver under a name of this process, so that tests run in
 // parallel do not meet; every JACK client of the process finds it through the environment.
+// It runs synchronously with a long client timeout: each period waits until every client has
+// run. In JACK's default asynchronous mode a client that a busy machine starts late (a
+// sanitizer build beside other work) misses its 5 ms period, and the MIDI events of that
+// period are dropped without a word to either end; the tests would then wait for a message
+// that is gone.
 class JackServer {
  public:
   JackServer() {
@@ -35,14 +41,18 @@ class JackServer {
     // The server ends with the test process even when that dies: a server left behind counts
     // against the few that JACK lets run at once.
     server_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    server_.start(QStringLiteral("jackd"), {QStringLiteral("-n"), name_, QStringLiteral("-r"),
-                                            QStringLiteral("-d"), QStringLiteral("dummy"),
-                                            QStringLiteral("-p"), QStringLiteral("256")});
-    started_ = server_.waitForStarted(5000) && WaitFor([] {
-                 QProcess list;
-                 list.start(QStringLiteral("jack_lsp"), {});
-                 return list.waitForFinished(5000) && list.exitCode() == 0;
-               }, 10000);
+    server_.start(QStringLiteral("jackd"),
+                  {QStringLiteral("-n"), name_, QStringLiteral("-r"), QStringLiteral("-S"),
+                   QStringLiteral("-t"), QStringLiteral("5000"), QStringLiteral("-d"),
+                   QStringLiteral("dummy"), QStringLiteral("-p"), QStringLiteral("256")});
+    started_ = server_.waitForStarted(5000) && WaitFor(
+                                                   [] {
+                                                     QProcess list;
+                                                     list.start(QStringLiteral("jack_lsp"), {});
+                                                     return list.waitForFinished(5000) &&
+                                                            list.exitCode() == 0;
+                                                   },
+                                                   10000);
   }
   ~JackServer() {
     server_.terminate();
@@ -50,11 +60,21 @@ class JackServer {
     server_.waitForFinished(2000);
   }
   bool Started() const { return started_; }
-  QString Output() { return QString::fromLocal8Bit(server_.readAll()); }
+  // Everything the server has written so far.
+  QString Output() {
+    output_ += QString::fromLocal8Bit(server_.readAll());
+    return output_;
+  }
+  // For a failure message: how many times the server said a client was late.
+  std::string Late() {
+    return " (JACK: " + std::to_string(Output().count(QStringLiteral("was not finished"))) +
+           " late clients)";
+  }
 
  private:
   QString name_;
   QProcess server_;
+  QString output_;
   bool started_ = false;
 };
 
@@ -88,6 +108,15 @@ class Desk {
     for (auto it = heard_.rbegin(); it != heard_.rend(); ++it)
       if (it->size() == 3 && (*it)[0] == status && (*it)[1] == number) return (*it)[2];
     return -1;
+  }
+  // Waits until the console shows value on the control; the failure says what it showed.
+  ::testing::AssertionResult WaitShown(unsigned char status, unsigned char number, int value,
+                                       int ms = 2000) {
+    if (WaitFor([&] { return Shown(status, number) == value; }, ms))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the desk's control " << int(status) << "/" << int(number) << " shows "
+           << Shown(status, number) << ", not " << value << ", after " << ms << " ms";
   }
   void Forget() {
     std::lock_guard lock(lock_);
