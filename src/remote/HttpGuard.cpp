@@ -1,6 +1,9 @@
 #include "remote/HttpGuard.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QElapsedTimer>
 #include <QHostInfo>
@@ -198,6 +201,7 @@ void GuardedTcpServer::incomingConnection(qintptr descriptor) {
     return;
   }
   const QString address = PeerAddressText(socket->peerAddress());
+  if (Connections() >= kMaxConnections || perAddress_[address] >= kMaxPerAddress) DropClosed();
   if (Connections() >= kMaxConnections || perAddress_[address] >= kMaxPerAddress) {
     socket->abort();
     delete socket;
@@ -225,6 +229,21 @@ void GuardedTcpServer::incomingConnection(qintptr descriptor) {
   connect(socket, &QTcpSocket::disconnected, this, [this, socket] { Release(socket); });
   connect(socket, &QObject::destroyed, this, [this, socket] { Release(socket); });
   addPendingConnection(socket);
+}
+
+void GuardedTcpServer::DropClosed() {
+  // Peers that have closed but whose end of file the event loop has not read yet (a burst of
+  // connections closed at once) still count: look at each socket's descriptor, without
+  // reading, and let go of those at their end.
+  std::vector<QTcpSocket*> closed;
+  for (const auto& [socket, watch] : watches_) {
+    char byte = 0;
+    const auto n =
+        ::recv(static_cast<int>(socket->socketDescriptor()), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+      closed.push_back(socket);
+  }
+  for (QTcpSocket* socket : closed) socket->abort();
 }
 
 void GuardedTcpServer::Read(QTcpSocket* socket) {

@@ -81,6 +81,8 @@ class GuardedTcpServer : public QTcpServer {
   // Answers status and closes; the HTTP server never sees the request.
   void Reject(QTcpSocket* socket, int status, const QString& reason);
   void Release(QTcpSocket* socket);
+  // Lets go of the connections whose peers have already closed.
+  void DropClosed();
   void ResumeAfterAcceptError(QAbstractSocket::SocketError error);
 
   std::map<QTcpSocket*, Watch> watches_;

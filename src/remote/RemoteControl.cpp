@@ -75,6 +75,10 @@ QString RemoteControl::Check(const RemoteCommand& c) const {
       if (c.a < 1 || c.a > 2) return OutOfRange("Автомат", c.a, 1, 2);
       if (!IsFlag(c.b)) return OutOfRange("Автомат: значение", c.b, 0, 1);
       break;
+    case RemoteCommandKind::ConveyorSlot:
+      if (c.a < 1 || c.a > kConveyorSlots)
+        return OutOfRange("Ячейка конвейера", c.a, 1, kConveyorSlots);
+      break;
   }
   return {};
 }
@@ -116,8 +120,6 @@ QString RemoteControl::Run(const RemoteCommand& c) {
       runner.SetAutomatWithShow(c.a, c.b == 1);
       break;
     case RemoteCommandKind::ConveyorSlot:
-      if (c.a < 1 || c.a > kConveyorSlots)
-        return OutOfRange("Ячейка конвейера", c.a, 1, kConveyorSlots);
       // The slot's button is a toggle: a click sets it to the other state.
       runner.SetConveyorSlotDown(c.a, !runner.ConveyorState().Down(c.a));
       break;
