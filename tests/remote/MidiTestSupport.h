@@ -65,6 +65,18 @@ class JackServer {
     output_ += QString::fromLocal8Bit(server_.readAll());
     return output_;
   }
+  // True when a port whose name holds `part` is connected to another port: JACK makes a
+  // connection asked for with one of its next graph changes, which a busy machine delays.
+  bool Linked(const QString& part) const {
+    QProcess list;
+    list.start(QStringLiteral("jack_lsp"), {QStringLiteral("-c")});
+    if (!list.waitForFinished(5000)) return false;
+    const QStringList lines = QString::fromLocal8Bit(list.readAllStandardOutput()).split('\n');
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+      if (!lines[i].startsWith(' ') && lines[i].contains(part) && lines[i + 1].startsWith(' '))
+        return true;
+    return false;
+  }
   // For a failure message: how many times the server said a client was late.
   std::string Late() {
     return " (JACK: " + std::to_string(Output().count(QStringLiteral("was not finished"))) +
