@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the sequencer's per-scene work and of the scene list commands on a full show.
 // The sequencer fills the crossfade steps once per scene change on the user-interface thread;
 // the row shifts and the undo copy run there too while the output tick reads the same store.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Figures of the headless player: time from start to the first packet, CPU share while it
 plays, both on a pseudo-terminal. Usage: bench/headless_figures.py BUILD_DIR [SECONDS]"""
 import os, subprocess, sys, time, tempfile, tty

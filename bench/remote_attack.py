@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The output's packet period while strangers hammer the remotes, against the same show idle.
 
 Starts dmx_monitor on a pseudo-terminal and the headless player on it with the phone page and

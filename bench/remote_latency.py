@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Latency of a remote: from a command sent to the first DMX packet on the wire that carries it.
 
 Starts the headless player on a pseudo-terminal that this script opens, sends COMMANDS

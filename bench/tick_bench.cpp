@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one output tick: frame assembly and crossfade, all sixteen static pictures ticked,
 // manual strips, the hand scan pad, blackout and the macro picture.
 #include <benchmark/benchmark.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """CPU share of the console as an operator runs it: the release console under Xvfb with its
 window shown (the strip page "Фэйдера" is the page it opens on), its port open on a
 pseudo-terminal whose far end is drained, a two-scene show with crossfades on every channel.

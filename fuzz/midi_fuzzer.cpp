@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI desk's parsers and mapper (preset "fuzz": clang with libFuzzer, AddressSanitizer and
 // UBSan). The input is mapping lines up to the first zero byte, then a stream of messages, each
 // a length byte and its bytes. Every line that parses must print back to itself and hold

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The OSC parser of the remote (preset "fuzz": clang with libFuzzer, AddressSanitizer and
 // UBSan). Any datagram must parse without a crash or a sanitizer report, and what comes out
 // must be safe to run: a refused datagram carries no request, and every request holds numbers

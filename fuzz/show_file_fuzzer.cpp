@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any byte string is taken as a show file through the console's real open
 // path. A failed open must leave the show exactly as it was. A successful one must hold the
 // file's first 81,920 bytes; the show is then played (output ticks with every layer, the

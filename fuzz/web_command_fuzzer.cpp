@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page's message parser on any bytes: it must never crash, and whatever it lets
 // through as a command must be in the ranges RemoteControl::Run expects.
 #include <cstdint>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages that building, running and testing the console need,
 # but only those that are missing. Sourced by ./run and ./test.
 KALVETRO_PACKAGES=(

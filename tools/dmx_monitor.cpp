@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DMX monitor: the far end of the console's DMX link, for operators without an interface and
 // for tests. It creates a pseudo-terminal pair (or opens a given serial device), prints the
 // port to pass to `kalvetro --port`, decodes the packet stream and shows the channel levels

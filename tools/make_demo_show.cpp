@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the demo show that ships with the console: two moving heads and six dimmers with
 // named channels, twelve scenes that read as a short show, static pictures on keys 1..4, both
 // automats set up on the dimmers, and a window colour of its own. The output depends on

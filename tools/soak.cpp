@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak run: the real console binary plays a generated 256-scene show with crossfades for a
 // long time on a pseudo-terminal, and this program is the interface at the far end. It decodes
 // every packet and reports packets expected and received, malformed packets, the longest gap

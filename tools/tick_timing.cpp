@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures the period of the output tick: runs the same scheduler as the console for a number
 // of seconds and prints the p50, p99 and maximum deviation of the periods from 50 ms.
 //   tick_timing [SECONDS] [--load]   (--load keeps every core busy meanwhile)

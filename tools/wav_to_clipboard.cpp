@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays a WAV file into the clipboard as a sound level: every period (10 ms by default, so
 // 100 times a second) the peak of the samples of that period becomes the level 00..99, the
 // same scale as the console's audio input, and is written as two-digit text into the

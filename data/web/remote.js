@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone remote: one WebSocket to the console. The PIN goes first; then every button sends
 // a command and the console answers, and pushes its state whenever it changes.
 'use strict';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "editing/StripLevels.h"
 
 #include "output/OutputControls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The nine figure generators of the XY editor. Divisions truncate towards zero, the step
 // values marked as bytes wrap modulo 256, and row numbers past 255 wrap to row 0. The
 // straight-line figures clamp their points into 0..255 on writing; the circular ones add

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The byte stream of the DMX interface: one packet per output tick, a fixed six-byte header

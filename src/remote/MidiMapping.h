@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // MIDI desks without MIDI: the messages a desk sends, what each of its controls is mapped to,

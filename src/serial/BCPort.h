@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // TBComPort: a self-contained serial port component. It opens a port, configures line,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The autosave onto a file system that is full: the error is reported and the autosave file
 // written before stays exactly as it was. A small tmpfs stands for the full disk where the
 // test may mount one (root in CI); elsewhere the file layer's write call is replaced by one

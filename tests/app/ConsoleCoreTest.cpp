@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console without a window: it ticks, sends to a port, opens and clears shows while the
 // output runs, and keeps every packet whole on a line that stalls.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DMX interface pulled out in the middle of a show and pushed back in: the link finds it
 // again by itself, says so both ways, and the output tick never stops meanwhile.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The console binary as a headless player: no window, no display, the show played on a port.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Network DMX through a real OLA daemon: every slot arrives, a restarted daemon gets the output
 // back by itself, a missing or frozen daemon holds up neither the tick nor the serial output.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The show runner without any widget: a show played through its commands on a port.
 #include <gtest/gtest.h>
 

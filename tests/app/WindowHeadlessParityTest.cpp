@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window and the headless player play the same show on the same show runner: with the same
 // run options they put the same packets on the wire.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one libFuzzer target over a seed corpus and reports, for the bounded fuzz scripts.
 #   fuzz_run NAME FUZZER CORPUS WORKDIR RUNS SECONDS WHAT [libFuzzer options...]
 # NAME prefixes the report; WHAT says what else a clean run proves ("no round-trip

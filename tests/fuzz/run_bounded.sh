@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A bounded, deterministic run of the show file fuzzer: builds the "fuzz" preset (clang,
 # libFuzzer, AddressSanitizer, UBSan), writes a seed corpus of whole, short, long and
 # extreme show images, and runs a fixed number of generated and mutated inputs from a fixed

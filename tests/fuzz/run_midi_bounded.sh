@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A bounded, deterministic run of the MIDI desk fuzzer (preset "fuzz": clang, libFuzzer,
 # AddressSanitizer, UBSan): seeds of mapping lines, one of every target, followed by messages a
 # desk sends (notes, control changes, running status, SysEx, clock), then a fixed number of

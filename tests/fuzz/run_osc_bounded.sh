@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A bounded, deterministic run of the OSC parser fuzzer: builds the "fuzz" preset (clang,
 # libFuzzer, AddressSanitizer, UBSan), writes a seed corpus of real messages of the address
 # space (ints and floats, a bundle, a sync), and runs a fixed number of mutated inputs from a

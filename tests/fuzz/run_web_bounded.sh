@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A bounded, deterministic run of the phone page's message parser fuzzer (preset "fuzz":
 # clang, libFuzzer, AddressSanitizer, UBSan): a seed corpus of every command, good and bad,
 # then a fixed number of mutated inputs from a fixed seed, capped at 50 s. Exits non-zero on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output tick runs every 50 ms on its own thread and must never allocate. The global
 // allocation functions of this test program count the allocations made while counting is on.
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the desktop files and the Debian package of the console:
 #   check_package.sh BUILD_DIR SOURCE_DIR
 # - the desktop entry passes desktop-file-validate;

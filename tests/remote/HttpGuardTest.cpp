@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the phone page's guard reads of a request head, which hosts it takes for this machine,
 // the PIN compare, and OSC's list of allowed senders.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MIDI desks without a port: messages parsed and the ones the console does not use refused,
 // mapping lines read and written, soft takeover of faders, buttons and what the desk shows.
 #include <gtest/gtest.h>

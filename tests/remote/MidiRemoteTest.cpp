@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A MIDI desk over the real transport: a JACK server of its own with the dummy driver, a desk
 // made of two RtMidi objects with virtual ports, and the console on a pseudo-terminal. Faders
 // with soft takeover, GO, blackout shown back on the desk, a flood of unmapped messages, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Test helpers of the MIDI desk: a JACK server of the test's own with the dummy driver (no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The OSC parser on its own (what a datagram asks for) and the list of clients that hear the
 // state.
 #include <gtest/gtest.h>

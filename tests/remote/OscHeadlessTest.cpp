@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --osc PORT on the console binary: the headless player takes commands over UDP, a bad port
 // value ends the program with code 2 (window too), a busy port is reported and the show plays on.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The OSC remote over real UDP, the console on a pseudo-terminal: what each address does on
 // the wire and to the show, the state sent back to clients, and bad input of every kind.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Helpers of the OSC tests: messages written with liblo, a client on a real UDP socket, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The door of the remotes into the show: every command, refused ones included, and the state
 // signals whoever changed the show.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The remotes' doors tried from outside, as a stranger on the venue network would, against the
 // headless player playing a show on a pseudo-terminal: foreign origins and hosts, idle and
 // silent connections, a huge body, a head that never ends, guessed PINs, a phone that goes

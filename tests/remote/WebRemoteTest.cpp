@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone remote over real sockets: the page over HTTP, the PIN and its waits, the client
 // limit, every command on the DMX wire of a pty, and bad messages that change nothing.
 #include <gtest/gtest.h>

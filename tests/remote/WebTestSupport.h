@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Test helpers of the phone remote: the DMX wire read from the pty as packets come, and a

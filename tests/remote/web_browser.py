@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Drives the phone page in a real, headless Chromium for the browser test.
 
 Started with the page's address; then reads one command a line on standard input and answers

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TBComPort on the fake device: modem lines, line errors, refused rates and vanishing
 // devices, which pseudo-terminals do not have.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TBComPort on pseudo-terminals: the slave is the port, the master the far end.
 #include <gtest/gtest.h>
 

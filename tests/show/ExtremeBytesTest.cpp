@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A show file may come from anywhere, so every byte with a meaning must be safe at its
 // extremes. Each case writes a show file with bytes set to 0, 1, 254 or 255, opens it through
 // the console, plays it (output ticks, the sequencer's core, both automats, every overlay) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The console binary of this build (KALVETRO_CONSOLE_BINARY of the test program) started as a

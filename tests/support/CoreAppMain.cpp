@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for the console core: a Qt core application only. This binary does not link the
 // widgets library at all, so whatever it runs runs without a window.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A real OLA daemon for tests: started as an unprivileged user (olad refuses to run as root)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test main for tests that need a Qt application: widgets run on the offscreen platform.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output tick runs on its own thread while the user interface edits the show and the
 // control states. Under ThreadSanitizer this proves that they share everything without a
 // data race; in every build it checks that a frame assembled meanwhile stays sound.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the real console on a pseudo-terminal with a show and checks the packet stream that
 // arrives at the far end.
 #include <gtest/gtest.h>

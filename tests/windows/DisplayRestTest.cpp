@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The output display rests while nothing it shows can change, and whatever changes it wakes it
 // in time to show the new output.
 #include <gtest/gtest.h>

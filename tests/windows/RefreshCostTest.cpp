@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a refresh of the window costs: a refresh that finds nothing new repaints nothing, and a
 // scene step repaints the controls whose shown value changed and leaves the others alone.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The handlers and refreshes of the channel strip panel.
 #include <QCheckBox>
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel name boxes of the strip panel.
 #include <QEvent>
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "effects/ui/XYEditorPage.h"
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Line settings of a tty through the kernel's termios2 interface, which takes any baud rate

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DMX link group of the main window, on a pseudo-terminal or the fake device.
 #include <gtest/gtest.h>
 

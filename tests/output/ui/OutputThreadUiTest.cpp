@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real main window with its output thread running while the operator works the pages:
 // every control state the tick reads crosses threads through the mirrored atomics only.
 // Meant for the ThreadSanitizer build; in the others it is a short smoke run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The group "MIDI" on "Опции" of the real main window with a desk on a JACK server of the
 // test's own and the DMX port on a pty: the operator turns the desk on, teaches it faders and
 // buttons with "Обучение" and a click on the target in the window, the fader and GO drive the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The OSC group of "Опции" in the real window: ticking it makes the port answer, its figures
 // follow what arrives, and the choice is kept in the settings and used at the next start.
 #include <gtest/gtest.h>

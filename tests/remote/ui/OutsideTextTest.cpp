@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text that came from outside the program is shown as text in the real window: an OSC address
 // or a Host header that looks like HTML is shown literally, an image it names is never opened
 // (a FIFO would block the window for good), and every label of the window is a plain one.

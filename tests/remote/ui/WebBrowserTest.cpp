@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone page in a real browser (headless Chromium through Selenium) against the real main
 // window, its web remote turned on through the group on "Опции" and its DMX port on a pty:
 // a wrong PIN gets no control, the right one does; Next and a held picture reach the wire; the
