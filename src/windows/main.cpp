@@ -15,13 +15,19 @@ int main(int argc, char* argv[]) {
   // Without a window the player needs no display: it runs on a core application only, which
   // never connects to X or Wayland.
   bool headless = false;
-  for (int i = 1; i < argc; ++i)
+  // Asking for the help or the version only prints and ends: that needs no display either.
+  bool printOnly = false;
+  for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--headless") == 0) headless = true;
-  std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
-                                                   : std::make_unique<QApplication>(argc, argv);
+    for (const char* word : {"--help", "-h", "--help-all", "--version", "-v"})
+      if (std::strcmp(argv[i], word) == 0) printOnly = true;
+  }
+  std::unique_ptr<QCoreApplication> app = headless || printOnly
+                                              ? std::make_unique<QCoreApplication>(argc, argv)
+                                              : std::make_unique<QApplication>(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("kalvetro"));
   QCoreApplication::setApplicationVersion(QStringLiteral(KALVETRO_VERSION));
-  if (!headless) {
+  if (!headless && !printOnly) {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Kalvetro"));
     kalvetro::UseConsoleStyle();
   }

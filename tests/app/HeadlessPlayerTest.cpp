@@ -205,6 +205,21 @@ TEST(HeadlessPlayer, RunsAutomatsPicturesAndTheConveyorListAndRefusesBadValues) 
   EXPECT_TRUE(out.contains(QStringLiteral("other.klv")));
 }
 
+TEST(HeadlessPlayer, HelpAndVersionNeedNoDisplay) {
+  QObject owner;
+  for (const char* word : {"--help", "--version"}) {
+    QProcess* program = testing::StartConsoleProcess(&owner, {QString::fromLatin1(word)},
+                                                     {.noDisplay = true});
+    ASSERT_TRUE(program->waitForFinished(10000)) << word;
+    EXPECT_EQ(program->exitStatus(), QProcess::NormalExit) << word;
+    EXPECT_EQ(program->exitCode(), 0) << word << program->readAllStandardError().constData();
+    const QString said = QString::fromUtf8(program->readAllStandardOutput());
+    EXPECT_TRUE(word == std::string("--help") ? said.contains(QStringLiteral("--headless"))
+                                              : said.startsWith(QStringLiteral("kalvetro 0.")))
+        << word << ": " << said.toStdString();
+  }
+}
+
 TEST(HeadlessPlayer, SigtermEndsItAtOnce) {
   QTemporaryDir dir;
   Pty pty;
