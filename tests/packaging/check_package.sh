@@ -99,7 +99,8 @@ for path in ./usr/bin/kalvetro ./usr/bin/dmx_monitor \
   ./usr/share/mime/packages/kalvetro.xml \
   ./usr/share/icons/hicolor/scalable/apps/kalvetro.svg \
   ./usr/share/icons/hicolor/48x48/apps/kalvetro.png \
-  ./usr/share/kalvetro/demo.klv; do
+  ./usr/share/kalvetro/demo.klv \
+  ./usr/share/man/man1/kalvetro.1.gz ./usr/share/man/man1/dmx_monitor.1.gz; do
   if grep -qx "$path" "$work/contents"; then
     pass "package holds $path"
   else
