@@ -18,7 +18,7 @@ files=$(git ls-files -- '*.cpp' '*.h' '*.py' '*.sh' '*.js' '*.css' 'CMakeLists.t
 }
 while IFS= read -r file; do
   # The line stands at the top: first, or second after a #! line or a doctype.
-  if ! head -n 2 "$file" | grep -qF "$tag"; then
+  if [[ "$(head -n 2 "$file")" != *"$tag"* ]]; then
     echo "no licence line at the top of $file" >&2
     fail=1
   fi

@@ -19,7 +19,8 @@ for page in kalvetro dmx_monitor; do
     echo "FAIL: groff warns about $page.1: $warnings" >&2
     fail=1
   fi
-  page_text "$page" | grep -q "^NAME" || { echo "FAIL: man cannot read $page.1" >&2; fail=1; }
+  text=$(page_text "$page")
+  grep -q "^NAME" <<<"$text" || { echo "FAIL: man cannot read $page.1" >&2; fail=1; }
 done
 # The options each program names: the console's --help, the monitor's usage line.
 options_of() {

@@ -101,7 +101,8 @@ for path in ./usr/bin/kalvetro ./usr/bin/dmx_monitor \
   ./usr/share/icons/hicolor/48x48/apps/kalvetro.png \
   ./usr/share/kalvetro/demo.klv \
   ./usr/share/man/man1/kalvetro.1.gz ./usr/share/man/man1/dmx_monitor.1.gz \
-  "./usr/lib/systemd/system/kalvetro-player@.service"; do
+  "./usr/lib/systemd/system/kalvetro-player@.service" \
+  ./usr/share/metainfo/org.kalvetro.console.metainfo.xml; do
   if grep -qx "$path" "$work/contents"; then
     pass "package holds $path"
   else
