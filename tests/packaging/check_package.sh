@@ -110,6 +110,15 @@ for path in ./usr/bin/kalvetro ./usr/bin/dmx_monitor \
   fi
 done
 
+# ------------------------------------------------------------ what a distribution checks
+# lintian: no error and no warning (information and pedantic hints are not asked for).
+lintian_out=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+if grep -qE '^[EW]: ' <<<"$lintian_out"; then
+  fail "lintian: $lintian_out"
+else
+  pass "lintian reports no error and no warning"
+fi
+
 # ------------------------------------------------------------ install, start, uninstall
 if [ "$(id -u)" -ne 0 ]; then
   echo "SKIP: installing needs root; the package contents were checked"
@@ -157,6 +166,21 @@ else
 fi
 grep -q 'application/x-kalvetro-show:\*\.klv' /usr/share/mime/globs2 ||
   fail "the system MIME database did not learn *.klv"
+# The installed manual page, the service template with it, the software centre's entry.
+if man_out=$(man -P cat kalvetro 2>&1) && grep -q -- '--headless' <<<"$man_out"; then
+  pass "man kalvetro"
+else
+  fail "man kalvetro: $man_out"
+fi
+if verify=$(systemd-analyze verify "/usr/lib/systemd/system/kalvetro-player@demo.service" 2>&1) &&
+  [ -z "$verify" ]; then
+  pass "systemd-analyze verify kalvetro-player@demo.service"
+else
+  fail "systemd-analyze verify: $verify"
+fi
+appstreamcli validate --pedantic --no-net /usr/share/metainfo/org.kalvetro.console.metainfo.xml \
+  >/dev/null 2>&1 && pass "appstreamcli validate --pedantic" ||
+  fail "appstreamcli validate --pedantic"
 
 if dpkg_retry --purge kalvetro; then
   pass "dpkg --purge"
