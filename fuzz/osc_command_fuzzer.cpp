@@ -14,7 +14,9 @@ namespace {
 
 using kalvetro::RemoteCommandKind;
 
-bool In(int v, int low, int high) { return v >= low && v <= high; }
+bool In(int v, int low, int high) {
+  return v >= low && v <= high;
+}
 
 bool InRange(const kalvetro::OscRequest& r) {
   if (r.sync) return true;

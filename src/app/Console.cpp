@@ -6,9 +6,9 @@
 #include <QStandardPaths>
 
 #include "app/ShowRunner.h"
-#include "remote/Remotes.h"
 #include "editing/SceneList.h"
 #include "output/RateScale.h"
+#include "remote/Remotes.h"
 
 namespace kalvetro {
 
@@ -27,8 +27,7 @@ bool MakeFolderFor(const QString& file) {
 Console::Console(const ConsoleOptions& options, QObject* parent)
     : QObject(parent), link_(options.port, titlePrefix_) {
   setObjectName(QStringLiteral("Console"));
-  settingsPath_ =
-      options.settingsFile.isEmpty() ? DefaultSettingsPath() : options.settingsFile;
+  settingsPath_ = options.settingsFile.isEmpty() ? DefaultSettingsPath() : options.settingsFile;
   autosavePath_ = options.autosaveFile.isEmpty()
                       ? UserFile(QStandardPaths::AppDataLocation, "ShouTemp.klv")
                       : options.autosaveFile;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <string>
 
+#include "effects/StaticPictures.h"
 #include "output/DmxLink.h"
 #include "output/OlaSink.h"
 #include "output/OutputEngine.h"
@@ -15,7 +16,6 @@
 #include "output/OutputPeriod.h"
 #include "output/OutputTicker.h"
 #include "output/OutputWatch.h"
-#include "effects/StaticPictures.h"
 #include "playback/Sequencer.h"
 #include "show/Settings.h"
 #include "show/ShowFile.h"
@@ -236,7 +236,7 @@ class Console : public QObject {
   bool keyPreview_ = true;
   bool conveyorKeys_ = true;
   bool chaserEditing_ = false;
-  ChaserSaveArea chaserArea_;  // what the open picture editor keeps of the show
+  ChaserSaveArea chaserArea_;     // what the open picture editor keeps of the show
   ShowRunner* runner_ = nullptr;  // a child of the console, made after everything it uses
   Remotes* remotes_ = nullptr;    // a child too, made after the runner whose commands it calls
 };

@@ -17,8 +17,8 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "playback/AudioLevelInput.h"
-#include "remote/Remotes.h"
 #include "remote/MidiRemote.h"
+#include "remote/Remotes.h"
 #include "remote/WebRemote.h"
 
 namespace kalvetro {
@@ -57,9 +57,8 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   consoleOptions.autosaveFile = scratch.filePath(QStringLiteral("ShouTemp.klv"));
   consoleOptions.olaUniverse = options.olaUniverse;
   Console console(consoleOptions);
-  QObject::connect(&console, &Console::StatusMessage, [](const QString& text) {
-    Complain(text.trimmed());
-  });
+  QObject::connect(&console, &Console::StatusMessage,
+                   [](const QString& text) { Complain(text.trimmed()); });
 
   if (options.port.isEmpty()) {
     console.Link().SetDemo(true);  // no serial output asked for
@@ -88,8 +87,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   // SIGINT and SIGTERM reach the event loop through a pipe.
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 2;
   QSocketNotifier stopNotifier(signalPipe[0], QSocketNotifier::Read);
-  QObject::connect(&stopNotifier, &QSocketNotifier::activated,
-                   [] { QCoreApplication::quit(); });
+  QObject::connect(&stopNotifier, &QSocketNotifier::activated, [] { QCoreApplication::quit(); });
   struct sigaction action {};
   action.sa_handler = OnStopSignal;
   ::sigaction(SIGINT, &action, nullptr);
@@ -160,7 +158,8 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
       Complain(console.Remote().Midi().LastError());
   }
 
-  if (options.seconds > 0) QTimer::singleShot(options.seconds * 1000, [] { QCoreApplication::quit(); });
+  if (options.seconds > 0)
+    QTimer::singleShot(options.seconds * 1000, [] { QCoreApplication::quit(); });
 
   QCoreApplication::exec();
 

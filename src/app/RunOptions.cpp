@@ -18,8 +18,8 @@ const QString kWeb = QStringLiteral("web");
 const QString kMidi = QStringLiteral("midi");
 
 // Every value of a repeatable option as a number in first..last; nullopt on a bad one.
-std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QString& name,
-                                  int first, int last) {
+std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QString& name, int first,
+                                  int last) {
   QList<int> numbers;
   for (const QString& value : parser.values(name)) {
     bool ok = false;
@@ -47,13 +47,15 @@ bool ReadPort(const QCommandLineParser& parser, const QString& name, const char*
 }  // namespace
 
 void AddRunOptions(QCommandLineParser& parser) {
+  parser.addOption(
+      QCommandLineOption(kAutomat,
+                         QStringLiteral("Automat N (1 or 2) runs with the show, as \"С основным\" "
+                                        "ticked; may be given twice."),
+                         QStringLiteral("N")));
   parser.addOption(QCommandLineOption(
-      kAutomat, QStringLiteral("Automat N (1 or 2) runs with the show, as \"С основным\" "
-                               "ticked; may be given twice."),
-      QStringLiteral("N")));
-  parser.addOption(QCommandLineOption(
-      kPicture, QStringLiteral("Static picture N (1..16) latched on for the whole run; may be "
-                               "given more than once."),
+      kPicture,
+      QStringLiteral("Static picture N (1..16) latched on for the whole run; may be "
+                     "given more than once."),
       QStringLiteral("N")));
   parser.addOption(QCommandLineOption(
       kCrossfade,

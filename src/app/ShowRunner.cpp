@@ -162,8 +162,7 @@ void ShowRunner::SelectScene(int position) {
 }
 
 bool ShowRunner::GoToScene(int step) {
-  if (step < 0 || step > std::min<int>(console_.Show().LastScene(), kSceneCount - 1))
-    return false;
+  if (step < 0 || step > std::min<int>(console_.Show().LastScene(), kSceneCount - 1)) return false;
   StepTo(static_cast<std::uint8_t>(step));
   return true;
 }
@@ -387,15 +386,13 @@ bool ShowRunner::AutomatMayRun(int a) const {
 
 void ShowRunner::AutomatTick(int a) {
   AutomatRun& run = automats_[a - 1];
-  const AutomatSettings settings =
-      ReadAutomatSettings(console_.Show().memory, AutomatBase(a));
+  const AutomatSettings settings = ReadAutomatSettings(console_.Show().memory, AutomatBase(a));
   AutomatRunFlags flags;
   flags.blackOut = console_.BlackOut();
   flags.runAlways = run.runAlways;
   flags.withShow = run.withShow;
   flags.playing = console_.Playing();
-  const bool ran =
-      RunAutomatTick(run.state, flags, run.program, settings.bright, settings.dark);
+  const bool ran = RunAutomatTick(run.state, flags, run.program, settings.bright, settings.dark);
   PublishAutomat(run.state, console_.Controls().automats[a - 1]);
   emit AutomatTicked(a, ran);
   // An automat that does not run would only flash a lamp: with nobody watching, its timer
@@ -435,8 +432,7 @@ void ShowRunner::SetAutomatProgram(int a, int program) {
 
 void ShowRunner::SetAutomatFirstChannel(int a, int p) {
   const int position = std::clamp(p, 0, kMaxAutomatPosition);
-  console_.Show().memory.Set(AutomatBase(a) + kAutomatChannel,
-                             static_cast<std::uint8_t>(position));
+  console_.Show().memory.Set(AutomatBase(a) + kAutomatChannel, static_cast<std::uint8_t>(position));
   PublishAutomatPosition(a);
   emit AutomatChanged(a);
 }

@@ -18,7 +18,6 @@ namespace kalvetro {
 class Console;
 enum class ShowReplacement;
 
-
 // The clocks that play a show and the state they need, below every window: the sequencer
 // (tempo, stepping, sound pacing), the two automats with their run flags and timers, the
 // crossfade mode and the static pictures held by a key or latched. The main window, the
@@ -205,7 +204,7 @@ class ShowRunner : public QObject {
   QString conveyorLabel_;
   bool conveyorJobRunning_ = false;  // a list job is loading (its error message may be open)
   std::array<AutomatRun, kAutomatCount> automats_{AutomatRun(kAutomat1Limits),
-                                                   AutomatRun(kAutomat2Limits)};
+                                                  AutomatRun(kAutomat2Limits)};
   bool lampsShown_ = false;
 };
 

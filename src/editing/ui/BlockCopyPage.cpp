@@ -20,7 +20,8 @@ namespace kalvetro {
 
 namespace {
 
-const QString kFirstChannelHint = QStringLiteral("Номер канала от которого начинается копирование ");
+const QString kFirstChannelHint =
+    QStringLiteral("Номер канала от которого начинается копирование ");
 const QString kLastChannelHint =
     QStringLiteral("Номер канала до которого продолжается копирование ");
 const QString kTargetChannelHint =
@@ -64,8 +65,8 @@ QGridLayout* GroupGrid(QGroupBox* group) {
 }
 
 QToolButton* MakeCopyButton(QWidget* parent, const char* name) {
-  auto* button = MakeSpeedButton(parent, QString::fromLatin1(name),
-                                 QStringLiteral("Копировать"), kCopyHint, false);
+  auto* button = MakeSpeedButton(parent, QString::fromLatin1(name), QStringLiteral("Копировать"),
+                                 kCopyHint, false);
   button->setMinimumWidth(96);
   return button;
 }
