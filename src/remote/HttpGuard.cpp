@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "remote/PeerAddress.h"
+
 namespace kalvetro {
 
 namespace {
@@ -138,9 +140,7 @@ bool GuardedTcpServer::IsOwnHost(const QString& host) {
   QHostAddress address;
   if (address.setAddress(host)) {
     if (address.isLoopback()) return true;
-    bool v4 = false;
-    const quint32 ip = address.toIPv4Address(&v4);
-    if (v4) address = QHostAddress(ip);
+    address = UnmappedAddress(address);
     const auto& own = OwnAddresses();
     return std::any_of(own.begin(), own.end(), [&](const QHostAddress& a) {
       return a.isEqual(address, QHostAddress::TolerantConversion);
@@ -151,12 +151,6 @@ bool GuardedTcpServer::IsOwnHost(const QString& host) {
   return host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")) ||
          (!name.isEmpty() && (host == name || host == name + QLatin1String(".local") ||
                               (!domain.isEmpty() && host == name + QLatin1Char('.') + domain)));
-}
-
-QString PeerAddressText(const QHostAddress& address) {
-  bool v4 = false;
-  const quint32 ip = address.toIPv4Address(&v4);
-  return v4 ? QHostAddress(ip).toString() : address.toString();
 }
 
 bool SameSecret(const QString& a, const QString& b) {

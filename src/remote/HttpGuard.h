@@ -91,10 +91,6 @@ class GuardedTcpServer : public QTcpServer {
   QTimer resumeTimer_;
 };
 
-// An address as one tally: an IPv4 peer reached through a dual-stack socket shows as
-// ::ffff:a.b.c.d and counts as a.b.c.d.
-QString PeerAddressText(const QHostAddress& address);
-
 // Equal texts, compared in a time that does not depend on where they differ (a PIN).
 bool SameSecret(const QString& a, const QString& b);
 

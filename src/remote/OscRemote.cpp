@@ -5,13 +5,12 @@
 
 #include <QNetworkDatagram>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QUdpSocket>
 #include <cstdlib>
 
 #include "app/Console.h"
-#include "remote/HttpGuard.h"
 #include "remote/OscCommand.h"
+#include "remote/PeerAddress.h"
 #include "remote/RemoteControl.h"
 
 namespace kalvetro {
@@ -141,7 +140,7 @@ void OscRemote::ReadDatagrams() {
       // Not run, not answered, not a client: counted, and shown without a redraw per datagram.
       ++foreign_;
       lastForeign_ = SenderText(sender, static_cast<quint16>(datagram.senderPort()));
-      ScheduleChanged();
+      changed_.Schedule();
       continue;
     }
     Handle(datagram.data(), sender, static_cast<quint16>(datagram.senderPort()));
@@ -149,9 +148,7 @@ void OscRemote::ReadDatagrams() {
 }
 
 bool OscRemote::Allowed(const QHostAddress& sender) const {
-  bool v4 = false;
-  const quint32 ip = sender.toIPv4Address(&v4);
-  const QHostAddress address = v4 ? QHostAddress(ip) : sender;
+  const QHostAddress address = UnmappedAddress(sender);
   for (const auto& subnet : allowed_)
     if (address.isInSubnet(subnet)) return true;
   return false;
@@ -175,15 +172,6 @@ bool OscRemote::TakeSendBudget(const QHostAddress& to) {
   }
   ++b.sent;
   return true;
-}
-
-void OscRemote::ScheduleChanged() {
-  if (changedPending_) return;
-  changedPending_ = true;
-  QTimer::singleShot(0, this, [this] {
-    changedPending_ = false;
-    emit Changed();
-  });
 }
 
 void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender, quint16 senderPort) {
@@ -226,13 +214,13 @@ void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender, q
       return;
     }
   }
-  ScheduleChanged();
+  changed_.Schedule();
 }
 
 void OscRemote::Refuse(const QString& error, const QString& from) {
   ++bad_;
   lastError_ = QStringLiteral("%1  (%2)").arg(error, from);
-  ScheduleChanged();
+  changed_.Schedule();
 }
 
 void OscRemote::SendToClients(const char* path, std::initializer_list<int> values) {

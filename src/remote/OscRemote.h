@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "remote/CoalescedCall.h"
 #include "remote/OscClients.h"
 
 class QUdpSocket;
@@ -84,7 +85,6 @@ class OscRemote : public QObject {
   bool Allowed(const QHostAddress& sender) const;
   // Counts one datagram to `to` against its share of the current second; false when spent.
   bool TakeSendBudget(const QHostAddress& to);
-  void ScheduleChanged();
 
   // What each address has been sent in the current second and when it last had a sync.
   struct Budget {
@@ -109,7 +109,8 @@ class OscRemote : public QObject {
   QElapsedTimer clock_;
   std::vector<std::pair<QHostAddress, int>> allowed_;
   std::map<QString, Budget> budgets_;
-  bool changedPending_ = false;
+  // Changed, once per turn of the event loop however many datagrams came.
+  CoalescedCall changed_{this, [this] { emit Changed(); }};
 };
 
 }  // namespace kalvetro

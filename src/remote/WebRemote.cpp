@@ -12,6 +12,7 @@
 #include <QWebSocket>
 
 #include "remote/HttpGuard.h"
+#include "remote/PeerAddress.h"
 #include "remote/RemoteControl.h"
 #include "remote/WebCommand.h"
 
@@ -55,7 +56,7 @@ WebRemote::WebRemote(RemoteControl& control, QObject* parent) : QObject(parent),
   connect(&levelTimer_, &QTimer::timeout, this, &WebRemote::SendLevels);
   pingTimer_.setInterval(kPingPeriod);
   connect(&pingTimer_, &QTimer::timeout, this, &WebRemote::PingClients);
-  auto push = [this] { SchedulePush(); };
+  auto push = [this] { push_.Schedule(); };
   connect(&control_, &RemoteControl::SceneChanged, this, push);
   connect(&control_, &RemoteControl::PlayingChanged, this, push);
   connect(&control_, &RemoteControl::BlackOutChanged, this, push);
@@ -251,7 +252,7 @@ void WebRemote::Admit(QWebSocket* socket) {
     if (c && !c->authorized)
       Refuse(socket, QStringLiteral("denied"), QStringLiteral("PIN не получен вовремя"));
   });
-  ScheduleStatus();
+  status_.Schedule();
 }
 
 void WebRemote::Refuse(QWebSocket* socket, const QString& type, const QString& message) {
@@ -264,14 +265,14 @@ void WebRemote::Refuse(QWebSocket* socket, const QString& type, const QString& m
     socket->abort();
     socket->deleteLater();
   });
-  ScheduleStatus();
+  status_.Schedule();
 }
 
 void WebRemote::Forget(QWebSocket* socket) {
   const bool known = Find(socket) != nullptr;
   Drop(socket);
   socket->deleteLater();
-  if (known) ScheduleStatus();
+  if (known) status_.Schedule();
 }
 
 void WebRemote::Drop(QWebSocket* socket) {
@@ -420,17 +421,7 @@ void WebRemote::CountError(const QString& address, const QString& reason) {
   ++errors_;
   // While logins are closed that is what the group keeps saying.
   if (!LoginsClosed()) lastError_ = QStringLiteral("%1: %2").arg(address, reason);
-  ScheduleStatus();
-}
-
-void WebRemote::ScheduleStatus() {
-  // A flood of refusals redraws the group once per turn of the event loop, not per refusal.
-  if (statusPending_) return;
-  statusPending_ = true;
-  QTimer::singleShot(0, this, [this] {
-    statusPending_ = false;
-    emit StatusChanged();
-  });
+  status_.Schedule();
 }
 
 void WebRemote::PingClients() {
@@ -450,15 +441,7 @@ void WebRemote::PingClients() {
 
 // ---------------------------------------------------------------- what the page hears
 
-void WebRemote::SchedulePush() {
-  if (pushPending_) return;
-  pushPending_ = true;
-  // Several signals of one change go out as one message.
-  QTimer::singleShot(0, this, &WebRemote::PushState);
-}
-
 void WebRemote::PushState() {
-  pushPending_ = false;
   const QString state = QString::fromUtf8(StateMessage());
   // (A socket that fails while being written to leaves the list: send from a copy.)
   std::vector<QWebSocket*> listeners;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "remote/CoalescedCall.h"
 #include "show/ShowMemory.h"
 
 class QHttpServer;
@@ -126,8 +127,6 @@ class WebRemote : public QObject {
   bool LockedOut(const QString& address);
   int WaitingFrom(const QString& address) const;
   void PingClients();
-  void ScheduleStatus();
-  void SchedulePush();
   void PushState();
   void SendLevels();
   QByteArray StateMessage() const;
@@ -143,14 +142,16 @@ class WebRemote : public QObject {
   std::chrono::milliseconds lockoutWait_ = kLockoutWait;
   long errors_ = 0;
   QString lastError_;
-  bool pushPending_ = false;
-  bool statusPending_ = false;
   QTimer levelTimer_;
   QTimer pingTimer_;
   // Times of the wrong PINs of the last window, from every address.
   std::vector<std::chrono::steady_clock::time_point> wrongPins_;
   std::chrono::steady_clock::time_point loginsClosedUntil_{};
   std::chrono::milliseconds loginsClosedWait_ = kLoginsClosedWait;
+  // Several signals of one change go out as one state message; a flood of refusals redraws
+  // the group once per turn of the event loop, not once per refusal.
+  CoalescedCall push_{this, [this] { PushState(); }};
+  CoalescedCall status_{this, [this] { emit StatusChanged(); }};
 };
 
 }  // namespace kalvetro
