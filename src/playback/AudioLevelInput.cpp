@@ -3,6 +3,7 @@
 
 #include <QAudioSource>
 #include <QIODevice>
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -90,6 +91,18 @@ int AudioLevelInput::LevelOf(const QByteArray& bytes) {
   DecodePcm(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                       static_cast<std::size_t>(bytes.size())),
             format, scratch_);
+  if (listener_) {
+    // Mixed down to mono; the samples just read were heard about the buffer's length ago,
+    // which is not known here, so the read time stands for it.
+    const int channels = std::max(1, format_.channelCount());
+    mono_.assign(scratch_.size() / channels, 0.0f);
+    for (std::size_t i = 0; i < mono_.size(); ++i) {
+      float sum = 0.0f;
+      for (int c = 0; c < channels; ++c) sum += scratch_[i * channels + c];
+      mono_[i] = sum / static_cast<float>(channels);
+    }
+    listener_->TakePcm(mono_, format_.sampleRate(), std::chrono::steady_clock::now());
+  }
   return AudioLevel(std::span<const float>(scratch_));
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "playback/PcmListener.h"
 #include "playback/SoundTick.h"
 
 class QAudioSource;
@@ -39,6 +40,10 @@ class AudioLevelInput : public QObject, public SoundLevelSource {
   std::optional<int> ReadLevel() override { return TakeLevel(); }
   bool Steady() const override { return false; }
 
+  // Also hands every block of samples read, as mono floats, to `listener` (null: nobody);
+  // the listener outlives the input or is taken away first.
+  void SetPcmListener(PcmListener* listener) { listener_ = listener; }
+
  signals:
   // The input stopped on its own (unplugged, taken away); reason for the status line.
   void Failed(const QString& reason);
@@ -51,6 +56,8 @@ class AudioLevelInput : public QObject, public SoundLevelSource {
   std::unique_ptr<QAudioSource> source_;
   QIODevice* input_ = nullptr;  // owned by source_
   std::vector<float> scratch_;
+  std::vector<float> mono_;
+  PcmListener* listener_ = nullptr;
   int lastLevel_ = 0;
 };
 
