@@ -83,31 +83,6 @@ void Console::OutStatus(const QString& text) {
   emit StatusMessage(text);
 }
 
-// ---------------------------------------------------------------- playback
-
-void Console::SetPlaying(bool playing) {
-  show_.playing.store(playing);
-  emit PlayingChanged(playing);
-}
-
-void Console::SetBlackOut(bool dark) {
-  // Any change of the blackout state stops the automatic advance of the show.
-  show_.playing.store(false);
-  const bool changed = engine_.Controls().blackout.on.exchange(dark) != dark;
-  if (changed) emit BlackOutChanged(dark);
-}
-
-void Console::SetMacroOut(bool down) {
-  engine_.Controls().pictures.macroOut.store(down);
-}
-
-void Console::SetPicture(int k, bool on) {
-  if (k < 0 || k >= kPictureCount) return;
-  if (engine_.Controls().pictures.Picture(k) == on) return;
-  engine_.Controls().pictures.SetPicture(k, on);
-  emit PictureChanged(k, on);
-}
-
 // ---------------------------------------------------------------- selection and rates
 
 void Console::SetSelected(int channel, bool selected) {

@@ -91,17 +91,8 @@ class Console : public QObject {
   void OutStatus(const QString& text);
 
   // ------------------------------------------------------------ playback
+  // Whether the show plays; the show runner starts and stops it and says so.
   bool Playing() const { return show_.playing.load(); }
-  // Enter and leave playing. The sequencer page shows it (button, clock, editing controls).
-  void SetPlaying(bool playing);
-  // Blackout: any change stops the automatic advance.
-  void SetBlackOut(bool dark);
-  bool BlackOut() const { return engine_.Controls().blackout.on.load(); }
-  void SetMacroOut(bool down);
-  bool MacroOut() const { return engine_.Controls().pictures.macroOut.load(); }
-  // The sixteen picture boxes.
-  void SetPicture(int k, bool on);
-  bool Picture(int k) const { return engine_.Controls().pictures.Picture(k); }
 
   // ------------------------------------------------------------ selection
   // The selection byte of channel n (1..255) := flag (0 or 1).
@@ -183,9 +174,6 @@ class Console : public QObject {
   void DataSystemRefresh();
   void PageRefresh();
   void StatusMessage(const QString& text);
-  void PlayingChanged(bool playing);
-  void BlackOutChanged(bool dark);
-  void PictureChanged(int k, bool on);
   void Changed(ShowArea area);
   void RateChosen(int position);
   void UndoAvailableChanged(bool available);

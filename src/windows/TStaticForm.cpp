@@ -185,7 +185,7 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
 // ---------------------------------------------------------------- opening and closing
 
 void TStaticForm::OpenPictureWindow() {
-  console_.SetPlaying(false);
+  console_.Runner().Stop();
   // The strip ticks write their selection bytes the moment they change, so the selection in
   // memory already holds them (StoreSelectionBoxes). The Play button hides meanwhile.
   console_.OpenPictureEditor();

@@ -82,7 +82,7 @@ TEST_F(StaticForm, OpeningAndClosingPutsSceneZeroRatesStepAndTicksBack) {
   Memory().Set(kCurrentStep, 5);
   Core().ReturnPageControlAll();
   Strip(2)->setChecked(true);
-  Core().SetPlaying(true);
+  Core().Runner().Play();
 
   Open();
   EXPECT_TRUE(editor->isVisible());

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "output/RateScale.h"
 #include "ui/Controls.h"
 
@@ -64,7 +65,7 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
   layout->addStretch();
 
   // Blackout switched elsewhere (the output mode buttons, the keyboard) ticks the box.
-  connect(&console_, &Console::BlackOutChanged, blackOutBox, &QCheckBox::setChecked);
+  connect(&console_.Runner(), &ShowRunner::BlackOutChanged, blackOutBox, &QCheckBox::setChecked);
 }
 
 void LevelPage::SetSelectedLevel() {
@@ -76,7 +77,7 @@ void LevelPage::SetSelectedLevel() {
 }
 
 void LevelPage::SwitchBlackOut() {
-  console_.SetBlackOut(blackOutBox->isChecked());
+  console_.Runner().SetBlackOut(blackOutBox->isChecked());
 }
 
 }  // namespace kalvetro

@@ -24,7 +24,7 @@ class LevelTablePageTest : public ::testing::Test, public TestConsole {
 
 TEST_F(LevelTablePageTest, EditsTheChosenSceneOnlyWithTheBoxTickedAlsoWhilePlaying) {
   ShowPage();
-  Core().SetPlaying(true);
+  Core().Runner().Play();
   QCheckBox* box = Box(QStringLiteral("CheckBoxDampScena"));
   QScrollBar* sceneBar = Bar(QStringLiteral("ScrollBarDampScena"));
   QScrollBar* channelBar = Bar(QStringLiteral("ScrollBarDampChanell"));
@@ -69,7 +69,7 @@ TEST_F(LevelTablePageTest, EditsTheChosenSceneOnlyWithTheBoxTickedAlsoWhilePlayi
   EXPECT_EQ(Level(4, 10), 200);
 
   // Edited while stopped, the current scene reaches the output.
-  Core().SetPlaying(false);
+  Core().Runner().Stop();
   Memory().Set(kCurrentStep, 4);
   Tick(2);
   EXPECT_EQ(Out(10), 200);

@@ -184,12 +184,12 @@ TEST(XYEditorPage, DraggingAPointMovesItAndMayMakeItsSceneCurrent) {
 
   // While playing the scene never changes, even with the box ticked; the point still moves.
   c.Box(QStringLiteral("CheckBoxAllScen"))->click();
-  c.Core().SetPlaying(true);
+  c.Core().Runner().Play();
   c.Drag(c.Pixel(30, 30), c.Pixel(31, 33));
   EXPECT_EQ(c.Level(3, 1), 31);
   EXPECT_EQ(c.Level(3, 2), 33);
   EXPECT_EQ(c.Show().CurrentStep(), 2);
-  c.Core().SetPlaying(false);
+  c.Core().Runner().Stop();
 
   // A press on empty field and the right button move nothing.
   const auto before = c.Memory().Get(SceneRowOffset(0) + 1);
