@@ -96,7 +96,7 @@ void ShowRunner::AnnouncePlaying() {
 void ShowRunner::PlayFromStart() {
   Play();
   console_.Show().memory.Set(kCurrentStep, 0);
-  console_.ReturnPageControlAll();
+  console_.RefreshAll();
 }
 
 int ShowRunner::Tempo() const {
@@ -136,7 +136,7 @@ void ShowRunner::SequencerTick() {
   }
   FillStepTable(show.memory, show.CurrentStep(), sequencerTimer_.interval(),
                 console_.Frames().stepTable);
-  console_.ReturnPageControlAll();
+  console_.RefreshAll();
   emit SceneStepped(console_.Show().CurrentStep());
 }
 
@@ -145,7 +145,7 @@ void ShowRunner::StepTo(std::uint8_t scene) {
   show.memory.Set(kCurrentStep, scene);
   if (show.playing.load())
     FillStepTable(show.memory, scene, sequencerTimer_.interval(), console_.Frames().stepTable);
-  console_.ReturnPageControlAll();
+  console_.RefreshAll();
   emit SceneStepped(scene);
 }
 
@@ -169,7 +169,7 @@ void ShowRunner::SelectScene(int position) {
     if (autoAddScenes_) AddSceneBeyondLast(show);
   }
   // Playing, the refresh puts the slider back on the current scene.
-  console_.ReturnPageControlAll();
+  console_.RefreshAll();
 }
 
 bool ShowRunner::GoToScene(int step) {
@@ -182,8 +182,11 @@ bool ShowRunner::SetChannelLevel(int channel, int level) {
   ShowState& show = console_.Show();
   if (show.playing.load() || channel < 1 || channel > kChannelCount || level < 0 || level > 255)
     return false;
-  show.memory.Set(SceneRowOffset(show.CurrentStep()) + channel, static_cast<std::uint8_t>(level));
-  console_.Notify(ShowArea::Levels);
+  console_.Edit(UndoCopy::Keep, [&](ShowState& edited) {
+    edited.memory.Set(SceneRowOffset(edited.CurrentStep()) + channel,
+                      static_cast<std::uint8_t>(level));
+    return ShowEdit(ShowArea::Levels);
+  });
   return true;
 }
 

@@ -62,7 +62,7 @@ struct OscBench {
     console.ClearAll();
     EXPECT_TRUE(console.OpenShow(WriteShow(dir)).ok);
     console.Show().memory.Set(kCurrentStep, 0);
-    console.ReturnPageControlAll();
+    console.RefreshAll();
     runner.SetCrossfadeMode(kCrossfadeOff);  // a scene's levels at once
     port = testing::FreeUdpPort();
     EXPECT_TRUE(osc.Start(port)) << osc.BindError().toStdString();

@@ -22,7 +22,7 @@ TEST(RemoteControl, RunsInRangeCommandsRefusesTheRestAndReportsEveryChange) {
   console.ClearAll();
   ShowState& show = console.Show();
   show.memory.Set(kLastScene, 2);  // three scenes
-  console.ReturnPageControlAll();
+  console.RefreshAll();
   RemoteControl remote(console);
   std::vector<std::pair<int, int>> scenes;
   std::vector<int> tempos;

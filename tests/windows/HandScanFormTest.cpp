@@ -111,7 +111,7 @@ TEST(HandScanForm, MovingWithoutAButtonOnlyChangesTheCaptions) {
 TEST(HandScanForm, PairsStartAtSelectedChannelsAndWriteTheCurrentSceneWhileStopped) {
   HandScanFixture c;
   c.Memory().Set(kCurrentStep, 3);
-  c.Core().ReturnPageControlAll();
+  c.Core().RefreshAll();
   // (5, 6): the second channel of the pair is unticked, also in the strip column.
   c.Core().SetSelected(5, true);
   c.Core().SetSelected(6, true);

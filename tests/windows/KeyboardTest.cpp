@@ -276,7 +276,7 @@ TEST_F(Keyboard, WheelScrollsTheStripWindowOnlyOnItsPage) {
   QScrollBar* window = Bar(QStringLiteral("ScrolbarVertPos"));
   QScrollBar* fader = Bar(QStringLiteral("ScrollBar5"));
   Show().DataWrite(0, 5, 60);
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   // Over a fader: the channel window moves by one, the fader and its level stay.
   Wheel(fader, 120);
   EXPECT_EQ(window->value(), 1);

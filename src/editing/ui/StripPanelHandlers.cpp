@@ -19,9 +19,11 @@ namespace kalvetro {
 
 void StripPanel::ScrollStrips() {
   stripOffset_ = stripWindowSlider->value();
-  console_.Controls().strips.offset.store(static_cast<std::uint8_t>(stripOffset_));
   // For this page the refresh reloads faders, rates, names and selection boxes.
-  console_.ReturnPageControlAll();
+  console_.Edit(UndoCopy::Keep, [&](ShowState&) {
+    console_.Controls().strips.offset.store(static_cast<std::uint8_t>(stripOffset_));
+    return ShowEdit::Reshaped();
+  });
   NumberStrips();
 }
 

@@ -70,10 +70,11 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
 
 void LevelPage::SetSelectedLevel() {
   // Acts on the scene itself, also while the show plays: there is no master dimmer.
-  ShowState& show = console_.Show();
-  SetSelectedLevels(show, show.CurrentStep(),
-                    static_cast<std::uint8_t>(selectedLevelSlider->value()));
-  console_.Notify(ShowArea::Levels);
+  const auto level = static_cast<std::uint8_t>(selectedLevelSlider->value());
+  console_.Edit(UndoCopy::Keep, [level](ShowState& show) {
+    SetSelectedLevels(show, show.CurrentStep(), level);
+    return ShowEdit(ShowArea::Levels);
+  });
 }
 
 void LevelPage::SwitchBlackOut() {

@@ -103,7 +103,7 @@ TEST_F(LevelTablePageTest, LabelsShowLevelsAndFollowTheCurrentScene) {
 
   // A step of the sequencer: the page follows by the next display tick at the latest.
   Memory().Set(kCurrentStep, 6);
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   for (int waited = 0; waited < 1000 && LevelLabelText(1) != QStringLiteral("42"); waited += 20)
     QTest::qWait(20);
   EXPECT_EQ(LevelLabelText(1), QStringLiteral("42"));

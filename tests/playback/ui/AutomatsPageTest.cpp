@@ -36,7 +36,7 @@ class AutomatsPageTest : public ::testing::Test, public TestConsole {
   void ShowAutomatsTab() {
     auto* input = Find<QTabWidget>("PageControlInput");
     input->setCurrentWidget(Find<QWidget>("TabSheetAvtomaty"));
-    form->ReturnPageControlAll();
+    form->RefreshAll();
   }
   // Bright and dark levels through their sliders (level = 255 - position).
   void SetLevels(int a, int bright, int dark) {
@@ -259,7 +259,7 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
 
   ASSERT_FALSE(IsShownPage(page));
   ASSERT_TRUE(form->GetConsole().OpenShow(path).ok);
-  form->GetConsole().ReturnPageControlAll();
+  form->GetConsole().RefreshAll();
 
   AutomatWidgets& ui = page->Ui(2);
   EXPECT_TRUE(ui.programButtons[2]->isChecked());

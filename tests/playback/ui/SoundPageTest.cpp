@@ -140,7 +140,7 @@ TEST_F(SoundPageTest, ClipboardTextGivesTheLevel) {
 TEST_F(SoundPageTest, ClipboardBeatsAdvanceAPlayingShowWithAudioTicked) {
   // Three scenes; the show plays on beats.
   Memory().Set(kLastScene, 2);
-  form->ReturnPageControlAll();
+  form->RefreshAll();
   QTest::mouseClick(sequencer->soundPacedBox, Qt::LeftButton);
   ASSERT_TRUE(sequencer->soundPacedBox->isChecked());
   Core().Runner().Play();
