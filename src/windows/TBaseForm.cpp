@@ -57,7 +57,9 @@ ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
 }  // namespace
 
 TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
-    : QMainWindow(parent), console_(ConsoleOptionsOf(options)) {
+    : QMainWindow(parent),
+      console_(ConsoleOptionsOf(options)),
+      remotes_(std::make_unique<Remotes>(console_)) {
   setObjectName(QStringLiteral("BaseForm"));
   if (options.dialogs) {
     dialogs_ = options.dialogs;
@@ -114,16 +116,16 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addStretch();
   optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
   // The MIDI desk's group, with its list of mappings, in a column of its own.
-  auto* midi = new MidiPanel(console_, optionsTab);
+  auto* midi = new MidiPanel(console_, *remotes_, optionsTab);
   midi->setFixedWidth(340);
   optionsLayout->addWidget(midi, 0, Qt::AlignTop);
   optionsLayout->addStretch();
   // The remotes stand under the drive figures, one above the other, so that the page keeps to
   // the width of a laptop screen.
   auto* remotes = static_cast<QVBoxLayout*>(optionsTab->findChild<QWidget*>("PanelDisk")->layout());
-  auto* web = new WebPanel(console_, optionsTab);
+  auto* web = new WebPanel(console_, *remotes_, optionsTab);
   web->setFixedWidth(340);
-  auto* osc = new OscGroup(console_, optionsTab);
+  auto* osc = new OscGroup(console_, *remotes_, optionsTab);
   osc->setFixedWidth(340);
   remotes->insertWidget(remotes->count() - 1, osc);
   remotes->insertWidget(remotes->count() - 1, web);
