@@ -143,7 +143,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     fader->setObjectName(QStringLiteral("ScrollBar%1").arg(k));
     fader->setRange(0, 255);
     fader->setPageStep(10);
-    fader->setMinimumWidth(200);
+    fader->setMinimumWidth(100);
     connect(fader, &QScrollBar::valueChanged, this, [this, k] { WriteFaderLevel(k); });
     MarkRemoteTarget(fader, QStringLiteral("channel %1").arg(k));  // renumbered as it scrolls
     faders[i] = fader;
@@ -168,7 +168,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     rate->setPageStep(2);
     rate->setValue(5);
     rate->setToolTip(QStringLiteral("Время изменения уровня DMX канала"));
-    rate->setMinimumWidth(90);
+    rate->setMinimumWidth(60);
     connect(rate, &QScrollBar::valueChanged, this, [this, k] { WriteChannelRate(k); });
     rateSliders[i] = rate;
 
@@ -176,7 +176,10 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     name->setObjectName(QStringLiteral("Edit%1").arg(k));
     name->setMaxLength(16);
     name->setToolTip(nameHint);
-    name->setFixedWidth(128);
+    // A name box gives up width before the text beside it: it keeps room for about ten
+    // characters and scrolls the rest of a long name.
+    name->setMinimumWidth(80);
+    name->setMaximumWidth(128);
     nameBoxes[i] = name;
 
     auto* box = new QCheckBox(this);
