@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -147,6 +148,11 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   BuildEffectsPages();
   BuildAutomatPages();
   BuildConveyorParts();
+
+  // The options page scrolls up and down only: its scroll box is as wide as the columns.
+  auto* optionsScroll = findChild<QScrollArea*>(QStringLiteral("ScrollBoxOptions"));
+  optionsScroll->setMinimumWidth(optionsScroll->widget()->minimumSizeHint().width() +
+                                 optionsScroll->verticalScrollBar()->sizeHint().width());
 
   FormCreate(options);
 }
@@ -296,6 +302,7 @@ void TBaseForm::BuildPages() {
   auto* options = new QWidget(optionsScroll);
   options->setObjectName(QStringLiteral("PanelOptions"));
   auto* optionsLayout = new QHBoxLayout(options);
+  optionsLayout->setContentsMargins(4, 4, 4, 4);
   optionsLayout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   optionsScroll->setWidget(options);
   optionsTabLayout->addWidget(optionsScroll);

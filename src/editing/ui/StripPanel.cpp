@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
@@ -55,7 +56,7 @@ StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(4);
-  grid->setVerticalSpacing(1);
+  grid->setVerticalSpacing(0);  // 27 strips and the headings fit a 700-line window
   BuildStrips(grid);
   page->addLayout(grid, 1);
 
@@ -201,7 +202,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
                               QStringLiteral("Инвертирует состояние флажков в поле  Выбор "));
     invert->setObjectName(QStringLiteral("SpeedButtonInv%1").arg(first));
     invert->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-    invert->setFixedWidth(24);
+    invert->setFixedWidth(std::max(24, invert->minimumSizeHint().width()));
     connect(invert, &QToolButton::clicked, this, [this, first] { InvertSelectionGroup(first); });
     invertButtons[g] = invert;
     grid->addWidget(invert, first, 6, 5, 1);

@@ -108,7 +108,7 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
   for (const TargetChoice& c : kTargetChoices) targetBox->addItem(QString::fromUtf8(c.text));
   // The list opens as wide as its longest entry; the closed box keeps to the group's width.
   targetBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  targetBox->setMinimumContentsLength(14);
+  targetBox->setMinimumContentsLength(12);
   targetNumber = MakeNumberBox(this, QStringLiteral("SpinEditMidiTarget"),
                                {1, kChannelCount, 1, QStringLiteral("Номер канала, картинки, автомата или ячейки")});
   addButton = new QPushButton(QStringLiteral("Добавить"), this);
