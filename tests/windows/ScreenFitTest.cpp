@@ -4,6 +4,7 @@
 // it needs, on every tab of the three page controls.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
@@ -14,8 +15,12 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QtMath>
+#include <algorithm>
 
 #include "support/TestConsole.h"
+#include "windows/ConsoleStyle.h"
 #include "windows/TAboutForm.h"
 #include "windows/THandScanForm.h"
 #include "windows/THelpForm.h"
@@ -72,6 +77,32 @@ QStringList FitFaults(QWidget* window) {
   return faults;
 }
 
+// Every button of window whose icon holds no picture as large as the button shows it in the
+// screen's own pixels: such an icon is blown up, and blurred, on a scaled screen.
+QStringList BlurredIcons(QWidget* window) {
+  QStringList faults;
+  const qreal ratio = window->devicePixelRatioF();
+  for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+    const QIcon icon = button->icon();
+    // Qt's own parts (the toolbar's overflow button) are left to Qt.
+    if (icon.isNull() || button->objectName().startsWith(QStringLiteral("qt_"))) continue;
+    const QList<QSize> sizes = icon.availableSizes();
+    if (sizes.isEmpty()) continue;  // drawn at any size
+    int largest = 0;
+    for (const QSize& size : sizes) largest = std::max(largest, size.width());
+    // A tool button on a toolbar shows its icon at the toolbar's size.
+    const auto* bar = qobject_cast<const QToolBar*>(button->parentWidget());
+    const QSize shown = bar ? bar->iconSize() : button->iconSize();
+    const int needed = qCeil(shown.width() * ratio);
+    if (largest < needed)
+      faults << QStringLiteral("%1: icon of %2 px shown at %3 px")
+                    .arg(Describe(button))
+                    .arg(largest)
+                    .arg(needed);
+  }
+  return faults;
+}
+
 std::string Lines(const QStringList& faults) {
   return faults.join(QLatin1Char('\n')).toStdString();
 }
@@ -91,6 +122,7 @@ void CheckConsoleFits(QSize screen) {
                    .arg(screen.height())
                    .arg(qApp->devicePixelRatio())
                    .toStdString());
+  UseConsoleStyle();
   TestConsole c;
   TBaseForm& w = c.Start();
   const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
@@ -101,6 +133,7 @@ void CheckConsoleFits(QSize screen) {
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   EXPECT_EQ(w.size(), screen);
+  EXPECT_TRUE(BlurredIcons(&w).isEmpty()) << Lines(BlurredIcons(&w));
 
   for (const char* name : {"PageControlInput", "PageControlUst", "PageControlTemp"}) {
     auto* pages = c.Find<QTabWidget>(name);
