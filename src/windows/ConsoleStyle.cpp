@@ -107,9 +107,9 @@ void UseIconTheme() {
   // the buttons take Adwaita's pictures, drawn in several sizes, so that they stay sharp on a
   // scaled screen; the style's own small pictures are left for icons Adwaita has not.
   QStringList paths = QIcon::themeSearchPaths();
-  for (const QString& dir : QStandardPaths::locateAll(
-           QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
-           QStandardPaths::LocateDirectory))
+  for (const QString& dir :
+       QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                 QStandardPaths::LocateDirectory))
     if (!paths.contains(dir)) paths << dir;
   QIcon::setThemeSearchPaths(paths);
   for (const QString& dir : paths) {

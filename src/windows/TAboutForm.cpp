@@ -12,10 +12,10 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "ui/Controls.h"
 #include "windows/DataPaths.h"
 #include "windows/JpegPicture.h"
 #include "windows/SystemInfo.h"
-#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -58,8 +58,8 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   if (!image.isNull()) {
     // Scaled for the screen's own pixels, so that a scaled screen shows it sharp.
     const qreal ratio = devicePixelRatioF();
-    QPixmap pixmap = QPixmap::fromImage(image.scaled(pictureLabel->size() * ratio,
-                                                     Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    QPixmap pixmap = QPixmap::fromImage(
+        image.scaled(pictureLabel->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     pixmap.setDevicePixelRatio(ratio);
     pictureLabel->setPixmap(pixmap);
   }

@@ -34,11 +34,11 @@
 #include "remote/ui/MidiPanel.h"
 #include "remote/ui/OscGroup.h"
 #include "remote/ui/WebPanel.h"
+#include "ui/Controls.h"
 #include "ui/PageControl.h"
 #include "ui/SpeedButtons.h"
 #include "windows/DisplayRest.h"
 #include "windows/TStaticForm.h"
-#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -126,7 +126,8 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   outputsLayout->addStretch();
   optionsLayout->insertWidget(0, outputs, 0, Qt::AlignTop);
   // The remotes stand under the drive figures, one above the other.
-  auto* remotes = static_cast<QVBoxLayout*>(optionsPanel->findChild<QWidget*>("PanelDisk")->layout());
+  auto* remotes =
+      static_cast<QVBoxLayout*>(optionsPanel->findChild<QWidget*>("PanelDisk")->layout());
   auto* web = new WebPanel(console_, optionsPanel);
   auto* osc = new OscGroup(console_, optionsPanel);
   narrow(web);

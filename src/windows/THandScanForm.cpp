@@ -102,8 +102,8 @@ THandScanForm::THandScanForm(Console& console, QWidget* parent)
                           boxHeight);
   swapXYBox->setGeometry(kPadLeft + (kPad - swapWidth) / 2, kPadTop + kPad - boxHeight - 1,
                          swapWidth, boxHeight);
-  priorityBox->setGeometry(kPadLeft + 1, kPadTop + kPad / 2 - boxHeight / 2,
-                           width(priorityBox, 90), boxHeight);
+  priorityBox->setGeometry(kPadLeft + 1, kPadTop + kPad / 2 - boxHeight / 2, width(priorityBox, 90),
+                           boxHeight);
   connect(priorityBox, &QCheckBox::clicked, this, &THandScanForm::SwitchPadPriority);
 
   // The priority lives only while no other window takes the focus: any change of the active

@@ -174,7 +174,8 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
                               QStringLiteral("Стереть все статические картинки "));
   undoEraseButton = MakeButton(group, QStringLiteral("SpeedButtonUndoSt"), QStringLiteral("↶"),
                                QStringLiteral("Вернуть прежнюю сцену"));
-  eraseAllButton->setFixedWidth(std::max(kButtonWidth + 6, eraseAllButton->minimumSizeHint().width()));
+  eraseAllButton->setFixedWidth(
+      std::max(kButtonWidth + 6, eraseAllButton->minimumSizeHint().width()));
   undoEraseButton->setEnabled(false);
   for (QToolButton* b : {eraseButton, eraseAllButton, undoEraseButton}) row->addWidget(b);
   connect(eraseButton, &QToolButton::clicked, this, &TStaticForm::ConfirmEraseEditedPicture);

@@ -66,7 +66,8 @@ QStringList FitFaults(QWidget* window) {
                     .arg(frame.width())
                     .arg(frame.height());
     // A page too tall for the screen scrolls up and down, never sideways.
-    if (auto* box = qobject_cast<QScrollArea*>(widget); box && box->horizontalScrollBar()->isVisible())
+    if (auto* box = qobject_cast<QScrollArea*>(widget);
+        box && box->horizontalScrollBar()->isVisible())
       faults << Describe(widget) + QStringLiteral(" scrolls sideways");
     if (needs.isValid() && widget->width() < needs.width())
       faults << QStringLiteral("%1 is %2 wide, needs %3")
@@ -143,8 +144,7 @@ void CheckConsoleFits(QSize screen) {
       pages->setCurrentIndex(i);
       QApplication::processEvents();
       const QStringList faults = FitFaults(&w);
-      EXPECT_TRUE(faults.isEmpty()) << name << " tab " << pages->tabText(i).toStdString()
-                                    << ":\n"
+      EXPECT_TRUE(faults.isEmpty()) << name << " tab " << pages->tabText(i).toStdString() << ":\n"
                                     << Lines(faults);
     }
     pages->setCurrentIndex(shown);
@@ -198,8 +198,9 @@ TEST(ScreenFit, EveryPageAndWindowFitsAScaledFullHdScreen) {
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=ScreenFit.EveryPageAndWindowFitsAScaledFullHdScreen")});
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--gtest_filter=ScreenFit.EveryPageAndWindowFitsAScaledFullHdScreen")});
     ASSERT_TRUE(child.waitForFinished(120000)) << factor;
     const QByteArray output = child.readAll();
     EXPECT_EQ(child.exitCode(), 0) << "scale " << factor << ":\n" << output.toStdString();

@@ -547,8 +547,8 @@ void XYEditorPage::wheelEvent(QWheelEvent* event) {
 
 void XYEditorPage::MouseWheel(int delta) {
   QScrollBar* bar = pairSliders[0];
-  bar->setValue(WheelPosition(WheelTarget::kBeamXY, delta, bar->value(),
-                              bar->minimum(), bar->maximum()));
+  bar->setValue(
+      WheelPosition(WheelTarget::kBeamXY, delta, bar->value(), bar->minimum(), bar->maximum()));
 }
 
 // ---------------------------------------------------------------- drawing

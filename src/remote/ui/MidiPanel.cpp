@@ -109,8 +109,9 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
   // The list opens as wide as its longest entry; the closed box keeps to the group's width.
   targetBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   targetBox->setMinimumContentsLength(12);
-  targetNumber = MakeNumberBox(this, QStringLiteral("SpinEditMidiTarget"),
-                               {1, kChannelCount, 1, QStringLiteral("Номер канала, картинки, автомата или ячейки")});
+  targetNumber = MakeNumberBox(
+      this, QStringLiteral("SpinEditMidiTarget"),
+      {1, kChannelCount, 1, QStringLiteral("Номер канала, картинки, автомата или ячейки")});
   addButton = new QPushButton(QStringLiteral("Добавить"), this);
   addButton->setObjectName(QStringLiteral("ButtonMidiAdd"));
   removeButton = new QPushButton(QStringLiteral("Удалить"), this);
@@ -267,7 +268,9 @@ void MidiPanel::RefreshMidi() {
   mappingList->setCurrentRow(std::min(row, mappingList->count() - 1));
   QString problem = midi.LastError();
   if (midi.BadMappings() > 0)
-    problem += QStringLiteral("%1Непонятных строк: %2").arg(problem.isEmpty() ? QString() : QStringLiteral("; ")).arg(midi.BadMappings());
+    problem += QStringLiteral("%1Непонятных строк: %2")
+                   .arg(problem.isEmpty() ? QString() : QStringLiteral("; "))
+                   .arg(midi.BadMappings());
   errorLabel->setText(problem);
   errorLabel->setStyleSheet(problem.isEmpty() ? QString() : QStringLiteral("color: #b00000;"));
   learnButton->setEnabled(midi.Connected());
