@@ -114,7 +114,7 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
     group->setMaximumWidth(340);
     group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
   };
-  // The outputs: the DMX interface on its serial port, and the network beside it.
+  // The outputs: the DMX interface on its serial port, and the network under it.
   QWidget* outputs = column("PanelOutputs");
   dmxLink_ = new DmxLinkPanel(console_, *this, outputs);
   auto* ola = new OlaPanel(console_, outputs);
