@@ -65,7 +65,8 @@ QComboBox* MakePortBox(QWidget* parent, const QString& name, const QString& tip)
   box->setObjectName(name);
   box->setEditable(true);
   box->setToolTip(tip);
-  box->setMinimumContentsLength(18);
+  box->setMinimumContentsLength(12);
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   return box;
 }
 
@@ -105,6 +106,9 @@ MidiPanel::MidiPanel(Console& console, Remotes& remotes, QWidget* parent)
   targetBox = new QComboBox(this);
   targetBox->setObjectName(QStringLiteral("ComboBoxMidiTarget"));
   for (const TargetChoice& c : kTargetChoices) targetBox->addItem(QString::fromUtf8(c.text));
+  // The list opens as wide as its longest entry; the closed box keeps to the group's width.
+  targetBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  targetBox->setMinimumContentsLength(12);
   targetNumber = MakeNumberBox(
       this, QStringLiteral("SpinEditMidiTarget"),
       {1, kChannelCount, 1, QStringLiteral("Номер канала, картинки, автомата или ячейки")});
