@@ -92,6 +92,7 @@ echo "Depends: $depends"
 [[ "$depends" == *libqt6widgets6* ]] || fail "Depends lacks the Qt widgets library"
 [[ "$depends" == *libc6* ]] || fail "Depends lacks libc6"
 [[ "$depends" == *qt6-qpa-plugins* ]] || fail "Depends lacks the Qt platform plugins"
+[[ "$depends" == *adwaita-icon-theme* ]] || fail "Depends lacks the icon theme the window falls back to"
 
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
 for path in ./usr/bin/kalvetro ./usr/bin/dmx_monitor \
