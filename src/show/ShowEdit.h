@@ -32,8 +32,6 @@ class ShowEdit {
     edit.reshaped_ = edit.reshaped_ || other.reshaped_;
     return edit;
   }
-  constexpr ShowEdit& operator|=(ShowEdit other) { return *this = *this | other; }
-  constexpr bool operator==(const ShowEdit&) const = default;
 
   constexpr bool Has(ShowArea area) const { return (areas_ & Bit(area)) != 0; }
   constexpr bool Reshapes() const { return reshaped_; }

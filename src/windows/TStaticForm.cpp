@@ -276,6 +276,8 @@ void TStaticForm::UndoPictureErase() {
   undoEraseButton->setEnabled(false);
   // The undo copy is of the same show: the editor keeps what it saved at opening.
   console_.RestoreUndo();
+  // The restore refreshes the page shown; the strips, faders, names and picture boxes hear
+  // of every part of the show too, as the editor's views follow the parts.
   console_.Edit(UndoCopy::Keep, [](ShowState&) { return ShowEdit::Everything(); });
 }
 

@@ -148,7 +148,6 @@ void SceneCommands::PasteSceneFromBuffer() {
 }
 
 void SceneCommands::InsertPastedScene() {
-  if (console_.Show().playing.load()) return;
   EditScenes(InsertSceneAfterCurrent);
   // The paste takes its own undo copy: a restore brings back the inserted scene.
   EditScenes(LoadFromPaste);
