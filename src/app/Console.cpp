@@ -72,7 +72,7 @@ void Console::StopOutput() {
 
 // ---------------------------------------------------------------- refresh and status
 
-void Console::ReturnPageControlAll() {
+void Console::RefreshAll() {
   // Every listener of the window-wide refresh reads the show and sets its controls from it,
   // so one pass leaves them as a second one would.
   emit DataSystemRefresh();
@@ -83,29 +83,11 @@ void Console::OutStatus(const QString& text) {
   emit StatusMessage(text);
 }
 
-// ---------------------------------------------------------------- playback
-
-void Console::SetPlaying(bool playing) {
-  show_.playing.store(playing);
-  emit PlayingChanged(playing);
-}
-
-void Console::SetBlackOut(bool dark) {
-  // Any change of the blackout state stops the automatic advance of the show.
-  show_.playing.store(false);
-  const bool changed = engine_.Controls().blackout.on.exchange(dark) != dark;
-  if (changed) emit BlackOutChanged(dark);
-}
-
-void Console::SetMacroOut(bool down) {
-  engine_.Controls().pictures.macroOut.store(down);
-}
-
-void Console::SetPicture(int k, bool on) {
-  if (k < 0 || k >= kPictureCount) return;
-  if (engine_.Controls().pictures.Picture(k) == on) return;
-  engine_.Controls().pictures.SetPicture(k, on);
-  emit PictureChanged(k, on);
+void Console::Announce(ShowEdit changed) {
+  if (changed.Has(ShowArea::Selection)) emit Changed(ShowArea::Selection);
+  if (changed.Reshapes()) RefreshAll();
+  for (ShowArea area : {ShowArea::Levels, ShowArea::Rates, ShowArea::Names, ShowArea::Pictures})
+    if (changed.Has(area)) emit Changed(area);
 }
 
 // ---------------------------------------------------------------- selection and rates
@@ -130,10 +112,10 @@ void Console::SetUndoAvailable(bool available) {
   emit UndoAvailableChanged(available);
 }
 
-void Console::ToMemoryUndo() {
+void Console::TakeUndoCopy() {
   OutStatus(QStringLiteral("  данные сохранены "));
   SetUndoAvailable(true);
-  TakeUndoCopy(show_);
+  kalvetro::TakeUndoCopy(show_);
 }
 
 void Console::RestoreUndo() {
@@ -189,7 +171,7 @@ void Console::Replaced(ShowReplacement how) {
     SetChaserEditing(false);
   }
   emit ShowReplaced(how);
-  ReturnPageControlAll();
+  RefreshAll();
 }
 
 std::array<std::uint8_t, kShowFileSize> Console::FileImage() const {
@@ -278,11 +260,15 @@ void Console::SetConveyorKeys(bool on) {
 void Console::OpenPictureEditor() {
   OpenChaserEditor(show_, chaserArea_);
   SetChaserEditing(true);
+  // Every strip tick goes off, the faders show the editor's empty row.
+  Announce(ShowEdit(ShowArea::Selection) | ShowEdit::Reshaped() | ShowArea::Levels);
 }
 
 void Console::ClosePictureEditor() {
   CloseChaserEditor(show_, chaserArea_);
   SetChaserEditing(false);
+  Announce(ShowEdit(ShowArea::Selection) | ShowEdit::Reshaped() | ShowArea::Levels |
+           ShowArea::Rates);
 }
 
 void Console::SetChaserEditing(bool open) {

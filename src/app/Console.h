@@ -18,6 +18,7 @@
 #include "output/OutputWatch.h"
 #include "playback/Sequencer.h"
 #include "show/Settings.h"
+#include "show/ShowEdit.h"
 #include "show/ShowFile.h"
 #include "show/ShowState.h"
 #include "show/TitlePrefix.h"
@@ -28,9 +29,6 @@ namespace kalvetro {
 
 class ShowRunner;
 class Remotes;
-
-// The parts of the show an operation changed; pages showing them refresh themselves.
-enum class ShowArea { Levels, Rates, Selection, Names, Pictures };
 
 // How the whole show image was replaced: another show opened, the show emptied (a new show,
 // start-up), or the show's own undo copy put back.
@@ -85,30 +83,31 @@ class Console : public QObject {
 
   // ------------------------------------------------------------ refresh and status
   // The refresh after an operation that replaces or reshapes the show: the caption and the
-  // sequencer controls (twice, as the console always did), then the page that is shown.
-  void ReturnPageControlAll();
+  // sequencer controls, then the page that is shown.
+  void RefreshAll();
   // A short message on the status line (about two seconds).
   void OutStatus(const QString& text);
 
+  // ------------------------------------------------------------ edits
+  // Runs an edit of the show: takes the undo copy first when asked, then runs `edit` on the
+  // show and says what it changed. `edit` takes the ShowState and returns the ShowEdit of
+  // what it changed (an empty one when it changed nothing). Returns that ShowEdit.
+  template <class EditFunction>
+  ShowEdit Edit(UndoCopy undo, EditFunction&& edit) {
+    if (undo == UndoCopy::Take) TakeUndoCopy();
+    const ShowEdit changed = edit(show_);
+    Announce(changed);
+    return changed;
+  }
+
   // ------------------------------------------------------------ playback
+  // Whether the show plays; the show runner starts and stops it and says so.
   bool Playing() const { return show_.playing.load(); }
-  // Enter and leave playing. The sequencer page shows it (button, clock, editing controls).
-  void SetPlaying(bool playing);
-  // Blackout: any change stops the automatic advance.
-  void SetBlackOut(bool dark);
-  bool BlackOut() const { return engine_.Controls().blackout.on.load(); }
-  void SetMacroOut(bool down);
-  bool MacroOut() const { return engine_.Controls().pictures.macroOut.load(); }
-  // The sixteen picture boxes.
-  void SetPicture(int k, bool on);
-  bool Picture(int k) const { return engine_.Controls().pictures.Picture(k); }
 
   // ------------------------------------------------------------ selection
   // The selection byte of channel n (1..255) := flag (0 or 1).
   void SetSelected(int channel, bool selected);
   bool Selected(int channel) const { return show_.memory.Get(kSelectFlags + channel) == 1; }
-  // Says that an operation changed a part of the show in memory.
-  void Notify(ShowArea area) { emit Changed(area); }
 
   // ------------------------------------------------------------ rates
   // Position of a rate slider -> fade step; the rate page shows the position last chosen.
@@ -116,7 +115,7 @@ class Console : public QObject {
 
   // ------------------------------------------------------------ undo
   // Takes the one undo copy of the whole show.
-  void ToMemoryUndo();
+  void TakeUndoCopy();
   // Puts the undo copy back and refreshes.
   void RestoreUndo();
   bool UndoAvailable() const { return undoAvailable_; }
@@ -168,24 +167,22 @@ class Console : public QObject {
   void SetConveyorKeys(bool on);
   // The static picture editor is open: the sequencer hides its Play button meanwhile.
   bool ChaserEditing() const { return chaserEditing_; }
-  // Opens the picture editor's working state: stops the show, keeps scene 0, the rates, the
-  // step and the selection aside and gives the editor an empty scene 0 and mask. A second
-  // opening keeps what the first one kept. Saves write the kept bytes, not the working state.
+  // Opens the picture editor's working state: keeps scene 0, the rates, the step and the
+  // selection aside and gives the editor an empty scene 0 and mask (the caller stops the show
+  // first). A second opening keeps what the first one kept. Saves write the kept bytes, not
+  // the working state. The views refresh.
   void OpenPictureEditor();
-  // Puts back what the editor kept and ends its working state.
+  // Puts back what the editor kept and ends its working state; the views refresh.
   void ClosePictureEditor();
   // ------------------------------------------------------------ conveyor (effects)
   // The show file of conveyor slot 1..20 (empty: no show); written to the settings file.
   void SetConveyorFile(int slot, const QString& path);
 
  signals:
-  // ReturnPageControlAll, in its order: the caption and the sequencer controls, then the page.
+  // RefreshAll, in its order: the caption and the sequencer controls, then the page.
   void DataSystemRefresh();
   void PageRefresh();
   void StatusMessage(const QString& text);
-  void PlayingChanged(bool playing);
-  void BlackOutChanged(bool dark);
-  void PictureChanged(int k, bool on);
   void Changed(ShowArea area);
   void RateChosen(int position);
   void UndoAvailableChanged(bool available);
@@ -206,6 +203,9 @@ class Console : public QObject {
   void SettingsRead();
 
  private:
+  // Says what an edit changed, in the order the views expect: the selection, the whole
+  // refresh, then levels, rates, names and pictures.
+  void Announce(ShowEdit changed);
   void SetUndoAvailable(bool available);
   void SetChaserEditing(bool open);
   void Replaced(ShowReplacement how);

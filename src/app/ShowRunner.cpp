@@ -51,12 +51,9 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
   connect(&console_, &Console::ShowReplaced, this, &ShowRunner::ShowReplaced);
   // Any refresh may follow a new tempo byte (an undo, a scene command, a show opened).
   connect(&console_, &Console::DataSystemRefresh, this, &ShowRunner::ApplyTempo);
-  connect(&console_, &Console::PlayingChanged, this, &ShowRunner::WakeAutomats);
-  connect(&console_, &Console::BlackOutChanged, this, &ShowRunner::WakeAutomats);
-  // A picture let go by any hand is no longer latched.
-  connect(&console_, &Console::PictureChanged, this, [this](int k, bool on) {
-    if (!on) latched_[k] = false;
-  });
+  connect(&console_, &Console::ChaserEditingChanged, this, &ShowRunner::AnnouncePlaying);
+  connect(this, &ShowRunner::PlayingChanged, this, &ShowRunner::WakeAutomats);
+  connect(this, &ShowRunner::BlackOutChanged, this, &ShowRunner::WakeAutomats);
 
   // The sequencer and both automat timers run from start-up to exit; playing only gates the
   // advance, and an automat timer rests while its automat cannot run and nobody watches.
@@ -67,6 +64,7 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
 }
 
 void ShowRunner::ShowReplaced(ShowReplacement how) {
+  AnnouncePlaying();
   ApplyTempo();
   // Emptying a show keeps the automat bytes, and the automats with them.
   if (how != ShowReplacement::Emptied) LoadAutomats();
@@ -86,17 +84,30 @@ void ShowRunner::Play() {
   if (!show.playing.load())
     FillStepTable(show.memory, show.CurrentStep(), sequencerTimer_.interval(),
                   console_.Frames().stepTable);
-  console_.SetPlaying(true);
+  SetPlaying(true);
 }
 
 void ShowRunner::Stop() {
-  console_.SetPlaying(false);
+  SetPlaying(false);
+}
+
+void ShowRunner::SetPlaying(bool playing) {
+  console_.Show().playing.store(playing);
+  announcedPlaying_ = playing;
+  emit PlayingChanged(playing);
+}
+
+void ShowRunner::AnnouncePlaying() {
+  const bool playing = console_.Show().playing.load();
+  if (playing == announcedPlaying_) return;
+  announcedPlaying_ = playing;
+  emit PlayingChanged(playing);
 }
 
 void ShowRunner::PlayFromStart() {
   Play();
   console_.Show().memory.Set(kCurrentStep, 0);
-  console_.ReturnPageControlAll();
+  console_.RefreshAll();
 }
 
 int ShowRunner::Tempo() const {
@@ -136,7 +147,7 @@ void ShowRunner::SequencerTick() {
   }
   FillStepTable(show.memory, show.CurrentStep(), sequencerTimer_.interval(),
                 console_.Frames().stepTable);
-  console_.ReturnPageControlAll();
+  console_.RefreshAll();
   emit SceneStepped(console_.Show().CurrentStep());
 }
 
@@ -145,7 +156,7 @@ void ShowRunner::StepTo(std::uint8_t scene) {
   show.memory.Set(kCurrentStep, scene);
   if (show.playing.load())
     FillStepTable(show.memory, scene, sequencerTimer_.interval(), console_.Frames().stepTable);
-  console_.ReturnPageControlAll();
+  console_.RefreshAll();
   emit SceneStepped(scene);
 }
 
@@ -169,7 +180,7 @@ void ShowRunner::SelectScene(int position) {
     if (autoAddScenes_) AddSceneBeyondLast(show);
   }
   // Playing, the refresh puts the slider back on the current scene.
-  console_.ReturnPageControlAll();
+  console_.RefreshAll();
 }
 
 bool ShowRunner::GoToScene(int step) {
@@ -182,8 +193,11 @@ bool ShowRunner::SetChannelLevel(int channel, int level) {
   ShowState& show = console_.Show();
   if (show.playing.load() || channel < 1 || channel > kChannelCount || level < 0 || level > 255)
     return false;
-  show.memory.Set(SceneRowOffset(show.CurrentStep()) + channel, static_cast<std::uint8_t>(level));
-  console_.Notify(ShowArea::Levels);
+  console_.Edit(UndoCopy::Keep, [&](ShowState& edited) {
+    edited.memory.Set(SceneRowOffset(edited.CurrentStep()) + channel,
+                      static_cast<std::uint8_t>(level));
+    return ShowEdit(ShowArea::Levels);
+  });
   return true;
 }
 
@@ -382,34 +396,51 @@ int ShowRunner::CrossfadeMode() const {
 }
 
 void ShowRunner::SetBlackOut(bool dark) {
-  console_.SetBlackOut(dark);
+  // Any change of the blackout state stops the automatic advance of the show.
+  console_.Show().playing.store(false);
+  AnnouncePlaying();
+  if (console_.Controls().blackout.on.exchange(dark) != dark) emit BlackOutChanged(dark);
 }
 
 bool ShowRunner::BlackOut() const {
-  return console_.BlackOut();
+  return console_.Controls().blackout.on.load();
 }
 
 void ShowRunner::SetMacroOut(bool down) {
-  console_.SetMacroOut(down);
+  console_.Controls().pictures.macroOut.store(down);
+}
+
+bool ShowRunner::MacroOut() const {
+  return console_.Controls().pictures.macroOut.load();
+}
+
+void ShowRunner::SetPicture(int k, bool on) {
+  if (k < 0 || k >= kPictureCount) return;
+  PictureControls& pictures = console_.Controls().pictures;
+  if (pictures.Picture(k) == on) return;
+  pictures.SetPicture(k, on);
+  // A picture let go by any hand is no longer latched.
+  if (!on) latched_[k] = false;
+  emit PictureChanged(k, on);
 }
 
 void ShowRunner::FlashPicture(int k, bool down) {
   if (k < 0 || k >= kPictureCount) return;
   if (down) {
-    console_.SetPicture(k, true);
+    SetPicture(k, true);
   } else if (!latched_[k]) {
-    console_.SetPicture(k, false);
+    SetPicture(k, false);
   }
 }
 
 void ShowRunner::LatchPicture(int k, bool on) {
   if (k < 0 || k >= kPictureCount) return;
   latched_[k] = on;
-  console_.SetPicture(k, on);
+  SetPicture(k, on);
 }
 
 bool ShowRunner::Picture(int k) const {
-  return k >= 0 && k < kPictureCount && console_.Picture(k);
+  return k >= 0 && k < kPictureCount && console_.Controls().pictures.Picture(k);
 }
 
 // ---------------------------------------------------------------- conveyor
@@ -522,14 +553,14 @@ int ShowRunner::AutomatFirstChannel(int a) const {
 
 bool ShowRunner::AutomatMayRun(int a) const {
   const AutomatRun& run = automats_[a - 1];
-  return !console_.BlackOut() && (run.runAlways || (run.withShow && console_.Playing()));
+  return !BlackOut() && (run.runAlways || (run.withShow && console_.Playing()));
 }
 
 void ShowRunner::AutomatTick(int a) {
   AutomatRun& run = automats_[a - 1];
   const AutomatSettings settings = ReadAutomatSettings(console_.Show().memory, AutomatBase(a));
   AutomatRunFlags flags;
-  flags.blackOut = console_.BlackOut();
+  flags.blackOut = BlackOut();
   flags.runAlways = run.runAlways;
   flags.withShow = run.withShow;
   flags.playing = console_.Playing();

@@ -116,9 +116,14 @@ class ShowRunner : public QObject {
   // kCrossfadeOff) or kCrossfadeNone.
   void SetCrossfadeMode(int mode);
   int CrossfadeMode() const;
+  // Blackout: any change stops the automatic advance of the show.
   void SetBlackOut(bool dark);
   bool BlackOut() const;
+  // The macro picture held down (a button or a key) or let go.
   void SetMacroOut(bool down);
+  bool MacroOut() const;
+  // Picture k (0..15) on or off as its box is ticked; its latch stays as it is.
+  void SetPicture(int k, bool on);
   // Picture k (0..15) flashed: on while held down, off when let go unless it is latched.
   void FlashPicture(int k, bool down);
   // Picture k latched on (stays on when its flash is let go) or let go entirely.
@@ -171,6 +176,12 @@ class ShowRunner : public QObject {
   void SetAutomatLampsShown(bool shown);
 
  signals:
+  // The show started or stopped playing, by a command or because an operation stopped it
+  // (blackout, a new show, the picture editor). Play and Stop say it even when nothing changed.
+  void PlayingChanged(bool playing);
+  void BlackOutChanged(bool dark);
+  // Picture k (0..15) went on or off, whoever switched it.
+  void PictureChanged(int k, bool on);
   // The sequencer clock ticked (the tempo strip flashes), whether the show moved or not.
   void SequencerTicked();
   // The show wrapped after its last scene (before a list conveyor loads its next show).
@@ -217,8 +228,13 @@ class ShowRunner : public QObject {
   void LoadConveyorSlot(int slot);
   void ReportFailedLoad(int slot, const std::string& error);
   void ShowReplaced(ShowReplacement how);
+  void SetPlaying(bool playing);
+  // An operation of the core (emptying the show, opening the picture editor) may have
+  // stopped the show: says so when it did.
+  void AnnouncePlaying();
 
   Console& console_;
+  bool announcedPlaying_ = false;
   QTimer sequencerTimer_;
   bool soundPaced_ = false;
   bool ring_ = true;

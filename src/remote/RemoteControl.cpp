@@ -30,14 +30,14 @@ RemoteControl::RemoteControl(Console& console, QObject* parent)
     : QObject(parent), console_(console) {
   state_ = Read();
   // Every way the show can change ends in one of these; Refresh sends only what differs.
-  connect(&console_, &Console::PlayingChanged, this, &RemoteControl::Refresh);
-  connect(&console_, &Console::BlackOutChanged, this, &RemoteControl::Refresh);
-  connect(&console_, &Console::PictureChanged, this, &RemoteControl::Refresh);
+  ShowRunner& runner = console_.Runner();
+  connect(&runner, &ShowRunner::PlayingChanged, this, &RemoteControl::Refresh);
+  connect(&runner, &ShowRunner::BlackOutChanged, this, &RemoteControl::Refresh);
+  connect(&runner, &ShowRunner::PictureChanged, this, &RemoteControl::Refresh);
   connect(&console_, &Console::DataSystemRefresh, this, &RemoteControl::Refresh);
   connect(&console_, &Console::ShowReplaced, this, &RemoteControl::Refresh);
   connect(&console_, &Console::FileNameChanged, this, &RemoteControl::Refresh);
   connect(&console_, &Console::Changed, this, &RemoteControl::Refresh);
-  ShowRunner& runner = console_.Runner();
   connect(&runner, &ShowRunner::SceneStepped, this, &RemoteControl::Refresh);
   connect(&runner, &ShowRunner::TempoChanged, this, &RemoteControl::Refresh);
   connect(&runner, &ShowRunner::AutomatChanged, this, &RemoteControl::Refresh);
@@ -141,7 +141,7 @@ RemoteState RemoteControl::Read() const {
   s.lastScene = std::min<int>(show.LastScene(), kSceneCount - 1) + 1;
   s.scene = std::min<int>(show.CurrentStep() + 1, s.lastScene);
   s.playing = show.playing.load();
-  s.blackOut = console_.BlackOut();
+  s.blackOut = runner.BlackOut();
   s.tempo = runner.Tempo();
   if (show.showNamed) s.showName = QFileInfo(console_.SaveDialogFileName()).completeBaseName();
   for (int k = 0; k < kPictureCount; ++k) {

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 
 namespace kalvetro {
 
@@ -18,7 +19,7 @@ DisplayRest::DisplayRest(QTimer* display, Console& console, QObject* parent)
   for (auto signal : {&Console::DataSystemRefresh, &Console::PageRefresh})
     connect(&console_, signal, this, &DisplayRest::Wake);
   connect(&console_, &Console::ShowReplaced, this, &DisplayRest::Wake);
-  connect(&console_, &Console::PlayingChanged, this, &DisplayRest::Wake);
+  connect(&console_.Runner(), &ShowRunner::PlayingChanged, this, &DisplayRest::Wake);
   connect(&console_, &Console::Changed, this, &DisplayRest::Wake);
   QCoreApplication::instance()->installEventFilter(this);
 }

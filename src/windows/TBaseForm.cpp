@@ -32,11 +32,11 @@
 #include "remote/ui/MidiPanel.h"
 #include "remote/ui/OscGroup.h"
 #include "remote/ui/WebPanel.h"
+#include "ui/Controls.h"
 #include "ui/PageControl.h"
 #include "ui/SpeedButtons.h"
 #include "windows/DisplayRest.h"
 #include "windows/TStaticForm.h"
-#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -288,7 +288,7 @@ void TBaseForm::BuildPages() {
       AddTab(inputPages, QStringLiteral("TabSheetPribory"), QStringLiteral("Приборы"));
   columns->addWidget(inputPages, 1);
   setCentralWidget(central);
-  connect(inputPages, &QTabWidget::currentChanged, this, [this] { ReturnPageControlAll(); });
+  connect(inputPages, &QTabWidget::currentChanged, this, [this] { RefreshAll(); });
 
   // "Приборы": device buttons and faders for the operator's own use; no operation is bound.
   auto* deviceGrid = new QGridLayout(devices);
@@ -330,7 +330,7 @@ QWidget* TBaseForm::CreateUndoPair(int k, QWidget* parent) {
   undo->setEnabled(console_.UndoAvailable());
   layout->addWidget(mem);
   layout->addWidget(undo);
-  connect(mem, &QToolButton::clicked, this, [this] { console_.ToMemoryUndo(); });
+  connect(mem, &QToolButton::clicked, this, [this] { console_.TakeUndoCopy(); });
   connect(undo, &QToolButton::clicked, this, [this] { RestoreUndo(); });
   undoButtons_[k - 1] = undo;
   return pair;
@@ -376,7 +376,7 @@ void TBaseForm::FormCreate(const StartOptions& options) {
     console_.SetOpenDialogFileName(QFileInfo(options.showFile).absoluteFilePath());
     OpenChosenShowFile();
   }
-  ReturnPageControlAll();
+  RefreshAll();
   OutStatus(QStringLiteral(" Инициализация "));
   autosaveTimer->start();
   new DisplayRest(displayTimer, console_, this);

@@ -160,19 +160,20 @@ void THandScanForm::SendPadPosition() {
   pad.x.store(static_cast<std::uint8_t>(vx), kRelaxedOrder);
   pad.y.store(static_cast<std::uint8_t>(vy), kRelaxedOrder);
 
-  ShowState& show = console_.Show();
-  const int row = SceneRowOffset(show.CurrentStep());
-  for (int n = 1; n <= 255; ++n) {
-    if (!console_.Selected(n)) continue;
-    // The second channel of a pair never starts a pair itself.
-    if (n < 255 && console_.Selected(n + 1)) console_.SetSelected(n + 1, false);
-    if (show.playing.load()) continue;
-    show.memory.Set(row + n, static_cast<std::uint8_t>(vx));
-    // For channel 255 the Y lands on byte 0 of the next row (or the spare byte after scene
-    // 255), which belongs to no channel.
-    show.memory.Set(row + n + 1, static_cast<std::uint8_t>(vy));
-  }
-  console_.ReturnPageControlAll();
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    const int row = SceneRowOffset(show.CurrentStep());
+    for (int n = 1; n <= 255; ++n) {
+      if (!console_.Selected(n)) continue;
+      // The second channel of a pair never starts a pair itself.
+      if (n < 255 && console_.Selected(n + 1)) console_.SetSelected(n + 1, false);
+      if (show.playing.load()) continue;
+      show.memory.Set(row + n, static_cast<std::uint8_t>(vx));
+      // For channel 255 the Y lands on byte 0 of the next row (or the spare byte after scene
+      // 255), which belongs to no channel.
+      show.memory.Set(row + n + 1, static_cast<std::uint8_t>(vy));
+    }
+    return ShowEdit::Reshaped();
+  });
 }
 
 }  // namespace kalvetro

@@ -185,13 +185,10 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
 // ---------------------------------------------------------------- opening and closing
 
 void TStaticForm::OpenPictureWindow() {
-  console_.SetPlaying(false);
+  console_.Runner().Stop();
   // The strip ticks write their selection bytes the moment they change, so the selection in
   // memory already holds them (StoreSelectionBoxes). The Play button hides meanwhile.
   console_.OpenPictureEditor();
-  console_.Notify(ShowArea::Selection);  // LoadSelectionBoxes: every strip tick off
-  console_.ReturnPageControlAll();
-  console_.Notify(ShowArea::Levels);
   console_.Runner().SetCrossfadeMode(kCrossfadeOff);
   show();
   raise();
@@ -205,10 +202,6 @@ void TStaticForm::closeEvent(QCloseEvent* event) {
 
 void TStaticForm::FormClose() {
   console_.ClosePictureEditor();
-  console_.Notify(ShowArea::Selection);
-  console_.ReturnPageControlAll();
-  console_.Notify(ShowArea::Levels);
-  console_.Notify(ShowArea::Rates);
   // The transition choice stays at "Выкл".
 }
 
@@ -222,61 +215,66 @@ void TStaticForm::ReleaseWrite() {
   writeHiddenButton->setChecked(true);
 }
 
-void TStaticForm::ShowWorkingRow() {
-  console_.Notify(ShowArea::Selection);  // LoadSelectionBoxes
-  console_.ReturnPageControlAll();
-  console_.Notify(ShowArea::Levels);  // RefreshFaders
-}
+// What the strips and faders show of the working row: its selection, the whole refresh, its
+// levels.
+constexpr ShowEdit kWorkingRow =
+    ShowEdit(ShowArea::Selection) | ShowEdit::Reshaped() | ShowArea::Levels;
 
 void TStaticForm::LoadPictureIntoWorkingRow(int k) {
-  if (!kalvetro::ReadChaser(console_.Show(), k)) return;
-  ShowWorkingRow();
-  ReleaseWrite();
+  bool read = false;
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    read = kalvetro::ReadChaser(show, k);
+    return read ? kWorkingRow : ShowEdit();
+  });
+  if (read) ReleaseWrite();
 }
 
 void TStaticForm::StoreWorkingRowAsPicture(int k) {
   // The selection in memory is the strips' ticks already (StoreSelectionBoxes).
-  if (!kalvetro::SaveChaser(console_.Show(), k)) return;
-  ReleaseRead();
-  console_.Notify(ShowArea::Pictures);
+  bool saved = false;
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    saved = kalvetro::SaveChaser(show, k);
+    return saved ? ShowEdit(ShowArea::Pictures) : ShowEdit();
+  });
+  if (saved) ReleaseRead();
 }
 
 void TStaticForm::TakeChosenSceneLevels() {
-  const int shown = TakeSceneLevels(console_.Show(), sceneSlider->value());
-  sceneLabel->setText(QString::number(shown));
   ReleaseRead();
   ReleaseWrite();
-  ShowWorkingRow();
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    sceneLabel->setText(QString::number(TakeSceneLevels(show, sceneSlider->value())));
+    return kWorkingRow;
+  });
 }
 
 void TStaticForm::ConfirmEraseEditedPicture() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить статическую картинку?"))) return;
   undoEraseButton->setEnabled(true);
-  EraseEditedPicture(console_.Show());
   ReleaseRead();
   ReleaseWrite();
-  ShowWorkingRow();
+  console_.Edit(UndoCopy::Keep, [](ShowState& show) {
+    EraseEditedPicture(show);
+    return kWorkingRow;
+  });
 }
 
 void TStaticForm::ConfirmEraseAllPictures() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить все Статические картинки?"))) return;
   undoEraseButton->setEnabled(true);
-  EraseAllPictures(console_.Show());
   ReleaseRead();
   ReleaseWrite();
-  ShowWorkingRow();
-  console_.Notify(ShowArea::Pictures);
+  console_.Edit(UndoCopy::Keep, [](ShowState& show) {
+    EraseAllPictures(show);
+    return kWorkingRow | ShowArea::Pictures;
+  });
 }
 
 void TStaticForm::UndoPictureErase() {
   undoEraseButton->setEnabled(false);
   // The undo copy is of the same show: the editor keeps what it saved at opening.
   console_.RestoreUndo();
-  console_.Notify(ShowArea::Selection);
-  console_.Notify(ShowArea::Levels);
-  console_.Notify(ShowArea::Rates);
-  console_.Notify(ShowArea::Names);
-  console_.Notify(ShowArea::Pictures);
+  console_.Edit(UndoCopy::Keep, [](ShowState&) { return ShowEdit::Everything(); });
 }
 
 }  // namespace kalvetro

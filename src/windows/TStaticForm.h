@@ -44,7 +44,6 @@ class TStaticForm : public QWidget {
   // Closing: puts scene 0, the rates, the step and the selection back and shows Play again.
   void FormClose();
 
-
   // Controls, indexed by picture k.
   std::array<QToolButton*, kPictureCount> readButtons{};   // SpeedButton1..8, Spase, Z..M
   std::array<QToolButton*, kPictureCount> writeButtons{};  // SpeedButton9..24
@@ -65,8 +64,6 @@ class TStaticForm : public QWidget {
   QGroupBox* BuildEraseGroup();
   void ReleaseRead();
   void ReleaseWrite();
-  // The views after the working row or the selection changed.
-  void ShowWorkingRow();
 
   Console& console_;
   WindowParts& parts_;

@@ -13,9 +13,9 @@
 #include "app/Console.h"
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
-#include "support/FakeSerialDevice.h"
 #include "support/CallbackSink.h"
 #include "support/ConsoleOptionsIn.h"
+#include "support/FakeSerialDevice.h"
 
 namespace kalvetro {
 namespace {
@@ -197,6 +197,41 @@ TEST(DmxLinkTail, AStalledReaderGetsOnlyWholePacketsAndTheShowResumesAtOnce) {
     EXPECT_LE(after.front() - back, 60);
     for (std::size_t i = 1; i < after.size(); ++i) EXPECT_LE(after[i] - after[i - 1], 200) << i;
   }
+}
+
+// Every edit goes through one door: the undo copy is taken before the edit runs when asked,
+// and the views hear of what changed in the order they rely on (the selection before the
+// whole refresh, the levels after it); an edit that changed nothing says nothing.
+TEST(ConsoleCore, AnEditTakesItsUndoCopyFirstAndAnnouncesWhatItChangedInOrder) {
+  QTemporaryDir dir;
+  Console console(OptionsIn(dir, QStringLiteral("/nonexistent/port")));
+  console.ClearAll();
+  const int level = SceneRowOffset(0) + 7;
+  console.Show().memory.Set(level, 11);
+
+  std::vector<QString> heard;
+  QObject::connect(&console, &Console::Changed, [&](ShowArea area) {
+    heard.push_back(QStringLiteral("area %1").arg(static_cast<int>(area)));
+  });
+  QObject::connect(&console, &Console::DataSystemRefresh,
+                   [&] { heard.push_back(QStringLiteral("refresh")); });
+
+  const ShowEdit changed = console.Edit(UndoCopy::Take, [&](ShowState& show) {
+    show.memory.Set(level, 99);
+    return ShowEdit(ShowArea::Levels) | ShowEdit::Reshaped() | ShowArea::Selection;
+  });
+  EXPECT_TRUE(changed.Has(ShowArea::Levels) && changed.Reshapes());
+  EXPECT_EQ(heard, (std::vector<QString>{
+                       QStringLiteral("area %1").arg(static_cast<int>(ShowArea::Selection)),
+                       QStringLiteral("refresh"),
+                       QStringLiteral("area %1").arg(static_cast<int>(ShowArea::Levels))}));
+  EXPECT_TRUE(console.UndoAvailable());
+  console.RestoreUndo();
+  EXPECT_EQ(console.Show().memory.Get(level), 11) << "the copy was taken after the edit ran";
+
+  heard.clear();
+  console.Edit(UndoCopy::Keep, [](ShowState&) { return ShowEdit(); });
+  EXPECT_TRUE(heard.empty());
 }
 
 }  // namespace

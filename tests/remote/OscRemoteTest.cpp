@@ -15,8 +15,8 @@
 #include "output/OutputControls.h"
 #include "playback/Automats.h"
 #include "remote/OscRemote.h"
-#include "remote/Remotes.h"
 #include "remote/OscTestSupport.h"
+#include "remote/Remotes.h"
 #include "support/ConsoleOptionsIn.h"
 #include "support/TestShow.h"
 
@@ -28,8 +28,8 @@ using testing::OscBundle;
 using testing::OscClient;
 using testing::OscMessage;
 using testing::OscReply;
-using testing::Pty;
 using testing::OscWire;
+using testing::Pty;
 
 constexpr int kPictureChannel = 20;
 constexpr int kPictureLevel = 77;
@@ -62,7 +62,7 @@ struct OscBench {
     console.ClearAll();
     EXPECT_TRUE(console.OpenShow(WriteShow(dir)).ok);
     console.Show().memory.Set(kCurrentStep, 0);
-    console.ReturnPageControlAll();
+    console.RefreshAll();
     runner.SetCrossfadeMode(kCrossfadeOff);  // a scene's levels at once
     port = testing::FreeUdpPort();
     EXPECT_TRUE(osc.Start(port)) << osc.BindError().toStdString();
@@ -161,21 +161,21 @@ TEST(OscRemote, EveryAddressChangesTheWireOrTheShowAsDocumented) {
   EXPECT_FALSE(b.runner.AutomatWithShow(1));
 
   // A bundle runs its messages in order.
-  b.Send(client, OscBundle({OscMessage("/kalvetro/scene", {2}),
-                            OscMessage("/kalvetro/channel", {8, 61})}));
+  b.Send(client,
+         OscBundle({OscMessage("/kalvetro/scene", {2}), OscMessage("/kalvetro/channel", {8, 61})}));
   EXPECT_TRUE(b.wire.WaitForLevel(8, 61));
   EXPECT_EQ(show.memory.Get(SceneRowOffset(1) + 8), 61);
   EXPECT_EQ(b.osc.BadCount(), 3);
   EXPECT_NE(b.osc.LastMessage().indexOf(QStringLiteral("/kalvetro/channel 8 61")), -1)
       << b.osc.LastMessage().toStdString();
   // A bundle whose last message the show refuses (scene 4 of 3) runs none of its messages.
-  b.Send(client, OscBundle({OscMessage("/kalvetro/blackout", {1}),
-                            OscMessage("/kalvetro/channel", {8, 99}),
-                            OscMessage("/kalvetro/scene", {4})}));
+  b.Send(client,
+         OscBundle({OscMessage("/kalvetro/blackout", {1}), OscMessage("/kalvetro/channel", {8, 99}),
+                    OscMessage("/kalvetro/scene", {4})}));
   EXPECT_EQ(b.osc.BadCount(), 4);
   EXPECT_TRUE(b.osc.LastError().contains(QStringLiteral("Сцена 4 вне 1..3")))
       << b.osc.LastError().toStdString();
-  EXPECT_FALSE(b.console.BlackOut());
+  EXPECT_FALSE(b.console.Runner().BlackOut());
   EXPECT_EQ(show.memory.Get(SceneRowOffset(1) + 8), 61);
   EXPECT_TRUE(b.wire.WaitForLevel(8, 61));
   EXPECT_EQ(b.wire.Malformed(), 0);
@@ -192,7 +192,9 @@ TEST(OscRemote, ClientsHearEveryChangeWhoeverMadeItAndSyncGivesTheWholeState) {
   ASSERT_TRUE(client.WaitForReply({"/kalvetro/state/automat", {2, 0}}));
   std::vector<OscReply> whole = client.seen;
   EXPECT_EQ(whole.size(), 4u + 2 * kPictureCount + 2);
-  auto has = [&](const OscReply& r) { return std::find(whole.begin(), whole.end(), r) != whole.end(); };
+  auto has = [&](const OscReply& r) {
+    return std::find(whole.begin(), whole.end(), r) != whole.end();
+  };
   EXPECT_TRUE(has({"/kalvetro/state/scene", {1, 3}}));
   EXPECT_TRUE(has({"/kalvetro/state/playing", {0}}));
   EXPECT_TRUE(has({"/kalvetro/state/blackout", {0}}));
@@ -293,7 +295,9 @@ std::vector<QByteArray> BadDatagrams(int count) {
       OscMessage("/kalvetro/foo", {1}), OscMessage("/kalvetro/Play", {1}),
       OscMessage("/kalvetro/picture/3", {1}), OscMessage("/", {}), OscMessage("/kalvetro/*", {1}),
       // Type tags of other kinds with fitting data: a string, a blob, booleans, nil, double.
-      QByteArray("/kalvetro/play\0\0,s\0\0" "1\0\0\0", 24),
+      QByteArray("/kalvetro/play\0\0,s\0\0"
+                 "1\0\0\0",
+                 24),
       QByteArray("/kalvetro/play\0\0,T\0\0", 20), QByteArray("/kalvetro/play\0\0,N\0\0", 20),
       QByteArray("/kalvetro/play\0\0,d\0\0", 20) + QByteArray(8, 0),
       QByteArray("/kalvetro/play\0\0,b\0\0", 20) + word(4) + word(1),

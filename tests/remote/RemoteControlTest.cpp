@@ -22,7 +22,7 @@ TEST(RemoteControl, RunsInRangeCommandsRefusesTheRestAndReportsEveryChange) {
   console.ClearAll();
   ShowState& show = console.Show();
   show.memory.Set(kLastScene, 2);  // three scenes
-  console.ReturnPageControlAll();
+  console.RefreshAll();
   RemoteControl remote(console);
   std::vector<std::pair<int, int>> scenes;
   std::vector<int> tempos;
@@ -75,12 +75,12 @@ TEST(RemoteControl, RunsInRangeCommandsRefusesTheRestAndReportsEveryChange) {
 
   // Pictures: a flash goes off when let go unless latched.
   EXPECT_TRUE(remote.Run({K::Picture, 3, 1}).isEmpty());
-  EXPECT_TRUE(console.Picture(2));
+  EXPECT_TRUE(console.Runner().Picture(2));
   EXPECT_TRUE(remote.Run({K::Picture, 3, 0}).isEmpty());
-  EXPECT_FALSE(console.Picture(2));
+  EXPECT_FALSE(console.Runner().Picture(2));
   EXPECT_TRUE(remote.Run({K::Latch, 16, 1}).isEmpty());
   EXPECT_TRUE(remote.Run({K::Picture, 16, 0}).isEmpty());
-  EXPECT_TRUE(console.Picture(15));
+  EXPECT_TRUE(console.Runner().Picture(15));
   EXPECT_TRUE(remote.State().latched[15]);
   EXPECT_FALSE(remote.Run({K::Picture, 17, 1}).isEmpty());
   EXPECT_FALSE(remote.Run({K::Latch, 1, 3}).isEmpty());

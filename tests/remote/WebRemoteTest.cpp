@@ -325,7 +325,7 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
     EXPECT_TRUE(holder.Ask(R"({"cmd":"picture","n":3,"on":true})").value("ok").toBool());
     EXPECT_TRUE(channelOnWire(testing::kWebPictureChannel, testing::kWebPictureLevel));
   }
-  EXPECT_TRUE(WaitFor([&] { return !console.Picture(2); }));
+  EXPECT_TRUE(WaitFor([&] { return !console.Runner().Picture(2); }));
   EXPECT_TRUE(channelOnWire(testing::kWebPictureChannel, 0));
   console.StopOutput();
   EXPECT_EQ(wire.Malformed(), 0);

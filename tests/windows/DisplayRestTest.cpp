@@ -27,7 +27,9 @@ class DisplayRestTest : public ::testing::Test, public TestConsole {
   }
 
   // Lets the display run until it rests (a quiet second; more time for a loaded machine).
-  bool WaitForRest() { return WaitFor([&] { return rest->Resting(); }, 8000); }
+  bool WaitForRest() {
+    return WaitFor([&] { return rest->Resting(); }, 8000);
+  }
   QString Shown(int strip) {
     return form->findChild<LevelLabel*>(QStringLiteral("Label%1").arg(strip))->text();
   }
@@ -51,11 +53,13 @@ TEST_F(DisplayRestTest, AStoppedSteadyOutputRestsAndANewOutputIsShown) {
   Tick(60);
   ASSERT_EQ(form->Frames().Output(4), 104);
   ASSERT_TRUE(WaitFor([&] { return display->isActive(); }, 5000));
-  EXPECT_TRUE(WaitFor([&] {
-    for (int strip = 1; strip <= 27; ++strip)
-      if (Shown(strip) != QString::number(100 + strip)) return false;
-    return true;
-  }, 8000));
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        for (int strip = 1; strip <= 27; ++strip)
+          if (Shown(strip) != QString::number(100 + strip)) return false;
+        return true;
+      },
+      8000));
   EXPECT_NE(Shown(4), before);
   // Steady again: it rests again.
   EXPECT_TRUE(WaitForRest());
@@ -79,7 +83,7 @@ TEST_F(DisplayRestTest, TheOperatorWakesItAndAPlayingShowKeepsItAwake) {
   EXPECT_TRUE(display->isActive());
   EXPECT_TRUE(WaitFor([&] { return Shown(1) == QStringLiteral("28") && Shown(27) == "54"; }));
 
-  Core().SetPlaying(true);
+  Core().Runner().Play();
   QTest::qWait(1500);
   EXPECT_FALSE(rest->Resting());
   EXPECT_TRUE(display->isActive());

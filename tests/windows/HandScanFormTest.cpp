@@ -111,7 +111,7 @@ TEST(HandScanForm, MovingWithoutAButtonOnlyChangesTheCaptions) {
 TEST(HandScanForm, PairsStartAtSelectedChannelsAndWriteTheCurrentSceneWhileStopped) {
   HandScanFixture c;
   c.Memory().Set(kCurrentStep, 3);
-  c.Core().ReturnPageControlAll();
+  c.Core().RefreshAll();
   // (5, 6): the second channel of the pair is unticked, also in the strip column.
   c.Core().SetSelected(5, true);
   c.Core().SetSelected(6, true);
@@ -133,7 +133,7 @@ TEST(HandScanForm, PairsStartAtSelectedChannelsAndWriteTheCurrentSceneWhileStopp
   EXPECT_TRUE(c.Core().Selected(9));
 
   // While playing nothing reaches the scene, though the pad values follow.
-  c.Core().SetPlaying(true);
+  c.Core().Runner().Play();
   c.Click({200, 0});
   EXPECT_EQ(c.PadX(), 200);
   EXPECT_EQ(c.PadY(), 255);
@@ -147,7 +147,7 @@ TEST(HandScanForm, PriorityDrivesTheOutputUntilAnotherWindowIsActivated) {
   HandScanFixture c;
   c.Core().SetSelected(5, true);
   c.Core().SetSelected(255, true);
-  c.Core().SetPlaying(true);  // priority works in any mode
+  c.Core().Runner().Play();  // priority works in any mode
   c.Click({40, 50});
   c.Tick();
   EXPECT_EQ(c.Out(5), 0);
@@ -159,12 +159,12 @@ TEST(HandScanForm, PriorityDrivesTheOutputUntilAnotherWindowIsActivated) {
   EXPECT_EQ(c.Out(256), 205);  // the pair of channel 255 reaches slot 256
 
   // Blackout comes after the pad and silences it.
-  c.Core().SetBlackOut(true);
+  c.Core().Runner().SetBlackOut(true);
   c.Tick();
   EXPECT_EQ(c.Out(5), 0);
   EXPECT_EQ(c.Out(6), 0);
   EXPECT_EQ(c.Out(256), 0);
-  c.Core().SetBlackOut(false);
+  c.Core().Runner().SetBlackOut(false);
   c.Tick();
   EXPECT_EQ(c.Out(5), 40);
 

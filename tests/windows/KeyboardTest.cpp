@@ -126,9 +126,9 @@ TEST_F(Keyboard, PicturesOverlayInKeyOrderAndBlackoutSilencesAllButTheMacro) {
 
   // 0 darkens everything, the pictures too, and stops the show.
   QTest::keyPress(form.get(), Qt::Key_M);
-  Core().SetPlaying(true);
+  Core().Runner().Play();
   QTest::keyPress(form.get(), Qt::Key_0);
-  EXPECT_TRUE(Core().BlackOut());
+  EXPECT_TRUE(Core().Runner().BlackOut());
   EXPECT_FALSE(Core().Playing());
   Tick();
   EXPECT_EQ(Out(30), 0);
@@ -142,10 +142,10 @@ TEST_F(Keyboard, PicturesOverlayInKeyOrderAndBlackoutSilencesAllButTheMacro) {
   Press(Qt::Key_0, QStringLiteral("0"), true);
   Press(Qt::Key_0, QStringLiteral("0"), true);
   Press(Qt::Key_0, QStringLiteral("0"), true);
-  EXPECT_TRUE(Core().BlackOut());
+  EXPECT_TRUE(Core().Runner().BlackOut());
   Release(Qt::Key_0, QStringLiteral("0"));
   QTest::keyClick(form.get(), Qt::Key_0);
-  EXPECT_FALSE(Core().BlackOut());
+  EXPECT_FALSE(Core().Runner().BlackOut());
   // A repeated picture key down only ticks the box again.
   Press(Qt::Key_1, QStringLiteral("1"), true);
   EXPECT_TRUE(Box(QStringLiteral("CheckBoxChs1"))->isChecked());
@@ -247,14 +247,14 @@ TEST_F(Keyboard, KeysTypedIntoANumberBoxOnlyTypeAndEveryKeyComesUpWhereItWentDow
   QTest::keyRelease(first, Qt::Key_2);
   QTest::keyClick(first, Qt::Key_0);
   EXPECT_EQ(first->text(), QStringLiteral("20"));
-  EXPECT_FALSE(Core().BlackOut());
+  EXPECT_FALSE(Core().Runner().BlackOut());
   // Plus, minus and a conveyor letter do nothing either.
   QTest::keyClick(first, Qt::Key_Equal);
   EXPECT_FALSE(Core().Playing());
-  Core().SetPlaying(true);
+  Core().Runner().Play();
   QTest::keyClick(first, Qt::Key_Minus);
   EXPECT_TRUE(Core().Playing());
-  Core().SetPlaying(false);
+  Core().Runner().Stop();
   QTest::keyClick(first, Qt::Key_Q);
   EXPECT_TRUE(DownSlots().empty());
   // A key pressed into the box and released after a click took the focus out of it (a click
@@ -267,7 +267,7 @@ TEST_F(Keyboard, KeysTypedIntoANumberBoxOnlyTypeAndEveryKeyComesUpWhereItWentDow
 
   // With the focus out of the box the console keys act again.
   QTest::keyClick(form.get(), Qt::Key_0);
-  EXPECT_TRUE(Core().BlackOut());
+  EXPECT_TRUE(Core().Runner().BlackOut());
   QTest::keyClick(form.get(), Qt::Key_1);
   EXPECT_FALSE(picture1->isChecked());
 }
@@ -276,7 +276,7 @@ TEST_F(Keyboard, WheelScrollsTheStripWindowOnlyOnItsPage) {
   QScrollBar* window = Bar(QStringLiteral("ScrolbarVertPos"));
   QScrollBar* fader = Bar(QStringLiteral("ScrollBar5"));
   Show().DataWrite(0, 5, 60);
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   // Over a fader: the channel window moves by one, the fader and its level stay.
   Wheel(fader, 120);
   EXPECT_EQ(window->value(), 1);

@@ -53,7 +53,7 @@ class RefreshCost : public ::testing::Test, public TestConsole {
 
   // The console's window-wide refresh, then the paints it asked for.
   void Refresh() {
-    form->ReturnPageControlAll();
+    form->RefreshAll();
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents();
   }

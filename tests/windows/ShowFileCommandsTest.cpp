@@ -72,7 +72,7 @@ TEST_F(ShowFileCommandsTest, SaveAsksForANameOnceThenWritesSilently) {
 TEST_F(ShowFileCommandsTest, OpeningCopiesTheNameToTheSaveDialog) {
   const QString path = WriteShow("opened.klv", [](int i) { return i % 13; });
   TBaseForm& w = Start();
-  w.ToMemoryUndo();
+  w.TakeUndoCopy();
   dialogs.openReplies.push_back(path);
   w.findChild<QAction*>("OpenItem")->trigger();
   for (int i = 0; i < kShowFileSize; i += 97) ASSERT_EQ(w.Show().memory.Get(i), i % 13) << i;
@@ -87,10 +87,11 @@ TEST_F(ShowFileCommandsTest, OpeningCopiesTheNameToTheSaveDialog) {
 }
 
 TEST_F(ShowFileCommandsTest, AShortOrUnreadableFileChangesNothing) {
-  const QString shortFile = WriteShow("short.klv", [](int) { return 0x33; }, 5000);
+  const QString shortFile = WriteShow(
+      "short.klv", [](int) { return 0x33; }, 5000);
   TBaseForm& w = Start();
   w.Show().DataWrite(0, 1, 123);
-  w.ToMemoryUndo();
+  w.TakeUndoCopy();
   const QString title = w.windowTitle();
   dialogs.openReplies.push_back(shortFile);
   w.ChooseAndOpenShow();

@@ -80,9 +80,9 @@ TEST_F(StaticForm, OpeningAndClosingPutsSceneZeroRatesStepAndTicksBack) {
   Show().DataWrite(5, 3, 33);
   Memory().Set(kRateRow + 3, RateStep(2));
   Memory().Set(kCurrentStep, 5);
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   Strip(2)->setChecked(true);
-  Core().SetPlaying(true);
+  Core().Runner().Play();
 
   Open();
   EXPECT_TRUE(editor->isVisible());
@@ -294,7 +294,7 @@ TEST_F(StaticForm, EverySaveWritesTheShowAsItStandsOutsideTheEditor) {
 
   // An undo restore is the same show: saved onto the open file after it, the editor keeps
   // scene 1 and puts it back when it closes.
-  Core().ToMemoryUndo();
+  Core().TakeUndoCopy();
   Core().RestoreUndo();
   dialogs.saveReplies = {path};
   form->findChild<QAction*>(QStringLiteral("SaveAsItem"))->trigger();

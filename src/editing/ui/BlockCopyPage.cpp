@@ -187,40 +187,38 @@ BlockCopyPage::BlockCopyPage(Console& console, WindowParts& parts, QWidget* undo
   connect(copySceneRangeButton, &QToolButton::clicked, this, [this] { CopySceneRange(); });
 }
 
-// The undo copy goes through the console first, so that the restore buttons of every page
-// enable (also before a refused copy); the core operation then takes the same copy itself.
-
 void BlockCopyPage::CopyCurrentSceneChannels() {
-  console_.ToMemoryUndo();
-  Finish(CopyChannelsOfCurrentScene(console_.Show(),
-                                    RangeOf(channelCopyFirst, channelCopyLast, channelCopyTarget)));
+  const CopyRange channels = RangeOf(channelCopyFirst, channelCopyLast, channelCopyTarget);
+  RunCopy([&](ShowState& show) { return CopyChannelsOfCurrentScene(show, channels); });
 }
 
 void BlockCopyPage::CopyChannelsInAllScenes() {
-  console_.ToMemoryUndo();
-  Finish(CopyChannelsOfAllScenes(
-      console_.Show(),
-      RangeOf(allScenesChannelFirst, allScenesChannelLast, allScenesChannelTarget)));
+  const CopyRange channels =
+      RangeOf(allScenesChannelFirst, allScenesChannelLast, allScenesChannelTarget);
+  RunCopy([&](ShowState& show) { return CopyChannelsOfAllScenes(show, channels); });
 }
 
 void BlockCopyPage::CopyChannelsAcrossScenes() {
-  console_.ToMemoryUndo();
-  Finish(CopyChannelsInScenes(console_.Show(),
-                              RangeOf(rangeChannelFirst, rangeChannelLast, rangeChannelTarget),
-                              RangeOf(rangeSceneFirst, rangeSceneLast, rangeSceneTarget)));
+  const CopyRange channels = RangeOf(rangeChannelFirst, rangeChannelLast, rangeChannelTarget);
+  const CopyRange scenes = RangeOf(rangeSceneFirst, rangeSceneLast, rangeSceneTarget);
+  RunCopy([&](ShowState& show) { return CopyChannelsInScenes(show, channels, scenes); });
 }
 
 void BlockCopyPage::CopySceneRange() {
-  console_.ToMemoryUndo();
-  Finish(CopyScenes(console_.Show(), RangeOf(sceneCopyFirst, sceneCopyLast, sceneCopyTarget)));
+  const CopyRange scenes = RangeOf(sceneCopyFirst, sceneCopyLast, sceneCopyTarget);
+  RunCopy([&](ShowState& show) { return CopyScenes(show, scenes); });
 }
 
-void BlockCopyPage::Finish(BlockCopyResult result) {
-  if (const char* warning = BlockCopyWarning(result)) {
+void BlockCopyPage::RunCopy(const std::function<BlockCopyResult(ShowState&)>& copy) {
+  // The undo copy is taken also before a refused copy, so that the restore buttons of every
+  // page enable as they always did; the core operation then takes the same copy itself.
+  BlockCopyResult result{};
+  console_.Edit(UndoCopy::Take, [&](ShowState& show) {
+    result = copy(show);
+    return BlockCopyWarning(result) ? ShowEdit() : ShowEdit(ShowArea::Levels);
+  });
+  if (const char* warning = BlockCopyWarning(result))
     parts_.Dialogs().Warning(QString::fromUtf8(warning));
-    return;
-  }
-  console_.Notify(ShowArea::Levels);
 }
 
 }  // namespace kalvetro

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "editing/BlockCopy.h"
 
@@ -57,8 +58,9 @@ class BlockCopyPage : public QWidget {
   QToolButton* copySceneRangeButton = nullptr;
 
  private:
-  // Ends every copy: the warning of a refused copy, or the news that the levels changed.
-  void Finish(BlockCopyResult result);
+  // Runs a copy as an edit with the undo copy taken first; a refused copy changes nothing and
+  // shows its warning.
+  void RunCopy(const std::function<BlockCopyResult(ShowState&)>& copy);
 
   Console& console_;
   WindowParts& parts_;

@@ -94,8 +94,7 @@ ChannelGraphPage::ChannelGraphPage(Console& console, WindowParts& parts, QWidget
   page->setContentsMargins(4, 4, 4, 4);
   page->setSpacing(4);
 
-  auto* title =
-      PlainLabel(QStringLiteral("Динамика изменения канала по выделенным сценам "), this);
+  auto* title = PlainLabel(QStringLiteral("Динамика изменения канала по выделенным сценам "), this);
   title->setObjectName(QStringLiteral("LabelGrafikTitle"));
   QFont bold = title->font();
   bold.setBold(true);
@@ -291,17 +290,25 @@ void ChannelGraphPage::ChangeGraphZoom() {
 
 void ChannelGraphPage::ChangeLastSceneFromGraph() {
   if (refreshing_) return;  // the refresh shows the stored number; nothing to write
-  SetGraphLastScene(console_.Show(), graphLastSceneSlider->value());
-  console_.ReturnPageControlAll();
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    SetGraphLastScene(show, graphLastSceneSlider->value());
+    return ShowEdit::Reshaped();
+  });
 }
 
 void ChannelGraphPage::PressGraphPoint(GraphButton button, int x, int y) {
-  ShowPointer(graph_.MouseDown(console_.Show(), button, x, y), true);
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    ShowPointer(graph_.MouseDown(show, button, x, y), true);
+    return ShowEdit(ShowArea::Levels);
+  });
 }
 
 void ChannelGraphPage::DragGraphPoint(int x, int y) {
   const bool drawing = graph_.Dragging();
-  ShowPointer(graph_.MouseMove(console_.Show(), x, y), drawing);
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    ShowPointer(graph_.MouseMove(show, x, y), drawing);
+    return drawing ? ShowEdit(ShowArea::Levels) : ShowEdit();
+  });
 }
 
 void ChannelGraphPage::ReleaseGraphPoint() {
@@ -312,9 +319,7 @@ void ChannelGraphPage::ShowPointer(const GraphLabels& labels, bool drawn) {
   graphSceneLabel->setText(Text(labels.scene));
   graphNewLevelLabel->setText(Text(labels.newLevel));
   graphSceneLevelLabel->setText(Text(labels.dmxLevel));
-  if (!drawn) return;
-  RepaintGraph();
-  console_.Notify(ShowArea::Levels);
+  if (drawn) RepaintGraph();
 }
 
 void ChannelGraphPage::wheelEvent(QWheelEvent* event) {

@@ -86,7 +86,7 @@ class ChannelGraphPage : public QWidget {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  // The pointer texts of RefreshGraphLabels, and the news of a drawn level.
+  // The pointer texts of RefreshGraphLabels; a drawn level repaints the graph.
   void ShowPointer(const GraphLabels& labels, bool drawn);
 
   Console& console_;

@@ -42,8 +42,7 @@ QString ChannelNameText(const ShowMemory& memory, int channel) {
     bytes[i] = b == 0 ? std::uint8_t{' '} : b;
     if (bytes[i] != ' ') length = i + 1;
   }
-  return QString::fromStdString(
-      DecodeCp1251(std::span<const std::uint8_t>(bytes.data(), length)));
+  return QString::fromStdString(DecodeCp1251(std::span<const std::uint8_t>(bytes.data(), length)));
 }
 
 }  // namespace
@@ -67,9 +66,9 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   left->addWidget(title);
   auto* table = new QWidget(this);
   table->setObjectName(QStringLiteral("PanelDamp"));
-  table->setStyleSheet(QStringLiteral(
-      "#PanelDamp { background: #101820; } #PanelDamp QLabel { color: #f0f040; "
-      "font-family: monospace; }"));
+  table->setStyleSheet(
+      QStringLiteral("#PanelDamp { background: #101820; } #PanelDamp QLabel { color: #f0f040; "
+                     "font-family: monospace; }"));
   auto* grid = new QGridLayout(table);
   grid->setContentsMargins(6, 6, 6, 6);
   grid->setHorizontalSpacing(2);
@@ -200,12 +199,13 @@ void LevelTablePage::RefreshLevelTableLabels() {
 
 void LevelTablePage::WriteChosenLevel() {
   if (refreshing_) return;
-  if (!WriteLevelTableLevel(console_.Show(), tableEditSceneBox->isChecked(),
-                            tableSceneSlider->value(), tableChannelSlider->value(),
-                            tableLevelSlider->value()))
-    return;
-  RefreshLevelTable();
-  console_.Notify(ShowArea::Levels);
+  const ShowEdit changed = console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    const bool written =
+        WriteLevelTableLevel(show, tableEditSceneBox->isChecked(), tableSceneSlider->value(),
+                             tableChannelSlider->value(), tableLevelSlider->value());
+    return written ? ShowEdit(ShowArea::Levels) : ShowEdit();
+  });
+  if (!changed.Empty()) RefreshLevelTable();
 }
 
 void LevelTablePage::RefreshSoon() {

@@ -71,19 +71,24 @@ NameCopyGroup::NameCopyGroup(Console& console, WindowParts& parts, QWidget* pare
 }
 
 void NameCopyGroup::CopyNames() {
-  console_.ToMemoryUndo();
-  const NameCopyResult result = CopyNameBlock(console_.Show(), nameCopyFirst->value(),
-                                              nameCopyLast->value(), nameCopyTarget->value());
+  NameCopyResult result{};
+  console_.Edit(UndoCopy::Take, [&](ShowState& show) {
+    result =
+        CopyNameBlock(show, nameCopyFirst->value(), nameCopyLast->value(), nameCopyTarget->value());
+    return ShowEdit(ShowArea::Names);
+  });
   if (result == NameCopyResult::kTooManyNames)
     parts_.Dialogs().Warning(
         QStringLiteral(" Копирование не выполнено: Максимальное число имен > 256 ! "));
-  console_.Notify(ShowArea::Names);  // RefreshNames
 }
 
 void NameCopyGroup::ClearAllChannelNames() {
-  if (parts_.Dialogs().Ask(QStringLiteral("Очистить имена каналов?")))
-    ClearChannelNames(console_.Show().memory);
-  console_.Notify(ShowArea::Names);  // RefreshNames, in both cases
+  const bool clear = parts_.Dialogs().Ask(QStringLiteral("Очистить имена каналов?"));
+  // The name boxes show the stored names again in both cases.
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    if (clear) ClearChannelNames(show.memory);
+    return ShowEdit(ShowArea::Names);
+  });
 }
 
 }  // namespace kalvetro

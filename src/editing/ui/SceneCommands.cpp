@@ -77,7 +77,7 @@ void SceneCommands::BuildToolBar() {
   auto add = [this](const char* name, const char* themeIcon, QStyle::StandardPixmap fallback,
                     const QString& hint, std::function<void()> action) {
     return parts_.AddToolButton(QString::fromLatin1(name), QString::fromLatin1(themeIcon), fallback,
-                               hint, std::move(action));
+                                hint, std::move(action));
   };
   parts_.AddToolBarSeparator();
   copyPreviousSceneButton =
@@ -95,44 +95,30 @@ void SceneCommands::BuildToolBar() {
           QStringLiteral("Автодобавление сцен "), [this] { autoAddSceneAction->trigger(); });
 }
 
-bool SceneCommands::BeginEdit() {
-  if (console_.Show().playing.load()) return false;
-  console_.ToMemoryUndo();
-  return true;
+void SceneCommands::EditScenes(void (*command)(ShowState&)) {
+  if (console_.Show().playing.load()) return;
+  console_.Edit(UndoCopy::Take, [command](ShowState& show) {
+    command(show);
+    return ShowEdit::Reshaped();
+  });
 }
 
 // ---------------------------------------------------------------- commands
 
 void SceneCommands::CopyPreviousSceneCommand() {
-  if (!BeginEdit()) return;
-  kalvetro::CopyPreviousScene(console_.Show());
-  console_.ReturnPageControlAll();
+  EditScenes(CopyPreviousScene);
 }
 
 void SceneCommands::InsertSceneCommand() {
-  if (!BeginEdit()) return;
-  InsertSceneAfterCurrent();
-  console_.ReturnPageControlAll();
-}
-
-void SceneCommands::InsertSceneAfterCurrent() {
-  kalvetro::InsertSceneAfterCurrent(console_.Show());
+  EditScenes(InsertSceneAfterCurrent);
 }
 
 void SceneCommands::DeleteSceneCommand() {
-  if (!BeginEdit()) return;
-  DeleteCurrentScene();
-}
-
-void SceneCommands::DeleteCurrentScene() {
-  kalvetro::DeleteCurrentScene(console_.Show());
-  console_.ReturnPageControlAll();
+  EditScenes(DeleteCurrentScene);
 }
 
 void SceneCommands::ClearSceneCommand() {
-  if (!BeginEdit()) return;
-  ClearCurrentScene(console_.Show());
-  console_.ReturnPageControlAll();
+  EditScenes(ClearCurrentScene);
 }
 
 void SceneCommands::CopySceneToBuffer() {
@@ -150,32 +136,22 @@ void SceneCommands::CopySceneToBuffer() {
   pasteFromBufferAction->setEnabled(true);
   if (buttons_.insertPasted) buttons_.insertPasted->setEnabled(true);
   if (buttons_.pasteScene) buttons_.pasteScene->setEnabled(true);
-  SaveToPaste();
-  console_.ReturnPageControlAll();
-}
-
-void SceneCommands::SaveToPaste() {
-  kalvetro::SaveToPaste(console_.Show());
-  console_.OutStatus(QStringLiteral(" Записать в буфер "));
-}
-
-void SceneCommands::LoadFromPaste() {
-  console_.ToMemoryUndo();
-  kalvetro::LoadFromPaste(console_.Show());
+  console_.Edit(UndoCopy::Keep, [this](ShowState& show) {
+    SaveToPaste(show);
+    console_.OutStatus(QStringLiteral(" Записать в буфер "));
+    return ShowEdit::Reshaped();
+  });
 }
 
 void SceneCommands::PasteSceneFromBuffer() {
-  if (!BeginEdit()) return;
-  LoadFromPaste();
-  console_.ReturnPageControlAll();
+  EditScenes(LoadFromPaste);
 }
 
 void SceneCommands::InsertPastedScene() {
-  if (!BeginEdit()) return;
-  InsertSceneAfterCurrent();
+  if (console_.Show().playing.load()) return;
+  EditScenes(InsertSceneAfterCurrent);
   // The paste takes its own undo copy: a restore brings back the inserted scene.
-  LoadFromPaste();
-  console_.ReturnPageControlAll();
+  EditScenes(LoadFromPaste);
 }
 
 void SceneCommands::AnnounceAutoAdd() {

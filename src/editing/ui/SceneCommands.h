@@ -42,15 +42,6 @@ class SceneCommands : public QObject {
   void InsertPastedScene();
   void AnnounceAutoAdd();
 
-  // Opens a new scene after the current one.
-  void InsertSceneAfterCurrent();
-  // Removes the current scene and refreshes the page.
-  void DeleteCurrentScene();
-  // The current scene into the buffer, and the buffer into the current scene (with its own
-  // undo copy).
-  void SaveToPaste();
-  void LoadFromPaste();
-
   // Menu "Сцены".
   QAction* copyPreviousSceneAction = nullptr;
   QAction* copyToBufferAction = nullptr;
@@ -71,9 +62,9 @@ class SceneCommands : public QObject {
  private:
   void BuildMenus();
   void BuildToolBar();
-  // The common start of the guarded commands: false while the show plays; otherwise the undo
-  // copy is taken and the command may go on.
-  bool BeginEdit();
+  // Runs a command of the scene list as an edit that reshapes the show, with the undo copy
+  // taken first; refused (nothing done) while the show plays.
+  void EditScenes(void (*command)(ShowState&));
 
   Console& console_;
   WindowParts& parts_;

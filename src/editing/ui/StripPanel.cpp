@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "editing/ui/LevelLabel.h"
 #include "ui/Controls.h"
 #include "ui/SpeedButtons.h"
@@ -95,7 +96,7 @@ StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
     if (area == ShowArea::Rates) RefreshRates();
     if (area == ShowArea::Selection) LoadSelectionBoxes();
   });
-  connect(&console_, &Console::BlackOutChanged, this, &StripPanel::ShowBlackOut);
+  connect(&console_.Runner(), &ShowRunner::BlackOutChanged, this, &StripPanel::ShowBlackOut);
   connect(parts_.DisplayTimer(), &QTimer::timeout, this, &StripPanel::ShowSentLevels);
   BuildNameBoxes();
 }
@@ -312,7 +313,7 @@ QWidget* StripPanel::BuildOutputModeButtons(QWidget* parent) {
   macroPictureButton->setStyleSheet(QStringLiteral("QToolButton:checked { color: red; }"));
 
   connect(macroPictureButton, &QToolButton::toggled, this,
-          [this](bool down) { console_.SetMacroOut(down); });
+          [this](bool down) { console_.Runner().SetMacroOut(down); });
   connect(blackOutButton, &QToolButton::clicked, this, [this] { StartBlackOut(); });
   connect(sceneOnButton, &QToolButton::clicked, this, [this] { EndBlackOut(); });
   connect(macroPictureButton, &QToolButton::clicked, this, [this] { StartMacroPicture(); });

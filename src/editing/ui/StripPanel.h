@@ -79,7 +79,7 @@ class StripPanel : public QWidget {
   void StoreChannelNames();
   // The mouse wheel over the main window while this page is shown moves the channel window.
   void WheelTurned(int delta);
-  // The refresh of this page within ReturnPageControlAll.
+  // The refresh of this page within RefreshAll.
   void ReturnPage();
   void NumberStrips();
   void LoadSelectionBoxes();

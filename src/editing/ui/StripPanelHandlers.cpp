@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "editing/StripLevels.h"
 #include "editing/ui/LevelLabel.h"
 #include "editing/ui/StripPanel.h"
@@ -18,9 +19,11 @@ namespace kalvetro {
 
 void StripPanel::ScrollStrips() {
   stripOffset_ = stripWindowSlider->value();
-  console_.Controls().strips.offset.store(static_cast<std::uint8_t>(stripOffset_));
   // For this page the refresh reloads faders, rates, names and selection boxes.
-  console_.ReturnPageControlAll();
+  console_.Edit(UndoCopy::Keep, [&](ShowState&) {
+    console_.Controls().strips.offset.store(static_cast<std::uint8_t>(stripOffset_));
+    return ShowEdit::Reshaped();
+  });
   NumberStrips();
 }
 
@@ -143,13 +146,13 @@ void StripPanel::ShowSentLevels() {
 }
 
 void StripPanel::StartBlackOut() {
-  console_.SetBlackOut(true);
+  console_.Runner().SetBlackOut(true);
 }
 void StripPanel::EndBlackOut() {
-  console_.SetBlackOut(false);
+  console_.Runner().SetBlackOut(false);
 }
 void StripPanel::StartMacroPicture() {
-  console_.SetBlackOut(true);
+  console_.Runner().SetBlackOut(true);
 }
 
 void StripPanel::ShowBlackOut(bool dark) {
@@ -164,8 +167,7 @@ void StripPanel::ShowBlackOut(bool dark) {
 }
 
 void StripPanel::ApplyBlackOutBlink() {
-  const bool visible =
-      console_.Controls().blackout.buttonVisible.load(std::memory_order_relaxed);
+  const bool visible = console_.Controls().blackout.buttonVisible.load(std::memory_order_relaxed);
   if (blackOutButton->isHidden() == visible) blackOutButton->setVisible(visible);
 }
 

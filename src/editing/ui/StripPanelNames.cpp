@@ -102,10 +102,12 @@ void StripPanel::BeginNameTyping() {
 }
 
 void StripPanel::StoreChannelNames() {
-  StoreNameBoxes();
-  BlanksToZero(console_.Show().memory);
   storingNames_ = true;
-  console_.Notify(ShowArea::Names);
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    StoreNameBoxes();
+    BlanksToZero(show.memory);
+    return ShowEdit(ShowArea::Names);
+  });
   storingNames_ = false;
 }
 

@@ -398,10 +398,6 @@ QString XYEditorPage::PairName(int channel) const {
   return QStringLiteral("Ch%1  ").arg(channel) + QString::fromStdString(text);
 }
 
-void XYEditorPage::LevelsChanged() {
-  console_.Notify(ShowArea::Levels);
-}
-
 void XYEditorPage::SetFieldHint(bool on, const QString& text) {
   if (!text.isEmpty()) fieldHint_ = text;
   fieldBox->setToolTip(on ? fieldHint_ : QString());
@@ -488,17 +484,18 @@ void XYEditorPage::DragField(QPoint pos) {
 void XYEditorPage::ReleaseField() {
   const bool dragged = mouse_.mode() == XYMouse::kLeft && mouse_.found() < 255;
   fieldBox->unsetCursor();
-  mouse_.Up();
+  // The drag wrote the levels as it went; it ends as one edit.
+  console_.Edit(UndoCopy::Keep, [&](ShowState&) {
+    mouse_.Up();
+    return dragged ? ShowEdit(ShowArea::Levels) : ShowEdit();
+  });
   foundSceneLabel->setText(QStringLiteral(" "));
   SetFieldHint(false);
-  if (dragged) LevelsChanged();
 }
 
 void XYEditorPage::StartRepeat(int code) {
   const int now = repeat_.Press(code);
-  ApplyAreaStep(console_.Show(), Area(), now);
-  RedrawPath();
-  LevelsChanged();
+  StepArea(now);
 }
 
 void XYEditorPage::StopRepeat() {
@@ -510,34 +507,46 @@ void XYEditorPage::RepeatStep() {
   const int code = repeat_.Tick();
   if (code == 0) return;
   if (repeatTimer->interval() != repeat_.intervalMs) repeatTimer->setInterval(repeat_.intervalMs);
-  ApplyAreaStep(console_.Show(), Area(), code);
+  StepArea(code);
+}
+
+void XYEditorPage::StepArea(int code) {
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    ApplyAreaStep(show, Area(), code);
+    return ShowEdit(ShowArea::Levels);
+  });
   RedrawPath();
-  LevelsChanged();
 }
 
 void XYEditorPage::RotateFigure() {
-  RotateArea(console_.Show(), Area(), rotationSlider->value());
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    RotateArea(show, Area(), rotationSlider->value());
+    return ShowEdit(ShowArea::Levels);
+  });
   RedrawPath();
-  LevelsChanged();
 }
 
 void XYEditorPage::CopyToPairs() {
-  console_.ToMemoryUndo();
   std::array<XYCopyTarget, 3> targets;
   for (int k = 1; k < kPairs; ++k)
     targets[k - 1] = {pairSliders[k]->value(), pairCopyBoxes[k]->isChecked()};
-  CopyXYToPairs(console_.Show(), Area(), targets);
-  LevelsChanged();
+  console_.Edit(UndoCopy::Take, [&](ShowState& show) {
+    CopyXYToPairs(show, Area(), targets);
+    return ShowEdit(ShowArea::Levels);
+  });
 }
 
 void XYEditorPage::MakeFigure(XYStatus (*generator)(ShowState&, const XYArea&, const XYFigure&)) {
-  const XYStatus status = generator(console_.Show(), Area(), Figure());
+  XYStatus status = XYStatus::kSingleScene;
+  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+    status = generator(show, Area(), Figure());
+    return status == XYStatus::kSingleScene ? ShowEdit() : ShowEdit(ShowArea::Levels);
+  });
   if (status == XYStatus::kSingleScene) {
     console_.OutStatus(kTooShort);
     return;
   }
   RedrawPath();
-  LevelsChanged();
 }
 
 void XYEditorPage::wheelEvent(QWheelEvent* event) {
@@ -547,8 +556,8 @@ void XYEditorPage::wheelEvent(QWheelEvent* event) {
 
 void XYEditorPage::MouseWheel(int delta) {
   QScrollBar* bar = pairSliders[0];
-  bar->setValue(WheelPosition(WheelTarget::kBeamXY, delta, bar->value(),
-                              bar->minimum(), bar->maximum()));
+  bar->setValue(
+      WheelPosition(WheelTarget::kBeamXY, delta, bar->value(), bar->minimum(), bar->maximum()));
 }
 
 // ---------------------------------------------------------------- drawing

@@ -113,8 +113,8 @@ class XYEditorPage : public QWidget {
   void SetFieldHint(bool on, const QString& text = QString());
   void ShowFoundScene();
   QString PairName(int channel) const;
-  // Says that the levels of the show changed, for the views that show them.
-  void LevelsChanged();
+  // Moves or resizes the figure by one step of the arrow or size button `code`.
+  void StepArea(int code);
 
   Console& console_;
   XYMouse mouse_;

@@ -14,10 +14,10 @@
 
 #include "app/Console.h"
 #include "output/DmxLink.h"
+#include "ui/Controls.h"
 #include "ui/DialogService.h"
 #include "ui/SteadyLabel.h"
 #include "ui/WindowParts.h"
-#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -178,9 +178,11 @@ void DmxLinkPanel::ShowError(const QString& message) {
 
 void DmxLinkPanel::ToggleDemoMode() {
   const bool on = demoBox->isChecked();
-  link_.SetDemo(on);
   portBox->setEnabled(on);
-  console_.ReturnPageControlAll();
+  console_.Edit(UndoCopy::Keep, [&](ShowState&) {
+    link_.SetDemo(on);
+    return ShowEdit::Reshaped();
+  });
 }
 
 void DmxLinkPanel::SetRtsLine() {

@@ -16,8 +16,7 @@
 
 namespace kalvetro {
 
-FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
-    : QWidget(parent), console_(console) {
+FadeRatePage::FadeRatePage(Console& console, QWidget* parent) : QWidget(parent), console_(console) {
   setObjectName(QStringLiteral("FadeRatePage"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(6, 6, 6, 6);
@@ -54,8 +53,7 @@ FadeRatePage::FadeRatePage(Console& console, QWidget* parent)
   rateSlider->setValue(7);
   rateSlider->setToolTip(QStringLiteral("Время изменения уровня выбранных каналов DMX "));
   rateSlider->setMinimumHeight(20);
-  connect(rateSlider, &QScrollBar::valueChanged, this,
-          [this] { ChangeRate(); });
+  connect(rateSlider, &QScrollBar::valueChanged, this, [this] { ChangeRate(); });
   rateLabel = PlainLabel(QStringLiteral("2 sec"), group);
   rateLabel->setObjectName(QStringLiteral("LabelRate"));
   rateLabel->setToolTip(QStringLiteral("Время изменения уровня всех каналов DMX  в секундах"));
@@ -92,11 +90,12 @@ void FadeRatePage::SetItemIndex(int index) {
 
 void FadeRatePage::ChangeRate() {
   const std::uint8_t step = console_.TabRate(rateSlider->value());
-  ShowMemory& memory = console_.Show().memory;
-  memory.Set(kRateStep, step);
-  // The selection bytes are the selection: every box writes its byte the moment it changes.
-  SetSelectedRates(memory, step);
-  console_.Notify(ShowArea::Rates);
+  console_.Edit(UndoCopy::Keep, [step](ShowState& show) {
+    show.memory.Set(kRateStep, step);
+    // The selection bytes are the selection: every box writes its byte the moment it changes.
+    SetSelectedRates(show.memory, step);
+    return ShowEdit(ShowArea::Rates);
+  });
 }
 
 }  // namespace kalvetro

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "output/RateScale.h"
 #include "ui/Controls.h"
 
@@ -64,19 +65,20 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
   layout->addStretch();
 
   // Blackout switched elsewhere (the output mode buttons, the keyboard) ticks the box.
-  connect(&console_, &Console::BlackOutChanged, blackOutBox, &QCheckBox::setChecked);
+  connect(&console_.Runner(), &ShowRunner::BlackOutChanged, blackOutBox, &QCheckBox::setChecked);
 }
 
 void LevelPage::SetSelectedLevel() {
   // Acts on the scene itself, also while the show plays: there is no master dimmer.
-  ShowState& show = console_.Show();
-  SetSelectedLevels(show, show.CurrentStep(),
-                    static_cast<std::uint8_t>(selectedLevelSlider->value()));
-  console_.Notify(ShowArea::Levels);
+  const auto level = static_cast<std::uint8_t>(selectedLevelSlider->value());
+  console_.Edit(UndoCopy::Keep, [level](ShowState& show) {
+    SetSelectedLevels(show, show.CurrentStep(), level);
+    return ShowEdit(ShowArea::Levels);
+  });
 }
 
 void LevelPage::SwitchBlackOut() {
-  console_.SetBlackOut(blackOutBox->isChecked());
+  console_.Runner().SetBlackOut(blackOutBox->isChecked());
 }
 
 }  // namespace kalvetro

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 
 #include "app/Console.h"
+#include "app/ShowRunner.h"
 #include "ui/Controls.h"
 
 namespace kalvetro {
@@ -35,7 +36,8 @@ PictureBoxes::PictureBoxes(Console& console, QWidget* parent)
     box->setObjectName(QStringLiteral("CheckBoxChs") + QString::fromLatin1(kKeys[k].name));
     box->setToolTip(QStringLiteral("Запрограммированая статическая картинка - Горячая кнопка =") +
                     QString::fromUtf8(kKeys[k].key) + QStringLiteral("= "));
-    connect(box, &QCheckBox::toggled, this, [this, k](bool on) { console_.SetPicture(k, on); });
+    connect(box, &QCheckBox::toggled, this,
+            [this, k](bool on) { console_.Runner().SetPicture(k, on); });
     // Taught to a desk button: flashed while held, or latched when clicked with Ctrl.
     MarkRemoteTarget(box, QStringLiteral("flash %1").arg(k + 1));
     pictureBoxes[k] = box;
@@ -43,7 +45,7 @@ PictureBoxes::PictureBoxes(Console& console, QWidget* parent)
     grid->addWidget(box, k / 8, k % 8);
   }
   // Pictures switched elsewhere (the keyboard) tick their boxes.
-  connect(&console_, &Console::PictureChanged, this,
+  connect(&console_.Runner(), &ShowRunner::PictureChanged, this,
           [this](int k, bool on) { pictureBoxes[k]->setChecked(on); });
 }
 

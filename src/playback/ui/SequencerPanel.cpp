@@ -80,12 +80,12 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   showClockTimer->setInterval(1000);
   connect(showClockTimer, &QTimer::timeout, this, &SequencerPanel::ShowClockTick);
   connect(parts_.DisplayTimer(), &QTimer::timeout, this, &SequencerPanel::DisplayTick);
-  connect(&console_, &Console::PlayingChanged, this, &SequencerPanel::ShowPlaying);
   connect(&console_, &Console::DataSystemRefresh, this, &SequencerPanel::ReturnSequencer);
   connect(&console_, &Console::ShowReplaced, this, &SequencerPanel::TempStatus);
   // The group is a view of the show runner: its clock flashes the strip, its tempo and its
   // pacing show here whoever changed them.
   ShowRunner& runner = console_.Runner();
+  connect(&runner, &ShowRunner::PlayingChanged, this, &SequencerPanel::ShowPlaying);
   connect(&runner, &ShowRunner::SequencerTicked, this, &SequencerPanel::FlashTempoStrip);
   connect(&runner, &ShowRunner::TempoChanged, this, &SequencerPanel::TempStatus);
   connect(&runner, &ShowRunner::SoundPacedChanged, soundPacedBox, &QCheckBox::setChecked);
@@ -142,11 +142,11 @@ QWidget* SequencerPanel::BuildTransportSection() {
   auto* row = new QHBoxLayout(section);
   row->setContentsMargins(0, 0, 0, 0);
   stopButton = MakeToolButton(section, "SpeedButtonStop", QStringLiteral("Стоп"),
-                                   QStringLiteral("Остановить Шоу - горячая кнопка /+/ "),
-                                   ThemeIcon(this, "media-playback-stop", QStyle::SP_MediaStop));
+                              QStringLiteral("Остановить Шоу - горячая кнопка /+/ "),
+                              ThemeIcon(this, "media-playback-stop", QStyle::SP_MediaStop));
   playButton = MakeToolButton(section, "SpeedButtonPlay", QStringLiteral("Пуск"),
-                                   QStringLiteral("Запустить Шоу - горячая кнопка /-/ "),
-                                   ThemeIcon(this, "media-playback-start", QStyle::SP_MediaPlay));
+                              QStringLiteral("Запустить Шоу - горячая кнопка /-/ "),
+                              ThemeIcon(this, "media-playback-start", QStyle::SP_MediaPlay));
   auto* group = new QButtonGroup(section);
   group->setExclusive(true);
   MarkRemoteTarget(stopButton, QStringLiteral("play"));
@@ -174,8 +174,7 @@ QWidget* SequencerPanel::BuildTransportSection() {
   auto* options = new QVBoxLayout;
   ringBox = new QCheckBox(QStringLiteral("Кольцо"), section);
   ringBox->setObjectName(QStringLiteral("CheckBoxRepeat"));
-  ringBox->setToolTip(
-      QStringLiteral("При наличии флажка сцены повторяются по кругу безконечно"));
+  ringBox->setToolTip(QStringLiteral("При наличии флажка сцены повторяются по кругу безконечно"));
   ringBox->setChecked(true);
   soundPacedBox = new QCheckBox(QStringLiteral("Audio"), section);
   soundPacedBox->setObjectName(QStringLiteral("CheckBoxAudio1"));
@@ -199,7 +198,8 @@ QWidget* SequencerPanel::BuildStepSection() {
   display->setStyleSheet(QStringLiteral(
       "#PanelStepDisplay { background: #101a10; border: 1px solid #405040; border-radius: 3px; }"
       "#PanelStepDisplay QLabel { color: #c8d8c8; background: transparent; }"
-      "#sceneLabel, #lastSceneLabel { color: #50ff50; font-family: monospace; font-weight: bold; }"));
+      "#sceneLabel, #lastSceneLabel { color: #50ff50; font-family: monospace; font-weight: bold; "
+      "}"));
   auto* row = new QHBoxLayout(display);
   row->setContentsMargins(8, 2, 8, 2);
   auto* sceneCaption = PlainLabel(QStringLiteral("Сцена"), display);
@@ -263,25 +263,25 @@ QWidget* SequencerPanel::BuildSceneButtons() {
   grid->setContentsMargins(4, 4, 4, 4);
   grid->setSpacing(3);
   newSceneButton = MakeToolButton(box, "SpeedButtonNewScena", QStringLiteral("Новая"),
-                                       QStringLiteral("Создать новую сцену после текущей"),
-                                       ThemeIcon(this, "list-add", QStyle::SP_FileDialogNewFolder));
-  copySceneButton =
-      MakeToolButton(box, "SpeedButtonScenaCopy", QStringLiteral("В буфер"),
-                     QStringLiteral("Копировать текущую сцену в буфер"),
-                     ThemeIcon(this, "edit-copy", QStyle::SP_FileDialogContentsView));
+                                  QStringLiteral("Создать новую сцену после текущей"),
+                                  ThemeIcon(this, "list-add", QStyle::SP_FileDialogNewFolder));
+  copySceneButton = MakeToolButton(box, "SpeedButtonScenaCopy", QStringLiteral("В буфер"),
+                                   QStringLiteral("Копировать текущую сцену в буфер"),
+                                   ThemeIcon(this, "edit-copy", QStyle::SP_FileDialogContentsView));
   newSceneFromPasteButton = MakeToolButton(
       box, "SpeedButtonNewScenaPaste", QStringLiteral("Новая из буфера"),
       QStringLiteral("Создать новую сцену после текущей и скопировать в нее сцену из буфера"),
       ThemeIcon(this, "edit-paste", QStyle::SP_FileDialogDetailedView));
   deleteSceneButton = MakeToolButton(box, "SpeedButtonScenaDelete", QStringLiteral("Удалить"),
-                                          QStringLiteral("Удалить текущую сцену"),
-                                          ThemeIcon(this, "edit-delete", QStyle::SP_TrashIcon));
-  replaceFromPasteButton = new QPushButton(ThemeIcon(this, "edit-paste", QStyle::SP_DialogApplyButton),
-                                     QStringLiteral("Заменить из буфера"), box);
+                                     QStringLiteral("Удалить текущую сцену"),
+                                     ThemeIcon(this, "edit-delete", QStyle::SP_TrashIcon));
+  replaceFromPasteButton =
+      new QPushButton(ThemeIcon(this, "edit-paste", QStyle::SP_DialogApplyButton),
+                      QStringLiteral("Заменить из буфера"), box);
   replaceFromPasteButton->setObjectName(QStringLiteral("ButtonScenaPaste"));
   replaceFromPasteButton->setToolTip(QStringLiteral("Заменить текущую сцену Сценой  из буфера"));
-  for (QToolButton* b : {newSceneButton, copySceneButton, newSceneFromPasteButton,
-                         deleteSceneButton}) {
+  for (QToolButton* b :
+       {newSceneButton, copySceneButton, newSceneFromPasteButton, deleteSceneButton}) {
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   }
@@ -385,16 +385,13 @@ void SequencerPanel::PressStop() {
 }
 
 void SequencerPanel::DisplayTick() {
-  // Blackout, a new show or the picture editor may clear the playing flag behind the
-  // sequencer's back; the group then shows a stopped show whose scenes can be edited again.
-  if (!console_.Show().playing.load() && !stopButton->isChecked()) ModeStop();
   ApplyAudioColour();
 }
 
 void SequencerPanel::ApplyAudioColour() {
   // The output tick asks for the "Audio" caption to be red while a beat waits, grey otherwise.
-  const QColor colour = console_.Controls().crossfade.audioRed.load() ? QColor(255, 0, 0)
-                                                                      : QColor(128, 128, 128);
+  const QColor colour =
+      console_.Controls().crossfade.audioRed.load() ? QColor(255, 0, 0) : QColor(128, 128, 128);
   QPalette palette = soundPacedBox->palette();
   if (palette.color(QPalette::WindowText) == colour) return;
   palette.setColor(QPalette::WindowText, colour);
@@ -420,8 +417,9 @@ void SequencerPanel::SetAutoAddSceneItem(QAction* item) {
 void SequencerPanel::FlashTempoStrip() {
   // The tempo strip flashes on every tick of the sequencer, playing or not.
   tempoStripTimer->start();
-  QColor flash = console_.BlackOut() ? QColor(Qt::black) : kFlashLime;
-  if (console_.MacroOut()) flash = kFlashRed;
+  const ShowRunner& runner = console_.Runner();
+  QColor flash = runner.BlackOut() ? QColor(Qt::black) : kFlashLime;
+  if (runner.MacroOut()) flash = kFlashRed;
   SetShapeColor(flash);
 }
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include <QtTest/qtestspontaneevent.h>
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
-#include <QtTest/qtestspontaneevent.h>
 
 #include "support/TestConsole.h"
 
@@ -155,7 +155,7 @@ TEST_F(ChannelGraphPageTest, LastSceneBarMovesTheEndMarker) {
 
   // A last scene set elsewhere shows on the bar at the next refresh.
   Memory().Set(kLastScene, 20);
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   EXPECT_EQ(Bar(QStringLiteral("ScrollBarMaxScenaGrafic"))->value(), 20);
   EXPECT_EQ(Show().LastScene(), 20);
 }
@@ -166,7 +166,7 @@ TEST_F(ChannelGraphPageTest, NewShowResetsTheZoomOpenedShowKeepsIt) {
   const QString path = PathIn(QStringLiteral("keep.klv"));
   ASSERT_TRUE(Core().SaveShowAs(path).ok);
   ASSERT_TRUE(Core().OpenShow(path).ok);
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   EXPECT_EQ(zoom->value(), 1);
   EXPECT_EQ(Label("LabelGrafZoom"), QStringLiteral(" Масштаб = 2/1"));
 

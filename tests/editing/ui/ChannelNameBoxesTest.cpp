@@ -67,7 +67,7 @@ TEST_F(ChannelNameBoxes, StoredNamesArePaddedWithZeroAndShownWithoutTheirBlanks)
   // An inner 0 shows as a space and is stored as one; trailing blanks become 0 bytes.
   SetSlot(5, {'A', 0, 'B', 32, 32, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32});
   SetSlot(6, {32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32});
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   EXPECT_EQ(Name(5)->text(), QStringLiteral("A B"));
   EXPECT_EQ(SlotOf(5), (Slot{'A', 32, 'B', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(Name(6)->text(), QString());
@@ -103,7 +103,7 @@ TEST_F(ChannelNameBoxes, CharactersOutsideCodePage1251AreRefusedAsTheyAreTyped) 
 
 TEST_F(ChannelNameBoxes, ClearingAsksAndReloadsTheBoxesEitherWay) {
   SetSlot(1, {'K', 'e', 'e', 'p'});
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   Name(1)->setText(QStringLiteral("typed, not left"));
   auto* clear = form->findChild<QAction*>(QStringLiteral("ClearNameChannelItem"));
   ASSERT_NE(clear, nullptr);
@@ -185,7 +185,7 @@ TEST_F(ChannelNameBoxes, CyrillicNamesTravelThroughASavedFileByteForByte) {
   form->findChild<QAction*>(QStringLiteral("ClearNameChannelItem"))->trigger();
   EXPECT_EQ(Name(1)->text(), QString());
   ASSERT_TRUE(Core().OpenShow(path).ok);
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   EXPECT_EQ(Name(1)->text(), QStringLiteral("Прожектор №1"));
   EXPECT_EQ(Name(2)->text(), QStringLiteral("Ёлка"));
   Slot shown = projector;  // showing the name made its inner blank a space again
@@ -204,8 +204,8 @@ TEST_F(ChannelNameBoxes, ANameBeingTypedSurvivesTheRefreshOfEveryScene) {
   Core().SetKeyPreview(false);
   TypeWithoutLeaving(4, QStringLiteral("Spot"));
   SetSlot(7, {'W', 'a', 's', 'h', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-  form->ReturnPageControlAll();
-  form->ReturnPageControlAll();
+  form->RefreshAll();
+  form->RefreshAll();
   EXPECT_EQ(Name(4)->text(), QStringLiteral("Spot"));
   EXPECT_TRUE(Name(4)->hasFocus());
   EXPECT_EQ(Name(7)->text(), QStringLiteral("Wash"));
@@ -233,12 +233,12 @@ TEST_F(ChannelNameBoxes, AReplacedShowDiscardsTheNameBeingTyped) {
 
   TypeWithoutLeaving(4, QStringLiteral("Spot"));
   ASSERT_TRUE(Core().OpenShow(path).ok);
-  form->ReturnPageControlAll();
+  form->RefreshAll();
   EXPECT_EQ(Name(4)->text(), QStringLiteral("Dimmer"));
   Name(1)->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(SlotOf(4), dimmer);
 
-  Core().ToMemoryUndo();
+  Core().TakeUndoCopy();
   TypeWithoutLeaving(4, QStringLiteral("Haze"));
   Core().RestoreUndo();
   EXPECT_EQ(Name(4)->text(), QStringLiteral("Dimmer"));

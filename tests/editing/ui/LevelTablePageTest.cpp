@@ -24,7 +24,7 @@ class LevelTablePageTest : public ::testing::Test, public TestConsole {
 
 TEST_F(LevelTablePageTest, EditsTheChosenSceneOnlyWithTheBoxTickedAlsoWhilePlaying) {
   ShowPage();
-  Core().SetPlaying(true);
+  Core().Runner().Play();
   QCheckBox* box = Box(QStringLiteral("CheckBoxDampScena"));
   QScrollBar* sceneBar = Bar(QStringLiteral("ScrollBarDampScena"));
   QScrollBar* channelBar = Bar(QStringLiteral("ScrollBarDampChanell"));
@@ -69,7 +69,7 @@ TEST_F(LevelTablePageTest, EditsTheChosenSceneOnlyWithTheBoxTickedAlsoWhilePlayi
   EXPECT_EQ(Level(4, 10), 200);
 
   // Edited while stopped, the current scene reaches the output.
-  Core().SetPlaying(false);
+  Core().Runner().Stop();
   Memory().Set(kCurrentStep, 4);
   Tick(2);
   EXPECT_EQ(Out(10), 200);
@@ -103,7 +103,7 @@ TEST_F(LevelTablePageTest, LabelsShowLevelsAndFollowTheCurrentScene) {
 
   // A step of the sequencer: the page follows by the next display tick at the latest.
   Memory().Set(kCurrentStep, 6);
-  Core().ReturnPageControlAll();
+  Core().RefreshAll();
   for (int waited = 0; waited < 1000 && LevelLabelText(1) != QStringLiteral("42"); waited += 20)
     QTest::qWait(20);
   EXPECT_EQ(LevelLabelText(1), QStringLiteral("42"));

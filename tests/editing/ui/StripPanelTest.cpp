@@ -133,14 +133,14 @@ TEST(StripPanel, ManualModeHoldsSelectedFadersAcrossASceneChange) {
     c.Show().DataWrite(0, n, n);
     c.Show().DataWrite(1, n, 100 + n);
   }
-  c.form->ReturnPageControlAll();
+  c.form->RefreshAll();
   c.Box(QStringLiteral("CheckBoxManual"))->setChecked(true);
   c.Box(QStringLiteral("CheckBox3"))->setChecked(true);
   c.Bar(QStringLiteral("ScrollBar3"))->setValue(222);  // also writes scene 0
 
   // The scene changes (as the sequencer or the step slider do) and the page is refreshed.
   c.Memory().Set(kCurrentStep, 1);
-  c.form->ReturnPageControlAll();
+  c.form->RefreshAll();
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBar1"))->value(), 101);
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBar3"))->value(), 222);
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBar27"))->value(), 127);
@@ -154,7 +154,7 @@ TEST(StripPanel, ManualModeHoldsSelectedFadersAcrossASceneChange) {
 
   // With manual mode off the next refresh loads every fader again.
   c.Box(QStringLiteral("CheckBoxManual"))->setChecked(false);
-  c.form->ReturnPageControlAll();
+  c.form->RefreshAll();
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBar3"))->value(), 103);
   c.Tick();
   EXPECT_EQ(c.Out(3), 103);
@@ -283,7 +283,9 @@ TEST(StripPanel, OutputDisplayInLevelsPercentAndSlowGroups) {
   for (int k = 1; k <= kStripCount; ++k) c.form->Frames().SetOutput(10 + k, 200);
   c.Display();
   for (int k = 1; k <= kStripCount; ++k)
-    EXPECT_EQ(c.Find<LevelLabel>(Strip("Label", k))->text() == QStringLiteral("200"), k >= 4 && k <= 6) << k;
+    EXPECT_EQ(c.Find<LevelLabel>(Strip("Label", k))->text() == QStringLiteral("200"),
+              k >= 4 && k <= 6)
+        << k;
   for (int period = 0; period < 8; ++period) c.Display();
   for (int k = 1; k <= kStripCount; ++k)
     EXPECT_EQ(c.Find<LevelLabel>(Strip("Label", k))->text(), QStringLiteral("200")) << k;
@@ -310,7 +312,7 @@ TEST(StripPanel, ClearAllReloadsTheBoxesAndScrollsToTheTop) {
   EXPECT_FALSE(c.Box(QStringLiteral("CheckBox1"))->isChecked());
   EXPECT_EQ(c.Controls().strips.offset.load(), 0);
   EXPECT_EQ(c.Memory().Get(kSelectFlags + 1), 0);
-  c.form->ReturnPageControlAll();
+  c.form->RefreshAll();
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBar1"))->value(), 0);
 }
 

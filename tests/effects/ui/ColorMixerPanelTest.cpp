@@ -31,7 +31,7 @@ class ColorMixerPanelTest : public ::testing::Test, public TestConsole {
     Memory().Set(kColorRed, static_cast<std::uint8_t>(red));
     Memory().Set(kColorGreen, static_cast<std::uint8_t>(green));
     Memory().Set(kColorBlue, static_cast<std::uint8_t>(blue));
-    form->ReturnPageControlAll();
+    form->RefreshAll();
   }
   void SaveAs(const QString& path) {
     dialogs.saveReplies.push_back(path);

@@ -44,7 +44,7 @@ class ConveyorPanelTest : public ::testing::Test, public TestConsole {
   QColor TextColour(int k) { return Slot(k)->palette().color(QPalette::ButtonText); }
   // Ends a pass: one sequencer tick of a playing one-scene show.
   void EndPass() {
-    Core().SetPlaying(true);
+    Core().Runner().Play();
     Runner().SequencerTick();
   }
 
@@ -170,7 +170,7 @@ TEST_F(ConveyorPanelTest, ListModePlaysTheTickedShowsOneAfterAnother) {
   // Hand mode stops the show and the passes no longer load anything.
   QTest::mouseClick(Button(QStringLiteral("SpeedButtonKonvHand")), Qt::LeftButton);
   EXPECT_FALSE(Core().Playing());
-  Core().SetPlaying(true);
+  Core().Runner().Play();
   EndPass();
   EXPECT_EQ(Level(0, 1), 30);
 

@@ -128,7 +128,7 @@ TEST(XYEditorPage, PairLabelsShowChannelNumbersAndNamesAndTheWheelMovesThePair) 
 TEST(XYEditorPage, SceneRangeFollowsAllScenesAndTheFromToRules) {
   XYPageFixture c;
   c.Memory().Set(kLastScene, 9);
-  c.Core().ReturnPageControlAll();
+  c.Core().RefreshAll();
   EXPECT_EQ(c.Spin("SpinEditESSfrom")->value(), 1);
   EXPECT_EQ(c.Spin("SpinEditESSto")->value(), 10);
   EXPECT_EQ(c.Page()->Area().to, 10);
@@ -136,7 +136,7 @@ TEST(XYEditorPage, SceneRangeFollowsAllScenesAndTheFromToRules) {
   c.Box(QStringLiteral("CheckBoxEditXYAllScenes"))->click();
   ASSERT_FALSE(c.Box(QStringLiteral("CheckBoxEditXYAllScenes"))->isChecked());
   c.Memory().Set(kLastScene, 40);
-  c.Core().ReturnPageControlAll();
+  c.Core().RefreshAll();
   EXPECT_EQ(c.Spin("SpinEditESSto")->value(), 10);  // the range stays as the operator set it
 
   // "От Сцены" raised to or past "До Сцены" stops at it; "До Сцены" lowered under "От Сцены"
@@ -159,7 +159,7 @@ TEST(XYEditorPage, SceneRangeFollowsAllScenesAndTheFromToRules) {
 TEST(XYEditorPage, DraggingAPointMovesItAndMayMakeItsSceneCurrent) {
   XYPageFixture c;
   c.Memory().Set(kLastScene, 3);  // "Все сцены": rows 0..3
-  c.Core().ReturnPageControlAll();
+  c.Core().RefreshAll();
   c.SetXY(0, 50, 60);
   c.SetXY(2, 200, 100);
   c.SetXY(3, 30, 30);
@@ -184,12 +184,12 @@ TEST(XYEditorPage, DraggingAPointMovesItAndMayMakeItsSceneCurrent) {
 
   // While playing the scene never changes, even with the box ticked; the point still moves.
   c.Box(QStringLiteral("CheckBoxAllScen"))->click();
-  c.Core().SetPlaying(true);
+  c.Core().Runner().Play();
   c.Drag(c.Pixel(30, 30), c.Pixel(31, 33));
   EXPECT_EQ(c.Level(3, 1), 31);
   EXPECT_EQ(c.Level(3, 2), 33);
   EXPECT_EQ(c.Show().CurrentStep(), 2);
-  c.Core().SetPlaying(false);
+  c.Core().Runner().Stop();
 
   // A press on empty field and the right button move nothing.
   const auto before = c.Memory().Get(SceneRowOffset(0) + 1);
@@ -216,7 +216,7 @@ TEST(XYEditorPage, HoverNamesTheSceneUnderTheCursor) {
 TEST(XYEditorPage, ShiftButtonsRepeatWhileHeldAndMirrorsApplyOnce) {
   XYPageFixture c;
   c.Memory().Set(kLastScene, 1);  // rows 0..1
-  c.Core().ReturnPageControlAll();
+  c.Core().RefreshAll();
   c.SetXY(0, 10, 20);
   c.SetXY(1, 255, 128);
   auto* timer = c.Find<QTimer>("TimerRepeatButton");
@@ -318,7 +318,7 @@ TEST(XYEditorPage, CircleIsDrawnOnTheFieldAndOneSceneWritesNothing) {
 TEST(XYEditorPage, RotationAndCopyWriteTheShow) {
   XYPageFixture c;
   c.Memory().Set(kLastScene, 1);
-  c.Core().ReturnPageControlAll();
+  c.Core().RefreshAll();
   // (255, 128): dx = 1, dy = 1/128, straight right; a quarter turn clockwise points down:
   // PointAtAngle(90 + 90 = 180, 255): sin 180 = 0 -> 127, cos 180 * 127.5 = -127.5 -> ceil -127
   // -> 1.

@@ -6,9 +6,9 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "output/ui/OutputFixture.h"
 #include "output/ui/FadeRatePage.h"
 #include "output/ui/LevelPage.h"
+#include "output/ui/OutputFixture.h"
 
 namespace kalvetro::testing {
 namespace {
@@ -62,7 +62,7 @@ TEST(FadeRates, RefreshTurnsALoadedStepBetweenTableValuesIntoTheTableStep) {
   c.Memory().Set(kRateRow + 1, 3);
   c.Memory().Set(kRateRow + 2, 60);
   c.Memory().Set(kRateRow + 28, 3);  // not shown: left as loaded
-  c.form->ReturnPageControlAll();
+  c.form->RefreshAll();
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBarRate01"))->value(), 2);
   EXPECT_EQ(c.Memory().Get(kRateRow + 1), 4);
   EXPECT_EQ(c.Bar(QStringLiteral("ScrollBarRate02"))->value(), 6);

@@ -36,7 +36,7 @@ class AutomatsPageTest : public ::testing::Test, public TestConsole {
   void ShowAutomatsTab() {
     auto* input = Find<QTabWidget>("PageControlInput");
     input->setCurrentWidget(Find<QWidget>("TabSheetAvtomaty"));
-    form->ReturnPageControlAll();
+    form->RefreshAll();
   }
   // Bright and dark levels through their sliders (level = 255 - position).
   void SetLevels(int a, int bright, int dark) {
@@ -75,21 +75,17 @@ TEST_F(AutomatsPageTest, ControlsStartAsTheConsoleOpens) {
     EXPECT_EQ(Runner().AutomatTimer(a).timerType(), Qt::PreciseTimer);
     EXPECT_TRUE(ui.programButtons[0]->isChecked());
     EXPECT_FALSE(ui.programButtons[1]->isChecked());
-    EXPECT_EQ(ui.programButtons[0]->toolTip(),
-              QStringLiteral("Выбор эффекта один бегущий огонек"));
-    EXPECT_EQ(ui.programButtons[1]->toolTip(),
-              QStringLiteral("Выбор эффекта два бегущих огонька"));
+    EXPECT_EQ(ui.programButtons[0]->toolTip(), QStringLiteral("Выбор эффекта один бегущий огонек"));
+    EXPECT_EQ(ui.programButtons[1]->toolTip(), QStringLiteral("Выбор эффекта два бегущих огонька"));
     EXPECT_EQ(ui.programButtons[2]->toolTip(), QStringLiteral("Выбор эффекта бегущая тень"));
-    EXPECT_EQ(ui.programButtons[3]->toolTip(),
-              QStringLiteral("Выбор эффекта код с наполнением"));
+    EXPECT_EQ(ui.programButtons[3]->toolTip(), QStringLiteral("Выбор эффекта код с наполнением"));
     EXPECT_EQ(Fill(ui.lampFrames[0]), QColor(128, 128, 128));
     EXPECT_EQ(Fill(ui.lampFrames[2]), QColor(128, 128, 128));
     EXPECT_EQ(Fill(ui.lampFrames[3]), QColor(0, 0, 255));
     EXPECT_EQ(ui.brightSlider->orientation(), Qt::Vertical);
     EXPECT_EQ(ui.brightSlider->value(), 127);
     EXPECT_EQ(ui.brightSlider->maximum(), 255);
-    EXPECT_EQ(ui.brightSlider->toolTip(),
-              QStringLiteral("Максимальная яркость автомата"));
+    EXPECT_EQ(ui.brightSlider->toolTip(), QStringLiteral("Максимальная яркость автомата"));
     EXPECT_EQ(ui.darkSlider->value(), 127);
     EXPECT_EQ(ui.darkSlider->toolTip(), QStringLiteral("Минимальная яркость автомата"));
     EXPECT_EQ(ui.runAlwaysBox->text(), QStringLiteral("Пуск самостоятельно"));
@@ -165,7 +161,7 @@ TEST_F(AutomatsPageTest, WithTheShowRunsOnlyWhilePlaying) {
   Tick();
   EXPECT_FALSE(Controls().automats[1].active.load());
   EXPECT_EQ(Slots(1), (std::array<int, 4>{0, 0, 0, 0}));
-  Core().SetPlaying(true);
+  Core().Runner().Play();
   Runner().AutomatTick(2);
   Tick();
   EXPECT_TRUE(Controls().automats[1].active.load());
@@ -182,7 +178,7 @@ TEST_F(AutomatsPageTest, BlackoutStopsBothAutomatsWhileTheStripsKeepBlinking) {
     EXPECT_TRUE(Controls().automats[a - 1].active.load());
     EXPECT_EQ(page->Ui(a).stepLabel->text(), QStringLiteral("Step = 3"));
   }
-  Core().SetBlackOut(true);
+  Core().Runner().SetBlackOut(true);
   for (int a = 1; a <= 2; ++a) {
     QFrame* strip = page->Ui(a).tickStrip;
     const QColor before = Fill(strip);
@@ -197,7 +193,7 @@ TEST_F(AutomatsPageTest, BlackoutStopsBothAutomatsWhileTheStripsKeepBlinking) {
     EXPECT_EQ(Runner().AutomatState(a).Step(), 2);
   }
   // Back from blackout the automats go on where they stopped.
-  Core().SetBlackOut(false);
+  Core().Runner().SetBlackOut(false);
   Runner().AutomatTick(1);
   EXPECT_EQ(page->Ui(1).stepLabel->text(), QStringLiteral("Step = 4"));
   Tick();
@@ -263,7 +259,7 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
 
   ASSERT_FALSE(IsShownPage(page));
   ASSERT_TRUE(form->GetConsole().OpenShow(path).ok);
-  form->GetConsole().ReturnPageControlAll();
+  form->GetConsole().RefreshAll();
 
   AutomatWidgets& ui = page->Ui(2);
   EXPECT_TRUE(ui.programButtons[2]->isChecked());
@@ -312,13 +308,13 @@ TEST_F(AutomatsPageTest, TimerRestsWhileTheAutomatCannotRunOnAHiddenPage) {
   ui.withShowBox->setChecked(true);
   ui.runAlwaysBox->setChecked(false);
   QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
-  Core().SetPlaying(true);
+  Core().Runner().Play();
   EXPECT_TRUE(timer->isActive());
   const QString before = ui.stepLabel->text();
   QTRY_VERIFY_WITH_TIMEOUT(ui.stepLabel->text() != before, 2000);
-  Core().SetBlackOut(true);
+  Core().Runner().SetBlackOut(true);
   QTRY_VERIFY_WITH_TIMEOUT(!timer->isActive(), 2000);
-  Core().SetBlackOut(false);
+  Core().Runner().SetBlackOut(false);
   EXPECT_TRUE(timer->isActive());
 
   // Stopped and resting again, the page coming into view starts the lamp flashing.

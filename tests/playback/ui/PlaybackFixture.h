@@ -44,7 +44,7 @@ class PlaybackFixture : public ::testing::Test, public TestConsole {
   void SetScenes(int current, int last) {
     Show().memory.Set(kCurrentStep, static_cast<std::uint8_t>(current));
     Show().memory.Set(kLastScene, static_cast<std::uint8_t>(last));
-    form->ReturnPageControlAll();
+    form->RefreshAll();
   }
   // Gives scene s the level `level` on channel n.
   void SetLevel(int scene, int channel, int level) {

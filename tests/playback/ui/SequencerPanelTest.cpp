@@ -24,7 +24,8 @@ QColor ShapeColor(const SequencerPanel* panel) {
 // The blackout box and the macro button belong to the output pages; when those are not in the
 // window the test puts stand-ins with the same names there.
 TEST_F(SequencerPanelTest, StartsStoppedWithItsControlsOnTheSequencerTab) {
-  EXPECT_TRUE(form->findChild<QWidget*>(QStringLiteral("TabSheetAvtomat"))->isAncestorOf(sequencer));
+  EXPECT_TRUE(
+      form->findChild<QWidget*>(QStringLiteral("TabSheetAvtomat"))->isAncestorOf(sequencer));
   EXPECT_EQ(sequencer->title(), QStringLiteral("Управление сценами"));
   EXPECT_TRUE(sequencer->stopButton->isChecked());
   EXPECT_FALSE(sequencer->playButton->isChecked());
@@ -83,23 +84,23 @@ TEST_F(SequencerPanelTest, TempoSliderAndLoadedTempoReachTheTimerAndTheLabel) {
 
   // A show file can carry any tempo byte: the refresh limits it to the slider range.
   Show().memory.Set(kTempo, 0);
-  form->ReturnPageControlAll();
+  form->RefreshAll();
   EXPECT_EQ(sequencer->tempoSlider->value(), 10);
   EXPECT_EQ(Runner().SequencerTimer().interval(), 100);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
   Show().memory.Set(kTempo, 0);  // slider already at 10: no change event, still limited
-  form->ReturnPageControlAll();
+  form->RefreshAll();
   EXPECT_EQ(Runner().SequencerTimer().interval(), 100);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("600  Сцен/мин "));
   Show().memory.Set(kTempo, 250);
-  form->ReturnPageControlAll();
+  form->RefreshAll();
   EXPECT_EQ(sequencer->tempoSlider->value(), 170);
   EXPECT_EQ(Runner().SequencerTimer().interval(), 28900);
   EXPECT_EQ(Text("LabelTemp"), QStringLiteral("2  Сцен/мин "));
   // A tick at a limited tempo still computes sane fade steps.
   SetLevel(1, 1, 255);
   Show().memory.Set(kTempo, 0);
-  form->ReturnPageControlAll();
+  form->RefreshAll();
   QTest::mouseClick(sequencer->playButton, Qt::LeftButton);
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
@@ -243,7 +244,7 @@ TEST_F(SequencerPanelTest, StepSliderChoosesTheSceneOnlyWhileStopped) {
   SetScenes(0, 1);
   Show().memory.Set(kCurrentStep, 40);
   Show().memory.Set(kLastScene, 60);
-  form->ReturnPageControlAll();
+  form->RefreshAll();
   EXPECT_EQ(Step(), 40);
   EXPECT_EQ(sequencer->sceneSlider->value(), 40);
   EXPECT_EQ(sequencer->sceneSlider->maximum(), 61);
@@ -293,7 +294,8 @@ TEST_F(SequencerPanelTest, PlayDisablesSceneEditingAndStopBringsItBackWithoutThe
   QMenu* scenes = form->Menu(MenuId::Scenes);
   QAbstractButton* always[] = {sequencer->newSceneButton, sequencer->copySceneButton,
                                sequencer->deleteSceneButton};
-  QAbstractButton* paste[] = {sequencer->newSceneFromPasteButton, sequencer->replaceFromPasteButton};
+  QAbstractButton* paste[] = {sequencer->newSceneFromPasteButton,
+                              sequencer->replaceFromPasteButton};
   for (auto* b : always) EXPECT_TRUE(b->isEnabled());
   for (auto* b : paste) EXPECT_FALSE(b->isEnabled());
   QTest::mouseClick(sequencer->copySceneButton, Qt::LeftButton);

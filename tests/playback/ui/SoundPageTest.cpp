@@ -140,10 +140,10 @@ TEST_F(SoundPageTest, ClipboardTextGivesTheLevel) {
 TEST_F(SoundPageTest, ClipboardBeatsAdvanceAPlayingShowWithAudioTicked) {
   // Three scenes; the show plays on beats.
   Memory().Set(kLastScene, 2);
-  form->ReturnPageControlAll();
+  form->RefreshAll();
   QTest::mouseClick(sequencer->soundPacedBox, Qt::LeftButton);
   ASSERT_TRUE(sequencer->soundPacedBox->isChecked());
-  Core().SetPlaying(true);
+  Core().Runner().Play();
 
   // The first tick after start-up finds a beat on the gauge's start value (12000 over the gate
   // 5000); after it the level rests at 00.

@@ -50,7 +50,8 @@ TEST(OscGroup, TickingItOpensThePortAndTheSettingsKeepItForTheNextStart) {
   EXPECT_TRUE(lastMessage->text().startsWith(QStringLiteral("Последнее сообщение: /kalvetro/sync")))
       << lastMessage->text().toStdString();
   client.Send(OscMessage("/kalvetro/picture", {40, 1}));
-  EXPECT_TRUE(testing::WaitFor([&] { return errors->text() == QStringLiteral("Отклонено пакетов: 1"); }));
+  EXPECT_TRUE(
+      testing::WaitFor([&] { return errors->text() == QStringLiteral("Отклонено пакетов: 1"); }));
   EXPECT_TRUE(lastError->text().contains(QStringLiteral("/kalvetro/picture: 40 вне 1..16")))
       << lastError->text().toStdString();
 
@@ -79,11 +80,11 @@ TEST(OscGroup, TickingItOpensThePortAndTheSettingsKeepItForTheNextStart) {
   client.Send(OscMessage("/kalvetro/blackout", {1}));
   client.Send(OscMessage("/kalvetro/sync"));
   auto* dropped = group->findChild<QLabel*>(QStringLiteral("LabelOscErrors"));
-  EXPECT_TRUE(testing::WaitFor(
-      [&] { return dropped->text().contains(QStringLiteral("с чужих адресов: 2")); }))
-      << dropped->text().toStdString();
+  EXPECT_TRUE(testing::WaitFor([&] {
+    return dropped->text().contains(QStringLiteral("с чужих адресов: 2"));
+  })) << dropped->text().toStdString();
   EXPECT_TRUE(client.Receive(300).empty());
-  EXPECT_FALSE(console.Core().BlackOut());
+  EXPECT_FALSE(console.Core().Runner().BlackOut());
   EXPECT_EQ(console.Core().RemoteSetup().oscAllow, "10.255.255.0/24");
   // Emptied, the list is the default one again and the client is heard.
   allow->clear();

@@ -160,7 +160,7 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   }));
   testing::Pump(400);
   EXPECT_EQ(wire.Level(testing::kWebPictureChannel), testing::kWebPictureLevel);
-  EXPECT_TRUE(console.Picture(2));
+  EXPECT_TRUE(console.Runner().Picture(2));
   // How the page looks on a phone (picture 3 held) and on a tablet.
   for (const auto& [w, h] : {std::pair{360, 740}, std::pair{1024, 768}}) {
     const QString file = QStringLiteral("%1/web-%2x%3.png").arg(shots).arg(w).arg(h);
@@ -171,7 +171,7 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   EXPECT_EQ(browser.Ask(QStringLiteral("release 3")), QStringLiteral("ok"));
   EXPECT_TRUE(wire.WaitFor(
       [](const DmxFrame& f) { return f.levels[testing::kWebPictureChannel - 1] == 0; }));
-  EXPECT_FALSE(console.Picture(2));
+  EXPECT_FALSE(console.Runner().Picture(2));
 
   if (qEnvironmentVariableIsSet("KALVETRO_SCREENSHOT_DIR")) {
     ASSERT_TRUE(test.ShowAtLaptopSize());
