@@ -5,6 +5,7 @@
 
 #include "app/Console.h"
 #include "editing/SceneList.h"
+#include "serial/ThreadInbox.h"
 
 namespace kalvetro {
 
@@ -138,6 +139,10 @@ void ShowRunner::SequencerTick() {
   emit SequencerTicked();
   // The sound gate, the playing gate, the advance and the wrap (a list conveyor loads its
   // next show at the wrap), then the crossfade steps into the new scene over one period.
+  AdvanceAndFade(sequencerTimer_.interval());
+}
+
+void ShowRunner::AdvanceAndFade(int fadeMs) {
   ShowState& show = console_.Show();
   const SequencerAdvance advance = AdvanceSequencer(show, soundPaced_);
   if (advance == SequencerAdvance::Held) return;
@@ -145,8 +150,7 @@ void ShowRunner::SequencerTick() {
     emit PassEnded();
     if (conveyor_.ListMode()) ConveyorListJob();
   }
-  FillStepTable(show.memory, show.CurrentStep(), sequencerTimer_.interval(),
-                console_.Frames().stepTable);
+  FillStepTable(show.memory, show.CurrentStep(), fadeMs, console_.Frames().stepTable);
   console_.RefreshAll();
   emit SceneStepped(console_.Show().CurrentStep());
 }
@@ -281,6 +285,17 @@ void ShowRunner::TakeTrackedBeat(const TrackedBeat& beat) {
   emit BeatGridChanged();
 }
 
+PcmListener* ShowRunner::BeatPcm() {
+  if (!beatPcm_) {
+    beatInbox_ = new ThreadInbox(this);
+    beatPcm_ = std::make_unique<BeatListener>([inbox = beatInbox_, this](const TrackedBeat& beat) {
+      // The inbox runs it on this thread; a runner gone takes its inbox and the call with it.
+      inbox->Post([this, beat] { TakeTrackedBeat(beat); });
+    });
+  }
+  return beatPcm_.get();
+}
+
 bool ShowRunner::TapBeat() {
   if (!beatPaced_) return false;
   if (!beatGrid_.Tap(BeatPredictor::Clock::now())) return false;
@@ -349,19 +364,7 @@ void ShowRunner::BeatClockFire() {
     sound_.beatFlag = 0;
     // Sound paced, the step is taken now rather than at the next sequencer tick, which may be
     // a whole period away: the crossfade is as long as fadeTicks output ticks.
-    if (soundPaced_) {
-      const SequencerAdvance advance = AdvanceSequencer(show, soundPaced_);
-      if (advance != SequencerAdvance::Held) {
-        if (advance == SequencerAdvance::Wrapped) {
-          emit PassEnded();
-          if (conveyor_.ListMode()) ConveyorListJob();
-        }
-        FillStepTable(show.memory, show.CurrentStep(), fadeTicks * kOutputPeriodMs,
-                      console_.Frames().stepTable);
-        console_.ReturnPageControlAll();
-        emit SceneStepped(console_.Show().CurrentStep());
-      }
-    }
+    if (soundPaced_) AdvanceAndFade(fadeTicks * kOutputPeriodMs);
   }
   emit BeatCounted(view);
   ScheduleBeat();

@@ -4,12 +4,14 @@
 #include <QObject>
 #include <QTimer>
 #include <array>
+#include <memory>
 #include <optional>
 
 #include "app/TimerRest.h"
 #include "effects/Conveyor.h"
 #include "output/OutputControls.h"
 #include "playback/Automats.h"
+#include "playback/BeatListener.h"
 #include "playback/BeatPredictor.h"
 #include "playback/Sequencer.h"
 #include "playback/SoundTick.h"
@@ -17,6 +19,7 @@
 namespace kalvetro {
 
 class Console;
+class ThreadInbox;
 enum class ShowReplacement;
 
 // The clocks that play a show and the state they need, below every window: the sequencer
@@ -100,6 +103,10 @@ class ShowRunner : public QObject {
   bool BeatPaced() const { return beatPaced_; }
   // A beat found by the tracker, on this thread.
   void TakeTrackedBeat(const TrackedBeat& beat);
+  // Where an audio input hands its samples for the beat tracker: a listener that runs the
+  // tracker on a worker thread of its own and hands each beat found to this runner, on its
+  // thread, through a ThreadInbox. Made on the first call; lives as long as the runner.
+  PcmListener* BeatPcm();
   // The tap button (now): four taps give the grid its tempo.
   bool TapBeat();
   void SetPulseLoss(PulseLoss loss);
@@ -222,6 +229,9 @@ class ShowRunner : public QObject {
   void ApplyAutomatTempo(int a);
   void PublishAutomatPosition(int a);
   void StepTo(std::uint8_t scene);
+  // The sequencer's advance (held without a beat while sound paced) and the crossfade into the
+  // new scene over fadeMs.
+  void AdvanceAndFade(int fadeMs);
   void ScheduleBeat();
   void WatchPulse();
   int BeatFadeTicks() const;
@@ -246,6 +256,8 @@ class ShowRunner : public QObject {
   SoundSliders soundSliders_;
   bool beatPaced_ = false;
   BeatPredictor beatGrid_;
+  ThreadInbox* beatInbox_ = nullptr;        // a child: the worker's beats come through it
+  std::unique_ptr<BeatListener> beatPcm_;  // goes before the inbox is deleted
   QTimer beatTimer_;
   QTimer pulseWatch_;
   std::optional<BeatPredictor::Clock::time_point> pendingBeat_;

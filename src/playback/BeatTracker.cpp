@@ -58,6 +58,36 @@ void BeatTracker::Open(int sampleRate) {
   haveOrigin_ = false;
   bpm_ = 0.0;
   confidence_ = 0.0;
+  // Four seconds of hops.
+  rise_.assign(static_cast<std::size_t>(4 * sampleRate / hopSize_), 0.0f);
+  lastLevelDb_ = -120.0f;
+  heardBeats_.clear();
+}
+
+double BeatTracker::Salience() const {
+  if (heardBeats_.empty() || hopSize_ <= 0) return 0.0;
+  const std::int64_t hops = samplesFed_ / hopSize_;
+  const auto size = static_cast<std::int64_t>(rise_.size());
+  double mean = 0.0;
+  const std::int64_t span = std::min(hops, size);
+  for (std::int64_t h = hops - span; h < hops; ++h) mean += rise_[h % size];
+  mean /= static_cast<double>(std::max<std::int64_t>(span, 1));
+  // The rise at a beat: the largest within about 45 ms either side of it (the tracker's beat
+  // and the onset it stands for need not fall in the same hop).
+  // The middle one of the rises at the beats (the lower of the two middle ones), so that one
+  // loud hit among steady sound does not make a pulse.
+  const std::int64_t kNear = std::max<std::int64_t>(1, rate_ * 45 / 1000 / hopSize_);
+  std::vector<float> rises;
+  for (const std::int64_t beat : heardBeats_) {
+    const std::int64_t centre = beat / hopSize_;
+    float most = 0.0f;
+    for (std::int64_t h = centre - kNear; h <= centre + kNear; ++h)
+      if (h >= 0 && h < hops && hops - h <= size) most = std::max(most, rise_[h % size]);
+    rises.push_back(most);
+  }
+  std::sort(rises.begin(), rises.end());
+  const double atBeats = rises[(rises.size() - 1) / 2];
+  return atBeats >= 2.0 * mean ? atBeats : 0.0;
 }
 
 void BeatTracker::Reset() {
@@ -107,6 +137,14 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     filled_ = 0;
     samplesFed_ += hopSize_;
     aubio_tempo_do(tempo, aubio_->hop, aubio_->out);
+    double energy = 0.0;
+    for (int i = 0; i < hopSize_; ++i) energy += aubio_->hop->data[i] * aubio_->hop->data[i];
+    const float levelDb =
+        10.0f * std::log10(static_cast<float>(energy / hopSize_) + 1e-12f);
+    rise_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
+                                   static_cast<std::int64_t>(rise_.size()))] =
+        std::clamp(levelDb - lastLevelDb_, 0.0f, 30.0f);
+    lastLevelDb_ = levelDb;
     if (aubio_silence_detection(aubio_->hop, kSilenceDb) == 1) {
       ++silentHops_;
     } else {
@@ -119,6 +157,12 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     if (last == lastBeat_) continue;
     lastBeat_ = last;
     if (silentHops_ * hopSize_ > kSilentTime * rate_ / 1000) continue;
+    // Judged by the beats before it, whose onsets have been heard by now; the beat itself is
+    // kept to judge the next ones by.
+    const double salience = Salience();
+    heardBeats_.push_back(last);
+    if (heardBeats_.size() > 4) heardBeats_.erase(heardBeats_.begin());
+    if (salience < kMinRiseDb) continue;
     bpm_ = aubio_tempo_get_bpm(tempo);
     confidence_ = aubio_tempo_get_confidence(tempo);
     beats.push_back({TimeOfSample(last), bpm_, confidence_});

@@ -46,11 +46,19 @@ class BeatTracker {
   static constexpr int kSilentTime = 1000;
   // Steps that deliver later than this after the samples imply a gap: the clock is taken anew.
   static constexpr auto kClockJump = std::chrono::milliseconds(250);
+  // A beat is reported when the beats before it rose by at least this much (dB) on average
+  // and by twice the average rise of the music around them.
+  static constexpr double kMinRiseDb = 3.0;
 
  private:
   void Open(int sampleRate);
   void Close();
   Clock::time_point TimeOfSample(std::int64_t sample) const;
+
+  // How clearly the last beats stood out of the music: the mean, over the beats before, of
+  // the rise of the level (dB) at each beat. Steady sound (noise, a held tone) gives beats
+  // that nobody hears; they are not reported.
+  double Salience() const;
 
   struct Aubio;  // aubio's tempo object and its two vectors
   std::unique_ptr<Aubio> aubio_;
@@ -67,6 +75,11 @@ class BeatTracker {
   bool haveOrigin_ = false;
   double bpm_ = 0.0;
   double confidence_ = 0.0;
+  // The rise of the level (dB, 0 for a fall) of each hop of the last few seconds, by hop
+  // number modulo the size; the level of the hop before; the beats kept to judge by.
+  std::vector<float> rise_;
+  float lastLevelDb_ = -120.0f;
+  std::vector<std::int64_t> heardBeats_;
 };
 
 }  // namespace kalvetro
