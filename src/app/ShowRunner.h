@@ -256,7 +256,7 @@ class ShowRunner : public QObject {
   SoundSliders soundSliders_;
   bool beatPaced_ = false;
   BeatPredictor beatGrid_;
-  ThreadInbox* beatInbox_ = nullptr;        // a child: the worker's beats come through it
+  ThreadInbox* beatInbox_ = nullptr;       // a child: the worker's beats come through it
   std::unique_ptr<BeatListener> beatPcm_;  // goes before the inbox is deleted
   QTimer beatTimer_;
   QTimer pulseWatch_;

@@ -139,8 +139,7 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     aubio_tempo_do(tempo, aubio_->hop, aubio_->out);
     double energy = 0.0;
     for (int i = 0; i < hopSize_; ++i) energy += aubio_->hop->data[i] * aubio_->hop->data[i];
-    const float levelDb =
-        10.0f * std::log10(static_cast<float>(energy / hopSize_) + 1e-12f);
+    const float levelDb = 10.0f * std::log10(static_cast<float>(energy / hopSize_) + 1e-12f);
     rise_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
                                    static_cast<std::int64_t>(rise_.size()))] =
         std::clamp(levelDb - lastLevelDb_, 0.0f, 30.0f);
