@@ -18,8 +18,9 @@ constexpr int kSequencerStartMs = 1000;
 constexpr int kSoundTickMs = 10;
 // How often the beat grid is looked at for a lost or regained pulse.
 constexpr int kPulseWatchMs = 200;
-// A scene change for a tick is made this long before the tick reads the show.
-constexpr auto kBeatMargin = std::chrono::milliseconds(4);
+// A scene change for a tick is made this long before the tick reads the show: late enough to
+// miss the tick before, early enough for a timer that fires a little late.
+constexpr auto kBeatMargin = std::chrono::milliseconds(20);
 
 }  // namespace
 
