@@ -8,7 +8,7 @@ KALVETRO_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev
   ola libola-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core adwaita-icon-theme
   desktop-file-utils shared-mime-info libxml2-utils dpkg-dev librsvg2-bin
   qt6-qpa-plugins
   clang-14 libfuzzer-14-dev

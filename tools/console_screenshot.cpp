@@ -5,8 +5,10 @@
 //                      [TEMPO_TAB] [BUTTON|-] [WINDOW]
 // BUTTON names a button clicked before the picture is taken; WINDOW names a further top-level
 // window of the console, shown and saved beside OUT as OUT-WINDOW.png; "AboutForm" shows the
-// system information window and "AboutForm+" the same opened by " SYS INFO".
+// system information window, "AboutForm+" the same opened by " SYS INFO", and "HelpForm" the
+// help window as its menu item opens it.
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -66,6 +68,8 @@ int main(int argc, char* argv[]) {
     tempo->setCurrentIndex(QString(argv[7]).toInt());
   if (argc > 8 && QString(argv[8]) != "-")
     if (auto* button = window.findChild<QAbstractButton*>(argv[8])) button->click();
+  if (argc > 9 && QString(argv[9]) == "HelpForm")
+    if (auto* help = window.findChild<QAction*>("HelpItem")) help->trigger();
   QWidget* extra = argc > 9 ? window.findChild<QWidget*>(argv[9]) : nullptr;
   std::unique_ptr<kalvetro::TAboutForm> about;
   if (argc > 9 && QString(argv[9]).startsWith("AboutForm")) {

@@ -8,7 +8,6 @@
 #include "app/ShowRunner.h"
 #include "editing/SceneList.h"
 #include "output/RateScale.h"
-#include "remote/Remotes.h"
 
 namespace kalvetro {
 
@@ -44,7 +43,6 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
           [this](bool, const QString& text) { OutStatus(text); });
   connect(&link_, &DmxLink::StatusMessage, this, &Console::OutStatus);
   runner_ = new ShowRunner(*this);
-  remotes_ = new Remotes(*this);
 }
 
 QString Console::DefaultSettingsPath() {
@@ -54,10 +52,7 @@ QString Console::DefaultSettingsPath() {
 Console::~Console() {
   // The tick reads the show and writes through the link: it ends before either goes.
   ticker_.Stop();
-  // The remotes call the runner; the runner's clocks use the show: each goes before what it
-  // uses.
-  delete remotes_;
-  remotes_ = nullptr;
+  // The runner's clocks use the show: the runner goes first.
   delete runner_;
   runner_ = nullptr;
 }

@@ -28,7 +28,6 @@ class QTimer;
 namespace kalvetro {
 
 class ShowRunner;
-class Remotes;
 
 // How the whole show image was replaced: another show opened, the show emptied (a new show,
 // start-up), or the show's own undo copy put back.
@@ -68,8 +67,6 @@ class Console : public QObject {
   OlaSink& Ola() { return ola_; }
   // The clocks that play the show and their commands: every view drives the show through it.
   ShowRunner& Runner() { return *runner_; }
-  // The remotes (OSC, the phone page) and their door into the show.
-  Remotes& Remote() { return *remotes_; }
 
   // ------------------------------------------------------------ output
   // Starts the 50 ms output tick (once); StopOutput waits for it to end.
@@ -242,7 +239,6 @@ class Console : public QObject {
   bool chaserEditing_ = false;
   ChaserSaveArea chaserArea_;     // what the open picture editor keeps of the show
   ShowRunner* runner_ = nullptr;  // a child of the console, made after everything it uses
-  Remotes* remotes_ = nullptr;    // a child too, made after the runner whose commands it calls
 };
 
 }  // namespace kalvetro

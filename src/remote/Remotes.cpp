@@ -10,8 +10,7 @@
 namespace kalvetro {
 
 Remotes::Remotes(Console& console)
-    : QObject(&console),
-      console_(console),
+    : console_(console),
       control_(console),
       osc_(console, control_),
       web_(std::make_unique<WebRemote>(control_)),

@@ -13,8 +13,10 @@ class Console;
 class MidiRemote;
 class WebRemote;
 
-// Every remote of a console (OSC, the phone page, a MIDI desk) and the one door they share into the show.
-// Owned by the console, on the user-interface thread; each remote is off until turned on.
+// Every remote of a console (OSC, the phone page, a MIDI desk) and the one door they share
+// into the show. Made by whoever starts the console (the window, the headless player) right
+// after the console, before its settings are read, and gone before it; on the user-interface
+// thread. Each remote is off until turned on.
 class Remotes : public QObject {
   Q_OBJECT
 

@@ -2,7 +2,11 @@
 #include "windows/ConsoleStyle.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 #include <QPainter>
+#include <QStandardPaths>
 
 namespace kalvetro {
 
@@ -96,8 +100,29 @@ void ConsoleStyle::DrawScrollBar(const QStyleOptionSlider& option, QPainter& pai
   painter.restore();
 }
 
+void UseIconTheme() {
+  const QString theme = QIcon::themeName();
+  if (!theme.isEmpty() && theme != QStringLiteral("hicolor")) return;
+  // No desktop names a theme here (a bare X server, the offscreen platform): the toolbar and
+  // the buttons take Adwaita's pictures, drawn in several sizes, so that they stay sharp on a
+  // scaled screen; the style's own small pictures are left for icons Adwaita has not.
+  QStringList paths = QIcon::themeSearchPaths();
+  for (const QString& dir :
+       QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                 QStandardPaths::LocateDirectory))
+    if (!paths.contains(dir)) paths << dir;
+  QIcon::setThemeSearchPaths(paths);
+  for (const QString& dir : paths) {
+    if (QFileInfo::exists(QDir(dir).filePath(QStringLiteral("Adwaita/index.theme")))) {
+      QIcon::setThemeName(QStringLiteral("Adwaita"));
+      return;
+    }
+  }
+}
+
 void UseConsoleStyle() {
   QApplication::setStyle(new ConsoleStyle);
+  UseIconTheme();
 }
 
 }  // namespace kalvetro

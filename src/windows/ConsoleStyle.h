@@ -22,7 +22,10 @@ class ConsoleStyle : public QProxyStyle {
                      const QWidget* widget) const;
 };
 
-// Gives the application the console's look; call once after the application is made.
+// Gives the application the console's look, its icons included; call once after the
+// application is made, before the first window.
 void UseConsoleStyle();
+// The icon theme where the desktop names none: Adwaita when it is installed.
+void UseIconTheme();
 
 }  // namespace kalvetro

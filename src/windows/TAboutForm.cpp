@@ -12,10 +12,10 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "ui/Controls.h"
 #include "windows/DataPaths.h"
 #include "windows/JpegPicture.h"
 #include "windows/SystemInfo.h"
-#include "ui/Controls.h"
 
 namespace kalvetro {
 
@@ -55,9 +55,14 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   const QString picture =
       picturePath.isNull() ? DataPath(QStringLiteral("about.jpg")) : picturePath;
   const QImage image = picture.isEmpty() ? QImage() : DecodeJpegFile(picture);
-  if (!image.isNull())
-    pictureLabel->setPixmap(QPixmap::fromImage(
-        image.scaled(pictureLabel->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+  if (!image.isNull()) {
+    // Scaled for the screen's own pixels, so that a scaled screen shows it sharp.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap pixmap = QPixmap::fromImage(
+        image.scaled(pictureLabel->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(ratio);
+    pictureLabel->setPixmap(pixmap);
+  }
   topLayout->addWidget(pictureLabel, 0, Qt::AlignTop);
   auto* words = new QVBoxLayout;
   auto* name = PlainLabel(QStringLiteral("KALVETRO"), top);

@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -57,7 +59,9 @@ ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
 }  // namespace
 
 TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
-    : QMainWindow(parent), console_(ConsoleOptionsOf(options)) {
+    : QMainWindow(parent),
+      console_(ConsoleOptionsOf(options)),
+      remotes_(std::make_unique<Remotes>(console_)) {
   setObjectName(QStringLiteral("BaseForm"));
   if (options.dialogs) {
     dialogs_ = options.dialogs;
@@ -96,37 +100,50 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   BuildToolBar();
   BuildStatusLine();
   BuildPages();
-  QWidget* optionsTab = Tab("TabSheet1");
-  dmxLink_ = new DmxLinkPanel(console_, *this, optionsTab);
-  auto* optionsLayout = static_cast<QHBoxLayout*>(optionsTab->layout());
-  dmxLink_->setFixedWidth(340);
-  dmxLink_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Maximum);
-  // The outputs: the DMX interface on its serial port, and the network beside it.
-  auto* outputs = new QWidget(optionsTab);
-  outputs->setObjectName(QStringLiteral("PanelOutputs"));
-  auto* outputsLayout = new QVBoxLayout(outputs);
-  outputsLayout->setContentsMargins(0, 0, 0, 0);
-  dmxLink_->setParent(outputs);
-  outputsLayout->addWidget(dmxLink_);
+  // The options page holds more groups than a laptop screen shows at once: they stand in
+  // three columns on a scrolled panel, each column as wide as its widest group needs.
+  QWidget* optionsPanel = Tab("TabSheet1")->findChild<QWidget*>(QStringLiteral("PanelOptions"));
+  auto* optionsLayout = static_cast<QHBoxLayout*>(optionsPanel->layout());
+  auto column = [optionsPanel](const char* name) {
+    auto* panel = new QWidget(optionsPanel);
+    panel->setObjectName(QString::fromLatin1(name));
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return panel;
+  };
+  auto narrow = [](QWidget* group) {
+    group->setMinimumWidth(0);  // as wide as its own contents need, no wider than 340
+    group->setMaximumWidth(340);
+    group->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  };
+  // The outputs: the DMX interface on its serial port, and the network under it.
+  QWidget* outputs = column("PanelOutputs");
+  dmxLink_ = new DmxLinkPanel(console_, *this, outputs);
   auto* ola = new OlaPanel(console_, outputs);
-  ola->setFixedWidth(340);
-  outputsLayout->addWidget(ola);
+  auto* outputsLayout = static_cast<QVBoxLayout*>(outputs->layout());
+  for (QWidget* group : {static_cast<QWidget*>(dmxLink_), static_cast<QWidget*>(ola)}) {
+    narrow(group);
+    outputsLayout->addWidget(group);
+  }
   outputsLayout->addStretch();
-  optionsLayout->addWidget(outputs, 0, Qt::AlignTop);
-  // The MIDI desk's group, with its list of mappings, in a column of its own.
-  auto* midi = new MidiPanel(console_, optionsTab);
-  midi->setFixedWidth(340);
-  optionsLayout->addWidget(midi, 0, Qt::AlignTop);
-  optionsLayout->addStretch();
-  // The remotes stand under the drive figures, one above the other, so that the page keeps to
-  // the width of a laptop screen.
-  auto* remotes = static_cast<QVBoxLayout*>(optionsTab->findChild<QWidget*>("PanelDisk")->layout());
-  auto* web = new WebPanel(console_, optionsTab);
-  web->setFixedWidth(340);
-  auto* osc = new OscGroup(console_, optionsTab);
-  osc->setFixedWidth(340);
+  optionsLayout->insertWidget(0, outputs, 0, Qt::AlignTop);
+  // The remotes stand under the drive figures, one above the other.
+  auto* remotes =
+      static_cast<QVBoxLayout*>(optionsPanel->findChild<QWidget*>("PanelDisk")->layout());
+  auto* web = new WebPanel(console_, *remotes_, optionsPanel);
+  auto* osc = new OscGroup(console_, *remotes_, optionsPanel);
+  narrow(web);
+  narrow(osc);
   remotes->insertWidget(remotes->count() - 1, osc);
   remotes->insertWidget(remotes->count() - 1, web);
+  // The MIDI desk's group, with its list of mappings; the window colour comes under it.
+  QWidget* midiColumn = column("PanelMidi");
+  auto* midi = new MidiPanel(console_, *remotes_, midiColumn);
+  narrow(midi);
+  midiColumn->layout()->addWidget(midi);
+  static_cast<QVBoxLayout*>(midiColumn->layout())->addStretch();
+  optionsLayout->addWidget(midiColumn, 0, Qt::AlignTop);
+  optionsLayout->addStretch();
   BuildOutputPages();
   BuildPlaybackPages();
   BuildEditingPages();
@@ -134,6 +151,11 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   BuildEffectsPages();
   BuildAutomatPages();
   BuildConveyorParts();
+
+  // The options page scrolls up and down only: its scroll box is as wide as the columns.
+  auto* optionsScroll = findChild<QScrollArea*>(QStringLiteral("ScrollBoxOptions"));
+  optionsScroll->setMinimumWidth(optionsScroll->widget()->minimumSizeHint().width() +
+                                 optionsScroll->verticalScrollBar()->sizeHint().width());
 
   FormCreate(options);
 }
@@ -273,9 +295,20 @@ void TBaseForm::BuildPages() {
   AddTab(inputPages, QStringLiteral("TabSheetEditXY"), QStringLiteral("Редактор луча"));
   AddTab(inputPages, QStringLiteral("TabSheetCopy"), QStringLiteral("Копирование"));
   AddTab(inputPages, QStringLiteral("TabSheetAvtomaty"), QStringLiteral("Автоматы"));
-  QWidget* options = AddTab(inputPages, QStringLiteral("TabSheet1"), QStringLiteral("Опции"));
+  QWidget* optionsTab = AddTab(inputPages, QStringLiteral("TabSheet1"), QStringLiteral("Опции"));
+  auto* optionsTabLayout = new QVBoxLayout(optionsTab);
+  optionsTabLayout->setContentsMargins(0, 0, 0, 0);
+  auto* optionsScroll = new QScrollArea(optionsTab);
+  optionsScroll->setObjectName(QStringLiteral("ScrollBoxOptions"));
+  optionsScroll->setFrameShape(QFrame::NoFrame);
+  optionsScroll->setWidgetResizable(true);
+  auto* options = new QWidget(optionsScroll);
+  options->setObjectName(QStringLiteral("PanelOptions"));
   auto* optionsLayout = new QHBoxLayout(options);
+  optionsLayout->setContentsMargins(4, 4, 4, 4);
   optionsLayout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  optionsScroll->setWidget(options);
+  optionsTabLayout->addWidget(optionsScroll);
   // The drive figures of the current folder stand on the options page.
   auto* disk = new QWidget(options);
   disk->setObjectName(QStringLiteral("PanelDisk"));
@@ -309,6 +342,7 @@ void TBaseForm::BuildPages() {
   for (int i = 0; i < 4; ++i) {
     auto* tab = Tab(undoPages[i]);
     auto* layout = new QVBoxLayout(tab);
+    layout->setContentsMargins(0, 0, 0, 0);  // each page keeps its own margins
     layout->addWidget(CreateUndoPair(i + 2, tab), 0, Qt::AlignRight | Qt::AlignTop);
     layout->addStretch();
   }

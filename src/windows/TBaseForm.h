@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/Console.h"
+#include "remote/Remotes.h"
 #include "ui/DialogService.h"
 #include "ui/WindowParts.h"
 
@@ -47,6 +48,8 @@ class TBaseForm : public QMainWindow, public WindowParts {
   ~TBaseForm() override;
 
   Console& GetConsole() { return console_; }
+  // The remotes (OSC, the phone page, a MIDI desk) of this window's console.
+  Remotes& Remote() { return *remotes_; }
   ShowState& Show() { return console_.Show(); }
   OutputFrames& Frames() { return console_.Frames(); }
   OutputEngine& Engine() { return console_.Engine(); }
@@ -119,6 +122,8 @@ class TBaseForm : public QMainWindow, public WindowParts {
   QWidget* Tab(const char* objectName);
 
   Console console_;
+  // Made right after the console, before the settings are read; gone before the console.
+  std::unique_ptr<Remotes> remotes_;
   std::unique_ptr<DialogService> ownDialogs_;
   DialogService* dialogs_ = nullptr;
   bool closed_ = false;

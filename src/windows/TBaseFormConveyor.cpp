@@ -57,11 +57,12 @@ void TBaseForm::BuildConveyorParts() {
   for (QTabWidget* pages : {tempoPages, settingsPages, inputPages})
     pages->setPalette(FixedPalette(QApplication::palette(pages)));
 
-  QWidget* options = Tab("TabSheet1");
-  auto* optionsLayout = static_cast<QHBoxLayout*>(options->layout());
-  // Before the stretch that closes the row.
-  optionsLayout->insertWidget(optionsLayout->count() - 1,
-                              new ColorMixerPanel(console_, *this, options), 0, Qt::AlignTop);
+  // Under the MIDI group, before the stretch that closes its column.
+  auto* midiColumn = Tab("TabSheet1")->findChild<QWidget*>(QStringLiteral("PanelMidi"));
+  auto* midiLayout = static_cast<QVBoxLayout*>(midiColumn->layout());
+  auto* colour = new ColorMixerPanel(console_, *this, midiColumn);
+  colour->setMaximumWidth(340);
+  midiLayout->insertWidget(midiLayout->count() - 1, colour);
 
   // The system information window: created for each showing, modal, destroyed after.
   auto aboutItemClick = [this] {

@@ -91,11 +91,19 @@ THandScanForm::THandScanForm(Console& console, QWidget* parent)
                         QStringLiteral("Управлять в любом режиме"));
   // Each box on the middle of a pad edge, the corners stay free: "Y=255" at the top (the end
   // of the Y axis), "X=255" at the right, the swap at the bottom, the priority at the left.
+  // Each box is as wide as its text needs in the font in use, so no caption is cut.
   const int boxHeight = 18;
-  invertYBox->setGeometry(kPadLeft + kPad / 2 - 32, kPadTop + 1, 64, boxHeight);
-  invertXBox->setGeometry(kPadLeft + kPad - 65, kPadTop + kPad / 2 - boxHeight / 2, 64, boxHeight);
-  swapXYBox->setGeometry(kPadLeft + kPad / 2 - 32, kPadTop + kPad - boxHeight - 1, 64, boxHeight);
-  priorityBox->setGeometry(kPadLeft + 1, kPadTop + kPad / 2 - boxHeight / 2, 90, boxHeight);
+  auto width = [](QCheckBox* box, int least) { return std::max(least, box->sizeHint().width()); };
+  const int yWidth = width(invertYBox, 64);
+  const int xWidth = width(invertXBox, 64);
+  const int swapWidth = width(swapXYBox, 64);
+  invertYBox->setGeometry(kPadLeft + (kPad - yWidth) / 2, kPadTop + 1, yWidth, boxHeight);
+  invertXBox->setGeometry(kPadLeft + kPad - xWidth - 1, kPadTop + kPad / 2 - boxHeight / 2, xWidth,
+                          boxHeight);
+  swapXYBox->setGeometry(kPadLeft + (kPad - swapWidth) / 2, kPadTop + kPad - boxHeight - 1,
+                         swapWidth, boxHeight);
+  priorityBox->setGeometry(kPadLeft + 1, kPadTop + kPad / 2 - boxHeight / 2, width(priorityBox, 90),
+                           boxHeight);
   connect(priorityBox, &QCheckBox::clicked, this, &THandScanForm::SwitchPadPriority);
 
   // The priority lives only while no other window takes the focus: any change of the active

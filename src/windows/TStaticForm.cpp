@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
@@ -173,7 +174,8 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
                               QStringLiteral("Стереть все статические картинки "));
   undoEraseButton = MakeButton(group, QStringLiteral("SpeedButtonUndoSt"), QStringLiteral("↶"),
                                QStringLiteral("Вернуть прежнюю сцену"));
-  eraseAllButton->setFixedWidth(kButtonWidth + 6);
+  eraseAllButton->setFixedWidth(
+      std::max(kButtonWidth + 6, eraseAllButton->minimumSizeHint().width()));
   undoEraseButton->setEnabled(false);
   for (QToolButton* b : {eraseButton, eraseAllButton, undoEraseButton}) row->addWidget(b);
   connect(eraseButton, &QToolButton::clicked, this, &TStaticForm::ConfirmEraseEditedPicture);

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <memory>
 
-#include "app/HeadlessPlayer.h"
-#include "app/RunOptions.h"
 #include "app/ShowRunner.h"
+#include "player/HeadlessPlayer.h"
+#include "player/RunOptions.h"
 #include "remote/Remotes.h"
 #include "windows/ConsoleStyle.h"
 #include "windows/TBaseForm.h"
@@ -132,9 +132,9 @@ int main(int argc, char* argv[]) {
   // The run options apply from the start; an installation that starts the console at boot
   // plays its show without a click.
   kalvetro::ApplyRunOptions(window.GetConsole().Runner(), run);
-  kalvetro::ApplyRemoteOptions(window.GetConsole().Remote(), run);
+  kalvetro::ApplyRemoteOptions(window.Remote(), run);
   if (parser.isSet(playOption)) window.GetConsole().Runner().Play();
-  if (run.webPort) window.GetConsole().Remote().StartWeb(*run.webPort);
-  if (!run.midiPort.isEmpty()) window.GetConsole().Remote().StartMidi(run.midiPort);
+  if (run.webPort) window.Remote().StartWeb(*run.webPort);
+  if (!run.midiPort.isEmpty()) window.Remote().StartMidi(run.midiPort);
   return QCoreApplication::exec();
 }

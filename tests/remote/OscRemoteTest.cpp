@@ -52,8 +52,9 @@ struct OscBench {
   QTemporaryDir dir;
   Pty pty;
   Console console{OptionsIn(dir, QString::fromStdString(pty.Path()))};
+  Remotes remotes{console};
   ShowRunner& runner = console.Runner();
-  OscRemote& osc = console.Remote().Osc();
+  OscRemote& osc = remotes.Osc();
   OscWire wire{pty};
   int port = 0;
 
@@ -245,9 +246,9 @@ struct ShowPicture {
   int tempo = 0;
   std::vector<std::uint8_t> output;
 
-  explicit ShowPicture(Console& console) {
+  ShowPicture(Console& console, Remotes& remotes) {
     for (int n = 0; n < kShowFileSize; ++n) memory.push_back(console.Show().memory.Get(n));
-    state = console.Remote().Control().State();
+    state = remotes.Control().State();
     ShowRunner& runner = console.Runner();
     for (int k = 0; k < kPictureCount; ++k) pictures[k] = runner.Picture(k);
     for (int a = 1; a <= 2; ++a) automats[a - 1] = runner.AutomatWithShow(a);
@@ -351,7 +352,7 @@ TEST(OscRemote, TenThousandBadDatagramsChangeNothingAndAreAllCounted) {
   b.runner.LatchPicture(4, true);
   b.runner.SetAutomatWithShow(2, true);
   testing::Pump(120);
-  const ShowPicture before(b.console);
+  const ShowPicture before(b.console, b.remotes);
 
   const std::vector<QByteArray> bad = BadDatagrams(10'000);
   // In batches the socket's buffer holds, each read before the next is sent.
@@ -366,7 +367,7 @@ TEST(OscRemote, TenThousandBadDatagramsChangeNothingAndAreAllCounted) {
   }
   testing::Pump(120);
   EXPECT_EQ(b.osc.BadCount(), 10'000);
-  EXPECT_TRUE(ShowPicture(b.console) == before);
+  EXPECT_TRUE(ShowPicture(b.console, b.remotes) == before);
   EXPECT_FALSE(b.osc.LastError().isEmpty());
   // Nothing changed, so nothing was sent back.
   EXPECT_TRUE(client.Receive().empty());
@@ -379,11 +380,12 @@ TEST(OscRemote, TenThousandBadDatagramsChangeNothingAndAreAllCounted) {
 TEST(OscRemote, APortInUseIsReportedAndTheConsoleRunsOn) {
   QTemporaryDir dir;
   Console console(OptionsIn(dir, QStringLiteral("/dev/kalvetro-no-such-port")));
+  Remotes remotes(console);
   QStringList status;
   QObject::connect(&console, &Console::StatusMessage, [&](const QString& t) { status << t; });
   QUdpSocket other;
   ASSERT_TRUE(other.bind(QHostAddress::AnyIPv4, 0));
-  OscRemote& osc = console.Remote().Osc();
+  OscRemote& osc = remotes.Osc();
   EXPECT_FALSE(osc.Start(other.localPort()));
   EXPECT_FALSE(osc.Listening());
   EXPECT_EQ(osc.BindError(),

@@ -43,7 +43,8 @@ struct WebConsole {
 
   QTemporaryDir dir;
   Console console;
-  WebRemote& web = console.Remote().Web();
+  Remotes remotes{console};
+  WebRemote& web = remotes.Web();
 };
 
 // A GET of the page; the body, or empty on failure.
@@ -263,7 +264,7 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
   EXPECT_TRUE(channelOnWire(1, testing::kWebSceneLevels[1]));
 
   // Bad messages: each gets an error reply, is counted, and nothing changes.
-  const RemoteState before = console.Remote().Control().State();
+  const RemoteState before = test.remotes.Control().State();
   const long errorsBefore = web.Errors();
   const std::vector<QByteArray> bad = {
       "{",
@@ -297,7 +298,7 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
   ASSERT_TRUE(binaryReply);
   EXPECT_FALSE(binaryReply->value("ok").toBool(true));
   EXPECT_EQ(web.Errors(), errorsBefore + static_cast<long>(bad.size()) + 1);
-  const RemoteState after = console.Remote().Control().State();
+  const RemoteState after = test.remotes.Control().State();
   EXPECT_EQ(after.scene, before.scene);
   EXPECT_EQ(after.tempo, before.tempo);
   EXPECT_EQ(after.playing, before.playing);

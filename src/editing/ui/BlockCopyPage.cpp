@@ -32,7 +32,7 @@ QSpinBox* MakeSpin(QWidget* parent, const char* name, int maximum, int value,
                    const QString& hint = QString()) {
   auto* spin = MakeNumberBox(parent, QString::fromLatin1(name),
                              {.maximum = maximum, .value = value, .hint = hint});
-  spin->setFixedWidth(64);
+  spin->setFixedWidth(56);
   spin->setAlignment(Qt::AlignRight);
   return spin;
 }
@@ -59,7 +59,7 @@ QGroupBox* MakeCopyGroup(QWidget* parent, const char* name, const QString& title
 QGridLayout* GroupGrid(QGroupBox* group) {
   auto* grid = new QGridLayout(group);
   grid->setContentsMargins(6, 4, 6, 6);
-  grid->setHorizontalSpacing(6);
+  grid->setHorizontalSpacing(4);
   grid->setVerticalSpacing(3);
   return grid;
 }

@@ -28,7 +28,7 @@ QScrollBar* MakeTableBar(QWidget* parent, const char* name, int minimum, int val
                          const QString& hint) {
   auto* bar = MakeBar(parent, QString::fromLatin1(name),
                       {.minimum = minimum, .value = value, .pageStep = kLargeStep, .hint = hint});
-  bar->setMinimumWidth(240);
+  bar->setMinimumWidth(160);
   return bar;
 }
 
@@ -53,7 +53,7 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   setObjectName(QStringLiteral("LevelTablePage"));
   auto* page = new QHBoxLayout(this);
   page->setContentsMargins(4, 4, 4, 4);
-  page->setSpacing(12);
+  page->setSpacing(8);
 
   // The table: channel n in column (n - 1) mod 16, row (n - 1) div 16.
   auto* left = new QVBoxLayout;
@@ -90,6 +90,7 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
 
   // The controls of one level.
   auto* right = new QVBoxLayout;
+  right->setContentsMargins(0, 0, 0, 0);
   right->setSpacing(4);
   tableEditSceneBox = new QCheckBox(QStringLiteral("Редактировать Сцену во время работы"), this);
   tableEditSceneBox->setObjectName(QStringLiteral("CheckBoxDampScena"));
@@ -134,7 +135,7 @@ LevelTablePage::LevelTablePage(Console& console, WindowParts& parts, QWidget* un
   auto* rightPanel = new QWidget(this);
   rightPanel->setObjectName(QStringLiteral("PanelDampLevel"));
   rightPanel->setLayout(right);
-  rightPanel->setFixedWidth(320);
+  rightPanel->setMaximumWidth(320);
   page->addWidget(rightPanel, 0, Qt::AlignTop);
   page->addStretch();
 

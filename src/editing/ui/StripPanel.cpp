@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
@@ -55,7 +56,7 @@ StripPanel::StripPanel(Console& console, WindowParts& parts, QWidget* parent)
 
   auto* grid = new QGridLayout;
   grid->setHorizontalSpacing(4);
-  grid->setVerticalSpacing(1);
+  grid->setVerticalSpacing(0);  // 27 strips and the headings fit a 700-line window
   BuildStrips(grid);
   page->addLayout(grid, 1);
 
@@ -143,7 +144,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     fader->setObjectName(QStringLiteral("ScrollBar%1").arg(k));
     fader->setRange(0, 255);
     fader->setPageStep(10);
-    fader->setMinimumWidth(200);
+    fader->setMinimumWidth(100);
     connect(fader, &QScrollBar::valueChanged, this, [this, k] { WriteFaderLevel(k); });
     MarkRemoteTarget(fader, QStringLiteral("channel %1").arg(k));  // renumbered as it scrolls
     faders[i] = fader;
@@ -168,7 +169,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     rate->setPageStep(2);
     rate->setValue(5);
     rate->setToolTip(QStringLiteral("Время изменения уровня DMX канала"));
-    rate->setMinimumWidth(90);
+    rate->setMinimumWidth(60);
     connect(rate, &QScrollBar::valueChanged, this, [this, k] { WriteChannelRate(k); });
     rateSliders[i] = rate;
 
@@ -176,7 +177,10 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
     name->setObjectName(QStringLiteral("Edit%1").arg(k));
     name->setMaxLength(16);
     name->setToolTip(nameHint);
-    name->setFixedWidth(128);
+    // A name box gives up width before the text beside it: it keeps room for about ten
+    // characters and scrolls the rest of a long name.
+    name->setMinimumWidth(80);
+    name->setMaximumWidth(128);
     nameBoxes[i] = name;
 
     auto* box = new QCheckBox(this);
@@ -198,7 +202,7 @@ void StripPanel::BuildStrips(QGridLayout* grid) {
                               QStringLiteral("Инвертирует состояние флажков в поле  Выбор "));
     invert->setObjectName(QStringLiteral("SpeedButtonInv%1").arg(first));
     invert->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-    invert->setFixedWidth(24);
+    invert->setFixedWidth(std::max(24, invert->minimumSizeHint().width()));
     connect(invert, &QToolButton::clicked, this, [this, first] { InvertSelectionGroup(first); });
     invertButtons[g] = invert;
     grid->addWidget(invert, first, 6, 5, 1);

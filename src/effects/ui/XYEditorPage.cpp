@@ -57,7 +57,7 @@ XYEditorPage::XYEditorPage(Console& console, WindowParts& parts, QWidget* parent
   page->addWidget(headingLabel);
 
   auto* row = new QHBoxLayout;
-  row->setSpacing(8);
+  row->setSpacing(4);
   page->addLayout(row);
 
   auto* fieldColumn = new QVBoxLayout;
@@ -159,7 +159,7 @@ QGroupBox* XYEditorPage::BuildChannelGroup() {
     pairCopyBoxes[k - 1] = box;
     auto* bar = MakeBar(group, QStringLiteral("ScrollBarEditXYCh%1").arg(k),
                         {.minimum = 0, .maximum = 253, .value = 0});
-    bar->setMinimumWidth(100);
+    bar->setMinimumWidth(60);
     pairSliders[k - 1] = bar;
     auto* first = PlainLabel(QString(), group);
     first->setObjectName(QStringLiteral("LabelXYareaFirrtName%1").arg(k));
@@ -304,7 +304,7 @@ QGroupBox* XYEditorPage::BuildRotateGroup() {
   layout->setContentsMargins(4, 4, 4, 4);
   rotationSlider = MakeBar(group, QStringLiteral("ScrollBarRotate"),
                            {.minimum = 1, .maximum = 359, .value = 45});
-  rotationSlider->setMinimumWidth(140);
+  rotationSlider->setMinimumWidth(80);
   rotationLabel = MakeLabel(group, QStringLiteral("LabelEditRL"));
   rotateButton = MakeSpeedButton(group, QStringLiteral("SpeedButtonRotateLeft"),
                                  QStringLiteral("↻"), QStringLiteral("Выполнить поворот "));

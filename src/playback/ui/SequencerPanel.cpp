@@ -25,6 +25,7 @@
 #include "editing/SceneList.h"
 #include "playback/Sequencer.h"
 #include "ui/Controls.h"
+#include "ui/GlyphIcon.h"
 #include "ui/SpeedButtons.h"
 #include "ui/SteadyLabel.h"
 #include "ui/WindowParts.h"
@@ -143,10 +144,10 @@ QWidget* SequencerPanel::BuildTransportSection() {
   row->setContentsMargins(0, 0, 0, 0);
   stopButton = MakeToolButton(section, "SpeedButtonStop", QStringLiteral("Стоп"),
                               QStringLiteral("Остановить Шоу - горячая кнопка /+/ "),
-                              ThemeIcon(this, "media-playback-stop", QStyle::SP_MediaStop));
-  playButton = MakeToolButton(section, "SpeedButtonPlay", QStringLiteral("Пуск"),
-                              QStringLiteral("Запустить Шоу - горячая кнопка /-/ "),
-                              ThemeIcon(this, "media-playback-start", QStyle::SP_MediaPlay));
+                              GlyphIcon(Glyph::Stop));
+  playButton =
+      MakeToolButton(section, "SpeedButtonPlay", QStringLiteral("Пуск"),
+                     QStringLiteral("Запустить Шоу - горячая кнопка /-/ "), GlyphIcon(Glyph::Play));
   auto* group = new QButtonGroup(section);
   group->setExclusive(true);
   MarkRemoteTarget(stopButton, QStringLiteral("play"));

@@ -65,14 +65,15 @@ QComboBox* MakePortBox(QWidget* parent, const QString& name, const QString& tip)
   box->setObjectName(name);
   box->setEditable(true);
   box->setToolTip(tip);
-  box->setMinimumContentsLength(18);
+  box->setMinimumContentsLength(12);
+  box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   return box;
 }
 
 }  // namespace
 
-MidiPanel::MidiPanel(Console& console, QWidget* parent)
-    : QGroupBox(QStringLiteral("MIDI"), parent), console_(console) {
+MidiPanel::MidiPanel(Console& console, Remotes& remotes, QWidget* parent)
+    : QGroupBox(QStringLiteral("MIDI"), parent), console_(console), remotes_(remotes) {
   setObjectName(QStringLiteral("GroupBoxMidi"));
   auto* grid = new QGridLayout(this);
   midiLamp = new LedShape(this);
@@ -105,8 +106,12 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
   targetBox = new QComboBox(this);
   targetBox->setObjectName(QStringLiteral("ComboBoxMidiTarget"));
   for (const TargetChoice& c : kTargetChoices) targetBox->addItem(QString::fromUtf8(c.text));
-  targetNumber = MakeNumberBox(this, QStringLiteral("SpinEditMidiTarget"),
-                               {1, kChannelCount, 1, QStringLiteral("Номер канала, картинки, автомата или ячейки")});
+  // The list opens as wide as its longest entry; the closed box keeps to the group's width.
+  targetBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  targetBox->setMinimumContentsLength(12);
+  targetNumber = MakeNumberBox(
+      this, QStringLiteral("SpinEditMidiTarget"),
+      {1, kChannelCount, 1, QStringLiteral("Номер канала, картинки, автомата или ячейки")});
   addButton = new QPushButton(QStringLiteral("Добавить"), this);
   addButton->setObjectName(QStringLiteral("ButtonMidiAdd"));
   removeButton = new QPushButton(QStringLiteral("Удалить"), this);
@@ -130,7 +135,7 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
   grid->addWidget(addButton, 9, 0, 1, 2);
   grid->setColumnStretch(2, 1);
 
-  MidiRemote& midi = console_.Remote().Midi();
+  MidiRemote& midi = remotes_.Midi();
   connect(midiBox, &QCheckBox::toggled, this, &MidiPanel::StoreSetup);
   connect(apiBox, &QComboBox::activated, this, &MidiPanel::StoreSetup);
   connect(inBox->lineEdit(), &QLineEdit::editingFinished, this, &MidiPanel::StoreSetup);
@@ -167,7 +172,7 @@ MidiPanel::MidiPanel(Console& console, QWidget* parent)
 }
 
 void MidiPanel::FillPorts() {
-  const MidiRemote& midi = console_.Remote().Midi();
+  const MidiRemote& midi = remotes_.Midi();
   const MidiSettings& setup = console_.RemoteSetup().midi;
   auto fill = [](QComboBox* box, const QStringList& ports, const std::string& chosen) {
     if (box->lineEdit()->hasFocus()) return;
@@ -186,9 +191,9 @@ void MidiPanel::StoreSetup() {
   midi.api = apiBox->currentData().toString().toStdString();
   midi.inPort = inBox->currentText().trimmed().toStdString();
   midi.outPort = outBox->currentText().trimmed().toStdString();
-  if (setup == console_.RemoteSetup() && console_.Remote().Midi().Running() == midi.on) return;
+  if (setup == console_.RemoteSetup() && remotes_.Midi().Running() == midi.on) return;
   console_.SetRemoteSetup(setup);
-  console_.Remote().ApplyMidiSetup();
+  remotes_.ApplyMidiSetup();
   RefreshMidi();
 }
 
@@ -196,7 +201,7 @@ void MidiPanel::StoreMappings(const std::vector<std::string>& lines) {
   RemoteSettings setup = console_.RemoteSetup();
   setup.midi.mappings = lines;
   console_.SetRemoteSetup(setup);
-  console_.Remote().Midi().SetMappings(lines);
+  remotes_.Midi().SetMappings(lines);
   RefreshMidi();
 }
 
@@ -246,7 +251,7 @@ void MidiPanel::RemoveMapping() {
 }
 
 void MidiPanel::RefreshMidi() {
-  const MidiRemote& midi = console_.Remote().Midi();
+  const MidiRemote& midi = remotes_.Midi();
   const MidiSettings& setup = console_.RemoteSetup().midi;
   const QSignalBlocker b1(midiBox), b2(apiBox), b3(inBox), b4(outBox);
   midiBox->setChecked(midi.Running() || setup.on);
@@ -263,7 +268,9 @@ void MidiPanel::RefreshMidi() {
   mappingList->setCurrentRow(std::min(row, mappingList->count() - 1));
   QString problem = midi.LastError();
   if (midi.BadMappings() > 0)
-    problem += QStringLiteral("%1Непонятных строк: %2").arg(problem.isEmpty() ? QString() : QStringLiteral("; ")).arg(midi.BadMappings());
+    problem += QStringLiteral("%1Непонятных строк: %2")
+                   .arg(problem.isEmpty() ? QString() : QStringLiteral("; "))
+                   .arg(midi.BadMappings());
   errorLabel->setText(problem);
   errorLabel->setStyleSheet(problem.isEmpty() ? QString() : QStringLiteral("color: #b00000;"));
   learnButton->setEnabled(midi.Connected());

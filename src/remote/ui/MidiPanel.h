@@ -17,6 +17,7 @@ class QSpinBox;
 namespace kalvetro {
 
 class Console;
+class Remotes;
 class LedShape;
 
 // The group "MIDI" on the tab "Опции": turns the desk on and off, chooses its back end and
@@ -28,7 +29,7 @@ class MidiPanel : public QGroupBox {
   Q_OBJECT
 
  public:
-  MidiPanel(Console& console, QWidget* parent);
+  MidiPanel(Console& console, Remotes& remotes, QWidget* parent);
 
   // The controls show the desk as it runs and the settings as they are.
   void RefreshMidi();
@@ -61,6 +62,7 @@ class MidiPanel : public QGroupBox {
   void FillPorts();
 
   Console& console_;
+  Remotes& remotes_;
   std::optional<MidiControl> learnt_;
   TargetPicker picker_;
 };

@@ -25,10 +25,8 @@ QLabel* WrappingLabel(const QString& name, QWidget* parent) {
 
 }  // namespace
 
-OscGroup::OscGroup(Console& console, QWidget* parent)
-    : QGroupBox(QStringLiteral("Пульт OSC (UDP)"), parent),
-      console_(console),
-      osc_(console.Remote().Osc()) {
+OscGroup::OscGroup(Console& console, Remotes& remotes, QWidget* parent)
+    : QGroupBox(QStringLiteral("Пульт OSC (UDP)"), parent), console_(console), osc_(remotes.Osc()) {
   setObjectName(QStringLiteral("GroupBoxOsc"));
   auto* grid = new QGridLayout(this);
   oscBox = new QCheckBox(QStringLiteral("Принимать команды OSC"), this);
@@ -43,10 +41,10 @@ OscGroup::OscGroup(Console& console, QWidget* parent)
   portEdit->setToolTip(QStringLiteral("Порт, на который пульт OSC шлет команды"));
   bindEdit = MakeLineEdit(this, QStringLiteral("EditOscBind"), QStringLiteral("все интерфейсы"),
                           QStringLiteral("IP-адрес этой машины, на котором ждать пакеты OSC"));
-  allowEdit = MakeLineEdit(
-      this, QStringLiteral("EditOscAllow"), QString(),
-      QStringLiteral("Адреса и подсети, от которых принимаются команды, через запятую "
-                     "(10.0.0.0/8, 192.168.1.20); пакеты от других не выполняются"));
+  allowEdit =
+      MakeLineEdit(this, QStringLiteral("EditOscAllow"), QString(),
+                   QStringLiteral("Адреса и подсети, от которых принимаются команды, через запятую "
+                                  "(10.0.0.0/8, 192.168.1.20); пакеты от других не выполняются"));
   statusLabel = WrappingLabel(QStringLiteral("LabelOscStatus"), this);
   lastMessageLabel = WrappingLabel(QStringLiteral("LabelOscLastMessage"), this);
   errorCountLabel = WrappingLabel(QStringLiteral("LabelOscErrors"), this);

@@ -11,6 +11,7 @@ class QSpinBox;
 namespace kalvetro {
 
 class Console;
+class Remotes;
 class OscRemote;
 
 // The group "Пульт OSC (UDP)" on the tab "Опции": switches the OSC remote on and off, chooses
@@ -21,7 +22,7 @@ class OscGroup : public QGroupBox {
   Q_OBJECT
 
  public:
-  OscGroup(Console& console, QWidget* parent);
+  OscGroup(Console& console, Remotes& remotes, QWidget* parent);
 
   QCheckBox* oscBox = nullptr;
   QSpinBox* portEdit = nullptr;

@@ -16,8 +16,8 @@
 
 namespace kalvetro {
 
-WebPanel::WebPanel(Console& console, QWidget* parent)
-    : QGroupBox(QStringLiteral("Пульт на телефоне"), parent), console_(console) {
+WebPanel::WebPanel(Console& console, Remotes& remotes, QWidget* parent)
+    : QGroupBox(QStringLiteral("Пульт на телефоне"), parent), console_(console), remotes_(remotes) {
   setObjectName(QStringLiteral("GroupBoxWeb"));
   auto* grid = new QGridLayout(this);
   webLamp = new LedShape(this);
@@ -63,7 +63,7 @@ WebPanel::WebPanel(Console& console, QWidget* parent)
   connect(portEdit, &QSpinBox::valueChanged, this, &WebPanel::StoreSetup);
   connect(bindEdit, &QLineEdit::editingFinished, this, &WebPanel::StoreSetup);
   connect(pinEdit, &QLineEdit::editingFinished, this, &WebPanel::StoreSetup);
-  connect(&console_.Remote().Web(), &WebRemote::StatusChanged, this, &WebPanel::RefreshWeb);
+  connect(&remotes_.Web(), &WebRemote::StatusChanged, this, &WebPanel::RefreshWeb);
   connect(&console_, &Console::SettingsRead, this, &WebPanel::RefreshWeb);
   RefreshWeb();
 }
@@ -77,12 +77,12 @@ void WebPanel::StoreSetup() {
   const std::string pin = pinEdit->text().toStdString();
   if (ValidPin(pin)) setup.webPin = pin;
   console_.SetRemoteSetup(setup);
-  console_.Remote().ApplyWebSetup();
+  remotes_.ApplyWebSetup();
   RefreshWeb();
 }
 
 void WebPanel::RefreshWeb() {
-  const WebRemote& web = console_.Remote().Web();
+  const WebRemote& web = remotes_.Web();
   const RemoteSettings& setup = console_.RemoteSetup();
   const bool on = web.Listening();
   const QSignalBlocker b1(webBox), b2(portEdit), b3(bindEdit), b4(pinEdit);

@@ -11,6 +11,7 @@ class QSpinBox;
 namespace kalvetro {
 
 class Console;
+class Remotes;
 class LedShape;
 
 // The group "Пульт на телефоне" on the tab "Опции": turns the phone page on and off, sets its
@@ -20,7 +21,7 @@ class WebPanel : public QGroupBox {
   Q_OBJECT
 
  public:
-  WebPanel(Console& console, QWidget* parent);
+  WebPanel(Console& console, Remotes& remotes, QWidget* parent);
 
   // The controls show the remote as it runs and the settings as they are.
   void RefreshWeb();
@@ -39,6 +40,7 @@ class WebPanel : public QGroupBox {
   void StoreSetup();
 
   Console& console_;
+  Remotes& remotes_;
 };
 
 }  // namespace kalvetro

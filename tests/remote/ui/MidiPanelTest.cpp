@@ -49,7 +49,7 @@ TEST(MidiPanel, TheOperatorTeachesTheDeskByClickingTargetsAndRemovesAMapping) {
                                   .port = QString::fromStdString(pty.Path())});
   Console& console = window.GetConsole();
   console.Runner().SetCrossfadeMode(kCrossfadeOff);
-  MidiRemote& midi = console.Remote().Midi();
+  MidiRemote& midi = window.Remote().Midi();
   Wire wire(pty);
   auto channelOnWire = [&](int level) {
     return wire.WaitFor([=](const DmxFrame& f) { return f.levels[0] == level; });

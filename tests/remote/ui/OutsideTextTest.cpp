@@ -74,7 +74,7 @@ TEST(OutsideText, AddressesAndHeadersThatLookLikeHtmlAreShownLiterallyAndOpenNot
   const int oscPort = testing::FreeUdpPort();
   group->findChild<QSpinBox*>(QStringLiteral("SpinEditOscPort"))->setValue(oscPort);
   group->findChild<QCheckBox*>(QStringLiteral("CheckBoxOsc"))->click();
-  Remotes& remotes = console.Core().Remote();
+  Remotes& remotes = console.form->Remote();
   ASSERT_TRUE(remotes.Web().Start(0, QStringLiteral("127.0.0.1")));
 
   // An OSC address and a Host header that are HTML with an image from the FIFO.

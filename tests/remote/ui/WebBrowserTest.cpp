@@ -92,7 +92,7 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   emit panel->bindEdit->editingFinished();
   panel->portEdit->setValue(port);
   panel->webBox->click();
-  WebRemote& web = console.Remote().Web();
+  WebRemote& web = window.Remote().Web();
   ASSERT_TRUE(web.Listening()) << web.StartError().toStdString();
   EXPECT_EQ(web.Port(), port);
   const QString pin = panel->pinEdit->text();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/RunOptions.h"
+#include "player/RunOptions.h"
 
 #include <QCommandLineParser>
 

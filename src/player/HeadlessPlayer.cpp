@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/HeadlessPlayer.h"
+#include "player/HeadlessPlayer.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -57,6 +57,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   consoleOptions.autosaveFile = scratch.filePath(QStringLiteral("ShouTemp.klv"));
   consoleOptions.olaUniverse = options.olaUniverse;
   Console console(consoleOptions);
+  Remotes remotes(console);
   QObject::connect(&console, &Console::StatusMessage,
                    [](const QString& text) { Complain(text.trimmed()); });
 
@@ -104,7 +105,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   // address and allowed senders, the desk's back end and mappings.
   if (options.run.oscPort || options.run.webPort || !options.run.midiPort.isEmpty())
     console.SetRemoteSetup(ReadSettings(Console::DefaultSettingsPath().toStdString()).remote);
-  ApplyRemoteOptions(console.Remote(), options.run);
+  ApplyRemoteOptions(remotes, options.run);
   auto announce = [&] {
     Say(QStringLiteral("Сцена %1 из %2  %3")
             .arg(show.CurrentStep() + 1)
@@ -152,7 +153,6 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   if (options.run.webPort) {
     // The phone page keeps the PIN and bind address of the window's settings, so a phone
     // that knows the window knows the player; without one the run gets its own PIN.
-    Remotes& remotes = console.Remote();
     if (remotes.StartWeb(*options.run.webPort))
       Say(QStringLiteral("Пульт на телефоне: %1  PIN %2")
               .arg(WebRemote::PhoneUrl(remotes.Web().Bind(), remotes.Web().Port()),
@@ -160,10 +160,10 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   }
   if (!options.run.midiPort.isEmpty()) {
     // The desk keeps the back end and mappings of the window's settings.
-    if (console.Remote().StartMidi(options.run.midiPort))
+    if (remotes.StartMidi(options.run.midiPort))
       Say(QStringLiteral("MIDI-пульт: %1").arg(options.run.midiPort));
     else
-      Complain(console.Remote().Midi().LastError());
+      Complain(remotes.Midi().LastError());
   }
 
   if (options.seconds > 0)

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "app/RunOptions.h"
+#include "player/RunOptions.h"
 
 namespace kalvetro {
 
