@@ -17,6 +17,7 @@ KALVETRO_PACKAGES=(
   chromium chromium-driver python3-selenium python3-websocket
   librtmidi-dev jackd2
   appstream systemd util-linux man-db groff-base bsdextrautils lintian
+  libaubio-dev pulseaudio pulseaudio-utils sox hydrogen-drumkits python3-mir-eval
 )
 
 kalvetro_install_deps() {

@@ -207,6 +207,7 @@ void Console::ReadIniFile() {
   lastPathRead_ = QString::fromStdString(settings.lastPath);
   openDialogFileName_ = lastPathRead_;
   remoteSettings_ = settings.remote;
+  soundSettings_ = settings.sound;
   // A universe given on the command line wins over the remembered choice.
   if (olaUniverseOption_ == 0) {
     ola_.SetUniverse(static_cast<unsigned>(settings.olaUniverse));
@@ -223,6 +224,7 @@ FileResult Console::WriteIniFile() {
   settings.olaEnabled = ola_.Enabled();
   settings.olaUniverse = static_cast<int>(ola_.Universe());
   settings.remote = remoteSettings_;
+  settings.sound = soundSettings_;
   // Only a show that has a file name is remembered; the placeholder "Unit_001" of a show
   // never opened or saved would make every later start report a missing file.
   settings.lastPath = (show_.showNamed && saveNameFromFile_) ? saveDialogFileName_.toStdString()

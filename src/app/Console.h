@@ -146,6 +146,9 @@ class Console : public QObject {
   // The remotes' settings as last read or set; written with the other settings.
   const RemoteSettings& RemoteSetup() const { return remoteSettings_; }
   void SetRemoteSetup(const RemoteSettings& remote) { remoteSettings_ = remote; }
+  // The sound page's choices, as the settings file keeps them.
+  const SoundSettings& SoundSetup() const { return soundSettings_; }
+  void SetSoundSetup(const SoundSettings& sound) { soundSettings_ = sound; }
   // "Kalvo.ini" in the user's config folder, where the window keeps its settings.
   static QString DefaultSettingsPath();
   const QString& AutosavePath() const { return autosavePath_; }
@@ -228,6 +231,7 @@ class Console : public QObject {
   int olaUniverseOption_ = 0;
   QString settingsPath_;
   RemoteSettings remoteSettings_;
+  SoundSettings soundSettings_;
   QString autosavePath_;
   // Keyboard and picture editor.
   bool keyPreview_ = true;

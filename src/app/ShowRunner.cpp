@@ -5,6 +5,7 @@
 
 #include "app/Console.h"
 #include "editing/SceneList.h"
+#include "serial/ThreadInbox.h"
 
 namespace kalvetro {
 
@@ -15,6 +16,11 @@ constexpr int kAutomatStartTempo = 10;
 // The sequencer period until the first tempo reaches it.
 constexpr int kSequencerStartMs = 1000;
 constexpr int kSoundTickMs = 10;
+// How often the beat grid is looked at for a lost or regained pulse.
+constexpr int kPulseWatchMs = 200;
+// A scene change for a tick is made this long before the tick reads the show: late enough to
+// miss the tick before, early enough for a timer that fires a little late.
+constexpr auto kBeatMargin = std::chrono::milliseconds(20);
 
 }  // namespace
 
@@ -36,6 +42,13 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
   soundTimer_.setTimerType(Qt::PreciseTimer);
   soundTimer_.setInterval(kSoundTickMs);
   connect(&soundTimer_, &QTimer::timeout, this, &ShowRunner::SoundClockTick);
+
+  beatTimer_.setObjectName(QStringLiteral("TimerBeat"));
+  beatTimer_.setTimerType(Qt::PreciseTimer);
+  beatTimer_.setSingleShot(true);
+  connect(&beatTimer_, &QTimer::timeout, this, &ShowRunner::BeatClockFire);
+  pulseWatch_.setInterval(kPulseWatchMs);
+  connect(&pulseWatch_, &QTimer::timeout, this, &ShowRunner::WatchPulse);
 
   connect(&console_, &Console::ShowReplaced, this, &ShowRunner::ShowReplaced);
   // Any refresh may follow a new tempo byte (an undo, a scene command, a show opened).
@@ -127,6 +140,10 @@ void ShowRunner::SequencerTick() {
   emit SequencerTicked();
   // The sound gate, the playing gate, the advance and the wrap (a list conveyor loads its
   // next show at the wrap), then the crossfade steps into the new scene over one period.
+  AdvanceAndFade(sequencerTimer_.interval());
+}
+
+void ShowRunner::AdvanceAndFade(int fadeMs) {
   ShowState& show = console_.Show();
   const SequencerAdvance advance = AdvanceSequencer(show, soundPaced_);
   if (advance == SequencerAdvance::Held) return;
@@ -134,8 +151,7 @@ void ShowRunner::SequencerTick() {
     emit PassEnded();
     if (conveyor_.ListMode()) ConveyorListJob();
   }
-  FillStepTable(show.memory, show.CurrentStep(), sequencerTimer_.interval(),
-                console_.Frames().stepTable);
+  FillStepTable(show.memory, show.CurrentStep(), fadeMs, console_.Frames().stepTable);
   console_.RefreshAll();
   emit SceneStepped(console_.Show().CurrentStep());
 }
@@ -230,7 +246,8 @@ void ShowRunner::SoundClockTick() {
   const SoundState before = sound_;
   const std::optional<int> level = soundSource_->ReadLevel();
   if (!level) return;  // the level could not be read: the next tick tries again
-  emit SoundTicked(SoundTick(sound_, *level, soundSliders_));
+  // Paced by the beat grid, the level's peaks only drive the meters.
+  emit SoundTicked(SoundTick(sound_, *level, soundSliders_, !beatPaced_));
   if (sound_.beatFlag) {
     // A counted beat waits for the sequencer, which clears the show's flag when it steps.
     console_.Show().beatFlag.store(1);
@@ -240,6 +257,134 @@ void ShowRunner::SoundClockTick() {
   // it found it and the level stays the same, every later tick would do the same nothing
   // again: the clock rests until the level, a slider or the source changes.
   if (soundSource_->Steady() && sound_ == before) soundRest_.Rest(&soundTimer_);
+}
+
+// ---------------------------------------------------------------- beats of the music
+
+void ShowRunner::SetBeatPaced(bool on) {
+  if (beatPaced_ == on) return;
+  beatPaced_ = on;
+  beatGrid_.Reset();
+  pendingBeat_.reset();
+  lastCountedBeat_.reset();
+  pulseLocked_ = false;
+  pulseLost_ = false;
+  beatTimer_.stop();
+  if (on) {
+    pulseWatch_.start();
+  } else {
+    pulseWatch_.stop();
+  }
+  emit BeatGridChanged();
+}
+
+void ShowRunner::TakeTrackedBeat(const TrackedBeat& beat) {
+  if (!beatPaced_) return;
+  beatGrid_.AddBeat(beat);
+  WatchPulse();
+  ScheduleBeat();
+  emit BeatGridChanged();
+}
+
+PcmListener* ShowRunner::BeatPcm() {
+  if (!beatPcm_) {
+    beatInbox_ = new ThreadInbox(this);
+    beatPcm_ = std::make_unique<BeatListener>([inbox = beatInbox_, this](const TrackedBeat& beat) {
+      // The inbox runs it on this thread; a runner gone takes its inbox and the call with it.
+      inbox->Post([this, beat] { TakeTrackedBeat(beat); });
+    });
+  }
+  return beatPcm_.get();
+}
+
+bool ShowRunner::TapBeat() {
+  if (!beatPaced_) return false;
+  if (!beatGrid_.Tap(BeatPredictor::Clock::now())) return false;
+  // The tap itself was a beat: the next one comes a period later.
+  lastCountedBeat_ = BeatPredictor::Clock::now();
+  WatchPulse();
+  ScheduleBeat();
+  emit BeatGridChanged();
+  return true;
+}
+
+void ShowRunner::SetPulseLoss(PulseLoss loss) {
+  beatGrid_.SetPulseLoss(loss);
+  if (beatPaced_) ScheduleBeat();
+}
+
+int ShowRunner::BeatFadeTicks() const {
+  // "Автомат" while playing crossfades over the sequencer's period, but never longer than the
+  // time between two counted beats, so one fade ends before the next begins. The other modes
+  // move (or jump) from the beat on.
+  if (CrossfadeMode() != kCrossfadeAutomat || !Playing()) return 1;
+  const auto period = beatGrid_.Period() * std::clamp(soundSliders_.skip, kSkipMin, kSkipMax);
+  const int between =
+      static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(period).count()) /
+      kOutputPeriodMs;
+  return std::clamp(std::min(FadeTicks(sequencerTimer_.interval()), between - 1), 1, 255);
+}
+
+void ShowRunner::ScheduleBeat() {
+  using Clock = BeatPredictor::Clock;
+  beatTimer_.stop();
+  pendingBeat_.reset();
+  if (!beatPaced_) return;
+  const Clock::time_point now = Clock::now();
+  Clock::time_point after = now;
+  // A beat already counted is not counted again when a later prediction moves it a little.
+  if (lastCountedBeat_) after = std::max(after, *lastCountedBeat_ + beatGrid_.Period() / 2);
+  const std::optional<Clock::time_point> beat = beatGrid_.NextBeat(after, now);
+  if (!beat) return;
+  // The packet that carries the beat is the output tick nearest to it; with a crossfade the
+  // change starts as many ticks earlier as the fade takes, so that the fade is complete there.
+  Clock::time_point tick = *beat;
+  if (const std::optional<Clock::time_point> grid = console_.Ticker().GridPoint()) {
+    const auto period = std::chrono::duration_cast<Clock::duration>(kOutputPeriod);
+    tick = *grid + period * ((*beat - *grid + period / 2) / period);
+  }
+  const Clock::time_point fire =
+      tick - std::chrono::duration_cast<Clock::duration>(kOutputPeriod) * (BeatFadeTicks() - 1) -
+      kBeatMargin;
+  pendingBeat_ = *beat;
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(fire - now);
+  beatTimer_.start(static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count())));
+}
+
+void ShowRunner::BeatClockFire() {
+  beatTimer_.stop();
+  if (!beatPaced_ || !pendingBeat_) return;
+  lastCountedBeat_ = *pendingBeat_;
+  pendingBeat_.reset();
+  SoundView view;
+  const int fadeTicks = BeatFadeTicks();
+  CountBeat(sound_, soundSliders_, view);
+  if (sound_.beatFlag) {
+    ShowState& show = console_.Show();
+    show.beatFlag.store(1);
+    sound_.beatFlag = 0;
+    // Sound paced, the step is taken now rather than at the next sequencer tick, which may be
+    // a whole period away: the crossfade is as long as fadeTicks output ticks.
+    if (soundPaced_) AdvanceAndFade(fadeTicks * kOutputPeriodMs);
+  }
+  emit BeatCounted(view);
+  ScheduleBeat();
+}
+
+void ShowRunner::WatchPulse() {
+  const auto now = BeatPredictor::Clock::now();
+  const bool locked = beatGrid_.Locked(now);
+  const bool lost = beatGrid_.Lost(now);
+  if (locked == pulseLocked_ && lost == pulseLost_) return;
+  if (lost && !pulseLost_)
+    console_.OutStatus(beatGrid_.Loss() == PulseLoss::kHold
+                           ? QStringLiteral(" Бит потерян: показ ждет ")
+                           : QStringLiteral(" Бит потерян: темп держится "));
+  pulseLocked_ = locked;
+  pulseLost_ = lost;
+  // A grid that was waiting for its pulse may beat again.
+  if (!beatTimer_.isActive()) ScheduleBeat();
+  emit BeatGridChanged();
 }
 
 // ---------------------------------------------------------------- crossfade, blackout, pictures

@@ -4,18 +4,22 @@
 #include <QObject>
 #include <QTimer>
 #include <array>
+#include <memory>
 #include <optional>
 
 #include "app/TimerRest.h"
 #include "effects/Conveyor.h"
 #include "output/OutputControls.h"
 #include "playback/Automats.h"
+#include "playback/BeatListener.h"
+#include "playback/BeatPredictor.h"
 #include "playback/Sequencer.h"
 #include "playback/SoundTick.h"
 
 namespace kalvetro {
 
 class Console;
+class ThreadInbox;
 enum class ShowReplacement;
 
 // The clocks that play a show and the state they need, below every window: the sequencer
@@ -88,6 +92,31 @@ class ShowRunner : public QObject {
   // raises the show's beat flag, which a sound-paced sequencer steps on.
   void SoundClockTick();
   QTimer& SoundTimer() { return soundTimer_; }
+
+  // ------------------------------------------------------------ beats of the music
+  // Beat pacing: the beats of a tracker (TakeTrackedBeat) make a beat grid, and the sound
+  // beats are counted on the grid's predicted beats instead of on the level's peaks: each one
+  // is counted down by the skip count and a counted beat raises the beat flag. Sound paced, the
+  // show steps at once, timed so that the new scene goes out on the beat (the crossfade of
+  // "Автомат" starting early enough to be complete there).
+  void SetBeatPaced(bool on);
+  bool BeatPaced() const { return beatPaced_; }
+  // A beat found by the tracker, on this thread.
+  void TakeTrackedBeat(const TrackedBeat& beat);
+  // Where an audio input hands its samples for the beat tracker: a listener that runs the
+  // tracker on a worker thread of its own and hands each beat found to this runner, on its
+  // thread, through a ThreadInbox. Made on the first call; lives as long as the runner.
+  PcmListener* BeatPcm();
+  // The tap button (now): four taps give the grid its tempo.
+  bool TapBeat();
+  void SetPulseLoss(PulseLoss loss);
+  PulseLoss PulseLossChoice() const { return beatGrid_.Loss(); }
+  const BeatPredictor& BeatGrid() const { return beatGrid_; }
+  // The beat clock came to the next beat (its timer calls it; tests may too).
+  void BeatClockFire();
+  QTimer& BeatTimer() { return beatTimer_; }
+  // The beat the beat clock waits for, if any.
+  std::optional<BeatPredictor::Clock::time_point> PendingBeat() const { return pendingBeat_; }
 
   // ------------------------------------------------------------ crossfade, blackout, pictures
   // An item of "Плавность перехода  сцен " (kCrossfadeSliders, kCrossfadeAutomat,
@@ -171,6 +200,10 @@ class ShowRunner : public QObject {
   void CrossfadeModeChanged(int mode);
   // The sound clock read a level: what the sound page shows.
   void SoundTicked(SoundView view);
+  // A beat of the grid was counted (the beat lamps and the skip label show `view`).
+  void BeatCounted(SoundView view);
+  // The grid's tempo, confidence or lock changed.
+  void BeatGridChanged();
   // The conveyor's mode, slot buttons or label changed.
   void ConveyorChanged();
   // A slot's show could not be opened: the show in memory plays on; for a message box.
@@ -196,6 +229,12 @@ class ShowRunner : public QObject {
   void ApplyAutomatTempo(int a);
   void PublishAutomatPosition(int a);
   void StepTo(std::uint8_t scene);
+  // The sequencer's advance (held without a beat while sound paced) and the crossfade into the
+  // new scene over fadeMs.
+  void AdvanceAndFade(int fadeMs);
+  void ScheduleBeat();
+  void WatchPulse();
+  int BeatFadeTicks() const;
   void LoadConveyorSlot(int slot);
   void ReportFailedLoad(int slot, const std::string& error);
   void ShowReplaced(ShowReplacement how);
@@ -215,6 +254,16 @@ class ShowRunner : public QObject {
   SoundLevelSource* soundSource_ = nullptr;
   SoundState sound_;
   SoundSliders soundSliders_;
+  bool beatPaced_ = false;
+  BeatPredictor beatGrid_;
+  ThreadInbox* beatInbox_ = nullptr;       // a child: the worker's beats come through it
+  std::unique_ptr<BeatListener> beatPcm_;  // goes before the inbox is deleted
+  QTimer beatTimer_;
+  QTimer pulseWatch_;
+  std::optional<BeatPredictor::Clock::time_point> pendingBeat_;
+  std::optional<BeatPredictor::Clock::time_point> lastCountedBeat_;
+  bool pulseLocked_ = false;
+  bool pulseLost_ = false;
   std::array<bool, kPictureCount> latched_{};
   Conveyor conveyor_;
   QString conveyorLabel_;

@@ -61,6 +61,7 @@ OutputTicker::Clock::time_point OutputTicker::NextDeadline(Clock::time_point dea
 void OutputTicker::Run(std::stop_token stop, std::chrono::nanoseconds period) {
   realTime_.store(AskForRealTime());
   auto deadline = Clock::now() + period;
+  gridPoint_.store(deadline.time_since_epoch().count());
   while (!stop.stop_requested()) {
     SleepUntil(deadline);
     if (stop.stop_requested()) break;
@@ -69,6 +70,13 @@ void OutputTicker::Run(std::stop_token stop, std::chrono::nanoseconds period) {
     deadline = NextDeadline(deadline, Clock::now(), period, &missed);
     if (missed) skipped_.fetch_add(missed);
   }
+  gridPoint_.store(0);
+}
+
+std::optional<OutputTicker::Clock::time_point> OutputTicker::GridPoint() const {
+  const Clock::rep point = gridPoint_.load();
+  if (point == 0) return std::nullopt;
+  return Clock::time_point(Clock::duration(point));
 }
 
 }  // namespace kalvetro

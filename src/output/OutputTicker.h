@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <thread>
 
 namespace kalvetro {
@@ -31,6 +32,9 @@ class OutputTicker {
   bool RealTime() const { return realTime_.load(); }
   // Ticks skipped because the thread woke more than one period late.
   long SkippedTicks() const { return skipped_.load(); }
+  // A deadline of the tick grid (every tick is due at it plus a whole number of periods), or
+  // nothing while the ticker does not run. Any thread.
+  std::optional<Clock::time_point> GridPoint() const;
 
   // The next deadline after a tick that was due at deadline and finished at now: the following
   // point of the grid that still lies ahead. Returns the number of grid points skipped.
@@ -44,6 +48,7 @@ class OutputTicker {
   std::jthread thread_;
   std::atomic<bool> realTime_{false};
   std::atomic<long> skipped_{0};
+  std::atomic<Clock::rep> gridPoint_{0};  // 0: not running
 };
 
 }  // namespace kalvetro

@@ -58,7 +58,21 @@ void ChangeSkip(SoundState& state, int position) {
   state.skipCounter = std::clamp(position, kSkipMin, kSkipMax);
 }
 
-SoundView SoundTick(SoundState& state, int level, const SoundSliders& sliders) {
+void CountBeat(SoundState& state, const SoundSliders& sliders, SoundView& view) {
+  const int skip = std::clamp(sliders.skip, kSkipMin, kSkipMax);
+  view.beat = true;
+  if (--state.skipCounter <= 0) {
+    state.beatFlag = 1;
+    state.skipCounter = skip;
+    ++state.beatLamp;
+  }
+  view.shapesRed = state.skipCounter % 2 == 0;
+  view.litLamp = LightBeatLamp(state.beatLamp);
+  view.skipCounter = state.skipCounter;
+  view.skipPosition = skip;
+}
+
+SoundView SoundTick(SoundState& state, int level, const SoundSliders& sliders, bool countBeats) {
   const int skip = std::clamp(sliders.skip, kSkipMin, kSkipMax);
   const int envelopeSpeed = std::clamp(sliders.envelopeSpeed, kSpeedMin, kSpeedMax);
   const int fallSpeed = std::clamp(sliders.fallSpeed, kSpeedMin, kSpeedMax);
@@ -107,14 +121,11 @@ SoundView SoundTick(SoundState& state, int level, const SoundSliders& sliders) {
 
   if (g > state.gateLevel && state.beatLocked == 0 && state.holdOff <= 0 &&
       g > state.envelopeLevel) {
-    view.beat = true;
-    if (--state.skipCounter <= 0) {
-      state.beatFlag = 1;
-      state.skipCounter = skip;
-      ++state.beatLamp;
+    if (countBeats) {
+      const int shownCounter = view.skipCounter;
+      CountBeat(state, sliders, view);
+      view.skipCounter = shownCounter;  // the label shows the counter as the tick found it
     }
-    view.shapesRed = state.skipCounter % 2 == 0;
-    view.litLamp = LightBeatLamp(state.beatLamp);
     state.holdOff = kBeatHoldOffTicks;
     state.beatLocked = 1;
     // The hit this beat was found on must not release the lock when it falls, or it would

@@ -82,8 +82,13 @@ int ChangeGate(SoundState& state, int position);
 // The skip slider moved: the counter starts again from the new count.
 void ChangeSkip(SoundState& state, int position);
 
-// One sound tick with the level 0..99 read.
-SoundView SoundTick(SoundState& state, int level, const SoundSliders& sliders);
+// One sound tick with the level 0..99 read. With countBeats false the beats the level shows
+// are not counted (another beat source paces the show): the gauges and the lock run as ever.
+SoundView SoundTick(SoundState& state, int level, const SoundSliders& sliders,
+                    bool countBeats = true);
+// A beat counted down by the skip count: on every skip-th beat the beat flag goes up and the
+// beat lamps move on. Fills the beat part of `view`.
+void CountBeat(SoundState& state, const SoundSliders& sliders, SoundView& view);
 // One sound tick with the clipboard text; no text (the clipboard could not be read) changes
 // nothing.
 SoundView SoundTickText(SoundState& state, std::optional<std::string_view> text,

@@ -120,9 +120,17 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
     QString error;
     if (audio->Start(&error)) {
       runner.SetSoundSource(audio.get());
+      if (options.beat) {
+        audio->SetPcmListener(runner.BeatPcm());
+        // Hold or keep the tempo when the pulse is lost, as the window's sound page chose.
+        const int loss = ReadSettings(Console::DefaultSettingsPath().toStdString()).sound.pulseLoss;
+        runner.SetPulseLoss(loss == 1 ? PulseLoss::kKeepTempo : PulseLoss::kHold);
+        runner.SetBeatPaced(true);
+      }
       runner.SetSoundPaced(true);
       QObject::connect(audio.get(), &AudioLevelInput::Failed, [&] {
         Complain(QStringLiteral("the audio input was lost: the show goes on at its tempo"));
+        runner.SetBeatPaced(false);
         runner.SetSoundPaced(false);
         runner.SetSoundSource(nullptr);
       });

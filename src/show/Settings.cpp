@@ -81,6 +81,8 @@ Settings ReadSettings(const std::string& path) {
     const std::string line = ini.Value(kMidiSection, "Map" + std::to_string(k));
     if (!line.empty()) midi.mappings.push_back(line);
   }
+  ReadNumber(ini.Value("Sound", "Source"), 0, 2, settings.sound.source);
+  ReadNumber(ini.Value("Sound", "PulseLoss"), 0, 1, settings.sound.pulseLoss);
   return settings;
 }
 
@@ -111,7 +113,10 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   const int maps = static_cast<int>(std::min<std::size_t>(midi.mappings.size(), kMaxMidiMappings));
   ini.SetValue(kMidiSection, "Maps", std::to_string(maps));
   for (int k = 1; k <= maps; ++k)
-    ini.SetValue(kMidiSection, "Map" + std::to_string(k), midi.mappings[static_cast<std::size_t>(k - 1)]);
+    ini.SetValue(kMidiSection, "Map" + std::to_string(k),
+                 midi.mappings[static_cast<std::size_t>(k - 1)]);
+  ini.SetValue("Sound", "Source", std::to_string(settings.sound.source));
+  ini.SetValue("Sound", "PulseLoss", std::to_string(settings.sound.pulseLoss));
   return ini.Save(path);
 }
 

@@ -44,6 +44,14 @@ struct RemoteSettings {
   bool operator==(const RemoteSettings&) const = default;
 };
 
+// The "ЗВУК" page, section "Sound": "Source" (0 the clipboard, 1 the audio level, 2 the beats
+// of the music) and "PulseLoss" (0 hold, 1 keep the tempo when the pulse is lost).
+struct SoundSettings {
+  int source = 0;
+  int pulseLoss = 0;
+  bool operator==(const SoundSettings&) const = default;
+};
+
 // What the console remembers between runs: the twenty conveyor show files and the last show.
 struct Settings {
   std::array<std::string, kConveyorFiles> conveyorFiles;
@@ -54,16 +62,17 @@ struct Settings {
   bool olaEnabled = false;
   int olaUniverse = 1;
   RemoteSettings remote;
+  SoundSettings sound;
 };
 
 // Reads "File01".."File20" and "Ticks" (twenty characters 0 or 1) of section "Konveir" and
 // "Path" of section "LastFile"; a missing file or key gives an empty value (no ticks).
 Settings ReadSettings(const std::string& path);
 // Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX", and "OSC", "OSCPort",
-// "OSCBind", "OSCAllow", "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or PIN: the default).
-// Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and "Map1".."MapN".
-// Writes the keys in the order File01..File20, then Path, then the network section, keeping
-// other content of the file.
+// "OSCBind", "OSCAllow", "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or
+// PIN: the default). Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and
+// "Map1".."MapN". Writes the keys in the order File01..File20, then Path, then the network section,
+// keeping other content of the file.
 FileResult WriteSettings(const std::string& path, const Settings& settings);
 
 // A PIN of the phone page: 4..8 decimal digits.

@@ -58,8 +58,10 @@ int main(int argc, char* argv[]) {
       QStringLiteral("Start playing the show as soon as the window has opened it."));
   QCommandLineOption soundOption(
       QStringLiteral("sound"),
-      QStringLiteral("With --headless: step on beats of the default audio input (without one: "
-                     "at the show's tempo)."));
+      QStringLiteral("With --headless: step on the sound of the default audio input, on the "
+                     "peaks of its level (level) or on the beats of the music (beat); without "
+                     "an input the show plays at its tempo."),
+      QStringLiteral("level|beat"));
   parser.addOption(secondsOption);
   parser.addOption(playOption);
   parser.addOption(soundOption);
@@ -93,7 +95,15 @@ int main(int argc, char* argv[]) {
   if (headless) {
     kalvetro::HeadlessOptions options;
     options.run = run;
-    options.sound = parser.isSet(soundOption);
+    if (parser.isSet(soundOption)) {
+      const QString sound = parser.value(soundOption);
+      if (sound != QStringLiteral("level") && sound != QStringLiteral("beat")) {
+        std::fputs("kalvetro: --sound takes level or beat\n", stderr);
+        return 2;
+      }
+      options.sound = true;
+      options.beat = sound == QStringLiteral("beat");
+    }
     options.conveyor = parser.isSet(conveyorOption);
     if (options.conveyor && !parser.positionalArguments().isEmpty()) {
       std::fputs("kalvetro: --conveyor plays the shows of the conveyor: give no show file\n",

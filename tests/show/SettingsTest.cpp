@@ -67,6 +67,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   expected += "\n[Remote]\nOSC=0\nOSCPort=9000\nOSCBind=\nOSCAllow=" + std::string(kDefaultOscAllow);
   expected += "\nWeb=0\nWebPort=8080\nWebBind=\nWebPIN=\n";
   expected += "\n[MIDI]\nOn=0\nAPI=alsa\nIn=\nOut=\nMaps=0\n";
+  expected += "\n[Sound]\nSource=0\nPulseLoss=0\n";
   EXPECT_EQ(ReadText(), expected);
 
   const Settings back = ReadSettings(path_);

@@ -6,12 +6,15 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMediaDevices>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 #include <utility>
@@ -92,8 +95,10 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   levelSourceBox->setObjectName(QStringLiteral("ComboBoxLevelSource"));
   levelSourceBox->addItem(QStringLiteral("Буфер обмена"));
   levelSourceBox->addItem(QStringLiteral("Аудиовход"));
-  levelSourceBox->setToolTip(
-      QStringLiteral("Откуда берется уровень звука: текст в буфере обмена или аудиовход"));
+  levelSourceBox->addItem(QStringLiteral("Бит музыки"));
+  levelSourceBox->setToolTip(QStringLiteral(
+      "Откуда берется уровень звука: текст в буфере обмена, аудиовход или бит музыки на "
+      "аудиовходе"));
   sourceRow->addWidget(sourceCaption);
   sourceRow->addWidget(levelSourceBox, 1);
   page->addLayout(sourceRow);
@@ -120,7 +125,7 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   gateGauge = MakeGauge(panel, "GaugeGate", 5555, QStringLiteral("#800000"),
                         QStringLiteral("Уровень порога включения "));
   envelopeGauge = MakeGauge(panel, "ProgressBarKomp", 0, QStringLiteral("#000080"),
-                              QStringLiteral("Индикатор огибающей с фильтром "));
+                            QStringLiteral("Индикатор огибающей с фильтром "));
   grid->addWidget(levelLabel, 0, 0, 1, 3, Qt::AlignCenter);
   grid->addWidget(levelGauge, 1, 0, Qt::AlignHCenter);
   grid->addWidget(gateGauge, 1, 1, Qt::AlignHCenter);
@@ -130,16 +135,16 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   gateSlider =
       MakeSlider(panel, "ScrollBarGate", 0, 255, 127, 16, QStringLiteral("Порог срабатывания"));
   skipSlider = MakeSlider(panel, "ScrollBarPropusk", kSkipMin, kSkipMax, 1, 10,
-                                QStringLiteral("Количество пропусков бита до переключения сцен "));
+                          QStringLiteral("Количество пропусков бита до переключения сцен "));
   skipLabel = PlainLabel(QStringLiteral("1-1"), panel);
   skipLabel->setObjectName(QStringLiteral("LabelPropusk"));
   KeepLabelSize(skipLabel, {QStringLiteral("100 - 100")});
   envelopeSpeedSlider = MakeSlider(panel, "ScrollBaSpeedADSR", kSpeedMin, kSpeedMax, 20, 50,
-                                 QStringLiteral("Скорость огибающей"));
+                                   QStringLiteral("Скорость огибающей"));
   envelopeSpeedLabel = PlainLabel(QStringLiteral("2"), panel);
   envelopeSpeedLabel->setObjectName(QStringLiteral("LabelKompr"));
   fallSpeedSlider = MakeSlider(panel, "ScrollBarSpeedIndikat", kSpeedMin, kSpeedMax, 700, 50,
-                                     QStringLiteral("Скорость спада индикатора уровня "));
+                               QStringLiteral("Скорость спада индикатора уровня "));
   fallSpeedLabel = PlainLabel(QStringLiteral("70"), panel);
   fallSpeedLabel->setObjectName(QStringLiteral("Labelind"));
   const std::array<std::pair<const char*, std::pair<QScrollBar*, QLabel*>>, 4> columns{{
@@ -174,14 +179,14 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   grid->addLayout(lamps, 3, 0, 1, 8);
   grid->setRowStretch(1, 1);
   page->addWidget(panel, 1);
+  BuildBeatGroup(this);
+  page->addWidget(beatGroup);
 
   connect(gateSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeGate);
   connect(skipSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeSkip);
   connect(envelopeSpeedSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeEnvelopeSpeed);
-  connect(fallSpeedSlider, &QScrollBar::valueChanged, this,
-          &SoundPage::ChangeFallSpeed);
-  connect(levelSourceBox, &QComboBox::currentIndexChanged, this,
-          &SoundPage::ChooseLevelSource);
+  connect(fallSpeedSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeFallSpeed);
+  connect(levelSourceBox, &QComboBox::currentIndexChanged, this, &SoundPage::ChooseLevelSource);
 
   ShowRunner& runner = console_.Runner();
   if (QClipboard* clipboard = QGuiApplication::clipboard())
@@ -193,6 +198,9 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   // another source is chosen.
   connect(&runner, &ShowRunner::SoundTicked, this, &SoundPage::ShowView);
   runner.SetSoundSource(&clipboard_);
+  connect(&runner, &ShowRunner::BeatGridChanged, this, &SoundPage::ShowBeatGrid);
+  connect(&runner, &ShowRunner::BeatCounted, this, &SoundPage::FlashBeat);
+  connect(&console_, &Console::SettingsRead, this, &SoundPage::ApplyRememberedChoices);
 
   // Start-up shows the gate as it stands.
   gateGauge->setValue(runner.Sound().gateLevel);
@@ -267,9 +275,13 @@ void SoundPage::DropAudioInput() {
 
 void SoundPage::ChooseLevelSource(int index) {
   console_.Runner().WakeSound();
-  if (index != static_cast<int>(LevelSource::kAudioInput)) {
+  const bool beat = index == static_cast<int>(LevelSource::kBeat);
+  console_.Runner().SetBeatPaced(false);
+  if (index != static_cast<int>(LevelSource::kAudioInput) && !beat) {
     DropAudioInput();
     source_ = LevelSource::kClipboard;
+    RememberChoices();
+    ShowBeatGrid();
     return;
   }
   const QAudioDevice device = device_ ? *device_ : QMediaDevices::defaultAudioInput();
@@ -281,18 +293,129 @@ void SoundPage::ChooseLevelSource(int index) {
     return;
   }
   connect(audio_.get(), &AudioLevelInput::Failed, this, &SoundPage::FallBackToClipboard);
-  source_ = LevelSource::kAudioInput;
+  source_ = beat ? LevelSource::kBeat : LevelSource::kAudioInput;
   console_.Runner().SetSoundSource(audio_.get());
-  console_.OutStatus(QStringLiteral(" Уровень звука: ") + device.description() +
-                     QStringLiteral(" "));
+  if (beat) {
+    // The level still drives the meters; the beats of the tracker pace the show.
+    audio_->SetPcmListener(console_.Runner().BeatPcm());
+    console_.Runner().SetBeatPaced(true);
+  }
+  RememberChoices();
+  ShowBeatGrid();
+  console_.OutStatus((beat ? QStringLiteral(" Бит музыки: ") : QStringLiteral(" Уровень звука: ")) +
+                     device.description() + QStringLiteral(" "));
 }
 
 void SoundPage::FallBackToClipboard(const QString& reason) {
+  // The show plays on: the level goes back to the clipboard, a beat grid to its pulse loss.
+  console_.Runner().SetBeatPaced(false);
   console_.OutStatus(reason);
   source_ = LevelSource::kClipboard;
   // The combo box goes back to the clipboard; its handler drops the input.
   levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kClipboard));
   DropAudioInput();
+}
+
+// ---------------------------------------------------------------- beats of the music
+
+void SoundPage::BuildBeatGroup(QWidget* parent) {
+  beatGroup = new QGroupBox(QStringLiteral("Бит музыки"), parent);
+  beatGroup->setObjectName(QStringLiteral("GroupBoxBeat"));
+  auto* grid = new QGridLayout(beatGroup);
+  grid->setContentsMargins(6, 6, 6, 6);
+  grid->setHorizontalSpacing(6);
+  grid->setVerticalSpacing(4);
+  bpmLabel = PlainLabel(QStringLiteral("--- BPM"), beatGroup);
+  bpmLabel->setObjectName(QStringLiteral("LabelBpm"));
+  QFont big = bpmLabel->font();
+  big.setBold(true);
+  bpmLabel->setFont(big);
+  KeepLabelSize(bpmLabel, {QStringLiteral("000.0 BPM")});
+  bpmLabel->setToolTip(QStringLiteral("Темп музыки, найденный по биту"));
+  lockLamp = MakeLamp(beatGroup, QStringLiteral("ShapeBeatLock"), kGrey, 16);
+  lockLamp->setToolTip(
+      QStringLiteral("Уверенность: зеленый - бит найден, желтый - бит ищется, серый - бита нет"));
+  flashLamp = MakeLamp(beatGroup, QStringLiteral("ShapeBeatFlash"), kGrey, 16);
+  flashLamp->setToolTip(QStringLiteral("Вспышка на каждый бит"));
+  tapButton = new QPushButton(QStringLiteral("Тап"), beatGroup);
+  tapButton->setObjectName(QStringLiteral("ButtonTap"));
+  tapButton->setToolTip(QStringLiteral("Нажмите четыре раза в такт музыке, чтобы задать темп"));
+  tapButton->setFocusPolicy(Qt::NoFocus);
+  auto* lossCaption = PlainLabel(QStringLiteral("Бит потерян:"), beatGroup);
+  pulseLossBox = new QComboBox(beatGroup);
+  pulseLossBox->setObjectName(QStringLiteral("ComboBoxPulseLoss"));
+  pulseLossBox->addItem(QStringLiteral("Стоять"));
+  pulseLossBox->addItem(QStringLiteral("Держать темп"));
+  pulseLossBox->setToolTip(QStringLiteral(
+      "Что делает показ, когда бит музыки пропал: стоит на сцене или идет в последнем темпе"));
+  grid->addWidget(bpmLabel, 0, 0);
+  grid->addWidget(lockLamp, 0, 1);
+  grid->addWidget(flashLamp, 0, 2);
+  grid->addWidget(tapButton, 0, 3);
+  grid->addWidget(lossCaption, 1, 0);
+  grid->addWidget(pulseLossBox, 1, 1, 1, 3);
+  grid->setColumnStretch(0, 1);
+
+  flashOff_ = new QTimer(this);
+  flashOff_->setSingleShot(true);
+  flashOff_->setInterval(100);
+  connect(flashOff_, &QTimer::timeout, this, [this] { SetFill(flashLamp, kGrey); });
+  connect(tapButton, &QPushButton::pressed, this, &SoundPage::TapTempo);
+  connect(pulseLossBox, &QComboBox::currentIndexChanged, this, &SoundPage::ChoosePulseLoss);
+  ShowBeatGrid();
+}
+
+void SoundPage::ShowBeatGrid() {
+  const ShowRunner& runner = console_.Runner();
+  const bool paced = runner.BeatPaced();
+  tapButton->setEnabled(paced);
+  const BeatPredictor& grid = runner.BeatGrid();
+  const auto now = BeatPredictor::Clock::now();
+  const double bpm = paced ? grid.Bpm() : 0.0;
+  bpmLabel->setText(bpm > 0.0 ? QStringLiteral("%1 BPM").arg(bpm, 0, 'f', 1)
+                              : QStringLiteral("--- BPM"));
+  QColor lamp = kGrey;
+  if (paced && grid.Locked(now)) {
+    lamp = kLime;
+  } else if (paced && bpm > 0.0 && !grid.Lost(now)) {
+    lamp = QColor(255, 255, 0);
+  }
+  SetFill(lockLamp, lamp);
+}
+
+void SoundPage::FlashBeat(const SoundView& view) {
+  SetFill(flashLamp, kRed);
+  flashOff_->start();
+  skipLabel->setText(QStringLiteral("%1 - %2").arg(view.skipCounter).arg(view.skipPosition));
+  SetFill(triggerLamp, view.shapesRed ? kRed : palette().color(QPalette::Button));
+  if (view.litLamp >= 1 && view.litLamp <= 4) {
+    for (int k = 1; k <= 4; ++k) SetFill(beatLamps[k - 1], k == view.litLamp ? kLime : kGrey);
+  }
+}
+
+void SoundPage::TapTempo() {
+  console_.Runner().TapBeat();
+}
+
+void SoundPage::ChoosePulseLoss(int index) {
+  console_.Runner().SetPulseLoss(index == 1 ? PulseLoss::kKeepTempo : PulseLoss::kHold);
+  RememberChoices();
+}
+
+void SoundPage::RememberChoices() {
+  SoundSettings sound = console_.SoundSetup();
+  sound.source = static_cast<int>(source_);
+  sound.pulseLoss = pulseLossBox ? pulseLossBox->currentIndex() : 0;
+  console_.SetSoundSetup(sound);
+}
+
+void SoundPage::ApplyRememberedChoices() {
+  const SoundSettings sound = console_.SoundSetup();
+  pulseLossBox->setCurrentIndex(std::clamp(sound.pulseLoss, 0, 1));
+  // The audio input opens again as it was chosen; one that is not there leaves the clipboard
+  // with a message on the status line.
+  if (sound.source != levelSourceBox->currentIndex())
+    levelSourceBox->setCurrentIndex(std::clamp(sound.source, 0, 2));
 }
 
 }  // namespace kalvetro

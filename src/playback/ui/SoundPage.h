@@ -11,10 +11,13 @@
 #include "playback/SoundTick.h"
 
 class QComboBox;
+class QGroupBox;
+class QPushButton;
 class QFrame;
 class QLabel;
 class QProgressBar;
 class QScrollBar;
+class QTimer;
 
 namespace kalvetro {
 
@@ -25,6 +28,7 @@ class Console;
 enum class LevelSource : int {
   kClipboard = 0,   // "Буфер обмена": another program writes the level as text
   kAudioInput = 1,  // "Аудиовход": the peak of the default audio input
+  kBeat = 2,        // "Бит музыки": the beats a tracker finds in the audio input
 };
 
 // The page "ЗВУК": a view of the show runner's sound clock, which every 10 ms drives a level
@@ -47,6 +51,12 @@ class SoundPage : public QWidget {
   void ChangeEnvelopeSpeed(int position);
   void ChangeFallSpeed(int position);
   void ChooseLevelSource(int index);
+  // The beat part: the grid's tempo and lock, a beat counted, the tap button, the choice of
+  // what the show does when the pulse is lost.
+  void ShowBeatGrid();
+  void FlashBeat(const SoundView& view);
+  void TapTempo();
+  void ChoosePulseLoss(int index);
 
   // The audio input the page listens to; by default the system's default input. A null
   // device stands for a machine without one.
@@ -68,6 +78,12 @@ class SoundPage : public QWidget {
   QFrame* triggerLamp = nullptr;
   std::array<QFrame*, 4> beatLamps{};  // Shape1s..Shape4s
   QComboBox* levelSourceBox = nullptr;
+  QGroupBox* beatGroup = nullptr;
+  QLabel* bpmLabel = nullptr;
+  QFrame* lockLamp = nullptr;   // green: the grid follows the music; yellow: finding it
+  QFrame* flashLamp = nullptr;  // lit for a moment on every beat of the grid
+  QPushButton* tapButton = nullptr;
+  QComboBox* pulseLossBox = nullptr;
 
  private:
   // The clipboard as the level source: another program writes the level as text.
@@ -80,6 +96,9 @@ class SoundPage : public QWidget {
   };
 
   void FallBackToClipboard(const QString& reason);
+  void BuildBeatGroup(QWidget* parent);
+  void RememberChoices();
+  void ApplyRememberedChoices();
   void DropAudioInput();
 
   Console& console_;
@@ -87,6 +106,7 @@ class SoundPage : public QWidget {
   ClipboardLevel clipboard_;
   std::optional<QAudioDevice> device_;  // empty: the system's default input
   std::unique_ptr<AudioLevelInput> audio_;
+  QTimer* flashOff_ = nullptr;
 };
 
 }  // namespace kalvetro

@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/BeatTracker.h"
+
+#include <aubio/aubio.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kalvetro {
+
+namespace {
+
+// A window of about 23 ms and a hop of half that at 44.1 and 48 kHz, doubled for rates above.
+int WindowFor(int rate) {
+  int window = 1024;
+  while (window < 8192 && rate > window * 48) window *= 2;
+  return window;
+}
+
+}  // namespace
+
+struct BeatTracker::Aubio {
+  aubio_tempo_t* tempo = nullptr;
+  fvec_t* hop = nullptr;
+  fvec_t* out = nullptr;
+  ~Aubio() {
+    if (tempo) del_aubio_tempo(tempo);
+    if (hop) del_fvec(hop);
+    if (out) del_fvec(out);
+  }
+};
+
+BeatTracker::BeatTracker() = default;
+
+BeatTracker::~BeatTracker() {
+  Close();
+}
+
+void BeatTracker::Close() {
+  aubio_.reset();
+}
+
+void BeatTracker::Open(int sampleRate) {
+  Close();
+  rate_ = sampleRate;
+  const int window = WindowFor(sampleRate);
+  hopSize_ = window / 2;
+  aubio_ = std::make_unique<Aubio>();
+  aubio_->tempo = new_aubio_tempo("default", window, hopSize_, sampleRate);
+  aubio_->hop = new_fvec(hopSize_);
+  aubio_->out = new_fvec(2);
+  if (aubio_->tempo) aubio_tempo_set_silence(aubio_->tempo, kSilenceDb);
+  filled_ = 0;
+  samplesFed_ = 0;
+  received_ = 0;
+  lastBeat_ = 0;
+  silentHops_ = 0;
+  haveOrigin_ = false;
+  bpm_ = 0.0;
+  confidence_ = 0.0;
+  // Four seconds of hops.
+  rise_.assign(static_cast<std::size_t>(4 * sampleRate / hopSize_), 0.0f);
+  lastLevelDb_ = -120.0f;
+  heardBeats_.clear();
+}
+
+double BeatTracker::Salience() const {
+  if (heardBeats_.empty() || hopSize_ <= 0) return 0.0;
+  const std::int64_t hops = samplesFed_ / hopSize_;
+  const auto size = static_cast<std::int64_t>(rise_.size());
+  double mean = 0.0;
+  const std::int64_t span = std::min(hops, size);
+  for (std::int64_t h = hops - span; h < hops; ++h) mean += rise_[h % size];
+  mean /= static_cast<double>(std::max<std::int64_t>(span, 1));
+  // The rise at a beat: the largest within about 45 ms either side of it (the tracker's beat
+  // and the onset it stands for need not fall in the same hop).
+  // The middle one of the rises at the beats (the lower of the two middle ones), so that one
+  // loud hit among steady sound does not make a pulse.
+  const std::int64_t kNear = std::max<std::int64_t>(1, rate_ * 45 / 1000 / hopSize_);
+  std::vector<float> rises;
+  for (const std::int64_t beat : heardBeats_) {
+    const std::int64_t centre = beat / hopSize_;
+    float most = 0.0f;
+    for (std::int64_t h = centre - kNear; h <= centre + kNear; ++h)
+      if (h >= 0 && h < hops && hops - h <= size) most = std::max(most, rise_[h % size]);
+    rises.push_back(most);
+  }
+  std::sort(rises.begin(), rises.end());
+  const double atBeats = rises[(rises.size() - 1) / 2];
+  return atBeats >= 2.0 * mean ? atBeats : 0.0;
+}
+
+void BeatTracker::Reset() {
+  const int rate = rate_;
+  Close();
+  rate_ = 0;
+  if (rate > 0) Open(rate);
+}
+
+BeatTracker::Clock::time_point BeatTracker::TimeOfSample(std::int64_t sample) const {
+  return origin_ + std::chrono::duration_cast<Clock::duration>(
+                       std::chrono::duration<double>(static_cast<double>(sample) / rate_));
+}
+
+void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
+                       Clock::time_point lastSampleTime, std::vector<TrackedBeat>& beats) {
+  if (sampleRate < 8000 || sampleRate > 384000 || mono.empty()) return;
+  if (sampleRate != rate_ || !aubio_) Open(sampleRate);
+  if (!aubio_->tempo || !aubio_->hop || !aubio_->out) return;
+  aubio_tempo_t* tempo = aubio_->tempo;
+
+  // Where sample 0 lies on the steady clock by this block. Deliveries come late by varying
+  // amounts, never early: the earliest origin seen is the truest. A block far later than the
+  // clock expects means samples were lost; the tracker starts again from here.
+  const std::int64_t lastSample = received_ + static_cast<std::int64_t>(mono.size()) - 1;
+  const auto blockOrigin =
+      lastSampleTime - std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(static_cast<double>(lastSample) / rate_));
+  if (!haveOrigin_) {
+    origin_ = blockOrigin;
+    haveOrigin_ = true;
+  } else if (blockOrigin < origin_) {
+    origin_ = blockOrigin;
+  } else if (blockOrigin - origin_ > kClockJump) {
+    Reset();
+    Feed(mono, sampleRate, lastSampleTime, beats);
+    return;
+  } else {
+    // The two clocks run at slightly different speeds: follow a lasting lateness slowly.
+    origin_ += (blockOrigin - origin_) / 1000;
+  }
+  received_ += static_cast<std::int64_t>(mono.size());
+
+  for (const float sample : mono) {
+    aubio_->hop->data[filled_++] = std::isfinite(sample) ? std::clamp(sample, -1.0f, 1.0f) : 0.0f;
+    if (filled_ < hopSize_) continue;
+    filled_ = 0;
+    samplesFed_ += hopSize_;
+    aubio_tempo_do(tempo, aubio_->hop, aubio_->out);
+    double energy = 0.0;
+    for (int i = 0; i < hopSize_; ++i) energy += aubio_->hop->data[i] * aubio_->hop->data[i];
+    const float levelDb = 10.0f * std::log10(static_cast<float>(energy / hopSize_) + 1e-12f);
+    rise_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
+                                   static_cast<std::int64_t>(rise_.size()))] =
+        std::clamp(levelDb - lastLevelDb_, 0.0f, 30.0f);
+    lastLevelDb_ = levelDb;
+    if (aubio_silence_detection(aubio_->hop, kSilenceDb) == 1) {
+      ++silentHops_;
+    } else {
+      silentHops_ = 0;
+    }
+    // A beat moves the tracker's last beat on. (Its output flag is the beat's position within
+    // the hop, which is 0 for a beat at the hop's start, so it misses beats.) A beat predicted
+    // into silence (a second of it) is no beat heard.
+    const auto last = static_cast<std::int64_t>(aubio_tempo_get_last(tempo));
+    if (last == lastBeat_) continue;
+    lastBeat_ = last;
+    if (silentHops_ * hopSize_ > kSilentTime * rate_ / 1000) continue;
+    // Judged by the beats before it, whose onsets have been heard by now; the beat itself is
+    // kept to judge the next ones by.
+    const double salience = Salience();
+    heardBeats_.push_back(last);
+    if (heardBeats_.size() > 4) heardBeats_.erase(heardBeats_.begin());
+    if (salience < kMinRiseDb) continue;
+    bpm_ = aubio_tempo_get_bpm(tempo);
+    confidence_ = aubio_tempo_get_confidence(tempo);
+    beats.push_back({TimeOfSample(last), bpm_, confidence_});
+  }
+}
+
+}  // namespace kalvetro

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace kalvetro {
+
+// A beat found in the music: when it was heard, and the tempo and confidence of the tracker
+// at that moment.
+struct TrackedBeat {
+  std::chrono::steady_clock::time_point time;
+  double bpm = 0.0;
+  double confidence = 0.0;
+};
+
+// Finds the beats of music with aubio's tempo tracker. Fed blocks of mono samples of any length
+// at any rate, each with the steady-clock time of its last sample; cuts them into hops and runs
+// one tracker step per hop. A new rate starts the tracker afresh. Not thread-safe: one thread
+// feeds it.
+class BeatTracker {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  BeatTracker();
+  ~BeatTracker();
+  BeatTracker(const BeatTracker&) = delete;
+  BeatTracker& operator=(const BeatTracker&) = delete;
+
+  // Appends the beats found in this block to `beats`.
+  void Feed(std::span<const float> mono, int sampleRate, Clock::time_point lastSampleTime,
+            std::vector<TrackedBeat>& beats);
+  // Forgets everything heard (a new input, a gap in the delivery).
+  void Reset();
+
+  double Bpm() const { return bpm_; }
+  double Confidence() const { return confidence_; }
+  int SampleRate() const { return rate_; }
+
+  // Levels below this (dBFS) count as silence: no beats there.
+  static constexpr float kSilenceDb = -55.0f;
+  // A beat after this long (ms) of silence is not heard.
+  static constexpr int kSilentTime = 1000;
+  // Steps that deliver later than this after the samples imply a gap: the clock is taken anew.
+  static constexpr auto kClockJump = std::chrono::milliseconds(250);
+  // A beat is reported when the beats before it rose by at least this much (dB) on average
+  // and by twice the average rise of the music around them.
+  static constexpr double kMinRiseDb = 3.0;
+
+ private:
+  void Open(int sampleRate);
+  void Close();
+  Clock::time_point TimeOfSample(std::int64_t sample) const;
+
+  // How clearly the last beats stood out of the music: the mean, over the beats before, of
+  // the rise of the level (dB) at each beat. Steady sound (noise, a held tone) gives beats
+  // that nobody hears; they are not reported.
+  double Salience() const;
+
+  struct Aubio;  // aubio's tempo object and its two vectors
+  std::unique_ptr<Aubio> aubio_;
+  int rate_ = 0;
+  int hopSize_ = 0;
+  int filled_ = 0;               // samples in hop_ so far
+  std::int64_t samplesFed_ = 0;  // samples the tracker has stepped through
+  std::int64_t received_ = 0;    // samples fed since the tracker started
+  std::int64_t lastBeat_ = 0;    // the tracker's last beat, in samples
+  int silentHops_ = 0;           // hops in a row below the silence level
+  // Steady-clock time of sample 0: the earliest time the blocks say, which is the one with the
+  // least delivery delay; drifts slowly later when the blocks keep saying so.
+  Clock::time_point origin_{};
+  bool haveOrigin_ = false;
+  double bpm_ = 0.0;
+  double confidence_ = 0.0;
+  // The rise of the level (dB, 0 for a fall) of each hop of the last few seconds, by hop
+  // number modulo the size; the level of the hop before; the beats kept to judge by.
+  std::vector<float> rise_;
+  float lastLevelDb_ = -120.0f;
+  std::vector<std::int64_t> heardBeats_;
+};
+
+}  // namespace kalvetro

@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The beat tracker and the beat grid, fed straight with samples made here.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <utility>
+#include <vector>
+
+#include "playback/BeatPredictor.h"
+#include "playback/BeatTracker.h"
+
+namespace kalvetro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A kick drum (a falling sine with a click) on every beat, from `first` seconds on.
+std::vector<float> Kicks(double bpm, double seconds, int rate, double first = 0.5,
+                         double gain = 0.8) {
+  std::vector<float> out(static_cast<std::size_t>(seconds * rate), 0.0f);
+  const double period = 60.0 / bpm;
+  for (double t = first; t < seconds; t += period) {
+    const auto start = static_cast<std::size_t>(t * rate);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(0.15 * rate) && start + i < out.size();
+         ++i) {
+      const double s = static_cast<double>(i) / rate;
+      const double f = 50.0 + 100.0 * std::exp(-s * 30.0);
+      out[start + i] += static_cast<float>(gain * std::exp(-s * 20.0) * std::sin(2 * kPi * f * s));
+      if (i < 40) out[start + i] += static_cast<float>(gain * 0.5 * (1.0 - i / 40.0));
+    }
+  }
+  return out;
+}
+
+// Feeds samples in blocks of `block` as a live input would, the block's last sample heard at
+// start + its position; returns the beats.
+std::vector<TrackedBeat> Track(BeatTracker& tracker, const std::vector<float>& pcm, int rate,
+                               Clock::time_point start, std::size_t block = 441) {
+  std::vector<TrackedBeat> beats;
+  for (std::size_t at = 0; at < pcm.size(); at += block) {
+    const std::size_t n = std::min(block, pcm.size() - at);
+    const auto last = start + std::chrono::duration_cast<Clock::duration>(
+                                  std::chrono::duration<double>((at + n - 1.0) / rate));
+    tracker.Feed(std::span(pcm).subspan(at, n), rate, last, beats);
+  }
+  return beats;
+}
+
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+// The distance (s) of a beat heard at `t` from the nearest beat of the grid first + k * period.
+double OffGrid(double t, double first, double period) {
+  const double k = std::round((t - first) / period);
+  return std::abs(t - first - k * period);
+}
+
+// Drum loops at known tempi and both usual rates: the tracker finds the tempo, its first beat
+// within four seconds, and beats on the grid from then on.
+TEST(BeatTracker, FindsTheBeatsOfDrumLoops) {
+  const Clock::time_point start = Clock::now();
+  for (const double bpm : {90.0, 120.0, 128.0}) {
+    for (const int rate : {44100, 48000}) {
+      SCOPED_TRACE(testing::Message() << bpm << " BPM at " << rate << " Hz");
+      BeatTracker tracker;
+      const std::vector<TrackedBeat> beats =
+          Track(tracker, Kicks(bpm, 20, rate), rate, start, rate / 100);
+      ASSERT_FALSE(beats.empty());
+      EXPECT_LT(Seconds(beats.front().time - start), 4.0);
+      EXPECT_NEAR(tracker.Bpm(), bpm, bpm * 0.03);
+      const double period = 60.0 / bpm;
+      int onGrid = 0;
+      for (const TrackedBeat& beat : beats)
+        if (OffGrid(Seconds(beat.time - start), 0.5, period) <= 0.07) ++onGrid;
+      EXPECT_GE(onGrid, static_cast<int>(beats.size()) * 9 / 10);
+      // Nearly every beat of the loop after the first one heard.
+      const double heard = 20.0 - Seconds(beats.front().time - start);
+      EXPECT_GE(static_cast<double>(beats.size()), 0.85 * heard / period);
+    }
+  }
+}
+
+// Sound without a pulse: silence, a single hit, steady white noise and a clipped square wave
+// give no beat at all, so a beat-paced show does not step.
+TEST(BeatTracker, HearsNoBeatWithoutAPulse) {
+  const Clock::time_point start = Clock::now();
+  const int rate = 44100;
+  std::vector<float> silence(rate * 15, 0.0f);
+  std::vector<float> hit(rate * 15, 0.0f);
+  const std::vector<float> one = Kicks(120, 1.0, rate, 0.2);
+  std::copy(one.begin(), one.end(), hit.begin());
+  std::mt19937 random(7);
+  std::normal_distribution<float> gauss(0.0f, 0.2f);
+  std::vector<float> noise(rate * 15);
+  for (float& s : noise) s = gauss(random);
+  std::vector<float> square(rate * 15);
+  for (std::size_t i = 0; i < square.size(); ++i) square[i] = (i / 100) % 2 ? 1.0f : -1.0f;
+  for (const auto& [name, pcm] :
+       {std::pair{"silence", &silence}, std::pair{"one hit", &hit},
+        std::pair{"white noise", &noise}, std::pair{"square wave", &square}}) {
+    BeatTracker tracker;
+    EXPECT_TRUE(Track(tracker, *pcm, rate, start).empty()) << name;
+  }
+  // Rubbish samples (not finite, beyond full scale) are taken as silence or full scale.
+  std::vector<float> bad(rate * 2, std::numeric_limits<float>::quiet_NaN());
+  BeatTracker tracker;
+  EXPECT_TRUE(Track(tracker, bad, rate, start).empty());
+}
+
+// The grid predicts the next beat from the tracked ones, holds or keeps the tempo when the
+// pulse goes, takes a tapped tempo, and reads a tracker at double tempo in the tapped octave.
+TEST(BeatPredictor, PredictsHoldsKeepsAndTaps) {
+  const Clock::time_point t0 = Clock::now();
+  const auto at = [&](double s) {
+    return t0 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+  };
+  for (const PulseLoss loss : {PulseLoss::kHold, PulseLoss::kKeepTempo}) {
+    BeatPredictor grid;
+    grid.SetPulseLoss(loss);
+    EXPECT_FALSE(grid.NextBeat(t0, t0));
+    // Beats at 120 BPM with a few milliseconds of jitter and a tracker tempo a little off.
+    const double jitter[] = {0.004, -0.006, 0.002, -0.003, 0.005, -0.001};
+    for (int k = 0; k < 6; ++k) grid.AddBeat({at(0.5 * k + jitter[k]), 121.5, 2.0});
+    EXPECT_TRUE(grid.Locked(at(2.6)));
+    EXPECT_NEAR(grid.Bpm(), 120.0, 1.0);
+    const auto next = grid.NextBeat(at(2.6), at(2.6));
+    ASSERT_TRUE(next);
+    EXPECT_NEAR(Seconds(*next - t0), 3.0, 0.015);
+    // Four seconds without a beat: lost.
+    EXPECT_TRUE(grid.Lost(at(6.6)));
+    EXPECT_FALSE(grid.Locked(at(6.6)));
+    const auto later = grid.NextBeat(at(6.6), at(6.6));
+    if (loss == PulseLoss::kHold) {
+      EXPECT_FALSE(later);
+    } else {
+      ASSERT_TRUE(later);
+      EXPECT_NEAR(OffGrid(Seconds(*later - t0), 0.0, 0.5), 0.0, 0.02);
+    }
+    // The pulse comes back at another phase: the grid follows it after a few beats.
+    for (int k = 0; k < 4; ++k) grid.AddBeat({at(10.2 + 0.5 * k), 120.0, 2.0});
+    const auto back = grid.NextBeat(at(11.8), at(11.8));
+    ASSERT_TRUE(back);
+    EXPECT_NEAR(Seconds(*back - t0), 12.2, 0.015);
+  }
+
+  // Four taps at 100 BPM give the grid its tempo and phase at once; a tracker that hears
+  // 200 BPM afterwards is read as 100.
+  BeatPredictor grid;
+  EXPECT_FALSE(grid.Tap(at(0.0)));
+  EXPECT_FALSE(grid.Tap(at(0.6)));
+  EXPECT_FALSE(grid.Tap(at(1.2)));
+  EXPECT_TRUE(grid.Tap(at(1.8)));
+  EXPECT_NEAR(grid.Bpm(), 100.0, 0.1);
+  EXPECT_TRUE(grid.Locked(at(1.9)));
+  ASSERT_TRUE(grid.NextBeat(at(1.9), at(1.9)));
+  EXPECT_NEAR(Seconds(*grid.NextBeat(at(1.9), at(1.9)) - t0), 2.4, 0.001);
+  for (int k = 0; k < 4; ++k) grid.AddBeat({at(2.4 + 0.6 * k), 200.0, 2.0});
+  EXPECT_NEAR(grid.Bpm(), 100.0, 1.0);
+  // Taps too slow for music count for nothing.
+  BeatPredictor slow;
+  for (int k = 0; k < 4; ++k) slow.Tap(at(1.9 * k));
+  EXPECT_EQ(slow.Bpm(), 0.0);
+}
+
+}  // namespace
+}  // namespace kalvetro
