@@ -35,6 +35,7 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
   engine_.AddSink(&ola_);
   engine_.AddSink(&watch_);
   olaUniverseOption_ = options.olaUniverse;
+  soundInputOption_ = options.soundInput;
   if (olaUniverseOption_ > 0) {
     ola_.SetUniverse(static_cast<unsigned>(olaUniverseOption_));
     ola_.SetEnabled(true);
@@ -205,6 +206,7 @@ void Console::ReadIniFile() {
   lastPathRead_ = QString::fromStdString(settings.lastPath);
   openDialogFileName_ = lastPathRead_;
   remoteSettings_ = settings.remote;
+  soundInputChoice_ = QString::fromStdString(settings.soundInput);
   // A universe given on the command line wins over the remembered choice.
   if (olaUniverseOption_ == 0) {
     ola_.SetUniverse(static_cast<unsigned>(settings.olaUniverse));
@@ -221,6 +223,7 @@ FileResult Console::WriteIniFile() {
   settings.olaEnabled = ola_.Enabled();
   settings.olaUniverse = static_cast<int>(ola_.Universe());
   settings.remote = remoteSettings_;
+  settings.soundInput = soundInputChoice_.toStdString();
   // Only a show that has a file name is remembered; the placeholder "Unit_001" of a show
   // never opened or saved would make every later start report a missing file.
   settings.lastPath = (show_.showNamed && saveNameFromFile_) ? saveDialogFileName_.toStdString()

@@ -42,6 +42,9 @@ struct ConsoleOptions {
   QString settingsFile;  // default: "Kalvo.ini" in the user's config folder
   QString autosaveFile;  // default: "ShouTemp.klv" in the user's data folder
   int olaUniverse = 0;   // 1..65535: network output to this universe (overrides the settings)
+  // --sound-input: the audio input for this run, a name or a part of one (overrides the
+  // settings for this run; the settings keep their own choice).
+  QString soundInput;
 };
 
 // The running console without any widget: the show and its working state, the output frames,
@@ -141,6 +144,12 @@ class Console : public QObject {
   // The remotes' settings as last read or set; written with the other settings.
   const RemoteSettings& RemoteSetup() const { return remoteSettings_; }
   void SetRemoteSetup(const RemoteSettings& remote) { remoteSettings_ = remote; }
+  // The audio input chosen on the sound page (a source's name; empty: the default input), as
+  // last read or chosen; written with the other settings.
+  const QString& SoundInputChoice() const { return soundInputChoice_; }
+  void SetSoundInputChoice(const QString& name) { soundInputChoice_ = name; }
+  // The audio input named on the command line for this run; empty: none named.
+  const QString& SoundInputOption() const { return soundInputOption_; }
   // "Kalvo.ini" in the user's config folder, where the window keeps its settings.
   static QString DefaultSettingsPath();
   const QString& AutosavePath() const { return autosavePath_; }
@@ -217,6 +226,8 @@ class Console : public QObject {
   std::array<bool, kConveyorFiles> conveyorTicks_{};
   QString lastPathRead_;
   int olaUniverseOption_ = 0;
+  QString soundInputChoice_;
+  QString soundInputOption_;
   QString settingsPath_;
   RemoteSettings remoteSettings_;
   QString autosavePath_;

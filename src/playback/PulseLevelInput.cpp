@@ -63,13 +63,14 @@ bool PulseLevelInput::Start(QString* error) {
     if (error) *error = QStringLiteral(" Звуковой сервер не отвечает: уровень берется из буфера обмена ");
     return false;
   }
-  if (!answer_->isEmpty()) {
+  if (!answer_->ok) {
     lock.unlock();
     loop_.Stop();
     serverMissing_ = true;
     if (error) *error = QStringLiteral(" Нет аудиовхода: уровень берется из буфера обмена ");
     return false;
   }
+  description_ = answer_->text;
   started_ = true;
   return true;
 }
@@ -113,11 +114,11 @@ void PulseLevelInput::SayBack(const QString& label) {
 
 // ---------------------------------------------------------------- loop thread
 
-void PulseLevelInput::Answer(bool ok, const QString& error) {
+void PulseLevelInput::Answer(bool ok, const QString& text) {
   answeredStart_ = true;
   {
     std::lock_guard lock(answerMutex_);
-    answer_ = ok ? QString() : (error.isEmpty() ? QStringLiteral("?") : error);
+    answer_ = StartAnswer{ok, text};
   }
   answered_.notify_all();
 }
@@ -169,7 +170,7 @@ void PulseLevelInput::FindSource() {
     } else if (!answeredStart_) {
       // Not there yet: the input starts lost and waits for it.
       const QString name = wanted_.isEmpty() ? QStringLiteral("по умолчанию") : wanted_;
-      Answer(true, {});
+      Answer(true, name);
       inbox_->Post([this, name] {
         description_ = name;
         SayLost(QStringLiteral(" Аудиовход не найден: ") + name +
@@ -215,14 +216,14 @@ void PulseLevelInput::StreamState() {
   switch (pa_stream_get_state(stream_)) {
     case PA_STREAM_READY: {
       const QString label = streamLabel_;
-      if (!answeredStart_) Answer(true, {});
+      if (!answeredStart_) Answer(true, label);
       inbox_->Post([this, label] { SayBack(label); });
       break;
     }
     case PA_STREAM_FAILED:
     case PA_STREAM_TERMINATED: {
       DropStream();
-      if (!answeredStart_) Answer(true, {});
+      if (!answeredStart_) Answer(true, streamLabel_);
       const QString label = streamLabel_;
       inbox_->Post([this, label] {
         SayLost(QStringLiteral(" Аудиовход пропал: ") + label +

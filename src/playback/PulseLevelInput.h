@@ -56,7 +56,8 @@ class PulseLevelInput : public AudioInput {
   void StreamState();
   void ReadSamples();
   void DropStream();
-  void Answer(bool ok, const QString& error);
+  // Start's answer: started, with the input's label; or not, with the reason.
+  void Answer(bool ok, const QString& text);
   // UI thread, through the inbox.
   void SayLost(const QString& reason);
   void SayBack(const QString& label);
@@ -76,7 +77,11 @@ class PulseLevelInput : public AudioInput {
   // Start's wait for the first answer.
   std::mutex answerMutex_;
   std::condition_variable answered_;
-  std::optional<QString> answer_;  // empty QString: started
+  struct StartAnswer {
+    bool ok;
+    QString text;
+  };
+  std::optional<StartAnswer> answer_;
   // Loop thread only.
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;

@@ -21,6 +21,8 @@ constexpr char kUniverseKey[] = "Universe";
 constexpr char kRemoteSection[] = "Remote";
 constexpr char kMidiSection[] = "MIDI";
 constexpr int kMaxMidiMappings = 512;
+constexpr char kSoundSection[] = "Sound";
+constexpr char kSoundInputKey[] = "Input";
 
 // A whole decimal number within low..high, or nothing.
 bool ReadNumber(const std::string& text, long low, long high, int& value) {
@@ -81,6 +83,7 @@ Settings ReadSettings(const std::string& path) {
     const std::string line = ini.Value(kMidiSection, "Map" + std::to_string(k));
     if (!line.empty()) midi.mappings.push_back(line);
   }
+  settings.soundInput = ini.Value(kSoundSection, kSoundInputKey);
   return settings;
 }
 
@@ -112,6 +115,7 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   ini.SetValue(kMidiSection, "Maps", std::to_string(maps));
   for (int k = 1; k <= maps; ++k)
     ini.SetValue(kMidiSection, "Map" + std::to_string(k), midi.mappings[static_cast<std::size_t>(k - 1)]);
+  ini.SetValue(kSoundSection, kSoundInputKey, settings.soundInput);
   return ini.Save(path);
 }
 

@@ -54,6 +54,9 @@ struct Settings {
   bool olaEnabled = false;
   int olaUniverse = 1;
   RemoteSettings remote;
+  // The audio input the sound page listens to, by the name the sound server gives it; empty:
+  // the default input.
+  std::string soundInput;
 };
 
 // Reads "File01".."File20" and "Ticks" (twenty characters 0 or 1) of section "Konveir" and
@@ -62,6 +65,7 @@ Settings ReadSettings(const std::string& path);
 // Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX", and "OSC", "OSCPort",
 // "OSCBind", "OSCAllow", "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or PIN: the default).
 // Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and "Map1".."MapN".
+// "Input" of section "Sound": the chosen audio input.
 // Writes the keys in the order File01..File20, then Path, then the network section, keeping
 // other content of the file.
 FileResult WriteSettings(const std::string& path, const Settings& settings);

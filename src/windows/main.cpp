@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
   if (headless) {
     kalvetro::HeadlessOptions options;
     options.run = run;
-    options.sound = parser.isSet(soundOption);
+    options.sound = parser.isSet(soundOption) || !run.soundInput.isEmpty();
     options.conveyor = parser.isSet(conveyorOption);
     if (options.conveyor && !parser.positionalArguments().isEmpty()) {
       std::fputs("kalvetro: --conveyor plays the shows of the conveyor: give no show file\n",
@@ -114,6 +114,7 @@ int main(int argc, char* argv[]) {
   kalvetro::StartOptions options;
   options.port = parser.value(portOption);
   options.olaUniverse = universe;
+  options.soundInput = run.soundInput;
   if (!parser.positionalArguments().isEmpty())
     options.showFile = parser.positionalArguments().first();
 

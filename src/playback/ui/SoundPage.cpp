@@ -8,10 +8,10 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMediaDevices>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <array>
 #include <utility>
@@ -19,6 +19,8 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "playback/AudioLevelInput.h"
+#include "playback/SoundInputs.h"
+#include "playback/ui/SoundInputChooser.h"
 #include "ui/Controls.h"
 #include "ui/SteadyLabel.h"
 
@@ -97,6 +99,13 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   sourceRow->addWidget(sourceCaption);
   sourceRow->addWidget(levelSourceBox, 1);
   page->addLayout(sourceRow);
+  // Which audio input: another one chosen while the page listens is listened to at once.
+  inputChooser = new SoundInputChooser(console_, this);
+  page->addWidget(inputChooser);
+  connect(inputChooser, &SoundInputChooser::Chosen, this, [this] {
+    if (source_ == LevelSource::kAudioInput)
+      ChooseLevelSource(static_cast<int>(LevelSource::kAudioInput));
+  });
 
   // The meters (level, gate, envelope) and the four sliders in one row, the level in figures
   // above the meters; the page shares the narrow left column with the sequencer.
@@ -194,6 +203,12 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   connect(&runner, &ShowRunner::SoundTicked, this, &SoundPage::ShowView);
   runner.SetSoundSource(&clipboard_);
 
+  // An input named on the command line is listened to once start-up is over.
+  if (!console_.SoundInputOption().isEmpty())
+    QTimer::singleShot(0, this, [this] {
+      levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
+    });
+
   // Start-up shows the gate as it stands.
   gateGauge->setValue(runner.Sound().gateLevel);
 }
@@ -272,18 +287,26 @@ void SoundPage::ChooseLevelSource(int index) {
     source_ = LevelSource::kClipboard;
     return;
   }
-  const QAudioDevice device = device_ ? *device_ : QMediaDevices::defaultAudioInput();
   DropAudioInput();
-  audio_ = std::make_unique<AudioLevelInput>(device);
   QString error;
-  if (!audio_->Start(&error)) {
+  if (device_) {
+    audio_ = std::make_unique<AudioLevelInput>(*device_);
+    if (!audio_->Start(&error)) audio_.reset();
+  } else {
+    audio_ = OpenAudioInput(inputChooser->Choice(), &error);
+  }
+  if (!audio_) {
     FallBackToClipboard(error);
     return;
   }
-  connect(audio_.get(), &AudioLevelInput::Failed, this, &SoundPage::FallBackToClipboard);
+  connect(audio_.get(), &AudioInput::Failed, this, &SoundPage::FallBackToClipboard);
+  // A chosen input that goes away leaves the show as it is, said once; it is heard again
+  // when it comes back.
+  connect(audio_.get(), &AudioInput::Lost, &console_, &Console::OutStatus);
+  connect(audio_.get(), &AudioInput::Back, &console_, &Console::OutStatus);
   source_ = LevelSource::kAudioInput;
   console_.Runner().SetSoundSource(audio_.get());
-  console_.OutStatus(QStringLiteral(" Уровень звука: ") + device.description() +
+  console_.OutStatus(QStringLiteral(" Уровень звука: ") + audio_->Description() +
                      QStringLiteral(" "));
 }
 

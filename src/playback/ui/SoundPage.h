@@ -18,8 +18,9 @@ class QScrollBar;
 
 namespace kalvetro {
 
-class AudioLevelInput;
+class AudioInput;
 class Console;
+class SoundInputChooser;
 
 // Where the sound tick takes its level from.
 enum class LevelSource : int {
@@ -48,8 +49,8 @@ class SoundPage : public QWidget {
   void ChangeFallSpeed(int position);
   void ChooseLevelSource(int index);
 
-  // The audio input the page listens to; by default the system's default input. A null
-  // device stands for a machine without one.
+  // A Qt audio device the page listens to instead of the chooser's input. A null device stands
+  // for a machine without one.
   void SetAudioDevice(const QAudioDevice& device);
   LevelSource Source() const { return source_; }
 
@@ -68,6 +69,7 @@ class SoundPage : public QWidget {
   QFrame* triggerLamp = nullptr;
   std::array<QFrame*, 4> beatLamps{};  // Shape1s..Shape4s
   QComboBox* levelSourceBox = nullptr;
+  SoundInputChooser* inputChooser = nullptr;
 
  private:
   // The clipboard as the level source: another program writes the level as text.
@@ -85,8 +87,8 @@ class SoundPage : public QWidget {
   Console& console_;
   LevelSource source_ = LevelSource::kClipboard;
   ClipboardLevel clipboard_;
-  std::optional<QAudioDevice> device_;  // empty: the system's default input
-  std::unique_ptr<AudioLevelInput> audio_;
+  std::optional<QAudioDevice> device_;  // empty: the input of the chooser
+  std::unique_ptr<AudioInput> audio_;
 };
 
 }  // namespace kalvetro

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/ui/SoundInputChooser.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMediaDevices>
+#include <QSignalBlocker>
+
+#include "app/Console.h"
+#include "playback/PulseSources.h"
+#include "playback/SoundInputs.h"
+#include "ui/Controls.h"
+
+namespace kalvetro {
+
+SoundInputChooser::SoundInputChooser(Console& console, QWidget* parent)
+    : QWidget(parent), console_(console) {
+  setObjectName(QStringLiteral("SoundInputChooser"));
+  auto* row = new QHBoxLayout(this);
+  row->setContentsMargins(0, 0, 0, 0);
+  auto* caption = PlainLabel(QStringLiteral("Аудиовход"), this);
+  inputBox = new QComboBox(this);
+  inputBox->setObjectName(QStringLiteral("ComboBoxSoundInput"));
+  inputBox->setToolTip(QStringLiteral(
+      "Какой аудиовход слушать: вход звуковой карты или звук, который играет этот компьютер"));
+  // Long device names must not widen the narrow column the page shares with the sequencer.
+  inputBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  inputBox->setMinimumContentsLength(16);
+  row->addWidget(caption);
+  row->addWidget(inputBox, 1);
+
+  wanted_ = console_.SoundInputOption().isEmpty() ? console_.SoundInputChoice()
+                                                  : console_.SoundInputOption();
+  Show({});
+  connect(inputBox, &QComboBox::currentIndexChanged, this, &SoundInputChooser::ChooseInput);
+  // The settings are read after the pages are built; a name given for this run stays.
+  connect(&console_, &Console::SettingsRead, this, [this] {
+    if (!console_.SoundInputOption().isEmpty()) return;
+    wanted_ = console_.SoundInputChoice();
+    Show(shown_);
+  });
+
+  sources_ = new PulseSources(this);
+  connect(sources_, &PulseSources::Changed, this, [this] { Show(sources_->Inputs()); });
+  connect(sources_, &PulseSources::Unreachable, this, [this] {
+    serverless_ = true;
+    Show(QtSoundInputs());
+  });
+  auto* devices = new QMediaDevices(this);
+  connect(devices, &QMediaDevices::audioInputsChanged, this, [this] {
+    if (serverless_) Show(QtSoundInputs());
+  });
+}
+
+SoundInputChooser::~SoundInputChooser() = default;
+
+void SoundInputChooser::Show(const std::vector<SoundInputInfo>& inputs) {
+  shown_ = inputs;
+  const QSignalBlocker quiet(inputBox);
+  inputBox->clear();
+  inputBox->addItem(QStringLiteral("Вход по умолчанию"), QString());
+  for (const SoundInputInfo& input : inputs) {
+    inputBox->addItem(input.label, input.name);
+    // The server's name beside the label, for the operator who types --sound-input.
+    inputBox->setItemData(inputBox->count() - 1, input.name, Qt::ToolTipRole);
+  }
+  if (wanted_.isEmpty()) {
+    inputBox->setCurrentIndex(0);
+    return;
+  }
+  const int found = MatchSoundInput(inputs, wanted_);
+  if (found >= 0) {
+    inputBox->setCurrentIndex(found + 1);
+    return;
+  }
+  inputBox->addItem(QStringLiteral("Нет на месте: ") + wanted_, wanted_);
+  inputBox->setCurrentIndex(inputBox->count() - 1);
+}
+
+void SoundInputChooser::ChooseInput(int index) {
+  if (index < 0) return;
+  const QString name = inputBox->itemData(index).toString();
+  if (name == wanted_) return;
+  wanted_ = name;
+  console_.SetSoundInputChoice(name);
+  emit Chosen(name);
+}
+
+}  // namespace kalvetro
