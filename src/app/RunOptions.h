@@ -22,7 +22,7 @@ struct RunOptions {
   std::optional<int> crossfadeMode;                   // --crossfade sliders|automat|off
   std::optional<int> oscPort;                         // --osc PORT: OSC remote on this port
   std::optional<int> webPort;                         // --web PORT: the phone page on for the run
-  QString midiPort;  // --midi PORT-NAME: a MIDI desk on ports of that name for the run
+  QString midiPort;    // --midi PORT-NAME: a MIDI desk on ports of that name for the run
   QString soundInput;  // --sound-input NAME: listen to the audio input of that name for the run
 };
 

@@ -60,7 +60,8 @@ bool PulseLevelInput::Start(QString* error) {
     lock.unlock();
     loop_.Stop();
     serverMissing_ = true;
-    if (error) *error = QStringLiteral(" Звуковой сервер не отвечает: уровень берется из буфера обмена ");
+    if (error)
+      *error = QStringLiteral(" Звуковой сервер не отвечает: уровень берется из буфера обмена ");
     return false;
   }
   if (!answer_->ok) {
@@ -131,9 +132,9 @@ void PulseLevelInput::Connected(pa_context* context) {
       [](pa_context*, pa_subscription_event_type_t type, uint32_t, void* self) {
         auto* input = static_cast<PulseLevelInput*>(self);
         const auto what = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
-        if (!input->stream_ && (what == PA_SUBSCRIPTION_EVENT_NEW ||
-                                (type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) ==
-                                    PA_SUBSCRIPTION_EVENT_SERVER))
+        if (!input->stream_ &&
+            (what == PA_SUBSCRIPTION_EVENT_NEW ||
+             (type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SERVER))
           input->FindSource();
       },
       this);
@@ -205,9 +206,9 @@ void PulseLevelInput::Record(const std::string& name, const QString& label, int 
   attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kBlockUsec, &spec));
   // The chosen source and no other: when it goes, the stream ends instead of moving on to
   // some other input the operator did not choose.
-  const auto flags = static_cast<pa_stream_flags_t>(
-      PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING |
-      PA_STREAM_DONT_MOVE);
+  const auto flags =
+      static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
+                                     PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_DONT_MOVE);
   if (pa_stream_connect_record(stream_, name.c_str(), &attr, flags) < 0) StreamState();
 }
 

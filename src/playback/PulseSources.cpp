@@ -42,8 +42,10 @@ struct Reading {
         [](pa_context*, const pa_sink_info* info, int eol, void* self) {
           auto* reading = static_cast<Reading*>(self);
           if (eol) {
-            if (eol < 0) reading->Finish();
-            else reading->ReadSources();
+            if (eol < 0)
+              reading->Finish();
+            else
+              reading->ReadSources();
             return;
           }
           if (info && info->name)
@@ -90,7 +92,8 @@ void ReadPulseInputs(pa_context* context, std::function<void(PulseInputList)> do
       context,
       [](pa_context*, const pa_server_info* info, void* self) {
         auto* reading = static_cast<Reading*>(self);
-        if (info && info->default_source_name) reading->list.defaultSource = info->default_source_name;
+        if (info && info->default_source_name)
+          reading->list.defaultSource = info->default_source_name;
         reading->ReadSinks();
       },
       reading));

@@ -114,7 +114,8 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   const int maps = static_cast<int>(std::min<std::size_t>(midi.mappings.size(), kMaxMidiMappings));
   ini.SetValue(kMidiSection, "Maps", std::to_string(maps));
   for (int k = 1; k <= maps; ++k)
-    ini.SetValue(kMidiSection, "Map" + std::to_string(k), midi.mappings[static_cast<std::size_t>(k - 1)]);
+    ini.SetValue(kMidiSection, "Map" + std::to_string(k),
+                 midi.mappings[static_cast<std::size_t>(k - 1)]);
   ini.SetValue(kSoundSection, kSoundInputKey, settings.soundInput);
   return ini.Save(path);
 }

@@ -63,11 +63,10 @@ struct Settings {
 // "Path" of section "LastFile"; a missing file or key gives an empty value (no ticks).
 Settings ReadSettings(const std::string& path);
 // Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX", and "OSC", "OSCPort",
-// "OSCBind", "OSCAllow", "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or PIN: the default).
-// Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and "Map1".."MapN".
-// "Input" of section "Sound": the chosen audio input.
-// Writes the keys in the order File01..File20, then Path, then the network section, keeping
-// other content of the file.
+// "OSCBind", "OSCAllow", "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or
+// PIN: the default). Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and
+// "Map1".."MapN". "Input" of section "Sound": the chosen audio input. Writes the keys in the order
+// File01..File20, then Path, then the network section, keeping other content of the file.
 FileResult WriteSettings(const std::string& path, const Settings& settings);
 
 // A PIN of the phone page: 4..8 decimal digits.

@@ -32,11 +32,11 @@
 #include "remote/ui/MidiPanel.h"
 #include "remote/ui/OscGroup.h"
 #include "remote/ui/WebPanel.h"
+#include "ui/Controls.h"
 #include "ui/PageControl.h"
 #include "ui/SpeedButtons.h"
 #include "windows/DisplayRest.h"
 #include "windows/TStaticForm.h"
-#include "ui/Controls.h"
 
 namespace kalvetro {
 

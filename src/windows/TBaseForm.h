@@ -28,9 +28,9 @@ class KeyboardFilter;
 // Where start-up finds its port, files and dialogs. Empty paths mean the user's folders.
 struct StartOptions {
   QString port = QStringLiteral("COM1");
-  QString showFile;      // opened after the last show of the settings file
-  QString settingsFile;  // default: "Kalvo.ini" in the user's config folder
-  QString autosaveFile;  // default: "ShouTemp.klv" in the user's data folder
+  QString showFile;                  // opened after the last show of the settings file
+  QString settingsFile;              // default: "Kalvo.ini" in the user's config folder
+  QString autosaveFile;              // default: "ShouTemp.klv" in the user's data folder
   DialogService* dialogs = nullptr;  // default: real message boxes and file dialogs
   bool startOutputTick = true;
   int olaUniverse = 0;  // 1..65535: network output to this universe from the start
@@ -107,9 +107,9 @@ class TBaseForm : public QMainWindow, public WindowParts {
   // The pages of each subsystem, each in its own file (TBaseFormOutput.cpp, ...).
   void BuildOutputPages();
   void BuildPlaybackPages();
-  void BuildEditingPages();   // "Дамп", "График Канала", "Копирование" (TBaseFormEditing.cpp)
+  void BuildEditingPages();  // "Дамп", "График Канала", "Копирование" (TBaseFormEditing.cpp)
   void BuildKeyboardParts();  // static pictures window, keyboard, channel names (TBaseFormKeys.cpp)
-  void BuildEffectsPages();   // "Редактор луча" and the hand scan window (TBaseFormEffects.cpp)
+  void BuildEffectsPages();  // "Редактор луча" and the hand scan window (TBaseFormEffects.cpp)
   void BuildAutomatPages();   // "Автоматы" and "ЗВУК" (TBaseFormAutomats.cpp)
   void BuildConveyorParts();  // conveyor, window colour, help and about (TBaseFormConveyor.cpp)
   void FillDiskLabels();

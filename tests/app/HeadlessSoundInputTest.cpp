@@ -66,7 +66,8 @@ TEST(HeadlessSoundInput, StepsOnTheNamedInputAndTakesItAgainWhenItComesBack) {
   const QString said = QString::fromUtf8(player->readAllStandardError());
   EXPECT_EQ(said.count(QStringLiteral("Аудиовход пропал: Звук этого компьютера: Колонки зала")), 1)
       << said.toStdString();
-  EXPECT_EQ(said.count(QStringLiteral("Аудиовход снова слышен: Звук этого компьютера: Колонки зала")), 1)
+  EXPECT_EQ(
+      said.count(QStringLiteral("Аудиовход снова слышен: Звук этого компьютера: Колонки зала")), 1)
       << said.toStdString();
   EXPECT_EQ(wire.Malformed(), 0);
 }

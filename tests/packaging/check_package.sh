@@ -92,6 +92,10 @@ echo "Depends: $depends"
 [[ "$depends" == *libqt6widgets6* ]] || fail "Depends lacks the Qt widgets library"
 [[ "$depends" == *libc6* ]] || fail "Depends lacks libc6"
 [[ "$depends" == *qt6-qpa-plugins* ]] || fail "Depends lacks the Qt platform plugins"
+# The audio input: the sound server's client library (found by the library scan), and the
+# GStreamer element Qt Multimedia hears an input through where no sound server answers.
+[[ "$depends" =~ (^|[ ,])libpulse0([ ,(]|$) ]] || fail "Depends lacks the sound server's client library libpulse0"
+[[ "$depends" == *gstreamer1.0-pulseaudio* ]] || fail "Depends lacks gstreamer1.0-pulseaudio"
 
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
 for path in ./usr/bin/kalvetro ./usr/bin/dmx_monitor \

@@ -33,12 +33,12 @@ class PulseServer {
     QProcessEnvironment environment = Environment();
     server_.setProcessEnvironment(environment);
     server_.setStandardErrorFile(dir_.filePath(QStringLiteral("server.log")));
-    server_.start(QStringLiteral("pulseaudio"),
-                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                   QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disallow-exit"),
-                   QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-target=stderr"),
-                   QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") +
-                       socket_});
+    server_.start(
+        QStringLiteral("pulseaudio"),
+        {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+         QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disallow-exit"),
+         QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-target=stderr"),
+         QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socket_});
     if (!server_.waitForStarted(5000)) return false;
     qputenv("PULSE_SERVER", Server().toUtf8());
     for (int i = 0; i < 100; ++i) {

@@ -75,12 +75,12 @@ class WireSteps {
 inline ::testing::AssertionResult SteppedOnClicks(const std::vector<double>& steps, int clicks,
                                                   int periodMs) {
   if (static_cast<int>(steps.size()) < clicks - 1 || static_cast<int>(steps.size()) > clicks + 1)
-    return ::testing::AssertionFailure()
-           << steps.size() << " steps for " << clicks << " clicks";
+    return ::testing::AssertionFailure() << steps.size() << " steps for " << clicks << " clicks";
   for (std::size_t i = 1; i < steps.size(); ++i) {
     const double gap = steps[i] - steps[i - 1];
     if (gap < periodMs * 0.75 || gap > periodMs * 1.25)
-      return ::testing::AssertionFailure() << "step " << i << " came " << gap << " ms after the last";
+      return ::testing::AssertionFailure()
+             << "step " << i << " came " << gap << " ms after the last";
   }
   return ::testing::AssertionSuccess();
 }

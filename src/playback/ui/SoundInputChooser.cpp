@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/ui/SoundInputChooser.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMediaDevices>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "app/Console.h"
 #include "playback/PulseSources.h"
@@ -19,7 +21,7 @@ SoundInputChooser::SoundInputChooser(Console& console, QWidget* parent)
   setObjectName(QStringLiteral("SoundInputChooser"));
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
-  auto* caption = PlainLabel(QStringLiteral("Аудиовход"), this);
+  caption = PlainLabel(QStringLiteral("Аудиовход"), this);
   inputBox = new QComboBox(this);
   inputBox->setObjectName(QStringLiteral("ComboBoxSoundInput"));
   inputBox->setToolTip(QStringLiteral(
@@ -65,17 +67,20 @@ void SoundInputChooser::Show(const std::vector<SoundInputInfo>& inputs) {
     // The server's name beside the label, for the operator who types --sound-input.
     inputBox->setItemData(inputBox->count() - 1, input.name, Qt::ToolTipRole);
   }
+  const int found = MatchSoundInput(inputs, wanted_);
   if (wanted_.isEmpty()) {
     inputBox->setCurrentIndex(0);
-    return;
-  }
-  const int found = MatchSoundInput(inputs, wanted_);
-  if (found >= 0) {
+  } else if (found >= 0) {
     inputBox->setCurrentIndex(found + 1);
-    return;
+  } else {
+    inputBox->addItem(QStringLiteral("Нет на месте: ") + wanted_, wanted_);
+    inputBox->setCurrentIndex(inputBox->count() - 1);
   }
-  inputBox->addItem(QStringLiteral("Нет на месте: ") + wanted_, wanted_);
-  inputBox->setCurrentIndex(inputBox->count() - 1);
+  // The box is as narrow as the page; its list opens wide enough for the longest name.
+  int widest = 0;
+  for (int i = 0; i < inputBox->count(); ++i)
+    widest = std::max(widest, inputBox->fontMetrics().horizontalAdvance(inputBox->itemText(i)));
+  inputBox->view()->setMinimumWidth(widest + 32);
 }
 
 void SoundInputChooser::ChooseInput(int index) {

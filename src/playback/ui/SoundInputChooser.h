@@ -8,6 +8,7 @@
 #include "playback/AudioInput.h"
 
 class QComboBox;
+class QLabel;
 
 namespace kalvetro {
 
@@ -30,6 +31,7 @@ class SoundInputChooser : public QWidget {
   // The input chosen: a name or a part of one; empty: the default input.
   const QString& Choice() const { return wanted_; }
 
+  QLabel* caption = nullptr;
   QComboBox* inputBox = nullptr;
 
  signals:

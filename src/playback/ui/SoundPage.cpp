@@ -102,6 +102,7 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   // Which audio input: another one chosen while the page listens is listened to at once.
   inputChooser = new SoundInputChooser(console_, this);
   page->addWidget(inputChooser);
+  inputChooser->caption->setMinimumWidth(sourceCaption->sizeHint().width());
   connect(inputChooser, &SoundInputChooser::Chosen, this, [this] {
     if (source_ == LevelSource::kAudioInput)
       ChooseLevelSource(static_cast<int>(LevelSource::kAudioInput));
@@ -129,7 +130,7 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   gateGauge = MakeGauge(panel, "GaugeGate", 5555, QStringLiteral("#800000"),
                         QStringLiteral("Уровень порога включения "));
   envelopeGauge = MakeGauge(panel, "ProgressBarKomp", 0, QStringLiteral("#000080"),
-                              QStringLiteral("Индикатор огибающей с фильтром "));
+                            QStringLiteral("Индикатор огибающей с фильтром "));
   grid->addWidget(levelLabel, 0, 0, 1, 3, Qt::AlignCenter);
   grid->addWidget(levelGauge, 1, 0, Qt::AlignHCenter);
   grid->addWidget(gateGauge, 1, 1, Qt::AlignHCenter);
@@ -139,16 +140,16 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   gateSlider =
       MakeSlider(panel, "ScrollBarGate", 0, 255, 127, 16, QStringLiteral("Порог срабатывания"));
   skipSlider = MakeSlider(panel, "ScrollBarPropusk", kSkipMin, kSkipMax, 1, 10,
-                                QStringLiteral("Количество пропусков бита до переключения сцен "));
+                          QStringLiteral("Количество пропусков бита до переключения сцен "));
   skipLabel = PlainLabel(QStringLiteral("1-1"), panel);
   skipLabel->setObjectName(QStringLiteral("LabelPropusk"));
   KeepLabelSize(skipLabel, {QStringLiteral("100 - 100")});
   envelopeSpeedSlider = MakeSlider(panel, "ScrollBaSpeedADSR", kSpeedMin, kSpeedMax, 20, 50,
-                                 QStringLiteral("Скорость огибающей"));
+                                   QStringLiteral("Скорость огибающей"));
   envelopeSpeedLabel = PlainLabel(QStringLiteral("2"), panel);
   envelopeSpeedLabel->setObjectName(QStringLiteral("LabelKompr"));
   fallSpeedSlider = MakeSlider(panel, "ScrollBarSpeedIndikat", kSpeedMin, kSpeedMax, 700, 50,
-                                     QStringLiteral("Скорость спада индикатора уровня "));
+                               QStringLiteral("Скорость спада индикатора уровня "));
   fallSpeedLabel = PlainLabel(QStringLiteral("70"), panel);
   fallSpeedLabel->setObjectName(QStringLiteral("Labelind"));
   const std::array<std::pair<const char*, std::pair<QScrollBar*, QLabel*>>, 4> columns{{
@@ -187,10 +188,8 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   connect(gateSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeGate);
   connect(skipSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeSkip);
   connect(envelopeSpeedSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeEnvelopeSpeed);
-  connect(fallSpeedSlider, &QScrollBar::valueChanged, this,
-          &SoundPage::ChangeFallSpeed);
-  connect(levelSourceBox, &QComboBox::currentIndexChanged, this,
-          &SoundPage::ChooseLevelSource);
+  connect(fallSpeedSlider, &QScrollBar::valueChanged, this, &SoundPage::ChangeFallSpeed);
+  connect(levelSourceBox, &QComboBox::currentIndexChanged, this, &SoundPage::ChooseLevelSource);
 
   ShowRunner& runner = console_.Runner();
   if (QClipboard* clipboard = QGuiApplication::clipboard())
