@@ -94,7 +94,8 @@ echo "Depends: $depends"
 [[ "$depends" == *qt6-qpa-plugins* ]] || fail "Depends lacks the Qt platform plugins"
 # The audio input: the sound server's client library (found by the library scan), and the
 # GStreamer element Qt Multimedia hears an input through where no sound server answers.
-[[ "$depends" =~ (^|[ ,])libpulse0([ ,(]|$) ]] || fail "Depends lacks the sound server's client library libpulse0"
+libpulse='(^|[ ,])libpulse0([ ,(]|$)'
+[[ "$depends" =~ $libpulse ]] || fail "Depends lacks libpulse0, the sound server client library"
 [[ "$depends" == *gstreamer1.0-pulseaudio* ]] || fail "Depends lacks gstreamer1.0-pulseaudio"
 
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
