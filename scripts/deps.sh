@@ -16,6 +16,7 @@ KALVETRO_PACKAGES=(
   qt6-httpserver-dev qt6-websockets-dev
   chromium chromium-driver python3-selenium python3-websocket
   librtmidi-dev jackd2
+  libpulse-dev pulseaudio pulseaudio-utils gstreamer1.0-pulseaudio
   appstream systemd util-linux man-db groff-base bsdextrautils lintian
   libaubio-dev pulseaudio pulseaudio-utils sox hydrogen-drumkits python3-mir-eval
 )

@@ -34,6 +34,7 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
   engine_.AddSink(&ola_);
   engine_.AddSink(&watch_);
   olaUniverseOption_ = options.olaUniverse;
+  soundInputOption_ = options.soundInput;
   if (olaUniverseOption_ > 0) {
     ola_.SetUniverse(static_cast<unsigned>(olaUniverseOption_));
     ola_.SetEnabled(true);

@@ -39,6 +39,9 @@ struct ConsoleOptions {
   QString settingsFile;  // default: "Kalvo.ini" in the user's config folder
   QString autosaveFile;  // default: "ShouTemp.klv" in the user's data folder
   int olaUniverse = 0;   // 1..65535: network output to this universe (overrides the settings)
+  // --sound-input: the audio input for this run, a name or a part of one (overrides the
+  // settings for this run; the settings keep their own choice).
+  QString soundInput;
 };
 
 // The running console without any widget: the show and its working state, the output frames,
@@ -149,6 +152,8 @@ class Console : public QObject {
   // The sound page's choices, as the settings file keeps them.
   const SoundSettings& SoundSetup() const { return soundSettings_; }
   void SetSoundSetup(const SoundSettings& sound) { soundSettings_ = sound; }
+  // The audio input named on the command line for this run; empty: none named.
+  const QString& SoundInputOption() const { return soundInputOption_; }
   // "Kalvo.ini" in the user's config folder, where the window keeps its settings.
   static QString DefaultSettingsPath();
   const QString& AutosavePath() const { return autosavePath_; }
@@ -229,6 +234,7 @@ class Console : public QObject {
   std::array<bool, kConveyorFiles> conveyorTicks_{};
   QString lastPathRead_;
   int olaUniverseOption_ = 0;
+  QString soundInputOption_;
   QString settingsPath_;
   RemoteSettings remoteSettings_;
   SoundSettings soundSettings_;

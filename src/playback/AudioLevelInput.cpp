@@ -13,7 +13,7 @@
 namespace kalvetro {
 
 AudioLevelInput::AudioLevelInput(const QAudioDevice& device, QObject* parent)
-    : QObject(parent), device_(device) {}
+    : AudioInput(parent), device_(device) {}
 
 AudioLevelInput::~AudioLevelInput() {
   Stop();

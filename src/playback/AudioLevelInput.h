@@ -3,13 +3,11 @@
 
 #include <QAudioDevice>
 #include <QAudioFormat>
-#include <QObject>
 #include <QString>
 #include <memory>
 #include <vector>
 
-#include "playback/PcmListener.h"
-#include "playback/SoundTick.h"
+#include "playback/AudioInput.h"
 
 class QAudioSource;
 class QIODevice;
@@ -18,8 +16,9 @@ namespace kalvetro {
 
 // The built-in level source: listens to an audio input and gives, on each call of TakeLevel,
 // the level 0..99 of the peak of the samples that arrived since the last call (the sound tick
-// calls it every 10 ms, so that is the last 10 ms).
-class AudioLevelInput : public QObject, public SoundLevelSource {
+// calls it every 10 ms, so that is the last 10 ms). This is Qt Multimedia's way in, for a
+// machine where no PulseAudio (or PipeWire) server can be reached.
+class AudioLevelInput : public AudioInput {
   Q_OBJECT
 
  public:
@@ -28,9 +27,10 @@ class AudioLevelInput : public QObject, public SoundLevelSource {
   ~AudioLevelInput() override;
 
   // Starts listening. On failure returns false and leaves the reason in error.
-  bool Start(QString* error);
-  void Stop();
-  bool Running() const { return input_ != nullptr; }
+  bool Start(QString* error) override;
+  void Stop() override;
+  bool Running() const override { return input_ != nullptr; }
+  QString Description() const override { return device_.description(); }
 
   // Level of the samples read since the last call. A call that finds no new samples (the
   // input delivers in blocks longer than 10 ms) repeats the last level, so that a gap in the
@@ -38,15 +38,9 @@ class AudioLevelInput : public QObject, public SoundLevelSource {
   int TakeLevel();
   // As a level source of the sound tick: the level is read afresh every tick.
   std::optional<int> ReadLevel() override { return TakeLevel(); }
-  bool Steady() const override { return false; }
 
-  // Also hands every block of samples read, as mono floats, to `listener` (null: nobody);
-  // the listener outlives the input or is taken away first.
-  void SetPcmListener(PcmListener* listener) { listener_ = listener; }
-
- signals:
-  // The input stopped on its own (unplugged, taken away); reason for the status line.
-  void Failed(const QString& reason);
+  // The listener is called on the thread that reads the level.
+  void SetPcmListener(PcmListener* listener) override { listener_ = listener; }
 
  private:
   int LevelOf(const QByteArray& bytes);

@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,7 +15,7 @@
 
 #include "app/Console.h"
 #include "app/ShowRunner.h"
-#include "playback/AudioLevelInput.h"
+#include "playback/SoundInputs.h"
 #include "remote/MidiRemote.h"
 #include "remote/Remotes.h"
 #include "remote/WebRemote.h"
@@ -113,12 +112,14 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
             .arg(QFileInfo(console.OpenDialogFileName()).fileName()));
   };
   QObject::connect(&runner, &ShowRunner::SceneStepped, announce);
-  // Beat pacing from the default audio input; without one the show keeps its tempo.
-  std::unique_ptr<AudioLevelInput> audio;
+  // Beat pacing from the chosen audio input (by default the default one); without one the
+  // show keeps its tempo, and while a chosen input is away it plays at its tempo until the
+  // input comes back.
+  std::unique_ptr<AudioInput> audio;
   if (options.sound) {
-    audio = std::make_unique<AudioLevelInput>(QMediaDevices::defaultAudioInput());
     QString error;
-    if (audio->Start(&error)) {
+    audio = OpenAudioInput(options.run.soundInput, &error);
+    if (audio) {
       runner.SetSoundSource(audio.get());
       if (options.beat) {
         audio->SetPcmListener(runner.BeatPcm());
@@ -128,14 +129,25 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
         runner.SetBeatPaced(true);
       }
       runner.SetSoundPaced(true);
-      QObject::connect(audio.get(), &AudioLevelInput::Failed, [&] {
+      QObject::connect(audio.get(), &AudioInput::Failed, [&] {
         Complain(QStringLiteral("the audio input was lost: the show goes on at its tempo"));
         runner.SetBeatPaced(false);
         runner.SetSoundPaced(false);
         runner.SetSoundSource(nullptr);
       });
-    } else {
+      QObject::connect(audio.get(), &AudioInput::Lost, [&](const QString& reason) {
+        Complain(reason.trimmed());
+        runner.SetSoundPaced(false);
+      });
+      QObject::connect(audio.get(), &AudioInput::Back, [&](const QString& reason) {
+        Complain(reason.trimmed());
+        runner.SetSoundPaced(true);
+      });
+    } else if (options.run.soundInput.isEmpty()) {
       Complain(QStringLiteral("no audio input: the show plays at its tempo"));
+    } else {
+      Complain(QStringLiteral("no audio input \"%1\": the show plays at its tempo")
+                   .arg(options.run.soundInput));
     }
   }
   if (options.conveyor) {

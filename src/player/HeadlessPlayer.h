@@ -15,7 +15,8 @@ struct HeadlessOptions {
   int seconds = 0;       // 0: play until stopped
   QString settingsFile;  // empty: a settings file is neither read nor written
   RunOptions run;        // automats, pictures and transitions of the run
-  bool sound = false;    // step on the sound of the default audio input (none: tempo pacing)
+  bool sound = false;    // step on the sound of the audio input (run.soundInput, else the
+                         // default; none: tempo pacing)
   bool beat = false;     // with sound: on the beats of the music, not the level's peaks
   // Play the conveyor list of the window's settings (its slots and ticks) from the first
   // ticked slot instead of one show file.

@@ -16,6 +16,7 @@ const QString kCrossfade = QStringLiteral("crossfade");
 const QString kOsc = QStringLiteral("osc");
 const QString kWeb = QStringLiteral("web");
 const QString kMidi = QStringLiteral("midi");
+const QString kSoundInput = QStringLiteral("sound-input");
 
 // Every value of a repeatable option as a number in first..last; nullopt on a bad one.
 std::optional<QList<int>> Numbers(const QCommandLineParser& parser, const QString& name, int first,
@@ -76,6 +77,12 @@ void AddRunOptions(QCommandLineParser& parser) {
                      "first whose names contain PORT-NAME (the back end and mappings come from "
                      "the settings)."),
       QStringLiteral("PORT-NAME")));
+  parser.addOption(QCommandLineOption(
+      kSoundInput,
+      QStringLiteral("Listen to the audio input whose name contains NAME (an input or the "
+                     "sound of an output of this computer, as the sound server names them), "
+                     "for this run; with --headless it implies --sound."),
+      QStringLiteral("NAME")));
 }
 
 bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QString& error) {
@@ -111,6 +118,13 @@ bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QStri
     options.midiPort = parser.value(kMidi).trimmed();
     if (options.midiPort.isEmpty()) {
       error = QStringLiteral("--midi takes the name of a MIDI port");
+      return false;
+    }
+  }
+  if (parser.isSet(kSoundInput)) {
+    options.soundInput = parser.value(kSoundInput).trimmed();
+    if (options.soundInput.isEmpty()) {
+      error = QStringLiteral("--sound-input takes (a part of) the name of an audio input");
       return false;
     }
   }

@@ -22,10 +22,12 @@ struct RunOptions {
   std::optional<int> crossfadeMode;                   // --crossfade sliders|automat|off
   std::optional<int> oscPort;                         // --osc PORT: OSC remote on this port
   std::optional<int> webPort;                         // --web PORT: the phone page on for the run
-  QString midiPort;  // --midi PORT-NAME: a MIDI desk on ports of that name for the run
+  QString midiPort;    // --midi PORT-NAME: a MIDI desk on ports of that name for the run
+  QString soundInput;  // --sound-input NAME: listen to the audio input of that name for the run
 };
 
-// Adds --automat, --picture, --crossfade, --osc, --web and --midi to a command line parser.
+// Adds --automat, --picture, --crossfade, --osc, --web, --midi and --sound-input to a command
+// line parser.
 void AddRunOptions(QCommandLineParser& parser);
 // Reads them after the parser has processed the command line. A bad value gives false and
 // a message for the operator.

@@ -21,6 +21,8 @@ constexpr char kUniverseKey[] = "Universe";
 constexpr char kRemoteSection[] = "Remote";
 constexpr char kMidiSection[] = "MIDI";
 constexpr int kMaxMidiMappings = 512;
+constexpr char kSoundSection[] = "Sound";
+constexpr char kSoundInputKey[] = "Input";
 
 // A whole decimal number within low..high, or nothing.
 bool ReadNumber(const std::string& text, long low, long high, int& value) {
@@ -81,8 +83,9 @@ Settings ReadSettings(const std::string& path) {
     const std::string line = ini.Value(kMidiSection, "Map" + std::to_string(k));
     if (!line.empty()) midi.mappings.push_back(line);
   }
-  ReadNumber(ini.Value("Sound", "Source"), 0, 2, settings.sound.source);
-  ReadNumber(ini.Value("Sound", "PulseLoss"), 0, 1, settings.sound.pulseLoss);
+  ReadNumber(ini.Value(kSoundSection, "Source"), 0, 2, settings.sound.source);
+  ReadNumber(ini.Value(kSoundSection, "PulseLoss"), 0, 1, settings.sound.pulseLoss);
+  settings.sound.input = ini.Value(kSoundSection, kSoundInputKey);
   return settings;
 }
 
@@ -115,8 +118,9 @@ FileResult WriteSettings(const std::string& path, const Settings& settings) {
   for (int k = 1; k <= maps; ++k)
     ini.SetValue(kMidiSection, "Map" + std::to_string(k),
                  midi.mappings[static_cast<std::size_t>(k - 1)]);
-  ini.SetValue("Sound", "Source", std::to_string(settings.sound.source));
-  ini.SetValue("Sound", "PulseLoss", std::to_string(settings.sound.pulseLoss));
+  ini.SetValue(kSoundSection, "Source", std::to_string(settings.sound.source));
+  ini.SetValue(kSoundSection, "PulseLoss", std::to_string(settings.sound.pulseLoss));
+  ini.SetValue(kSoundSection, kSoundInputKey, settings.sound.input);
   return ini.Save(path);
 }
 

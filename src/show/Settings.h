@@ -49,6 +49,9 @@ struct RemoteSettings {
 struct SoundSettings {
   int source = 0;
   int pulseLoss = 0;
+  // The audio input the page listens to, by the name the sound server gives it; empty: the
+  // default input.
+  std::string input;
   bool operator==(const SoundSettings&) const = default;
 };
 
@@ -71,8 +74,8 @@ Settings ReadSettings(const std::string& path);
 // Also reads "OLA" (1 on) and "Universe" of section "NetworkDMX", and "OSC", "OSCPort",
 // "OSCBind", "OSCAllow", "Web", "WebPort", "WebBind", "WebPIN" of section "Remote" (a bad port or
 // PIN: the default). Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and
-// "Map1".."MapN". Writes the keys in the order File01..File20, then Path, then the network section,
-// keeping other content of the file.
+// "Map1".."MapN". "Input" of section "Sound": the chosen audio input. Writes the keys in the order
+// File01..File20, then Path, then the network section, keeping other content of the file.
 FileResult WriteSettings(const std::string& path, const Settings& settings);
 
 // A PIN of the phone page: 4..8 decimal digits.

@@ -53,6 +53,7 @@ ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
   console.settingsFile = options.settingsFile;
   console.autosaveFile = options.autosaveFile;
   console.olaUniverse = options.olaUniverse;
+  console.soundInput = options.soundInput;
   return console;
 }
 

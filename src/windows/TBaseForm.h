@@ -35,6 +35,7 @@ struct StartOptions {
   DialogService* dialogs = nullptr;  // default: real message boxes and file dialogs
   bool startOutputTick = true;
   int olaUniverse = 0;  // 1..65535: network output to this universe from the start
+  QString soundInput;   // the audio input for this run (a name or a part of one)
 };
 
 // The main window: a view over the console. It holds the menus, the toolbar, the status

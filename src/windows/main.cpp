@@ -104,6 +104,7 @@ int main(int argc, char* argv[]) {
       options.sound = true;
       options.beat = sound == QStringLiteral("beat");
     }
+    options.sound = options.sound || !run.soundInput.isEmpty();
     options.conveyor = parser.isSet(conveyorOption);
     if (options.conveyor && !parser.positionalArguments().isEmpty()) {
       std::fputs("kalvetro: --conveyor plays the shows of the conveyor: give no show file\n",
@@ -124,6 +125,7 @@ int main(int argc, char* argv[]) {
   kalvetro::StartOptions options;
   options.port = parser.value(portOption);
   options.olaUniverse = universe;
+  options.soundInput = run.soundInput;
   if (!parser.positionalArguments().isEmpty())
     options.showFile = parser.positionalArguments().first();
 

@@ -93,6 +93,11 @@ echo "Depends: $depends"
 [[ "$depends" == *libc6* ]] || fail "Depends lacks libc6"
 [[ "$depends" == *qt6-qpa-plugins* ]] || fail "Depends lacks the Qt platform plugins"
 [[ "$depends" == *adwaita-icon-theme* ]] || fail "Depends lacks the icon theme the window falls back to"
+# The audio input: the sound server's client library (found by the library scan), and the
+# GStreamer element Qt Multimedia hears an input through where no sound server answers.
+libpulse='(^|[ ,])libpulse0([ ,(]|$)'
+[[ "$depends" =~ $libpulse ]] || fail "Depends lacks libpulse0, the sound server client library"
+[[ "$depends" == *gstreamer1.0-pulseaudio* ]] || fail "Depends lacks gstreamer1.0-pulseaudio"
 
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
 for path in ./usr/bin/kalvetro ./usr/bin/dmx_monitor \

@@ -56,6 +56,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   settings.lastPath = "/home/op/show=1.klv";
   settings.olaEnabled = true;
   settings.olaUniverse = 42;
+  settings.sound.input = "alsa_output.usb-Звук.analog-stereo.monitor";
   ASSERT_TRUE(WriteSettings(path_, settings).ok);
 
   // The described sections first, exactly as always; the network output in its own section.
@@ -67,7 +68,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   expected += "\n[Remote]\nOSC=0\nOSCPort=9000\nOSCBind=\nOSCAllow=" + std::string(kDefaultOscAllow);
   expected += "\nWeb=0\nWebPort=8080\nWebBind=\nWebPIN=\n";
   expected += "\n[MIDI]\nOn=0\nAPI=alsa\nIn=\nOut=\nMaps=0\n";
-  expected += "\n[Sound]\nSource=0\nPulseLoss=0\n";
+  expected += "\n[Sound]\nSource=0\nPulseLoss=0\nInput=alsa_output.usb-Звук.analog-stereo.monitor\n";
   EXPECT_EQ(ReadText(), expected);
 
   const Settings back = ReadSettings(path_);
@@ -76,6 +77,7 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   EXPECT_EQ(back.lastPath, settings.lastPath);  // '=' inside a value survives
   EXPECT_TRUE(back.olaEnabled);
   EXPECT_EQ(back.olaUniverse, 42);
+  EXPECT_EQ(back.sound.input, settings.sound.input);
 
   // A universe outside 1..65535 or not a number reads as the default.
   WriteText("[NetworkDMX]\nOLA=1\nUniverse=70000\n");

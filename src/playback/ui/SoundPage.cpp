@@ -9,7 +9,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMediaDevices>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +21,8 @@
 #include "app/Console.h"
 #include "app/ShowRunner.h"
 #include "playback/AudioLevelInput.h"
+#include "playback/SoundInputs.h"
+#include "playback/ui/SoundInputChooser.h"
 #include "ui/Controls.h"
 #include "ui/SteadyLabel.h"
 
@@ -102,6 +103,14 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   sourceRow->addWidget(sourceCaption);
   sourceRow->addWidget(levelSourceBox, 1);
   page->addLayout(sourceRow);
+  // Which audio input: another one chosen while the page listens is listened to at once.
+  inputChooser = new SoundInputChooser(console_, this);
+  page->addWidget(inputChooser);
+  inputChooser->caption->setMinimumWidth(sourceCaption->sizeHint().width());
+  connect(inputChooser, &SoundInputChooser::Chosen, this, [this] {
+    // The source listening to an input listens to the new one.
+    if (source_ != LevelSource::kClipboard) ChooseLevelSource(static_cast<int>(source_));
+  });
 
   // The meters (level, gate, envelope) and the four sliders in one row, the level in figures
   // above the meters; the page shares the narrow left column with the sequencer.
@@ -202,6 +211,12 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   connect(&runner, &ShowRunner::BeatCounted, this, &SoundPage::FlashBeat);
   connect(&console_, &Console::SettingsRead, this, &SoundPage::ApplyRememberedChoices);
 
+  // An input named on the command line is listened to once start-up is over.
+  if (!console_.SoundInputOption().isEmpty())
+    QTimer::singleShot(0, this, [this] {
+      levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
+    });
+
   // Start-up shows the gate as it stands.
   gateGauge->setValue(runner.Sound().gateLevel);
 }
@@ -284,15 +299,23 @@ void SoundPage::ChooseLevelSource(int index) {
     ShowBeatGrid();
     return;
   }
-  const QAudioDevice device = device_ ? *device_ : QMediaDevices::defaultAudioInput();
   DropAudioInput();
-  audio_ = std::make_unique<AudioLevelInput>(device);
   QString error;
-  if (!audio_->Start(&error)) {
+  if (device_) {
+    audio_ = std::make_unique<AudioLevelInput>(*device_);
+    if (!audio_->Start(&error)) audio_.reset();
+  } else {
+    audio_ = OpenAudioInput(inputChooser->Choice(), &error);
+  }
+  if (!audio_) {
     FallBackToClipboard(error);
     return;
   }
-  connect(audio_.get(), &AudioLevelInput::Failed, this, &SoundPage::FallBackToClipboard);
+  connect(audio_.get(), &AudioInput::Failed, this, &SoundPage::FallBackToClipboard);
+  // A chosen input that goes away leaves the show as it is, said once; it is heard again
+  // when it comes back.
+  connect(audio_.get(), &AudioInput::Lost, &console_, &Console::OutStatus);
+  connect(audio_.get(), &AudioInput::Back, &console_, &Console::OutStatus);
   source_ = beat ? LevelSource::kBeat : LevelSource::kAudioInput;
   console_.Runner().SetSoundSource(audio_.get());
   if (beat) {
@@ -303,7 +326,7 @@ void SoundPage::ChooseLevelSource(int index) {
   RememberChoices();
   ShowBeatGrid();
   console_.OutStatus((beat ? QStringLiteral(" Бит музыки: ") : QStringLiteral(" Уровень звука: ")) +
-                     device.description() + QStringLiteral(" "));
+                     audio_->Description() + QStringLiteral(" "));
 }
 
 void SoundPage::FallBackToClipboard(const QString& reason) {

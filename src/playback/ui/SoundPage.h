@@ -21,8 +21,9 @@ class QTimer;
 
 namespace kalvetro {
 
-class AudioLevelInput;
+class AudioInput;
 class Console;
+class SoundInputChooser;
 
 // Where the sound tick takes its level from.
 enum class LevelSource : int {
@@ -58,8 +59,8 @@ class SoundPage : public QWidget {
   void TapTempo();
   void ChoosePulseLoss(int index);
 
-  // The audio input the page listens to; by default the system's default input. A null
-  // device stands for a machine without one.
+  // A Qt audio device the page listens to instead of the chooser's input. A null device stands
+  // for a machine without one.
   void SetAudioDevice(const QAudioDevice& device);
   LevelSource Source() const { return source_; }
 
@@ -84,6 +85,7 @@ class SoundPage : public QWidget {
   QFrame* flashLamp = nullptr;  // lit for a moment on every beat of the grid
   QPushButton* tapButton = nullptr;
   QComboBox* pulseLossBox = nullptr;
+  SoundInputChooser* inputChooser = nullptr;
 
  private:
   // The clipboard as the level source: another program writes the level as text.
@@ -104,8 +106,8 @@ class SoundPage : public QWidget {
   Console& console_;
   LevelSource source_ = LevelSource::kClipboard;
   ClipboardLevel clipboard_;
-  std::optional<QAudioDevice> device_;  // empty: the system's default input
-  std::unique_ptr<AudioLevelInput> audio_;
+  std::optional<QAudioDevice> device_;  // empty: the input of the chooser
+  std::unique_ptr<AudioInput> audio_;
   QTimer* flashOff_ = nullptr;
 };
 
