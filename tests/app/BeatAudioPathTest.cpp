@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Beat pacing through the real audio path: a PulseAudio server of the test's own with a null
 // sink, a drum loop played into it with paplay, and the headless player listening on the
-// sink's monitor as the default input.
+// sink's monitor, the server's default input.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -12,6 +11,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "support/PulseServer.h"
 #include "support/TestShow.h"
 
 namespace kalvetro {
@@ -27,38 +27,14 @@ bool RunTool(const QString& program, const QStringList& args, const QProcessEnvi
 TEST(BeatAudioPath, TheHeadlessPlayerStepsOnTheBeatsOfALoopPlayedIntoPulseAudio) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  QDir(dir.path()).mkdir(QStringLiteral("run"));
-  const QString runtime = dir.filePath(QStringLiteral("run"));
-  QFile::setPermissions(runtime,
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  const QString socket = runtime + QStringLiteral("/pa.sock");
+  testing::PulseServer pulse;
+  ASSERT_TRUE(pulse.Start());
+  ASSERT_GE(pulse.AddSink(QStringLiteral("beats"), QStringLiteral("Beats")), 0);
+  // The monitor of the output (what this computer plays) is the default input.
+  ASSERT_TRUE(pulse.Pactl({QStringLiteral("set-default-source"), QStringLiteral("beats.monitor")}));
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-  env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + socket);
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-
-  QProcess server;
-  server.setProcessEnvironment(env);
-  server.start(
-      QStringLiteral("pulseaudio"),
-      {QStringLiteral("--daemonize=no"), QStringLiteral("-n"),
-       QStringLiteral("--exit-idle-time=-1"),
-       QStringLiteral("--load=module-null-sink sink_name=beats rate=44100"),
-       QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socket});
-  ASSERT_TRUE(server.waitForStarted());
-  QElapsedTimer up;
-  up.start();
-  while (!RunTool(QStringLiteral("pactl"), {QStringLiteral("info")}, env) && up.elapsed() < 10000)
-    QTest::qWait(200);
-  // The monitor as a source of its own, the default input.
-  ASSERT_TRUE(
-      RunTool(QStringLiteral("pactl"),
-              {QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
-               QStringLiteral("master=beats.monitor"), QStringLiteral("source_name=beatsin")},
-              env));
-  ASSERT_TRUE(RunTool(QStringLiteral("pactl"),
-                      {QStringLiteral("set-default-source"), QStringLiteral("beatsin")}, env));
 
   // A kick every 0.5 s (120 BPM) for 20 s, made with sox.
   const QString hit = dir.filePath(QStringLiteral("hit.wav"));
@@ -75,8 +51,6 @@ TEST(BeatAudioPath, TheHeadlessPlayerStepsOnTheBeatsOfALoopPlayedIntoPulseAudio)
                       {hit, loop, QStringLiteral("repeat"), QStringLiteral("39")}, env));
   const QString show = testing::TestShow(11, 10).WriteTo(dir, QStringLiteral("show.klv"));
 
-  QProcess player;
-  player.setProcessEnvironment(env);
   QProcess console;
   console.setProcessEnvironment(env);
   console.start(QStringLiteral(KALVETRO_CONSOLE_BINARY),
@@ -84,8 +58,7 @@ TEST(BeatAudioPath, TheHeadlessPlayerStepsOnTheBeatsOfALoopPlayedIntoPulseAudio)
                  QStringLiteral("--seconds"), QStringLiteral("14"), show});
   ASSERT_TRUE(console.waitForStarted());
   QTest::qWait(500);
-  player.start(QStringLiteral("paplay"), {QStringLiteral("-d"), QStringLiteral("beats"), loop});
-  ASSERT_TRUE(player.waitForStarted());
+  ASSERT_TRUE(pulse.Play(QStringLiteral("beats"), loop));
 
   // The time of each scene line the player prints.
   std::vector<qint64> steps;
@@ -102,10 +75,7 @@ TEST(BeatAudioPath, TheHeadlessPlayerStepsOnTheBeatsOfALoopPlayedIntoPulseAudio)
     }
   }
   const QByteArray errors = console.readAllStandardError();
-  player.kill();
-  player.waitForFinished();
-  server.terminate();
-  server.waitForFinished();
+  pulse.Stop();
 
   // The first line is the start; then one step per beat once the tracker has the pulse.
   ASSERT_GE(steps.size(), 12u) << errors.constData();

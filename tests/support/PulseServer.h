@@ -47,7 +47,14 @@ class PulseServer {
     }
     return false;
   }
+  // Stops the server; a paplay still playing is stopped first.
   void Stop() {
+    for (QProcess* player : players_) {
+      player->kill();
+      player->waitForFinished(2000);
+      delete player;
+    }
+    players_.clear();
     if (server_.state() == QProcess::NotRunning) return;
     server_.terminate();
     if (!server_.waitForFinished(5000)) server_.kill();
