@@ -35,7 +35,7 @@ enum class ShowReplacement { Opened, Emptied, Restored };
 
 // Where the console finds its port and files. Empty paths mean the user's folders.
 struct ConsoleOptions {
-  QString port = QStringLiteral("COM1");
+  QString port = QString::fromLatin1(kDefaultPort);
   QString settingsFile;  // default: "Kalvo.ini" in the user's config folder
   QString autosaveFile;  // default: "ShouTemp.klv" in the user's data folder
   int olaUniverse = 0;   // 1..65535: network output to this universe (overrides the settings)

@@ -16,6 +16,8 @@ namespace kalvetro {
 class TBComPort;
 class ThreadInbox;
 
+// The port the console opens when none is named (the first serial port).
+inline constexpr char kDefaultPort[] = "COM1";
 // The status line text when a lost port has been opened again; the port name follows.
 inline constexpr char kPortReopenedText[] = " Порт снова открыт: ";
 // How often a lost port is tried again, in ms.

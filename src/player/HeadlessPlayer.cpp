@@ -49,7 +49,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   // one is named.
   QTemporaryDir scratch;
   ConsoleOptions consoleOptions;
-  consoleOptions.port = options.port.isEmpty() ? QStringLiteral("COM1") : options.port;
+  consoleOptions.port = options.port.isEmpty() ? QString::fromLatin1(kDefaultPort) : options.port;
   consoleOptions.settingsFile = options.settingsFile.isEmpty()
                                     ? scratch.filePath(QStringLiteral("Kalvo.ini"))
                                     : options.settingsFile;

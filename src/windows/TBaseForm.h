@@ -28,7 +28,7 @@ class KeyboardFilter;
 
 // Where start-up finds its port, files and dialogs. Empty paths mean the user's folders.
 struct StartOptions {
-  QString port = QStringLiteral("COM1");
+  QString port = QString::fromLatin1(kDefaultPort);
   QString showFile;                  // opened after the last show of the settings file
   QString settingsFile;              // default: "Kalvo.ini" in the user's config folder
   QString autosaveFile;              // default: "ShouTemp.klv" in the user's data folder

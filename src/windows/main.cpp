@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
   QCommandLineOption portOption(
       QStringLiteral("port"),
       QStringLiteral("Serial port of the DMX interface: COM1, COM2, ... or a device path."),
-      QStringLiteral("DEVICE"), QStringLiteral("COM1"));
+      QStringLiteral("DEVICE"), QString::fromLatin1(kalvetro::kDefaultPort));
   QCommandLineOption olaOption(
       QStringLiteral("ola"),
       QStringLiteral("Also send every frame to this universe (1..65535) of the OLA daemon."),

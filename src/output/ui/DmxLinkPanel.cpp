@@ -97,7 +97,7 @@ void DmxLinkPanel::BuildControls(const QString& port) {
   // The ports: the two classic ones, the USB serial devices present, and the one in use.
   portBox = new QComboBox(this);
   portBox->setObjectName(QStringLiteral("ComboBoxPort"));
-  QStringList ports{QStringLiteral("COM1"), QStringLiteral("COM2")};
+  QStringList ports{QString::fromLatin1(kDefaultPort), QStringLiteral("COM2")};
   const QDir dev(QStringLiteral("/dev"));
   for (const QString& name : dev.entryList({QStringLiteral("ttyUSB*"), QStringLiteral("ttyACM*")},
                                            QDir::System, QDir::Name))
