@@ -72,8 +72,10 @@ TEST(HeadlessPlayer, PlaysTheScenesAtTheShowsTempoWithCrossfadesOnAPort) {
     seen200 += level == 200;
     seen150 += level == 150;
   }
-  EXPECT_GE(seen200, 5);
-  EXPECT_GE(seen150, 3);
+  // At least two passes in the 2 s read: on a loaded machine (sanitizer builds compiling beside
+  // it) the sequencer's timer may come late and the 2 s hold fewer than the six passes due.
+  EXPECT_GE(seen200, 3) << ::testing::PrintToString(channel1);
+  EXPECT_GE(seen150, 2) << ::testing::PrintToString(channel1);
 
   // One line per scene change: about ten a second.
   const QStringList lines =
