@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -76,12 +75,12 @@ class PulseLevelInput : public AudioInput {
   PcmListener* listener_ = nullptr;  // under listenerMutex_
   // Start's wait for the first answer.
   std::mutex answerMutex_;
-  std::condition_variable answered_;
   struct StartAnswer {
     bool ok;
     QString text;
   };
   std::optional<StartAnswer> answer_;
+  std::atomic<bool> answerReady_{false};  // answer_ is set
   // Loop thread only.
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
