@@ -193,8 +193,9 @@ void PulseLevelInput::FindSource() {
 
 void PulseLevelInput::Record(const std::string& name, const QString& label, int rate) {
   rate_ = std::clamp(rate > 0 ? rate : 48000, 8000, 192000);
-  const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate_), 1};
-  stream_ = pa_stream_new(context_, "Kalvetro sound level", &spec, nullptr);
+  // Mono 32-bit floats at the source's own rate (libpulse's type for a sample format).
+  const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<uint32_t>(rate_), 1};
+  stream_ = pa_stream_new(context_, "Kalvetro sound level", &format, nullptr);
   if (!stream_) {
     if (!answeredStart_) Answer(false, QStringLiteral("pa_stream_new"));
     return;
@@ -212,7 +213,7 @@ void PulseLevelInput::Record(const std::string& name, const QString& label, int 
   attr.tlength = static_cast<uint32_t>(-1);
   attr.prebuf = static_cast<uint32_t>(-1);
   attr.minreq = static_cast<uint32_t>(-1);
-  attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kBlockUsec, &spec));
+  attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kBlockUsec, &format));
   // The chosen source and no other: when it goes, the stream ends instead of moving on to
   // some other input the operator did not choose.
   const auto flags =
@@ -272,8 +273,8 @@ void PulseLevelInput::ReadSamples() {
         if (pa_stream_get_latency(stream_, &latency, &negative) == 0 && !negative) {
           const size_t readable = pa_stream_readable_size(stream_);
           const size_t behind = readable > bytes ? readable - bytes : 0;
-          const pa_sample_spec* spec = pa_stream_get_sample_spec(stream_);
-          const pa_usec_t waiting = spec ? pa_bytes_to_usec(behind, spec) : 0;
+          // The stream carries the mono floats it was made with.
+          const pa_usec_t waiting = behind * 1000000 / (sizeof(float) * static_cast<size_t>(rate_));
           if (latency > waiting) heard -= std::chrono::microseconds(latency - waiting);
         }
         listener_->TakePcm(mono, rate_, heard);
