@@ -96,7 +96,8 @@ TEST(HeadlessPlayer, AnUnreadableShowOrPortEndsWithCodeTwoAndItsMessage) {
   QProcess* player = StartPlayer(&owner, {shortFile.fileName()});
   ASSERT_TRUE(player->waitForFinished(8000));
   EXPECT_EQ(player->exitCode(), 2);
-  EXPECT_TRUE(QString::fromUtf8(player->readAllStandardError()).contains("Read beyond end of file"));
+  EXPECT_TRUE(
+      QString::fromUtf8(player->readAllStandardError()).contains("Read beyond end of file"));
 
   player = StartPlayer(&owner, {dir.filePath(QStringLiteral("missing.klv"))});
   ASSERT_TRUE(player->waitForFinished(8000));
@@ -154,9 +155,8 @@ TEST(HeadlessPlayer, RunsAutomatsPicturesAndTheConveyorListAndRefusesBadValues) 
     Pty pty;
     QProcess* player = StartPlayer(
         &owner, {QStringLiteral("--automat"), QStringLiteral("1"), QStringLiteral("--picture"),
-                 QStringLiteral("2"), QStringLiteral("--port"),
-                 QString::fromStdString(pty.Path()), QStringLiteral("--seconds"),
-                 QStringLiteral("3"), three});
+                 QStringLiteral("2"), QStringLiteral("--port"), QString::fromStdString(pty.Path()),
+                 QStringLiteral("--seconds"), QStringLiteral("3"), three});
     ASSERT_TRUE(player->waitForStarted(5000));
     const std::vector<DmxFrame> frames = FramesOf(pty.Receive(50 * 262, 6000));
     ASSERT_TRUE(player->waitForFinished(8000));
@@ -210,8 +210,8 @@ TEST(HeadlessPlayer, RunsAutomatsPicturesAndTheConveyorListAndRefusesBadValues) 
 TEST(HeadlessPlayer, HelpAndVersionNeedNoDisplay) {
   QObject owner;
   for (const char* word : {"--help", "--version"}) {
-    QProcess* program = testing::StartConsoleProcess(&owner, {QString::fromLatin1(word)},
-                                                     {.noDisplay = true});
+    QProcess* program =
+        testing::StartConsoleProcess(&owner, {QString::fromLatin1(word)}, {.noDisplay = true});
     ASSERT_TRUE(program->waitForFinished(10000)) << word;
     EXPECT_EQ(program->exitStatus(), QProcess::NormalExit) << word;
     EXPECT_EQ(program->exitCode(), 0) << word << program->readAllStandardError().constData();
@@ -226,9 +226,9 @@ TEST(HeadlessPlayer, SigtermEndsItAtOnce) {
   QTemporaryDir dir;
   Pty pty;
   QObject owner;
-  QProcess* player = StartPlayer(&owner, {QStringLiteral("--port"),
-                                          QString::fromStdString(pty.Path()),
-                                          WriteThreeSceneShow(dir)});
+  QProcess* player = StartPlayer(
+      &owner,
+      {QStringLiteral("--port"), QString::fromStdString(pty.Path()), WriteThreeSceneShow(dir)});
   ASSERT_TRUE(player->waitForStarted(5000));
   ASSERT_FALSE(pty.Receive(262, 5000).empty());  // playing
   QElapsedTimer clock;

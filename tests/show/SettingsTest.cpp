@@ -65,10 +65,12 @@ TEST_F(SettingsTest, WritesKeysInOrderAndReadsThemBack) {
   expected += "File20=/last.klv\nTicks=10100000000000000000\n\n[LastFile]\n";
   expected += "Path=/home/op/show=1.klv\n";
   expected += "\n[NetworkDMX]\nOLA=1\nUniverse=42\n";
-  expected += "\n[Remote]\nOSC=0\nOSCPort=9000\nOSCBind=\nOSCAllow=" + std::string(kDefaultOscAllow);
+  expected +=
+      "\n[Remote]\nOSC=0\nOSCPort=9000\nOSCBind=\nOSCAllow=" + std::string(kDefaultOscAllow);
   expected += "\nWeb=0\nWebPort=8080\nWebBind=\nWebPIN=\n";
   expected += "\n[MIDI]\nOn=0\nAPI=alsa\nIn=\nOut=\nMaps=0\n";
-  expected += "\n[Sound]\nSource=0\nPulseLoss=0\nInput=alsa_output.usb-Звук.analog-stereo.monitor\n";
+  expected +=
+      "\n[Sound]\nSource=0\nPulseLoss=0\nInput=alsa_output.usb-Звук.analog-stereo.monitor\n";
   EXPECT_EQ(ReadText(), expected);
 
   const Settings back = ReadSettings(path_);
@@ -108,7 +110,10 @@ TEST_F(SettingsTest, RemoteSettingsRoundTripAndBadValuesReadAsDefaults) {
 TEST_F(SettingsTest, MidiDeskRoundTripsAndFewerMappingsLeaveNoOldOnesBehind) {
   Settings settings;
   MidiSettings& midi = settings.remote.midi;
-  midi = {true, "jack", "Desk:controls", "Desk:lights",
+  midi = {true,
+          "jack",
+          "Desk:controls",
+          "Desk:lights",
           {"cc 1 7 channel 12", "note 10 36 next", "note 1 2 flash 3"}};
   ASSERT_TRUE(WriteSettings(path_, settings).ok);
   EXPECT_EQ(ReadSettings(path_).remote, settings.remote);

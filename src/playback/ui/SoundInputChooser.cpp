@@ -32,8 +32,9 @@ SoundInputChooser::SoundInputChooser(Console& console, QWidget* parent)
   row->addWidget(caption);
   row->addWidget(inputBox, 1);
 
-  wanted_ = console_.SoundInputOption().isEmpty() ? QString::fromStdString(console_.SoundSetup().input)
-                                                  : console_.SoundInputOption();
+  wanted_ = console_.SoundInputOption().isEmpty()
+                ? QString::fromStdString(console_.SoundSetup().input)
+                : console_.SoundInputOption();
   Show({});
   connect(inputBox, &QComboBox::currentIndexChanged, this, &SoundInputChooser::ChooseInput);
   // The settings are read after the pages are built; a name given for this run stays.

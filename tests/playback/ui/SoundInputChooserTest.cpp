@@ -109,8 +109,9 @@ TEST_F(SoundInputChooserTest, TheSoundOfThisComputerStepsTheShowAndIsTakenAgainW
 
   // The choice is kept by name.
   Stop();
-  EXPECT_EQ(ReadSettings(dir.filePath(QStringLiteral("config/Kalvo.ini")).toStdString()).sound.input,
-            "kalvo_clicks.monitor");
+  EXPECT_EQ(
+      ReadSettings(dir.filePath(QStringLiteral("config/Kalvo.ini")).toStdString()).sound.input,
+      "kalvo_clicks.monitor");
 }
 
 }  // namespace
