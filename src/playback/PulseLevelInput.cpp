@@ -15,7 +15,6 @@
 #include <utility>
 
 #include "playback/AudioLevel.h"
-#include "playback/PulseSources.h"
 #include "serial/ThreadInbox.h"
 
 namespace kalvetro {
@@ -31,7 +30,10 @@ constexpr pa_usec_t kBlockUsec = 10000;
 }  // namespace
 
 PulseLevelInput::PulseLevelInput(const QString& wanted, QObject* parent)
-    : AudioInput(parent), wanted_(wanted), inbox_(new ThreadInbox(this)) {}
+    : AudioInput(parent),
+      wanted_(wanted),
+      inbox_(new ThreadInbox(this)),
+      reader_([this](PulseInputList list) { TakeInputs(std::move(list)); }) {}
 
 PulseLevelInput::~PulseLevelInput() {
   Stop();
@@ -155,40 +157,34 @@ void PulseLevelInput::Connected(pa_context* context) {
 }
 
 void PulseLevelInput::FindSource() {
-  if (finding_) {
-    findAgain_ = true;
-    return;
+  reader_.Read(context_);
+}
+
+void PulseLevelInput::TakeInputs(PulseInputList list) {
+  if (stream_) return;
+  int found = -1;
+  if (!followed_.empty()) {
+    found = MatchSoundInput(list.inputs, QString::fromStdString(followed_));
+    if (found >= 0 && list.inputs[found].name.toStdString() != followed_) found = -1;
+  } else if (wanted_.isEmpty()) {
+    // The server's default source, whichever it is at the time.
+    found = MatchSoundInput(list.inputs, QString::fromStdString(list.defaultSource));
+  } else {
+    found = MatchSoundInput(list.inputs, wanted_);
+    if (found >= 0) followed_ = list.inputs[found].name.toStdString();
   }
-  finding_ = true;
-  findAgain_ = false;
-  ReadPulseInputs(context_, [this](PulseInputList list) {
-    finding_ = false;
-    if (stream_) return;
-    int found = -1;
-    if (!followed_.empty()) {
-      found = MatchSoundInput(list.inputs, QString::fromStdString(followed_));
-      if (found >= 0 && list.inputs[found].name.toStdString() != followed_) found = -1;
-    } else if (wanted_.isEmpty()) {
-      // The server's default source, whichever it is at the time.
-      found = MatchSoundInput(list.inputs, QString::fromStdString(list.defaultSource));
-    } else {
-      found = MatchSoundInput(list.inputs, wanted_);
-      if (found >= 0) followed_ = list.inputs[found].name.toStdString();
-    }
-    if (found >= 0) {
-      Record(list.inputs[found].name.toStdString(), list.inputs[found].label, list.rates[found]);
-    } else if (!answeredStart_) {
-      // Not there yet: the input starts lost and waits for it.
-      const QString name = wanted_.isEmpty() ? QStringLiteral("по умолчанию") : wanted_;
-      Answer(true, name);
-      inbox_->Post([this, name] {
-        description_ = name;
-        SayLost(QStringLiteral(" Аудиовход не найден: ") + name +
-                QStringLiteral(" - шоу идет дальше, вход будет взят, когда появится "));
-      });
-    }
-    if (findAgain_ && !stream_) FindSource();
-  });
+  if (found >= 0) {
+    Record(list.inputs[found].name.toStdString(), list.inputs[found].label, list.rates[found]);
+  } else if (!answeredStart_) {
+    // Not there yet: the input starts lost and waits for it.
+    const QString name = wanted_.isEmpty() ? QStringLiteral("по умолчанию") : wanted_;
+    Answer(true, name);
+    inbox_->Post([this, name] {
+      description_ = name;
+      SayLost(QStringLiteral(" Аудиовход не найден: ") + name +
+              QStringLiteral(" - шоу идет дальше, вход будет взят, когда появится "));
+    });
+  }
 }
 
 void PulseLevelInput::Record(const std::string& name, const QString& label, int rate) {

@@ -9,6 +9,7 @@
 
 #include "playback/AudioInput.h"
 #include "playback/PulseLoop.h"
+#include "playback/PulseSources.h"
 
 struct pa_context;
 struct pa_stream;
@@ -52,6 +53,7 @@ class PulseLevelInput : public AudioInput {
   void Connected(pa_context* context);
   void FindSource();
   void Record(const std::string& name, const QString& label, int rate);
+  void TakeInputs(PulseInputList list);
   void StreamState();
   void ReadSamples();
   void DropStream();
@@ -84,9 +86,8 @@ class PulseLevelInput : public AudioInput {
   // Loop thread only.
   pa_context* context_ = nullptr;
   pa_stream* stream_ = nullptr;
-  std::string followed_;  // the exact name once one source has been taken
-  bool finding_ = false;
-  bool findAgain_ = false;
+  std::string followed_;     // the exact name once one source has been taken
+  PulseInputReader reader_;  // its answers come to TakeInputs
   bool answeredStart_ = false;
   int rate_ = 48000;
   QString streamLabel_;

@@ -45,8 +45,7 @@ void PulseLoop::Stop() {
     if (!stopping_) posted_.push_back([this] { pa_mainloop_quit(mainloop_, 0); });
     stopping_ = true;
   }
-  const std::uint64_t one = 1;
-  [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+  Wake();
   thread_.join();
 }
 
@@ -56,6 +55,10 @@ void PulseLoop::Post(std::function<void()> fn) {
     if (stopping_) return;
     posted_.push_back(std::move(fn));
   }
+  Wake();
+}
+
+void PulseLoop::Wake() {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
 }

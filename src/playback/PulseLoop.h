@@ -37,6 +37,8 @@ class PulseLoop {
  private:
   void Run(const std::string& clientName);
   void RunPosted();
+  // Tells the loop that something was posted.
+  void Wake();
   static void ContextState(pa_context* context, void* self);
 
   std::jthread thread_;

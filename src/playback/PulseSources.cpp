@@ -103,7 +103,30 @@ QString MonitorLabel(const QString& sinkDescription) {
   return QStringLiteral("Звук этого компьютера: ") + sinkDescription;
 }
 
-PulseSources::PulseSources(QObject* parent) : QObject(parent), inbox_(new ThreadInbox(this)) {
+void PulseInputReader::Read(pa_context* context) {
+  if (reading_) {
+    again_ = true;
+    return;
+  }
+  reading_ = true;
+  again_ = false;
+  ReadPulseInputs(context, [this, context](PulseInputList list) {
+    reading_ = false;
+    done_(std::move(list));
+    if (again_) Read(context);
+  });
+}
+
+PulseSources::PulseSources(QObject* parent)
+    : QObject(parent), inbox_(new ThreadInbox(this)), reader_([this](PulseInputList list) {
+        inbox_->Post([this, inputs = std::move(list.inputs)] {
+          // A change the chooser does not show (a volume moved) is not passed on.
+          if (state_ == State::kReady && inputs == inputs_) return;
+          state_ = State::kReady;
+          inputs_ = inputs;
+          emit Changed();
+        });
+      }) {
   loop_.Start(
       "Kalvetro (sources)", [this](pa_context* context) { Subscribe(context); },
       [this](const std::string&) {
@@ -135,25 +158,7 @@ void PulseSources::Subscribe(pa_context* context) {
 }
 
 void PulseSources::Refresh() {
-  // Events come in bursts (a new output brings its monitor); one reading at a time, and one
-  // more after it when something happened meanwhile.
-  if (reading_) {
-    readAgain_ = true;
-    return;
-  }
-  reading_ = true;
-  readAgain_ = false;
-  ReadPulseInputs(context_, [this](PulseInputList list) {
-    inbox_->Post([this, inputs = std::move(list.inputs)] {
-      // A change the chooser does not show (a volume moved) is not passed on.
-      if (state_ == State::kReady && inputs == inputs_) return;
-      state_ = State::kReady;
-      inputs_ = inputs;
-      emit Changed();
-    });
-    reading_ = false;
-    if (readAgain_) Refresh();
-  });
+  reader_.Read(context_);
 }
 
 }  // namespace kalvetro

@@ -15,6 +15,30 @@ namespace kalvetro {
 
 class ThreadInbox;
 
+// What the server has, as read in one go.
+struct PulseInputList {
+  std::vector<SoundInputInfo> inputs;
+  std::vector<int> rates;     // each input's own sample rate
+  std::string defaultSource;  // the name of the server's default source
+};
+// On the loop's thread: reads the default source, the outputs and the sources, then calls
+// `done` with them (an empty list when the server refused).
+void ReadPulseInputs(pa_context* context, std::function<void(PulseInputList)> done);
+
+// Reads the server's inputs one reading at a time and hands each list to `done`. Events come
+// in bursts (a new output brings its monitor): a reading asked for while one is under way is
+// made once, after it. Loop thread only.
+class PulseInputReader {
+ public:
+  explicit PulseInputReader(std::function<void(PulseInputList)> done) : done_(std::move(done)) {}
+  void Read(pa_context* context);
+
+ private:
+  std::function<void(PulseInputList)> done_;
+  bool reading_ = false;
+  bool again_ = false;
+};
+
 // The sound server's sources as the chooser offers them: every input and the monitor of
 // every output, shown as "Звук этого компьютера: <the output's description>". The list is
 // read again whenever a source or an output comes, goes or changes.
@@ -46,20 +70,9 @@ class PulseSources : public QObject {
   std::vector<SoundInputInfo> inputs_;
   // Loop thread only.
   pa_context* context_ = nullptr;
-  bool reading_ = false;
-  bool readAgain_ = false;
+  PulseInputReader reader_;
   PulseLoop loop_;
 };
-
-// What the server has, as read in one go.
-struct PulseInputList {
-  std::vector<SoundInputInfo> inputs;
-  std::vector<int> rates;     // each input's own sample rate
-  std::string defaultSource;  // the name of the server's default source
-};
-// On the loop's thread: reads the default source, the outputs and the sources, then calls
-// `done` with them (an empty list when the server refused).
-void ReadPulseInputs(pa_context* context, std::function<void(PulseInputList)> done);
 
 // The label the chooser shows for a monitor of the output described as `sinkDescription`.
 QString MonitorLabel(const QString& sinkDescription);

@@ -9,11 +9,19 @@
 
 namespace kalvetro {
 
-std::vector<SoundInputInfo> QtSoundInputs() {
+namespace {
+
+std::vector<SoundInputInfo> InputsOf(const QList<QAudioDevice>& devices) {
   std::vector<SoundInputInfo> inputs;
-  for (const QAudioDevice& device : QMediaDevices::audioInputs())
+  for (const QAudioDevice& device : devices)
     inputs.push_back({device.description(), device.description(), false});
   return inputs;
+}
+
+}  // namespace
+
+std::vector<SoundInputInfo> QtSoundInputs() {
+  return InputsOf(QMediaDevices::audioInputs());
 }
 
 std::unique_ptr<AudioInput> OpenAudioInput(const QString& wanted, QString* error) {
@@ -25,7 +33,8 @@ std::unique_ptr<AudioInput> OpenAudioInput(const QString& wanted, QString* error
   QAudioDevice device = QMediaDevices::defaultAudioInput();
   if (!wanted.isEmpty()) {
     const QList<QAudioDevice> devices = QMediaDevices::audioInputs();
-    const int found = MatchSoundInput(QtSoundInputs(), wanted);
+    // Matched in the same list it is taken from: a device may come or go between two lists.
+    const int found = MatchSoundInput(InputsOf(devices), wanted);
     if (found < 0) {
       if (error)
         *error = QStringLiteral(" Аудиовход не найден: ") + wanted +

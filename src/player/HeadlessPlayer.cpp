@@ -67,12 +67,12 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
     return 2;
   }
   console.ClearAll();
-  Settings conveyorSettings;
+  // The window's settings, read once: the conveyor list, the remotes' setup, the sound choices.
+  const Settings windowSettings = ReadSettings(Console::DefaultSettingsPath().toStdString());
   if (options.conveyor) {
     // The slots and ticks the window keeps; the shows come from them one after the other.
-    conveyorSettings = ReadSettings(Console::DefaultSettingsPath().toStdString());
     for (int k = 1; k <= kConveyorFiles; ++k)
-      console.SetConveyorFile(k, QString::fromStdString(conveyorSettings.conveyorFiles[k - 1]));
+      console.SetConveyorFile(k, QString::fromStdString(windowSettings.conveyorFiles[k - 1]));
   } else {
     const QString path = QFileInfo(options.showFile).absoluteFilePath();
     const FileResult opened = console.OpenShow(path);
@@ -103,7 +103,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   // The remotes keep the window's settings: the phone page's PIN and bind address, OSC's bind
   // address and allowed senders, the desk's back end and mappings.
   if (options.run.oscPort || options.run.webPort || !options.run.midiPort.isEmpty())
-    console.SetRemoteSetup(ReadSettings(Console::DefaultSettingsPath().toStdString()).remote);
+    console.SetRemoteSetup(windowSettings.remote);
   ApplyRemoteOptions(remotes, options.run);
   auto announce = [&] {
     Say(QStringLiteral("Сцена %1 из %2  %3")
@@ -124,7 +124,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
       if (options.beat) {
         audio->SetPcmListener(runner.BeatPcm());
         // Hold or keep the tempo when the pulse is lost, as the window's sound page chose.
-        const int loss = ReadSettings(Console::DefaultSettingsPath().toStdString()).sound.pulseLoss;
+        const int loss = windowSettings.sound.pulseLoss;
         runner.SetPulseLoss(loss == 1 ? PulseLoss::kKeepTempo : PulseLoss::kHold);
         runner.SetBeatPaced(true);
       }
@@ -151,7 +151,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
     }
   }
   if (options.conveyor) {
-    if (!runner.PlayConveyorList(conveyorSettings.conveyorTicks)) {
+    if (!runner.PlayConveyorList(windowSettings.conveyorTicks)) {
       Complain(QStringLiteral("no ticked conveyor slot has a show (%1)")
                    .arg(Console::DefaultSettingsPath()));
       console.Link().CloseAtShutdown();
