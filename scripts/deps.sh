@@ -11,7 +11,7 @@ KALVETRO_PACKAGES=(
   xvfb xauth fonts-dejavu-core adwaita-icon-theme
   desktop-file-utils shared-mime-info libxml2-utils dpkg-dev librsvg2-bin
   qt6-qpa-plugins
-  clang-14 libfuzzer-14-dev
+  clang-14 libfuzzer-14-dev clang-format-14
   liblo-dev
   qt6-httpserver-dev qt6-websockets-dev
   chromium chromium-driver python3-selenium python3-websocket

@@ -19,8 +19,10 @@ int main(int argc, char* argv[]) {
   double seconds = 10;
   bool load = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--load") == 0) load = true;
-    else seconds = std::atof(argv[i]);
+    if (std::strcmp(argv[i], "--load") == 0)
+      load = true;
+    else
+      seconds = std::atof(argv[i]);
   }
   const auto period = milliseconds(50);
   std::vector<steady_clock::time_point> stamps;
@@ -60,7 +62,8 @@ int main(int argc, char* argv[]) {
     return errors[std::min(errors.size() - 1, static_cast<std::size_t>(p * errors.size()))];
   };
   std::printf("ticks %zu  real-time %s  skipped %ld%s\n", stamps.size(),
-              ticker.RealTime() ? "yes" : "no", ticker.SkippedTicks(), load ? "  (under load)" : "");
+              ticker.RealTime() ? "yes" : "no", ticker.SkippedTicks(),
+              load ? "  (under load)" : "");
   std::printf("period error ms: p50 %.3f  p99 %.3f  max %.3f\n", pct(0.50), pct(0.99),
               errors.back());
   return 0;

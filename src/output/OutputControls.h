@@ -12,7 +12,7 @@ namespace kalvetro {
 inline constexpr int kStripCount = 27;       // channel strips on the page "Фэйдера"
 inline constexpr int kMaxStripOffset = 228;  // strip 27 then shows channel 255
 inline constexpr int kAutomatCount = 2;
-inline constexpr int kAutomatChannels = 4;   // an automat drives four neighbouring channels
+inline constexpr int kAutomatChannels = 4;  // an automat drives four neighbouring channels
 inline constexpr int kMaxAutomatPosition = 250;
 
 // Crossfade modes: the items of "Плавность перехода  сцен ".
@@ -56,9 +56,9 @@ struct PictureControls {
 
 // The manual override: the strips whose channels are selected force their faders.
 struct StripControls {
-  std::atomic<bool> manual{false};                    // "Ручное управление"
+  std::atomic<bool> manual{false};  // "Ручное управление"
   std::array<std::atomic<std::uint8_t>, kStripCount> fader{};  // strip k at index k - 1
-  std::atomic<std::uint8_t> offset{0};  // strip k shows channel offset + k
+  std::atomic<std::uint8_t> offset{0};                         // strip k shows channel offset + k
 };
 
 struct PadControls {

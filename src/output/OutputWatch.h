@@ -43,7 +43,7 @@ class OutputWatch : public QObject, public OutputSink {
   const CrossfadeControls& crossfade_;
   ThreadInbox* inbox_ = nullptr;
   std::array<std::uint8_t, kFrameBytes> last_{};  // output thread only
-  bool lastAudioRed_ = false;                       // output thread only
+  bool lastAudioRed_ = false;                     // output thread only
   std::atomic<std::uint64_t> version_{0};
   std::atomic<bool> armed_{false};
 };

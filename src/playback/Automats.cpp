@@ -60,7 +60,7 @@ void Automat::RunJob(int program, std::uint8_t bright, std::uint8_t dark) {
 }
 
 bool RunAutomatTick(Automat& avtomat, const AutomatRunFlags& flags, int program,
-                           std::uint8_t bright, std::uint8_t dark) {
+                    std::uint8_t bright, std::uint8_t dark) {
   avtomat.Stop();
   if (flags.blackOut) return false;
   if (!flags.runAlways && !(flags.withShow && flags.playing)) return false;

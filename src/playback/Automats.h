@@ -16,9 +16,9 @@ namespace kalvetro {
 // channels with a pattern of a bright and a dark level, eight steps long, chosen from four
 // programs, and walks the steps forward and backward at its own rate.
 
-inline constexpr int kAutomatSteps = 8;         // steps 0..7
-inline constexpr int kAutomatPrograms = 4;      // programs 1..4
-inline constexpr int kAutomatTempoMin = 5;      // tempo slider 5..50
+inline constexpr int kAutomatSteps = 8;     // steps 0..7
+inline constexpr int kAutomatPrograms = 4;  // programs 1..4
+inline constexpr int kAutomatTempoMin = 5;  // tempo slider 5..50
 inline constexpr int kAutomatTempoMax = 50;
 inline constexpr int kAutomatTempoZero = 20;  // a tempo byte of 0 runs as 20
 
@@ -96,7 +96,7 @@ struct AutomatRunFlags {
 // runs a job when it runs always or runs with a playing show. Returns whether the job ran.
 // Step and counter keep their values while the automat is idle.
 bool RunAutomatTick(Automat& avtomat, const AutomatRunFlags& flags, int program,
-                           std::uint8_t bright, std::uint8_t dark);
+                    std::uint8_t bright, std::uint8_t dark);
 
 // Publishes an automat to its block of the frame pipeline (user-interface thread, after each
 // automat tick): the active flag and the four levels of its last step. The output thread lays

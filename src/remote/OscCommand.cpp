@@ -18,7 +18,7 @@ namespace {
 
 using K = RemoteCommandKind;
 
-constexpr char kBundleTag[] = "#bundle";  // with its terminating zero: 8 bytes
+constexpr char kBundleTag[] = "#bundle";   // with its terminating zero: 8 bytes
 constexpr std::size_t kBundleHeader = 16;  // the tag and the 8-byte time tag
 
 // An argument as a whole number, or why it is not one.
@@ -94,8 +94,10 @@ class Reader {
   }
 
   bool ReadBundle(const std::uint8_t* data, std::size_t size, int depth) {
-    if (depth >= kOscMaxBundleDepth) return Fail(QStringLiteral("слишком глубокая вложенность пакетов"));
-    if (size < kBundleHeader || size % 4 != 0) return Fail(QStringLiteral("поврежденный пакет OSC"));
+    if (depth >= kOscMaxBundleDepth)
+      return Fail(QStringLiteral("слишком глубокая вложенность пакетов"));
+    if (size < kBundleHeader || size % 4 != 0)
+      return Fail(QStringLiteral("поврежденный пакет OSC"));
     std::size_t at = kBundleHeader;
     while (at < size) {
       if (size - at < 4) return Fail(QStringLiteral("поврежденный пакет OSC"));
@@ -160,10 +162,8 @@ class Reader {
       const int high[2] = {address->firstHigh, address->secondHigh};
       for (int i = 0; i < argc; ++i)
         if (values[i] < low[i] || values[i] > high[i])
-          return Fail(Refused(pathText, QStringLiteral("%1 вне %2..%3")
-                                            .arg(values[i])
-                                            .arg(low[i])
-                                            .arg(high[i])));
+          return Fail(Refused(
+              pathText, QStringLiteral("%1 вне %2..%3").arg(values[i]).arg(low[i]).arg(high[i])));
     }
     OscRequest request;
     request.sync = address->sync;

@@ -13,24 +13,24 @@ namespace kalvetro {
 inline constexpr int kShowFileSize = 81920;
 inline constexpr int kShowMemorySize = 81921;  // plus one spare byte that is never saved
 
-inline constexpr int kHeaderText = 0;           // identification text, 128 bytes
+inline constexpr int kHeaderText = 0;  // identification text, 128 bytes
 inline constexpr int kHeaderTextLength = 128;
-inline constexpr int kHeaderParams = 128;       // show-wide parameter bytes, 128 bytes
-inline constexpr int kRateRow = 256;            // fade step of channel n at kRateRow + n
-inline constexpr int kChannelNames = 512;       // name of channel n at kChannelNames + 16 * n
+inline constexpr int kHeaderParams = 128;  // show-wide parameter bytes, 128 bytes
+inline constexpr int kRateRow = 256;       // fade step of channel n at kRateRow + n
+inline constexpr int kChannelNames = 512;  // name of channel n at kChannelNames + 16 * n
 inline constexpr int kChannelNameLength = 16;
 inline constexpr int kChannelNamesLength = 4096;
-inline constexpr int kStaticPictures = 4608;    // 16 pictures of 512 bytes
+inline constexpr int kStaticPictures = 4608;  // 16 pictures of 512 bytes
 inline constexpr int kPictureCount = 16;
-inline constexpr int kPictureSize = 512;        // 256 include flags, then 256 levels
-inline constexpr int kPictureLevels = 256;      // offset of the levels inside a picture
-inline constexpr int kSelectFlags = 12800;      // byte n = 1: channel n selected
-inline constexpr int kUnusedArea = 13056;       // 3328 bytes without meaning
+inline constexpr int kPictureSize = 512;    // 256 include flags, then 256 levels
+inline constexpr int kPictureLevels = 256;  // offset of the levels inside a picture
+inline constexpr int kSelectFlags = 12800;  // byte n = 1: channel n selected
+inline constexpr int kUnusedArea = 13056;   // 3328 bytes without meaning
 inline constexpr int kUnusedAreaLength = 3328;
-inline constexpr int kSceneRows = 16384;        // scene s at kSceneRows + 256 * s
+inline constexpr int kSceneRows = 16384;  // scene s at kSceneRows + 256 * s
 inline constexpr int kRowSize = 256;
 inline constexpr int kSceneCount = 256;
-inline constexpr int kChannelCount = 255;   // channels 1..255 of a scene row
+inline constexpr int kChannelCount = 255;  // channels 1..255 of a scene row
 inline constexpr int kSpareByte = 81920;
 
 // Header parameter bytes.
@@ -55,9 +55,13 @@ inline constexpr char kIdentificationText[] = "it is DMX512 File KALVETRO USB Ve
 // Offset of the row of scene s. Every operation addresses the row it works on by scene number:
 // there is no shared "current row", the output tick works out its own row from the current
 // step every tick, and an edit of another scene can never be taken for the played one.
-constexpr int SceneRowOffset(int scene) { return kSceneRows + kRowSize * scene; }
+constexpr int SceneRowOffset(int scene) {
+  return kSceneRows + kRowSize * scene;
+}
 // Offset of the first byte of static picture k (0..15).
-constexpr int PictureOffset(int picture) { return kStaticPictures + kPictureSize * picture; }
+constexpr int PictureOffset(int picture) {
+  return kStaticPictures + kPictureSize * picture;
+}
 
 // The whole open show as one flat byte store. The output thread reads it every 50 ms while
 // the user interface edits it, so every access is a relaxed atomic: a frame may mix old and new
@@ -99,7 +103,9 @@ class ShowMemory {
  private:
   static constexpr int kWords = (kShowMemorySize + 7) / 8;
   // Bytes are reached through unsigned char, which may look at any object's bytes.
-  std::uint8_t& Byte(int index) const { return reinterpret_cast<std::uint8_t*>(words_.data())[index]; }
+  std::uint8_t& Byte(int index) const {
+    return reinterpret_cast<std::uint8_t*>(words_.data())[index];
+  }
 
   mutable std::array<std::uint64_t, kWords> words_{};
 };

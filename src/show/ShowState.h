@@ -13,12 +13,12 @@ namespace kalvetro {
 // the output thread reads memory, playing and beatFlag, and the replace sequence.
 struct ShowState {
   ShowMemory memory;
-  ShowMemory undoMemory;                    // one whole-show undo copy
+  ShowMemory undoMemory;                             // one whole-show undo copy
   std::array<std::uint8_t, kRowSize> pasteBuffer{};  // one scene row for copy and paste
   std::atomic<bool> playing{false};
   std::atomic<std::uint8_t> beatFlag{0};  // 1: a counted sound beat waits for the sequencer
-  bool showNamed = false;  // the show has a file name (opened or saved under a name)
-  int xyFirstChannel = 0;  // first-channel position of the XY editor, 0..253
+  bool showNamed = false;                 // the show has a file name (opened or saved under a name)
+  int xyFirstChannel = 0;                 // first-channel position of the XY editor, 0..253
 
   // Odd while the whole image is being replaced (a show opened, emptied or restored from
   // the undo copy). The output tick assembles no frame while it is odd and throws away a frame

@@ -15,9 +15,9 @@
 #include "app/Console.h"
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
-#include "support/FakeSerialDevice.h"
 #include "support/CallbackSink.h"
 #include "support/ConsoleOptionsIn.h"
+#include "support/FakeSerialDevice.h"
 
 namespace kalvetro {
 namespace {

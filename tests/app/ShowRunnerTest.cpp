@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <array>
 #include <set>
 #include <vector>
@@ -95,7 +95,10 @@ TEST(ShowRunner, PlaysAShowWithAnAutomatALatchedPictureAndBlackoutOnAPort) {
   for (std::size_t i = 5; i < playing.size(); ++i) {
     const DmxFrame& f = playing[i];
     const AutomatLevels four{f.levels[9], f.levels[10], f.levels[11], f.levels[12]};
-    if (patterns.count(four)) seen.insert(four); else ++strangers;
+    if (patterns.count(four))
+      seen.insert(four);
+    else
+      ++strangers;
     EXPECT_EQ(f.levels[kPictureChannel - 1], kPictureLevel) << "packet " << i;
   }
   EXPECT_LE(strangers, 1);

@@ -82,14 +82,15 @@ TEST(WindowHeadlessParity, TheSameShowAndRunOptionsPutTheSamePacketsOnTheWire) {
   Pty windowPort;
   Pty headlessPort;
   QObject owner;
-  QProcess* window = StartConsole(
-      &owner, dir,
-      QStringList{QStringLiteral("--play"), QStringLiteral("--port"),
-                  QString::fromStdString(windowPort.Path())} + run + QStringList{show});
-  QProcess* headless = StartConsole(
-      &owner, dir,
-      QStringList{QStringLiteral("--headless"), QStringLiteral("--port"),
-                  QString::fromStdString(headlessPort.Path())} + run + QStringList{show});
+  QProcess* window = StartConsole(&owner, dir,
+                                  QStringList{QStringLiteral("--play"), QStringLiteral("--port"),
+                                              QString::fromStdString(windowPort.Path())} +
+                                      run + QStringList{show});
+  QProcess* headless =
+      StartConsole(&owner, dir,
+                   QStringList{QStringLiteral("--headless"), QStringLiteral("--port"),
+                               QString::fromStdString(headlessPort.Path())} +
+                       run + QStringList{show});
   ASSERT_TRUE(window->waitForStarted(5000));
   ASSERT_TRUE(headless->waitForStarted(5000));
 

@@ -95,20 +95,44 @@ TEST(KeyMap, EveryActingKeyFromItsPlaceOnTheKeyboard) {
     std::uint32_t keycode;
     KeyAction action;
   } keys[] = {
-      {10, {kOn, 0}},   {11, {kOn, 1}},   {12, {kOn, 2}},   {13, {kOn, 3}},   // 1 2 3 4
-      {14, {kOn, 4}},   {15, {kOn, 5}},   {16, {kOn, 6}},   {17, {kOn, 7}},   // 5 6 7 8
-      {65, {kOn, 8}},                                                         // Space
-      {52, {kOn, 9}},   {53, {kOn, 10}},  {54, {kOn, 11}},  {55, {kOn, 12}},  // Z X C V
-      {56, {kOn, 13}},  {57, {kOn, 14}},  {58, {kOn, 15}},                    // B N M
-      {19, {KeyActionKind::kBlackOutToggle, 0}},                              // 0
-      {20, {KeyActionKind::kStop, 0}},                                        // -
-      {21, {KeyActionKind::kPlay, 0}},                                        // =
-      {24, {kSlot, 1}},  {25, {kSlot, 2}},  {26, {kSlot, 3}},  {27, {kSlot, 4}},   // Q W E R
-      {28, {kSlot, 5}},  {29, {kSlot, 6}},  {30, {kSlot, 7}},  {31, {kSlot, 8}},   // T Y U I
-      {32, {kSlot, 9}},  {33, {kSlot, 10}},                                        // O P
-      {38, {kSlot, 11}}, {39, {kSlot, 12}}, {40, {kSlot, 13}}, {41, {kSlot, 14}},  // A S D F
-      {42, {kSlot, 15}}, {43, {kSlot, 16}}, {44, {kSlot, 17}}, {45, {kSlot, 18}},  // G H J K
-      {46, {kSlot, 19}},                                                           // L
+      {10, {kOn, 0}},
+      {11, {kOn, 1}},
+      {12, {kOn, 2}},
+      {13, {kOn, 3}},  // 1 2 3 4
+      {14, {kOn, 4}},
+      {15, {kOn, 5}},
+      {16, {kOn, 6}},
+      {17, {kOn, 7}},  // 5 6 7 8
+      {65, {kOn, 8}},  // Space
+      {52, {kOn, 9}},
+      {53, {kOn, 10}},
+      {54, {kOn, 11}},
+      {55, {kOn, 12}},  // Z X C V
+      {56, {kOn, 13}},
+      {57, {kOn, 14}},
+      {58, {kOn, 15}},                            // B N M
+      {19, {KeyActionKind::kBlackOutToggle, 0}},  // 0
+      {20, {KeyActionKind::kStop, 0}},            // -
+      {21, {KeyActionKind::kPlay, 0}},            // =
+      {24, {kSlot, 1}},
+      {25, {kSlot, 2}},
+      {26, {kSlot, 3}},
+      {27, {kSlot, 4}},  // Q W E R
+      {28, {kSlot, 5}},
+      {29, {kSlot, 6}},
+      {30, {kSlot, 7}},
+      {31, {kSlot, 8}},  // T Y U I
+      {32, {kSlot, 9}},
+      {33, {kSlot, 10}},  // O P
+      {38, {kSlot, 11}},
+      {39, {kSlot, 12}},
+      {40, {kSlot, 13}},
+      {41, {kSlot, 14}},  // A S D F
+      {42, {kSlot, 15}},
+      {43, {kSlot, 16}},
+      {44, {kSlot, 17}},
+      {45, {kSlot, 18}},  // G H J K
+      {46, {kSlot, 19}},  // L
   };
   for (const auto& key : keys) {
     KeyMap map;

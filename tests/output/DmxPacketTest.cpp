@@ -79,8 +79,7 @@ TEST(DmxPacketTest, AShortPacketIsExactlyTheBytesTheInterfaceReads) {
   expected.push_back(0x34);                    // channel 256
   const Bytes packet = Build(frames);
   ASSERT_EQ(packet.size(), 263u);
-  EXPECT_EQ(Bytes(packet.begin(), packet.begin() + 6),
-            (Bytes{0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00}));
+  EXPECT_EQ(Bytes(packet.begin(), packet.begin() + 6), (Bytes{0xFF, 0xF0, 0xFF, 0xFF, 0xF1, 0x00}));
   EXPECT_EQ(packet, expected);
 }
 

@@ -53,7 +53,8 @@ TEST(OutputTicker, RunsOnItsOwnThreadAndStopsCleanly) {
   ticker.Stop();                   // stopping twice is harmless
   // A stopped ticker starts again.
   ticker.Start(milliseconds(5), [&] { ++ticks; });
-  for (int i = 0; i < 200 && ticks.load() == after; ++i) std::this_thread::sleep_for(milliseconds(5));
+  for (int i = 0; i < 200 && ticks.load() == after; ++i)
+    std::this_thread::sleep_for(milliseconds(5));
   ticker.Stop();
   EXPECT_GT(ticks.load(), after);
 }

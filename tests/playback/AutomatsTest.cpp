@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "output/OutputFrames.h"
 #include "output/OutputEngine.h"
+#include "output/OutputFrames.h"
 #include "playback/Automats.h"
 
 namespace kalvetro {

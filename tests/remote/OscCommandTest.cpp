@@ -60,11 +60,13 @@ TEST(OscCommand, WholeFloatsCountAsIntsTriggersIgnoreALetGoAndBundlesKeepTheirOr
   EXPECT_EQ(bundle.requests[0].command.kind, K::BlackOut);
   EXPECT_EQ(bundle.requests[1].command.kind, K::Latch);
   EXPECT_TRUE(bundle.requests[2].sync);
-  EXPECT_EQ(bundle.text, QStringLiteral("/kalvetro/blackout 1; /kalvetro/latch 2 1; /kalvetro/sync"));
+  EXPECT_EQ(bundle.text,
+            QStringLiteral("/kalvetro/blackout 1; /kalvetro/latch 2 1; /kalvetro/sync"));
   // As many messages as allowed pass; one more refuses the lot.
   const QByteArray one = OscMessage("/kalvetro/channel", {1, 1});
-  EXPECT_EQ(Parse(OscBundle(std::vector<QByteArray>(kOscMaxMessagesPerPacket, one))).requests.size(),
-            static_cast<std::size_t>(kOscMaxMessagesPerPacket));
+  EXPECT_EQ(
+      Parse(OscBundle(std::vector<QByteArray>(kOscMaxMessagesPerPacket, one))).requests.size(),
+      static_cast<std::size_t>(kOscMaxMessagesPerPacket));
   EXPECT_TRUE(Refused(OscBundle(std::vector<QByteArray>(kOscMaxMessagesPerPacket + 1, one))));
   // A datagram that starts anywhere in memory reads the same.
   QByteArray shifted = QByteArray(1, 'x') + OscMessage("/kalvetro/picture", {3, 1});
@@ -90,10 +92,11 @@ TEST(OscClients, KeepsSixteenForgetsTheLongestSilentAndAnyoneSilentForAMinute) {
   // 9001 was the longest silent and made room; the same port on another host is another client.
   EXPECT_EQ(std::count(at2001.begin(), at2001.end(), std::make_pair(host.toString(), 9001)), 0);
   EXPECT_EQ(std::count(at2001.begin(), at2001.end(), std::make_pair(host.toString(), 9000)), 1);
-  EXPECT_EQ(std::count(at2001.begin(), at2001.end(),
-                       std::make_pair(QStringLiteral("10.0.0.7"), 9000)),
-            1);
-  // A minute after their last message the ones heard at 1002..1015 are gone, the two fresh ones stay.
+  EXPECT_EQ(
+      std::count(at2001.begin(), at2001.end(), std::make_pair(QStringLiteral("10.0.0.7"), 9000)),
+      1);
+  // A minute after their last message the ones heard at 1002..1015 are gone, the two fresh ones
+  // stay.
   auto later = ports(2000 + OscClients::kForgetAfterMs);
   EXPECT_EQ(later.size(), 2u);
   EXPECT_TRUE(ports(2002 + OscClients::kForgetAfterMs).empty());

@@ -19,8 +19,8 @@ namespace {
 using testing::OscClient;
 using testing::OscMessage;
 using testing::OscReply;
-using testing::Pty;
 using testing::OscWire;
+using testing::Pty;
 
 // Two scenes at tempo 10, channel 1 at 120 and 180, channel 2 at 60.
 QString WriteShow(const QTemporaryDir& dir) {
@@ -46,11 +46,10 @@ TEST(OscHeadless, ThePlayerTakesCommandsOverUdpAndAnswersWithItsState) {
   OscWire wire(pty);
   QObject owner;
   const int port = testing::FreeUdpPort();
-  QProcess* player =
-      Start(&owner, {QStringLiteral("--headless"), QStringLiteral("--port"),
-                     QString::fromStdString(pty.Path()), QStringLiteral("--osc"),
-                     QString::number(port), QStringLiteral("--seconds"), QStringLiteral("20"),
-                     WriteShow(dir)});
+  QProcess* player = Start(
+      &owner, {QStringLiteral("--headless"), QStringLiteral("--port"),
+               QString::fromStdString(pty.Path()), QStringLiteral("--osc"), QString::number(port),
+               QStringLiteral("--seconds"), QStringLiteral("20"), WriteShow(dir)});
   ASSERT_TRUE(player->waitForStarted(5000));
   ASSERT_TRUE(wire.WaitForLevel(2, 60, 8000));
 
@@ -62,7 +61,8 @@ TEST(OscHeadless, ThePlayerTakesCommandsOverUdpAndAnswersWithItsState) {
   client.seen.clear();
   client.Send(OscMessage("/kalvetro/sync"));
   ASSERT_TRUE(client.WaitForReply({"/kalvetro/state/automat", {2, 0}}));  // the last one
-  EXPECT_TRUE(std::count(client.seen.begin(), client.seen.end(), OscReply{"/kalvetro/state/tempo", {10}}));
+  EXPECT_TRUE(
+      std::count(client.seen.begin(), client.seen.end(), OscReply{"/kalvetro/state/tempo", {10}}));
   EXPECT_TRUE(std::any_of(client.seen.begin(), client.seen.end(), [](const OscReply& r) {
     return r.path == "/kalvetro/state/scene" && r.values.size() == 2 && r.values[1] == 2;
   }));
@@ -95,17 +95,16 @@ TEST(OscHeadless, ABadPortValueEndsWithCodeTwoAndABusyPortIsReportedWhileTheShow
   ASSERT_TRUE(other.bind(QHostAddress::AnyIPv4, 0));
   Pty pty;
   OscWire wire(pty);
-  QProcess* player = Start(
-      &owner, {QStringLiteral("--headless"), QStringLiteral("--port"),
-               QString::fromStdString(pty.Path()), QStringLiteral("--osc"),
-               QString::number(other.localPort()), QStringLiteral("--seconds"),
-               QStringLiteral("2"), show});
+  QProcess* player = Start(&owner, {QStringLiteral("--headless"), QStringLiteral("--port"),
+                                    QString::fromStdString(pty.Path()), QStringLiteral("--osc"),
+                                    QString::number(other.localPort()), QStringLiteral("--seconds"),
+                                    QStringLiteral("2"), show});
   EXPECT_TRUE(wire.WaitForLevel(1, 180, 8000));
   ASSERT_TRUE(player->waitForFinished(8000));
   EXPECT_EQ(player->exitCode(), 0);
-  EXPECT_TRUE(QString::fromUtf8(player->readAllStandardError())
-                  .contains(QStringLiteral("OSC: порт %1 занят другой программой")
-                                .arg(other.localPort())));
+  EXPECT_TRUE(
+      QString::fromUtf8(player->readAllStandardError())
+          .contains(QStringLiteral("OSC: порт %1 занят другой программой").arg(other.localPort())));
 }
 
 }  // namespace

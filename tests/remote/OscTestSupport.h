@@ -23,7 +23,8 @@
 namespace kalvetro::testing {
 
 // An OSC message of int32 and float32 arguments, serialised by liblo.
-inline QByteArray OscMessage(const char* path, std::initializer_list<std::variant<int, float>> args = {}) {
+inline QByteArray OscMessage(const char* path,
+                             std::initializer_list<std::variant<int, float>> args = {}) {
   lo_message m = lo_message_new();
   for (const auto& a : args) {
     if (std::holds_alternative<int>(a))
@@ -84,7 +85,8 @@ class OscClient {
       if (d.senderPort() != serverPort_) ++foreignSenders;
       QByteArray bytes = d.data();
       int result = 0;
-      lo_message m = lo_message_deserialise(bytes.data(), static_cast<size_t>(bytes.size()), &result);
+      lo_message m =
+          lo_message_deserialise(bytes.data(), static_cast<size_t>(bytes.size()), &result);
       if (!m) {
         ++undecodable;
         continue;

@@ -44,7 +44,8 @@ class ShowFileTest : public ::testing::Test {
   }
   // Fills a show with a recognisable pattern in every area.
   static void FillPattern(ShowMemory& m) {
-    for (int i = 0; i < kShowMemorySize; ++i) m.Set(i, static_cast<std::uint8_t>((i * 7 + 3) & 0xFF));
+    for (int i = 0; i < kShowMemorySize; ++i)
+      m.Set(i, static_cast<std::uint8_t>((i * 7 + 3) & 0xFF));
   }
   static bool IsRoot() { return ::geteuid() == 0; }
 
@@ -60,13 +61,15 @@ TEST_F(ShowFileTest, SaveAndReopenIsIdenticalToTheByte) {
 
   const auto bytes = ReadBytes(path);
   ASSERT_EQ(bytes.size(), 81920u);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 38), "it is DMX512 File KALVETRO USB Ver 3.1");
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 38),
+            "it is DMX512 File KALVETRO USB Ver 3.1");
   for (int i = 0; i < kShowFileSize; ++i) ASSERT_EQ(bytes[i], show.memory.Get(i)) << i;
 
   ShowState reopened;
   reopened.memory.Set(kSpareByte, 42);
   ASSERT_TRUE(LoadShowFile(path, reopened.memory).ok);
-  for (int i = 0; i < kShowFileSize; ++i) ASSERT_EQ(reopened.memory.Get(i), show.memory.Get(i)) << i;
+  for (int i = 0; i < kShowFileSize; ++i)
+    ASSERT_EQ(reopened.memory.Get(i), show.memory.Get(i)) << i;
   EXPECT_EQ(reopened.memory.Get(kSpareByte), 42);  // the spare byte is never loaded
 }
 
@@ -112,7 +115,8 @@ long WriteHalfThenFail(int fd, const void* data, std::size_t count) {
     errno = EIO;
     return -1;
   }
-  return static_cast<long>(::write(fd, data, std::min(count, kHalf - static_cast<std::size_t>(at))));
+  return static_cast<long>(
+      ::write(fd, data, std::min(count, kHalf - static_cast<std::size_t>(at))));
 }
 
 TEST_F(ShowFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporary) {

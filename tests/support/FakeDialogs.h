@@ -53,4 +53,3 @@ class FakeDialogs : public DialogService {
 };
 
 }  // namespace kalvetro::testing
-

@@ -172,27 +172,30 @@ FakeSerialLine::FakeSerialLine(std::string port)
 std::shared_ptr<FakeSerialLine> FakeSerialLine::Create(const std::string& port) {
   std::shared_ptr<FakeSerialLine> line(new FakeSerialLine(port));
   std::weak_ptr<FakeSerialLine> weak = line;
-  RegisterDevice(port, [weak](OpenResult* result) -> std::shared_ptr<SerialDevice> {
-    auto l = weak.lock();
-    if (!l) {
-      *result = OpenResult::NotFound;
-      return nullptr;
-    }
-    std::lock_guard lock(l->mutex_);
-    if (l->unplugged_) {
-      *result = OpenResult::NotFound;
-      return nullptr;
-    }
-    if (l->open_) {
-      *result = OpenResult::AccessDenied;
-      return nullptr;
-    }
-    l->open_ = true;
-    l->lastInQueue_ = l->input_.size();
-    l->lastModem_ = l->modem_;
-    *result = OpenResult::Opened;
-    return std::make_shared<FakeSerialDevice>(l);
-  }, line.get());
+  RegisterDevice(
+      port,
+      [weak](OpenResult* result) -> std::shared_ptr<SerialDevice> {
+        auto l = weak.lock();
+        if (!l) {
+          *result = OpenResult::NotFound;
+          return nullptr;
+        }
+        std::lock_guard lock(l->mutex_);
+        if (l->unplugged_) {
+          *result = OpenResult::NotFound;
+          return nullptr;
+        }
+        if (l->open_) {
+          *result = OpenResult::AccessDenied;
+          return nullptr;
+        }
+        l->open_ = true;
+        l->lastInQueue_ = l->input_.size();
+        l->lastModem_ = l->modem_;
+        *result = OpenResult::Opened;
+        return std::make_shared<FakeSerialDevice>(l);
+      },
+      line.get());
   return line;
 }
 

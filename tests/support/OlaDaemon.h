@@ -13,9 +13,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ola/Callback.h>
 #include <ola/DmxBuffer.h>
 #include <ola/Logging.h>
-#include <ola/Callback.h>
 #include <ola/client/ClientArgs.h>
 #include <ola/client/OlaClient.h>
 #include <ola/io/SelectServer.h>
@@ -27,8 +27,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <array>
-#include <chrono>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -43,10 +43,27 @@ class OlaDaemon {
     dir_.setAutoRemove(true);
     // Every plugin of the daemon off: the test needs only the universe store, and no plugin
     // may open a network interface or a device.
-    for (const char* plugin :
-         {"artnet", "dummy", "e131", "espnet", "ftdidmx", "gpio", "karate", "kinet", "milinst",
-          "opendmx", "openpixelcontrol", "osc", "pathport", "renard", "sandnet", "shownet", "spi",
-          "stageprofi", "uartdmx", "usbdmx", "usbserial"}) {
+    for (const char* plugin : {"artnet",
+                               "dummy",
+                               "e131",
+                               "espnet",
+                               "ftdidmx",
+                               "gpio",
+                               "karate",
+                               "kinet",
+                               "milinst",
+                               "opendmx",
+                               "openpixelcontrol",
+                               "osc",
+                               "pathport",
+                               "renard",
+                               "sandnet",
+                               "shownet",
+                               "spi",
+                               "stageprofi",
+                               "uartdmx",
+                               "usbdmx",
+                               "usbserial"}) {
       QFile conf(dir_.filePath(QStringLiteral("ola-%1.conf").arg(QString::fromLatin1(plugin))));
       if (conf.open(QIODevice::WriteOnly)) conf.write("enabled = false\n");
     }
@@ -73,8 +90,8 @@ class OlaDaemon {
       ::dup2(devnull, 2);
       if (::geteuid() == 0) {
         ::execlp("setpriv", "setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                 "olad", "-c", config.c_str(), "-l", "1", "--no-http",
-                 "--no-register-with-dns-sd", "-r", port.c_str(), nullptr);
+                 "olad", "-c", config.c_str(), "-l", "1", "--no-http", "--no-register-with-dns-sd",
+                 "-r", port.c_str(), nullptr);
       } else {
         ::execlp("olad", "olad", "-c", config.c_str(), "-l", "1", "--no-http",
                  "--no-register-with-dns-sd", "-r", port.c_str(), nullptr);

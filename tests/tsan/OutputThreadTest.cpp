@@ -9,9 +9,9 @@
 #include <memory>
 #include <thread>
 
+#include "editing/StripLevels.h"
 #include "output/OutputEngine.h"
 #include "output/OutputTicker.h"
-#include "editing/StripLevels.h"
 #include "output/RateScale.h"
 #include "support/CallbackSink.h"
 

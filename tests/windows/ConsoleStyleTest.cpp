@@ -63,8 +63,9 @@ TEST(ConsoleStyle, TheFaderHandleIsDrawnWhereTheMouseGrabsIt) {
   // Press on the middle of the handle as drawn and drag it left: the level follows.
   const QPoint grab((full.first + full.second) / 2, 8);
   QTest::mousePress(&fader, Qt::LeftButton, {}, grab);
-  QMouseEvent move(QEvent::MouseMove, QPointF(grab - QPoint(120, 0)), fader.mapToGlobal(grab - QPoint(120, 0)),
-                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, QPointF(grab - QPoint(120, 0)),
+                   fader.mapToGlobal(grab - QPoint(120, 0)), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
   QApplication::sendEvent(&fader, &move);
   QTest::mouseRelease(&fader, Qt::LeftButton, {}, grab - QPoint(120, 0));
   EXPECT_LT(fader.value(), 255);

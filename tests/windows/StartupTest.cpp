@@ -44,8 +44,8 @@ TEST_F(StartupTest, StartsMaximisedInDemoModeWithAnEmptyShow) {
   }
   // Page controls and their tabs, in order.
   auto* input = w.findChild<QTabWidget*>("PageControlInput");
-  const QStringList captions = {"Фэйдера", "Дамп", "График Канала", "Редактор луча",
-                                "Копирование", "Автоматы", "Опции", "Приборы"};
+  const QStringList captions = {"Фэйдера",     "Дамп",     "График Канала", "Редактор луча",
+                                "Копирование", "Автоматы", "Опции",         "Приборы"};
   ASSERT_EQ(input->count(), captions.size());
   for (int i = 0; i < captions.size(); ++i) EXPECT_EQ(input->tabText(i), captions[i]);
   EXPECT_EQ(w.findChild<QTabWidget*>("PageControlUst")->currentIndex(), 2);

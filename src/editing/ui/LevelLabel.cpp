@@ -20,9 +20,9 @@ void LevelLabel::SetNumber(int n) {
 
 QSize LevelLabel::sizeHint() const {
   const QMargins margins = contentsMargins();
-  return QSize(fontMetrics().horizontalAdvance(QStringLiteral("255")) + margins.left() +
-                   margins.right(),
-               fontMetrics().height() + margins.top() + margins.bottom());
+  return QSize(
+      fontMetrics().horizontalAdvance(QStringLiteral("255")) + margins.left() + margins.right(),
+      fontMetrics().height() + margins.top() + margins.bottom());
 }
 
 void LevelLabel::paintEvent(QPaintEvent*) {

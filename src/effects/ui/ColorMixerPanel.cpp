@@ -12,8 +12,8 @@
 #include "app/Console.h"
 #include "editing/KeyMap.h"
 #include "effects/WindowColour.h"
-#include "ui/WindowParts.h"
 #include "ui/Controls.h"
+#include "ui/WindowParts.h"
 
 namespace kalvetro {
 

@@ -56,8 +56,7 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
     font.setPointSizeF(font.pointSizeF() * 0.9);
     button->setFont(font);
     button->installEventFilter(this);
-    connect(button, &QToolButton::clicked, this,
-            [this, k](bool down) { PressSlot(k, down); });
+    connect(button, &QToolButton::clicked, this, [this, k](bool down) { PressSlot(k, down); });
     slotButtons[k - 1] = button;
     slotGrid->addWidget(button, (k - 1) / 10, (k - 1) % 10);
   }
@@ -78,29 +77,25 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
     modes->addWidget(button);
     return button;
   };
-  handButton =
-      makeMode("SpeedButtonKonvHand", QStringLiteral("Ручн"),
-               QStringLiteral("Остановить Шоу   и  разрешить проигрывание выбранного Шоу"),
-               &ConveyorPanel::ChooseHandMode);
+  handButton = makeMode("SpeedButtonKonvHand", QStringLiteral("Ручн"),
+                        QStringLiteral("Остановить Шоу   и  разрешить проигрывание выбранного Шоу"),
+                        &ConveyorPanel::ChooseHandMode);
   listButton = makeMode("SpeedButtonKonvSpis", QStringLiteral("▶"),
-                                 QStringLiteral("Запустить конвейр Шоу  с текущей позиции "),
-                                 &ConveyorPanel::ChooseListMode);
-  listFromFirstButton =
-      makeMode("SpeedButtonKonvSpisBegin", QStringLiteral("|▶"),
-               QStringLiteral("Запустить Конвейр Шоу  с первой активной кнопки"),
-               &ConveyorPanel::ChooseListFromFirst);
+                        QStringLiteral("Запустить конвейр Шоу  с текущей позиции "),
+                        &ConveyorPanel::ChooseListMode);
+  listFromFirstButton = makeMode("SpeedButtonKonvSpisBegin", QStringLiteral("|▶"),
+                                 QStringLiteral("Запустить Конвейр Шоу  с первой активной кнопки"),
+                                 &ConveyorPanel::ChooseListFromFirst);
   composeButton = makeMode("SpeedButtonKonvOff", QStringLiteral("Набор"),
-                                QStringLiteral("Остановить конвейр и разрешить набор конвейра Шоу"),
-                                &ConveyorPanel::ChooseComposing);
+                           QStringLiteral("Остановить конвейр и разрешить набор конвейра Шоу"),
+                           &ConveyorPanel::ChooseComposing);
   auto* group = new QButtonGroup(this);
   group->setExclusive(true);
-  for (QToolButton* b :
-       {handButton, listButton, listFromFirstButton, composeButton})
+  for (QToolButton* b : {handButton, listButton, listFromFirstButton, composeButton})
     group->addButton(b);
   handButton->setChecked(true);
-  clearButton =
-      MakeSpeedButton(this, QStringLiteral("SpeedButtonKonvNew"), QStringLiteral("✕"),
-                      QStringLiteral("Очистить конвейр Шоу"), false);
+  clearButton = MakeSpeedButton(this, QStringLiteral("SpeedButtonKonvNew"), QStringLiteral("✕"),
+                                QStringLiteral("Очистить конвейр Шоу"), false);
   connect(clearButton, &QToolButton::clicked, this, &ConveyorPanel::ClearSlots);
   modes->addWidget(clearButton);
   controls->addLayout(modes);
@@ -123,8 +118,7 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
 
   // The keyboard reads the switch from the console; the switch follows the console when
   // someone else (a channel name box) turns the keys off.
-  connect(keysBox, &QCheckBox::toggled, this,
-          [this](bool on) { console_.SetConveyorKeys(on); });
+  connect(keysBox, &QCheckBox::toggled, this, [this](bool on) { console_.SetConveyorKeys(on); });
   connect(&console_, &Console::ConveyorKeysChanged, keysBox, &QCheckBox::setChecked);
   // The conveyor is the show runner's (the end of a pass, the keys, a remote drive it): the
   // group shows its mode, its slot buttons and its label, and the message of a failed load.

@@ -286,8 +286,7 @@ void AutomatsPage::ShowAutomatTempo(int a) {
   AutomatWidgets& ui = Ui(a);
   const AutomatTempo tempo =
       kalvetro::AutomatTempoOf(console_.Show().memory.Get(Base(a) + kAutomatTempo));
-  ui.tempoLabel->setText(QString::number(tempo.flashesPerMinute) +
-                               QStringLiteral(" Flash/мин "));
+  ui.tempoLabel->setText(QString::number(tempo.flashesPerMinute) + QStringLiteral(" Flash/мин "));
 }
 
 void AutomatsPage::ChangeAutomatTempo(int a, int position) {
@@ -356,8 +355,8 @@ void AutomatsPage::RefreshAutomats() {
   for (int a = 1; a <= kAutomatCount; ++a) {
     AutomatWidgets& ui = Ui(a);
     const int tempo = memory.Get(Base(a) + kAutomatTempo);
-    ui.tempoSlider->setValue(
-        tempo == 0 ? kAutomatTempoZero : std::clamp(tempo, kAutomatTempoMin, kAutomatTempoMax));
+    ui.tempoSlider->setValue(tempo == 0 ? kAutomatTempoZero
+                                        : std::clamp(tempo, kAutomatTempoMin, kAutomatTempoMax));
     ui.programButtons[console_.Runner().AutomatProgram(a) - 1]->setChecked(true);
     ui.runAlwaysBox->setChecked(console_.Runner().AutomatRunAlways(a));
     ui.withShowBox->setChecked(console_.Runner().AutomatWithShow(a));

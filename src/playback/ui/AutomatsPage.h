@@ -21,7 +21,7 @@ class Console;
 struct AutomatWidgets {
   QGroupBox* automatGroup = nullptr;
   QScrollBar* firstChannelSlider = nullptr;
-  QLabel* channelsLabel = nullptr;      // LabelSeq1Ch
+  QLabel* channelsLabel = nullptr;     // LabelSeq1Ch
   QLabel* channelNameLabel = nullptr;  // LabelSeq1ChName
   QScrollBar* tempoSlider = nullptr;
   QLabel* tempoLabel = nullptr;

@@ -62,9 +62,9 @@ TEST_F(BlockCopyPageTest, InputsStartWithTheirRangesValuesAndHints) {
       EXPECT_EQ(spin->toolTip(), QString::fromUtf8(in.hint)) << in.name;
     }
   }
-  for (const char* name : {"SpeedButtonLevelBlocCopy", "SpeedButtonLevelJobScens",
-                           "SpeedButtonScenAllCopy", "SpeedButtonScenaBlocCopy",
-                           "SpeedButtonMem5", "SpeedButtonUndo5"})
+  for (const char* name :
+       {"SpeedButtonLevelBlocCopy", "SpeedButtonLevelJobScens", "SpeedButtonScenAllCopy",
+        "SpeedButtonScenaBlocCopy", "SpeedButtonMem5", "SpeedButtonUndo5"})
     EXPECT_TRUE(tab->isAncestorOf(Button(QString::fromLatin1(name)))) << name;
   EXPECT_EQ(Button(QStringLiteral("SpeedButtonScenaBlocCopy"))->toolTip(),
             QStringLiteral("Выполнить копирование"));

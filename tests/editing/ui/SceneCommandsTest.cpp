@@ -106,7 +106,8 @@ TEST_F(SceneCommandsTest, MenusToolbarAndPageButtonsCarryTheirTextsShortcutsAndH
     EXPECT_EQ(Button(name)->toolTip(), QString::fromUtf8(hint));
   for (const char* name : {"SpeedButtonCOPYPREDSCEN", "SpeedButtonCOPY", "SpeedButtonCLEAR",
                            "SpeedButtonDELSCEN", "SpeedButtonAVTOPLUS"}) {
-    EXPECT_TRUE(form->findChild<QToolBar*>(QStringLiteral("ToolBar"))->isAncestorOf(Button(name))) << name;
+    EXPECT_TRUE(form->findChild<QToolBar*>(QStringLiteral("ToolBar"))->isAncestorOf(Button(name)))
+        << name;
     EXPECT_FALSE(Button(name)->icon().isNull()) << name;
   }
   EXPECT_FALSE(Button("SpeedButtonNewScenaPaste")->isEnabled());
