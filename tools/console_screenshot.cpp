@@ -19,9 +19,9 @@
 #include <QTimer>
 #include <memory>
 
+#include "windows/AboutWindow.h"
 #include "windows/ConsoleStyle.h"
-#include "windows/TAboutForm.h"
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 
 namespace {
 // Answers every question No and cancels every file dialog.
@@ -57,7 +57,7 @@ int main(int argc, char* argv[]) {
     QFile::copy(settings, options.settingsFile);
   options.autosaveFile = dir.filePath("ShouTemp.klv");
   if (argc > 5 && QString(argv[5]) != "-") options.showFile = argv[5];
-  kalvetro::TBaseForm window(options);
+  kalvetro::MainWindow window(options);
   window.setWindowState(Qt::WindowNoState);
   window.resize(width, height);
   window.show();
@@ -71,9 +71,9 @@ int main(int argc, char* argv[]) {
   if (argc > 9 && QString(argv[9]) == "HelpForm")
     if (auto* help = window.findChild<QAction*>("HelpItem")) help->trigger();
   QWidget* extra = argc > 9 ? window.findChild<QWidget*>(argv[9]) : nullptr;
-  std::unique_ptr<kalvetro::TAboutForm> about;
+  std::unique_ptr<kalvetro::AboutWindow> about;
   if (argc > 9 && QString(argv[9]).startsWith("AboutForm")) {
-    about = std::make_unique<kalvetro::TAboutForm>(QDir::currentPath(), &window);
+    about = std::make_unique<kalvetro::AboutWindow>(QDir::currentPath(), &window);
     about->show();
     if (QString(argv[9]).endsWith('+')) about->ToggleSystemPanel();
     extra = about.get();

@@ -173,10 +173,10 @@ bool BuildDemoShow(ShowState& show) {
   SetAutomat(m, kAutomat2, 20, kBackdrop - 1, 3, 255, 0);
 
   // A dark slate window colour.
-  m.Set(kColorOn, 1);
-  m.Set(kColorRed, 70);
-  m.Set(kColorGreen, 84);
-  m.Set(kColorBlue, 110);
+  m.Set(kColourOn, 1);
+  m.Set(kColourRed, 70);
+  m.Set(kColourGreen, 84);
+  m.Set(kColourBlue, 110);
 
   WriteIdentificationText(m);
   return true;

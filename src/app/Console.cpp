@@ -41,8 +41,8 @@ Console::Console(const ConsoleOptions& options, QObject* parent)
   }
   // The network output says once when its daemon goes or comes back.
   connect(&ola_, &OlaSink::ConnectionChanged, this,
-          [this](bool, const QString& text) { OutStatus(text); });
-  connect(&link_, &DmxLink::StatusMessage, this, &Console::OutStatus);
+          [this](bool, const QString& text) { ShowStatus(text); });
+  connect(&link_, &DmxLink::StatusMessage, this, &Console::ShowStatus);
   runner_ = new ShowRunner(*this);
 }
 
@@ -71,11 +71,11 @@ void Console::StopOutput() {
 void Console::RefreshAll() {
   // Every listener of the window-wide refresh reads the show and sets its controls from it,
   // so one pass leaves them as a second one would.
-  emit DataSystemRefresh();
+  emit ShowSettingsRefresh();
   emit PageRefresh();
 }
 
-void Console::OutStatus(const QString& text) {
+void Console::ShowStatus(const QString& text) {
   emit StatusMessage(text);
 }
 
@@ -96,7 +96,7 @@ void Console::SetSelected(int channel, bool selected) {
   emit Changed(ShowArea::Selection);
 }
 
-std::uint8_t Console::TabRate(int position) {
+std::uint8_t Console::ChooseRate(int position) {
   emit RateChosen(position);
   return RateStep(position);
 }
@@ -109,13 +109,13 @@ void Console::SetUndoAvailable(bool available) {
 }
 
 void Console::TakeUndoCopy() {
-  OutStatus(QStringLiteral("  данные сохранены "));
+  ShowStatus(QStringLiteral("  данные сохранены "));
   SetUndoAvailable(true);
   kalvetro::TakeUndoCopy(show_);
 }
 
 void Console::RestoreUndo() {
-  OutStatus(QStringLiteral(" данные возвращены "));
+  ShowStatus(QStringLiteral(" данные возвращены "));
   SetUndoAvailable(false);
   {
     ShowReplaceGuard replacing(show_);

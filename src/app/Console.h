@@ -86,7 +86,7 @@ class Console : public QObject {
   // sequencer controls, then the page that is shown.
   void RefreshAll();
   // A short message on the status line (about two seconds).
-  void OutStatus(const QString& text);
+  void ShowStatus(const QString& text);
 
   // ------------------------------------------------------------ edits
   // Runs an edit of the show: takes the undo copy first when asked, then runs `edit` on the
@@ -111,7 +111,7 @@ class Console : public QObject {
 
   // ------------------------------------------------------------ rates
   // Position of a rate slider -> fade step; the rate page shows the position last chosen.
-  std::uint8_t TabRate(int position);
+  std::uint8_t ChooseRate(int position);
 
   // ------------------------------------------------------------ undo
   // Takes the one undo copy of the whole show.
@@ -161,7 +161,7 @@ class Console : public QObject {
   // ------------------------------------------------------------ effects (beam editor)
   // Refreshes the caption and the sequencer controls only, as after a change of the current
   // scene that leaves the pages as they are.
-  void ReturnDataSystem() { emit DataSystemRefresh(); }
+  void RefreshShowSettings() { emit ShowSettingsRefresh(); }
 
   // ------------------------------------------------------------ keyboard, names, picture editor
   // "Включить клавиатуру": the main window sees every key ahead of its controls.
@@ -185,7 +185,7 @@ class Console : public QObject {
 
  signals:
   // RefreshAll, in its order: the caption and the sequencer controls, then the page.
-  void DataSystemRefresh();
+  void ShowSettingsRefresh();
   void PageRefresh();
   void StatusMessage(const QString& text);
   void Changed(ShowArea area);

@@ -52,7 +52,7 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
 
   connect(&console_, &Console::ShowReplaced, this, &ShowRunner::ShowReplaced);
   // Any refresh may follow a new tempo byte (an undo, a scene command, a show opened).
-  connect(&console_, &Console::DataSystemRefresh, this, &ShowRunner::ApplyTempo);
+  connect(&console_, &Console::ShowSettingsRefresh, this, &ShowRunner::ApplyTempo);
   connect(&console_, &Console::ChaserEditingChanged, this, &ShowRunner::AnnouncePlaying);
   connect(this, &ShowRunner::PlayingChanged, this, &ShowRunner::WakeAutomats);
   connect(this, &ShowRunner::BlackOutChanged, this, &ShowRunner::WakeAutomats);
@@ -377,9 +377,9 @@ void ShowRunner::WatchPulse() {
   const bool lost = beatGrid_.Lost(now);
   if (locked == pulseLocked_ && lost == pulseLost_) return;
   if (lost && !pulseLost_)
-    console_.OutStatus(beatGrid_.Loss() == PulseLoss::kHold
-                           ? QStringLiteral(" Бит потерян: показ ждет ")
-                           : QStringLiteral(" Бит потерян: темп держится "));
+    console_.ShowStatus(beatGrid_.Loss() == PulseLoss::kHold
+                            ? QStringLiteral(" Бит потерян: показ ждет ")
+                            : QStringLiteral(" Бит потерян: темп держится "));
   pulseLocked_ = locked;
   pulseLost_ = lost;
   // A grid that was waiting for its pulse may beat again.
@@ -504,7 +504,7 @@ bool ShowRunner::PlayConveyorList(const std::array<bool, kConveyorSlots>& ticks)
 
 void ShowRunner::ReportFailedLoad(int slot, const std::string& error) {
   const std::string& path = console_.ConveyorFiles()[slot - 1];
-  console_.OutStatus(QString::fromStdString(ConveyorJobLabel(slot, path) + ": " + error));
+  console_.ShowStatus(QString::fromStdString(ConveyorJobLabel(slot, path) + ": " + error));
   emit ConveyorLoadFailed(slot, QString::fromStdString(error));
 }
 
@@ -515,7 +515,7 @@ void ShowRunner::LoadConveyorSlot(int slot) {
     ReportFailedLoad(slot, opened.error);
     return;
   }
-  conveyorLabel_ = QString::fromStdString(ConvertorFileName(path));
+  conveyorLabel_ = QString::fromStdString(ConveyorFileName(path));
   emit ConveyorChanged();
 }
 

@@ -33,10 +33,6 @@ class ShowRunner : public QObject {
  public:
   explicit ShowRunner(Console& console);
 
-  // Starts the clocks (the sequencer and the automat timers run from start-up to exit;
-  // playing only gates the advance).
-  void Start();
-
   // ------------------------------------------------------------ sequencer
   void Play();
   void Stop();

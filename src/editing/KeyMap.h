@@ -40,8 +40,8 @@ enum class KeyActionKind : std::uint8_t {
   kPictureOn,       // tick the box of picture `index`
   kPictureOff,      // untick the box of picture `index`
   kBlackOutToggle,  // invert "BlackOut" (its click operation runs), then clear Playing
-  kPlay,            // play button up, stop button down, then ModePlay
-  kStop,            // play button down, stop button up, then ModeStop
+  kPlay,            // play button up, stop button down, then the runner plays
+  kStop,            // play button down, stop button up, then the runner stops
   kConveyorSlot,    // run the job of conveyor slot `index` (1..19)
 };
 

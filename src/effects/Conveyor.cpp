@@ -31,7 +31,7 @@ std::string ShortFileName(const std::string& path, int length) {
   return cut;
 }
 
-std::string ConvertorFileName(const std::string& path) {
+std::string ConveyorFileName(const std::string& path) {
   return ShortFileName(path, 7);
 }
 
@@ -59,7 +59,7 @@ std::string EmptySlotCaption(int slot, EmptySlotText form) {
 }
 
 std::string ConveyorJobLabel(int slot, const std::string& path) {
-  return std::to_string(slot) + " " + ConvertorFileName(path);
+  return std::to_string(slot) + " " + ConveyorFileName(path);
 }
 
 void Conveyor::SetPosition(int position) {

@@ -28,7 +28,7 @@ enum class EmptySlotText { kAfterClearing, kAfterStartup };
 // characters (UTF-8 characters, not bytes) and stripped of an extension lying within them.
 std::string ShortFileName(const std::string& path, int length);
 // The short name the conveyor shows while the program runs: cut at 7 characters.
-std::string ConvertorFileName(const std::string& path);
+std::string ConveyorFileName(const std::string& path);
 // The short name of the start-up labelling: cut at 8 characters.
 std::string StartupFileName(const std::string& path);
 

@@ -5,17 +5,17 @@ namespace kalvetro {
 
 WindowColour ReadWindowColour(const ShowMemory& memory) {
   WindowColour colour;
-  colour.on = memory.Get(kColorOn);
-  colour.red = memory.Get(kColorRed);
-  colour.green = memory.Get(kColorGreen);
-  colour.blue = memory.Get(kColorBlue);
+  colour.on = memory.Get(kColourOn);
+  colour.red = memory.Get(kColourRed);
+  colour.green = memory.Get(kColourGreen);
+  colour.blue = memory.Get(kColourBlue);
   return colour;
 }
 
 void ShiftWindowColour(ShowMemory& memory) {
-  memory.Set(kColorRed, static_cast<std::uint8_t>(memory.Get(kColorRed) + 103));
-  memory.Set(kColorGreen, static_cast<std::uint8_t>(memory.Get(kColorGreen) + 43));
-  memory.Set(kColorBlue, static_cast<std::uint8_t>(memory.Get(kColorBlue) + 223));
+  memory.Set(kColourRed, static_cast<std::uint8_t>(memory.Get(kColourRed) + 103));
+  memory.Set(kColourGreen, static_cast<std::uint8_t>(memory.Get(kColourGreen) + 43));
+  memory.Set(kColourBlue, static_cast<std::uint8_t>(memory.Get(kColourBlue) + 223));
 }
 
 bool DarkColour(int red, int green, int blue) {

@@ -196,7 +196,7 @@ void MidiRemote::Open() {
   }
   connected_ = true;
   mapper_.ResetTakeover();
-  console_.OutStatus(
+  console_.ShowStatus(
       QStringLiteral("MIDI: пульт «%1» подключён").arg(QString::fromStdString(setup_.inPort)));
   emit ConnectedChanged(true);
   OpenOutput();
@@ -210,8 +210,8 @@ void MidiRemote::Close(bool gone) {
   connected_ = false;
   outConnected_ = false;
   if (gone)
-    console_.OutStatus(QStringLiteral("MIDI: пульт «%1» отключён, показ продолжается")
-                           .arg(QString::fromStdString(setup_.inPort)));
+    console_.ShowStatus(QStringLiteral("MIDI: пульт «%1» отключён, показ продолжается")
+                            .arg(QString::fromStdString(setup_.inPort)));
   emit ConnectedChanged(false);
 }
 
@@ -276,7 +276,7 @@ void MidiRemote::Drain() {
       if (!refused.isEmpty()) {
         ++refused_;
         lastError_ = refused;
-        console_.OutStatus(QStringLiteral("MIDI: ") + refused);
+        console_.ShowStatus(QStringLiteral("MIDI: ") + refused);
       }
     }
     emit ControlMoved(event.control, event.value);

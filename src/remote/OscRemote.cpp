@@ -108,7 +108,7 @@ bool OscRemote::Start(int port) {
       delete socket;
     }
   }
-  if (!bindError_.isEmpty()) console_.OutStatus(QStringLiteral(" ") + bindError_);
+  if (!bindError_.isEmpty()) console_.ShowStatus(QStringLiteral(" ") + bindError_);
   emit Changed();
   return bindError_.isEmpty();
 }

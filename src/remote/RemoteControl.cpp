@@ -34,7 +34,7 @@ RemoteControl::RemoteControl(Console& console, QObject* parent)
   connect(&runner, &ShowRunner::PlayingChanged, this, &RemoteControl::Refresh);
   connect(&runner, &ShowRunner::BlackOutChanged, this, &RemoteControl::Refresh);
   connect(&runner, &ShowRunner::PictureChanged, this, &RemoteControl::Refresh);
-  connect(&console_, &Console::DataSystemRefresh, this, &RemoteControl::Refresh);
+  connect(&console_, &Console::ShowSettingsRefresh, this, &RemoteControl::Refresh);
   connect(&console_, &Console::ShowReplaced, this, &RemoteControl::Refresh);
   connect(&console_, &Console::FileNameChanged, this, &RemoteControl::Refresh);
   connect(&console_, &Console::Changed, this, &RemoteControl::Refresh);
@@ -102,7 +102,7 @@ QString RemoteControl::Run(const RemoteCommand& c) {
       break;
     case RemoteCommandKind::Tempo:
       runner.SetTempo(c.a);
-      console_.ReturnDataSystem();
+      console_.RefreshShowSettings();
       break;
     case RemoteCommandKind::BlackOut:
       runner.SetBlackOut(c.a == 1);

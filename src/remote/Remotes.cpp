@@ -15,7 +15,7 @@ Remotes::Remotes(Console& console)
       osc_(console, control_),
       web_(std::make_unique<WebRemote>(control_)),
       midi_(std::make_unique<MidiRemote>(console, control_)) {
-  connect(web_.get(), &WebRemote::Notice, &console_, &Console::OutStatus);
+  connect(web_.get(), &WebRemote::Notice, &console_, &Console::ShowStatus);
   connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyWebSetup);
   connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyMidiSetup);
   // The settings file says which remotes run: OSC starts on its port once they are read,
@@ -55,7 +55,7 @@ QString Remotes::WebPin() {
 bool Remotes::StartWeb(int port) {
   web_->SetPin(WebPin());
   if (web_->Start(port, QString::fromStdString(console_.RemoteSetup().webBind))) return true;
-  console_.OutStatus(web_->StartError());
+  console_.ShowStatus(web_->StartError());
   return false;
 }
 
@@ -70,7 +70,7 @@ void Remotes::ApplyWebSetup() {
 }
 
 void Remotes::ApplyMidiSetup() {
-  if (!midi_->Start(console_.RemoteSetup().midi)) console_.OutStatus(midi_->LastError());
+  if (!midi_->Start(console_.RemoteSetup().midi)) console_.ShowStatus(midi_->LastError());
 }
 
 bool Remotes::StartMidi(const QString& port) {
@@ -78,7 +78,7 @@ bool Remotes::StartMidi(const QString& port) {
   setup.on = true;
   setup.inPort = setup.outPort = port.toStdString();
   if (midi_->Start(setup)) return true;
-  console_.OutStatus(midi_->LastError());
+  console_.ShowStatus(midi_->LastError());
   return false;
 }
 

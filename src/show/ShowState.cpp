@@ -25,10 +25,10 @@ void ClearShowData(ShowState& show) {
   show.memory.Fill(kStaticPictures, kShowMemorySize - kStaticPictures, 0);
   WriteIdentificationText(show.memory);
   show.showNamed = false;
-  show.memory.Set(kColorRed, 190);
-  show.memory.Set(kColorGreen, 197);
-  show.memory.Set(kColorBlue, 190);
-  show.memory.Set(kColorOn, 1);
+  show.memory.Set(kColourRed, 190);
+  show.memory.Set(kColourGreen, 197);
+  show.memory.Set(kColourBlue, 190);
+  show.memory.Set(kColourOn, 1);
   show.playing.store(false);
   show.memory.Set(kTempo, 44);
   show.memory.Set(kCurrentStep, 0);

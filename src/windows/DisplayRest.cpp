@@ -16,7 +16,7 @@ DisplayRest::DisplayRest(QTimer* display, Console& console, QObject* parent)
   version_ = console_.Watch().Version();
   connect(display_, &QTimer::timeout, this, &DisplayRest::Look);
   connect(&console_.Watch(), &OutputWatch::OutputChanged, this, &DisplayRest::Wake);
-  for (auto signal : {&Console::DataSystemRefresh, &Console::PageRefresh})
+  for (auto signal : {&Console::ShowSettingsRefresh, &Console::PageRefresh})
     connect(&console_, signal, this, &DisplayRest::Wake);
   connect(&console_, &Console::ShowReplaced, this, &DisplayRest::Wake);
   connect(&console_.Runner(), &ShowRunner::PlayingChanged, this, &DisplayRest::Wake);

@@ -9,7 +9,7 @@
 #include "player/RunOptions.h"
 #include "remote/Remotes.h"
 #include "windows/ConsoleStyle.h"
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 
 int main(int argc, char* argv[]) {
   // Without a window the player needs no display: it runs on a core application only, which
@@ -129,7 +129,7 @@ int main(int argc, char* argv[]) {
   if (!parser.positionalArguments().isEmpty())
     options.showFile = parser.positionalArguments().first();
 
-  kalvetro::TBaseForm window(options);
+  kalvetro::MainWindow window(options);
   window.showMaximized();
   // The run options apply from the start; an installation that starts the console at boot
   // plays its show without a click.

@@ -213,7 +213,7 @@ TEST(ConsoleCore, AnEditTakesItsUndoCopyFirstAndAnnouncesWhatItChangedInOrder) {
   QObject::connect(&console, &Console::Changed, [&](ShowArea area) {
     heard.push_back(QStringLiteral("area %1").arg(static_cast<int>(area)));
   });
-  QObject::connect(&console, &Console::DataSystemRefresh,
+  QObject::connect(&console, &Console::ShowSettingsRefresh,
                    [&] { heard.push_back(QStringLiteral("refresh")); });
 
   const ShowEdit changed = console.Edit(UndoCopy::Take, [&](ShowState& show) {

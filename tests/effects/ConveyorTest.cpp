@@ -11,25 +11,25 @@ namespace {
 
 TEST(Conveyor, ShortNamesCutAtSevenOrEightCharacters) {
   // Seven characters "show1.k": the extension ".k" goes.
-  EXPECT_EQ(ConvertorFileName("/home/op/shows/show1.klv"), "show1");
-  EXPECT_EQ(ConvertorFileName("ab.klv"), "ab");
+  EXPECT_EQ(ConveyorFileName("/home/op/shows/show1.klv"), "show1");
+  EXPECT_EQ(ConveyorFileName("ab.klv"), "ab");
   // "concert" holds no dot: the seven characters stay.
-  EXPECT_EQ(ConvertorFileName("/x/concert12.klv"), "concert");
-  EXPECT_EQ(ConvertorFileName("/x/abcdefg"), "abcdefg");
-  EXPECT_EQ(ConvertorFileName("/x/abcdefghij"), "abcdefg");
+  EXPECT_EQ(ConveyorFileName("/x/concert12.klv"), "concert");
+  EXPECT_EQ(ConveyorFileName("/x/abcdefg"), "abcdefg");
+  EXPECT_EQ(ConveyorFileName("/x/abcdefghij"), "abcdefg");
   // Names written on another system keep their backslash folders.
-  EXPECT_EQ(ConvertorFileName("C:\\Shows\\Concert.klv"), "Concert");
+  EXPECT_EQ(ConveyorFileName("C:\\Shows\\Concert.klv"), "Concert");
   // The last dot within the cut counts.
-  EXPECT_EQ(ConvertorFileName("/x/a.b.cde.klv"), "a.b");
+  EXPECT_EQ(ConveyorFileName("/x/a.b.cde.klv"), "a.b");
   // Start-up labelling cuts at eight: "Unit_001", "Concert." loses its empty extension.
   EXPECT_EQ(StartupFileName("/x/Unit_001.klv"), "Unit_001");
   EXPECT_EQ(StartupFileName("C:\\Shows\\Concert.klv"), "Concert");
   EXPECT_EQ(StartupFileName("abc.klv"), "abc");
-  EXPECT_EQ(ConvertorFileName("/x/Unit_001.klv"), "Unit_00");
+  EXPECT_EQ(ConveyorFileName("/x/Unit_001.klv"), "Unit_00");
   // Cyrillic names are cut by characters, never inside one.
-  EXPECT_EQ(ConvertorFileName("/x/Концерт2024.klv"), "Концерт");
-  EXPECT_EQ(ConvertorFileName("/x/шоу.klv"), "шоу");
-  EXPECT_EQ(ConvertorFileName(""), "");
+  EXPECT_EQ(ConveyorFileName("/x/Концерт2024.klv"), "Концерт");
+  EXPECT_EQ(ConveyorFileName("/x/шоу.klv"), "шоу");
+  EXPECT_EQ(ConveyorFileName(""), "");
 }
 
 TEST(Conveyor, SlotCaptions) {

@@ -8,22 +8,22 @@ namespace {
 
 TEST(WindowColour, AutomaticChangeWrapsEachComponent) {
   ShowMemory memory;
-  memory.Set(kColorOn, 1);
-  memory.Set(kColorRed, 190);
-  memory.Set(kColorGreen, 197);
-  memory.Set(kColorBlue, 190);
+  memory.Set(kColourOn, 1);
+  memory.Set(kColourRed, 190);
+  memory.Set(kColourGreen, 197);
+  memory.Set(kColourBlue, 190);
   ShiftWindowColour(memory);
   // 190 + 103 - 256, 197 + 43 - 256, 190 + 223 - 256.
-  EXPECT_EQ(memory.Get(kColorRed), 37);
-  EXPECT_EQ(memory.Get(kColorGreen), 240);
-  EXPECT_EQ(memory.Get(kColorBlue), 157);
+  EXPECT_EQ(memory.Get(kColourRed), 37);
+  EXPECT_EQ(memory.Get(kColourGreen), 240);
+  EXPECT_EQ(memory.Get(kColourBlue), 157);
   ShiftWindowColour(memory);
-  EXPECT_EQ(memory.Get(kColorRed), 140);
-  EXPECT_EQ(memory.Get(kColorGreen), 27);
-  EXPECT_EQ(memory.Get(kColorBlue), 124);
+  EXPECT_EQ(memory.Get(kColourRed), 140);
+  EXPECT_EQ(memory.Get(kColourGreen), 27);
+  EXPECT_EQ(memory.Get(kColourBlue), 124);
   // The on byte and the neighbours are left alone.
-  EXPECT_EQ(memory.Get(kColorOn), 1);
-  EXPECT_EQ(memory.Get(kColorBlue + 1), 0);
+  EXPECT_EQ(memory.Get(kColourOn), 1);
+  EXPECT_EQ(memory.Get(kColourBlue + 1), 0);
   const WindowColour read = ReadWindowColour(memory);
   EXPECT_EQ(read.on, 1);
   EXPECT_EQ(read.red, 140);

@@ -37,7 +37,7 @@ Image BaseImage() {
   image[kCurrentStep] = 0;
   image[kLastScene] = 3;
   image[kTempo] = 44;
-  image[kColorOn] = 1;
+  image[kColourOn] = 1;
   for (int n = 1; n <= 255; ++n) image[kRateRow + n] = static_cast<std::uint8_t>(1 + n % 100);
   for (int s = 0; s < 4; ++s)
     for (int n = 1; n <= 255; ++n)
@@ -186,7 +186,7 @@ TEST_F(ExtremeBytes, WholeAreasAtOnce) {
       {"automat 1", kAutomat1, 5},
       {"automat 2", kAutomat2, 5},
       {"both automats", kAutomat1, 10},
-      {"window colour", kColorOn, 4},
+      {"window colour", kColourOn, 4},
       {"rate row", kRateRow, kRowSize},
       {"all pictures", kStaticPictures, kPictureCount * kPictureSize},
       {"selection", kSelectFlags, kRowSize},

@@ -61,10 +61,10 @@ TEST(ShowMemory, ClearShowDataEmptiesTheShowButKeepsNamesAndAutomats) {
   EXPECT_EQ(show.memory.Get(kCurrentStep), 0);
   EXPECT_EQ(show.memory.Get(kLastScene), 1);
   EXPECT_EQ(show.memory.Get(kTempo), 44);
-  EXPECT_EQ(show.memory.Get(kColorOn), 1);
-  EXPECT_EQ(show.memory.Get(kColorRed), 190);
-  EXPECT_EQ(show.memory.Get(kColorGreen), 197);
-  EXPECT_EQ(show.memory.Get(kColorBlue), 190);
+  EXPECT_EQ(show.memory.Get(kColourOn), 1);
+  EXPECT_EQ(show.memory.Get(kColourRed), 190);
+  EXPECT_EQ(show.memory.Get(kColourGreen), 197);
+  EXPECT_EQ(show.memory.Get(kColourBlue), 190);
   EXPECT_EQ(show.memory.Get(130), 0xAB);  // unnamed header bytes keep their value
   char text[129] = {};
   for (int i = 0; i < 128; ++i) text[i] = static_cast<char>(show.memory.Get(i));

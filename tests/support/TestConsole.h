@@ -13,7 +13,7 @@
 
 #include "app/ShowRunner.h"
 #include "support/FakeDialogs.h"
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 
 namespace kalvetro::testing {
 
@@ -54,14 +54,14 @@ class TestConsole {
   TestConsole(const TestConsole&) = delete;
   TestConsole& operator=(const TestConsole&) = delete;
 
-  TBaseForm& Start(const Options& options) {
+  MainWindow& Start(const Options& options) {
     StartOptions start = TestStartOptions(dialogs, dir, options.withTick);
     start.showFile = options.showFile;
     if (!options.port.isEmpty()) start.port = options.port;
-    form = std::make_unique<TBaseForm>(start);
+    form = std::make_unique<MainWindow>(start);
     return *form;
   }
-  TBaseForm& Start() { return Start(Options{}); }
+  MainWindow& Start() { return Start(Options{}); }
   // Shows the window at the size of a laptop screen (in a smaller one the strips overlap one
   // another) and waits until it is on the screen.
   bool ShowAtLaptopSize() {
@@ -108,7 +108,7 @@ class TestConsole {
 
   QTemporaryDir dir;
   FakeDialogs dialogs;
-  std::unique_ptr<TBaseForm> form;
+  std::unique_ptr<MainWindow> form;
 };
 
 }  // namespace kalvetro::testing

@@ -14,16 +14,16 @@
 #include <QTimer>
 
 #include "support/TestConsole.h"
+#include "windows/AboutWindow.h"
 #include "windows/DataPaths.h"
+#include "windows/HelpWindow.h"
 #include "windows/JpegPicture.h"
-#include "windows/TAboutForm.h"
-#include "windows/THelpForm.h"
 
 namespace kalvetro::testing {
 namespace {
 
 TEST(AboutForm, EveryFigureIsFilledOnThisMachine) {
-  TAboutForm about(QDir::tempPath());
+  AboutWindow about(QDir::tempPath());
   about.show();
   EXPECT_EQ(about.windowTitle(), QStringLiteral("О программе"));
   EXPECT_EQ(about.size(), QSize(395, 237));
@@ -85,7 +85,7 @@ TEST(AboutForm, PictureDecodesAndDamagedFilesLeaveItEmpty) {
   // The picture is dark stage with light beams: not one flat colour.
   EXPECT_NE(image.pixel(5, 5), image.pixel(120, 100));
   {
-    TAboutForm about(QDir::tempPath());
+    AboutWindow about(QDir::tempPath());
     EXPECT_FALSE(about.pictureLabel->pixmap().isNull());
   }
 
@@ -107,7 +107,7 @@ TEST(AboutForm, PictureDecodesAndDamagedFilesLeaveItEmpty) {
   const QString empty = write("empty.jpg", QByteArray());
   for (const QString& path : {cut, broken, text, empty, dir.filePath(QStringLiteral("none.jpg"))}) {
     EXPECT_TRUE(DecodeJpegFile(path).isNull()) << path.toStdString();
-    TAboutForm about(QDir::tempPath(), nullptr, path);
+    AboutWindow about(QDir::tempPath(), nullptr, path);
     about.show();
     EXPECT_TRUE(about.pictureLabel->pixmap().isNull());
   }
@@ -119,7 +119,7 @@ TEST(AboutForm, OpensModallyFromTheMenuAndTheToolbar) {
   for (const char* how : {"menu", "toolbar"}) {
     bool seen = false;
     QTimer::singleShot(0, [&] {
-      auto* about = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
+      auto* about = qobject_cast<AboutWindow*>(QApplication::activeModalWidget());
       seen = about != nullptr && about->isModal();
       if (about) about->closeButton->click();
     });
@@ -129,7 +129,7 @@ TEST(AboutForm, OpensModallyFromTheMenuAndTheToolbar) {
       c.Button(QStringLiteral("SpeedButtonABOUT"))->click();
     EXPECT_TRUE(seen) << how;
     // Destroyed after it closes.
-    EXPECT_EQ(c.form->findChild<TAboutForm*>(), nullptr);
+    EXPECT_EQ(c.form->findChild<AboutWindow*>(), nullptr);
   }
 }
 
@@ -140,7 +140,7 @@ TEST(HelpForm, OpensTheContentsAndFollowsLinks) {
   ASSERT_NE(helpItem, nullptr);
   EXPECT_EQ(helpItem->shortcut(), QKeySequence(Qt::Key_F1));
   helpItem->trigger();
-  auto* help = c.Find<THelpForm>("HelpForm");
+  auto* help = c.Find<HelpWindow>("HelpForm");
   ASSERT_NE(help, nullptr);
   EXPECT_TRUE(help->isVisible());
   EXPECT_TRUE(c.dialogs.errors.isEmpty());
@@ -164,7 +164,7 @@ TEST(HelpForm, OpensTheContentsAndFollowsLinks) {
       QStringLiteral("Q W E R T Y U I O P A S D F G H J K L")));
 
   // Every link of every page leads to a page of the folder.
-  const QDir folder(THelpForm::HelpFolder());
+  const QDir folder(HelpWindow::HelpFolder());
   const QRegularExpression href(QStringLiteral("href=\"([^\"#]+)\""));
   for (const QString& name : folder.entryList({QStringLiteral("*.html")})) {
     QFile page(folder.filePath(name));
@@ -181,7 +181,7 @@ TEST(HelpForm, OpensTheContentsAndFollowsLinks) {
   help->close();
   c.Button(QStringLiteral("SpeedButtonHELP"))->click();
   EXPECT_TRUE(help->isVisible());
-  EXPECT_EQ(c.form->findChildren<THelpForm*>().size(), 1);
+  EXPECT_EQ(c.form->findChildren<HelpWindow*>().size(), 1);
 }
 
 }  // namespace

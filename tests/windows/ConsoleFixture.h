@@ -17,7 +17,7 @@ class ConsoleFixture : public ::testing::Test, public TestConsole {
  protected:
   void TearDown() override { form.reset(); }
 
-  TBaseForm& Start(bool withTick = false, const QString& showFile = {}) {
+  MainWindow& Start(bool withTick = false, const QString& showFile = {}) {
     Options options;
     options.withTick = withTick;
     options.showFile = showFile;
@@ -40,7 +40,7 @@ class ConsoleFixture : public ::testing::Test, public TestConsole {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
 
-  std::unique_ptr<TBaseForm>& window = form;
+  std::unique_ptr<MainWindow>& window = form;
 };
 
 }  // namespace kalvetro::testing

@@ -6,7 +6,7 @@
 #include <QTest>
 
 #include "support/TestConsole.h"
-#include "windows/THandScanForm.h"
+#include "windows/HandScanWindow.h"
 
 namespace kalvetro::testing {
 namespace {
@@ -20,7 +20,7 @@ class HandScanFixture : public TestConsole {
     Find<QAction>("AreaItem")->trigger();
     QApplication::processEvents();
   }
-  THandScanForm* Pad() const { return Find<THandScanForm>("HandScanForm"); }
+  HandScanWindow* Pad() const { return Find<HandScanWindow>("HandScanForm"); }
   QWidget* Shape() const { return Find<QWidget>("ShapeXY"); }
   int PadX() { return Controls().pad.x.load(); }
   int PadY() { return Controls().pad.y.load(); }
@@ -44,7 +44,7 @@ class HandScanFixture : public TestConsole {
 
 TEST(HandScanForm, OpensAsAFixedAlwaysOnTopWindowFromMenuAndToolbar) {
   HandScanFixture c;
-  THandScanForm* pad = c.Pad();
+  HandScanWindow* pad = c.Pad();
   ASSERT_NE(pad, nullptr);
   EXPECT_TRUE(pad->isVisible());
   EXPECT_TRUE(pad->isWindow());
@@ -61,12 +61,12 @@ TEST(HandScanForm, OpensAsAFixedAlwaysOnTopWindowFromMenuAndToolbar) {
   EXPECT_FALSE(pad->isVisible());
   c.Button(QStringLiteral("SpeedButtonAREA"))->click();
   EXPECT_TRUE(pad->isVisible());
-  EXPECT_EQ(c.Find<THandScanForm>("HandScanForm"), pad);
+  EXPECT_EQ(c.Find<HandScanWindow>("HandScanForm"), pad);
 }
 
 TEST(HandScanForm, CornersGiveTheirValuesWithAndWithoutInversionAndSwap) {
   HandScanFixture c;
-  THandScanForm* pad = c.Pad();
+  HandScanWindow* pad = c.Pad();
   c.Click({0, 0});
   EXPECT_EQ(c.PadX(), 0);
   EXPECT_EQ(c.PadY(), 255);

@@ -20,11 +20,11 @@
 #include <algorithm>
 
 #include "support/TestConsole.h"
+#include "windows/AboutWindow.h"
 #include "windows/ConsoleStyle.h"
-#include "windows/TAboutForm.h"
-#include "windows/THandScanForm.h"
-#include "windows/THelpForm.h"
-#include "windows/TStaticForm.h"
+#include "windows/HandScanWindow.h"
+#include "windows/HelpWindow.h"
+#include "windows/PictureEditorWindow.h"
 
 namespace kalvetro::testing {
 namespace {
@@ -125,7 +125,7 @@ void CheckConsoleFits(QSize screen) {
                    .toStdString());
   UseConsoleStyle();
   TestConsole c;
-  TBaseForm& w = c.Start();
+  MainWindow& w = c.Start();
   const QSize least = w.minimumSizeHint().expandedTo(w.minimumSize());
   EXPECT_LE(least.width(), 1280);
   EXPECT_LE(least.height(), 700);
@@ -161,14 +161,14 @@ void CheckConsoleFits(QSize screen) {
     EXPECT_TRUE(faults.isEmpty()) << Describe(other).toStdString() << ":\n" << Lines(faults);
   };
   c.Find<QAction>("AreaItem")->trigger();
-  checkWindow(c.Find<THandScanForm>("HandScanForm"));
+  checkWindow(c.Find<HandScanWindow>("HandScanForm"));
   QTest::mouseClick(c.Button(QStringLiteral("SpeedButtonRECORD")), Qt::LeftButton);
-  checkWindow(c.Find<TStaticForm>("StaticForm"));
-  c.Find<TStaticForm>("StaticForm")->close();
+  checkWindow(c.Find<PictureEditorWindow>("StaticForm"));
+  c.Find<PictureEditorWindow>("StaticForm")->close();
   c.Find<QAction>("HelpItem")->trigger();
-  checkWindow(c.Find<THelpForm>("HelpForm"));
+  checkWindow(c.Find<HelpWindow>("HelpForm"));
   {
-    TAboutForm about(QDir::tempPath(), &w);
+    AboutWindow about(QDir::tempPath(), &w);
     about.show();
     checkWindow(&about);
     about.ToggleSystemPanel();

@@ -18,7 +18,7 @@ namespace {
 using ShowFileCommandsTest = ConsoleFixture;
 
 TEST_F(ShowFileCommandsTest, MenuItemsAndToolButtonsCarryTheirShortcutsAndHints) {
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   const struct {
     const char* name;
     const char* text;
@@ -50,7 +50,7 @@ TEST_F(ShowFileCommandsTest, MenuItemsAndToolButtonsCarryTheirShortcutsAndHints)
 }
 
 TEST_F(ShowFileCommandsTest, SaveAsksForANameOnceThenWritesSilently) {
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   w.Show().DataWrite(0, 1, 200);
   const QString path = PathIn("first.klv");
   dialogs.saveReplies.push_back(path);
@@ -71,7 +71,7 @@ TEST_F(ShowFileCommandsTest, SaveAsksForANameOnceThenWritesSilently) {
 
 TEST_F(ShowFileCommandsTest, OpeningCopiesTheNameToTheSaveDialog) {
   const QString path = WriteShow("opened.klv", [](int i) { return i % 13; });
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   w.TakeUndoCopy();
   dialogs.openReplies.push_back(path);
   w.findChild<QAction*>("OpenItem")->trigger();
@@ -89,7 +89,7 @@ TEST_F(ShowFileCommandsTest, OpeningCopiesTheNameToTheSaveDialog) {
 TEST_F(ShowFileCommandsTest, AShortOrUnreadableFileChangesNothing) {
   const QString shortFile = WriteShow(
       "short.klv", [](int) { return 0x33; }, 5000);
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   w.Show().DataWrite(0, 1, 123);
   w.TakeUndoCopy();
   const QString title = w.windowTitle();
@@ -113,7 +113,7 @@ TEST_F(ShowFileCommandsTest, AShortOrUnreadableFileChangesNothing) {
 TEST_F(ShowFileCommandsTest, AReadOnlyShowOpens) {
   const QString path = WriteShow("ro.klv", [](int i) { return i >= kSceneRows ? 44 : 0; });
   ASSERT_EQ(::chmod(path.toLocal8Bit().constData(), 0444), 0);
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   dialogs.openReplies.push_back(path);
   w.ChooseAndOpenShow();
   EXPECT_TRUE(dialogs.errors.isEmpty());
@@ -121,7 +121,7 @@ TEST_F(ShowFileCommandsTest, AReadOnlyShowOpens) {
 }
 
 TEST_F(ShowFileCommandsTest, NewShowAsksFirstAndKeepsChannelNames) {
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   w.Show().memory.Set(kChannelNames + 16 + 0, 'A');
   w.Show().DataWrite(0, 1, 50);
   w.Show().memory.Set(kRateRow + 3, 8);
@@ -146,7 +146,7 @@ TEST_F(ShowFileCommandsTest, NewShowAsksFirstAndKeepsChannelNames) {
 }
 
 TEST_F(ShowFileCommandsTest, AutosaveWritesTheShowAndNamesItOnTheStatusLine) {
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   w.Show().DataWrite(2, 2, 222);
   w.Show().memory.Set(0, 'X');  // the autosave does not rewrite the identification text
   w.AutosaveShow();
@@ -160,7 +160,7 @@ TEST_F(ShowFileCommandsTest, AutosaveWritesTheShowAndNamesItOnTheStatusLine) {
 }
 
 TEST_F(ShowFileCommandsTest, AFailedSaveReportsItAndKeepsTheShowUnnamed) {
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   dialogs.saveReplies.push_back(PathIn("no-such-folder/show.klv"));
   w.ChooseAndSaveShowAs();
   EXPECT_EQ(dialogs.errors, QStringList{"Path not found"});
@@ -169,7 +169,7 @@ TEST_F(ShowFileCommandsTest, AFailedSaveReportsItAndKeepsTheShowUnnamed) {
 }
 
 TEST_F(ShowFileCommandsTest, ClosingOffersTheSaveDialogOnceAndWritesSettings) {
-  TBaseForm& w = Start(/*withTick=*/true);
+  MainWindow& w = Start(/*withTick=*/true);
   w.close();
   EXPECT_FALSE(w.Ticker().Running());
   EXPECT_EQ(dialogs.saveRequests.size(), 1);
@@ -182,7 +182,7 @@ TEST_F(ShowFileCommandsTest, ClosingOffersTheSaveDialogOnceAndWritesSettings) {
 }
 
 TEST_F(ShowFileCommandsTest, ClosingRemembersASavedShow) {
-  TBaseForm& w = Start();
+  MainWindow& w = Start();
   const QString path = PathIn("kept.klv");
   dialogs.saveReplies.push_back(path);
   w.close();

@@ -18,7 +18,7 @@ namespace {
 using StartupTest = ConsoleFixture;
 
 TEST_F(StartupTest, StartsMaximisedInDemoModeWithAnEmptyShow) {
-  TBaseForm& w = Start(/*withTick=*/true);
+  MainWindow& w = Start(/*withTick=*/true);
   EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
   EXPECT_EQ(w.windowTitle(), " Demo Mode:  Unit_001");
   auto* demo = w.findChild<QCheckBox*>("CheckBoxDemo");
@@ -59,13 +59,13 @@ TEST_F(StartupTest, ReopensTheLastShowAndThenTheCommandLineShow) {
   settings.lastPath = last.toStdString();
   ASSERT_TRUE(WriteSettings(PathIn("config/Kalvo.ini").toStdString(), settings).ok);
 
-  TBaseForm& w = Start(false);
+  MainWindow& w = Start(false);
   EXPECT_EQ(w.Show().DataRead(0, 1), 7);
   EXPECT_EQ(w.windowTitle(), " Demo Mode:  " + last);
   EXPECT_TRUE(w.Show().showNamed);
   window.reset();
 
-  TBaseForm& w2 = Start(false, other);
+  MainWindow& w2 = Start(false, other);
   EXPECT_EQ(w2.Show().DataRead(0, 1), 9);  // the command line show comes after the last show
   EXPECT_EQ(w2.SaveDialogFileName(), other);
   EXPECT_EQ(w2.windowTitle(), " Demo Mode:  " + other);
@@ -78,7 +78,7 @@ TEST_F(StartupTest, MissingLastShowIsReportedOnceAndTheShowStaysEmpty) {
   settings.conveyorFiles[4] = "/shows/five.klv";
   ASSERT_TRUE(WriteSettings(PathIn("config/Kalvo.ini").toStdString(), settings).ok);
 
-  TBaseForm& w = Start(false);
+  MainWindow& w = Start(false);
   EXPECT_EQ(dialogs.errors, QStringList{"Файл не существует !"});
   EXPECT_EQ(w.Show().DataRead(0, 1), 0);
   EXPECT_EQ(w.Show().memory.Get(kRateRow + 5), 255);
@@ -86,13 +86,13 @@ TEST_F(StartupTest, MissingLastShowIsReportedOnceAndTheShowStaysEmpty) {
 }
 
 TEST_F(StartupTest, StatusMessageIsNotExtendedByASecondMessage) {
-  TBaseForm& w = Start(false);
+  MainWindow& w = Start(false);
   auto* timer = w.findChild<QTimer*>("TimerStatus");
   auto* status = w.findChild<QLabel*>("LabelStatus");
   ASSERT_TRUE(timer->isActive());
   QTest::qWait(300);
   const int before = timer->remainingTime();
-  w.OutStatus("second");
+  w.ShowStatus("second");
   EXPECT_EQ(status->text(), "second");
   EXPECT_LE(timer->remainingTime(), before);  // the count was not restarted
   w.HideStatusLine();

@@ -10,7 +10,7 @@
 #include "effects/StaticPictures.h"
 #include "output/RateScale.h"
 #include "support/TestConsole.h"
-#include "windows/TStaticForm.h"
+#include "windows/PictureEditorWindow.h"
 
 namespace kalvetro::testing {
 namespace {
@@ -20,7 +20,7 @@ class StaticForm : public TestConsole, public ::testing::Test {
   void SetUp() override {
     Start();
     form->show();
-    editor = Find<TStaticForm>("StaticForm");
+    editor = Find<PictureEditorWindow>("StaticForm");
     ASSERT_NE(editor, nullptr);
   }
   void Click(const char* name) {
@@ -35,7 +35,7 @@ class StaticForm : public TestConsole, public ::testing::Test {
     return editor->findChild<QToolButton*>(QString::fromLatin1(name))->isChecked();
   }
 
-  TStaticForm* editor = nullptr;
+  PictureEditorWindow* editor = nullptr;
 };
 
 TEST_F(StaticForm, WindowIsMadeOnceAndHoldsItsGroups) {
@@ -72,7 +72,7 @@ TEST_F(StaticForm, WindowIsMadeOnceAndHoldsItsGroups) {
             editor->writeButtons[0]->mapTo(editor, QPoint()).x());
   editor->close();
   EXPECT_FALSE(editor->isVisible());
-  EXPECT_EQ(Find<TStaticForm>("StaticForm"), editor);
+  EXPECT_EQ(Find<PictureEditorWindow>("StaticForm"), editor);
 }
 
 TEST_F(StaticForm, OpeningAndClosingPutsSceneZeroRatesStepAndTicksBack) {

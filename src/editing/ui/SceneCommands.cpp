@@ -138,7 +138,7 @@ void SceneCommands::CopySceneToBuffer() {
   if (buttons_.pasteScene) buttons_.pasteScene->setEnabled(true);
   console_.Edit(UndoCopy::Keep, [this](ShowState& show) {
     SaveToPaste(show);
-    console_.OutStatus(QStringLiteral(" Записать в буфер "));
+    console_.ShowStatus(QStringLiteral(" Записать в буфер "));
     return ShowEdit::Reshaped();
   });
 }
@@ -154,7 +154,7 @@ void SceneCommands::InsertPastedScene() {
 }
 
 void SceneCommands::AnnounceAutoAdd() {
-  console_.OutStatus(QStringLiteral(" Автодобавление сцен "));
+  console_.ShowStatus(QStringLiteral(" Автодобавление сцен "));
 }
 
 }  // namespace kalvetro

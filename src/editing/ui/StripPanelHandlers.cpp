@@ -56,7 +56,7 @@ void StripPanel::RefreshFaders() {
 }
 
 void StripPanel::WriteChannelRate(int k) {
-  const std::uint8_t step = console_.TabRate(rateSliders[k - 1]->value());
+  const std::uint8_t step = console_.ChooseRate(rateSliders[k - 1]->value());
   console_.Show().memory.Set(kRateRow + stripOffset_ + k, step);
 }
 
@@ -83,7 +83,7 @@ void StripPanel::StoreSelectionBoxes() {
 }
 
 void StripPanel::ClearAllSelection() {
-  console_.OutStatus(QStringLiteral(" Все флажки Установлены "));
+  console_.ShowStatus(QStringLiteral(" Все флажки Установлены "));
   console_.Show().memory.Fill(kSelectFlags, kRowSize, 0);
   LoadSelectionBoxes();
 }
@@ -107,7 +107,7 @@ void StripPanel::InvertSelectionGroup(int firstStrip) {
 void StripPanel::SetLevels(const QString& status, bool wholeScene, std::uint8_t level) {
   ShowState& show = console_.Show();
   if (show.playing.load()) return;
-  console_.OutStatus(status);
+  console_.ShowStatus(status);
   if (wholeScene) {
     ClearSceneRow(show, show.CurrentStep());
   } else {

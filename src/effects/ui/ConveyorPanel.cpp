@@ -187,7 +187,7 @@ void ConveyorPanel::SpeedButtonMouseDown(int slot) {
   const auto chosen = parts_.Dialogs().OpenFile(console_.OpenDialogFileName(), kShowFilter);
   if (!chosen) return;
   console_.SetConveyorFile(slot, *chosen);
-  ShowSlot(slot, Text(AssignedSlotCaption(slot, ConvertorFileName(chosen->toStdString()))), true);
+  ShowSlot(slot, Text(AssignedSlotCaption(slot, ConveyorFileName(chosen->toStdString()))), true);
 }
 
 bool ConveyorPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -456,7 +456,7 @@ void XYEditorPage::PressField(Qt::MouseButton button, QPoint pos) {
       mouse_.Down(console_.Show(), Area(), mode, pos.x(), pos.y(), changeSceneBox->isChecked());
   if (mouse_.found() != kNoScene) ShowFoundScene();
   // The sequencer shows the new current scene (the core refuses the change while playing).
-  if (stepChanged) console_.ReturnDataSystem();
+  if (stepChanged) console_.RefreshShowSettings();
 }
 
 void XYEditorPage::DragField(QPoint pos) {
@@ -543,7 +543,7 @@ void XYEditorPage::MakeFigure(XYStatus (*generator)(ShowState&, const XYArea&, c
     return status == XYStatus::kSingleScene ? ShowEdit() : ShowEdit(ShowArea::Levels);
   });
   if (status == XYStatus::kSingleScene) {
-    console_.OutStatus(kTooShort);
+    console_.ShowStatus(kTooShort);
     return;
   }
   RedrawPath();

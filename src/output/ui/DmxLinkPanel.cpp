@@ -39,9 +39,9 @@ LedShape::LedShape(QWidget* parent) : QWidget(parent) {
   setFixedSize(15, 15);
 }
 
-void LedShape::SetColor(const QColor& color) {
-  if (color == color_) return;
-  color_ = color;
+void LedShape::SetColour(const QColor& color) {
+  if (color == colour_) return;
+  colour_ = color;
   update();
 }
 
@@ -49,7 +49,7 @@ void LedShape::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
-  painter.setBrush(color_);
+  painter.setBrush(colour_);
   painter.drawRoundedRect(rect(), 4, 4);
 }
 
@@ -224,13 +224,13 @@ void DmxLinkPanel::showEvent(QShowEvent* event) {
 }
 
 void DmxLinkPanel::ShowCts(bool on) {
-  ctsLamp->SetColor(on ? kCtsOn : LampOff(this));
+  ctsLamp->SetColour(on ? kCtsOn : LampOff(this));
 }
 void DmxLinkPanel::ShowDsr(bool on) {
-  dsrLamp->SetColor(on ? kDsrOn : LampOff(this));
+  dsrLamp->SetColour(on ? kDsrOn : LampOff(this));
 }
 void DmxLinkPanel::ShowRlsd(bool on) {
-  rlsdLamp->SetColor(on ? kRlsdOn : LampOff(this));
+  rlsdLamp->SetColour(on ? kRlsdOn : LampOff(this));
 }
 
 }  // namespace kalvetro

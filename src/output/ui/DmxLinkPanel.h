@@ -25,14 +25,14 @@ class LedShape : public QWidget {
 
  public:
   explicit LedShape(QWidget* parent);
-  QColor Color() const { return color_; }
-  void SetColor(const QColor& color);
+  QColor Colour() const { return colour_; }
+  void SetColour(const QColor& color);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QColor color_{192, 192, 192};  // silver until start-up switches the lamps off
+  QColor colour_{192, 192, 192};  // silver until start-up switches the lamps off
 };
 
 // The group "Состояние порта COM" on the tab "Опции": shows the console's DMX link and

@@ -89,7 +89,7 @@ void FadeRatePage::SetItemIndex(int index) {
 }
 
 void FadeRatePage::ChangeRate() {
-  const std::uint8_t step = console_.TabRate(rateSlider->value());
+  const std::uint8_t step = console_.ChooseRate(rateSlider->value());
   console_.Edit(UndoCopy::Keep, [step](ShowState& show) {
     show.memory.Set(kRateStep, step);
     // The selection bytes are the selection: every box writes its byte the moment it changes.

@@ -44,7 +44,7 @@ OlaPanel::OlaPanel(Console& console, QWidget* parent)
   connect(universeEdit, &QSpinBox::valueChanged, this,
           [&sink](int universe) { sink.SetUniverse(static_cast<unsigned>(universe)); });
   connect(&sink, &OlaSink::ConnectionChanged, this, &OlaPanel::ShowConnection);
-  connect(&console_, &Console::DataSystemRefresh, this, &OlaPanel::RefreshOla);
+  connect(&console_, &Console::ShowSettingsRefresh, this, &OlaPanel::RefreshOla);
   ShowConnection(false, QStringLiteral("выключено"));
   RefreshOla();
 }
@@ -57,8 +57,8 @@ void OlaPanel::RefreshOla() {
 }
 
 void OlaPanel::ShowConnection(bool connected, const QString& text) {
-  olaLamp->SetColor(connected ? QColor(0, 160, 0)
-                              : palette().color(QPalette::Active, QPalette::Highlight));
+  olaLamp->SetColour(connected ? QColor(0, 160, 0)
+                               : palette().color(QPalette::Active, QPalette::Highlight));
   olaStatusLabel->setText(text.trimmed());
 }
 

@@ -81,7 +81,7 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   showClockTimer->setInterval(1000);
   connect(showClockTimer, &QTimer::timeout, this, &SequencerPanel::ShowClockTick);
   connect(parts_.DisplayTimer(), &QTimer::timeout, this, &SequencerPanel::DisplayTick);
-  connect(&console_, &Console::DataSystemRefresh, this, &SequencerPanel::ReturnSequencer);
+  connect(&console_, &Console::ShowSettingsRefresh, this, &SequencerPanel::RefreshSequencer);
   connect(&console_, &Console::ShowReplaced, this, &SequencerPanel::TempStatus);
   // The group is a view of the show runner: its clock flashes the strip, its tempo and its
   // pacing show here whoever changed them.
@@ -129,7 +129,7 @@ QWidget* SequencerPanel::BuildTempoSection() {
   tempoStrip->setObjectName(QStringLiteral("ShapeTempClikc"));
   tempoStrip->setFixedSize(190, 5);
   tempoStrip->setAutoFillBackground(true);
-  SetShapeColor(Qt::white);
+  SetShapeColour(Qt::white);
   grid->addWidget(caption, 0, 0);
   grid->addWidget(tempoLabel, 0, 1, Qt::AlignRight);
   grid->addWidget(tempoSlider, 1, 0, 1, 2);
@@ -165,11 +165,12 @@ QWidget* SequencerPanel::BuildTransportSection() {
       "QToolButton { border: 1px solid #8a8a8a; border-radius: 4px; padding: 2px;"
       " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafafa, stop:1 #dcdcdc); }"
       "QToolButton:hover { border-color: #4a78b0; }"
-      "#playButton:checked { background: #3c9a3c; color: white; border-color: #206020; }"
-      "#stopButton:checked { background: #b84040; color: white; border-color: #702020; }"));
+      "#SpeedButtonPlay:checked { background: #3c9a3c; color: white; border-color: #206020; }"
+      "#SpeedButtonStop:checked { background: #b84040; color: white; border-color: #702020; }"));
   stopButton->setChecked(true);
-  connect(stopButton, &QToolButton::clicked, this, &SequencerPanel::PressStop);
-  connect(playButton, &QToolButton::clicked, this, &SequencerPanel::PressPlay);
+  // The buttons ask the runner; ShowPlaying latches them when the runner says it changed.
+  connect(stopButton, &QToolButton::clicked, this, [this] { console_.Runner().Stop(); });
+  connect(playButton, &QToolButton::clicked, this, [this] { console_.Runner().Play(); });
   playButton->installEventFilter(this);
 
   auto* options = new QVBoxLayout;
@@ -199,7 +200,7 @@ QWidget* SequencerPanel::BuildStepSection() {
   display->setStyleSheet(QStringLiteral(
       "#PanelStepDisplay { background: #101a10; border: 1px solid #405040; border-radius: 3px; }"
       "#PanelStepDisplay QLabel { color: #c8d8c8; background: transparent; }"
-      "#sceneLabel, #lastSceneLabel { color: #50ff50; font-family: monospace; font-weight: bold; "
+      "#PanelStepDisplay QLabel#LabelStep, #PanelStepDisplay QLabel#LabelCoda { color: #50ff50; "
       "}"));
   auto* row = new QHBoxLayout(display);
   row->setContentsMargins(8, 2, 8, 2);
@@ -211,7 +212,11 @@ QWidget* SequencerPanel::BuildStepSection() {
   lastSceneLabel = PlainLabel(QStringLiteral("124"), display);
   lastSceneLabel->setObjectName(QStringLiteral("LabelCoda"));
   lastSceneLabel->setToolTip(QStringLiteral("Максимальное кол-во сцен"));
+  // Bold fixed-width digits, so the number does not shift as it counts.
   QFont digits = sceneLabel->font();
+  digits.setFamily(QStringLiteral("monospace"));
+  digits.setStyleHint(QFont::Monospace);
+  digits.setBold(true);
   digits.setPointSizeF(digits.pointSizeF() * 2.2);
   sceneLabel->setFont(digits);
   digits.setPointSizeF(digits.pointSizeF() * 0.6);
@@ -298,7 +303,7 @@ QWidget* SequencerPanel::BuildSceneButtons() {
   return box;
 }
 
-void SequencerPanel::SetShapeColor(const QColor& color) {
+void SequencerPanel::SetShapeColour(const QColor& color) {
   QPalette palette = tempoStrip->palette();
   palette.setColor(QPalette::Window, color);
   tempoStrip->setPalette(palette);
@@ -307,7 +312,7 @@ void SequencerPanel::SetShapeColor(const QColor& color) {
 bool SequencerPanel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == playButton && event->type() == QEvent::MouseButtonDblClick &&
       playButton->isEnabled())
-    DoubleClickPlay();
+    console_.Runner().PlayFromStart();
   return QGroupBox::eventFilter(watched, event);
 }
 
@@ -323,7 +328,7 @@ void SequencerPanel::ChangeTempo(int position) {
   TempStatus();
 }
 
-void SequencerPanel::ReturnSequencer() {
+void SequencerPanel::RefreshSequencer() {
   ShowState& show = console_.Show();
   tempoSlider->setValue(LimitTempo(show.memory.Get(kTempo)));
   TempStatus();
@@ -353,14 +358,6 @@ void SequencerPanel::SetSceneEditingEnabled(bool enabled, bool withPaste) {
   if (QMenu* scenes = parts_.Menu(MenuId::Scenes)) scenes->setEnabled(enabled);
 }
 
-void SequencerPanel::ModePlay() {
-  console_.Runner().Play();
-}
-
-void SequencerPanel::ModeStop() {
-  console_.Runner().Stop();
-}
-
 void SequencerPanel::ShowPlaying(bool playing) {
   clock_.Reset();
   if (playing) {
@@ -371,18 +368,6 @@ void SequencerPanel::ShowPlaying(bool playing) {
     // The paste buttons stay disabled until the next copy into the buffer.
     SetSceneEditingEnabled(true, false);
   }
-}
-
-void SequencerPanel::PressPlay() {
-  ModePlay();
-}
-
-void SequencerPanel::DoubleClickPlay() {
-  console_.Runner().PlayFromStart();
-}
-
-void SequencerPanel::PressStop() {
-  ModeStop();
 }
 
 void SequencerPanel::DisplayTick() {
@@ -421,12 +406,12 @@ void SequencerPanel::FlashTempoStrip() {
   const ShowRunner& runner = console_.Runner();
   QColor flash = runner.BlackOut() ? QColor(Qt::black) : kFlashLime;
   if (runner.MacroOut()) flash = kFlashRed;
-  SetShapeColor(flash);
+  SetShapeColour(flash);
 }
 
 void SequencerPanel::EndTempoFlash() {
   tempoStripTimer->stop();
-  SetShapeColor(palette().color(QPalette::Button));
+  SetShapeColour(palette().color(QPalette::Button));
 }
 
 // ---------------------------------------------------------------- show clock

@@ -33,17 +33,13 @@ class SequencerPanel : public QGroupBox {
  public:
   SequencerPanel(Console& console, WindowParts& parts, QWidget* parent);
 
-  // Enter and leave playing: the flag (through the console), the clock, the latched button and
-  // the scene editing controls (disabled while playing).
-  void ModePlay();
-  void ModeStop();
   // What the group shows when the console starts or stops the show.
   void ShowPlaying(bool playing);
 
   // Shows the tempo byte (limited to 10..170) as scenes a minute in tempoLabel.
   void TempStatus();
   // The sequencer part of the show refresh: tempo slider and display, current and last scene.
-  void ReturnSequencer();
+  void RefreshSequencer();
 
   // The checkable menu item "Разрешить автодобавление сцен" that lets the step slider append
   // scenes.
@@ -52,9 +48,6 @@ class SequencerPanel : public QGroupBox {
   // Handlers.
   void ChangeTempo(int position);
   void ChooseScene(int position);
-  void PressPlay();
-  void DoubleClickPlay();
-  void PressStop();
   // A tick of the sequencer clock: the tempo strip flashes for 100 ms.
   void FlashTempoStrip();
   void EndTempoFlash();
@@ -97,7 +90,7 @@ class SequencerPanel : public QGroupBox {
   QWidget* BuildStepSection();
   QWidget* BuildClockSection();
   QWidget* BuildSceneButtons();
-  void SetShapeColor(const QColor& color);
+  void SetShapeColour(const QColor& color);
   void SetSceneEditingEnabled(bool enabled, bool withPaste);
   void ApplyAudioColour();
 

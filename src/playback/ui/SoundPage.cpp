@@ -314,8 +314,8 @@ void SoundPage::ChooseLevelSource(int index) {
   connect(audio_.get(), &AudioInput::Failed, this, &SoundPage::FallBackToClipboard);
   // A chosen input that goes away leaves the show as it is, said once; it is heard again
   // when it comes back.
-  connect(audio_.get(), &AudioInput::Lost, &console_, &Console::OutStatus);
-  connect(audio_.get(), &AudioInput::Back, &console_, &Console::OutStatus);
+  connect(audio_.get(), &AudioInput::Lost, &console_, &Console::ShowStatus);
+  connect(audio_.get(), &AudioInput::Back, &console_, &Console::ShowStatus);
   source_ = beat ? LevelSource::kBeat : LevelSource::kAudioInput;
   console_.Runner().SetSoundSource(audio_.get());
   if (beat) {
@@ -325,14 +325,15 @@ void SoundPage::ChooseLevelSource(int index) {
   }
   RememberChoices();
   ShowBeatGrid();
-  console_.OutStatus((beat ? QStringLiteral(" Бит музыки: ") : QStringLiteral(" Уровень звука: ")) +
-                     audio_->Description() + QStringLiteral(" "));
+  console_.ShowStatus(
+      (beat ? QStringLiteral(" Бит музыки: ") : QStringLiteral(" Уровень звука: ")) +
+      audio_->Description() + QStringLiteral(" "));
 }
 
 void SoundPage::FallBackToClipboard(const QString& reason) {
   // The show plays on: the level goes back to the clipboard, a beat grid to its pulse loss.
   console_.Runner().SetBeatPaced(false);
-  console_.OutStatus(reason);
+  console_.ShowStatus(reason);
   source_ = LevelSource::kClipboard;
   // The combo box goes back to the clipboard; its handler drops the input.
   levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kClipboard));

@@ -157,7 +157,7 @@ MidiPanel::MidiPanel(Console& console, Remotes& remotes, QWidget* parent)
   });
   connect(&picker_, &TargetPicker::Picked, this, &MidiPanel::Map);
   connect(&picker_, &TargetPicker::Cancelled, this, [this] {
-    console_.OutStatus(QStringLiteral("Обучение отменено"));
+    console_.ShowStatus(QStringLiteral("Обучение отменено"));
     RefreshMidi();
   });
   connect(targetBox, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -210,7 +210,7 @@ void MidiPanel::Learnt(const MidiControl& control) {
   learnButton->setChecked(false);
   const QString name = QString::fromStdString(FormatMidiControl(control));
   learntLabel->setText(QStringLiteral("Пульт: %1 — щёлкните цель в окне").arg(name));
-  console_.OutStatus(
+  console_.ShowStatus(
       QStringLiteral("Обучение: %1 — щёлкните в окне, чем он будет управлять (Esc — отмена)")
           .arg(name));
   picker_.Start();
@@ -231,7 +231,7 @@ void MidiPanel::Map(const MidiTarget& target) {
   if (!learnt_) return;
   const MidiMapping mapping{*learnt_, target};
   learntLabel->setText(QStringLiteral("Пульт: ") + MappingText(mapping));
-  console_.OutStatus(QStringLiteral("Пульт: ") + MappingText(mapping));
+  console_.ShowStatus(QStringLiteral("Пульт: ") + MappingText(mapping));
   // One mapping per desk control: a new one replaces the old.
   std::vector<std::string> lines;
   for (const std::string& line : console_.RemoteSetup().midi.mappings) {
@@ -257,8 +257,8 @@ void MidiPanel::RefreshMidi() {
   midiBox->setChecked(midi.Running() || setup.on);
   apiBox->setCurrentIndex(setup.api == "jack" ? 1 : 0);
   FillPorts();
-  midiLamp->SetColor(midi.Connected() ? QColor(0, 160, 0)
-                                      : palette().color(QPalette::Active, QPalette::Mid));
+  midiLamp->SetColour(midi.Connected() ? QColor(0, 160, 0)
+                                       : palette().color(QPalette::Active, QPalette::Mid));
   if (lastLabel->text().isEmpty())
     lastLabel->setText(midi.Connected() ? QStringLiteral("Пульт подключён")
                                         : QStringLiteral("Пульт не подключён"));

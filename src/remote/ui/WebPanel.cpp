@@ -93,7 +93,7 @@ void WebPanel::RefreshWeb() {
     pinEdit->setText(web.Pin().isEmpty() ? QString::fromStdString(setup.webPin) : web.Pin());
   urlLabel->setText(on ? WebRemote::PhoneUrl(web.Bind(), web.Port())
                        : QStringLiteral("— (выключен)"));
-  webLamp->SetColor(on ? QColor(0, 160, 0) : palette().color(QPalette::Active, QPalette::Mid));
+  webLamp->SetColour(on ? QColor(0, 160, 0) : palette().color(QPalette::Active, QPalette::Mid));
   clientsLabel->setText(QStringLiteral("Подключено: %1 из %2   Ошибок: %3")
                             .arg(web.Clients())
                             .arg(WebRemote::kMaxClients)

@@ -16,7 +16,7 @@
 #include "serial/SerialTestSupport.h"
 #include "support/FakeSerialDevice.h"
 #include "support/TestConsole.h"
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 
 namespace kalvetro {
 namespace {
@@ -72,8 +72,8 @@ TEST(DmxLinkPanelTest, OpenPortSendsEachTickAndDemoModeHoldsTheOutput) {
   EXPECT_EQ(panel.portBox->itemText(1), QStringLiteral("COM2"));
   // An open port leaves the start-up prefix; a pseudo-terminal's lines read off.
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::Initialization);
-  EXPECT_NE(panel.ctsLamp->Color(), QColor(192, 192, 192));
-  EXPECT_NE(panel.ctsLamp->Color(), QColor(255, 0, 0));
+  EXPECT_NE(panel.ctsLamp->Colour(), QColor(192, 192, 192));
+  EXPECT_NE(panel.ctsLamp->Colour(), QColor(255, 0, 0));
   EXPECT_TRUE(console.dialogs.errors.isEmpty());
 
   console.form->Show().DataWrite(0, 1, 255);
@@ -178,7 +178,7 @@ TEST(DmxLinkPanelTest, ReplyBytesShowAndAnUnpluggedInterfaceIsReportedOnce) {
   console.form->Engine().Tick();
   ASSERT_TRUE(WaitFor([&] { return !panel.Link().ComPort().Connected(); }));
   EXPECT_EQ(console.Status(), QStringLiteral("Ошибка записи в порт"));
-  console.form->OutStatus(QStringLiteral("другое"));
+  console.form->ShowStatus(QStringLiteral("другое"));
   for (int i = 0; i < 3; ++i) console.form->Engine().Tick();
   Pump(50);
   EXPECT_EQ(console.Status(), QStringLiteral("другое"));
@@ -215,15 +215,15 @@ TEST(DmxLinkPanelTest, LampsLinesAndTheLineBudgetOnTheFakeDevice) {
   DmxLinkPanel& panel = *console.panel;
   ASSERT_TRUE(panel.Link().ComPort().Connected());
   // Start-up takes the lamps from the modem status.
-  EXPECT_EQ(panel.ctsLamp->Color(), QColor(255, 0, 0));
-  const QColor off = panel.dsrLamp->Color();
-  EXPECT_EQ(panel.rlsdLamp->Color(), off);
+  EXPECT_EQ(panel.ctsLamp->Colour(), QColor(255, 0, 0));
+  const QColor off = panel.dsrLamp->Colour();
+  EXPECT_EQ(panel.rlsdLamp->Colour(), off);
   EXPECT_TRUE(line->Dtr() && line->Rts());
 
   line->SetModemStatus(serial::kMsDsrOn | serial::kMsRlsdOn);
-  ASSERT_TRUE(WaitFor([&] { return panel.rlsdLamp->Color() == QColor(0, 0, 255); }));
-  EXPECT_EQ(panel.dsrLamp->Color(), QColor(0, 128, 0));
-  EXPECT_EQ(panel.ctsLamp->Color(), off);
+  ASSERT_TRUE(WaitFor([&] { return panel.rlsdLamp->Colour() == QColor(0, 0, 255); }));
+  EXPECT_EQ(panel.dsrLamp->Colour(), QColor(0, 128, 0));
+  EXPECT_EQ(panel.ctsLamp->Colour(), off);
 
   panel.rtsBox->setChecked(false);
   EXPECT_FALSE(line->Rts());

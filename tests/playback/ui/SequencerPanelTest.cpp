@@ -3,10 +3,13 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 #include <set>
 
 #include "playback/Sequencer.h"
@@ -17,7 +20,7 @@ namespace {
 
 using SequencerPanelTest = PlaybackFixture;
 
-QColor ShapeColor(const SequencerPanel* panel) {
+QColor ShapeColour(const SequencerPanel* panel) {
   return panel->tempoStrip->palette().color(QPalette::Window);
 }
 
@@ -162,27 +165,27 @@ TEST_F(SequencerPanelTest, PassEndHookRunsOnlyWhenTheStepWraps) {
 
 TEST_F(SequencerPanelTest, EveryTickFlashesTheTempoStripInTheOutputStateColour) {
   HoldTimers();
-  EXPECT_EQ(ShapeColor(sequencer), QColor(Qt::white));  // until the first 100 ms have passed
+  EXPECT_EQ(ShapeColour(sequencer), QColor(Qt::white));  // until the first 100 ms have passed
   Runner().SequencerTick();
-  EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));
+  EXPECT_EQ(ShapeColour(sequencer), QColor(0, 255, 0));
   EXPECT_TRUE(sequencer->tempoStripTimer->isActive());
   sequencer->EndTempoFlash();
   EXPECT_FALSE(sequencer->tempoStripTimer->isActive());
-  EXPECT_EQ(ShapeColor(sequencer), sequencer->palette().color(QPalette::Button));
+  EXPECT_EQ(ShapeColour(sequencer), sequencer->palette().color(QPalette::Button));
 
   auto* blackOut = Find<QAbstractButton>("CheckBoxBlackOut");
   blackOut->setChecked(true);
   Runner().SequencerTick();
-  EXPECT_EQ(ShapeColor(sequencer), QColor(Qt::black));
+  EXPECT_EQ(ShapeColour(sequencer), QColor(Qt::black));
   Find<QAbstractButton>("SpeedButtonMacrosOut")->click();
   Runner().SequencerTick();
-  EXPECT_EQ(ShapeColor(sequencer), QColor(255, 0, 0));
+  EXPECT_EQ(ShapeColour(sequencer), QColor(255, 0, 0));
   blackOut->setChecked(false);  // macro button still down: red wins
   Runner().SequencerTick();
-  EXPECT_EQ(ShapeColor(sequencer), QColor(255, 0, 0));
+  EXPECT_EQ(ShapeColour(sequencer), QColor(255, 0, 0));
   Find<QAbstractButton>("SpeedButtonOnScena")->click();
   Runner().SequencerTick();
-  EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));
+  EXPECT_EQ(ShapeColour(sequencer), QColor(0, 255, 0));
 }
 
 TEST_F(SequencerPanelTest, AudioAdvancesOnlyOnABeatAndAStoppedShowKeepsThePendingBeat) {
@@ -193,7 +196,7 @@ TEST_F(SequencerPanelTest, AudioAdvancesOnlyOnABeatAndAStoppedShowKeepsThePendin
   Runner().SequencerTick();
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 0);
-  EXPECT_EQ(ShapeColor(sequencer), QColor(0, 255, 0));  // the strip still flashes
+  EXPECT_EQ(ShapeColour(sequencer), QColor(0, 255, 0));  // the strip still flashes
   Show().beatFlag.store(1);
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
@@ -287,6 +290,59 @@ TEST_F(SequencerPanelTest, DoubleClickOnPlayStartsFromTheFirstScene) {
   EXPECT_EQ(Text("LabelStep"), QStringLiteral("1"));
   Runner().SequencerTick();
   EXPECT_EQ(Step(), 1);
+}
+
+// How many pixels of the control, drawn as the operator sees it, are of the wanted hue.
+int PixelsLike(QWidget* control, const std::function<bool(const QColor&)>& wanted) {
+  const QImage image = control->grab().toImage();
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (wanted(image.pixelColor(x, y))) ++count;
+  return count;
+}
+
+bool Green(const QColor& c) {
+  return c.green() > c.red() + 60 && c.green() > c.blue() + 60;
+}
+bool Red(const QColor& c) {
+  return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+}
+
+// The latched transport button is lit in its colour (green play, red stop) and the scene
+// digits are green on the dark display: the style sheets reach the controls by their names.
+TEST_F(SequencerPanelTest, TheLatchedTransportButtonIsLitAndTheSceneDigitsAreGreen) {
+  HoldTimers();
+  Runner().Stop();
+  EXPECT_GT(PixelsLike(sequencer->stopButton, Red), 100);
+  EXPECT_EQ(PixelsLike(sequencer->playButton, Green), 0);
+  Runner().Play();
+  EXPECT_GT(PixelsLike(sequencer->playButton, Green), 100);
+  EXPECT_EQ(PixelsLike(sequencer->stopButton, Red), 0);
+  EXPECT_GT(PixelsLike(sequencer->sceneLabel, Green), 5);
+  EXPECT_GT(PixelsLike(sequencer->lastSceneLabel, Green), 5);
+}
+
+// Every object name a style sheet of the window addresses is the name of one of its objects.
+TEST_F(SequencerPanelTest, EveryStyleSheetSelectorNamesAControlOfTheWindow) {
+  QSet<QString> names;
+  for (QObject* object : form->findChildren<QObject*>()) names.insert(object->objectName());
+  int selectors = 0;
+  for (QWidget* widget : form->findChildren<QWidget*>()) {
+    QString sheet = widget->styleSheet();
+    if (!sheet.contains(QLatin1Char('{'))) continue;  // declarations only: no selector
+    sheet.remove(QRegularExpression(QStringLiteral("\\{[^}]*\\}")));  // declarations hold colours
+    QRegularExpressionMatchIterator it =
+        QRegularExpression(QStringLiteral("#([A-Za-z_][A-Za-z0-9_]*)")).globalMatch(sheet);
+    while (it.hasNext()) {
+      const QString name = it.next().captured(1);
+      ++selectors;
+      EXPECT_TRUE(names.contains(name))
+          << "the style sheet of " << widget->objectName().toStdString() << " addresses #"
+          << name.toStdString() << ", which is no control";
+    }
+  }
+  EXPECT_GE(selectors, 4);
 }
 
 TEST_F(SequencerPanelTest, PlayDisablesSceneEditingAndStopBringsItBackWithoutThePasteButtons) {

@@ -44,9 +44,9 @@ TEST(MidiPanel, TheOperatorTeachesTheDeskByClickingTargetsAndRemovesAMapping) {
   Desk desk;
   Pty pty;
   testing::TestConsole test;
-  TBaseForm& window = test.Start({.withTick = true,
-                                  .showFile = testing::WriteWebTestShow(test.dir),
-                                  .port = QString::fromStdString(pty.Path())});
+  MainWindow& window = test.Start({.withTick = true,
+                                   .showFile = testing::WriteWebTestShow(test.dir),
+                                   .port = QString::fromStdString(pty.Path())});
   Console& console = window.GetConsole();
   console.Runner().SetCrossfadeMode(kCrossfadeOff);
   MidiRemote& midi = window.Remote().Midi();

@@ -57,7 +57,7 @@ class FifoWatch {
 
 TEST(OutsideText, AddressesAndHeadersThatLookLikeHtmlAreShownLiterallyAndOpenNothing) {
   testing::TestConsole console;
-  TBaseForm& form = console.Start();
+  MainWindow& form = console.Start();
   ASSERT_TRUE(console.ShowAtLaptopSize());
   auto* group = console.Find<OscGroup>(QStringLiteral("GroupBoxOsc"));
   ASSERT_NE(group, nullptr);

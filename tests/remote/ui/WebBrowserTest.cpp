@@ -70,9 +70,9 @@ class Browser {
 TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   Pty pty;
   testing::TestConsole test;
-  TBaseForm& window = test.Start({.withTick = true,
-                                  .showFile = testing::WriteWebTestShow(test.dir),
-                                  .port = QString::fromStdString(pty.Path())});
+  MainWindow& window = test.Start({.withTick = true,
+                                   .showFile = testing::WriteWebTestShow(test.dir),
+                                   .port = QString::fromStdString(pty.Path())});
   Console& console = window.GetConsole();
   console.Runner().SetCrossfadeMode(kCrossfadeOff);
   Wire wire(pty);

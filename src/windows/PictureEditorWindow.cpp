@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "windows/TStaticForm.h"
+#include "windows/PictureEditorWindow.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -57,7 +57,7 @@ QToolButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
 
 }  // namespace
 
-TStaticForm::TStaticForm(Console& console, WindowParts& parts, QWidget* mainWindow)
+PictureEditorWindow::PictureEditorWindow(Console& console, WindowParts& parts, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
       console_(console),
       parts_(parts) {
@@ -100,7 +100,7 @@ TStaticForm::TStaticForm(Console& console, WindowParts& parts, QWidget* mainWind
   });
 }
 
-QGroupBox* TStaticForm::BuildPictureGroup(const QString& title, bool write) {
+QGroupBox* PictureEditorWindow::BuildPictureGroup(const QString& title, bool write) {
   QGroupBox* group =
       MakeGroup(this, QString::fromLatin1(write ? "GroupBoxWrite" : "GroupBoxRead"), title);
   auto* grid = new QGridLayout(group);
@@ -141,7 +141,7 @@ QGroupBox* TStaticForm::BuildPictureGroup(const QString& title, bool write) {
   return group;
 }
 
-QGroupBox* TStaticForm::BuildSceneGroup() {
+QGroupBox* PictureEditorWindow::BuildSceneGroup() {
   QGroupBox* group =
       MakeGroup(this, QStringLiteral("GroupBoxScene"), QStringLiteral(" Выбор сцены  "));
   auto* row = new QHBoxLayout(group);
@@ -163,7 +163,7 @@ QGroupBox* TStaticForm::BuildSceneGroup() {
   return group;
 }
 
-QGroupBox* TStaticForm::BuildEraseGroup() {
+QGroupBox* PictureEditorWindow::BuildEraseGroup() {
   QGroupBox* group = MakeGroup(this, QStringLiteral("GroupBoxErase"), QStringLiteral("Стереть"));
   auto* row = new QHBoxLayout(group);
   row->setContentsMargins(5, 8, 5, 4);
@@ -178,15 +178,17 @@ QGroupBox* TStaticForm::BuildEraseGroup() {
       std::max(kButtonWidth + 6, eraseAllButton->minimumSizeHint().width()));
   undoEraseButton->setEnabled(false);
   for (QToolButton* b : {eraseButton, eraseAllButton, undoEraseButton}) row->addWidget(b);
-  connect(eraseButton, &QToolButton::clicked, this, &TStaticForm::ConfirmEraseEditedPicture);
-  connect(eraseAllButton, &QToolButton::clicked, this, &TStaticForm::ConfirmEraseAllPictures);
-  connect(undoEraseButton, &QToolButton::clicked, this, &TStaticForm::UndoPictureErase);
+  connect(eraseButton, &QToolButton::clicked, this,
+          &PictureEditorWindow::ConfirmEraseEditedPicture);
+  connect(eraseAllButton, &QToolButton::clicked, this,
+          &PictureEditorWindow::ConfirmEraseAllPictures);
+  connect(undoEraseButton, &QToolButton::clicked, this, &PictureEditorWindow::UndoPictureErase);
   return group;
 }
 
 // ---------------------------------------------------------------- opening and closing
 
-void TStaticForm::OpenPictureWindow() {
+void PictureEditorWindow::OpenPictureWindow() {
   console_.Runner().Stop();
   // The strip ticks write their selection bytes the moment they change, so the selection in
   // memory already holds them (StoreSelectionBoxes). The Play button hides meanwhile.
@@ -197,23 +199,23 @@ void TStaticForm::OpenPictureWindow() {
   activateWindow();
 }
 
-void TStaticForm::closeEvent(QCloseEvent* event) {
+void PictureEditorWindow::closeEvent(QCloseEvent* event) {
   FormClose();
   event->accept();  // hidden, not destroyed
 }
 
-void TStaticForm::FormClose() {
+void PictureEditorWindow::FormClose() {
   console_.ClosePictureEditor();
   // The transition choice stays at "Выкл".
 }
 
 // ---------------------------------------------------------------- pictures
 
-void TStaticForm::ReleaseRead() {
+void PictureEditorWindow::ReleaseRead() {
   readHiddenButton->setChecked(true);
 }
 
-void TStaticForm::ReleaseWrite() {
+void PictureEditorWindow::ReleaseWrite() {
   writeHiddenButton->setChecked(true);
 }
 
@@ -222,7 +224,7 @@ void TStaticForm::ReleaseWrite() {
 constexpr ShowEdit kWorkingRow =
     ShowEdit(ShowArea::Selection) | ShowEdit::Reshaped() | ShowArea::Levels;
 
-void TStaticForm::LoadPictureIntoWorkingRow(int k) {
+void PictureEditorWindow::LoadPictureIntoWorkingRow(int k) {
   bool read = false;
   console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
     read = kalvetro::ReadChaser(show, k);
@@ -231,7 +233,7 @@ void TStaticForm::LoadPictureIntoWorkingRow(int k) {
   if (read) ReleaseWrite();
 }
 
-void TStaticForm::StoreWorkingRowAsPicture(int k) {
+void PictureEditorWindow::StoreWorkingRowAsPicture(int k) {
   // The selection in memory is the strips' ticks already (StoreSelectionBoxes).
   bool saved = false;
   console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
@@ -241,7 +243,7 @@ void TStaticForm::StoreWorkingRowAsPicture(int k) {
   if (saved) ReleaseRead();
 }
 
-void TStaticForm::TakeChosenSceneLevels() {
+void PictureEditorWindow::TakeChosenSceneLevels() {
   ReleaseRead();
   ReleaseWrite();
   console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
@@ -250,7 +252,7 @@ void TStaticForm::TakeChosenSceneLevels() {
   });
 }
 
-void TStaticForm::ConfirmEraseEditedPicture() {
+void PictureEditorWindow::ConfirmEraseEditedPicture() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить статическую картинку?"))) return;
   undoEraseButton->setEnabled(true);
   ReleaseRead();
@@ -261,7 +263,7 @@ void TStaticForm::ConfirmEraseEditedPicture() {
   });
 }
 
-void TStaticForm::ConfirmEraseAllPictures() {
+void PictureEditorWindow::ConfirmEraseAllPictures() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить все Статические картинки?"))) return;
   undoEraseButton->setEnabled(true);
   ReleaseRead();
@@ -272,7 +274,7 @@ void TStaticForm::ConfirmEraseAllPictures() {
   });
 }
 
-void TStaticForm::UndoPictureErase() {
+void PictureEditorWindow::UndoPictureErase() {
   undoEraseButton->setEnabled(false);
   // The undo copy is of the same show: the editor keeps what it saved at opening.
   console_.RestoreUndo();

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "windows/TAboutForm.h"
+#include "windows/AboutWindow.h"
 
 #include <QDir>
 #include <QEvent>
@@ -25,7 +25,7 @@ const QColor kSkyBlue(166, 202, 240);
 
 }  // namespace
 
-TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString& picturePath)
+AboutWindow::AboutWindow(const QString& showFolder, QWidget* parent, const QString& picturePath)
     : QDialog(parent), showFolder_(showFolder) {
   setObjectName(QStringLiteral("AboutForm"));
   setWindowTitle(QStringLiteral("О программе"));
@@ -80,7 +80,7 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
   moreButton = new QPushButton(QStringLiteral(" SYS INFO"), top);
   moreButton->setObjectName(QStringLiteral("SpeedButtonMore"));
   moreButton->setAutoDefault(false);
-  connect(moreButton, &QPushButton::clicked, this, &TAboutForm::ToggleSystemPanel);
+  connect(moreButton, &QPushButton::clicked, this, &AboutWindow::ToggleSystemPanel);
   words->addWidget(moreButton);
   closeButton = new QPushButton(QStringLiteral("OK"), top);
   closeButton->setObjectName(QStringLiteral("BitBtnClose"));
@@ -161,18 +161,18 @@ TAboutForm::TAboutForm(const QString& showFolder, QWidget* parent, const QString
     move(screen->availableGeometry().center() - rect().center());
 }
 
-void TAboutForm::showEvent(QShowEvent* event) {
+void AboutWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   FillSystemFigures();
   FormActivate();
 }
 
-void TAboutForm::changeEvent(QEvent* event) {
+void AboutWindow::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
-void TAboutForm::FillSystemFigures() {
+void AboutWindow::FillSystemFigures() {
   const SystemInfo info = ReadSystemInfo();
   totalMemoryLabel->setText(info.totalPhys);
   freeMemoryLabel->setText(info.availPhys);
@@ -191,7 +191,7 @@ void TAboutForm::FillSystemFigures() {
   systemFolderLabel->setText(info.homeDir);
 }
 
-void TAboutForm::FormActivate() {
+void AboutWindow::FormActivate() {
   const SystemInfo info = ReadSystemInfo();
   osVersionLabel->setText(info.kernelVersion);
   kernelVersionLabel->setText(info.libcVersion);
@@ -211,7 +211,7 @@ void TAboutForm::FormActivate() {
   }
 }
 
-void TAboutForm::ToggleSystemPanel() {
+void AboutWindow::ToggleSystemPanel() {
   systemPanel->show();
   setFixedSize(kClientWidth, kExpandedHeight);
   move(x(), kExpandedTop);

@@ -19,11 +19,11 @@ class WindowParts;
 // that every show carries (header bytes 138..141) from three bars. The group always shows the
 // mix; the main window takes it while "Вкл. цвет" is ticked. With "Менять цвет автоматически"
 // each save under a new name moves the colour on, so that copies of a show look different.
-class ColorMixerPanel : public QGroupBox {
+class ColourMixerPanel : public QGroupBox {
   Q_OBJECT
 
  public:
-  ColorMixerPanel(Console& console, WindowParts& parts, QWidget* parent);
+  ColourMixerPanel(Console& console, WindowParts& parts, QWidget* parent);
 
   // Shows the colour bytes of the show: the on box, the bars, the group's own background and
   // the main window's background.

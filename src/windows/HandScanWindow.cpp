@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "windows/THandScanForm.h"
+#include "windows/HandScanWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,7 +33,7 @@ QCheckBox* MakeBox(QWidget* parent, const char* name, const QString& caption, co
 
 }  // namespace
 
-THandScanForm::THandScanForm(Console& console, QWidget* parent)
+HandScanWindow::HandScanWindow(Console& console, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
                           Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
@@ -104,14 +104,14 @@ THandScanForm::THandScanForm(Console& console, QWidget* parent)
                          swapWidth, boxHeight);
   priorityBox->setGeometry(kPadLeft + 1, kPadTop + kPad / 2 - boxHeight / 2, width(priorityBox, 90),
                            boxHeight);
-  connect(priorityBox, &QCheckBox::clicked, this, &THandScanForm::SwitchPadPriority);
+  connect(priorityBox, &QCheckBox::clicked, this, &HandScanWindow::SwitchPadPriority);
 
   // The priority lives only while no other window takes the focus: any change of the active
   // window, to this one or away from it, ends it.
   connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] { ClearPriority(); });
 }
 
-void THandScanForm::OpenHandScanWindow() {
+void HandScanWindow::OpenHandScanWindow() {
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, kWindowColour);
   setPalette(palette);
@@ -121,38 +121,38 @@ void THandScanForm::OpenHandScanWindow() {
   activateWindow();
 }
 
-void THandScanForm::changeEvent(QEvent* event) {
+void HandScanWindow::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange) ClearPriority();
   QWidget::changeEvent(event);
 }
 
-void THandScanForm::ClearPriority() {
+void HandScanWindow::ClearPriority() {
   console_.Controls().pad.priority.store(false, kRelaxedOrder);
   priorityBox->setChecked(false);
 }
 
-void THandScanForm::SwitchPadPriority() {
+void HandScanWindow::SwitchPadPriority() {
   console_.Controls().pad.priority.store(priorityBox->isChecked(), kRelaxedOrder);
 }
 
-void THandScanForm::PressPad(QPoint pos) {
+void HandScanWindow::PressPad(QPoint pos) {
   buttonHeld_ = true;
   mx_ = static_cast<std::uint8_t>(std::clamp(pos.x(), 0, kPad - 1));
   my_ = static_cast<std::uint8_t>(std::clamp(pos.y(), 0, kPad - 1));
   SendPadPosition();
 }
 
-void THandScanForm::DragPad(QPoint pos) {
+void HandScanWindow::DragPad(QPoint pos) {
   mx_ = static_cast<std::uint8_t>(std::clamp(pos.x(), 0, kPad - 1));
   my_ = static_cast<std::uint8_t>(std::clamp(pos.y(), 0, kPad - 1));
   SendPadPosition();
 }
 
-void THandScanForm::ReleasePad() {
+void HandScanWindow::ReleasePad() {
   buttonHeld_ = false;
 }
 
-void THandScanForm::SendPadPosition() {
+void HandScanWindow::SendPadPosition() {
   int vx = mx_;
   int vy = 255 - my_;
   if (invertXBox->isChecked()) vx = 255 - vx;

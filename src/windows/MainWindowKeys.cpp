@@ -9,8 +9,8 @@
 
 #include "editing/ui/NameCopyGroup.h"
 #include "windows/KeyboardFilter.h"
-#include "windows/TBaseForm.h"
-#include "windows/TStaticForm.h"
+#include "windows/MainWindow.h"
+#include "windows/PictureEditorWindow.h"
 
 namespace kalvetro {
 
@@ -33,16 +33,16 @@ void AddBeforeStretch(QWidget* tab, QWidget* widget) {
 
 }  // namespace
 
-void TBaseForm::OnWheel(QObject* receiver, std::function<void(int)> handler) {
+void MainWindow::OnWheel(QObject* receiver, std::function<void(int)> handler) {
   connect(keyboard_, &KeyboardFilter::WheelTurned, receiver, std::move(handler));
 }
 
-void TBaseForm::OnKeyCode(QObject* receiver, std::function<void(int)> handler) {
+void MainWindow::OnKeyCode(QObject* receiver, std::function<void(int)> handler) {
   connect(keyboard_, &KeyboardFilter::KeyCodeShown, receiver, std::move(handler));
 }
 
 // The static pictures window, the keyboard of the main window and the channel names.
-void TBaseForm::BuildKeyboardParts() {
+void MainWindow::BuildKeyboardParts() {
   // "Включить клавиатуру" under the picture boxes: key preview on and off.
   QWidget* pictureTab = Tab("TabSheetSttica");
   auto* flashOn = new QCheckBox(QStringLiteral("Включить клавиатуру"), pictureTab);
@@ -54,7 +54,7 @@ void TBaseForm::BuildKeyboardParts() {
   AddBeforeStretch(pictureTab, flashOn);
 
   // The static pictures window: made once, opened from the toolbar and the options menu.
-  auto* pictures = new TStaticForm(console_, *this, this);
+  auto* pictures = new PictureEditorWindow(console_, *this, this);
   pictureEditor_ = pictures;
   AddToolBarSeparator();
   AddToolButton(QStringLiteral("SpeedButtonRECORD"), QStringLiteral("media-record"),
@@ -63,7 +63,7 @@ void TBaseForm::BuildKeyboardParts() {
   QAction* chaserItem =
       optionsMenu->addAction(QStringLiteral("Запись и редактирование Статических картинок"));
   chaserItem->setObjectName(QStringLiteral("ChaserItem"));
-  connect(chaserItem, &QAction::triggered, pictures, &TStaticForm::OpenPictureWindow);
+  connect(chaserItem, &QAction::triggered, pictures, &PictureEditorWindow::OpenPictureWindow);
 
   // The name block copy on "Копирование" (and the clearing of all names).
   QWidget* copyTab = Tab("TabSheetCopy");

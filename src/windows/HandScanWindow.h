@@ -17,7 +17,7 @@ class PaintBox;
 // (X, Y) for every channel pair whose first channel is selected; while the show is stopped the
 // pair is written into the current scene, and with "Приоритет" ticked it also overrides the
 // output in any mode. Created once at start-up; closing only hides it.
-class THandScanForm : public QWidget {
+class HandScanWindow : public QWidget {
   Q_OBJECT
 
  public:
@@ -26,7 +26,7 @@ class THandScanForm : public QWidget {
   static constexpr int kPadLeft = 16;  // pad position inside the group
   static constexpr int kPadTop = 16;
 
-  THandScanForm(Console& console, QWidget* parent);
+  HandScanWindow(Console& console, QWidget* parent);
 
   // Opens the window (menu "Опции" and the toolbar button).
   void OpenHandScanWindow();

@@ -22,11 +22,11 @@ class WindowParts;
 // channel strips of the main window edit the row of scene 0 (the picture's levels) and the
 // selection (the picture's mask); the output plays scene 0. It is created once at start-up,
 // shown without blocking the main window, stays on top of it and is only hidden when closed.
-class TStaticForm : public QWidget {
+class PictureEditorWindow : public QWidget {
   Q_OBJECT
 
  public:
-  TStaticForm(Console& console, WindowParts& parts, QWidget* mainWindow);
+  PictureEditorWindow(Console& console, WindowParts& parts, QWidget* mainWindow);
 
   // Opens the editor: stops the show, keeps scene 0, the rates, the step and the selection
   // aside, makes scene 0 the empty working row and the selection the empty mask, hides the

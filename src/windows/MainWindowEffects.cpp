@@ -5,25 +5,25 @@
 #include <QVBoxLayout>
 
 #include "effects/ui/XYEditorPage.h"
-#include "windows/TBaseForm.h"
-#include "windows/THandScanForm.h"
+#include "windows/HandScanWindow.h"
+#include "windows/MainWindow.h"
 
 namespace kalvetro {
 
 // The beam editor page and the hand scan window.
-void TBaseForm::BuildEffectsPages() {
+void MainWindow::BuildEffectsPages() {
   QWidget* tab = Tab("TabSheetEditXY");
   auto* layout = static_cast<QVBoxLayout*>(tab->layout());
   // The page takes the tab's remember/undo pair into its own layout.
   layout->insertWidget(0, new XYEditorPage(console_, *this, tab), 1);
 
   // The hand scan window is made once and only hidden when closed.
-  auto* handScan = new THandScanForm(console_, this);
+  auto* handScan = new HandScanWindow(console_, this);
   auto* area =
       Menu(MenuId::Options)->addAction(QStringLiteral("Поле для ручного управления лучем сканера"));
   area->setObjectName(QStringLiteral("AreaItem"));
   area->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
-  connect(area, &QAction::triggered, handScan, &THandScanForm::OpenHandScanWindow);
+  connect(area, &QAction::triggered, handScan, &HandScanWindow::OpenHandScanWindow);
   AddToolButton(QStringLiteral("SpeedButtonAREA"), QStringLiteral("input-mouse"),
                 QStyle::SP_DesktopIcon, QStringLiteral("Окно ручного управления сканера "),
                 [handScan] { handScan->OpenHandScanWindow(); });

@@ -5,7 +5,7 @@
 #include "editing/ui/BlockCopyPage.h"
 #include "editing/ui/ChannelGraphPage.h"
 #include "editing/ui/LevelTablePage.h"
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 
 namespace kalvetro {
 
@@ -24,7 +24,7 @@ QBoxLayout* TakeTabLayout(QWidget* tab, QWidget** undoPair, const QString& pairN
 }  // namespace
 
 // The editing pages: the level table, the channel graph and the block copies.
-void TBaseForm::BuildEditingPages() {
+void MainWindow::BuildEditingPages() {
   QWidget* pair = nullptr;
 
   QWidget* levelTableTab = Tab("TabSheetDamp");

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "effects/ui/ColorMixerPanel.h"
+#include "effects/ui/ColourMixerPanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,7 +41,7 @@ void SetBackground(QPalette& palette, const QColor& colour) {
 
 }  // namespace
 
-ColorMixerPanel::ColorMixerPanel(Console& console, WindowParts& parts, QWidget* parent)
+ColourMixerPanel::ColourMixerPanel(Console& console, WindowParts& parts, QWidget* parent)
     : QGroupBox(QStringLiteral("Цвет формы"), parent), console_(console) {
   setObjectName(QStringLiteral("GroupBoxColor"));
   setAutoFillBackground(true);
@@ -65,11 +65,11 @@ ColorMixerPanel::ColorMixerPanel(Console& console, WindowParts& parts, QWidget* 
     return bar;
   };
   redSlider = makeBar("ScrollBarRed", QStringLiteral("Красная компонента цвета базовой формы"), 0,
-                      kColorRed);
+                      kColourRed);
   greenSlider = makeBar("ScrollBarGreen", QStringLiteral("Зеленая компонента цвета базовой формы"),
-                        1, kColorGreen);
+                        1, kColourGreen);
   blueSlider = makeBar("ScrollBarBlue", QStringLiteral("Синяя компонента цвета базовой формы"), 2,
-                       kColorBlue);
+                       kColourBlue);
   grid->addWidget(ColourMark(this, "ShapeAqua", QColor(0, 255, 255)), 0, 0, Qt::AlignHCenter);
   grid->addWidget(ColourMark(this, "ShapeFuchsia", QColor(255, 0, 255)), 0, 1, Qt::AlignHCenter);
   grid->addWidget(ColourMark(this, "ShapeYellow", QColor(255, 255, 0)), 0, 2, Qt::AlignHCenter);
@@ -82,7 +82,7 @@ ColorMixerPanel::ColorMixerPanel(Console& console, WindowParts& parts, QWidget* 
   colourOnBox->setObjectName(QStringLiteral("CheckBoxColorZamok"));
   colourOnBox->setToolTip(QStringLiteral("Включить цвет"));
   colourOnBox->setChecked(true);
-  connect(colourOnBox, &QCheckBox::toggled, this, &ColorMixerPanel::SwitchColour);
+  connect(colourOnBox, &QCheckBox::toggled, this, &ColourMixerPanel::SwitchColour);
   layout->addWidget(colourOnBox);
   colourAutoBox = new QCheckBox(QStringLiteral("Менять цвет автоматически"), this);
   colourAutoBox->setObjectName(QStringLiteral("CheckBoxColorAvto"));
@@ -92,34 +92,34 @@ ColorMixerPanel::ColorMixerPanel(Console& console, WindowParts& parts, QWidget* 
   layout->addWidget(lastKeyLabel);
   layout->addStretch();
 
-  connect(&console_, &Console::DataSystemRefresh, this, &ColorMixerPanel::RefreshColour);
-  connect(&console_, &Console::ShowSavedAs, this, &ColorMixerPanel::ShowSavedAs);
+  connect(&console_, &Console::ShowSettingsRefresh, this, &ColourMixerPanel::RefreshColour);
+  connect(&console_, &Console::ShowSavedAs, this, &ColourMixerPanel::ShowSavedAs);
   // The key display ("NomberKey is " + code) shows the last key that went down.
   parts.OnKeyCode(lastKeyLabel, [this](int code) {
     lastKeyLabel->setText(QString::fromStdString(KeyLabelText(code)));
   });
 }
 
-void ColorMixerPanel::ChangeColour(int colourByte, int position) {
+void ColourMixerPanel::ChangeColour(int colourByte, int position) {
   if (refreshing_) return;
   console_.Show().memory.Set(colourByte, static_cast<std::uint8_t>(position));
   RefreshColour();
 }
 
-void ColorMixerPanel::SwitchColour(bool ticked) {
+void ColourMixerPanel::SwitchColour(bool ticked) {
   if (refreshing_) return;
-  console_.Show().memory.Set(kColorOn, ticked ? 1 : 0);
+  console_.Show().memory.Set(kColourOn, ticked ? 1 : 0);
   RefreshColour();
 }
 
-void ColorMixerPanel::ShowSavedAs() {
+void ColourMixerPanel::ShowSavedAs() {
   if (!colourAutoBox->isChecked()) return;
   // The file just written keeps its colour; the show in memory moves on.
   ShiftWindowColour(console_.Show().memory);
   RefreshColour();
 }
 
-void ColorMixerPanel::RefreshColour() {
+void ColourMixerPanel::RefreshColour() {
   const WindowColour colour = ReadWindowColour(console_.Show().memory);
   // Every refresh of the console comes here (each scene of a playing show); the controls and
   // the palettes are set again only when the colour bytes changed.
@@ -141,7 +141,7 @@ void ColorMixerPanel::RefreshColour() {
   PaintMainWindow(colour.on != 0, mix);
 }
 
-void ColorMixerPanel::PaintMainWindow(bool on, const QColor& mix) {
+void ColourMixerPanel::PaintMainWindow(bool on, const QColor& mix) {
   QWidget* main = window();
   if (main == this) return;
   // Only the window's background and its plain text take the mix; buttons, edit fields and

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "windows/THelpForm.h"
+#include "windows/HelpWindow.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,14 +49,14 @@ constexpr HelpPage kPages[] = {
 
 }  // namespace
 
-QString THelpForm::HelpFolder() {
+QString HelpWindow::HelpFolder() {
   const QString folder = DataPath(QStringLiteral("help"));
   if (folder.isEmpty() || !QFileInfo::exists(QDir(folder).filePath(QStringLiteral("index.html"))))
     return {};
   return folder;
 }
 
-THelpForm::THelpForm(const QString& helpFolder, QWidget* parent)
+HelpWindow::HelpWindow(const QString& helpFolder, QWidget* parent)
     : QWidget(parent, Qt::Window), folder_(helpFolder) {
   setObjectName(QStringLiteral("HelpForm"));
   setWindowTitle(QStringLiteral("Справка Kalvetro"));
@@ -102,7 +102,7 @@ THelpForm::THelpForm(const QString& helpFolder, QWidget* parent)
   ShowPage(QStringLiteral("index.html"));
 }
 
-void THelpForm::ShowPage(const QString& page) {
+void HelpWindow::ShowPage(const QString& page) {
   browser->setSource(QUrl::fromLocalFile(QDir(folder_).filePath(page)));
 }
 

@@ -7,12 +7,12 @@
 
 #include "editing/ui/SceneCommands.h"
 #include "playback/ui/SequencerPanel.h"
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 
 namespace kalvetro {
 
 // The playback pages: sequencer and show clock, and the scene list commands.
-void TBaseForm::BuildPlaybackPages() {
+void MainWindow::BuildPlaybackPages() {
   QWidget* tab = Tab("TabSheetAvtomat");
   auto* layout = new QVBoxLayout(tab);
   layout->setContentsMargins(4, 4, 4, 4);

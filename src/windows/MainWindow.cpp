@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 #include "windows/KeyboardFilter.h"
 
 #include <sys/statvfs.h>
@@ -38,7 +38,7 @@
 #include "ui/PageControl.h"
 #include "ui/SpeedButtons.h"
 #include "windows/DisplayRest.h"
-#include "windows/TStaticForm.h"
+#include "windows/PictureEditorWindow.h"
 
 namespace kalvetro {
 
@@ -59,7 +59,7 @@ ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
 
 }  // namespace
 
-TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
+MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent),
       console_(ConsoleOptionsOf(options)),
       remotes_(std::make_unique<Remotes>(console_)) {
@@ -74,20 +74,20 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   statusTimer = new QTimer(this);
   statusTimer->setObjectName(QStringLiteral("TimerStatus"));
   statusTimer->setInterval(2000);
-  connect(statusTimer, &QTimer::timeout, this, &TBaseForm::HideStatusLine);
+  connect(statusTimer, &QTimer::timeout, this, &MainWindow::HideStatusLine);
   autosaveTimer = new QTimer(this);
   autosaveTimer->setObjectName(QStringLiteral("TimerAvtoSave"));
   autosaveTimer->setInterval(180000);
-  connect(autosaveTimer, &QTimer::timeout, this, &TBaseForm::AutosaveShow);
+  connect(autosaveTimer, &QTimer::timeout, this, &MainWindow::AutosaveShow);
   displayTimer = new QTimer(this);
   displayTimer->setObjectName(QStringLiteral("TimerDataDmxToDsp"));
   displayTimer->setInterval(100);
 
   // The window's share of the console's news; connected before any page, so the caption and
   // the window's own state come first in every refresh.
-  connect(&console_, &Console::DataSystemRefresh, this, &TBaseForm::ReturnDataSystem);
-  connect(&console_, &Console::StatusMessage, this, &TBaseForm::OutStatus);
-  connect(&console_, &Console::UndoAvailableChanged, this, &TBaseForm::SetUndoButtonsEnabled);
+  connect(&console_, &Console::ShowSettingsRefresh, this, &MainWindow::RefreshCaption);
+  connect(&console_, &Console::StatusMessage, this, &MainWindow::ShowStatus);
+  connect(&console_, &Console::UndoAvailableChanged, this, &MainWindow::SetUndoButtonsEnabled);
   connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
     if (how != ShowReplacement::Emptied) return;
     SetCaptionFileName(kNoFileName);
@@ -95,7 +95,7 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
     settingsPages->setCurrentIndex(2);
     tempoPages->setCurrentIndex(0);
   });
-  connect(&console_, &Console::FileNameChanged, this, &TBaseForm::SetCaptionFileName);
+  connect(&console_, &Console::FileNameChanged, this, &MainWindow::SetCaptionFileName);
 
   BuildMenus();
   BuildToolBar();
@@ -161,16 +161,16 @@ TBaseForm::TBaseForm(const StartOptions& options, QWidget* parent)
   FormCreate(options);
 }
 
-TBaseForm::~TBaseForm() {
+MainWindow::~MainWindow() {
   // The tick reads the show and the controls: stop it before the pages go.
   console_.StopOutput();
 }
 
 // ---------------------------------------------------------------- building the window
 
-void TBaseForm::BuildMenus() {
+void MainWindow::BuildMenus() {
   auto addAction = [this](QMenu* menu, const char* name, const QString& text,
-                          const QKeySequence& key, void (TBaseForm::*slot)()) {
+                          const QKeySequence& key, void (MainWindow::*slot)()) {
     auto* action = menu->addAction(text);
     action->setObjectName(QString::fromLatin1(name));
     if (!key.isEmpty()) action->setShortcut(key);
@@ -180,18 +180,18 @@ void TBaseForm::BuildMenus() {
   showMenu = menuBar()->addMenu(QStringLiteral("Шоу"));
   showMenu->setObjectName(QStringLiteral("ShowMenu"));
   addAction(showMenu, "NewItem", QStringLiteral("Создать новое Шоу"), QKeySequence("Ctrl+N"),
-            &TBaseForm::NewShow);
+            &MainWindow::NewShow);
   addAction(showMenu, "OpenItem", QStringLiteral("Открыть Шоу"), QKeySequence("Ctrl+O"),
-            &TBaseForm::ChooseAndOpenShow);
+            &MainWindow::ChooseAndOpenShow);
   addAction(showMenu, "SaveItem", QStringLiteral("Сохранить Шоу"), QKeySequence("Ctrl+S"),
-            &TBaseForm::SaveShow);
+            &MainWindow::SaveShow);
   addAction(showMenu, "SaveAsItem", QStringLiteral("Сохранить Шоу как ..."), QKeySequence("Ctrl+W"),
-            &TBaseForm::ChooseAndSaveShowAs);
+            &MainWindow::ChooseAndSaveShowAs);
   showMenu->addSeparator();
   addAction(showMenu, "CloseItem", QStringLiteral("Закрыть"), QKeySequence(),
-            &TBaseForm::CloseWindow);
+            &MainWindow::CloseWindow);
   addAction(showMenu, "ExitItem", QStringLiteral("Выход"), QKeySequence("Ctrl+Q"),
-            &TBaseForm::ExitProgram);
+            &MainWindow::ExitProgram);
 
   scenesMenu = menuBar()->addMenu(QStringLiteral("Сцены"));
   scenesMenu->setObjectName(QStringLiteral("EditItem"));
@@ -203,13 +203,13 @@ void TBaseForm::BuildMenus() {
   helpMenu->setObjectName(QStringLiteral("HelpMenu"));
 }
 
-void TBaseForm::AddToolBarSeparator() {
+void MainWindow::AddToolBarSeparator() {
   toolBar->addSeparator();
 }
 
-QToolButton* TBaseForm::AddToolButton(const QString& name, const QString& themeIcon,
-                                      int fallbackIcon, const QString& hint,
-                                      std::function<void()> action) {
+QToolButton* MainWindow::AddToolButton(const QString& name, const QString& themeIcon,
+                                       int fallbackIcon, const QString& hint,
+                                       std::function<void()> action) {
   auto* button = new QToolButton(toolBar);
   button->setObjectName(name);
   button->setIcon(ThemeIcon(this, themeIcon, static_cast<QStyle::StandardPixmap>(fallbackIcon)));
@@ -220,7 +220,7 @@ QToolButton* TBaseForm::AddToolButton(const QString& name, const QString& themeI
   return button;
 }
 
-void TBaseForm::BuildToolBar() {
+void MainWindow::BuildToolBar() {
   toolBar = addToolBar(QStringLiteral("ToolBar"));
   toolBar->setObjectName(QStringLiteral("ToolBar"));
   toolBar->setMovable(false);
@@ -239,7 +239,7 @@ void TBaseForm::BuildToolBar() {
   toolBar->addSeparator();
 }
 
-void TBaseForm::BuildStatusLine() {
+void MainWindow::BuildStatusLine() {
   statusLabel = PlainLabel(QString(), this);
   statusLabel->setObjectName(QStringLiteral("LabelStatus"));
   statusLabel->setVisible(false);
@@ -252,14 +252,14 @@ void TBaseForm::BuildStatusLine() {
   statusBar()->addWidget(statusLabel, 1);
 }
 
-QWidget* TBaseForm::AddTab(QTabWidget* pages, const QString& name, const QString& caption) {
+QWidget* MainWindow::AddTab(QTabWidget* pages, const QString& name, const QString& caption) {
   auto* tab = new QWidget(pages);
   tab->setObjectName(name);
   pages->addTab(tab, caption);
   return tab;
 }
 
-void TBaseForm::BuildPages() {
+void MainWindow::BuildPages() {
   auto* central = new QWidget(this);
   central->setObjectName(QStringLiteral("CentralPanel"));
   auto* columns = new QHBoxLayout(central);
@@ -349,7 +349,7 @@ void TBaseForm::BuildPages() {
   }
 }
 
-QWidget* TBaseForm::CreateUndoPair(int k, QWidget* parent) {
+QWidget* MainWindow::CreateUndoPair(int k, QWidget* parent) {
   auto* pair = new QWidget(parent);
   pair->setObjectName(QStringLiteral("UndoPair%1").arg(k));
   auto* layout = new QVBoxLayout(pair);
@@ -371,7 +371,7 @@ QWidget* TBaseForm::CreateUndoPair(int k, QWidget* parent) {
   return pair;
 }
 
-QMenu* TBaseForm::Menu(MenuId id) {
+QMenu* MainWindow::Menu(MenuId id) {
   switch (id) {
     case MenuId::Show:
       return showMenu;
@@ -387,13 +387,13 @@ QMenu* TBaseForm::Menu(MenuId id) {
   return nullptr;
 }
 
-QWidget* TBaseForm::Tab(const char* objectName) {
+QWidget* MainWindow::Tab(const char* objectName) {
   return findChild<QWidget*>(QString::fromLatin1(objectName));
 }
 
 // ---------------------------------------------------------------- start-up and shutdown
 
-void TBaseForm::FormCreate(const StartOptions& options) {
+void MainWindow::FormCreate(const StartOptions& options) {
   dmxLink_->OpenAtStart();
   QGuiApplication::clipboard()->setText(QStringLiteral("1111111"));
   setWindowState(windowState() | Qt::WindowMaximized);
@@ -412,19 +412,19 @@ void TBaseForm::FormCreate(const StartOptions& options) {
     OpenChosenShowFile();
   }
   RefreshAll();
-  OutStatus(QStringLiteral(" Инициализация "));
+  ShowStatus(QStringLiteral(" Инициализация "));
   autosaveTimer->start();
   new DisplayRest(displayTimer, console_, this);
   displayTimer->start();
 }
 
-void TBaseForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // Closing is never refused.
   if (!closed_) FormClose();
   event->accept();
 }
 
-void TBaseForm::FormClose() {
+void MainWindow::FormClose() {
   closed_ = true;
   console_.Link().CloseAtShutdown();
   console_.StopOutput();
@@ -439,7 +439,7 @@ void TBaseForm::FormClose() {
   if (!result.ok) ShowFileError(result.error);
 }
 
-void TBaseForm::FillDiskLabels() {
+void MainWindow::FillDiskLabels() {
   unsigned long long freeMb = 0;
   unsigned long long sizeMb = 0;
   struct statvfs fs {};
@@ -453,23 +453,23 @@ void TBaseForm::FillDiskLabels() {
 
 // ---------------------------------------------------------------- status line and refresh
 
-void TBaseForm::OutStatus(const QString& text) {
+void MainWindow::ShowStatus(const QString& text) {
   // A second message does not restart the count: it may vanish sooner than 2 s.
   if (!statusTimer->isActive()) statusTimer->start();
   statusLabel->setVisible(true);
   statusLabel->setText(text);
 }
 
-void TBaseForm::HideStatusLine() {
+void MainWindow::HideStatusLine() {
   statusLabel->setVisible(false);
   statusTimer->stop();
 }
 
-void TBaseForm::SetCaptionFileName(const QString& fileName) {
+void MainWindow::SetCaptionFileName(const QString& fileName) {
   setWindowTitle(TitlePrefixText(TitlePrefix()) + fileName);
 }
 
-void TBaseForm::ReturnDataSystem() {
+void MainWindow::RefreshCaption() {
   // The caption; the sequencer controls follow through their own connection.
   if (!SaveDialogFileName().isEmpty()) {
     SetCaptionFileName(SaveDialogFileName());
@@ -480,17 +480,17 @@ void TBaseForm::ReturnDataSystem() {
 
 // ---------------------------------------------------------------- show memory
 
-void TBaseForm::SetUndoButtonsEnabled(bool enabled) {
+void MainWindow::SetUndoButtonsEnabled(bool enabled) {
   for (auto* b : undoButtons_)
     if (b) b->setEnabled(enabled);
 }
 
-void TBaseForm::ClearAll() {
+void MainWindow::ClearAll() {
   // The show data; the window (caption, pages) and every page follow the console's news.
   console_.ClearAll();
 }
 
-void TBaseForm::NewShow() {
+void MainWindow::NewShow() {
   if (!dialogs_->Ask(QStringLiteral("Создать новое ШОУ?"))) return;
   SaveFileAs();
   ClearAll();
@@ -498,11 +498,11 @@ void TBaseForm::NewShow() {
 
 // ---------------------------------------------------------------- show files
 
-void TBaseForm::ShowFileError(const std::string& message) {
+void MainWindow::ShowFileError(const std::string& message) {
   dialogs_->Error(QString::fromStdString(message));
 }
 
-bool TBaseForm::OpenChosenShowFile() {
+bool MainWindow::OpenChosenShowFile() {
   const FileResult result = console_.OpenShow(console_.OpenDialogFileName());
   if (!result.ok) {
     ShowFileError(result.error);
@@ -511,21 +511,21 @@ bool TBaseForm::OpenChosenShowFile() {
   return true;
 }
 
-void TBaseForm::ChooseAndOpenShow() {
+void MainWindow::ChooseAndOpenShow() {
   const auto chosen = dialogs_->OpenFile(console_.OpenDialogFileName(), kShowFilter);
   if (!chosen) return;
   console_.SetOpenDialogFileName(*chosen);
   OpenChosenShowFile();
 }
 
-void TBaseForm::SaveFileAs() {
+void MainWindow::SaveFileAs() {
   const auto chosen = dialogs_->SaveFile(console_.SaveDialogFileName(), kShowFilter);
   if (!chosen) return;
   const FileResult result = console_.SaveShowAs(*chosen);
   if (!result.ok) ShowFileError(result.error);
 }
 
-void TBaseForm::SaveFile() {
+void MainWindow::SaveFile() {
   if (!console_.Show().showNamed) {
     SaveFileAs();
     return;
@@ -538,11 +538,11 @@ void TBaseForm::SaveFile() {
   SetCaptionFileName(console_.SaveDialogFileName());
 }
 
-void TBaseForm::ChooseAndSaveShowAs() {
+void MainWindow::ChooseAndSaveShowAs() {
   SaveFileAs();
 }
 
-void TBaseForm::AutosaveShow() {
+void MainWindow::AutosaveShow() {
   if (!statusTimer->isActive()) statusTimer->start();
   statusLabel->setVisible(true);
   if (!console_.SaveDialogFileName().isEmpty())

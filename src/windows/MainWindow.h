@@ -23,7 +23,7 @@ class QGroupBox;
 namespace kalvetro {
 
 class DmxLinkPanel;
-class TStaticForm;
+class PictureEditorWindow;
 class KeyboardFilter;
 
 // Where start-up finds its port, files and dialogs. Empty paths mean the user's folders.
@@ -41,12 +41,12 @@ struct StartOptions {
 // The main window: a view over the console. It holds the menus, the toolbar, the status
 // line, the page controls and the window timers, assembles the pages of every subsystem and
 // runs start-up and shutdown; the show, the output and the link belong to the console.
-class TBaseForm : public QMainWindow, public WindowParts {
+class MainWindow : public QMainWindow, public WindowParts {
   Q_OBJECT
 
  public:
-  explicit TBaseForm(const StartOptions& options = {}, QWidget* parent = nullptr);
-  ~TBaseForm() override;
+  explicit MainWindow(const StartOptions& options = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   Console& GetConsole() { return console_; }
   // The remotes (OSC, the phone page, a MIDI desk) of this window's console.
@@ -70,8 +70,8 @@ class TBaseForm : public QMainWindow, public WindowParts {
 
   // Refresh and status.
   void RefreshAll() { console_.RefreshAll(); }
-  void ReturnDataSystem();
-  void OutStatus(const QString& text);
+  void RefreshCaption();
+  void ShowStatus(const QString& text);
   void HideStatusLine();
   void TakeUndoCopy() { console_.TakeUndoCopy(); }
 
@@ -107,14 +107,15 @@ class TBaseForm : public QMainWindow, public WindowParts {
   void BuildToolBar();
   void BuildPages();
   void BuildStatusLine();
-  // The pages of each subsystem, each in its own file (TBaseFormOutput.cpp, ...).
+  // The pages of each subsystem, each in its own file (MainWindowOutput.cpp, ...).
   void BuildOutputPages();
   void BuildPlaybackPages();
-  void BuildEditingPages();  // "Дамп", "График Канала", "Копирование" (TBaseFormEditing.cpp)
-  void BuildKeyboardParts();  // static pictures window, keyboard, channel names (TBaseFormKeys.cpp)
-  void BuildEffectsPages();  // "Редактор луча" and the hand scan window (TBaseFormEffects.cpp)
-  void BuildAutomatPages();   // "Автоматы" and "ЗВУК" (TBaseFormAutomats.cpp)
-  void BuildConveyorParts();  // conveyor, window colour, help and about (TBaseFormConveyor.cpp)
+  void BuildEditingPages();  // "Дамп", "График Канала", "Копирование" (MainWindowEditing.cpp)
+  void
+  BuildKeyboardParts();  // static pictures window, keyboard, channel names (MainWindowKeys.cpp)
+  void BuildEffectsPages();  // "Редактор луча" and the hand scan window (MainWindowEffects.cpp)
+  void BuildAutomatPages();   // "Автоматы" and "ЗВУК" (MainWindowAutomats.cpp)
+  void BuildConveyorParts();  // conveyor, window colour, help and about (MainWindowConveyor.cpp)
   void FillDiskLabels();
   void SetUndoButtonsEnabled(bool enabled);
   void SetCaptionFileName(const QString& fileName);
@@ -149,7 +150,7 @@ class TBaseForm : public QMainWindow, public WindowParts {
   QTimer* displayTimer = nullptr;
   std::array<QToolButton*, 5> undoButtons_{};
   DmxLinkPanel* dmxLink_ = nullptr;
-  TStaticForm* pictureEditor_ = nullptr;
+  PictureEditorWindow* pictureEditor_ = nullptr;
 };
 
 }  // namespace kalvetro

@@ -13,14 +13,14 @@ namespace kalvetro {
 // "О программе": a modal window, created for each showing and destroyed after, that reports
 // the computer the console runs on: kernel and distribution, processor, memory and three
 // file systems (the root, the home folder and the folder of the current show).
-class TAboutForm : public QDialog {
+class AboutWindow : public QDialog {
   Q_OBJECT
 
  public:
   // showFolder: the folder of the open show (the third file system); picturePath: the JPEG
   // of the window, by default the one in the console's data folder.
-  explicit TAboutForm(const QString& showFolder, QWidget* parent = nullptr,
-                      const QString& picturePath = QString());
+  explicit AboutWindow(const QString& showFolder, QWidget* parent = nullptr,
+                       const QString& picturePath = QString());
 
   // Memory, then computer figures; then versions, then drive figures.
   void FillSystemFigures();

@@ -11,12 +11,12 @@ namespace kalvetro {
 
 // The console's help: HTML pages in Russian from the help folder, with a contents list on
 // the left and the page, with its links, on the right.
-class THelpForm : public QWidget {
+class HelpWindow : public QWidget {
   Q_OBJECT
 
  public:
   // helpFolder holds index.html and the pages it links to.
-  THelpForm(const QString& helpFolder, QWidget* parent = nullptr);
+  HelpWindow(const QString& helpFolder, QWidget* parent = nullptr);
 
   // Shows a page of the folder ("index.html", "keys.html", ...).
   void ShowPage(const QString& page);

@@ -10,11 +10,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "effects/ui/ColorMixerPanel.h"
+#include "effects/ui/ColourMixerPanel.h"
 #include "effects/ui/ConveyorPanel.h"
-#include "windows/TAboutForm.h"
-#include "windows/TBaseForm.h"
-#include "windows/THelpForm.h"
+#include "windows/AboutWindow.h"
+#include "windows/HelpWindow.h"
+#include "windows/MainWindow.h"
 
 namespace kalvetro {
 
@@ -38,7 +38,7 @@ QPalette FixedPalette(const QPalette& desktop) {
 
 // The conveyor under the input pages, the window colour on "Опции", and the help and system
 // information windows in the menu "Помощь" and on the toolbar.
-void TBaseForm::BuildConveyorParts() {
+void MainWindow::BuildConveyorParts() {
   // The right column becomes the input pages over the conveyor: its twenty slots in two rows
   // of ten, in the order of the keys.
   auto* right = new QWidget(centralWidget());
@@ -60,7 +60,7 @@ void TBaseForm::BuildConveyorParts() {
   // Under the MIDI group, before the stretch that closes its column.
   auto* midiColumn = Tab("TabSheet1")->findChild<QWidget*>(QStringLiteral("PanelMidi"));
   auto* midiLayout = static_cast<QVBoxLayout*>(midiColumn->layout());
-  auto* colour = new ColorMixerPanel(console_, *this, midiColumn);
+  auto* colour = new ColourMixerPanel(console_, *this, midiColumn);
   colour->setMaximumWidth(340);
   midiLayout->insertWidget(midiLayout->count() - 1, colour);
 
@@ -69,21 +69,21 @@ void TBaseForm::BuildConveyorParts() {
     const QString folder = console_.Show().showNamed
                                ? QFileInfo(console_.SaveDialogFileName()).absolutePath()
                                : QDir::currentPath();
-    TAboutForm about(folder, this);
+    AboutWindow about(folder, this);
     about.exec();
   };
   // The help window: one for the life of the main window, brought to the front on each call.
   auto helpItemClick = [this] {
-    auto* help = findChild<THelpForm*>(QStringLiteral("HelpForm"));
+    auto* help = findChild<HelpWindow*>(QStringLiteral("HelpForm"));
     if (!help) {
-      const QString folder = THelpForm::HelpFolder();
+      const QString folder = HelpWindow::HelpFolder();
       if (folder.isEmpty()) {
         dialogs_->Error(QStringLiteral(
             "Справка не найдена: нет папки help с файлом index.html ни в share/kalvetro "
             "рядом с программой, ни в папке data исходных текстов."));
         return;
       }
-      help = new THelpForm(folder, this);
+      help = new HelpWindow(folder, this);
     }
     help->show();
     help->raise();

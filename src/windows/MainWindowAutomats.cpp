@@ -4,12 +4,12 @@
 
 #include "playback/ui/AutomatsPage.h"
 #include "playback/ui/SoundPage.h"
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 
 namespace kalvetro {
 
 // The automats page and the sound page.
-void TBaseForm::BuildAutomatPages() {
+void MainWindow::BuildAutomatPages() {
   QWidget* automatsTab = Tab("TabSheetAvtomaty");
   auto* automatsLayout = new QVBoxLayout(automatsTab);
   automatsLayout->setContentsMargins(0, 0, 0, 0);

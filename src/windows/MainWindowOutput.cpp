@@ -6,7 +6,7 @@
 #include "output/ui/FadeRatePage.h"
 #include "output/ui/LevelPage.h"
 #include "output/ui/PictureBoxes.h"
-#include "windows/TBaseForm.h"
+#include "windows/MainWindow.h"
 
 namespace kalvetro {
 
@@ -23,7 +23,7 @@ QLayout* TabLayout(QWidget* tab) {
 
 // The output pages: crossfade mode, rates, levels and blackout, static picture boxes and the
 // channel strip panel.
-void TBaseForm::BuildOutputPages() {
+void MainWindow::BuildOutputPages() {
   QWidget* rateTab = Tab("TabSheetRate");
   TabLayout(rateTab)->addWidget(new FadeRatePage(console_, rateTab));
 
