@@ -9,6 +9,8 @@
 #include <csignal>
 #include <memory>
 
+#include "serial/ThreadInbox.h"
+
 namespace kalvetro {
 
 namespace {
@@ -30,6 +32,7 @@ OlaSink::OlaSink(QObject* parent) : QObject(parent) {
   // program with SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
   ola::InitLogging(ola::OLA_LOG_NONE, ola::OLA_LOG_STDERR);
+  inbox_ = new ThreadInbox(this);
   thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
 }
 
@@ -55,6 +58,10 @@ void OlaSink::SetEnabled(bool on) {
   version_.notify_one();
 }
 
+void OlaSink::Announce(bool connected, const QString& text) {
+  inbox_->Post([this, connected, text] { emit ConnectionChanged(connected, text); });
+}
+
 void OlaSink::SetUniverse(unsigned universe) {
   universe_.store(universe < 1 ? 1 : universe);
 }
@@ -73,7 +80,7 @@ void OlaSink::Run(std::stop_token stop) {
     client.reset();
     if (connected_.exchange(false) || (report && !reportedDown)) {
       reportedDown = true;
-      emit ConnectionChanged(false, NoDaemonText());
+      Announce(false, NoDaemonText());
     }
   };
 
@@ -102,13 +109,13 @@ void OlaSink::Run(std::stop_token stop) {
         nextAttempt = Clock::now() + kRetryInterval;
         if (!reportedDown) {
           reportedDown = true;
-          emit ConnectionChanged(false, NoDaemonText());
+          Announce(false, NoDaemonText());
         }
         continue;
       }
       reportedDown = false;
       connected_.store(true);
-      emit ConnectionChanged(true, ConnectedText());
+      Announce(true, ConnectedText());
     }
     if (!fresh) continue;
     for (int n = 0; n < kSlots; ++n) levels[n] = mailbox_[n].load(std::memory_order_relaxed);

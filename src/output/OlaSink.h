@@ -12,6 +12,8 @@
 
 namespace kalvetro {
 
+class ThreadInbox;
+
 // Network DMX through the Open Lighting Architecture daemon (olad): every output frame's slots
 // 1..256 go to one OLA universe, and from there to whatever the rig has (Art-Net, sACN, USB
 // interfaces that olad drives). The output tick never waits for the network: it leaves the
@@ -47,11 +49,16 @@ class OlaSink : public QObject, public OutputSink {
   static QString ConnectedText();
 
  signals:
-  // Emitted from the sender thread (queued to the receiver): a change of the connection.
+  // A change of the connection, emitted on this object's thread (the sender thread hands it
+  // over through an inbox).
   void ConnectionChanged(bool connected, const QString& text);
 
  private:
   void Run(std::stop_token stop);
+  // Sender thread: has ConnectionChanged emitted on this object's thread.
+  void Announce(bool connected, const QString& text);
+
+  ThreadInbox* inbox_;  // a child: made before the sender thread starts
 
   std::array<std::atomic<std::uint8_t>, kSlots> mailbox_{};
   std::atomic<std::uint64_t> version_{0};

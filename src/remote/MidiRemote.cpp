@@ -240,7 +240,7 @@ void MidiRemote::Take(const std::vector<unsigned char>& message) {
     pending.high = std::max(pending.high, event->value);
     post = !std::exchange(posted_, true);
   }
-  if (post) QMetaObject::invokeMethod(this, &MidiRemote::Drain, Qt::QueuedConnection);
+  if (post) inbox_.Post([this] { Drain(); });
 }
 
 MidiConsoleView MidiRemote::View() const {

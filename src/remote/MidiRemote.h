@@ -12,6 +12,7 @@
 
 #include "remote/CallbackMutex.h"
 #include "remote/MidiMapping.h"
+#include "serial/ThreadInbox.h"
 #include "show/Settings.h"
 
 namespace kalvetro {
@@ -116,6 +117,9 @@ class MidiRemote : public QObject {
   QString lastMessage_;
   QString lastError_;
   std::vector<int> shown_;  // per mapping: the value last sent, -1 none
+  // RtMidi's thread hands the drain to this object's thread through it. Last, so that it and
+  // the drains still waiting in it go first when the remote is deleted.
+  ThreadInbox inbox_;
 };
 
 }  // namespace kalvetro
