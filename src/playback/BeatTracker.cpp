@@ -60,10 +60,12 @@ void BeatTracker::Open(int sampleRate) {
   confidence_ = 0.0;
   // Four seconds of hops.
   rise_.assign(static_cast<std::size_t>(4 * sampleRate / hopSize_), 0.0f);
-  lastLevelDb_ = -120.0f;
+  levelsBefore_.assign(
+      static_cast<std::size_t>(std::max<long>(1, std::lround(0.0116 * sampleRate / hopSize_))),
+      -120.0f);
+  rmsBefore_.assign(levelsBefore_.size(), 0.0f);
   heardBeats_.clear();
   onset_.assign(rise_.size(), 0.0f);
-  lastRms_ = 0.0f;
   doubled_ = false;
   pendingOffBeat_ = -1;
   lastReported_ = false;
@@ -178,13 +180,15 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     const float levelDb = 10.0f * std::log10(static_cast<float>(energy / hopSize_) + 1e-12f);
     rise_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
                                    static_cast<std::int64_t>(rise_.size()))] =
-        std::clamp(levelDb - lastLevelDb_, 0.0f, 30.0f);
-    lastLevelDb_ = levelDb;
+        std::clamp(levelDb - levelsBefore_.front(), 0.0f, 30.0f);
+    levelsBefore_.erase(levelsBefore_.begin());
+    levelsBefore_.push_back(levelDb);
     const float rms = std::sqrt(static_cast<float>(energy / hopSize_));
     onset_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
                                     static_cast<std::int64_t>(onset_.size()))] =
-        std::max(0.0f, rms - lastRms_);
-    lastRms_ = rms;
+        std::max(0.0f, rms - rmsBefore_.front());
+    rmsBefore_.erase(rmsBefore_.begin());
+    rmsBefore_.push_back(rms);
     // While doubled, the point half way between two beats of the tracker is a beat too.
     if (pendingOffBeat_ >= 0 && samplesFed_ > pendingOffBeat_) {
       if (doubled_ && lastReported_) Report(pendingOffBeat_, beats);

@@ -90,15 +90,17 @@ class BeatTracker {
   bool haveOrigin_ = false;
   double bpm_ = 0.0;
   double confidence_ = 0.0;
-  // The rise of the level (dB, 0 for a fall) of each hop of the last few seconds, by hop
-  // number modulo the size; the level of the hop before; the beats kept to judge by.
+  // The rise of the level (dB, 0 for a fall) of each hop of the last few seconds over the level
+  // about 12 ms before, by hop number modulo the size; the levels of the hops of those 12 ms,
+  // oldest first; the beats kept to judge by.
   std::vector<float> rise_;
-  float lastLevelDb_ = -120.0f;
+  std::vector<float> levelsBefore_;
   std::vector<std::int64_t> heardBeats_;
   // The onset strength of each hop (the rise of its RMS level over the hop before, linear, so
-  // a soft hi-hat counts for little beside a kick), kept like rise_; the RMS of the hop before.
+  // a soft hi-hat counts for little beside a kick), kept like rise_; the RMS of the hops of the
+  // 12 ms before.
   std::vector<float> onset_;
-  float lastRms_ = 0.0f;
+  std::vector<float> rmsBefore_;
   bool doubled_ = false;
   std::int64_t pendingOffBeat_ = -1;  // the off-beat to report while doubled, in samples
   bool lastReported_ = false;         // the tracker's last beat was reported
