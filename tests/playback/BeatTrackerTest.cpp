@@ -171,6 +171,27 @@ TEST(BeatTracker, HearsNoBeatWithoutAPulse) {
   EXPECT_TRUE(Track(tracker, bad, rate, start).empty());
 }
 
+// Beats handed over in bursts: one beat 60 ms late, one missing, the rest within a few ms.
+// From the fifth beat on, the grid's next beat stays within 5 ms of the true one, whichever
+// beat was the last.
+TEST(BeatPredictor, OneLateOrMissingBeatDoesNotMoveTheGrid) {
+  const Clock::time_point t0 = Clock::now();
+  const auto at = [&](double s) {
+    return t0 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+  };
+  const double jitter[] = {0.003, -0.002, 0.001, 0.060, -0.003, 0.002, 0.0, -0.001, 0.002, 0.001};
+  BeatPredictor grid;
+  for (int k = 0; k < 10; ++k) {
+    if (k == 6) continue;  // missed
+    grid.AddBeat({at(0.5 * k + jitter[k]), 120.0, 2.0});
+    if (k < 4) continue;
+    const double now = 0.5 * k + 0.1;
+    const auto next = grid.NextBeat(at(now), at(now));
+    ASSERT_TRUE(next) << k;
+    EXPECT_NEAR(Seconds(*next - t0), 0.5 * (k + 1), 0.005) << "after beat " << k;
+  }
+}
+
 // The grid predicts the next beat from the tracked ones, holds or keeps the tempo when the
 // pulse goes, takes a tapped tempo, and reads a tracker at double tempo in the tapped octave.
 TEST(BeatPredictor, PredictsHoldsKeepsAndTaps) {
