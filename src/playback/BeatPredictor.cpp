@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace kalvetro {
@@ -21,6 +22,14 @@ double SecondsOf(BeatPredictor::Clock::duration d) {
 
 BeatPredictor::Clock::duration DurationOf(double seconds) {
   return std::chrono::duration_cast<BeatPredictor::Clock::duration>(Seconds(seconds));
+}
+
+// The median (the mean of the two middle values of an even count); 0 for none.
+double Middle(std::vector<double> values) {
+  if (values.empty()) return 0.0;
+  std::sort(values.begin(), values.end());
+  const std::size_t half = values.size() / 2;
+  return values.size() % 2 ? values[half] : (values[half - 1] + values[half]) / 2.0;
 }
 
 }  // namespace
@@ -76,30 +85,33 @@ void BeatPredictor::AddBeat(const TrackedBeat& beat) {
 void BeatPredictor::Refit() {
   if (beats_.empty() || period_.count() <= 0) return;
   // The period: the tracker's, refined by the spacing of the beats kept when they agree with
-  // it (a steady run of beats is a finer clock than one tracker step).
+  // it (a steady run of beats is a finer clock than one tracker step). Each beat on the grid is
+  // (n, offset from the last beat); the period is the middle one of the slopes between every
+  // two of them and the phase the middle one of their offsets from that grid, so that a single
+  // beat heard late (a burst of the audio delivery, a weak onset) or missed does not move it.
   const double p = SecondsOf(period_);
   const Clock::time_point last = beats_.back();
-  double sumN = 0, sumT = 0, sumNN = 0, sumNT = 0;
-  int count = 0;
+  std::vector<std::pair<double, double>> points;
   for (const Clock::time_point t : beats_) {
     const double offset = SecondsOf(t - last);
     const double n = std::round(offset / p);
     if (std::abs(offset - n * p) > 0.25 * p) continue;  // off the grid
-    sumN += n;
-    sumT += offset;
-    sumNN += n * n;
-    sumNT += n * offset;
-    ++count;
+    points.emplace_back(n, offset);
   }
   double slope = p;
   double intercept = 0.0;
-  if (count >= 3) {
-    const double denominator = count * sumNN - sumN * sumN;
-    if (denominator > 0) {
-      const double fitted = (count * sumNT - sumN * sumT) / denominator;
-      if (std::abs(fitted - p) < 0.04 * p) slope = fitted;
-    }
-    intercept = (sumT - slope * sumN) / count;
+  if (points.size() >= 3) {
+    std::vector<double> slopes;
+    for (std::size_t i = 0; i < points.size(); ++i)
+      for (std::size_t j = i + 1; j < points.size(); ++j)
+        if (points[j].first != points[i].first)
+          slopes.push_back((points[j].second - points[i].second) /
+                           (points[j].first - points[i].first));
+    const double fitted = Middle(slopes);
+    if (std::abs(fitted - p) < 0.04 * p) slope = fitted;
+    std::vector<double> residues;
+    for (const auto& [n, offset] : points) residues.push_back(offset - n * slope);
+    intercept = Middle(residues);
   }
   period_ = DurationOf(slope);
   anchor_ = last + DurationOf(intercept);

@@ -60,8 +60,46 @@ void BeatTracker::Open(int sampleRate) {
   confidence_ = 0.0;
   // Four seconds of hops.
   rise_.assign(static_cast<std::size_t>(4 * sampleRate / hopSize_), 0.0f);
-  lastLevelDb_ = -120.0f;
+  levelsBefore_.assign(
+      static_cast<std::size_t>(std::max<long>(1, std::lround(0.0116 * sampleRate / hopSize_))),
+      -120.0f);
+  rmsBefore_.assign(levelsBefore_.size(), 0.0f);
   heardBeats_.clear();
+  onset_.assign(rise_.size(), 0.0f);
+  doubled_ = false;
+  pendingOffBeat_ = -1;
+  lastReported_ = false;
+}
+
+float BeatTracker::OnsetNear(std::int64_t sample) const {
+  const std::int64_t hops = samplesFed_ / hopSize_;
+  const auto size = static_cast<std::int64_t>(onset_.size());
+  const std::int64_t centre = sample / hopSize_;
+  float most = 0.0f;
+  for (std::int64_t h = centre - 2; h <= centre + 2; ++h)
+    if (h >= 0 && h < hops && hops - h <= size) most = std::max(most, onset_[h % size]);
+  return most;
+}
+
+double BeatTracker::OffBeatRatio(std::int64_t lastBeat, double periodSamples) const {
+  if (periodSamples < hopSize_ * 8.0) return 0.0;
+  // The beats of the last few seconds before the tracker's last one, each with the off-beat
+  // that follows it; all of them already heard.
+  const auto keptSamples = static_cast<double>(onset_.size() - 4) * hopSize_;
+  const int count = std::min(8, static_cast<int>(keptSamples / periodSamples) - 1);
+  double on = 0.0;
+  double off = 0.0;
+  for (int k = 1; k <= count; ++k) {
+    const double beat = static_cast<double>(lastBeat) - k * periodSamples;
+    if (beat < 0) break;
+    on += OnsetNear(static_cast<std::int64_t>(beat));
+    off += OnsetNear(static_cast<std::int64_t>(beat + periodSamples / 2));
+  }
+  return on > 1e-6 ? off / on : 0.0;
+}
+
+void BeatTracker::Report(std::int64_t sample, std::vector<TrackedBeat>& beats) {
+  beats.push_back({TimeOfSample(sample), bpm_, confidence_});
 }
 
 double BeatTracker::Salience() const {
@@ -142,8 +180,20 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     const float levelDb = 10.0f * std::log10(static_cast<float>(energy / hopSize_) + 1e-12f);
     rise_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
                                    static_cast<std::int64_t>(rise_.size()))] =
-        std::clamp(levelDb - lastLevelDb_, 0.0f, 30.0f);
-    lastLevelDb_ = levelDb;
+        std::clamp(levelDb - levelsBefore_.front(), 0.0f, 30.0f);
+    levelsBefore_.erase(levelsBefore_.begin());
+    levelsBefore_.push_back(levelDb);
+    const float rms = std::sqrt(static_cast<float>(energy / hopSize_));
+    onset_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
+                                    static_cast<std::int64_t>(onset_.size()))] =
+        std::max(0.0f, rms - rmsBefore_.front());
+    rmsBefore_.erase(rmsBefore_.begin());
+    rmsBefore_.push_back(rms);
+    // While doubled, the point half way between two beats of the tracker is a beat too.
+    if (pendingOffBeat_ >= 0 && samplesFed_ > pendingOffBeat_) {
+      if (doubled_ && lastReported_) Report(pendingOffBeat_, beats);
+      pendingOffBeat_ = -1;
+    }
     if (aubio_silence_detection(aubio_->hop, kSilenceDb) == 1) {
       ++silentHops_;
     } else {
@@ -161,10 +211,22 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     const double salience = Salience();
     heardBeats_.push_back(last);
     if (heardBeats_.size() > 4) heardBeats_.erase(heardBeats_.begin());
+    lastReported_ = false;
+    pendingOffBeat_ = -1;
     if (salience < kMinRiseDb) continue;
-    bpm_ = aubio_tempo_get_bpm(tempo);
+    const double trackerBpm = aubio_tempo_get_bpm(tempo);
+    const double period = aubio_tempo_get_period(tempo);
+    const double ratio = OffBeatRatio(last, period);
+    if (trackerBpm > kDoubleBelow * 1.05 || ratio < kOffBeatsDrop) {
+      doubled_ = false;
+    } else if (trackerBpm <= kDoubleBelow && ratio >= kOffBeatsTake) {
+      doubled_ = true;
+    }
+    bpm_ = doubled_ ? 2.0 * trackerBpm : trackerBpm;
     confidence_ = aubio_tempo_get_confidence(tempo);
-    beats.push_back({TimeOfSample(last), bpm_, confidence_});
+    Report(last, beats);
+    lastReported_ = true;
+    if (doubled_) pendingOffBeat_ = last + static_cast<std::int64_t>(std::lround(period / 2));
   }
 }
 

@@ -49,6 +49,15 @@ class BeatTracker {
   // A beat is reported when the beats before it rose by at least this much (dB) on average
   // and by twice the average rise of the music around them.
   static constexpr double kMinRiseDb = 3.0;
+  // The octave rule: a tracked tempo at or below kDoubleBelow whose off-beats (the points half
+  // a period after each beat) carry onsets at least kOffBeatsTake as strong as the beats is
+  // taken at double the tempo; the choice is dropped again only when the off-beats fall below
+  // kOffBeatsDrop of the beats (or the tempo leaves the lower octave), so it does not flip.
+  static constexpr double kDoubleBelow = 95.0;
+  static constexpr double kOffBeatsTake = 0.6;
+  static constexpr double kOffBeatsDrop = 0.4;
+  // True while the tracker's tempo is taken at double.
+  bool Doubled() const { return doubled_; }
 
  private:
   void Open(int sampleRate);
@@ -59,6 +68,12 @@ class BeatTracker {
   // the rise of the level (dB) at each beat. Steady sound (noise, a held tone) gives beats
   // that nobody hears; they are not reported.
   double Salience() const;
+  // The onsets half a period after the tracker's last beats over their onsets at the beats
+  // (0 when there is too little heard to say).
+  double OffBeatRatio(std::int64_t lastBeat, double periodSamples) const;
+  // Strongest onset within two hops of `sample` (0 outside the kept hops).
+  float OnsetNear(std::int64_t sample) const;
+  void Report(std::int64_t sample, std::vector<TrackedBeat>& beats);
 
   struct Aubio;  // aubio's tempo object and its two vectors
   std::unique_ptr<Aubio> aubio_;
@@ -75,11 +90,20 @@ class BeatTracker {
   bool haveOrigin_ = false;
   double bpm_ = 0.0;
   double confidence_ = 0.0;
-  // The rise of the level (dB, 0 for a fall) of each hop of the last few seconds, by hop
-  // number modulo the size; the level of the hop before; the beats kept to judge by.
+  // The rise of the level (dB, 0 for a fall) of each hop of the last few seconds over the level
+  // about 12 ms before, by hop number modulo the size; the levels of the hops of those 12 ms,
+  // oldest first; the beats kept to judge by.
   std::vector<float> rise_;
-  float lastLevelDb_ = -120.0f;
+  std::vector<float> levelsBefore_;
   std::vector<std::int64_t> heardBeats_;
+  // The onset strength of each hop (the rise of its RMS level over the hop before, linear, so
+  // a soft hi-hat counts for little beside a kick), kept like rise_; the RMS of the hops of the
+  // 12 ms before.
+  std::vector<float> onset_;
+  std::vector<float> rmsBefore_;
+  bool doubled_ = false;
+  std::int64_t pendingOffBeat_ = -1;  // the off-beat to report while doubled, in samples
+  bool lastReported_ = false;         // the tracker's last beat was reported
 };
 
 }  // namespace kalvetro

@@ -87,6 +87,63 @@ TEST(BeatTracker, FindsTheBeatsOfDrumLoops) {
   }
 }
 
+// A drum loop of a bar of 4/4: kick on 1 and 3, snare (a noise burst) on 2 and 4, a soft closed
+// hi-hat (a short high burst) on every eighth.
+std::vector<float> Loop(double bpm, double seconds, int rate) {
+  std::vector<float> out = Kicks(bpm / 2, seconds, rate, 0.5);
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> white(-1.0f, 1.0f);
+  const double period = 60.0 / bpm;
+  int beat = 0;
+  for (double t = 0.5; t < seconds; t += period, ++beat) {
+    const auto put = [&](double at, double gain, double length, double decay, bool high) {
+      const auto start = static_cast<std::size_t>(at * rate);
+      float before = 0.0f;
+      for (std::size_t i = 0; i < static_cast<std::size_t>(length * rate) && start + i < out.size();
+           ++i) {
+        const float w = white(random);
+        const float s = high ? w - before : w;  // a first difference: mostly high frequencies
+        before = w;
+        out[start + i] += static_cast<float>(gain * std::exp(-decay * i / rate)) * s;
+      }
+    };
+    if (beat % 2 == 1) put(t, 0.6, 0.15, 25.0, false);
+    put(t, 0.1, 0.05, 80.0, true);
+    put(t + period / 2, 0.07, 0.05, 80.0, true);
+  }
+  return out;
+}
+
+// At 174 BPM aubio alone settles on half the tempo, a beat on every kick; the snares between
+// them are as strong, so the tracker takes the double tempo and reports every beat. At 90 BPM
+// the eighths between the beats are soft hi-hats: the tempo stays 90.
+TEST(BeatTracker, ChoosesTheOctaveByTheOffBeats) {
+  const Clock::time_point start = Clock::now();
+  for (const int rate : {44100, 48000}) {
+    for (const double bpm : {174.0, 90.0}) {
+      SCOPED_TRACE(testing::Message() << bpm << " BPM at " << rate << " Hz");
+      BeatTracker tracker;
+      const std::vector<TrackedBeat> beats =
+          Track(tracker, Loop(bpm, 30, rate), rate, start, rate / 100);
+      EXPECT_NEAR(tracker.Bpm(), bpm, bpm * 0.03);
+      EXPECT_EQ(tracker.Doubled(), bpm > 100);
+      // Beats of the last 20 s: nearly every beat, each on the grid.
+      const double period = 60.0 / bpm;
+      int late = 0;
+      int onGrid = 0;
+      for (const TrackedBeat& beat : beats) {
+        const double t = Seconds(beat.time - start);
+        if (t < 10.0) continue;
+        ++late;
+        if (OffGrid(t, 0.5, period) < 0.05) ++onGrid;
+      }
+      EXPECT_GE(late, static_cast<int>(0.9 * 20.0 / period));
+      EXPECT_LE(late, static_cast<int>(1.1 * 20.0 / period) + 1);
+      EXPECT_GE(onGrid, late * 9 / 10);
+    }
+  }
+}
+
 // Sound without a pulse: silence, a single hit, steady white noise and a clipped square wave
 // give no beat at all, so a beat-paced show does not step.
 TEST(BeatTracker, HearsNoBeatWithoutAPulse) {
@@ -112,6 +169,27 @@ TEST(BeatTracker, HearsNoBeatWithoutAPulse) {
   std::vector<float> bad(rate * 2, std::numeric_limits<float>::quiet_NaN());
   BeatTracker tracker;
   EXPECT_TRUE(Track(tracker, bad, rate, start).empty());
+}
+
+// Beats handed over in bursts: one beat 60 ms late, one missing, the rest within a few ms.
+// From the fifth beat on, the grid's next beat stays within 5 ms of the true one, whichever
+// beat was the last.
+TEST(BeatPredictor, OneLateOrMissingBeatDoesNotMoveTheGrid) {
+  const Clock::time_point t0 = Clock::now();
+  const auto at = [&](double s) {
+    return t0 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+  };
+  const double jitter[] = {0.003, -0.002, 0.001, 0.060, -0.003, 0.002, 0.0, -0.001, 0.002, 0.001};
+  BeatPredictor grid;
+  for (int k = 0; k < 10; ++k) {
+    if (k == 6) continue;  // missed
+    grid.AddBeat({at(0.5 * k + jitter[k]), 120.0, 2.0});
+    if (k < 4) continue;
+    const double now = 0.5 * k + 0.1;
+    const auto next = grid.NextBeat(at(now), at(now));
+    ASSERT_TRUE(next) << k;
+    EXPECT_NEAR(Seconds(*next - t0), 0.5 * (k + 1), 0.005) << "after beat " << k;
+  }
 }
 
 // The grid predicts the next beat from the tracked ones, holds or keeps the tempo when the
