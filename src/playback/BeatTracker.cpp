@@ -62,8 +62,7 @@ void BeatTracker::Open(int sampleRate) {
   rise_.assign(static_cast<std::size_t>(4 * sampleRate / hopSize_), 0.0f);
   levelsBefore_.assign(
       static_cast<std::size_t>(std::max<long>(1, std::lround(0.0116 * sampleRate / hopSize_))),
-      -120.0f);
-  rmsBefore_.assign(levelsBefore_.size(), 0.0f);
+      HopLevel{-120.0f, 0.0f});
   heardBeats_.clear();
   onset_.assign(rise_.size(), 0.0f);
   doubled_ = false;
@@ -177,18 +176,15 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     aubio_tempo_do(tempo, aubio_->hop, aubio_->out);
     double energy = 0.0;
     for (int i = 0; i < hopSize_; ++i) energy += aubio_->hop->data[i] * aubio_->hop->data[i];
-    const float levelDb = 10.0f * std::log10(static_cast<float>(energy / hopSize_) + 1e-12f);
-    rise_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
-                                   static_cast<std::int64_t>(rise_.size()))] =
-        std::clamp(levelDb - levelsBefore_.front(), 0.0f, 30.0f);
+    const HopLevel level{10.0f * std::log10(static_cast<float>(energy / hopSize_) + 1e-12f),
+                         std::sqrt(static_cast<float>(energy / hopSize_))};
+    // rise_ and onset_ are kept alike: one slot per hop of the last few seconds.
+    const auto slot = static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
+                                               static_cast<std::int64_t>(rise_.size()));
+    rise_[slot] = std::clamp(level.db - levelsBefore_.front().db, 0.0f, 30.0f);
+    onset_[slot] = std::max(0.0f, level.rms - levelsBefore_.front().rms);
     levelsBefore_.erase(levelsBefore_.begin());
-    levelsBefore_.push_back(levelDb);
-    const float rms = std::sqrt(static_cast<float>(energy / hopSize_));
-    onset_[static_cast<std::size_t>((samplesFed_ / hopSize_ - 1) %
-                                    static_cast<std::int64_t>(onset_.size()))] =
-        std::max(0.0f, rms - rmsBefore_.front());
-    rmsBefore_.erase(rmsBefore_.begin());
-    rmsBefore_.push_back(rms);
+    levelsBefore_.push_back(level);
     // While doubled, the point half way between two beats of the tracker is a beat too.
     if (pendingOffBeat_ >= 0 && samplesFed_ > pendingOffBeat_) {
       if (doubled_ && lastReported_) Report(pendingOffBeat_, beats);

@@ -94,13 +94,15 @@ class BeatTracker {
   // about 12 ms before, by hop number modulo the size; the levels of the hops of those 12 ms,
   // oldest first; the beats kept to judge by.
   std::vector<float> rise_;
-  std::vector<float> levelsBefore_;
+  struct HopLevel {
+    float db;   // the level in dB
+    float rms;  // the RMS level, linear
+  };
+  std::vector<HopLevel> levelsBefore_;
   std::vector<std::int64_t> heardBeats_;
-  // The onset strength of each hop (the rise of its RMS level over the hop before, linear, so
-  // a soft hi-hat counts for little beside a kick), kept like rise_; the RMS of the hops of the
-  // 12 ms before.
+  // The onset strength of each hop (the rise of its RMS level over the level about 12 ms
+  // before, linear, so a soft hi-hat counts for little beside a kick), kept like rise_.
   std::vector<float> onset_;
-  std::vector<float> rmsBefore_;
   bool doubled_ = false;
   std::int64_t pendingOffBeat_ = -1;  // the off-beat to report while doubled, in samples
   bool lastReported_ = false;         // the tracker's last beat was reported
