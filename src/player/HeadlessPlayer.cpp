@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/Console.h"
+#include "app/RemoteControl.h"
 #include "app/ShowRunner.h"
 #include "playback/SoundInputs.h"
 #include "remote/MidiRemote.h"
@@ -56,7 +57,8 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   consoleOptions.autosaveFile = scratch.filePath(QStringLiteral("ShouTemp.klv"));
   consoleOptions.olaUniverse = options.olaUniverse;
   Console console(consoleOptions);
-  Remotes remotes(console);
+  RemoteControl door(console);
+  Remotes remotes(door);
   QObject::connect(&console, &Console::StatusMessage,
                    [](const QString& text) { Complain(text.trimmed()); });
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "remote/RemoteControl.h"
+#include "door/RemoteDoor.h"
 
 namespace kalvetro {
 

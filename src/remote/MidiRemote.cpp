@@ -6,9 +6,7 @@
 #include <QMetaObject>
 #include <algorithm>
 
-#include "app/Console.h"
-#include "app/ShowRunner.h"
-#include "remote/RemoteControl.h"
+#include "door/RemoteDoor.h"
 
 namespace kalvetro {
 
@@ -63,23 +61,20 @@ struct MidiRemote::Ports {
   }
 };
 
-MidiRemote::MidiRemote(Console& console, RemoteControl& control)
-    : console_(console), control_(control) {
+MidiRemote::MidiRemote(RemoteDoor& door) : door_(door) {
   scanTimer_.setInterval(kScanIntervalMs);
   connect(&scanTimer_, &QTimer::timeout, this, &MidiRemote::Scan);
   resendTimer_.setSingleShot(true);
   resendTimer_.setInterval(kResendMs);
   connect(&resendTimer_, &QTimer::timeout, this, [this] { SendFeedback(true); });
   auto feedback = [this] { SendFeedback(); };
-  connect(&control_, &RemoteControl::SceneChanged, this, feedback);
-  connect(&control_, &RemoteControl::PlayingChanged, this, feedback);
-  connect(&control_, &RemoteControl::BlackOutChanged, this, feedback);
-  connect(&control_, &RemoteControl::TempoChanged, this, feedback);
-  connect(&control_, &RemoteControl::PictureChanged, this, feedback);
-  connect(&control_, &RemoteControl::AutomatChanged, this, feedback);
-  connect(&console_, &Console::Changed, this, [this](ShowArea area) {
-    if (area == ShowArea::Levels) SendFeedback();
-  });
+  connect(&door_, &RemoteDoor::SceneChanged, this, feedback);
+  connect(&door_, &RemoteDoor::PlayingChanged, this, feedback);
+  connect(&door_, &RemoteDoor::BlackOutChanged, this, feedback);
+  connect(&door_, &RemoteDoor::TempoChanged, this, feedback);
+  connect(&door_, &RemoteDoor::PictureChanged, this, feedback);
+  connect(&door_, &RemoteDoor::AutomatChanged, this, feedback);
+  connect(&door_, &RemoteDoor::LevelsChanged, this, feedback);
 }
 
 MidiRemote::~MidiRemote() {
@@ -196,7 +191,7 @@ void MidiRemote::Open() {
   }
   connected_ = true;
   mapper_.ResetTakeover();
-  console_.ShowStatus(
+  door_.Say(
       QStringLiteral("MIDI: пульт «%1» подключён").arg(QString::fromStdString(setup_.inPort)));
   emit ConnectedChanged(true);
   OpenOutput();
@@ -210,8 +205,8 @@ void MidiRemote::Close(bool gone) {
   connected_ = false;
   outConnected_ = false;
   if (gone)
-    console_.ShowStatus(QStringLiteral("MIDI: пульт «%1» отключён, показ продолжается")
-                            .arg(QString::fromStdString(setup_.inPort)));
+    door_.Say(QStringLiteral("MIDI: пульт «%1» отключён, показ продолжается")
+                  .arg(QString::fromStdString(setup_.inPort)));
   emit ConnectedChanged(false);
 }
 
@@ -244,11 +239,8 @@ void MidiRemote::Take(const std::vector<unsigned char>& message) {
 }
 
 MidiConsoleView MidiRemote::View() const {
-  const ShowState& show = console_.Show();
-  return {control_.State(), [&show](int channel) {
-            return static_cast<int>(
-                show.DataRead(show.CurrentStep(), static_cast<std::uint8_t>(channel)));
-          }};
+  return {door_.State(),
+          [this](int channel) { return static_cast<int>(door_.SceneLevel(channel)); }};
 }
 
 void MidiRemote::Drain() {
@@ -272,11 +264,11 @@ void MidiRemote::Drain() {
     lastMessage_ = Describe(event);
     const auto action = mapper_.Handle(event, View());
     if (action && action->command) {
-      const QString refused = control_.Run(*action->command);
+      const QString refused = door_.Run(*action->command);
       if (!refused.isEmpty()) {
         ++refused_;
         lastError_ = refused;
-        console_.ShowStatus(QStringLiteral("MIDI: ") + refused);
+        door_.Say(QStringLiteral("MIDI: ") + refused);
       }
     }
     emit ControlMoved(event.control, event.value);

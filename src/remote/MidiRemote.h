@@ -17,8 +17,7 @@
 
 namespace kalvetro {
 
-class Console;
-class RemoteControl;
+class RemoteDoor;
 
 // A MIDI desk through RtMidi: one input and one output port opened by name, its controls
 // driving the show through the remote door as mapped, and what they drive shown back on the
@@ -31,7 +30,7 @@ class MidiRemote : public QObject {
   Q_OBJECT
 
  public:
-  MidiRemote(Console& console, RemoteControl& control);
+  MidiRemote(RemoteDoor& door);
   ~MidiRemote() override;
 
   // Opens the back end and, when they are there, the ports of setup; off when !setup.on.
@@ -86,8 +85,7 @@ class MidiRemote : public QObject {
   void SendFeedback(bool everything = false);
   MidiConsoleView View() const;
 
-  Console& console_;
-  RemoteControl& control_;
+  RemoteDoor& door_;
   MidiMapper mapper_;
   MidiSettings setup_;
   std::unique_ptr<Ports> ports_;

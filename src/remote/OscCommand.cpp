@@ -54,7 +54,7 @@ struct Address {
   bool sync;
 };
 
-// The scene's upper bound depends on the show: RemoteControl::Run checks it.
+// The scene's upper bound depends on the show: the door checks it.
 const Address kAddresses[] = {
     {"/kalvetro/play", K::Play, 1, 0, 1, 0, 0, false},
     {"/kalvetro/next", K::Next, -1, 0, 0, 0, 0, false},

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "remote/RemoteControl.h"
+#include "door/RemoteDoor.h"
 
 namespace kalvetro {
 

@@ -8,10 +8,9 @@
 #include <QUdpSocket>
 #include <cstdlib>
 
-#include "app/Console.h"
+#include "door/RemoteDoor.h"
 #include "remote/OscCommand.h"
 #include "remote/PeerAddress.h"
-#include "remote/RemoteControl.h"
 
 namespace kalvetro {
 
@@ -29,23 +28,22 @@ QString SenderText(const QHostAddress& address, quint16 port) {
 
 }  // namespace
 
-OscRemote::OscRemote(Console& console, RemoteControl& control, QObject* parent)
-    : QObject(parent), console_(console), control_(control) {
+OscRemote::OscRemote(RemoteDoor& door, QObject* parent) : QObject(parent), door_(door) {
   clock_.start();
-  connect(&control_, &RemoteControl::SceneChanged, this, [this](int n, int m) {
+  connect(&door_, &RemoteDoor::SceneChanged, this, [this](int n, int m) {
     SendToClients("/kalvetro/state/scene", {n, m});
   });
-  connect(&control_, &RemoteControl::PlayingChanged, this,
+  connect(&door_, &RemoteDoor::PlayingChanged, this,
           [this](bool on) { SendToClients("/kalvetro/state/playing", {on}); });
-  connect(&control_, &RemoteControl::BlackOutChanged, this,
+  connect(&door_, &RemoteDoor::BlackOutChanged, this,
           [this](bool on) { SendToClients("/kalvetro/state/blackout", {on}); });
-  connect(&control_, &RemoteControl::TempoChanged, this,
+  connect(&door_, &RemoteDoor::TempoChanged, this,
           [this](int tempo) { SendToClients("/kalvetro/state/tempo", {tempo}); });
-  connect(&control_, &RemoteControl::PictureChanged, this, [this](int k, bool on, bool latched) {
+  connect(&door_, &RemoteDoor::PictureChanged, this, [this](int k, bool on, bool latched) {
     SendToClients("/kalvetro/state/picture", {k, on});
     SendToClients("/kalvetro/state/latch", {k, latched});
   });
-  connect(&control_, &RemoteControl::AutomatChanged, this, [this](int a, bool on) {
+  connect(&door_, &RemoteDoor::AutomatChanged, this, [this](int a, bool on) {
     SendToClients("/kalvetro/state/automat", {a, on});
   });
 }
@@ -71,7 +69,7 @@ std::optional<std::vector<std::pair<QHostAddress, int>>> ParseOscAllowList(const
 
 bool OscRemote::Start(int port) {
   Stop();
-  const RemoteSettings& setup = console_.RemoteSetup();
+  const RemoteSettings& setup = door_.Setup();
   QHostAddress bind(QHostAddress::AnyIPv4);
   const QString bindText = QString::fromStdString(setup.oscBind).trimmed();
   const auto allowed = ParseOscAllowList(QString::fromStdString(setup.oscAllow));
@@ -108,7 +106,7 @@ bool OscRemote::Start(int port) {
       delete socket;
     }
   }
-  if (!bindError_.isEmpty()) console_.ShowStatus(QStringLiteral(" ") + bindError_);
+  if (!bindError_.isEmpty()) door_.Say(QStringLiteral(" ") + bindError_);
   emit Changed();
   return bindError_.isEmpty();
 }
@@ -185,7 +183,7 @@ void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender, q
   // A bundle runs whole or not at all: every command is checked before the first one runs.
   for (const OscRequest& request : packet.requests) {
     if (request.sync) continue;
-    const QString refused = control_.Check(request.command);
+    const QString refused = door_.Check(request.command);
     if (!refused.isEmpty()) {
       Refuse(refused, from);
       return;
@@ -208,7 +206,7 @@ void OscRemote::Handle(const QByteArray& datagram, const QHostAddress& sender, q
       synced = true;
       continue;
     }
-    const QString refused = control_.Run(request.command);
+    const QString refused = door_.Run(request.command);
     if (!refused.isEmpty()) {
       Refuse(refused, from);
       return;
@@ -247,7 +245,7 @@ void OscRemote::Send(const QHostAddress& to, quint16 port, const char* path,
 }
 
 void OscRemote::SendWholeState(const QHostAddress& to, quint16 port) {
-  const RemoteState s = control_.State();
+  const RemoteState s = door_.State();
   Send(to, port, "/kalvetro/state/scene", {s.scene, s.lastScene});
   Send(to, port, "/kalvetro/state/playing", {s.playing});
   Send(to, port, "/kalvetro/state/blackout", {s.blackOut});

@@ -18,8 +18,7 @@ class QUdpSocket;
 
 namespace kalvetro {
 
-class Console;
-class RemoteControl;
+class RemoteDoor;
 
 // The senders OSC takes commands from, from the text of the settings: addresses and subnets
 // ("192.168.1.20", "10.0.0.0/8", "fe80::/10") separated by commas, semicolons or blanks;
@@ -44,7 +43,7 @@ class OscRemote : public QObject {
   static constexpr int kMaxDatagramsPerSecond = 64;
   static constexpr std::int64_t kSyncIntervalMs = 1000;
 
-  OscRemote(Console& console, RemoteControl& control, QObject* parent = nullptr);
+  OscRemote(RemoteDoor& door, QObject* parent = nullptr);
   ~OscRemote() override;
 
   // Listens at `port` (1..65535) on the bind address of the remote settings (empty: every
@@ -93,8 +92,7 @@ class OscRemote : public QObject {
     std::int64_t lastSyncMs = -kSyncIntervalMs;
   };
 
-  Console& console_;
-  RemoteControl& control_;
+  RemoteDoor& door_;
   QUdpSocket* socket_ = nullptr;
   int port_ = 0;
   QString bindError_;

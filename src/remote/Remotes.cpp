@@ -3,28 +3,27 @@
 
 #include <QRandomGenerator>
 
-#include "app/Console.h"
+#include "door/RemoteDoor.h"
 #include "remote/MidiRemote.h"
 #include "remote/WebRemote.h"
 
 namespace kalvetro {
 
-Remotes::Remotes(Console& console)
-    : console_(console),
-      control_(console),
-      osc_(console, control_),
-      web_(std::make_unique<WebRemote>(control_)),
-      midi_(std::make_unique<MidiRemote>(console, control_)) {
-  connect(web_.get(), &WebRemote::Notice, &console_, &Console::ShowStatus);
-  connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyWebSetup);
-  connect(&console_, &Console::SettingsRead, this, &Remotes::ApplyMidiSetup);
+Remotes::Remotes(RemoteDoor& door)
+    : door_(door),
+      osc_(door),
+      web_(std::make_unique<WebRemote>(door)),
+      midi_(std::make_unique<MidiRemote>(door)) {
+  connect(web_.get(), &WebRemote::Notice, &door_, &RemoteDoor::Say);
+  connect(&door_, &RemoteDoor::SetupRead, this, &Remotes::ApplyWebSetup);
+  connect(&door_, &RemoteDoor::SetupRead, this, &Remotes::ApplyMidiSetup);
   // The settings file says which remotes run: OSC starts on its port once they are read,
   // from the event loop, so that a port that cannot be had is the last word of the start-up
   // on the status line.
   connect(
-      &console_, &Console::SettingsRead, this,
+      &door_, &RemoteDoor::SetupRead, this,
       [this] {
-        const RemoteSettings& setup = console_.RemoteSetup();
+        const RemoteSettings& setup = door_.Setup();
         if (setup.oscOn && !osc_.Listening() && osc_.BindError().isEmpty())
           osc_.Start(setup.oscPort);  // unless the command line chose a port
       },
@@ -44,25 +43,25 @@ QString MakeWebPin() {
 }  // namespace
 
 QString Remotes::WebPin() {
-  RemoteSettings setup = console_.RemoteSetup();
+  RemoteSettings setup = door_.Setup();
   if (!ValidPin(setup.webPin)) {
     setup.webPin = MakeWebPin().toStdString();
-    console_.SetRemoteSetup(setup);
+    door_.SetSetup(setup);
   }
   return QString::fromStdString(setup.webPin);
 }
 
 bool Remotes::StartWeb(int port) {
   web_->SetPin(WebPin());
-  if (web_->Start(port, QString::fromStdString(console_.RemoteSetup().webBind))) return true;
-  console_.ShowStatus(web_->StartError());
+  if (web_->Start(port, QString::fromStdString(door_.Setup().webBind))) return true;
+  door_.Say(web_->StartError());
   return false;
 }
 
 void Remotes::ApplyWebSetup() {
   const QString pin = WebPin();
-  if (console_.RemoteSetup().webOn) {
-    StartWeb(console_.RemoteSetup().webPort);
+  if (door_.Setup().webOn) {
+    StartWeb(door_.Setup().webPort);
   } else {
     web_->Stop();
     web_->SetPin(pin);
@@ -70,15 +69,15 @@ void Remotes::ApplyWebSetup() {
 }
 
 void Remotes::ApplyMidiSetup() {
-  if (!midi_->Start(console_.RemoteSetup().midi)) console_.ShowStatus(midi_->LastError());
+  if (!midi_->Start(door_.Setup().midi)) door_.Say(midi_->LastError());
 }
 
 bool Remotes::StartMidi(const QString& port) {
-  MidiSettings setup = console_.RemoteSetup().midi;
+  MidiSettings setup = door_.Setup().midi;
   setup.on = true;
   setup.inPort = setup.outPort = port.toStdString();
   if (midi_->Start(setup)) return true;
-  console_.ShowStatus(midi_->LastError());
+  door_.Say(midi_->LastError());
   return false;
 }
 

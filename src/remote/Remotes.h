@@ -4,12 +4,11 @@
 #include <QObject>
 #include <memory>
 
+#include "door/RemoteDoor.h"
 #include "remote/OscRemote.h"
-#include "remote/RemoteControl.h"
 
 namespace kalvetro {
 
-class Console;
 class MidiRemote;
 class WebRemote;
 
@@ -21,10 +20,10 @@ class Remotes : public QObject {
   Q_OBJECT
 
  public:
-  explicit Remotes(Console& console);
+  explicit Remotes(RemoteDoor& door);
   ~Remotes() override;
 
-  RemoteControl& Control() { return control_; }
+  RemoteDoor& Door() { return door_; }
   OscRemote& Osc() { return osc_; }
 
   // The phone page.
@@ -49,9 +48,8 @@ class Remotes : public QObject {
   bool StartMidi(const QString& port);
 
  private:
-  Console& console_;
-  RemoteControl control_;
-  OscRemote osc_;  // after the door it runs commands through
+  RemoteDoor& door_;
+  OscRemote osc_;
   std::unique_ptr<WebRemote> web_;
   std::unique_ptr<MidiRemote> midi_;
 };

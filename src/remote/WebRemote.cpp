@@ -11,9 +11,9 @@
 #include <QTcpServer>
 #include <QWebSocket>
 
+#include "door/RemoteDoor.h"
 #include "remote/HttpGuard.h"
 #include "remote/PeerAddress.h"
-#include "remote/RemoteControl.h"
 #include "remote/WebCommand.h"
 
 namespace kalvetro {
@@ -51,19 +51,19 @@ QJsonArray Flags(const auto& flags) {
 
 }  // namespace
 
-WebRemote::WebRemote(RemoteControl& control, QObject* parent) : QObject(parent), control_(control) {
+WebRemote::WebRemote(RemoteDoor& door, QObject* parent) : QObject(parent), door_(door) {
   levelTimer_.setInterval(kLevelPeriod);
   connect(&levelTimer_, &QTimer::timeout, this, &WebRemote::SendLevels);
   pingTimer_.setInterval(kPingPeriod);
   connect(&pingTimer_, &QTimer::timeout, this, &WebRemote::PingClients);
   auto push = [this] { push_.Schedule(); };
-  connect(&control_, &RemoteControl::SceneChanged, this, push);
-  connect(&control_, &RemoteControl::PlayingChanged, this, push);
-  connect(&control_, &RemoteControl::BlackOutChanged, this, push);
-  connect(&control_, &RemoteControl::TempoChanged, this, push);
-  connect(&control_, &RemoteControl::PictureChanged, this, push);
-  connect(&control_, &RemoteControl::AutomatChanged, this, push);
-  connect(&control_, &RemoteControl::ShowNameChanged, this, push);
+  connect(&door_, &RemoteDoor::SceneChanged, this, push);
+  connect(&door_, &RemoteDoor::PlayingChanged, this, push);
+  connect(&door_, &RemoteDoor::BlackOutChanged, this, push);
+  connect(&door_, &RemoteDoor::TempoChanged, this, push);
+  connect(&door_, &RemoteDoor::PictureChanged, this, push);
+  connect(&door_, &RemoteDoor::AutomatChanged, this, push);
+  connect(&door_, &RemoteDoor::ShowNameChanged, this, push);
 }
 
 WebRemote::~WebRemote() {
@@ -281,7 +281,7 @@ void WebRemote::Drop(QWebSocket* socket) {
   const std::array<bool, kPictureCount> held = client->flashing;
   std::erase_if(clients_, [socket](const Client& c) { return c.socket == socket; });
   for (int k = 0; k < kPictureCount; ++k)
-    if (held[k]) control_.Run({RemoteCommandKind::Picture, k + 1, 0});
+    if (held[k]) door_.Run({RemoteCommandKind::Picture, k + 1, 0});
 }
 
 WebRemote::Client* WebRemote::Find(QWebSocket* socket) {
@@ -368,7 +368,7 @@ void WebRemote::RunMessage(Client& client, const WebMessage& message) {
       client.sentLevel = -1;  // the next level tick sends it
       break;
     case WebMessageKind::Command:
-      refused = control_.Run(message.command);
+      refused = door_.Run(message.command);
       if (refused.isEmpty() && message.command.kind == RemoteCommandKind::Picture)
         client.flashing[message.command.a - 1] = message.command.b == 1;
       break;
@@ -451,7 +451,7 @@ void WebRemote::PushState() {
 }
 
 QByteArray WebRemote::StateMessage() const {
-  const RemoteState s = control_.State();
+  const RemoteState s = door_.State();
   return Json({{"type", "state"},
                {"scene", s.scene},
                {"lastScene", s.lastScene},
@@ -468,7 +468,7 @@ void WebRemote::SendLevels() {
   std::vector<std::pair<QWebSocket*, QString>> messages;
   for (Client& c : clients_) {
     if (!c.authorized || c.watchedChannel == 0) continue;
-    const int level = control_.OutputLevel(c.watchedChannel);
+    const int level = door_.OutputLevel(c.watchedChannel);
     if (level == c.sentLevel) continue;
     c.sentLevel = level;
     messages.emplace_back(

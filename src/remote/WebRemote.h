@@ -18,7 +18,7 @@ class QWebSocket;
 
 namespace kalvetro {
 
-class RemoteControl;
+class RemoteDoor;
 struct WebMessage;
 
 // The phone remote: an HTTP server that hands out the page (from the resources) and a
@@ -52,7 +52,7 @@ class WebRemote : public QObject {
   // Output levels of a watched channel go out at most this often.
   static constexpr std::chrono::milliseconds kLevelPeriod{100};
 
-  explicit WebRemote(RemoteControl& control, QObject* parent = nullptr);
+  explicit WebRemote(RemoteDoor& door, QObject* parent = nullptr);
   ~WebRemote() override;
 
   // Listens on port (0: any free one) at bind (empty: every interface). Already listening
@@ -131,7 +131,7 @@ class WebRemote : public QObject {
   void SendLevels();
   QByteArray StateMessage() const;
 
-  RemoteControl& control_;
+  RemoteDoor& door_;
   std::unique_ptr<QHttpServer> server_;
   int port_ = 0;
   QString bind_;

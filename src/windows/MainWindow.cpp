@@ -62,7 +62,8 @@ ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
 MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent),
       console_(ConsoleOptionsOf(options)),
-      remotes_(std::make_unique<Remotes>(console_)) {
+      door_(console_),
+      remotes_(std::make_unique<Remotes>(door_)) {
   setObjectName(QStringLiteral("BaseForm"));
   if (options.dialogs) {
     dialogs_ = options.dialogs;
@@ -131,15 +132,15 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
   // The remotes stand under the drive figures, one above the other.
   auto* remotes =
       static_cast<QVBoxLayout*>(optionsPanel->findChild<QWidget*>("PanelDisk")->layout());
-  auto* web = new WebPanel(console_, *remotes_, optionsPanel);
-  auto* osc = new OscGroup(console_, *remotes_, optionsPanel);
+  auto* web = new WebPanel(*remotes_, optionsPanel);
+  auto* osc = new OscGroup(*remotes_, optionsPanel);
   narrow(web);
   narrow(osc);
   remotes->insertWidget(remotes->count() - 1, osc);
   remotes->insertWidget(remotes->count() - 1, web);
   // The MIDI desk's group, with its list of mappings; the window colour comes under it.
   QWidget* midiColumn = column("PanelMidi");
-  auto* midi = new MidiPanel(console_, *remotes_, midiColumn);
+  auto* midi = new MidiPanel(*remotes_, midiColumn);
   narrow(midi);
   midiColumn->layout()->addWidget(midi);
   static_cast<QVBoxLayout*>(midiColumn->layout())->addStretch();

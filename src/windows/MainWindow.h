@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/Console.h"
+#include "app/RemoteControl.h"
 #include "remote/Remotes.h"
 #include "ui/DialogService.h"
 #include "ui/WindowParts.h"
@@ -124,6 +125,7 @@ class MainWindow : public QMainWindow, public WindowParts {
   QWidget* Tab(const char* objectName);
 
   Console console_;
+  RemoteControl door_;  // the remotes' door into the console
   // Made right after the console, before the settings are read; gone before the console.
   std::unique_ptr<Remotes> remotes_;
   std::unique_ptr<DialogService> ownDialogs_;

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "app/Console.h"
+#include "app/RemoteControl.h"
 #include "app/ShowRunner.h"
 #include "effects/Conveyor.h"
 #include "remote/MidiRemote.h"
@@ -53,7 +54,8 @@ struct MidiConsole {
   }
   QTemporaryDir dir;
   Console console;
-  Remotes remotes{console};
+  RemoteControl door{console};
+  Remotes remotes{door};
   MidiRemote& midi = remotes.Midi();
   MidiSettings setup;
   QStringList status;
@@ -140,7 +142,7 @@ TEST(MidiRemote, ADeskDrivesTheShowWithSoftTakeoverAndSeesItsState) {
 
   // Ten thousand random messages on controls not mapped, with fragments and kinds the
   // console does not use among them: all taken, none changes the show.
-  const RemoteState before = test.remotes.Control().State();
+  const RemoteState before = test.remotes.Door().State();
   const long ignoredBefore = midi.Ignored();
   QRandomGenerator random(7);
   long ignoredSent = 0;
@@ -191,7 +193,7 @@ TEST(MidiRemote, ADeskDrivesTheShowWithSoftTakeoverAndSeesItsState) {
   EXPECT_EQ(midi.Received() + midi.Ignored(), taken);
   EXPECT_EQ(midi.Ignored() - ignoredBefore, ignoredSent);
   testing::Pump(200);
-  const RemoteState after = test.remotes.Control().State();
+  const RemoteState after = test.remotes.Door().State();
   EXPECT_EQ(after.scene, before.scene);
   EXPECT_EQ(after.blackOut, before.blackOut);
   EXPECT_EQ(after.playing, before.playing);
@@ -235,7 +237,7 @@ TEST(MidiRemote, ADeskUnpluggedLeavesTheShowPlayingAndIsOpenedAgainWhenBack) {
   EXPECT_GE(desk->Shown(kControl, 7), 0);
   // And it drives the show again.
   desk->Send({kNoteOn, 61, 127});
-  EXPECT_TRUE(WaitFor([&] { return !test.remotes.Control().State().blackOut; }, 2000));
+  EXPECT_TRUE(WaitFor([&] { return !test.remotes.Door().State().blackOut; }, 2000));
   EXPECT_EQ(test.status.filter(QStringLiteral("отключён")).size(), 1);
 }
 
@@ -275,7 +277,7 @@ TEST(MidiRemote, AConveyorSlotOnTheDeskActsAsItsButton) {
   EXPECT_EQ(midi.Refused(), 0);
 
   // Slots outside 1..20 are refused and change nothing.
-  RemoteControl& control = test.remotes.Control();
+  RemoteDoor& control = test.remotes.Door();
   EXPECT_EQ(control.Run({RemoteCommandKind::ConveyorSlot, 21}),
             QStringLiteral("Ячейка конвейера 21 вне 1..20"));
   EXPECT_FALSE(control.Run({RemoteCommandKind::ConveyorSlot, 0}).isEmpty());

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "app/Console.h"
+#include "app/RemoteControl.h"
 #include "app/ShowRunner.h"
 #include "output/OutputControls.h"
 #include "playback/Automats.h"
@@ -52,7 +53,8 @@ struct OscBench {
   QTemporaryDir dir;
   Pty pty;
   Console console{OptionsIn(dir, QString::fromStdString(pty.Path()))};
-  Remotes remotes{console};
+  RemoteControl door{console};
+  Remotes remotes{door};
   ShowRunner& runner = console.Runner();
   OscRemote& osc = remotes.Osc();
   OscWire wire{pty};
@@ -248,7 +250,7 @@ struct ShowPicture {
 
   ShowPicture(Console& console, Remotes& remotes) {
     for (int n = 0; n < kShowFileSize; ++n) memory.push_back(console.Show().memory.Get(n));
-    state = remotes.Control().State();
+    state = remotes.Door().State();
     ShowRunner& runner = console.Runner();
     for (int k = 0; k < kPictureCount; ++k) pictures[k] = runner.Picture(k);
     for (int a = 1; a <= 2; ++a) automats[a - 1] = runner.AutomatWithShow(a);
@@ -380,7 +382,8 @@ TEST(OscRemote, TenThousandBadDatagramsChangeNothingAndAreAllCounted) {
 TEST(OscRemote, APortInUseIsReportedAndTheConsoleRunsOn) {
   QTemporaryDir dir;
   Console console(OptionsIn(dir, QStringLiteral("/dev/kalvetro-no-such-port")));
-  Remotes remotes(console);
+  RemoteControl door(console);
+  Remotes remotes(door);
   QStringList status;
   QObject::connect(&console, &Console::StatusMessage, [&](const QString& t) { status << t; });
   QUdpSocket other;

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 
 #include "app/Console.h"
+#include "app/RemoteControl.h"
 #include "app/ShowRunner.h"
 #include "remote/Remotes.h"
 #include "remote/WebRemote.h"
@@ -43,7 +44,8 @@ struct WebConsole {
 
   QTemporaryDir dir;
   Console console;
-  Remotes remotes{console};
+  RemoteControl door{console};
+  Remotes remotes{door};
   WebRemote& web = remotes.Web();
 };
 
@@ -264,7 +266,7 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
   EXPECT_TRUE(channelOnWire(1, testing::kWebSceneLevels[1]));
 
   // Bad messages: each gets an error reply, is counted, and nothing changes.
-  const RemoteState before = test.remotes.Control().State();
+  const RemoteState before = test.remotes.Door().State();
   const long errorsBefore = web.Errors();
   const std::vector<QByteArray> bad = {
       "{",
@@ -298,7 +300,7 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
   ASSERT_TRUE(binaryReply);
   EXPECT_FALSE(binaryReply->value("ok").toBool(true));
   EXPECT_EQ(web.Errors(), errorsBefore + static_cast<long>(bad.size()) + 1);
-  const RemoteState after = test.remotes.Control().State();
+  const RemoteState after = test.remotes.Door().State();
   EXPECT_EQ(after.scene, before.scene);
   EXPECT_EQ(after.tempo, before.tempo);
   EXPECT_EQ(after.playing, before.playing);

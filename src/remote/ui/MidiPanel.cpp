@@ -11,7 +11,7 @@
 #include <QSpinBox>
 #include <algorithm>
 
-#include "app/Console.h"
+#include "door/RemoteDoor.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "remote/MidiRemote.h"
 #include "remote/Remotes.h"
@@ -72,8 +72,8 @@ QComboBox* MakePortBox(QWidget* parent, const QString& name, const QString& tip)
 
 }  // namespace
 
-MidiPanel::MidiPanel(Console& console, Remotes& remotes, QWidget* parent)
-    : QGroupBox(QStringLiteral("MIDI"), parent), console_(console), remotes_(remotes) {
+MidiPanel::MidiPanel(Remotes& remotes, QWidget* parent)
+    : QGroupBox(QStringLiteral("MIDI"), parent), door_(remotes.Door()), remotes_(remotes) {
   setObjectName(QStringLiteral("GroupBoxMidi"));
   auto* grid = new QGridLayout(this);
   midiLamp = new LedShape(this);
@@ -157,7 +157,7 @@ MidiPanel::MidiPanel(Console& console, Remotes& remotes, QWidget* parent)
   });
   connect(&picker_, &TargetPicker::Picked, this, &MidiPanel::Map);
   connect(&picker_, &TargetPicker::Cancelled, this, [this] {
-    console_.ShowStatus(QStringLiteral("Обучение отменено"));
+    door_.Say(QStringLiteral("Обучение отменено"));
     RefreshMidi();
   });
   connect(targetBox, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -167,13 +167,13 @@ MidiPanel::MidiPanel(Console& console, Remotes& remotes, QWidget* parent)
   });
   connect(addButton, &QPushButton::clicked, this, &MidiPanel::AddMapping);
   connect(removeButton, &QPushButton::clicked, this, &MidiPanel::RemoveMapping);
-  connect(&console_, &Console::SettingsRead, this, &MidiPanel::RefreshMidi);
+  connect(&door_, &RemoteDoor::SetupRead, this, &MidiPanel::RefreshMidi);
   RefreshMidi();
 }
 
 void MidiPanel::FillPorts() {
   const MidiRemote& midi = remotes_.Midi();
-  const MidiSettings& setup = console_.RemoteSetup().midi;
+  const MidiSettings& setup = door_.Setup().midi;
   auto fill = [](QComboBox* box, const QStringList& ports, const std::string& chosen) {
     if (box->lineEdit()->hasFocus()) return;
     box->clear();
@@ -185,22 +185,22 @@ void MidiPanel::FillPorts() {
 }
 
 void MidiPanel::StoreSetup() {
-  RemoteSettings setup = console_.RemoteSetup();
+  RemoteSettings setup = door_.Setup();
   MidiSettings& midi = setup.midi;
   midi.on = midiBox->isChecked();
   midi.api = apiBox->currentData().toString().toStdString();
   midi.inPort = inBox->currentText().trimmed().toStdString();
   midi.outPort = outBox->currentText().trimmed().toStdString();
-  if (setup == console_.RemoteSetup() && remotes_.Midi().Running() == midi.on) return;
-  console_.SetRemoteSetup(setup);
+  if (setup == door_.Setup() && remotes_.Midi().Running() == midi.on) return;
+  door_.SetSetup(setup);
   remotes_.ApplyMidiSetup();
   RefreshMidi();
 }
 
 void MidiPanel::StoreMappings(const std::vector<std::string>& lines) {
-  RemoteSettings setup = console_.RemoteSetup();
+  RemoteSettings setup = door_.Setup();
   setup.midi.mappings = lines;
-  console_.SetRemoteSetup(setup);
+  door_.SetSetup(setup);
   remotes_.Midi().SetMappings(lines);
   RefreshMidi();
 }
@@ -210,9 +210,8 @@ void MidiPanel::Learnt(const MidiControl& control) {
   learnButton->setChecked(false);
   const QString name = QString::fromStdString(FormatMidiControl(control));
   learntLabel->setText(QStringLiteral("Пульт: %1 — щёлкните цель в окне").arg(name));
-  console_.ShowStatus(
-      QStringLiteral("Обучение: %1 — щёлкните в окне, чем он будет управлять (Esc — отмена)")
-          .arg(name));
+  door_.Say(QStringLiteral("Обучение: %1 — щёлкните в окне, чем он будет управлять (Esc — отмена)")
+                .arg(name));
   picker_.Start();
   RefreshMidi();
 }
@@ -231,10 +230,10 @@ void MidiPanel::Map(const MidiTarget& target) {
   if (!learnt_) return;
   const MidiMapping mapping{*learnt_, target};
   learntLabel->setText(QStringLiteral("Пульт: ") + MappingText(mapping));
-  console_.ShowStatus(QStringLiteral("Пульт: ") + MappingText(mapping));
+  door_.Say(QStringLiteral("Пульт: ") + MappingText(mapping));
   // One mapping per desk control: a new one replaces the old.
   std::vector<std::string> lines;
-  for (const std::string& line : console_.RemoteSetup().midi.mappings) {
+  for (const std::string& line : door_.Setup().midi.mappings) {
     const auto old = ParseMidiMapping(line);
     if (!old || !(old->control == mapping.control)) lines.push_back(line);
   }
@@ -244,7 +243,7 @@ void MidiPanel::Map(const MidiTarget& target) {
 
 void MidiPanel::RemoveMapping() {
   const int row = mappingList->currentRow();
-  std::vector<std::string> lines = console_.RemoteSetup().midi.mappings;
+  std::vector<std::string> lines = door_.Setup().midi.mappings;
   if (row < 0 || row >= static_cast<int>(lines.size())) return;
   lines.erase(lines.begin() + row);
   StoreMappings(lines);
@@ -252,7 +251,7 @@ void MidiPanel::RemoveMapping() {
 
 void MidiPanel::RefreshMidi() {
   const MidiRemote& midi = remotes_.Midi();
-  const MidiSettings& setup = console_.RemoteSetup().midi;
+  const MidiSettings& setup = door_.Setup().midi;
   const QSignalBlocker b1(midiBox), b2(apiBox), b3(inBox), b4(outBox);
   midiBox->setChecked(midi.Running() || setup.on);
   apiBox->setCurrentIndex(setup.api == "jack" ? 1 : 0);

@@ -16,7 +16,7 @@ class QSpinBox;
 
 namespace kalvetro {
 
-class Console;
+class RemoteDoor;
 class Remotes;
 class LedShape;
 
@@ -29,7 +29,7 @@ class MidiPanel : public QGroupBox {
   Q_OBJECT
 
  public:
-  MidiPanel(Console& console, Remotes& remotes, QWidget* parent);
+  MidiPanel(Remotes& remotes, QWidget* parent);
 
   // The controls show the desk as it runs and the settings as they are.
   void RefreshMidi();
@@ -61,7 +61,7 @@ class MidiPanel : public QGroupBox {
   void RemoveMapping();
   void FillPorts();
 
-  Console& console_;
+  RemoteDoor& door_;
   Remotes& remotes_;
   std::optional<MidiControl> learnt_;
   TargetPicker picker_;

@@ -8,7 +8,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 
-#include "app/Console.h"
+#include "door/RemoteDoor.h"
 #include "remote/Remotes.h"
 #include "ui/Controls.h"
 
@@ -25,8 +25,10 @@ QLabel* WrappingLabel(const QString& name, QWidget* parent) {
 
 }  // namespace
 
-OscGroup::OscGroup(Console& console, Remotes& remotes, QWidget* parent)
-    : QGroupBox(QStringLiteral("Пульт OSC (UDP)"), parent), console_(console), osc_(remotes.Osc()) {
+OscGroup::OscGroup(Remotes& remotes, QWidget* parent)
+    : QGroupBox(QStringLiteral("Пульт OSC (UDP)"), parent),
+      door_(remotes.Door()),
+      osc_(remotes.Osc()) {
   setObjectName(QStringLiteral("GroupBoxOsc"));
   auto* grid = new QGridLayout(this);
   oscBox = new QCheckBox(QStringLiteral("Принимать команды OSC"), this);
@@ -67,12 +69,12 @@ OscGroup::OscGroup(Console& console, Remotes& remotes, QWidget* parent)
   connect(bindEdit, &QLineEdit::editingFinished, this, &OscGroup::ApplyChoice);
   connect(allowEdit, &QLineEdit::editingFinished, this, &OscGroup::ApplyChoice);
   connect(&osc_, &OscRemote::Changed, this, &OscGroup::RefreshOsc);
-  connect(&console_, &Console::SettingsRead, this, &OscGroup::RefreshOsc);
+  connect(&door_, &RemoteDoor::SetupRead, this, &OscGroup::RefreshOsc);
   RefreshOsc();
 }
 
 void OscGroup::ApplyChoice() {
-  RemoteSettings setup = console_.RemoteSetup();
+  RemoteSettings setup = door_.Setup();
   setup.oscOn = oscBox->isChecked();
   setup.oscPort = portEdit->value();
   const std::string bind = bindEdit->text().trimmed().toStdString();
@@ -82,7 +84,7 @@ void OscGroup::ApplyChoice() {
   const bool moved = bind != setup.oscBind || allowed != setup.oscAllow;
   setup.oscBind = bind;
   setup.oscAllow = allowed;
-  console_.SetRemoteSetup(setup);
+  door_.SetSetup(setup);
   if (setup.oscOn) {
     if (osc_.Port() != setup.oscPort || moved) osc_.Start(setup.oscPort);
   } else {
@@ -92,7 +94,7 @@ void OscGroup::ApplyChoice() {
 }
 
 void OscGroup::RefreshOsc() {
-  const RemoteSettings& setup = console_.RemoteSetup();
+  const RemoteSettings& setup = door_.Setup();
   // While it runs the remote's own port is shown (it may come from the command line).
   const bool failed = !osc_.BindError().isEmpty();
   {

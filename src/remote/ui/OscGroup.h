@@ -10,7 +10,7 @@ class QSpinBox;
 
 namespace kalvetro {
 
-class Console;
+class RemoteDoor;
 class Remotes;
 class OscRemote;
 
@@ -22,7 +22,7 @@ class OscGroup : public QGroupBox {
   Q_OBJECT
 
  public:
-  OscGroup(Console& console, Remotes& remotes, QWidget* parent);
+  OscGroup(Remotes& remotes, QWidget* parent);
 
   QCheckBox* oscBox = nullptr;
   QSpinBox* portEdit = nullptr;
@@ -39,7 +39,7 @@ class OscGroup : public QGroupBox {
   // Controls and labels from the remote's state (and the settings while it is off).
   void RefreshOsc();
 
-  Console& console_;
+  RemoteDoor& door_;
   OscRemote& osc_;
 };
 

@@ -8,7 +8,7 @@
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
 
-#include "app/Console.h"
+#include "door/RemoteDoor.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "remote/Remotes.h"
 #include "remote/WebRemote.h"
@@ -16,8 +16,10 @@
 
 namespace kalvetro {
 
-WebPanel::WebPanel(Console& console, Remotes& remotes, QWidget* parent)
-    : QGroupBox(QStringLiteral("Пульт на телефоне"), parent), console_(console), remotes_(remotes) {
+WebPanel::WebPanel(Remotes& remotes, QWidget* parent)
+    : QGroupBox(QStringLiteral("Пульт на телефоне"), parent),
+      door_(remotes.Door()),
+      remotes_(remotes) {
   setObjectName(QStringLiteral("GroupBoxWeb"));
   auto* grid = new QGridLayout(this);
   webLamp = new LedShape(this);
@@ -64,26 +66,26 @@ WebPanel::WebPanel(Console& console, Remotes& remotes, QWidget* parent)
   connect(bindEdit, &QLineEdit::editingFinished, this, &WebPanel::StoreSetup);
   connect(pinEdit, &QLineEdit::editingFinished, this, &WebPanel::StoreSetup);
   connect(&remotes_.Web(), &WebRemote::StatusChanged, this, &WebPanel::RefreshWeb);
-  connect(&console_, &Console::SettingsRead, this, &WebPanel::RefreshWeb);
+  connect(&door_, &RemoteDoor::SetupRead, this, &WebPanel::RefreshWeb);
   RefreshWeb();
 }
 
 void WebPanel::StoreSetup() {
-  RemoteSettings setup = console_.RemoteSetup();
+  RemoteSettings setup = door_.Setup();
   setup.webOn = webBox->isChecked();
   setup.webPort = portEdit->value();
   setup.webBind = bindEdit->text().trimmed().toStdString();
   // A PIN too short is not taken: the one before stays.
   const std::string pin = pinEdit->text().toStdString();
   if (ValidPin(pin)) setup.webPin = pin;
-  console_.SetRemoteSetup(setup);
+  door_.SetSetup(setup);
   remotes_.ApplyWebSetup();
   RefreshWeb();
 }
 
 void WebPanel::RefreshWeb() {
   const WebRemote& web = remotes_.Web();
-  const RemoteSettings& setup = console_.RemoteSetup();
+  const RemoteSettings& setup = door_.Setup();
   const bool on = web.Listening();
   const QSignalBlocker b1(webBox), b2(portEdit), b3(bindEdit), b4(pinEdit);
   webBox->setChecked(on || setup.webOn);

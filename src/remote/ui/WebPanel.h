@@ -10,7 +10,7 @@ class QSpinBox;
 
 namespace kalvetro {
 
-class Console;
+class RemoteDoor;
 class Remotes;
 class LedShape;
 
@@ -21,7 +21,7 @@ class WebPanel : public QGroupBox {
   Q_OBJECT
 
  public:
-  WebPanel(Console& console, Remotes& remotes, QWidget* parent);
+  WebPanel(Remotes& remotes, QWidget* parent);
 
   // The controls show the remote as it runs and the settings as they are.
   void RefreshWeb();
@@ -39,7 +39,7 @@ class WebPanel : public QGroupBox {
   // What the controls say becomes the settings, and the remote follows them.
   void StoreSetup();
 
-  Console& console_;
+  RemoteDoor& door_;
   Remotes& remotes_;
 };
 

@@ -6,11 +6,10 @@
 #include <array>
 #include <cstdint>
 
+#include "show/Settings.h"
 #include "show/ShowMemory.h"
 
 namespace kalvetro {
-
-class Console;
 
 // What a remote may ask of the show. Numbers are as the operator counts them: scene 1..m,
 // picture 1..16, channel 1..255, automat 1..2, conveyor slot 1..20.
@@ -47,26 +46,37 @@ struct RemoteState {
   std::array<bool, 2> automats{};  // runs with the show
 };
 
-// The one door of every remote (OSC, the phone page) into the show: range-checks a command
-// and runs it through the show runner, and tells what the remotes show when it changes,
-// whoever changed it (the window, a key, the sequencer, another remote). User-interface thread.
-class RemoteControl : public QObject {
+// The one door of every remote (OSC, the phone page, a MIDI desk) and of their panels into
+// the console: the commands they may give, what they show of the show, the remotes' own
+// settings and the status line. The remotes know nothing else of the console; whoever starts
+// the console (the window, the headless player) opens the door and hands it to them.
+// User-interface thread.
+class RemoteDoor : public QObject {
   Q_OBJECT
 
  public:
-  explicit RemoteControl(Console& console, QObject* parent = nullptr);
+  using QObject::QObject;
 
   // Runs the command. Empty when done; otherwise the reason it was refused (nothing changed).
-  QString Run(const RemoteCommand& command);
+  virtual QString Run(const RemoteCommand& command) = 0;
   // Why Run would refuse the command now, without running it; empty when it would run. A
   // remote that gets several commands at once (an OSC bundle) checks them all first.
-  QString Check(const RemoteCommand& command) const;
-  RemoteState State() const { return state_; }
+  virtual QString Check(const RemoteCommand& command) const = 0;
+  virtual RemoteState State() const = 0;
   // The level channel 1..255 has on the wire now (0 out of range).
-  std::uint8_t OutputLevel(int channel) const;
+  virtual std::uint8_t OutputLevel(int channel) const = 0;
+  // The level of channel 1..255 in the current scene (0 out of range).
+  virtual std::uint8_t SceneLevel(int channel) const = 0;
+
+  // The remotes' settings as last read or set; written with the console's other settings.
+  virtual const RemoteSettings& Setup() const = 0;
+  virtual void SetSetup(const RemoteSettings& setup) = 0;
+  // A short message on the console's status line.
+  virtual void Say(const QString& text) = 0;
 
  signals:
-  // One signal per thing that changed, emitted only on a real change.
+  // One signal per thing that changed, emitted only on a real change, whoever changed it
+  // (the window, a key, the sequencer, another remote).
   void SceneChanged(int scene, int lastScene);
   void PlayingChanged(bool playing);
   void BlackOutChanged(bool dark);
@@ -74,15 +84,10 @@ class RemoteControl : public QObject {
   void PictureChanged(int picture, bool on, bool latched);
   void AutomatChanged(int automat, bool withShow);
   void ShowNameChanged(const QString& name);
-
- private:
-  // Reads the state anew and emits what differs from the last reading.
-  void Refresh();
-  RemoteState Read() const;
-
-  Console& console_;
-  RemoteState state_;
-  QString showPath_;
+  // Levels of the show's scenes were changed.
+  void LevelsChanged();
+  // The settings file was read: the remotes' settings may be new.
+  void SetupRead();
 };
 
 }  // namespace kalvetro

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "remote/RemoteControl.h"
+#include "app/RemoteControl.h"
 
 #include <QFileInfo>
 
@@ -27,7 +27,7 @@ bool IsFlag(int v) {
 }  // namespace
 
 RemoteControl::RemoteControl(Console& console, QObject* parent)
-    : QObject(parent), console_(console) {
+    : RemoteDoor(parent), console_(console) {
   state_ = Read();
   // Every way the show can change ends in one of these; Refresh sends only what differs.
   ShowRunner& runner = console_.Runner();
@@ -41,6 +41,10 @@ RemoteControl::RemoteControl(Console& console, QObject* parent)
   connect(&runner, &ShowRunner::SceneStepped, this, &RemoteControl::Refresh);
   connect(&runner, &ShowRunner::TempoChanged, this, &RemoteControl::Refresh);
   connect(&runner, &ShowRunner::AutomatChanged, this, &RemoteControl::Refresh);
+  connect(&console_, &Console::Changed, this, [this](ShowArea area) {
+    if (area == ShowArea::Levels) emit LevelsChanged();
+  });
+  connect(&console_, &Console::SettingsRead, this, &RemoteDoor::SetupRead);
 }
 
 QString RemoteControl::Check(const RemoteCommand& c) const {
@@ -132,6 +136,24 @@ QString RemoteControl::Run(const RemoteCommand& c) {
 std::uint8_t RemoteControl::OutputLevel(int channel) const {
   if (channel < 1 || channel > kChannelCount) return 0;
   return console_.Frames().Output(channel);
+}
+
+std::uint8_t RemoteControl::SceneLevel(int channel) const {
+  if (channel < 1 || channel > kChannelCount) return 0;
+  const ShowState& show = console_.Show();
+  return show.DataRead(show.CurrentStep(), static_cast<std::uint8_t>(channel));
+}
+
+const RemoteSettings& RemoteControl::Setup() const {
+  return console_.RemoteSetup();
+}
+
+void RemoteControl::SetSetup(const RemoteSettings& setup) {
+  console_.SetRemoteSetup(setup);
+}
+
+void RemoteControl::Say(const QString& text) {
+  console_.ShowStatus(text);
 }
 
 RemoteState RemoteControl::Read() const {

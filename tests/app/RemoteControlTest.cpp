@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/Console.h"
+#include "app/RemoteControl.h"
 #include "app/ShowRunner.h"
-#include "remote/RemoteControl.h"
 #include "support/ConsoleOptionsIn.h"
 
 namespace kalvetro {
