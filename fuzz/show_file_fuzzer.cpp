@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool whole = size >= static_cast<std::size_t>(kShowFileSize);
   const Image before = whole ? Image() : MemoryImage(console.Show().memory);
 
-  const FileResult opened = console.OpenShow(QString::fromStdString(in));
+  const FileResult opened = console.Files().OpenShow(QString::fromStdString(in));
   if (!opened.ok) {
     if (whole) Fail("a whole image failed to open");
     if (MemoryImage(console.Show().memory) != before) Fail("a failed open changed the show");
@@ -109,14 +109,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int i = 0; i < kShowFileSize; ++i)
     if (i != kCurrentStep && played[i] != loaded[i]) Fail("playing changed a byte");
 
-  if (!console.SaveShowAs(QString::fromStdString(out)).ok) Fail("the save failed");
+  if (!console.Files().SaveShowAs(QString::fromStdString(out)).ok) Fail("the save failed");
   Image expected = played;
   std::fill(expected.begin(), expected.begin() + kHeaderTextLength, 0);
   std::memcpy(expected.data(), kIdentificationText, std::strlen(kIdentificationText));
   const Image saved = ReadFile(out);
   if (saved != expected) Fail("the saved file is not the played show");
 
-  if (!console.OpenShow(QString::fromStdString(out)).ok) Fail("the reopen failed");
+  if (!console.Files().OpenShow(QString::fromStdString(out)).ok) Fail("the reopen failed");
   if (MemoryImage(console.Show().memory) != saved) Fail("the reopened show differs");
   return 0;
 }

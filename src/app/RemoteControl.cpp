@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/RemoteControl.h"
+#include "app/PictureEditorSession.h"
+#include "app/ShowFiles.h"
 
 #include <QFileInfo>
 
@@ -36,7 +38,7 @@ RemoteControl::RemoteControl(Console& console, QObject* parent)
   connect(&runner, &ShowRunner::PictureChanged, this, &RemoteControl::Refresh);
   connect(&console_, &Console::ShowSettingsRefresh, this, &RemoteControl::Refresh);
   connect(&console_, &Console::ShowReplaced, this, &RemoteControl::Refresh);
-  connect(&console_, &Console::FileNameChanged, this, &RemoteControl::Refresh);
+  connect(&console_.Files(), &ShowFiles::FileNameChanged, this, &RemoteControl::Refresh);
   connect(&console_, &Console::Changed, this, &RemoteControl::Refresh);
   connect(&runner, &ShowRunner::SceneStepped, this, &RemoteControl::Refresh);
   connect(&runner, &ShowRunner::TempoChanged, this, &RemoteControl::Refresh);
@@ -44,14 +46,14 @@ RemoteControl::RemoteControl(Console& console, QObject* parent)
   connect(&console_, &Console::Changed, this, [this](ShowArea area) {
     if (area == ShowArea::Levels) emit LevelsChanged();
   });
-  connect(&console_, &Console::SettingsRead, this, &RemoteDoor::SetupRead);
+  connect(&console_.Files(), &ShowFiles::SettingsRead, this, &RemoteDoor::SetupRead);
 }
 
 QString RemoteControl::Check(const RemoteCommand& c) const {
   switch (c.kind) {
     case RemoteCommandKind::Play:
       if (!IsFlag(c.a)) return OutOfRange("Пуск", c.a, 0, 1);
-      if (console_.ChaserEditing()) return QStringLiteral("Открыт редактор картинок");
+      if (console_.PictureEditor().IsOpen()) return QStringLiteral("Открыт редактор картинок");
       break;
     case RemoteCommandKind::Next:
     case RemoteCommandKind::Previous:
@@ -145,11 +147,11 @@ std::uint8_t RemoteControl::SceneLevel(int channel) const {
 }
 
 const RemoteSettings& RemoteControl::Setup() const {
-  return console_.RemoteSetup();
+  return console_.Files().RemoteSetup();
 }
 
 void RemoteControl::SetSetup(const RemoteSettings& setup) {
-  console_.SetRemoteSetup(setup);
+  console_.Files().SetRemoteSetup(setup);
 }
 
 void RemoteControl::Say(const QString& text) {
@@ -165,7 +167,8 @@ RemoteState RemoteControl::Read() const {
   s.playing = show.playing.load();
   s.blackOut = runner.BlackOut();
   s.tempo = runner.Tempo();
-  if (show.showNamed) s.showName = QFileInfo(console_.SaveDialogFileName()).completeBaseName();
+  if (show.showNamed)
+    s.showName = QFileInfo(console_.Files().SaveDialogFileName()).completeBaseName();
   for (int k = 0; k < kPictureCount; ++k) {
     s.pictures[k] = runner.Picture(k);
     s.latched[k] = runner.PictureLatched(k);

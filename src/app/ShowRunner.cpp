@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ShowRunner.h"
+#include "app/PictureEditorSession.h"
+#include "app/ShowFiles.h"
 
 #include <algorithm>
 
@@ -53,7 +55,8 @@ ShowRunner::ShowRunner(Console& console) : QObject(&console), console_(console) 
   connect(&console_, &Console::ShowReplaced, this, &ShowRunner::ShowReplaced);
   // Any refresh may follow a new tempo byte (an undo, a scene command, a show opened).
   connect(&console_, &Console::ShowSettingsRefresh, this, &ShowRunner::ApplyTempo);
-  connect(&console_, &Console::ChaserEditingChanged, this, &ShowRunner::AnnouncePlaying);
+  connect(&console_.PictureEditor(), &PictureEditorSession::OpenChanged, this,
+          &ShowRunner::AnnouncePlaying);
   connect(this, &ShowRunner::PlayingChanged, this, &ShowRunner::WakeAutomats);
   connect(this, &ShowRunner::BlackOutChanged, this, &ShowRunner::WakeAutomats);
 
@@ -471,14 +474,14 @@ void ShowRunner::SetConveyorSlotDown(int slot, bool down) {
   if (slot < 1 || slot > kConveyorSlots) return;
   // In the list and composing modes a click only toggles the slot.
   conveyor_.SetDown(slot, down);
-  const bool load = conveyor_.SlotJob(slot, console_.ConveyorFiles());
+  const bool load = conveyor_.SlotJob(slot, console_.Files().ConveyorFiles());
   emit ConveyorChanged();
   if (load) LoadConveyorSlot(slot);
 }
 
 void ShowRunner::ConveyorSlotKey(int slot) {
   if (slot < 1 || slot >= kConveyorSlots || !console_.ConveyorKeys()) return;
-  const bool load = conveyor_.SlotJob(slot, console_.ConveyorFiles());
+  const bool load = conveyor_.SlotJob(slot, console_.Files().ConveyorFiles());
   emit ConveyorChanged();
   if (load) LoadConveyorSlot(slot);
 }
@@ -492,7 +495,7 @@ bool ShowRunner::PlayConveyorList(const std::array<bool, kConveyorSlots>& ticks)
   bool any = false;
   for (int k = 1; k <= kConveyorSlots; ++k) {
     conveyor_.SetDown(k, ticks[k - 1]);
-    any = any || (ticks[k - 1] && !console_.ConveyorFiles()[k - 1].empty());
+    any = any || (ticks[k - 1] && !console_.Files().ConveyorFiles()[k - 1].empty());
   }
   if (!any) {
     emit ConveyorChanged();
@@ -503,14 +506,14 @@ bool ShowRunner::PlayConveyorList(const std::array<bool, kConveyorSlots>& ticks)
 }
 
 void ShowRunner::ReportFailedLoad(int slot, const std::string& error) {
-  const std::string& path = console_.ConveyorFiles()[slot - 1];
+  const std::string& path = console_.Files().ConveyorFiles()[slot - 1];
   console_.ShowStatus(QString::fromStdString(ConveyorJobLabel(slot, path) + ": " + error));
   emit ConveyorLoadFailed(slot, QString::fromStdString(error));
 }
 
 void ShowRunner::LoadConveyorSlot(int slot) {
-  const std::string path = console_.ConveyorFiles()[slot - 1];
-  const FileResult opened = console_.OpenShow(QString::fromStdString(path), true);
+  const std::string path = console_.Files().ConveyorFiles()[slot - 1];
+  const FileResult opened = console_.Files().OpenShow(QString::fromStdString(path), true);
   if (!opened.ok) {
     ReportFailedLoad(slot, opened.error);
     return;
@@ -526,8 +529,8 @@ void ShowRunner::ConveyorListJob() {
   conveyorJobRunning_ = true;
   FileResult opened;
   const ConveyorJobResult result =
-      conveyor_.NextListShow(console_.ConveyorFiles(), [&](const std::string& path) {
-        opened = console_.OpenShow(QString::fromStdString(path), true);
+      conveyor_.NextListShow(console_.Files().ConveyorFiles(), [&](const std::string& path) {
+        opened = console_.Files().OpenShow(QString::fromStdString(path), true);
         return opened.ok;
       });
   if (result.failed) ReportFailedLoad(result.slot, opened.error);
@@ -540,7 +543,7 @@ void ShowRunner::ConveyorListJob() {
     return;
   }
   conveyorLabel_ = QString::fromStdString(
-      ConveyorJobLabel(result.slot, console_.ConveyorFiles()[result.slot - 1]));
+      ConveyorJobLabel(result.slot, console_.Files().ConveyorFiles()[result.slot - 1]));
   emit ConveyorChanged();
 }
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "player/HeadlessPlayer.h"
+#include "app/ShowFiles.h"
+#include "output/DmxLink.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -70,14 +72,15 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   }
   console.ClearAll();
   // The window's settings, read once: the conveyor list, the remotes' setup, the sound choices.
-  const Settings windowSettings = ReadSettings(Console::DefaultSettingsPath().toStdString());
+  const Settings windowSettings = ReadSettings(ShowFiles::DefaultSettingsPath().toStdString());
   if (options.conveyor) {
     // The slots and ticks the window keeps; the shows come from them one after the other.
     for (int k = 1; k <= kConveyorFiles; ++k)
-      console.SetConveyorFile(k, QString::fromStdString(windowSettings.conveyorFiles[k - 1]));
+      console.Files().SetConveyorFile(k,
+                                      QString::fromStdString(windowSettings.conveyorFiles[k - 1]));
   } else {
     const QString path = QFileInfo(options.showFile).absoluteFilePath();
-    const FileResult opened = console.OpenShow(path);
+    const FileResult opened = console.Files().OpenShow(path);
     if (!opened.ok) {
       Complain(
           QStringLiteral("%1: %2").arg(options.showFile, QString::fromStdString(opened.error)));
@@ -105,13 +108,13 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   // The remotes keep the window's settings: the phone page's PIN and bind address, OSC's bind
   // address and allowed senders, the desk's back end and mappings.
   if (options.run.oscPort || options.run.webPort || !options.run.midiPort.isEmpty())
-    console.SetRemoteSetup(windowSettings.remote);
+    console.Files().SetRemoteSetup(windowSettings.remote);
   ApplyRemoteOptions(remotes, options.run);
   auto announce = [&] {
     Say(QStringLiteral("Сцена %1 из %2  %3")
             .arg(show.CurrentStep() + 1)
             .arg(show.LastScene() + 1)
-            .arg(QFileInfo(console.OpenDialogFileName()).fileName()));
+            .arg(QFileInfo(console.Files().OpenDialogFileName()).fileName()));
   };
   QObject::connect(&runner, &ShowRunner::SceneStepped, announce);
   // Beat pacing from the chosen audio input (by default the default one); without one the
@@ -155,7 +158,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   if (options.conveyor) {
     if (!runner.PlayConveyorList(windowSettings.conveyorTicks)) {
       Complain(QStringLiteral("no ticked conveyor slot has a show (%1)")
-                   .arg(Console::DefaultSettingsPath()));
+                   .arg(ShowFiles::DefaultSettingsPath()));
       console.Link().CloseAtShutdown();
       return 2;
     }

@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/MainWindow.h"
+#include "app/PictureEditorSession.h"
+#include "app/ShowFiles.h"
+#include "app/ShowUndo.h"
+#include "output/DmxLink.h"
 #include "windows/KeyboardFilter.h"
 
 #include <sys/statvfs.h>
@@ -88,7 +92,7 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
   // the window's own state come first in every refresh.
   connect(&console_, &Console::ShowSettingsRefresh, this, &MainWindow::RefreshCaption);
   connect(&console_, &Console::StatusMessage, this, &MainWindow::ShowStatus);
-  connect(&console_, &Console::UndoAvailableChanged, this, &MainWindow::SetUndoButtonsEnabled);
+  connect(&console_.Undo(), &ShowUndo::AvailableChanged, this, &MainWindow::SetUndoButtonsEnabled);
   connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
     if (how != ShowReplacement::Emptied) return;
     SetCaptionFileName(kNoFileName);
@@ -96,7 +100,7 @@ MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
     settingsPages->setCurrentIndex(2);
     tempoPages->setCurrentIndex(0);
   });
-  connect(&console_, &Console::FileNameChanged, this, &MainWindow::SetCaptionFileName);
+  connect(&console_.Files(), &ShowFiles::FileNameChanged, this, &MainWindow::SetCaptionFileName);
 
   BuildMenus();
   BuildToolBar();
@@ -363,10 +367,10 @@ QWidget* MainWindow::CreateUndoPair(int k, QWidget* parent) {
                               k != 4 ? memText : QString());
   auto* undo = MakeSpeedButton(pair, QStringLiteral("SpeedButtonUndo%1").arg(k), undoText,
                                k != 4 ? undoText : QString());
-  undo->setEnabled(console_.UndoAvailable());
+  undo->setEnabled(console_.Undo().Available());
   layout->addWidget(mem);
   layout->addWidget(undo);
-  connect(mem, &QToolButton::clicked, this, [this] { console_.TakeUndoCopy(); });
+  connect(mem, &QToolButton::clicked, this, [this] { console_.Undo().Take(); });
   connect(undo, &QToolButton::clicked, this, [this] { RestoreUndo(); });
   undoButtons_[k - 1] = undo;
   return pair;
@@ -405,11 +409,11 @@ void MainWindow::FormCreate(const StartOptions& options) {
   FillDiskLabels();
   ClearAll();
   if (options.startOutputTick) console_.StartOutput();
-  console_.ReadIniFile();
-  if (!console_.OpenDialogFileName().isEmpty()) OpenChosenShowFile();
+  console_.Files().ReadIniFile();
+  if (!console_.Files().OpenDialogFileName().isEmpty()) OpenChosenShowFile();
   if (!options.showFile.isEmpty()) {
     // A show named on the command line opens as the open command opens it.
-    console_.SetOpenDialogFileName(QFileInfo(options.showFile).absoluteFilePath());
+    console_.Files().SetOpenDialogFileName(QFileInfo(options.showFile).absoluteFilePath());
     OpenChosenShowFile();
   }
   RefreshAll();
@@ -431,12 +435,12 @@ void MainWindow::FormClose() {
   console_.StopOutput();
   // An open picture editor closes first, as its own close would: the show gets its scene 0,
   // rates, step and selection back before it is saved and remembered.
-  if (console_.ChaserEditing()) {
+  if (console_.PictureEditor().IsOpen()) {
     pictureEditor_->FormClose();
     pictureEditor_->hide();
   }
   SaveFileAs();
-  const FileResult result = console_.WriteIniFile();
+  const FileResult result = console_.Files().WriteIniFile();
   if (!result.ok) ShowFileError(result.error);
 }
 
@@ -504,7 +508,7 @@ void MainWindow::ShowFileError(const std::string& message) {
 }
 
 bool MainWindow::OpenChosenShowFile() {
-  const FileResult result = console_.OpenShow(console_.OpenDialogFileName());
+  const FileResult result = console_.Files().OpenShow(console_.Files().OpenDialogFileName());
   if (!result.ok) {
     ShowFileError(result.error);
     return false;
@@ -513,16 +517,16 @@ bool MainWindow::OpenChosenShowFile() {
 }
 
 void MainWindow::ChooseAndOpenShow() {
-  const auto chosen = dialogs_->OpenFile(console_.OpenDialogFileName(), kShowFilter);
+  const auto chosen = dialogs_->OpenFile(console_.Files().OpenDialogFileName(), kShowFilter);
   if (!chosen) return;
-  console_.SetOpenDialogFileName(*chosen);
+  console_.Files().SetOpenDialogFileName(*chosen);
   OpenChosenShowFile();
 }
 
 void MainWindow::SaveFileAs() {
-  const auto chosen = dialogs_->SaveFile(console_.SaveDialogFileName(), kShowFilter);
+  const auto chosen = dialogs_->SaveFile(console_.Files().SaveDialogFileName(), kShowFilter);
   if (!chosen) return;
-  const FileResult result = console_.SaveShowAs(*chosen);
+  const FileResult result = console_.Files().SaveShowAs(*chosen);
   if (!result.ok) ShowFileError(result.error);
 }
 
@@ -531,12 +535,12 @@ void MainWindow::SaveFile() {
     SaveFileAs();
     return;
   }
-  const FileResult result = console_.SaveShow();
+  const FileResult result = console_.Files().SaveShow();
   if (!result.ok) {
     ShowFileError(result.error);
     return;
   }
-  SetCaptionFileName(console_.SaveDialogFileName());
+  SetCaptionFileName(console_.Files().SaveDialogFileName());
 }
 
 void MainWindow::ChooseAndSaveShowAs() {
@@ -546,10 +550,10 @@ void MainWindow::ChooseAndSaveShowAs() {
 void MainWindow::AutosaveShow() {
   if (!statusTimer->isActive()) statusTimer->start();
   statusLabel->setVisible(true);
-  if (!console_.SaveDialogFileName().isEmpty())
+  if (!console_.Files().SaveDialogFileName().isEmpty())
     statusLabel->setText(QStringLiteral("Автосохранение файла ") +
-                         QFileInfo(console_.SaveDialogFileName()).fileName());
-  const FileResult result = console_.Autosave();
+                         QFileInfo(console_.Files().SaveDialogFileName()).fileName());
+  const FileResult result = console_.Files().Autosave();
   if (!result.ok) ShowFileError(result.error);
 }
 

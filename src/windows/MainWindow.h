@@ -8,6 +8,9 @@
 
 #include "app/Console.h"
 #include "app/RemoteControl.h"
+#include "app/ShowFiles.h"
+#include "app/ShowUndo.h"
+#include "output/DmxLink.h"
 #include "remote/Remotes.h"
 #include "ui/DialogService.h"
 #include "ui/WindowParts.h"
@@ -74,7 +77,7 @@ class MainWindow : public QMainWindow, public WindowParts {
   void RefreshCaption();
   void ShowStatus(const QString& text);
   void HideStatusLine();
-  void TakeUndoCopy() { console_.TakeUndoCopy(); }
+  void TakeUndoCopy() { console_.Undo().Take(); }
 
   // Show memory and files.
   void ClearAll();
@@ -86,17 +89,17 @@ class MainWindow : public QMainWindow, public WindowParts {
   void SaveFile();
   void SaveFileAs();
   void AutosaveShow();
-  void RestoreUndo() { console_.RestoreUndo(); }
+  void RestoreUndo() { console_.Undo().Restore(); }
   void CloseWindow() { close(); }
   void ExitProgram() { close(); }
 
-  const QString& OpenDialogFileName() const { return console_.OpenDialogFileName(); }
-  const QString& SaveDialogFileName() const { return console_.SaveDialogFileName(); }
+  const QString& OpenDialogFileName() const { return console_.Files().OpenDialogFileName(); }
+  const QString& SaveDialogFileName() const { return console_.Files().SaveDialogFileName(); }
   const std::array<std::string, kConveyorFiles>& ConveyorFiles() const {
-    return console_.ConveyorFiles();
+    return console_.Files().ConveyorFiles();
   }
-  const QString& SettingsPath() const { return console_.SettingsPath(); }
-  const QString& AutosavePath() const { return console_.AutosavePath(); }
+  const QString& SettingsPath() const { return console_.Files().SettingsPath(); }
+  const QString& AutosavePath() const { return console_.Files().AutosavePath(); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;

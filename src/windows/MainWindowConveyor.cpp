@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "app/ShowFiles.h"
 #include "effects/ui/ColourMixerPanel.h"
 #include "effects/ui/ConveyorPanel.h"
 #include "windows/AboutWindow.h"
@@ -67,7 +68,7 @@ void MainWindow::BuildConveyorParts() {
   // The system information window: created for each showing, modal, destroyed after.
   auto aboutItemClick = [this] {
     const QString folder = console_.Show().showNamed
-                               ? QFileInfo(console_.SaveDialogFileName()).absolutePath()
+                               ? QFileInfo(console_.Files().SaveDialogFileName()).absolutePath()
                                : QDir::currentPath();
     AboutWindow about(folder, this);
     about.exec();

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/PictureEditorWindow.h"
+#include "app/PictureEditorSession.h"
+#include "app/ShowUndo.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -95,7 +97,7 @@ PictureEditorWindow::PictureEditorWindow(Console& console, WindowParts& parts, Q
 
   // A show that replaces the open one (a new show, an opened file, the conveyor) ends the
   // editing: the console drops what the editor kept of the old show, and the window goes.
-  connect(&console_, &Console::ChaserEditingChanged, this, [this](bool open) {
+  connect(&console_.PictureEditor(), &PictureEditorSession::OpenChanged, this, [this](bool open) {
     if (!open && isVisible()) hide();
   });
 }
@@ -192,7 +194,7 @@ void PictureEditorWindow::OpenPictureWindow() {
   console_.Runner().Stop();
   // The strip ticks write their selection bytes the moment they change, so the selection in
   // memory already holds them (StoreSelectionBoxes). The Play button hides meanwhile.
-  console_.OpenPictureEditor();
+  console_.PictureEditor().Open();
   console_.Runner().SetCrossfadeMode(kCrossfadeOff);
   show();
   raise();
@@ -205,7 +207,7 @@ void PictureEditorWindow::closeEvent(QCloseEvent* event) {
 }
 
 void PictureEditorWindow::FormClose() {
-  console_.ClosePictureEditor();
+  console_.PictureEditor().Close();
   // The transition choice stays at "Выкл".
 }
 
@@ -277,7 +279,7 @@ void PictureEditorWindow::ConfirmEraseAllPictures() {
 void PictureEditorWindow::UndoPictureErase() {
   undoEraseButton->setEnabled(false);
   // The undo copy is of the same show: the editor keeps what it saved at opening.
-  console_.RestoreUndo();
+  console_.Undo().Restore();
   // The restore refreshes the page shown; the strips, faders, names and picture boxes hear
   // of every part of the show too, as the editor's views follow the parts.
   console_.Edit(UndoCopy::Keep, [](ShowState&) { return ShowEdit::Everything(); });

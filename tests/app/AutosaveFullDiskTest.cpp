@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/Console.h"
+#include "app/ShowFiles.h"
 
 namespace kalvetro {
 namespace {
@@ -102,7 +103,7 @@ TEST(AutosaveFullDisk, TheErrorIsReportedAndThePreviousAutosaveStaysWhole) {
   console.Show().DataWrite(0, 1, 111);
   console.Show().DataWrite(255, 255, 222);
 
-  const FileResult first = console.Autosave();
+  const FileResult first = console.Files().Autosave();
   ASSERT_TRUE(first.ok) << first.error;
   const QByteArray before = ReadAll(autosave);
   ASSERT_EQ(before.size(), kShowFileSize);
@@ -116,7 +117,7 @@ TEST(AutosaveFullDisk, TheErrorIsReportedAndThePreviousAutosaveStaysWhole) {
   } else {
     SetFileWriteCall(FullDiskWrite);
   }
-  const FileResult full = console.Autosave();
+  const FileResult full = console.Files().Autosave();
   SetFileWriteCall(nullptr);
   EXPECT_FALSE(full.ok);
   EXPECT_EQ(full.error, "Disk full");
@@ -127,7 +128,7 @@ TEST(AutosaveFullDisk, TheErrorIsReportedAndThePreviousAutosaveStaysWhole) {
 
   // Room again: the next autosave writes the show as it is now.
   disk.Unfill();
-  const FileResult again = console.Autosave();
+  const FileResult again = console.Files().Autosave();
   ASSERT_TRUE(again.ok) << again.error;
   const QByteArray after = ReadAll(autosave);
   ASSERT_EQ(after.size(), kShowFileSize);

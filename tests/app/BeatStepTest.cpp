@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "app/Console.h"
+#include "app/ShowFiles.h"
 #include "app/ShowRunner.h"
+#include "output/DmxLink.h"
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
 #include "support/ConsoleOptionsIn.h"
@@ -90,7 +92,7 @@ TEST(BeatStep, TheNewSceneGoesOutOnThePredictedBeat) {
     // Channel 1 goes 0, 200, 0, 200: every step changes it by 200. The steps into scenes 1
     // and 3 are timed (a fade into scene 0 at the wrap is of another kind). Tempo 20 is a sequencer
     // period of 400 ms, a crossfade of eight ticks.
-    ASSERT_TRUE(console
+    ASSERT_TRUE(console.Files()
                     .OpenShow(testing::TestShow(3, 20)
                                   .Levels(1, {0, 200, 0, 200})
                                   .WriteTo(dir, QStringLiteral("beat.klv")))

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "app/Console.h"
+#include "app/ShowFiles.h"
+#include "app/ShowUndo.h"
+#include "output/DmxLink.h"
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
 #include "support/CallbackSink.h"
@@ -94,8 +97,8 @@ TEST(ConsoleCore, OpeningAndClearingAShowNeverSendsAHalfReplacedFrame) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
   long replaced = 0;
   while (std::chrono::steady_clock::now() < end) {
-    ASSERT_TRUE(console.OpenShow(dark).ok);
-    ASSERT_TRUE(console.OpenShow(bright).ok);
+    ASSERT_TRUE(console.Files().OpenShow(dark).ok);
+    ASSERT_TRUE(console.Files().OpenShow(bright).ok);
     console.ClearAll();
     replaced += 3;
   }
@@ -225,8 +228,8 @@ TEST(ConsoleCore, AnEditTakesItsUndoCopyFirstAndAnnouncesWhatItChangedInOrder) {
                        QStringLiteral("area %1").arg(static_cast<int>(ShowArea::Selection)),
                        QStringLiteral("refresh"),
                        QStringLiteral("area %1").arg(static_cast<int>(ShowArea::Levels))}));
-  EXPECT_TRUE(console.UndoAvailable());
-  console.RestoreUndo();
+  EXPECT_TRUE(console.Undo().Available());
+  console.Undo().Restore();
   EXPECT_EQ(console.Show().memory.Get(level), 11) << "the copy was taken after the edit ran";
 
   heard.clear();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Console.h"
+#include "output/DmxLink.h"
 #include "output/DmxPacket.h"
 #include "serial/SerialTestSupport.h"
 #include "support/CallbackSink.h"

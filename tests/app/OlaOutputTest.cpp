@@ -9,7 +9,9 @@
 #include <chrono>
 
 #include "app/Console.h"
+#include "output/DmxLink.h"
 #include "output/DmxPacket.h"
+#include "output/OlaSink.h"
 #include "serial/SerialTestSupport.h"
 #include "support/CallbackSink.h"
 #include "support/OlaDaemon.h"

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/Console.h"
+#include "app/ShowFiles.h"
 #include "app/ShowRunner.h"
+#include "output/DmxLink.h"
 #include "output/DmxPacket.h"
 #include "playback/Automats.h"
 #include "serial/SerialTestSupport.h"
@@ -54,7 +56,7 @@ TEST(ShowRunner, PlaysAShowWithAnAutomatALatchedPictureAndBlackoutOnAPort) {
   Console console(OptionsIn(dir, QString::fromStdString(pty.Path())));
   ASSERT_TRUE(console.Link().OpenAtStart());
   console.ClearAll();
-  ASSERT_TRUE(console.OpenShow(WriteShow(dir)).ok);
+  ASSERT_TRUE(console.Files().OpenShow(WriteShow(dir)).ok);
 
   ShowRunner& runner = console.Runner();
   // The opened show's tempo and automat bytes are the runner's at once.
@@ -133,9 +135,9 @@ TEST(ShowRunner, AConveyorListLoadsTheNextTickedShowAtTheEndOfEachPass) {
   QObject::connect(&runner, &ShowRunner::ConveyorLoadFailed,
                    [&](int, const QString& error) { failures.append(error); });
   console.ClearAll();
-  console.SetConveyorFile(2, WriteOneSceneShow(dir, "first.klv", 11));
-  console.SetConveyorFile(3, dir.filePath(QStringLiteral("gone.klv")));
-  console.SetConveyorFile(5, WriteOneSceneShow(dir, "second.klv", 22));
+  console.Files().SetConveyorFile(2, WriteOneSceneShow(dir, "first.klv", 11));
+  console.Files().SetConveyorFile(3, dir.filePath(QStringLiteral("gone.klv")));
+  console.Files().SetConveyorFile(5, WriteOneSceneShow(dir, "second.klv", 22));
   std::array<bool, kConveyorSlots> ticks{};
   ticks[1] = ticks[2] = ticks[4] = true;
   runner.SetCrossfadeMode(kCrossfadeOff);

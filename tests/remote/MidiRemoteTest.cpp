@@ -12,8 +12,10 @@
 
 #include "app/Console.h"
 #include "app/RemoteControl.h"
+#include "app/ShowFiles.h"
 #include "app/ShowRunner.h"
 #include "effects/Conveyor.h"
+#include "output/DmxLink.h"
 #include "remote/MidiRemote.h"
 #include "remote/MidiTestSupport.h"
 #include "remote/Remotes.h"
@@ -40,7 +42,7 @@ using testing::Wire;
 struct MidiConsole {
   explicit MidiConsole(Pty& pty) : console(OptionsIn(dir, QString::fromStdString(pty.Path()))) {
     console.ClearAll();
-    EXPECT_TRUE(console.OpenShow(testing::WriteWebTestShow(dir)).ok);
+    EXPECT_TRUE(console.Files().OpenShow(testing::WriteWebTestShow(dir)).ok);
     console.Runner().SetCrossfadeMode(kCrossfadeOff);
     EXPECT_TRUE(console.Link().OpenAtStart());
     console.StartOutput();
@@ -251,9 +253,9 @@ TEST(MidiRemote, AConveyorSlotOnTheDeskActsAsItsButton) {
   MidiConsole test(pty);
   MidiRemote& midi = test.midi;
   Wire wire(pty);
-  test.console.SetConveyorFile(20, testing::TestShow(2, 50, false)
-                                       .Levels(1, {99, 98, 97})
-                                       .WriteTo(test.dir, QStringLiteral("slot20.klv")));
+  test.console.Files().SetConveyorFile(20, testing::TestShow(2, 50, false)
+                                               .Levels(1, {99, 98, 97})
+                                               .WriteTo(test.dir, QStringLiteral("slot20.klv")));
   test.console.SetConveyorKeys(false);
   test.setup.mappings = {"note 1 40 conveyor 20", "note 1 41 conveyor 3"};
   ASSERT_TRUE(midi.Start(test.setup)) << midi.LastError().toStdString();

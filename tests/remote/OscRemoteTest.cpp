@@ -12,7 +12,9 @@
 
 #include "app/Console.h"
 #include "app/RemoteControl.h"
+#include "app/ShowFiles.h"
 #include "app/ShowRunner.h"
+#include "output/DmxLink.h"
 #include "output/OutputControls.h"
 #include "playback/Automats.h"
 #include "remote/OscRemote.h"
@@ -63,7 +65,7 @@ struct OscBench {
   OscBench() {
     EXPECT_TRUE(console.Link().OpenAtStart());
     console.ClearAll();
-    EXPECT_TRUE(console.OpenShow(WriteShow(dir)).ok);
+    EXPECT_TRUE(console.Files().OpenShow(WriteShow(dir)).ok);
     console.Show().memory.Set(kCurrentStep, 0);
     console.RefreshAll();
     runner.SetCrossfadeMode(kCrossfadeOff);  // a scene's levels at once

@@ -14,7 +14,9 @@
 
 #include "app/Console.h"
 #include "app/RemoteControl.h"
+#include "app/ShowFiles.h"
 #include "app/ShowRunner.h"
+#include "output/DmxLink.h"
 #include "remote/Remotes.h"
 #include "remote/WebRemote.h"
 #include "remote/WebTestSupport.h"
@@ -36,7 +38,7 @@ struct WebConsole {
   explicit WebConsole(const QString& pin, const QString& port = {})
       : console(OptionsIn(dir, port.isEmpty() ? dir.filePath(QStringLiteral("no-port")) : port)) {
     console.ClearAll();
-    EXPECT_TRUE(console.OpenShow(testing::WriteWebTestShow(dir)).ok);
+    EXPECT_TRUE(console.Files().OpenShow(testing::WriteWebTestShow(dir)).ok);
     console.Runner().SetCrossfadeMode(kCrossfadeOff);
     web.SetPin(pin);
   }

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "app/PictureEditorSession.h"
 #include "effects/StaticPictures.h"
 #include "output/RateScale.h"
 #include "support/TestConsole.h"
@@ -219,19 +220,19 @@ TEST_F(StaticForm, ANewShowWhileEditingKeepsNothingOfTheOldOne) {
   const QString path = PathIn(QStringLiteral("other.klv"));
   // A saved show whose scene 0 holds 55 on channel 3.
   Show().DataWrite(0, 3, 55);
-  ASSERT_TRUE(Core().SaveShowAs(path).ok);
+  ASSERT_TRUE(Core().Files().SaveShowAs(path).ok);
   Show().DataWrite(0, 3, 77);
 
   Open();
   // Saving under a new name keeps the show: closing still puts scene 0 back.
-  ASSERT_TRUE(Core().SaveShowAs(PathIn(QStringLiteral("copy.klv"))).ok);
+  ASSERT_TRUE(Core().Files().SaveShowAs(PathIn(QStringLiteral("copy.klv"))).ok);
   EXPECT_TRUE(editor->isVisible());
   editor->close();
   EXPECT_EQ(Level(0, 3), 77);
 
   Open();
-  Core().SetOpenDialogFileName(path);
-  ASSERT_TRUE(Core().OpenShow(path).ok);
+  Core().Files().SetOpenDialogFileName(path);
+  ASSERT_TRUE(Core().Files().OpenShow(path).ok);
   EXPECT_FALSE(editor->isVisible());
   EXPECT_FALSE(Button(QStringLiteral("SpeedButtonPlay"))->isHidden());
   editor->close();  // nothing of the old show is written into the new one
@@ -256,9 +257,9 @@ TEST_F(StaticForm, EverySaveWritesTheShowAsItStandsOutsideTheEditor) {
   Memory().Set(kCurrentStep, 5);
   Core().SetSelected(7, true);
   const QString path = PathIn(QStringLiteral("show.klv"));
-  ASSERT_TRUE(Core().SaveShowAs(path).ok);
-  Core().SetOpenDialogFileName(path);
-  ASSERT_TRUE(Core().OpenShow(path).ok);
+  ASSERT_TRUE(Core().Files().SaveShowAs(path).ok);
+  Core().Files().SetOpenDialogFileName(path);
+  ASSERT_TRUE(Core().Files().OpenShow(path).ok);
 
   // The editor is open and has changed its working row, a rate and the mask.
   Open();
@@ -284,8 +285,8 @@ TEST_F(StaticForm, EverySaveWritesTheShowAsItStandsOutsideTheEditor) {
   dialogs.saveReplies = {PathIn(QStringLiteral("as.klv"))};
   form->findChild<QAction*>(QStringLiteral("SaveAsItem"))->trigger();
   expectShowOutside(PathIn(QStringLiteral("as.klv")));
-  ASSERT_TRUE(Core().Autosave().ok);
-  expectShowOutside(Core().AutosavePath());
+  ASSERT_TRUE(Core().Files().Autosave().ok);
+  expectShowOutside(Core().Files().AutosavePath());
   // The editor is still open on its working row.
   EXPECT_TRUE(editor->isVisible());
   EXPECT_EQ(Level(0, 1), 200);
@@ -294,8 +295,8 @@ TEST_F(StaticForm, EverySaveWritesTheShowAsItStandsOutsideTheEditor) {
 
   // An undo restore is the same show: saved onto the open file after it, the editor keeps
   // scene 1 and puts it back when it closes.
-  Core().TakeUndoCopy();
-  Core().RestoreUndo();
+  Core().Undo().Take();
+  Core().Undo().Restore();
   dialogs.saveReplies = {path};
   form->findChild<QAction*>(QStringLiteral("SaveAsItem"))->trigger();
   EXPECT_TRUE(editor->isVisible());
@@ -309,7 +310,7 @@ TEST_F(StaticForm, EverySaveWritesTheShowAsItStandsOutsideTheEditor) {
   Start();
   EXPECT_EQ(Level(0, 1), 100);
   EXPECT_EQ(Show().CurrentStep(), 5);
-  EXPECT_FALSE(Core().ChaserEditing());
+  EXPECT_FALSE(Core().PictureEditor().IsOpen());
 }
 
 }  // namespace

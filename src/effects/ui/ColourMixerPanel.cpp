@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "effects/ui/ColourMixerPanel.h"
+#include "app/ShowFiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -93,7 +94,7 @@ ColourMixerPanel::ColourMixerPanel(Console& console, WindowParts& parts, QWidget
   layout->addStretch();
 
   connect(&console_, &Console::ShowSettingsRefresh, this, &ColourMixerPanel::RefreshColour);
-  connect(&console_, &Console::ShowSavedAs, this, &ColourMixerPanel::ShowSavedAs);
+  connect(&console_.Files(), &ShowFiles::ShowSavedAs, this, &ColourMixerPanel::ShowSavedAs);
   // The key display ("NomberKey is " + code) shows the last key that went down.
   parts.OnKeyCode(lastKeyLabel, [this](int code) {
     lastKeyLabel->setText(QString::fromStdString(KeyLabelText(code)));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "effects/ui/ConveyorPanel.h"
+#include "app/ShowFiles.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -126,7 +127,7 @@ ConveyorPanel::ConveyorPanel(Console& console, WindowParts& parts, QWidget* pare
   connect(&runner, &ShowRunner::ConveyorChanged, this, &ConveyorPanel::ShowConveyor);
   connect(&runner, &ShowRunner::ConveyorLoadFailed, this,
           [this](int, const QString& error) { parts_.Dialogs().Error(error); });
-  connect(&console_, &Console::SettingsRead, this, &ConveyorPanel::LabelSlotsAtStartup);
+  connect(&console_.Files(), &ShowFiles::SettingsRead, this, &ConveyorPanel::LabelSlotsAtStartup);
   LabelSlotsAtStartup();
 }
 
@@ -144,7 +145,7 @@ void ConveyorPanel::ShowSlot(int slot, const QString& caption, bool assigned) {
 }
 
 void ConveyorPanel::LabelSlotsAtStartup() {
-  const auto& files = console_.ConveyorFiles();
+  const auto& files = console_.Files().ConveyorFiles();
   for (int k = 1; k <= kConveyorSlots; ++k) {
     const std::string& path = files[k - 1];
     if (path.empty()) {
@@ -184,9 +185,9 @@ void ConveyorPanel::ReleaseAllSlots() {
 }
 
 void ConveyorPanel::SpeedButtonMouseDown(int slot) {
-  const auto chosen = parts_.Dialogs().OpenFile(console_.OpenDialogFileName(), kShowFilter);
+  const auto chosen = parts_.Dialogs().OpenFile(console_.Files().OpenDialogFileName(), kShowFilter);
   if (!chosen) return;
-  console_.SetConveyorFile(slot, *chosen);
+  console_.Files().SetConveyorFile(slot, *chosen);
   ShowSlot(slot, Text(AssignedSlotCaption(slot, ConveyorFileName(chosen->toStdString()))), true);
 }
 
@@ -225,7 +226,7 @@ void ConveyorPanel::ClearSlots() {
   if (!parts_.Dialogs().Ask(QStringLiteral("Удалить все файлы конвейра ? "))) return;
   ReleaseAllSlots();
   for (int k = 1; k <= kConveyorSlots; ++k) {
-    console_.SetConveyorFile(k, QString());
+    console_.Files().SetConveyorFile(k, QString());
     ShowSlot(k, Text(EmptySlotCaption(k, EmptySlotText::kAfterClearing)), false);
   }
 }

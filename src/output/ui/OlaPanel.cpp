@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "output/ui/OlaPanel.h"
+#include "output/OlaSink.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

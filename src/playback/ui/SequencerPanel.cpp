@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/ui/SequencerPanel.h"
+#include "app/PictureEditorSession.h"
 
 #include <algorithm>
 
@@ -93,7 +94,7 @@ SequencerPanel::SequencerPanel(Console& console, WindowParts& parts, QWidget* pa
   connect(soundPacedBox, &QCheckBox::toggled, &runner, &ShowRunner::SetSoundPaced);
   connect(ringBox, &QCheckBox::toggled, &runner, &ShowRunner::SetRing);
   // The static picture editor hides the Play button while it is open.
-  connect(&console_, &Console::ChaserEditingChanged, this,
+  connect(&console_.PictureEditor(), &PictureEditorSession::OpenChanged, this,
           [this](bool open) { playButton->setVisible(!open); });
   // The display timers of the page run from start-up to exit.
   tempoStripTimer->start();

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/ui/SoundInputChooser.h"
+#include "app/ShowFiles.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -32,15 +33,15 @@ SoundInputChooser::SoundInputChooser(Console& console, QWidget* parent)
   row->addWidget(caption);
   row->addWidget(inputBox, 1);
 
-  wanted_ = console_.SoundInputOption().isEmpty()
-                ? QString::fromStdString(console_.SoundSetup().input)
-                : console_.SoundInputOption();
+  wanted_ = console_.Files().SoundInputOption().isEmpty()
+                ? QString::fromStdString(console_.Files().SoundSetup().input)
+                : console_.Files().SoundInputOption();
   Show({});
   connect(inputBox, &QComboBox::currentIndexChanged, this, &SoundInputChooser::ChooseInput);
   // The settings are read after the pages are built; a name given for this run stays.
-  connect(&console_, &Console::SettingsRead, this, [this] {
-    if (!console_.SoundInputOption().isEmpty()) return;
-    wanted_ = QString::fromStdString(console_.SoundSetup().input);
+  connect(&console_.Files(), &ShowFiles::SettingsRead, this, [this] {
+    if (!console_.Files().SoundInputOption().isEmpty()) return;
+    wanted_ = QString::fromStdString(console_.Files().SoundSetup().input);
     Show(shown_);
   });
 
@@ -89,9 +90,9 @@ void SoundInputChooser::ChooseInput(int index) {
   const QString name = inputBox->itemData(index).toString();
   if (name == wanted_) return;
   wanted_ = name;
-  SoundSettings sound = console_.SoundSetup();
+  SoundSettings sound = console_.Files().SoundSetup();
   sound.input = name.toStdString();
-  console_.SetSoundSetup(sound);
+  console_.Files().SetSoundSetup(sound);
   emit Chosen(name);
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/ui/SoundPage.h"
+#include "app/ShowFiles.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -209,10 +210,10 @@ SoundPage::SoundPage(Console& console, QWidget* parent) : QWidget(parent), conso
   runner.SetSoundSource(&clipboard_);
   connect(&runner, &ShowRunner::BeatGridChanged, this, &SoundPage::ShowBeatGrid);
   connect(&runner, &ShowRunner::BeatCounted, this, &SoundPage::FlashBeat);
-  connect(&console_, &Console::SettingsRead, this, &SoundPage::ApplyRememberedChoices);
+  connect(&console_.Files(), &ShowFiles::SettingsRead, this, &SoundPage::ApplyRememberedChoices);
 
   // An input named on the command line is listened to once start-up is over.
-  if (!console_.SoundInputOption().isEmpty())
+  if (!console_.Files().SoundInputOption().isEmpty())
     QTimer::singleShot(0, this, [this] {
       levelSourceBox->setCurrentIndex(static_cast<int>(LevelSource::kAudioInput));
     });
@@ -427,14 +428,14 @@ void SoundPage::ChoosePulseLoss(int index) {
 }
 
 void SoundPage::RememberChoices() {
-  SoundSettings sound = console_.SoundSetup();
+  SoundSettings sound = console_.Files().SoundSetup();
   sound.source = static_cast<int>(source_);
   sound.pulseLoss = pulseLossBox ? pulseLossBox->currentIndex() : 0;
-  console_.SetSoundSetup(sound);
+  console_.Files().SetSoundSetup(sound);
 }
 
 void SoundPage::ApplyRememberedChoices() {
-  const SoundSettings sound = console_.SoundSetup();
+  const SoundSettings sound = console_.Files().SoundSetup();
   pulseLossBox->setCurrentIndex(std::clamp(sound.pulseLoss, 0, 1));
   // The audio input opens again as it was chosen; one that is not there leaves the clipboard
   // with a message on the status line.

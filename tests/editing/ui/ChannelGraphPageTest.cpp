@@ -164,8 +164,8 @@ TEST_F(ChannelGraphPageTest, NewShowResetsTheZoomOpenedShowKeepsIt) {
   QScrollBar* zoom = Bar(QStringLiteral("ScrollBarGrafikZoom"));
   zoom->setValue(1);
   const QString path = PathIn(QStringLiteral("keep.klv"));
-  ASSERT_TRUE(Core().SaveShowAs(path).ok);
-  ASSERT_TRUE(Core().OpenShow(path).ok);
+  ASSERT_TRUE(Core().Files().SaveShowAs(path).ok);
+  ASSERT_TRUE(Core().Files().OpenShow(path).ok);
   Core().RefreshAll();
   EXPECT_EQ(zoom->value(), 1);
   EXPECT_EQ(Label("LabelGrafZoom"), QStringLiteral(" Масштаб = 2/1"));

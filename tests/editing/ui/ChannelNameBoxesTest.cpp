@@ -111,7 +111,7 @@ TEST_F(ChannelNameBoxes, ClearingAsksAndReloadsTheBoxesEitherWay) {
   clear->trigger();  // answered No
   EXPECT_EQ(dialogs.questions.last(), QStringLiteral("Очистить имена каналов?"));
   EXPECT_EQ(Name(1)->text(), QStringLiteral("Keep"));
-  EXPECT_FALSE(Core().UndoAvailable());
+  EXPECT_FALSE(Core().Undo().Available());
 
   SetSlot(255, {'L', 'a', 's', 't', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'z'});
   dialogs.answers = {true};
@@ -171,7 +171,7 @@ TEST_F(ChannelNameBoxes, CyrillicNamesTravelThroughASavedFileByteForByte) {
   EXPECT_EQ(SlotOf(2), tree);
 
   const QString path = PathIn(QStringLiteral("names.klv"));
-  ASSERT_TRUE(Core().SaveShowAs(path).ok);
+  ASSERT_TRUE(Core().Files().SaveShowAs(path).ok);
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QByteArray bytes = file.readAll();
@@ -184,7 +184,7 @@ TEST_F(ChannelNameBoxes, CyrillicNamesTravelThroughASavedFileByteForByte) {
   dialogs.answers = {true};
   form->findChild<QAction*>(QStringLiteral("ClearNameChannelItem"))->trigger();
   EXPECT_EQ(Name(1)->text(), QString());
-  ASSERT_TRUE(Core().OpenShow(path).ok);
+  ASSERT_TRUE(Core().Files().OpenShow(path).ok);
   Core().RefreshAll();
   EXPECT_EQ(Name(1)->text(), QStringLiteral("Прожектор №1"));
   EXPECT_EQ(Name(2)->text(), QStringLiteral("Ёлка"));
@@ -228,19 +228,19 @@ TEST_F(ChannelNameBoxes, AReplacedShowDiscardsTheNameBeingTyped) {
   const Slot dimmer = {'D', 'i', 'm', 'm', 'e', 'r', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   SetSlot(4, dimmer);
   const QString path = PathIn(QStringLiteral("other.klv"));
-  ASSERT_TRUE(Core().SaveShowAs(path).ok);
+  ASSERT_TRUE(Core().Files().SaveShowAs(path).ok);
   SetSlot(4, {});
 
   TypeWithoutLeaving(4, QStringLiteral("Spot"));
-  ASSERT_TRUE(Core().OpenShow(path).ok);
+  ASSERT_TRUE(Core().Files().OpenShow(path).ok);
   form->RefreshAll();
   EXPECT_EQ(Name(4)->text(), QStringLiteral("Dimmer"));
   Name(1)->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(SlotOf(4), dimmer);
 
-  Core().TakeUndoCopy();
+  Core().Undo().Take();
   TypeWithoutLeaving(4, QStringLiteral("Haze"));
-  Core().RestoreUndo();
+  Core().Undo().Restore();
   EXPECT_EQ(Name(4)->text(), QStringLiteral("Dimmer"));
   Name(1)->setFocus(Qt::TabFocusReason);
   EXPECT_EQ(SlotOf(4), dimmer);

@@ -32,7 +32,7 @@ class ConveyorPanelTest : public ::testing::Test, public TestConsole {
     Show().DataWrite(0, 1, level);
     Show().memory.Set(kLastScene, 0);
     const QString path = PathIn(name);
-    EXPECT_TRUE(Core().SaveShowAs(path).ok);
+    EXPECT_TRUE(Core().Files().SaveShowAs(path).ok);
     Core().ClearAll();
     return path;
   }
@@ -65,13 +65,13 @@ TEST_F(ConveyorPanelTest, StartsEmptyAndAssignsByRightClick) {
   EXPECT_EQ(dialogs.openRequests.size(), 1);
   EXPECT_EQ(Slot(3)->text(), QStringLiteral("E пусто"));
   EXPECT_FALSE(Bold(3));
-  EXPECT_TRUE(Core().ConveyorFiles()[2].empty());
+  EXPECT_TRUE(Core().Files().ConveyorFiles()[2].empty());
 
   Assign(3, QStringLiteral("/shows/show1.klv"));
   EXPECT_EQ(Slot(3)->text(), QStringLiteral("E=show1"));
   EXPECT_TRUE(Bold(3));
   EXPECT_EQ(TextColour(3), QColor(0, 0, 128));
-  EXPECT_EQ(Core().ConveyorFiles()[2], "/shows/show1.klv");
+  EXPECT_EQ(Core().Files().ConveyorFiles()[2], "/shows/show1.klv");
   Assign(20, QStringLiteral("/shows/concert12.klv"));
   EXPECT_EQ(Slot(20)->text(), QStringLiteral(" concert"));
   // The right button loads nothing and ticks nothing.
@@ -236,7 +236,7 @@ TEST_F(ConveyorPanelTest, ClearingAsksAndEmptiesEverySlot) {
   EXPECT_FALSE(Slot(1)->isChecked());
   EXPECT_FALSE(Bold(1));
   EXPECT_EQ(TextColour(20), QColor(255, 0, 0));
-  for (const auto& file : Core().ConveyorFiles()) EXPECT_TRUE(file.empty());
+  for (const auto& file : Core().Files().ConveyorFiles()) EXPECT_TRUE(file.empty());
 }
 
 TEST(ConveyorStartup, SlotsAreLabelledFromTheSettingsFile) {

@@ -249,7 +249,7 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
   ASSERT_TRUE(SaveName(Memory(), 8, "Пушка-2").stored);
   BlanksToZero(Memory());
   const QString path = PathIn(QStringLiteral("automats.klv"));
-  ASSERT_TRUE(Core().SaveShowAs(path).ok);
+  ASSERT_TRUE(Core().Files().SaveShowAs(path).ok);
 
   // Another show in memory, program 1 of automat 2 pressed.
   Core().ClearAll();
@@ -258,7 +258,7 @@ TEST_F(AutomatsPageTest, OpeningAShowPutsItsAutomatsOnThePageShownOrNot) {
   ASSERT_TRUE(page->Ui(2).programButtons[0]->isChecked());
 
   ASSERT_FALSE(IsShownPage(page));
-  ASSERT_TRUE(form->GetConsole().OpenShow(path).ok);
+  ASSERT_TRUE(form->GetConsole().Files().OpenShow(path).ok);
   form->GetConsole().RefreshAll();
 
   AutomatWidgets& ui = page->Ui(2);

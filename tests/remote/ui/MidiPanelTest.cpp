@@ -110,7 +110,7 @@ TEST(MidiPanel, TheOperatorTeachesTheDeskByClickingTargetsAndRemovesAMapping) {
   panel->targetBox->setCurrentIndex(5);
   panel->addButton->click();
   strips->setValue(0);
-  EXPECT_EQ(console.RemoteSetup().midi.mappings,
+  EXPECT_EQ(console.Files().RemoteSetup().midi.mappings,
             (std::vector<std::string>{"cc 1 7 channel 1", "note 1 60 next", "note 1 62 latch 3",
                                       "cc 1 8 channel 12", "note 1 63 blackout"}));
   EXPECT_EQ(panel->mappingList->count(), 5);
@@ -145,7 +145,7 @@ TEST(MidiPanel, TheOperatorTeachesTheDeskByClickingTargetsAndRemovesAMapping) {
   panel->removeButton->click();
   const std::vector<std::string> left{"note 1 60 next", "note 1 62 latch 3", "cc 1 8 channel 12",
                                       "note 1 63 blackout"};
-  EXPECT_EQ(console.RemoteSetup().midi.mappings, left);
+  EXPECT_EQ(console.Files().RemoteSetup().midi.mappings, left);
   taken = midi.Received();
   ASSERT_TRUE(move({kControl, 7, 0}));
   ASSERT_TRUE(move({kControl, 7, 127}));

@@ -85,7 +85,7 @@ TEST(OscGroup, TickingItOpensThePortAndTheSettingsKeepItForTheNextStart) {
   })) << dropped->text().toStdString();
   EXPECT_TRUE(client.Receive(300).empty());
   EXPECT_FALSE(console.Core().Runner().BlackOut());
-  EXPECT_EQ(console.Core().RemoteSetup().oscAllow, "10.255.255.0/24");
+  EXPECT_EQ(console.Core().Files().RemoteSetup().oscAllow, "10.255.255.0/24");
   // Emptied, the list is the default one again and the client is heard.
   allow->clear();
   emit allow->editingFinished();

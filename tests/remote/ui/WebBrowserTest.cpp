@@ -98,7 +98,7 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
   const QString pin = panel->pinEdit->text();
   ASSERT_TRUE(ValidPin(pin.toStdString())) << pin.toStdString();
   EXPECT_EQ(panel->urlLabel->text(), QStringLiteral("http://127.0.0.1:%1/").arg(port));
-  EXPECT_TRUE(console.RemoteSetup().webOn);
+  EXPECT_TRUE(console.Files().RemoteSetup().webOn);
 
   Browser browser(panel->urlLabel->text());
   ASSERT_EQ(browser.Line(60000), QStringLiteral("ready")) << browser.Errors().toStdString();
@@ -184,7 +184,7 @@ TEST(WebBrowser, APhoneInChromiumDrivesTheWindowsShow) {
 
   // What the operator set on the group is in the settings file after the window closed, the
   // PIN made at the first start with it.
-  EXPECT_EQ(console.RemoteSetup().webPin, pin.toStdString());
+  EXPECT_EQ(console.Files().RemoteSetup().webPin, pin.toStdString());
   const QString settingsFile = test.dir.filePath(QStringLiteral("config/Kalvo.ini"));
   test.Stop();
   const RemoteSettings kept = ReadSettings(settingsFile.toStdString()).remote;

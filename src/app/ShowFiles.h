@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <string>
+
+#include "show/FileIo.h"
+#include "show/Settings.h"
+
+namespace kalvetro {
+
+class Console;
+struct ConsoleOptions;
+
+// The console's show files and settings: opening and saving the show, the autosave, the
+// settings file ("Kalvo.ini") and what it keeps (the dialogs' file names, the conveyor's
+// files, the remotes' and the sound page's choices).
+class ShowFiles : public QObject {
+  Q_OBJECT
+
+ public:
+  ShowFiles(Console& console, const ConsoleOptions& options);
+
+  // Opens the show file at path: the whole file is read and checked first; on failure the show
+  // and the names stay as they were and the result carries the message. `fromFirstScene`
+  // starts the opened show at scene 1 instead of the scene it was saved at (the conveyor).
+  // The console says ShowReplaced, then every view refreshes.
+  FileResult OpenShow(const QString& path, bool fromFirstScene = false);
+  // Saves the show under path (identification text written first); on success the path
+  // becomes the show's name. A failure keeps the previous name.
+  FileResult SaveShowAs(const QString& path);
+  // Saves the show under its own name.
+  FileResult SaveShow();
+  // Writes the autosave file.
+  FileResult Autosave();
+  void ReadIniFile();
+  FileResult WriteIniFile();
+
+  // The file names of the open and save dialogs, as the console keeps them.
+  const QString& OpenDialogFileName() const { return openDialogFileName_; }
+  void SetOpenDialogFileName(const QString& path) { openDialogFileName_ = path; }
+  const QString& SaveDialogFileName() const { return saveDialogFileName_; }
+  // The show file of conveyor slot 1..20 (empty: no show); written to the settings file.
+  const std::array<std::string, kConveyorFiles>& ConveyorFiles() const { return conveyorFiles_; }
+  void SetConveyorFile(int slot, const QString& path);
+  // The conveyor slots that were down when the settings were last written.
+  const std::array<bool, kConveyorFiles>& ConveyorTicks() const { return conveyorTicks_; }
+  const QString& SettingsPath() const { return settingsPath_; }
+  // The remotes' settings as last read or set; written with the other settings.
+  const RemoteSettings& RemoteSetup() const { return remoteSettings_; }
+  void SetRemoteSetup(const RemoteSettings& remote) { remoteSettings_ = remote; }
+  // The sound page's choices, as the settings file keeps them.
+  const SoundSettings& SoundSetup() const { return soundSettings_; }
+  void SetSoundSetup(const SoundSettings& sound) { soundSettings_ = sound; }
+  // The audio input named on the command line for this run; empty: none named.
+  const QString& SoundInputOption() const { return soundInputOption_; }
+  // "Kalvo.ini" in the user's config folder, where the window keeps its settings.
+  static QString DefaultSettingsPath();
+  const QString& AutosavePath() const { return autosavePath_; }
+
+ signals:
+  // The show's file name changed (opened or saved under a new name).
+  void FileNameChanged(const QString& path);
+  // SaveShowAs wrote the show under a new name (the window colour may change on).
+  void ShowSavedAs();
+  // ReadIniFile has read the settings (the conveyor labels its slots, the remotes start).
+  void SettingsRead();
+
+ private:
+  Console& console_;
+  QString openDialogFileName_;
+  QString saveDialogFileName_ = QStringLiteral("Unit_001");
+  bool saveNameFromFile_ = false;  // the save name came from an open or a save
+  std::array<std::string, kConveyorFiles> conveyorFiles_;
+  std::array<bool, kConveyorFiles> conveyorTicks_{};
+  QString lastPathRead_;
+  int olaUniverseOption_ = 0;
+  QString soundInputOption_;
+  QString settingsPath_;
+  RemoteSettings remoteSettings_;
+  SoundSettings soundSettings_;
+  QString autosavePath_;
+};
+
+}  // namespace kalvetro
