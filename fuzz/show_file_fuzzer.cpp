@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file) Fail("cannot write the input file");
   }
 
-  ConsoleOptions options;
+  StartOptions options;
   options.settingsFile = QString::fromStdString(folder + "/Kalvo.ini");
   options.autosaveFile = QString::fromStdString(folder + "/ShouTemp.klv");
   Console console(options);
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool whole = size >= static_cast<std::size_t>(kShowFileSize);
   const Image before = whole ? Image() : MemoryImage(console.Show().memory);
 
-  const FileResult opened = console.Files().OpenShow(QString::fromStdString(in));
+  const Result opened = console.Files().OpenShow(QString::fromStdString(in));
   if (!opened.ok) {
     if (whole) Fail("a whole image failed to open");
     if (MemoryImage(console.Show().memory) != before) Fail("a failed open changed the show");

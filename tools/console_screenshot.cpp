@@ -49,7 +49,6 @@ int main(int argc, char* argv[]) {
   QTemporaryDir dir;
   NoDialogs dialogs;
   kalvetro::StartOptions options;
-  options.dialogs = &dialogs;
   options.settingsFile = dir.filePath("Kalvo.ini");
   // KALVETRO_SCREENSHOT_SETTINGS: a settings file to start from (conveyor names, last show).
   if (const QString settings = qEnvironmentVariable("KALVETRO_SCREENSHOT_SETTINGS");
@@ -57,7 +56,7 @@ int main(int argc, char* argv[]) {
     QFile::copy(settings, options.settingsFile);
   options.autosaveFile = dir.filePath("ShouTemp.klv");
   if (argc > 5 && QString(argv[5]) != "-") options.showFile = argv[5];
-  kalvetro::MainWindow window(options);
+  kalvetro::MainWindow window(options, &dialogs);
   window.setWindowState(Qt::WindowNoState);
   window.resize(width, height);
   window.show();

@@ -195,7 +195,7 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "make_demo_show: a channel name does not fit code page 1251\n");
     return 1;
   }
-  const kalvetro::FileResult result = kalvetro::SaveShowFile(argv[1], show.memory);
+  const kalvetro::Result result = kalvetro::SaveShowFile(argv[1], show.memory);
   if (!result.ok) {
     std::fprintf(stderr, "make_demo_show: %s\n", result.error.c_str());
     return 1;

@@ -12,7 +12,7 @@
 
 namespace kalvetro {
 
-Console::Console(const ConsoleOptions& options, QObject* parent)
+Console::Console(const StartOptions& options, QObject* parent)
     : QObject(parent),
       link_(std::make_unique<DmxLink>(
           options.port.isEmpty() ? QString::fromLatin1(kDefaultPort) : options.port, titlePrefix_)),

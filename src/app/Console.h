@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/StartOptions.h"
 #include "output/OutputEngine.h"
 #include "output/OutputFrames.h"
 #include "output/OutputPeriod.h"
@@ -34,17 +35,6 @@ class ShowUndo;
 // start-up), or the show's own undo copy put back.
 enum class ShowReplacement { Opened, Emptied, Restored };
 
-// Where the console finds its port and files. Empty paths mean the user's folders.
-struct ConsoleOptions {
-  QString port;          // empty: the default port (kDefaultPort)
-  QString settingsFile;  // default: "Kalvo.ini" in the user's config folder
-  QString autosaveFile;  // default: "ShouTemp.klv" in the user's data folder
-  int olaUniverse = 0;   // 1..65535: network output to this universe (overrides the settings)
-  // --sound-input: the audio input for this run, a name or a part of one (overrides the
-  // settings for this run; the settings keep their own choice).
-  QString soundInput;
-};
-
 // The running console without any widget: the show and its working state, the output frames,
 // the frame pipeline and its control blocks, the output tick, the DMX link, undo and paste, the
 // show file and settings operations. The main window is a view over it; a headless player can
@@ -56,7 +46,7 @@ class Console : public QObject {
   Q_OBJECT
 
  public:
-  explicit Console(const ConsoleOptions& options = {}, QObject* parent = nullptr);
+  explicit Console(const StartOptions& options = {}, QObject* parent = nullptr);
   ~Console() override;
 
   ShowState& Show() { return show_; }

@@ -25,7 +25,7 @@ bool MakeFolderFor(const QString& file) {
 
 }  // namespace
 
-ShowFiles::ShowFiles(Console& console, const ConsoleOptions& options)
+ShowFiles::ShowFiles(Console& console, const StartOptions& options)
     : console_(console),
       olaUniverseOption_(options.olaUniverse),
       soundInputOption_(options.soundInput),
@@ -38,10 +38,10 @@ QString ShowFiles::DefaultSettingsPath() {
   return UserFile(QStandardPaths::AppConfigLocation, kSettingsFileName);
 }
 
-FileResult ShowFiles::OpenShow(const QString& path, bool fromFirstScene) {
-  if (!QFileInfo::exists(path)) return FileResult::Fail("Файл не существует !");
+Result ShowFiles::OpenShow(const QString& path, bool fromFirstScene) {
+  if (!QFileInfo::exists(path)) return Result::Fail("Файл не существует !");
   ShowState& show = console_.show_;
-  FileResult result;
+  Result result;
   {
     // The whole image is read and checked before it replaces the show: a failed open leaves
     // the show, the file names and the undo state as they were.
@@ -60,10 +60,10 @@ FileResult ShowFiles::OpenShow(const QString& path, bool fromFirstScene) {
   return result;
 }
 
-FileResult ShowFiles::SaveShowAs(const QString& path) {
+Result ShowFiles::SaveShowAs(const QString& path) {
   ShowState& show = console_.show_;
   WriteIdentificationText(show.memory);
-  const FileResult result =
+  const Result result =
       WriteFileAtomically(path.toStdString(), console_.PictureEditor().FileImage());
   // On failure the show keeps the name it had: a later "Сохранить Шоу" must not aim at a
   // path that just failed, nor may the settings remember it.
@@ -76,13 +76,13 @@ FileResult ShowFiles::SaveShowAs(const QString& path) {
   return result;
 }
 
-FileResult ShowFiles::SaveShow() {
+Result ShowFiles::SaveShow() {
   WriteIdentificationText(console_.show_.memory);
   return WriteFileAtomically(saveDialogFileName_.toStdString(),
                              console_.PictureEditor().FileImage());
 }
 
-FileResult ShowFiles::Autosave() {
+Result ShowFiles::Autosave() {
   MakeFolderFor(autosavePath_);
   return WriteFileAtomically(autosavePath_.toStdString(), console_.PictureEditor().FileImage());
 }
@@ -103,7 +103,7 @@ void ShowFiles::ReadIniFile() {
   emit SettingsRead();
 }
 
-FileResult ShowFiles::WriteIniFile() {
+Result ShowFiles::WriteIniFile() {
   Settings settings;
   settings.conveyorFiles = conveyorFiles_;
   for (int k = 1; k <= kConveyorFiles; ++k)

@@ -12,7 +12,7 @@
 namespace kalvetro {
 
 class Console;
-struct ConsoleOptions;
+struct StartOptions;
 
 // The console's show files and settings: opening and saving the show, the autosave, the
 // settings file ("Kalvo.ini") and what it keeps (the dialogs' file names, the conveyor's
@@ -21,22 +21,22 @@ class ShowFiles : public QObject {
   Q_OBJECT
 
  public:
-  ShowFiles(Console& console, const ConsoleOptions& options);
+  ShowFiles(Console& console, const StartOptions& options);
 
   // Opens the show file at path: the whole file is read and checked first; on failure the show
   // and the names stay as they were and the result carries the message. `fromFirstScene`
   // starts the opened show at scene 1 instead of the scene it was saved at (the conveyor).
   // The console says ShowReplaced, then every view refreshes.
-  FileResult OpenShow(const QString& path, bool fromFirstScene = false);
+  Result OpenShow(const QString& path, bool fromFirstScene = false);
   // Saves the show under path (identification text written first); on success the path
   // becomes the show's name. A failure keeps the previous name.
-  FileResult SaveShowAs(const QString& path);
+  Result SaveShowAs(const QString& path);
   // Saves the show under its own name.
-  FileResult SaveShow();
+  Result SaveShow();
   // Writes the autosave file.
-  FileResult Autosave();
+  Result Autosave();
   void ReadIniFile();
-  FileResult WriteIniFile();
+  Result WriteIniFile();
 
   // The file names of the open and save dialogs, as the console keeps them.
   const QString& OpenDialogFileName() const { return openDialogFileName_; }

@@ -513,7 +513,7 @@ void ShowRunner::ReportFailedLoad(int slot, const std::string& error) {
 
 void ShowRunner::LoadConveyorSlot(int slot) {
   const std::string path = console_.Files().ConveyorFiles()[slot - 1];
-  const FileResult opened = console_.Files().OpenShow(QString::fromStdString(path), true);
+  const Result opened = console_.Files().OpenShow(QString::fromStdString(path), true);
   if (!opened.ok) {
     ReportFailedLoad(slot, opened.error);
     return;
@@ -527,7 +527,7 @@ void ShowRunner::ConveyorListJob() {
   // again; they do not stack further loads and messages on top of it.
   if (conveyorJobRunning_) return;
   conveyorJobRunning_ = true;
-  FileResult opened;
+  Result opened;
   const ConveyorJobResult result =
       conveyor_.NextListShow(console_.Files().ConveyorFiles(), [&](const std::string& path) {
         opened = console_.Files().OpenShow(QString::fromStdString(path), true);

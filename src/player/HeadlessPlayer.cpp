@@ -17,8 +17,10 @@
 
 #include "app/Console.h"
 #include "app/RemoteControl.h"
+#include "app/ShowFiles.h"
 #include "app/ShowRunner.h"
 #include "playback/SoundInputs.h"
+#include "player/StartUp.h"
 #include "remote/MidiRemote.h"
 #include "remote/Remotes.h"
 #include "remote/WebRemote.h"
@@ -45,50 +47,29 @@ void Complain(const QString& line) {
   std::fputc('\n', stderr);
 }
 
+void StopListeningForSignals() {
+  ::signal(SIGINT, SIG_DFL);
+  ::signal(SIGTERM, SIG_DFL);
+  ::close(signalPipe[0]);
+  ::close(signalPipe[1]);
+}
+
 }  // namespace
 
-int RunHeadlessPlayer(const HeadlessOptions& options) {
+int RunHeadlessPlayer(const StartOptions& options) {
   // The player keeps no settings of its own: its folder for them is a temporary one unless
   // one is named.
   QTemporaryDir scratch;
-  ConsoleOptions consoleOptions;
-  consoleOptions.port = options.port.isEmpty() ? QString::fromLatin1(kDefaultPort) : options.port;
-  consoleOptions.settingsFile = options.settingsFile.isEmpty()
-                                    ? scratch.filePath(QStringLiteral("Kalvo.ini"))
-                                    : options.settingsFile;
-  consoleOptions.autosaveFile = scratch.filePath(QStringLiteral("ShouTemp.klv"));
-  consoleOptions.olaUniverse = options.olaUniverse;
-  Console console(consoleOptions);
+  StartOptions start = options;
+  start.headless = true;
+  if (start.settingsFile.isEmpty())
+    start.settingsFile = scratch.filePath(QStringLiteral("Kalvo.ini"));
+  start.autosaveFile = scratch.filePath(QStringLiteral("ShouTemp.klv"));
+  Console console(start);
   RemoteControl door(console);
   Remotes remotes(door);
   QObject::connect(&console, &Console::StatusMessage,
                    [](const QString& text) { Complain(text.trimmed()); });
-
-  if (options.port.isEmpty()) {
-    console.Link().SetDemo(true);  // no serial output asked for
-  } else if (!console.Link().OpenAtStart()) {
-    Complain(QStringLiteral("the port %1 cannot be opened").arg(options.port));
-    return 2;
-  }
-  console.ClearAll();
-  // The window's settings, read once: the conveyor list, the remotes' setup, the sound choices.
-  const Settings windowSettings = ReadSettings(ShowFiles::DefaultSettingsPath().toStdString());
-  if (options.conveyor) {
-    // The slots and ticks the window keeps; the shows come from them one after the other.
-    for (int k = 1; k <= kConveyorFiles; ++k)
-      console.Files().SetConveyorFile(k,
-                                      QString::fromStdString(windowSettings.conveyorFiles[k - 1]));
-  } else {
-    const QString path = QFileInfo(options.showFile).absoluteFilePath();
-    const FileResult opened = console.Files().OpenShow(path);
-    if (!opened.ok) {
-      Complain(
-          QStringLiteral("%1: %2").arg(options.showFile, QString::fromStdString(opened.error)));
-      console.Link().CloseAtShutdown();
-      return 2;
-    }
-  }
-
   // SIGINT and SIGTERM reach the event loop through a pipe.
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 2;
   QSocketNotifier stopNotifier(signalPipe[0], QSocketNotifier::Read);
@@ -98,18 +79,17 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
 
-  // From the first scene, at the show's tempo, crossfading as "Автомат" does while playing
-  // unless the options choose otherwise: the same runner the window plays a show with.
+  const Result started = StartConsole(console, remotes, start, [](const Result&) {});
+  if (!started.ok) {
+    Complain(QString::fromStdString(started.error));
+    console.StopOutput();
+    console.Link().CloseAtShutdown();
+    StopListeningForSignals();
+    return 2;
+  }
+
   ShowRunner& runner = console.Runner();
   ShowState& show = console.Show();
-  show.memory.Set(kCurrentStep, 0);
-  runner.SetCrossfadeMode(kCrossfadeAutomat);
-  ApplyRunOptions(runner, options.run);
-  // The remotes keep the window's settings: the phone page's PIN and bind address, OSC's bind
-  // address and allowed senders, the desk's back end and mappings.
-  if (options.run.oscPort || options.run.webPort || !options.run.midiPort.isEmpty())
-    console.Files().SetRemoteSetup(windowSettings.remote);
-  ApplyRemoteOptions(remotes, options.run);
   auto announce = [&] {
     Say(QStringLiteral("Сцена %1 из %2  %3")
             .arg(show.CurrentStep() + 1)
@@ -123,13 +103,13 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   std::unique_ptr<AudioInput> audio;
   if (options.sound) {
     QString error;
-    audio = OpenAudioInput(options.run.soundInput, &error);
+    audio = OpenAudioInput(options.soundInput, &error);
     if (audio) {
       runner.SetSoundSource(audio.get());
       if (options.beat) {
         audio->SetPcmListener(runner.BeatPcm());
         // Hold or keep the tempo when the pulse is lost, as the window's sound page chose.
-        const int loss = windowSettings.sound.pulseLoss;
+        const int loss = console.Files().SoundSetup().pulseLoss;
         runner.SetPulseLoss(loss == 1 ? PulseLoss::kKeepTempo : PulseLoss::kHold);
         runner.SetBeatPaced(true);
       }
@@ -148,40 +128,19 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
         Complain(reason.trimmed());
         runner.SetSoundPaced(true);
       });
-    } else if (options.run.soundInput.isEmpty()) {
+    } else if (options.soundInput.isEmpty()) {
       Complain(QStringLiteral("no audio input: the show plays at its tempo"));
     } else {
       Complain(QStringLiteral("no audio input \"%1\": the show plays at its tempo")
-                   .arg(options.run.soundInput));
+                   .arg(options.soundInput));
     }
   }
-  if (options.conveyor) {
-    if (!runner.PlayConveyorList(windowSettings.conveyorTicks)) {
-      Complain(QStringLiteral("no ticked conveyor slot has a show (%1)")
-                   .arg(ShowFiles::DefaultSettingsPath()));
-      console.Link().CloseAtShutdown();
-      return 2;
-    }
-  } else {
-    runner.Play();
-  }
-  console.StartOutput();
   announce();
-  if (options.run.webPort) {
-    // The phone page keeps the PIN and bind address of the window's settings, so a phone
-    // that knows the window knows the player; without one the run gets its own PIN.
-    if (remotes.StartWeb(*options.run.webPort))
-      Say(QStringLiteral("Пульт на телефоне: %1  PIN %2")
-              .arg(WebRemote::PhoneUrl(remotes.Web().Bind(), remotes.Web().Port()),
-                   remotes.Web().Pin()));
-  }
-  if (!options.run.midiPort.isEmpty()) {
-    // The desk keeps the back end and mappings of the window's settings.
-    if (remotes.StartMidi(options.run.midiPort))
-      Say(QStringLiteral("MIDI-пульт: %1").arg(options.run.midiPort));
-    else
-      Complain(remotes.Midi().LastError());
-  }
+  if (remotes.Web().Listening())
+    Say(QStringLiteral("Пульт на телефоне: %1  PIN %2")
+            .arg(WebRemote::PhoneUrl(remotes.Web().Bind(), remotes.Web().Port()),
+                 remotes.Web().Pin()));
+  if (remotes.Midi().Running()) Say(QStringLiteral("MIDI-пульт: %1").arg(options.midiPort));
 
   if (options.seconds > 0)
     QTimer::singleShot(options.seconds * 1000, [] { QCoreApplication::quit(); });
@@ -191,10 +150,7 @@ int RunHeadlessPlayer(const HeadlessOptions& options) {
   runner.SetSoundSource(nullptr);
   console.StopOutput();
   console.Link().CloseAtShutdown();
-  ::signal(SIGINT, SIG_DFL);
-  ::signal(SIGTERM, SIG_DFL);
-  ::close(signalPipe[0]);
-  ::close(signalPipe[1]);
+  StopListeningForSignals();
   return 0;
 }
 

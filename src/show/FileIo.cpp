@@ -30,13 +30,13 @@ std::string IoErrorMessage(int error) {
   }
 }
 
-FileResult ReadFileImage(const std::string& path, std::span<std::uint8_t> out) {
+Result ReadFileImage(const std::string& path, std::span<std::uint8_t> out) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return FileResult::Fail(IoErrorMessage(errno));
+  if (fd < 0) return Result::Fail(IoErrorMessage(errno));
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return FileResult::Fail(IoErrorMessage(EISDIR));
+    return Result::Fail(IoErrorMessage(EISDIR));
   }
   std::size_t done = 0;
   while (done < out.size()) {
@@ -45,16 +45,16 @@ FileResult ReadFileImage(const std::string& path, std::span<std::uint8_t> out) {
       if (errno == EINTR) continue;
       const int error = errno;
       ::close(fd);
-      return FileResult::Fail(IoErrorMessage(error));
+      return Result::Fail(IoErrorMessage(error));
     }
     if (n == 0) {
       ::close(fd);
-      return FileResult::Fail("Read beyond end of file");
+      return Result::Fail("Read beyond end of file");
     }
     done += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  return FileResult::Ok();
+  return Result::Ok();
 }
 
 namespace {
@@ -77,19 +77,18 @@ void SetFileWriteCall(FileWriteCall call) {
   writeCall = call != nullptr ? call : SystemWrite;
 }
 
-FileResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data,
-                               int mode) {
+Result WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> data, int mode) {
   // The temporary file lives in the target's folder so that the rename never crosses devices.
   std::string pattern = path + ".tmpXXXXXX";
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) {
     // A missing folder is a missing path, not a missing file.
-    return FileResult::Fail(errno == ENOENT ? "Path not found" : IoErrorMessage(errno));
+    return Result::Fail(errno == ENOENT ? "Path not found" : IoErrorMessage(errno));
   }
   auto fail = [&](int error) {
     ::close(fd);
     ::unlink(pattern.c_str());
-    return FileResult::Fail(IoErrorMessage(error));
+    return Result::Fail(IoErrorMessage(error));
   };
   // Keep the permissions of the file being replaced; new files get the usual 0666 & ~umask.
   struct stat old {};
@@ -117,12 +116,12 @@ FileResult WriteFileAtomically(const std::string& path, std::span<const std::uin
   if (::close(fd) != 0) {
     const int error = errno;
     ::unlink(pattern.c_str());
-    return FileResult::Fail(IoErrorMessage(error));
+    return Result::Fail(IoErrorMessage(error));
   }
   if (::rename(pattern.c_str(), path.c_str()) != 0) {
     const int error = errno;
     ::unlink(pattern.c_str());
-    return FileResult::Fail(IoErrorMessage(error));
+    return Result::Fail(IoErrorMessage(error));
   }
   // Make the rename itself durable.
   const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -130,7 +129,7 @@ FileResult WriteFileAtomically(const std::string& path, std::span<const std::uin
     ::fsync(dir);
     ::close(dir);
   }
-  return FileResult::Ok();
+  return Result::Ok();
 }
 
 }  // namespace kalvetro

@@ -139,7 +139,7 @@ std::string IniFile::Text() const {
   return out.str();
 }
 
-FileResult IniFile::Save(const std::string& path) const {
+Result IniFile::Save(const std::string& path) const {
   const std::string text = Text();
   return WriteFileAtomically(
       path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), 0600);

@@ -25,7 +25,7 @@ class IniFile {
 
   std::string Text() const;
   // Written readable and writable by its owner only (0600): settings may hold a PIN.
-  FileResult Save(const std::string& path) const;
+  Result Save(const std::string& path) const;
 
  private:
   struct Section {

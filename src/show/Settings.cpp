@@ -89,7 +89,7 @@ Settings ReadSettings(const std::string& path) {
   return settings;
 }
 
-FileResult WriteSettings(const std::string& path, const Settings& settings) {
+Result WriteSettings(const std::string& path, const Settings& settings) {
   IniFile ini = IniFile::Load(path);
   for (int k = 1; k <= kConveyorFiles; ++k)
     ini.SetValue(kConveyorSection, ConveyorKey(k), settings.conveyorFiles[k - 1]);

@@ -76,7 +76,7 @@ Settings ReadSettings(const std::string& path);
 // PIN: the default). Section "MIDI": "On", "API", "In", "Out", "Maps" (their count) and
 // "Map1".."MapN". "Input" of section "Sound": the chosen audio input. Writes the keys in the order
 // File01..File20, then Path, then the network section, keeping other content of the file.
-FileResult WriteSettings(const std::string& path, const Settings& settings);
+Result WriteSettings(const std::string& path, const Settings& settings);
 
 // A PIN of the phone page: 4..8 decimal digits.
 bool ValidPin(const std::string& pin);

@@ -6,14 +6,14 @@
 
 namespace kalvetro {
 
-FileResult LoadShowFile(const std::string& path, ShowMemory& memory) {
+Result LoadShowFile(const std::string& path, ShowMemory& memory) {
   std::array<std::uint8_t, kShowFileSize> image{};
-  FileResult result = ReadFileImage(path, image);
+  Result result = ReadFileImage(path, image);
   if (result.ok) memory.Write(0, image);
   return result;
 }
 
-FileResult SaveShowFile(const std::string& path, const ShowMemory& memory) {
+Result SaveShowFile(const std::string& path, const ShowMemory& memory) {
   std::array<std::uint8_t, kShowFileSize> image{};
   memory.Read(0, image);
   return WriteFileAtomically(path, image);

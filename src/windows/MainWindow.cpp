@@ -35,6 +35,7 @@
 #include "editing/ChannelNames.h"
 #include "output/ui/DmxLinkPanel.h"
 #include "output/ui/OlaPanel.h"
+#include "player/StartUp.h"
 #include "remote/ui/MidiPanel.h"
 #include "remote/ui/OscGroup.h"
 #include "remote/ui/WebPanel.h"
@@ -51,26 +52,16 @@ namespace {
 const QString kShowFilter = QStringLiteral("Файлы DMX Kalvetro  (*.klv)");
 const QString kNoFileName = QStringLiteral(" Нет имени файла ");
 
-ConsoleOptions ConsoleOptionsOf(const StartOptions& options) {
-  ConsoleOptions console;
-  console.port = options.port;
-  console.settingsFile = options.settingsFile;
-  console.autosaveFile = options.autosaveFile;
-  console.olaUniverse = options.olaUniverse;
-  console.soundInput = options.soundInput;
-  return console;
-}
-
 }  // namespace
 
-MainWindow::MainWindow(const StartOptions& options, QWidget* parent)
+MainWindow::MainWindow(const StartOptions& options, DialogService* dialogs, QWidget* parent)
     : QMainWindow(parent),
-      console_(ConsoleOptionsOf(options)),
+      console_(options),
       door_(console_),
       remotes_(std::make_unique<Remotes>(door_)) {
   setObjectName(QStringLiteral("BaseForm"));
-  if (options.dialogs) {
-    dialogs_ = options.dialogs;
+  if (dialogs) {
+    dialogs_ = dialogs;
   } else {
     ownDialogs_ = std::make_unique<WidgetDialogService>(this);
     dialogs_ = ownDialogs_.get();
@@ -399,23 +390,13 @@ QWidget* MainWindow::Tab(const char* objectName) {
 // ---------------------------------------------------------------- start-up and shutdown
 
 void MainWindow::FormCreate(const StartOptions& options) {
-  dmxLink_->OpenAtStart();
   QGuiApplication::clipboard()->setText(QStringLiteral("1111111"));
   setWindowState(windowState() | Qt::WindowMaximized);
-  ShowMemory& memory = console_.Show().memory;
-  ClearChannelNames(memory);
-  memory.Set(kAutomat1 + kAutomatTempo, 10);
-  memory.Set(kAutomat2 + kAutomatTempo, 10);
   FillDiskLabels();
-  ClearAll();
-  if (options.startOutputTick) console_.StartOutput();
-  console_.Files().ReadIniFile();
-  if (!console_.Files().OpenDialogFileName().isEmpty()) OpenChosenShowFile();
-  if (!options.showFile.isEmpty()) {
-    // A show named on the command line opens as the open command opens it.
-    console_.Files().SetOpenDialogFileName(QFileInfo(options.showFile).absoluteFilePath());
-    OpenChosenShowFile();
-  }
+  // The window starts on whatever fails: a show that cannot be read is said in a message box.
+  StartConsole(console_, *remotes_, options,
+               [this](const Result& failed) { ShowFileError(failed.error); });
+  dmxLink_->ShowOpenedAtStart();
   RefreshAll();
   ShowStatus(QStringLiteral(" Инициализация "));
   autosaveTimer->start();
@@ -440,7 +421,7 @@ void MainWindow::FormClose() {
     pictureEditor_->hide();
   }
   SaveFileAs();
-  const FileResult result = console_.Files().WriteIniFile();
+  const Result result = console_.Files().WriteIniFile();
   if (!result.ok) ShowFileError(result.error);
 }
 
@@ -508,7 +489,7 @@ void MainWindow::ShowFileError(const std::string& message) {
 }
 
 bool MainWindow::OpenChosenShowFile() {
-  const FileResult result = console_.Files().OpenShow(console_.Files().OpenDialogFileName());
+  const Result result = console_.Files().OpenShow(console_.Files().OpenDialogFileName());
   if (!result.ok) {
     ShowFileError(result.error);
     return false;
@@ -526,7 +507,7 @@ void MainWindow::ChooseAndOpenShow() {
 void MainWindow::SaveFileAs() {
   const auto chosen = dialogs_->SaveFile(console_.Files().SaveDialogFileName(), kShowFilter);
   if (!chosen) return;
-  const FileResult result = console_.Files().SaveShowAs(*chosen);
+  const Result result = console_.Files().SaveShowAs(*chosen);
   if (!result.ok) ShowFileError(result.error);
 }
 
@@ -535,7 +516,7 @@ void MainWindow::SaveFile() {
     SaveFileAs();
     return;
   }
-  const FileResult result = console_.Files().SaveShow();
+  const Result result = console_.Files().SaveShow();
   if (!result.ok) {
     ShowFileError(result.error);
     return;
@@ -553,7 +534,7 @@ void MainWindow::AutosaveShow() {
   if (!console_.Files().SaveDialogFileName().isEmpty())
     statusLabel->setText(QStringLiteral("Автосохранение файла ") +
                          QFileInfo(console_.Files().SaveDialogFileName()).fileName());
-  const FileResult result = console_.Files().Autosave();
+  const Result result = console_.Files().Autosave();
   if (!result.ok) ShowFileError(result.error);
 }
 

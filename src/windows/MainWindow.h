@@ -30,18 +30,6 @@ class DmxLinkPanel;
 class PictureEditorWindow;
 class KeyboardFilter;
 
-// Where start-up finds its port, files and dialogs. Empty paths mean the user's folders.
-struct StartOptions {
-  QString port = QString::fromLatin1(kDefaultPort);
-  QString showFile;                  // opened after the last show of the settings file
-  QString settingsFile;              // default: "Kalvo.ini" in the user's config folder
-  QString autosaveFile;              // default: "ShouTemp.klv" in the user's data folder
-  DialogService* dialogs = nullptr;  // default: real message boxes and file dialogs
-  bool startOutputTick = true;
-  int olaUniverse = 0;  // 1..65535: network output to this universe from the start
-  QString soundInput;   // the audio input for this run (a name or a part of one)
-};
-
 // The main window: a view over the console. It holds the menus, the toolbar, the status
 // line, the page controls and the window timers, assembles the pages of every subsystem and
 // runs start-up and shutdown; the show, the output and the link belong to the console.
@@ -49,7 +37,10 @@ class MainWindow : public QMainWindow, public WindowParts {
   Q_OBJECT
 
  public:
-  explicit MainWindow(const StartOptions& options = {}, QWidget* parent = nullptr);
+  // Starts the console as the options say. `dialogs`: the message boxes and file dialogs
+  // (default: real ones).
+  explicit MainWindow(const StartOptions& options = {}, DialogService* dialogs = nullptr,
+                      QWidget* parent = nullptr);
   ~MainWindow() override;
 
   Console& GetConsole() { return console_; }

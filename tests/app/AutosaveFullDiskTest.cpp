@@ -70,8 +70,8 @@ long FullDiskWrite(int fd, const void* data, std::size_t count) {
   return static_cast<long>(n);  // counted as written; the bytes are never looked at
 }
 
-ConsoleOptions OptionsWithAutosave(const QTemporaryDir& settingsDir, const QString& autosave) {
-  ConsoleOptions options;
+StartOptions OptionsWithAutosave(const QTemporaryDir& settingsDir, const QString& autosave) {
+  StartOptions options;
   options.port = QStringLiteral("/dev/kalvetro-no-such-port");
   options.settingsFile = settingsDir.filePath(QStringLiteral("Kalvo.ini"));
   options.autosaveFile = autosave;
@@ -103,7 +103,7 @@ TEST(AutosaveFullDisk, TheErrorIsReportedAndThePreviousAutosaveStaysWhole) {
   console.Show().DataWrite(0, 1, 111);
   console.Show().DataWrite(255, 255, 222);
 
-  const FileResult first = console.Files().Autosave();
+  const Result first = console.Files().Autosave();
   ASSERT_TRUE(first.ok) << first.error;
   const QByteArray before = ReadAll(autosave);
   ASSERT_EQ(before.size(), kShowFileSize);
@@ -117,7 +117,7 @@ TEST(AutosaveFullDisk, TheErrorIsReportedAndThePreviousAutosaveStaysWhole) {
   } else {
     SetFileWriteCall(FullDiskWrite);
   }
-  const FileResult full = console.Files().Autosave();
+  const Result full = console.Files().Autosave();
   SetFileWriteCall(nullptr);
   EXPECT_FALSE(full.ok);
   EXPECT_EQ(full.error, "Disk full");
@@ -128,7 +128,7 @@ TEST(AutosaveFullDisk, TheErrorIsReportedAndThePreviousAutosaveStaysWhole) {
 
   // Room again: the next autosave writes the show as it is now.
   disk.Unfill();
-  const FileResult again = console.Files().Autosave();
+  const Result again = console.Files().Autosave();
   ASSERT_TRUE(again.ok) << again.error;
   const QByteArray after = ReadAll(autosave);
   ASSERT_EQ(after.size(), kShowFileSize);

@@ -23,8 +23,8 @@ using testing::OlaDaemon;
 using testing::Pty;
 using testing::WaitFor;
 
-ConsoleOptions OptionsIn(const QTemporaryDir& dir, const QString& port, int universe) {
-  ConsoleOptions options;
+StartOptions OptionsIn(const QTemporaryDir& dir, const QString& port, int universe) {
+  StartOptions options;
   options.port = port;
   options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
   options.autosaveFile = dir.filePath(QStringLiteral("ShouTemp.klv"));

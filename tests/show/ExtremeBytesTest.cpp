@@ -87,7 +87,7 @@ class ExtremeBytes : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
-    ConsoleOptions options;
+    StartOptions options;
     options.settingsFile = dir_.filePath(QStringLiteral("Kalvo.ini"));
     options.autosaveFile = dir_.filePath(QStringLiteral("ShouTemp.klv"));
     console_ = std::make_unique<Console>(options);
@@ -100,7 +100,7 @@ class ExtremeBytes : public ::testing::Test {
     const std::string out = dir_.filePath(QStringLiteral("out.klv")).toStdString();
     if (!WriteFile(in, image)) return "could not write the case file";
 
-    FileResult opened = console_->Files().OpenShow(QString::fromStdString(in));
+    Result opened = console_->Files().OpenShow(QString::fromStdString(in));
     if (!opened.ok) return "open failed: " + opened.error;
     if (int at = FirstDifference(MemoryImage(console_->Show().memory), image); at >= 0)
       return "open changed byte " + std::to_string(at);
@@ -116,7 +116,7 @@ class ExtremeBytes : public ::testing::Test {
     if (int at = FirstDifference(MemoryImage(console_->Show().memory), played); at >= 0)
       return "playing changed byte " + std::to_string(at);
 
-    FileResult saved = console_->Files().SaveShowAs(QString::fromStdString(out));
+    Result saved = console_->Files().SaveShowAs(QString::fromStdString(out));
     if (!saved.ok) return "save failed: " + saved.error;
     Image expected = played;
     std::fill(expected.begin(), expected.begin() + kHeaderTextLength, 0);
@@ -125,7 +125,7 @@ class ExtremeBytes : public ::testing::Test {
     if (int at = FirstDifference(file, expected); at >= 0)
       return "saved file differs at byte " + std::to_string(at);
 
-    FileResult reopened = console_->Files().OpenShow(QString::fromStdString(out));
+    Result reopened = console_->Files().OpenShow(QString::fromStdString(out));
     if (!reopened.ok) return "reopen failed: " + reopened.error;
     if (int at = FirstDifference(MemoryImage(console_->Show().memory), file); at >= 0)
       return "reopen differs at byte " + std::to_string(at);

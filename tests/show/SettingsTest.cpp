@@ -169,7 +169,7 @@ TEST_F(SettingsTest, TheFileIsPrivateAndAValueWithLineBreaksStaysOneValue) {
 TEST_F(SettingsTest, FailedWriteLeavesTheOldFile) {
   Settings settings;
   const std::string missing = (dir_ / "no-such-folder" / "Kalvo.ini").string();
-  const FileResult result = WriteSettings(missing, settings);
+  const Result result = WriteSettings(missing, settings);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.error, "Path not found");
 }

@@ -78,7 +78,7 @@ TEST_F(ShowFileTest, ShortMissingAndDirectoryFilesLeaveTheShowUntouched) {
   FillPattern(show.memory);
   const std::string shortFile = Path("short.klv");
   WriteBytes(shortFile, std::vector<std::uint8_t>(81919, 0x11));
-  FileResult result = LoadShowFile(shortFile, show.memory);
+  Result result = LoadShowFile(shortFile, show.memory);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.error, "Read beyond end of file");
 
@@ -128,7 +128,7 @@ TEST_F(ShowFileTest, FailedSaveKeepsThePreviousFileAndLeavesNoTemporary) {
 
   // The write fails partway: the old bytes stay, and so does nothing else.
   SetFileWriteCall(WriteHalfThenFail);
-  FileResult result = SaveShowFile(path, show.memory);
+  Result result = SaveShowFile(path, show.memory);
   SetFileWriteCall(nullptr);
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.error, "I/O error " + std::to_string(EIO));

@@ -9,8 +9,8 @@
 namespace kalvetro::testing {
 
 // A console without a window on the given port, its settings and autosave files in dir.
-inline ConsoleOptions OptionsIn(const QTemporaryDir& dir, const QString& port) {
-  ConsoleOptions options;
+inline StartOptions OptionsIn(const QTemporaryDir& dir, const QString& port) {
+  StartOptions options;
   options.port = port;
   options.settingsFile = dir.filePath(QStringLiteral("Kalvo.ini"));
   options.autosaveFile = dir.filePath(QStringLiteral("ShouTemp.klv"));

@@ -17,15 +17,13 @@
 
 namespace kalvetro::testing {
 
-// Start-up options of a console under test: scripted dialogs, the settings and autosave files
-// inside dir, and no output thread unless asked for (tests run ticks by hand).
-inline StartOptions TestStartOptions(FakeDialogs& dialogs, const QTemporaryDir& dir,
-                                     bool withTick = false) {
+// Start-up options of a console under test: the settings and autosave files inside dir, and
+// no output thread unless asked for (tests run ticks by hand).
+inline StartOptions TestStartOptions(const QTemporaryDir& dir, bool withTick = false) {
   StartOptions options;
-  options.dialogs = &dialogs;
   options.settingsFile = dir.filePath(QStringLiteral("config/Kalvo.ini"));
   options.autosaveFile = dir.filePath(QStringLiteral("data/ShouTemp.klv"));
-  options.startOutputTick = withTick;
+  options.startOutput = withTick;
   return options;
 }
 
@@ -55,10 +53,10 @@ class TestConsole {
   TestConsole& operator=(const TestConsole&) = delete;
 
   MainWindow& Start(const Options& options) {
-    StartOptions start = TestStartOptions(dialogs, dir, options.withTick);
+    StartOptions start = TestStartOptions(dir, options.withTick);
     start.showFile = options.showFile;
     if (!options.port.isEmpty()) start.port = options.port;
-    form = std::make_unique<MainWindow>(start);
+    form = std::make_unique<MainWindow>(start, &dialogs);
     return *form;
   }
   MainWindow& Start() { return Start(Options{}); }

@@ -153,15 +153,14 @@ void DmxLinkPanel::BuildControls(const QString& port) {
 
 // ---------------------------------------------------------------- start-up
 
-bool DmxLinkPanel::OpenAtStart() {
-  if (!link_.OpenAtStart()) return false;
+void DmxLinkPanel::ShowOpenedAtStart() {
+  if (!link_.PortOpen()) return;
   // The link raised both lines; the boxes show it without raising them again.
   for (QCheckBox* box : {dtrBox, rtsBox}) {
     const QSignalBlocker quiet(box);
     box->setEnabled(true);
     box->setChecked(true);
   }
-  return true;
 }
 
 void DmxLinkPanel::EnterDemoMode() {

@@ -44,9 +44,9 @@ class DmxLinkPanel : public QGroupBox {
  public:
   DmxLinkPanel(Console& console, WindowParts& parts, QWidget* parent);
 
-  // Start-up: lamps off, then the link opens its port; failure enters demo mode. Returns
-  // whether the port is open.
-  bool OpenAtStart();
+  // After start-up: when the link opened its port (and raised both lines) the boxes show
+  // the lines raised; a port that did not open left the link in demo mode, as the boxes show.
+  void ShowOpenedAtStart();
 
   // Handlers.
   void ToggleDemoMode();

@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "player/RunOptions.h"
+#include "player/CommandLine.h"
 
 #include <QCommandLineParser>
 
-#include "app/ShowRunner.h"
-#include "remote/Remotes.h"
+#include "output/DmxLink.h"
 
 namespace kalvetro {
 
 namespace {
 
+const QString kPort = QStringLiteral("port");
+const QString kOla = QStringLiteral("ola");
+const QString kHeadless = QStringLiteral("headless");
+const QString kSeconds = QStringLiteral("seconds");
+const QString kPlay = QStringLiteral("play");
+const QString kSound = QStringLiteral("sound");
+const QString kConveyor = QStringLiteral("conveyor");
 const QString kAutomat = QStringLiteral("automat");
 const QString kPicture = QStringLiteral("picture");
 const QString kCrossfade = QStringLiteral("crossfade");
@@ -47,7 +53,33 @@ bool ReadPort(const QCommandLineParser& parser, const QString& name, const char*
 
 }  // namespace
 
-void AddRunOptions(QCommandLineParser& parser) {
+void AddStartOptions(QCommandLineParser& parser) {
+  parser.setApplicationDescription(QStringLiteral("Kalvetro DMX512 lighting console"));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addOption(QCommandLineOption(
+      kPort, QStringLiteral("Serial port of the DMX interface: COM1, COM2, ... or a device path."),
+      QStringLiteral("DEVICE"), QString::fromLatin1(kDefaultPort)));
+  parser.addOption(QCommandLineOption(
+      kOla, QStringLiteral("Also send every frame to this universe (1..65535) of the OLA daemon."),
+      QStringLiteral("UNIVERSE")));
+  parser.addOption(QCommandLineOption(
+      kHeadless,
+      QStringLiteral("Play SHOW.klv without a window, looping, until stopped (SIGINT, SIGTERM).")));
+  parser.addOption(QCommandLineOption(
+      kSeconds, QStringLiteral("With --headless: stop after N seconds."), QStringLiteral("N")));
+  parser.addOption(QCommandLineOption(
+      kPlay, QStringLiteral("Start playing the show as soon as the window has opened it.")));
+  parser.addOption(QCommandLineOption(
+      kSound,
+      QStringLiteral("With --headless: step on the sound of the default audio input, on the "
+                     "peaks of its level (level) or on the beats of the music (beat); without "
+                     "an input the show plays at its tempo."),
+      QStringLiteral("level|beat")));
+  parser.addOption(QCommandLineOption(
+      kConveyor, QStringLiteral("With --headless and no show file: play the conveyor list of the "
+                                "settings (its slots and ticks) from the first ticked slot.")));
+
   parser.addOption(
       QCommandLineOption(kAutomat,
                          QStringLiteral("Automat N (1 or 2) runs with the show, as \"С основным\" "
@@ -83,9 +115,44 @@ void AddRunOptions(QCommandLineParser& parser) {
                      "sound of an output of this computer, as the sound server names them), "
                      "for this run; with --headless it implies --sound."),
       QStringLiteral("NAME")));
+  parser.addPositionalArgument(QStringLiteral("SHOW.klv"), QStringLiteral("Show file to open."),
+                               QStringLiteral("[SHOW.klv]"));
 }
 
-bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QString& error) {
+bool ReadStartOptions(const QCommandLineParser& parser, StartOptions& options, QString& error) {
+  if (parser.isSet(kOla)) {
+    bool ok = false;
+    options.olaUniverse = parser.value(kOla).toInt(&ok);
+    if (!ok || options.olaUniverse < 1 || options.olaUniverse > 65535) {
+      error = QStringLiteral("--ola takes a universe 1..65535");
+      return false;
+    }
+  }
+  options.headless = parser.isSet(kHeadless);
+  options.play = parser.isSet(kPlay);
+  // The window takes the default port when none is given; the player then sends to no port.
+  if (parser.isSet(kPort) || !options.headless) options.port = parser.value(kPort);
+  options.seconds = parser.value(kSeconds).toInt();
+  if (parser.isSet(kSound)) {
+    const QString sound = parser.value(kSound);
+    if (sound != QLatin1String("level") && sound != QLatin1String("beat")) {
+      error = QStringLiteral("--sound takes level or beat");
+      return false;
+    }
+    options.sound = true;
+    options.beat = sound == QLatin1String("beat");
+  }
+  options.conveyor = parser.isSet(kConveyor);
+  const QStringList shows = parser.positionalArguments();
+  if (!shows.isEmpty()) options.showFile = shows.first();
+  if (options.headless && options.conveyor && !shows.isEmpty()) {
+    error = QStringLiteral("--conveyor plays the shows of the conveyor: give no show file");
+    return false;
+  }
+  if (options.headless && !options.conveyor && shows.isEmpty()) {
+    error = QStringLiteral("--headless needs a show file");
+    return false;
+  }
   const auto automats = Numbers(parser, kAutomat, 1, kAutomatCount);
   if (!automats) {
     error = QStringLiteral("--automat takes 1 or 2");
@@ -128,19 +195,9 @@ bool ReadRunOptions(const QCommandLineParser& parser, RunOptions& options, QStri
       return false;
     }
   }
+  // An audio input named for the player is listened to.
+  options.sound = options.sound || (options.headless && !options.soundInput.isEmpty());
   return true;
-}
-
-void ApplyRunOptions(ShowRunner& runner, const RunOptions& options) {
-  for (int a = 1; a <= kAutomatCount; ++a)
-    if (options.automatWithShow[a - 1]) runner.SetAutomatWithShow(a, true);
-  for (int k = 0; k < kPictureCount; ++k)
-    if (options.latchedPictures[k]) runner.LatchPicture(k, true);
-  if (options.crossfadeMode) runner.SetCrossfadeMode(*options.crossfadeMode);
-}
-
-void ApplyRemoteOptions(Remotes& remotes, const RunOptions& options) {
-  if (options.oscPort) remotes.Osc().Start(*options.oscPort);
 }
 
 }  // namespace kalvetro

@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "player/StartUp.h"
+
+#include <QFileInfo>
+
+#include "app/Console.h"
+#include "app/ShowFiles.h"
+#include "app/ShowRunner.h"
+#include "editing/ChannelNames.h"
+#include "output/DmxLink.h"
+#include "remote/Remotes.h"
+
+namespace kalvetro {
+
+namespace {
+
+// A show file named on the command line, or remembered by the settings, opened as the open
+// command opens it.
+Result OpenNamedShow(Console& console, const QString& path) {
+  ShowFiles& files = console.Files();
+  files.SetOpenDialogFileName(QFileInfo(path).absoluteFilePath());
+  return files.OpenShow(files.OpenDialogFileName());
+}
+
+// The automats, pictures and transitions asked for the run.
+void ApplyRunChoices(ShowRunner& runner, const StartOptions& options) {
+  for (int a = 1; a <= kAutomatCount; ++a)
+    if (options.automatWithShow[a - 1]) runner.SetAutomatWithShow(a, true);
+  for (int k = 0; k < kPictureCount; ++k)
+    if (options.latchedPictures[k]) runner.LatchPicture(k, true);
+  if (options.crossfadeMode) runner.SetCrossfadeMode(*options.crossfadeMode);
+}
+
+}  // namespace
+
+Result StartConsole(Console& console, Remotes& remotes, const StartOptions& options,
+                    const std::function<void(const Result&)>& report) {
+  const bool player = options.headless;
+  ShowFiles& files = console.Files();
+  ShowRunner& runner = console.Runner();
+
+  // The link: the player without a port sends to none, and one that does not open ends it.
+  DmxLink& link = console.Link();
+  if (player && options.port.isEmpty()) {
+    link.SetDemo(true);
+  } else if (!link.OpenAtStart() && player) {
+    return Result::Fail(
+        QStringLiteral("the port %1 cannot be opened").arg(options.port).toStdString());
+  }
+
+  // The empty show and its defaults: no channel names, both automats at tempo 10.
+  ShowMemory& memory = console.Show().memory;
+  ClearChannelNames(memory);
+  memory.Set(kAutomat1 + kAutomatTempo, 10);
+  memory.Set(kAutomat2 + kAutomatTempo, 10);
+  console.ClearAll();
+
+  // The settings. The window keeps its own; the player reads the window's once, for the
+  // conveyor list, the remotes' setup and the sound page's choices, and never writes them.
+  Settings windowSettings;
+  if (player) {
+    windowSettings = ReadSettings(ShowFiles::DefaultSettingsPath().toStdString());
+    for (int k = 1; k <= kConveyorFiles; ++k)
+      files.SetConveyorFile(k, QString::fromStdString(windowSettings.conveyorFiles[k - 1]));
+    files.SetSoundSetup(windowSettings.sound);
+    // The remotes keep the window's settings: the phone page's PIN and bind address, OSC's
+    // bind address and allowed senders, the desk's back end and mappings.
+    if (options.oscPort || options.webPort || !options.midiPort.isEmpty())
+      files.SetRemoteSetup(windowSettings.remote);
+  } else {
+    files.ReadIniFile();
+  }
+
+  // The show: the window opens the last one of its settings, then the one named; the player
+  // the one named (or, for the conveyor, the first of its list when it plays).
+  if (!player && !files.OpenDialogFileName().isEmpty()) {
+    const Result opened = files.OpenShow(files.OpenDialogFileName());
+    if (!opened.ok) report(opened);
+  }
+  if (!options.showFile.isEmpty() && !(player && options.conveyor)) {
+    const Result opened = OpenNamedShow(console, options.showFile);
+    if (!opened.ok) {
+      if (player)
+        return Result::Fail(QStringLiteral("%1: %2")
+                                .arg(options.showFile, QString::fromStdString(opened.error))
+                                .toStdString());
+      report(opened);
+    }
+  }
+
+  // The runner's choices for the run. The player plays from the first scene, crossfading as
+  // "Автомат" does while playing unless the options choose otherwise.
+  if (player) {
+    memory.Set(kCurrentStep, 0);
+    runner.SetCrossfadeMode(kCrossfadeAutomat);
+  }
+  ApplyRunChoices(runner, options);
+
+  // The remotes asked for the run (the settings' own choices start when they are read).
+  if (options.oscPort) remotes.Osc().Start(*options.oscPort);
+  if (options.webPort) remotes.StartWeb(*options.webPort);
+  if (!options.midiPort.isEmpty()) remotes.StartMidi(options.midiPort);
+
+  // Playing, then the output, so that the first packet carries the first scene.
+  if (player && options.conveyor) {
+    if (!runner.PlayConveyorList(windowSettings.conveyorTicks))
+      return Result::Fail(QStringLiteral("no ticked conveyor slot has a show (%1)")
+                              .arg(ShowFiles::DefaultSettingsPath())
+                              .toStdString());
+  } else if (player || options.play) {
+    runner.Play();
+  }
+  if (options.startOutput) console.StartOutput();
+  return Result::Ok();
+}
+
+}  // namespace kalvetro
