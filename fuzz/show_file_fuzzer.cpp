@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "app/Console.h"
+#include "app/ShowFiles.h"
+#include "output/DmxLink.h"
 #include "support/ShowWorkout.h"
 
 namespace {

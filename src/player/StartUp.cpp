@@ -22,8 +22,24 @@ Result OpenNamedShow(Console& console, const QString& path) {
   return files.OpenShow(files.OpenDialogFileName());
 }
 
-// The automats, pictures and transitions asked for the run.
+// The player's settings are the window's, read and never written: the conveyor list, the
+// sound page's choices and, when a remote is asked for, the remotes' setup (the phone page's
+// PIN and bind address, OSC's bind address and allowed senders, the desk's back end and
+// mappings).
+Settings TakeWindowSettings(ShowFiles& files, const StartOptions& options) {
+  Settings window = ReadSettings(ShowFiles::DefaultSettingsPath().toStdString());
+  for (int k = 1; k <= kConveyorFiles; ++k)
+    files.SetConveyorFile(k, QString::fromStdString(window.conveyorFiles[k - 1]));
+  files.SetSoundSetup(window.sound);
+  if (options.oscPort || options.webPort || !options.midiPort.isEmpty())
+    files.SetRemoteSetup(window.remote);
+  return window;
+}
+
+// The automats, pictures and transitions asked for the run. The player crossfades as
+// "Автомат" does while playing unless the options choose otherwise.
 void ApplyRunChoices(ShowRunner& runner, const StartOptions& options) {
+  if (options.headless) runner.SetCrossfadeMode(kCrossfadeAutomat);
   for (int a = 1; a <= kAutomatCount; ++a)
     if (options.automatWithShow[a - 1]) runner.SetAutomatWithShow(a, true);
   for (int k = 0; k < kPictureCount; ++k)
@@ -55,21 +71,12 @@ Result StartConsole(Console& console, Remotes& remotes, const StartOptions& opti
   memory.Set(kAutomat2 + kAutomatTempo, 10);
   console.ClearAll();
 
-  // The settings. The window keeps its own; the player reads the window's once, for the
-  // conveyor list, the remotes' setup and the sound page's choices, and never writes them.
+  // The settings. The window keeps its own; the player reads the window's once.
   Settings windowSettings;
-  if (player) {
-    windowSettings = ReadSettings(ShowFiles::DefaultSettingsPath().toStdString());
-    for (int k = 1; k <= kConveyorFiles; ++k)
-      files.SetConveyorFile(k, QString::fromStdString(windowSettings.conveyorFiles[k - 1]));
-    files.SetSoundSetup(windowSettings.sound);
-    // The remotes keep the window's settings: the phone page's PIN and bind address, OSC's
-    // bind address and allowed senders, the desk's back end and mappings.
-    if (options.oscPort || options.webPort || !options.midiPort.isEmpty())
-      files.SetRemoteSetup(windowSettings.remote);
-  } else {
+  if (player)
+    windowSettings = TakeWindowSettings(files, options);
+  else
     files.ReadIniFile();
-  }
 
   // The show: the window opens the last one of its settings, then the one named; the player
   // the one named (or, for the conveyor, the first of its list when it plays).
@@ -88,12 +95,8 @@ Result StartConsole(Console& console, Remotes& remotes, const StartOptions& opti
     }
   }
 
-  // The runner's choices for the run. The player plays from the first scene, crossfading as
-  // "Автомат" does while playing unless the options choose otherwise.
-  if (player) {
-    memory.Set(kCurrentStep, 0);
-    runner.SetCrossfadeMode(kCrossfadeAutomat);
-  }
+  // The runner's choices for the run. The player plays from the first scene.
+  if (player) memory.Set(kCurrentStep, 0);
   ApplyRunChoices(runner, options);
 
   // The remotes asked for the run (the settings' own choices start when they are read).
