@@ -64,13 +64,13 @@ QString DmxLink::Port() const {
 
 // ---------------------------------------------------------------- start-up and shutdown
 
-bool DmxLink::OpenAtStart() {
+Result DmxLink::OpenAtStart() {
   emit CtsChanged(false);
   emit DsrChanged(false);
   emit RlsdChanged(false);
-  if (!OpenPort()) return false;
-  StartLines();
-  return true;
+  Result opened = OpenPort();
+  if (opened.ok) StartLines();
+  return opened;
 }
 
 void DmxLink::StartLines() {
@@ -259,7 +259,7 @@ void DmxLink::SetDTR(bool on) {
   }
 }
 
-bool DmxLink::ChangePort(const QString& port) {
+Result DmxLink::ChangePort(const QString& port) {
   portOpen_.store(false);
   // The operator's port replaces a lost one: the old one is no longer looked for.
   lost_ = false;
@@ -269,15 +269,15 @@ bool DmxLink::ChangePort(const QString& port) {
   return OpenPort();
 }
 
-bool DmxLink::OpenPort() {
+Result DmxLink::OpenPort() {
   try {
     comPort_->Open();
-  } catch (const EComPort&) {
+  } catch (const EComPort& e) {
     EnterDemoMode();
-    return false;
+    return Result::Fail(e.Message().toStdString());
   }
   PortOpened();
-  return true;
+  return Result::Ok();
 }
 
 void DmxLink::ReceiveBytes(int count) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "output/OutputSink.h"
+#include "show/Result.h"
 #include "show/TitlePrefix.h"
 
 namespace kalvetro {
@@ -48,9 +49,9 @@ class DmxLink : public QObject, public OutputSink {
   ~DmxLink() override;
 
   // Start-up: the port is opened and its lines raised; failure enters demo mode (the demo
-  // flag is set, the caption says so and DemoModeEntered is emitted). Returns whether the port
-  // is open.
-  bool OpenAtStart();
+  // flag is set, the caption says so and DemoModeEntered is emitted) and says why the port did
+  // not open.
+  Result OpenAtStart();
   // Shutdown: lowers RTS and DTR and closes the port when it is open.
   void CloseAtShutdown();
 
@@ -63,8 +64,9 @@ class DmxLink : public QObject, public OutputSink {
   // The operator's choices (user-interface thread).
   void SetDemo(bool on);
   bool Demo() const { return demo_.load(); }
-  // Closes the port and opens the named one; false when it does not open (demo mode entered).
-  bool ChangePort(const QString& port);
+  // Closes the port and opens the named one; when it does not open, demo mode is entered and
+  // the result says why.
+  Result ChangePort(const QString& port);
   void SetRTS(bool on);
   void SetDTR(bool on);
   QString Port() const;
@@ -94,8 +96,9 @@ class DmxLink : public QObject, public OutputSink {
   void StatusMessage(const QString& text);
 
  private:
-  // Opens the port named in comPort_; failure enters demo mode.
-  bool OpenPort();
+  // Opens the port named in comPort_; failure enters demo mode. The serial port's exceptions
+  // end here: what goes out is a result.
+  Result OpenPort();
   void EnterDemoMode();
   void PortOpened();
   // A port just opened: DTR and RTS raised and the input lines shown.

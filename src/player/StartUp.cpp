@@ -59,9 +59,10 @@ Result StartConsole(Console& console, Remotes& remotes, const StartOptions& opti
   DmxLink& link = console.Link();
   if (player && options.port.isEmpty()) {
     link.SetDemo(true);
-  } else if (!link.OpenAtStart() && player) {
-    return Result::Fail(
-        QStringLiteral("the port %1 cannot be opened").arg(options.port).toStdString());
+  } else if (const Result opened = link.OpenAtStart(); !opened.ok && player) {
+    return Result::Fail(QStringLiteral("the port %1 cannot be opened: %2")
+                            .arg(options.port, QString::fromStdString(opened.error))
+                            .toStdString());
   }
 
   // The empty show and its defaults: no channel names, both automats at tempo 10.

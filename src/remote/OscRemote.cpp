@@ -67,7 +67,7 @@ std::optional<std::vector<std::pair<QHostAddress, int>>> ParseOscAllowList(const
   return list;
 }
 
-bool OscRemote::Start(int port) {
+Result OscRemote::Start(int port) {
   Stop();
   const RemoteSettings& setup = door_.Setup();
   QHostAddress bind(QHostAddress::AnyIPv4);
@@ -108,7 +108,7 @@ bool OscRemote::Start(int port) {
   }
   if (!bindError_.isEmpty()) door_.Say(QStringLiteral(" ") + bindError_);
   emit Changed();
-  return bindError_.isEmpty();
+  return bindError_.isEmpty() ? Result::Ok() : Result::Fail(bindError_.toStdString());
 }
 
 void OscRemote::Stop() {

@@ -13,6 +13,7 @@
 
 #include "remote/CoalescedCall.h"
 #include "remote/OscClients.h"
+#include "show/Result.h"
 
 class QUdpSocket;
 
@@ -50,7 +51,7 @@ class OscRemote : public QObject {
   // IPv4 interface), taking datagrams from the senders the settings allow, after letting go of
   // any port it had. False when the port cannot be bound or the settings cannot be read:
   // BindError() says why (also on the status line).
-  bool Start(int port);
+  Result Start(int port);
   void Stop();
 
   bool Listening() const { return port_ != 0; }

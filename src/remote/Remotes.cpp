@@ -51,11 +51,11 @@ QString Remotes::WebPin() {
   return QString::fromStdString(setup.webPin);
 }
 
-bool Remotes::StartWeb(int port) {
+Result Remotes::StartWeb(int port) {
   web_->SetPin(WebPin());
-  if (web_->Start(port, QString::fromStdString(door_.Setup().webBind))) return true;
+  if (web_->Start(port, QString::fromStdString(door_.Setup().webBind))) return Result::Ok();
   door_.Say(web_->StartError());
-  return false;
+  return Result::Fail(web_->StartError().trimmed().toStdString());
 }
 
 void Remotes::ApplyWebSetup() {
@@ -72,13 +72,13 @@ void Remotes::ApplyMidiSetup() {
   if (!midi_->Start(door_.Setup().midi)) door_.Say(midi_->LastError());
 }
 
-bool Remotes::StartMidi(const QString& port) {
+Result Remotes::StartMidi(const QString& port) {
   MidiSettings setup = door_.Setup().midi;
   setup.on = true;
   setup.inPort = setup.outPort = port.toStdString();
-  if (midi_->Start(setup)) return true;
+  if (midi_->Start(setup)) return Result::Ok();
   door_.Say(midi_->LastError());
-  return false;
+  return Result::Fail(midi_->LastError().trimmed().toStdString());
 }
 
 }  // namespace kalvetro

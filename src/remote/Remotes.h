@@ -32,9 +32,9 @@ class Remotes : public QObject {
   // digits, kept in the settings (written with them).
   QString WebPin();
   // Turns the phone page on at port with the settings' bind address and PIN, for this run:
-  // the settings' on/off and port stay as they are. False: the page stays off, the reason is
-  // on the status line and in Web().StartError().
-  bool StartWeb(int port);
+  // the settings' on/off and port stay as they are. On failure the page stays off, and the
+  // reason is in the result, on the status line and in Web().StartError().
+  Result StartWeb(int port);
   // Turns the phone page on or off as the settings say (after they were read or changed).
   void ApplyWebSetup();
 
@@ -44,8 +44,9 @@ class Remotes : public QObject {
   // off. A back end that cannot be opened: the reason on the status line.
   void ApplyMidiSetup();
   // Opens the desk on input and output ports whose names contain port, for this run, with the
-  // settings' back end and mappings.
-  bool StartMidi(const QString& port);
+  // settings' back end and mappings. On failure the reason is in the result and on the status
+  // line.
+  Result StartMidi(const QString& port);
 
  private:
   RemoteDoor& door_;

@@ -87,7 +87,7 @@ TEST(BeatStep, TheNewSceneGoesOutOnThePredictedBeat) {
     QTemporaryDir dir;
     Pty pty;
     Console console(OptionsIn(dir, QString::fromStdString(pty.Path())));
-    ASSERT_TRUE(console.Link().OpenAtStart());
+    ASSERT_TRUE(console.Link().OpenAtStart().ok);
     console.ClearAll();
     // Channel 1 goes 0, 200, 0, 200: every step changes it by 200. The steps into scenes 1
     // and 3 are timed (a fade into scene 0 at the wrap is of another kind). Tempo 20 is a sequencer

@@ -45,7 +45,7 @@ TEST(ConsoleCore, TicksAndSendsPacketsToAPortWithoutAnyWidget) {
   QTemporaryDir dir;
   Pty pty;
   Console console(OptionsIn(dir, QString::fromStdString(pty.Path())));
-  ASSERT_TRUE(console.Link().OpenAtStart());
+  ASSERT_TRUE(console.Link().OpenAtStart().ok);
   console.ClearAll();
   for (int n = 1; n <= 255; ++n) console.Show().DataWrite(0, static_cast<std::uint8_t>(n), n);
   console.Controls().crossfade.mode = kCrossfadeOff;
@@ -115,7 +115,7 @@ TEST(DmxLinkTail, ATornPacketIsFinishedBeforeAnyNewPacketStarts) {
   auto line = serial::FakeSerialLine::Create("fake:torn");
   std::atomic<TitlePrefixId> prefix{TitlePrefixId::Initialization};
   DmxLink link(QStringLiteral("fake:torn"), prefix);
-  ASSERT_TRUE(link.OpenAtStart());
+  ASSERT_TRUE(link.OpenAtStart().ok);
   OutputFrames frames;
   for (int n = 1; n <= 256; ++n) frames.SetOutput(n, static_cast<std::uint8_t>(n % 255));
 
@@ -144,7 +144,7 @@ TEST(DmxLinkTail, AStalledReaderGetsOnlyWholePacketsAndTheShowResumesAtOnce) {
   QTemporaryDir dir;
   Pty pty;
   Console console(OptionsIn(dir, QString::fromStdString(pty.Path())));
-  ASSERT_TRUE(console.Link().OpenAtStart());
+  ASSERT_TRUE(console.Link().OpenAtStart().ok);
   console.ClearAll();
   console.Controls().crossfade.mode = kCrossfadeOff;
   for (int n = 1; n <= 255; ++n) console.Show().DataWrite(0, static_cast<std::uint8_t>(n), 254);

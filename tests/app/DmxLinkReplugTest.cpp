@@ -66,7 +66,7 @@ TEST(DmxLinkReplug, AnUnpluggedInterfaceIsOpenedAgainWhenItComesBackUnderItsName
   std::atomic<long> ticks{0};
   testing::CallbackSink counter([&](const OutputFrames&) { ticks.fetch_add(1); });
   console.Engine().AddSink(&counter);
-  ASSERT_TRUE(console.Link().OpenAtStart());
+  ASSERT_TRUE(console.Link().OpenAtStart().ok);
   console.ClearAll();
   console.Controls().crossfade.mode = kCrossfadeOff;
   SetSceneLevel(console, 40);
@@ -128,7 +128,7 @@ TEST(DmxLinkReplug, DemoModeAndTheOperatorsPortChangeStopTheSearch) {
   auto first = FakeSerialLine::Create("fake:search-a");
   std::atomic<TitlePrefixId> prefix{TitlePrefixId::Running};
   DmxLink link(QStringLiteral("fake:search-a"), prefix);
-  ASSERT_TRUE(link.OpenAtStart());
+  ASSERT_TRUE(link.OpenAtStart().ok);
   OutputFrames frames;
   for (int n = 1; n <= 256; ++n) frames.SetOutput(n, 9);
   link.SendPacket(frames);
@@ -163,7 +163,7 @@ TEST(DmxLinkReplug, DemoModeAndTheOperatorsPortChangeStopTheSearch) {
   link.SendPacket(frames);
   ASSERT_TRUE(WaitFor([&] { return link.Reopening(); }, 1000));
   auto other = FakeSerialLine::Create("fake:search-b");
-  ASSERT_TRUE(link.ChangePort(QStringLiteral("fake:search-b")));
+  ASSERT_TRUE(link.ChangePort(QStringLiteral("fake:search-b")).ok);
   EXPECT_FALSE(link.Reopening());
   auto again = FakeSerialLine::Create("fake:search-a");
   Pump(800);
@@ -172,7 +172,7 @@ TEST(DmxLinkReplug, DemoModeAndTheOperatorsPortChangeStopTheSearch) {
   EXPECT_EQ(other->Written().size(), kDmxMinPacket);
 
   // A port change to a name that is not there enters demo mode; nothing is looked for.
-  ASSERT_FALSE(link.ChangePort(QStringLiteral("fake:search-none")));
+  ASSERT_FALSE(link.ChangePort(QStringLiteral("fake:search-none")).ok);
   EXPECT_TRUE(link.Demo());
   EXPECT_FALSE(link.Reopening());
   link.CloseAtShutdown();
@@ -196,7 +196,7 @@ TEST(DmxLinkReplug, APseudoTerminalBehindAStableNameIsFoundAgainAfterItsMasterCl
   Console console(OptionsIn(dir, QString::fromStdString(path)));
   QStringList status;
   QObject::connect(&console, &Console::StatusMessage, [&](const QString& t) { status << t; });
-  ASSERT_TRUE(console.Link().OpenAtStart());
+  ASSERT_TRUE(console.Link().OpenAtStart().ok);
   console.ClearAll();
   console.Controls().crossfade.mode = kCrossfadeOff;
   SetSceneLevel(console, 60);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "output/DmxPacket.h"
+#include "serial/BCPort.h"
 #include "serial/SerialTestSupport.h"
 #include "show/Settings.h"
 #include "show/ShowMemory.h"
@@ -108,7 +109,11 @@ TEST(HeadlessPlayer, AnUnreadableShowOrPortEndsWithCodeTwoAndItsMessage) {
                                 WriteThreeSceneShow(dir)});
   ASSERT_TRUE(player->waitForFinished(8000));
   EXPECT_EQ(player->exitCode(), 2);
-  EXPECT_TRUE(QString::fromUtf8(player->readAllStandardError()).contains("/dev/kalvetro-none"));
+  // The port and why it did not open.
+  const QString said = QString::fromUtf8(player->readAllStandardError());
+  EXPECT_TRUE(said.contains("/dev/kalvetro-none")) << said.toStdString();
+  EXPECT_TRUE(said.contains(QString::fromUtf8(comport_messages::kNoSuchPort)))
+      << said.toStdString();
 }
 
 std::vector<DmxFrame> FramesOf(const std::vector<std::uint8_t>& bytes) {

@@ -100,7 +100,7 @@ TEST(OlaOutput, NoDaemonGivesOneMessageAndTheSerialOutputGoesOn) {
   Pty pty;
   Console console(OptionsIn(dir, QString::fromStdString(pty.Path()), 1));
   console.Ola().SetServerPort(testing::TestOlaPort());  // nobody listens there
-  ASSERT_TRUE(console.Link().OpenAtStart());
+  ASSERT_TRUE(console.Link().OpenAtStart().ok);
   LoadRamp(console);
   QSignalSpy status(&console, &Console::StatusMessage);
   console.StartOutput();

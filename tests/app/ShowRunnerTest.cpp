@@ -54,7 +54,7 @@ TEST(ShowRunner, PlaysAShowWithAnAutomatALatchedPictureAndBlackoutOnAPort) {
   QTemporaryDir dir;
   Pty pty;
   Console console(OptionsIn(dir, QString::fromStdString(pty.Path())));
-  ASSERT_TRUE(console.Link().OpenAtStart());
+  ASSERT_TRUE(console.Link().OpenAtStart().ok);
   console.ClearAll();
   ASSERT_TRUE(console.Files().OpenShow(WriteShow(dir)).ok);
 

@@ -44,7 +44,7 @@ struct MidiConsole {
     console.ClearAll();
     EXPECT_TRUE(console.Files().OpenShow(testing::WriteWebTestShow(dir)).ok);
     console.Runner().SetCrossfadeMode(kCrossfadeOff);
-    EXPECT_TRUE(console.Link().OpenAtStart());
+    EXPECT_TRUE(console.Link().OpenAtStart().ok);
     console.StartOutput();
     QObject::connect(&console, &Console::StatusMessage,
                      [this](const QString& text) { status << text; });

@@ -63,14 +63,14 @@ struct OscBench {
   int port = 0;
 
   OscBench() {
-    EXPECT_TRUE(console.Link().OpenAtStart());
+    EXPECT_TRUE(console.Link().OpenAtStart().ok);
     console.ClearAll();
     EXPECT_TRUE(console.Files().OpenShow(WriteShow(dir)).ok);
     console.Show().memory.Set(kCurrentStep, 0);
     console.RefreshAll();
     runner.SetCrossfadeMode(kCrossfadeOff);  // a scene's levels at once
     port = testing::FreeUdpPort();
-    EXPECT_TRUE(osc.Start(port)) << osc.BindError().toStdString();
+    EXPECT_TRUE(osc.Start(port).ok) << osc.BindError().toStdString();
     console.StartOutput();
   }
   ~OscBench() { console.StopOutput(); }
@@ -391,7 +391,9 @@ TEST(OscRemote, APortInUseIsReportedAndTheConsoleRunsOn) {
   QUdpSocket other;
   ASSERT_TRUE(other.bind(QHostAddress::AnyIPv4, 0));
   OscRemote& osc = remotes.Osc();
-  EXPECT_FALSE(osc.Start(other.localPort()));
+  const Result busy = osc.Start(other.localPort());
+  EXPECT_FALSE(busy.ok);
+  EXPECT_EQ(QString::fromStdString(busy.error), osc.BindError());
   EXPECT_FALSE(osc.Listening());
   EXPECT_EQ(osc.BindError(),
             QStringLiteral("OSC: порт %1 занят другой программой").arg(other.localPort()));
@@ -399,7 +401,7 @@ TEST(OscRemote, APortInUseIsReportedAndTheConsoleRunsOn) {
   EXPECT_NE(status.last().indexOf(osc.BindError()), -1);
   // Another port works, and is the one in use.
   const int port = testing::FreeUdpPort();
-  EXPECT_TRUE(osc.Start(port));
+  EXPECT_TRUE(osc.Start(port).ok);
   EXPECT_EQ(osc.Port(), port);
   EXPECT_TRUE(osc.BindError().isEmpty());
   // Now the console's port is the busy one for others.

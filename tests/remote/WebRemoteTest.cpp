@@ -186,7 +186,7 @@ TEST(WebRemote, EveryCommandReachesTheWireAndBadMessagesChangeNothing) {
   WebConsole test(QStringLiteral("1357"), QString::fromStdString(pty.Path()));
   Console& console = test.console;
   WebRemote& web = test.web;
-  ASSERT_TRUE(console.Link().OpenAtStart());
+  ASSERT_TRUE(console.Link().OpenAtStart().ok);
   console.StartOutput();
   Wire wire(pty);
   ASSERT_TRUE(test.Start());

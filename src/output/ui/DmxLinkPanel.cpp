@@ -193,7 +193,12 @@ void DmxLinkPanel::SetDtrLine() {
 }
 
 void DmxLinkPanel::ChangeComPort() {
-  if (!link_.ChangePort(portBox->currentText())) return;  // demo mode entered
+  const Result opened = link_.ChangePort(portBox->currentText());
+  if (!opened.ok) {  // demo mode entered; the status line says why
+    console_.ShowStatus(QStringLiteral(" %1: %2 ")
+                            .arg(portBox->currentText(), QString::fromStdString(opened.error)));
+    return;
+  }
   // A port that opens makes leaving demo mode possible again, also after a start without an
   // interface (which greyed the box): the operator can plug the interface in, choose its
   // port and start sending.

@@ -135,12 +135,15 @@ TEST(DmxLinkPanelTest, WithoutAPortTheConsoleStartsInDemoModeAndCanSwitchPorts) 
   console.form->Engine().Tick();
   EXPECT_EQ(DecodeAll(pty.Receive(262)).size(), 1u);
 
-  // A port that does not open: demo mode again, the port stays closed.
+  // A port that does not open: demo mode again, the port stays closed, and the status line
+  // names the port and why.
   panel.demoBox->setChecked(true);
   panel.portBox->setCurrentIndex(0);
   panel.portBox->addItem(QStringLiteral("/dev/kalvetro-other-missing-port"));
   panel.portBox->setCurrentIndex(panel.portBox->count() - 1);
   EXPECT_FALSE(panel.Link().ComPort().Connected());
+  EXPECT_EQ(console.Status().trimmed(), QStringLiteral("/dev/kalvetro-other-missing-port: ") +
+                                            QString::fromUtf8(comport_messages::kNoSuchPort));
   EXPECT_TRUE(panel.demoBox->isChecked());
   EXPECT_FALSE(panel.demoBox->isEnabled());
   EXPECT_EQ(console.form->TitlePrefix(), TitlePrefixId::DemoModeStart);
