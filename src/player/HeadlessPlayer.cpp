@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "player/HeadlessPlayer.h"
-#include "app/ShowFiles.h"
-#include "output/DmxLink.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -19,6 +17,7 @@
 #include "app/RemoteControl.h"
 #include "app/ShowFiles.h"
 #include "app/ShowRunner.h"
+#include "output/DmxLink.h"
 #include "playback/SoundInputs.h"
 #include "player/StartUp.h"
 #include "remote/MidiRemote.h"
@@ -52,6 +51,47 @@ void StopListeningForSignals() {
   ::signal(SIGTERM, SIG_DFL);
   ::close(signalPipe[0]);
   ::close(signalPipe[1]);
+}
+
+// Beat pacing from the chosen audio input (by default the default one); without one the
+// show keeps its tempo, and while a chosen input is away it plays at its tempo until the
+// input comes back. The input is handed back to be kept for the run.
+std::unique_ptr<AudioInput> PaceBySound(Console& console, const StartOptions& options) {
+  QString error;
+  std::unique_ptr<AudioInput> audio = OpenAudioInput(options.soundInput, &error);
+  if (!audio) {
+    if (options.soundInput.isEmpty())
+      Complain(QStringLiteral("no audio input: the show plays at its tempo"));
+    else
+      Complain(QStringLiteral("no audio input \"%1\": the show plays at its tempo")
+                   .arg(options.soundInput));
+    return nullptr;
+  }
+  ShowRunner* runner = &console.Runner();
+  runner->SetSoundSource(audio.get());
+  if (options.beat) {
+    audio->SetPcmListener(runner->BeatPcm());
+    // Hold or keep the tempo when the pulse is lost, as the window's sound page chose.
+    const int loss = console.Files().SoundSetup().pulseLoss;
+    runner->SetPulseLoss(loss == 1 ? PulseLoss::kKeepTempo : PulseLoss::kHold);
+    runner->SetBeatPaced(true);
+  }
+  runner->SetSoundPaced(true);
+  QObject::connect(audio.get(), &AudioInput::Failed, [runner] {
+    Complain(QStringLiteral("the audio input was lost: the show goes on at its tempo"));
+    runner->SetBeatPaced(false);
+    runner->SetSoundPaced(false);
+    runner->SetSoundSource(nullptr);
+  });
+  QObject::connect(audio.get(), &AudioInput::Lost, [runner](const QString& reason) {
+    Complain(reason.trimmed());
+    runner->SetSoundPaced(false);
+  });
+  QObject::connect(audio.get(), &AudioInput::Back, [runner](const QString& reason) {
+    Complain(reason.trimmed());
+    runner->SetSoundPaced(true);
+  });
+  return audio;
 }
 
 }  // namespace
@@ -97,44 +137,8 @@ int RunHeadlessPlayer(const StartOptions& options) {
             .arg(QFileInfo(console.Files().OpenDialogFileName()).fileName()));
   };
   QObject::connect(&runner, &ShowRunner::SceneStepped, announce);
-  // Beat pacing from the chosen audio input (by default the default one); without one the
-  // show keeps its tempo, and while a chosen input is away it plays at its tempo until the
-  // input comes back.
   std::unique_ptr<AudioInput> audio;
-  if (options.sound) {
-    QString error;
-    audio = OpenAudioInput(options.soundInput, &error);
-    if (audio) {
-      runner.SetSoundSource(audio.get());
-      if (options.beat) {
-        audio->SetPcmListener(runner.BeatPcm());
-        // Hold or keep the tempo when the pulse is lost, as the window's sound page chose.
-        const int loss = console.Files().SoundSetup().pulseLoss;
-        runner.SetPulseLoss(loss == 1 ? PulseLoss::kKeepTempo : PulseLoss::kHold);
-        runner.SetBeatPaced(true);
-      }
-      runner.SetSoundPaced(true);
-      QObject::connect(audio.get(), &AudioInput::Failed, [&] {
-        Complain(QStringLiteral("the audio input was lost: the show goes on at its tempo"));
-        runner.SetBeatPaced(false);
-        runner.SetSoundPaced(false);
-        runner.SetSoundSource(nullptr);
-      });
-      QObject::connect(audio.get(), &AudioInput::Lost, [&](const QString& reason) {
-        Complain(reason.trimmed());
-        runner.SetSoundPaced(false);
-      });
-      QObject::connect(audio.get(), &AudioInput::Back, [&](const QString& reason) {
-        Complain(reason.trimmed());
-        runner.SetSoundPaced(true);
-      });
-    } else if (options.soundInput.isEmpty()) {
-      Complain(QStringLiteral("no audio input: the show plays at its tempo"));
-    } else {
-      Complain(QStringLiteral("no audio input \"%1\": the show plays at its tempo")
-                   .arg(options.soundInput));
-    }
-  }
+  if (options.sound) audio = PaceBySound(console, options);
   announce();
   if (remotes.Web().Listening())
     Say(QStringLiteral("Пульт на телефоне: %1  PIN %2")

@@ -39,9 +39,9 @@ LedShape::LedShape(QWidget* parent) : QWidget(parent) {
   setFixedSize(15, 15);
 }
 
-void LedShape::SetColour(const QColor& color) {
-  if (color == colour_) return;
-  colour_ = color;
+void LedShape::SetColour(const QColor& colour) {
+  if (colour == colour_) return;
+  colour_ = colour;
   update();
 }
 

@@ -26,7 +26,7 @@ class LedShape : public QWidget {
  public:
   explicit LedShape(QWidget* parent);
   QColor Colour() const { return colour_; }
-  void SetColour(const QColor& color);
+  void SetColour(const QColor& colour);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
