@@ -10,11 +10,11 @@ namespace kalvetro {
 
 namespace {
 
-// A window of about 23 ms and a hop of half that at 44.1 and 48 kHz, doubled for rates above.
-int WindowFor(int rate) {
-  int window = 1024;
-  while (window < 8192 && rate > window * 48) window *= 2;
-  return window;
+// aubio's tempo tracker counts its tempo range and its preferred tempo in hops: a hop of
+// 512 samples at 44.1 kHz (11.6 ms). The hop keeps that length at every rate, so a loop at
+// 48 or 96 kHz is tracked as it is at 44.1; the window is two hops.
+int HopFor(int rate) {
+  return std::max(64, static_cast<int>(std::lround(512.0 * rate / 44100.0)));
 }
 
 }  // namespace
@@ -43,10 +43,12 @@ void BeatTracker::Close() {
 void BeatTracker::Open(int sampleRate) {
   Close();
   rate_ = sampleRate;
-  const int window = WindowFor(sampleRate);
-  hopSize_ = window / 2;
+  hopSize_ = HopFor(sampleRate);
+  const int window = 2 * hopSize_;
   aubio_ = std::make_unique<Aubio>();
-  aubio_->tempo = new_aubio_tempo("default", window, hopSize_, sampleRate);
+  // Onsets by weighted phase deviation: a soft hi-hat under noise and a ridden fader still
+  // gives its pulse, where the spectral flux drowns with it.
+  aubio_->tempo = new_aubio_tempo("wphase", window, hopSize_, sampleRate);
   aubio_->hop = new_fvec(hopSize_);
   aubio_->out = new_fvec(2);
   if (aubio_->tempo) aubio_tempo_set_silence(aubio_->tempo, kSilenceDb);
@@ -66,6 +68,8 @@ void BeatTracker::Open(int sampleRate) {
   heardBeats_.clear();
   onset_.assign(rise_.size(), 0.0f);
   doubled_ = false;
+  octaveKept_ = false;
+  strongOffBeats_ = 0;
   pendingOffBeat_ = -1;
   lastReported_ = false;
 }
@@ -213,9 +217,16 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     const double trackerBpm = aubio_tempo_get_bpm(tempo);
     const double period = aubio_tempo_get_period(tempo);
     const double ratio = OffBeatRatio(last, period);
-    if (trackerBpm > kDoubleBelow * 1.05 || ratio < kOffBeatsDrop) {
-      doubled_ = false;
-    } else if (trackerBpm <= kDoubleBelow && ratio >= kOffBeatsTake) {
+    strongOffBeats_ = ratio >= kOffBeatsTake ? strongOffBeats_ + 1 : 0;
+    const bool fellToHalf =
+        bpm_ > 0.0 && !doubled_ && std::abs(2.0 * trackerBpm - bpm_) <= kOctaveFall * bpm_;
+    if (trackerBpm > kDoubleBelow * 1.05) {
+      doubled_ = octaveKept_ = false;
+    } else if (fellToHalf && ratio >= kOffBeatsKeep) {
+      doubled_ = octaveKept_ = true;
+    } else if (ratio < (octaveKept_ ? kOffBeatsKeep : kOffBeatsDrop)) {
+      doubled_ = octaveKept_ = false;
+    } else if (trackerBpm <= kDoubleBelow && strongOffBeats_ >= 2) {
       doubled_ = true;
     }
     bpm_ = doubled_ ? 2.0 * trackerBpm : trackerBpm;

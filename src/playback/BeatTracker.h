@@ -56,6 +56,11 @@ class BeatTracker {
   static constexpr double kDoubleBelow = 95.0;
   static constexpr double kOffBeatsTake = 0.6;
   static constexpr double kOffBeatsDrop = 0.4;
+  // A tracker that falls from a tempo to half of it (within kOctaveFall) while the off-beats
+  // still carry onsets of at least kOffBeatsKeep of the beats' has lost its octave, not its
+  // tempo: the beats stay doubled. A weak hit between two strong ones is still a beat.
+  static constexpr double kOctaveFall = 0.06;
+  static constexpr double kOffBeatsKeep = 0.15;
   // True while the tracker's tempo is taken at double.
   bool Doubled() const { return doubled_; }
 
@@ -104,6 +109,11 @@ class BeatTracker {
   // before, linear, so a soft hi-hat counts for little beside a kick), kept like rise_.
   std::vector<float> onset_;
   bool doubled_ = false;
+  // Doubled because the tracker fell to half the tempo it had.
+  bool octaveKept_ = false;
+  // Beats in a row whose off-beats were as strong as kOffBeatsTake: one such beat is not yet
+  // a doubled tempo (a fill, a loud hi-hat), two are.
+  int strongOffBeats_ = 0;
   std::int64_t pendingOffBeat_ = -1;  // the off-beat to report while doubled, in samples
   bool lastReported_ = false;         // the tracker's last beat was reported
 };

@@ -2,10 +2,14 @@
 // The beat tracker and the beat grid, fed straight with samples made here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -141,6 +145,105 @@ TEST(BeatTracker, ChoosesTheOctaveByTheOffBeats) {
       EXPECT_LE(late, static_cast<int>(1.1 * 20.0 / period) + 1);
       EXPECT_GE(onGrid, late * 9 / 10);
     }
+  }
+}
+
+// The beats of a loop on the true grid from the tenth second on: how many, and how many of them
+// within 50 ms of it.
+std::pair<int, int> LateBeatsOnGrid(const std::vector<TrackedBeat>& beats, Clock::time_point start,
+                                    double period) {
+  int late = 0;
+  int onGrid = 0;
+  for (const TrackedBeat& beat : beats) {
+    const double t = Seconds(beat.time - start);
+    if (t < 10.0) continue;
+    ++late;
+    if (OffGrid(t, 0.5, period) < 0.05) ++onGrid;
+  }
+  return {late, onGrid};
+}
+
+// A sample of one of Debian's hydrogen drum kits, decoded by sox to mono floats at `rate`.
+std::vector<float> KitSample(const std::string& kit, const std::string& file, int rate) {
+  const std::string command = "sox '/usr/share/hydrogen/data/drumkits/" + kit + "/" + file +
+                              "' -t f32 -c 1 -r " + std::to_string(rate) + " - 2>/dev/null";
+  std::vector<float> samples;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return samples;
+  float block[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(block, sizeof(float), 4096, pipe)) > 0)
+    samples.insert(samples.end(), block, block + n);
+  ::pclose(pipe);
+  return samples;
+}
+
+// A 40-second loop of a real kit laid out as a drummer would: kick on 1 and 3, snare or clap on
+// 2 and 4, closed hi-hat on the eighths; the first beat at 0.5 s.
+std::vector<float> KitLoop(const std::string& kit, const std::array<std::string, 3>& samples,
+                           double bpm, int rate) {
+  const std::vector<float> kick = KitSample(kit, samples[0], rate);
+  const std::vector<float> snare = KitSample(kit, samples[1], rate);
+  const std::vector<float> hat = KitSample(kit, samples[2], rate);
+  if (kick.empty() || snare.empty() || hat.empty()) return {};
+  std::vector<float> out(static_cast<std::size_t>(41 * rate), 0.0f);
+  const auto put = [&](const std::vector<float>& sample, double at, float gain) {
+    const auto from = static_cast<std::size_t>(std::lround(at * rate));
+    for (std::size_t i = 0; i < sample.size() && from + i < out.size(); ++i)
+      out[from + i] += gain * sample[i];
+  };
+  const double period = 60.0 / bpm;
+  int beat = 0;
+  for (double t = 0.5; t < 40.5; t += period, ++beat) {
+    put(beat % 2 == 0 ? kick : snare, t, 0.8f);
+    put(hat, t, 0.3f);
+    put(hat, t + period / 2, 0.2f);
+  }
+  return out;
+}
+
+// Steady noise and a fader ridden between -9 and +3 dB every four seconds, as a DJ would.
+void AddNoiseAndRideTheFader(std::vector<float>& pcm, int rate) {
+  std::mt19937 random(11);
+  std::normal_distribution<float> noise(0.0f, 0.05f);
+  std::uniform_real_distribution<float> fader(-9.0f, 3.0f);
+  float gain = 1.0f;
+  for (std::size_t i = 0; i < pcm.size(); ++i) {
+    if (i % (4 * static_cast<std::size_t>(rate)) == 0)
+      gain = std::pow(10.0f, fader(random) / 20.0f);
+    pcm[i] = std::clamp(gain * pcm[i] + noise(random), -1.0f, 1.0f);
+  }
+}
+
+// Loops of two real kits, the ones that are hard for a tracker: a fast electronic loop at
+// 48 kHz (its hop must be as long in time as at 44.1 kHz, or aubio settles beside the beat),
+// and an acoustic kit whose soft hi-hat drowns under noise while the fader is ridden.
+TEST(BeatTracker, FollowsRealKitsAtEveryRateAndUnderNoise) {
+  const Clock::time_point start = Clock::now();
+  const std::array<std::string, 3> electro{"PowR_BD_1.flac", "Clap_1.flac", "Hard_CHH_01.flac"};
+  const std::array<std::string, 3> acoustic{"bd1.flac", "snare1.flac", "closehihat3.flac"};
+  struct Case {
+    const char* kit;
+    const std::array<std::string, 3>* samples;
+    double bpm;
+    int rate;
+    bool noisy;
+  };
+  for (const Case& c : {Case{"HardElectro1", &electro, 174, 48000, false},
+                        Case{"HardElectro1", &electro, 120, 96000, false},
+                        Case{"Millo-Drums_v.1", &acoustic, 128, 44100, true},
+                        Case{"Millo-Drums_v.1", &acoustic, 90, 44100, true}}) {
+    SCOPED_TRACE(testing::Message() << c.kit << " " << c.bpm << " BPM at " << c.rate << " Hz"
+                                    << (c.noisy ? " with noise" : ""));
+    std::vector<float> pcm = KitLoop(c.kit, *c.samples, c.bpm, c.rate);
+    ASSERT_FALSE(pcm.empty()) << "sox or the hydrogen-drumkits package is missing";
+    if (c.noisy) AddNoiseAndRideTheFader(pcm, c.rate);
+    BeatTracker tracker;
+    const std::vector<TrackedBeat> beats = Track(tracker, pcm, c.rate, start, c.rate / 100);
+    const auto [late, onGrid] = LateBeatsOnGrid(beats, start, 60.0 / c.bpm);
+    EXPECT_GE(late, static_cast<int>(0.9 * 30.0 * c.bpm / 60.0));
+    EXPECT_LE(late, static_cast<int>(1.1 * 30.0 * c.bpm / 60.0) + 1);
+    EXPECT_GE(onGrid, late * 9 / 10);
   }
 }
 
