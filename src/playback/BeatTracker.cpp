@@ -69,7 +69,14 @@ void BeatTracker::Open(int sampleRate) {
   onset_.assign(rise_.size(), 0.0f);
   doubled_ = false;
   octaveKept_ = false;
+  highBpm_ = 0.0;
+  highBeats_ = 0;
   strongOffBeats_ = 0;
+  reach_ = static_cast<std::int64_t>(sampleRate) * kReachMs / 1000;
+  pendingBeat_ = -1;
+  pendingGrid_ = -1;
+  lastPlaced_ = -1;
+  pendingPeriod_ = 0.0;
   pendingOffBeat_ = -1;
   lastReported_ = false;
 }
@@ -99,6 +106,26 @@ double BeatTracker::OffBeatRatio(std::int64_t lastBeat, double periodSamples) co
     off += OnsetNear(static_cast<std::int64_t>(beat + periodSamples / 2));
   }
   return on > 1e-6 ? off / on : 0.0;
+}
+
+float BeatTracker::OnsetAt(std::int64_t sample) const {
+  const std::int64_t hops = samplesFed_ / hopSize_;
+  const auto size = static_cast<std::int64_t>(onset_.size());
+  const std::int64_t h = sample / hopSize_;
+  return h >= 0 && h < hops && hops - h <= size ? onset_[h % size] : 0.0f;
+}
+
+std::int64_t BeatTracker::OnsetWithin(std::int64_t sample) const {
+  const std::int64_t hops = samplesFed_ / hopSize_;
+  const auto size = static_cast<std::int64_t>(onset_.size());
+  std::int64_t best = -1;
+  for (std::int64_t h = (sample - reach_) / hopSize_; h <= (sample + reach_) / hopSize_; ++h) {
+    if (h < 0 || h >= hops || hops - h > size) continue;
+    if (rise_[h % size] < kMinRiseDb) continue;
+    if (best < 0 || onset_[h % size] > onset_[best % size]) best = h;
+  }
+  // The hit rose somewhere in that hop: its middle is the beat, within half a hop.
+  return best < 0 ? -1 : best * hopSize_ + hopSize_ / 2;
 }
 
 void BeatTracker::Report(std::int64_t sample, std::vector<TrackedBeat>& beats) {
@@ -189,9 +216,27 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     onset_[slot] = std::max(0.0f, level.rms - levelsBefore_.front().rms);
     levelsBefore_.erase(levelsBefore_.begin());
     levelsBefore_.push_back(level);
+    // The tracker's beat once its hit can have been heard.
+    if (pendingBeat_ >= 0 && samplesFed_ >= std::max(pendingBeat_, pendingGrid_) + reach_) {
+      // On the grid's hit or aubio's, whichever is the stronger.
+      const std::int64_t onGrid = pendingGrid_ >= 0 ? OnsetWithin(pendingGrid_) : -1;
+      const std::int64_t onAubio = OnsetWithin(pendingBeat_);
+      std::int64_t placed = onGrid;
+      if (placed < 0 || (onAubio >= 0 && OnsetAt(onAubio) > OnsetAt(onGrid))) placed = onAubio;
+      if (placed >= 0) lastPlaced_ = placed;
+      if (placed < 0) placed = pendingBeat_;
+      if (!heardBeats_.empty() && heardBeats_.back() == pendingBeat_) heardBeats_.back() = placed;
+      Report(placed, beats);
+      if (doubled_) pendingOffBeat_ = placed + std::lround(pendingPeriod_ / 2);
+      pendingBeat_ = pendingGrid_ = -1;
+    }
     // While doubled, the point half way between two beats of the tracker is a beat too.
-    if (pendingOffBeat_ >= 0 && samplesFed_ > pendingOffBeat_) {
-      if (doubled_ && lastReported_) Report(pendingOffBeat_, beats);
+    if (pendingOffBeat_ >= 0 && samplesFed_ >= pendingOffBeat_ + reach_) {
+      if (doubled_ && lastReported_) {
+        const std::int64_t hit = OnsetWithin(pendingOffBeat_);
+        if (hit >= 0) lastPlaced_ = hit;
+        Report(hit >= 0 ? hit : pendingOffBeat_, beats);
+      }
       pendingOffBeat_ = -1;
     }
     if (aubio_silence_detection(aubio_->hop, kSilenceDb) == 1) {
@@ -211,15 +256,23 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     const double salience = Salience();
     heardBeats_.push_back(last);
     if (heardBeats_.size() > 4) heardBeats_.erase(heardBeats_.begin());
-    lastReported_ = false;
-    pendingOffBeat_ = -1;
+    // An off-beat still waiting for its hit is kept: it lies before this beat.
+    if (!doubled_) pendingOffBeat_ = -1;
+    lastReported_ = pendingOffBeat_ >= 0;
+    pendingBeat_ = -1;
     if (salience < kMinRiseDb) continue;
     const double trackerBpm = aubio_tempo_get_bpm(tempo);
     const double period = aubio_tempo_get_period(tempo);
     const double ratio = OffBeatRatio(last, period);
     strongOffBeats_ = ratio >= kOffBeatsTake ? strongOffBeats_ + 1 : 0;
-    const bool fellToHalf =
-        bpm_ > 0.0 && !doubled_ && std::abs(2.0 * trackerBpm - bpm_) <= kOctaveFall * bpm_;
+    const bool fellToHalf = highBeats_ >= kHighBeatsHeld && !doubled_ &&
+                            std::abs(2.0 * trackerBpm - highBpm_) <= kOctaveFall * highBpm_;
+    if (trackerBpm > kDoubleBelow * 1.05) {
+      highBeats_ = std::abs(trackerBpm - highBpm_) <= kOctaveFall * highBpm_ ? highBeats_ + 1 : 1;
+      highBpm_ = trackerBpm;
+    } else {
+      highBeats_ = 0;  // the fall is judged at its first beat only
+    }
     if (trackerBpm > kDoubleBelow * 1.05) {
       doubled_ = octaveKept_ = false;
     } else if (fellToHalf && ratio >= kOffBeatsKeep) {
@@ -231,9 +284,18 @@ void BeatTracker::Feed(std::span<const float> mono, int sampleRate,
     }
     bpm_ = doubled_ ? 2.0 * trackerBpm : trackerBpm;
     confidence_ = aubio_tempo_get_confidence(tempo);
-    Report(last, beats);
+    pendingBeat_ = last;
+    pendingPeriod_ = period;
+    // The same beat counted on from the last one placed, when aubio's is near it.
+    pendingGrid_ = -1;
+    // While doubled the grid's step is half the tracker's period, the off-beats being beats.
+    const double step = doubled_ ? period / 2 : period;
+    if (lastPlaced_ >= 0 && step > 0.0) {
+      const double steps = static_cast<double>(last - lastPlaced_) / step;
+      const double whole = std::max(1.0, std::round(steps));
+      if (whole <= 8.0) pendingGrid_ = lastPlaced_ + std::lround(whole * step);
+    }
     lastReported_ = true;
-    if (doubled_) pendingOffBeat_ = last + static_cast<std::int64_t>(std::lround(period / 2));
   }
 }
 

@@ -79,6 +79,11 @@ class BeatTracker {
   // Strongest onset within two hops of `sample` (0 outside the kept hops).
   float OnsetNear(std::int64_t sample) const;
   void Report(std::int64_t sample, std::vector<TrackedBeat>& beats);
+  // The strongest onset within the reach of `sample` that rises clearly (the start of its hop),
+  // or -1 when there is none.
+  std::int64_t OnsetWithin(std::int64_t sample) const;
+  // The onset strength of the hop of `sample` (0 outside the kept hops).
+  float OnsetAt(std::int64_t sample) const;
 
   struct Aubio;  // aubio's tempo object and its two vectors
   std::unique_ptr<Aubio> aubio_;
@@ -111,9 +116,28 @@ class BeatTracker {
   bool doubled_ = false;
   // Doubled because the tracker fell to half the tempo it had.
   bool octaveKept_ = false;
+  // The tracker's last tempo above the lower octave and for how many beats in a row it held
+  // about that tempo: a fall straight to half of a tempo held for kHighBeatsHeld beats keeps
+  // the octave. (A tracker that starts on the eighths of a hi-hat holds them for a beat or
+  // three.)
+  static constexpr int kHighBeatsHeld = 6;
+  double highBpm_ = 0.0;
+  int highBeats_ = 0;
   // Beats in a row whose off-beats were as strong as kOffBeatsTake: one such beat is not yet
   // a doubled tempo (a fill, a loud hi-hat), two are.
   int strongOffBeats_ = 0;
+  // aubio's beats drift off the hits by tens of milliseconds before its phase catches up, and
+  // it puts a beat down before the hit is heard: a beat is reported once the samples up to
+  // kReachMs after it have been heard, on the hit it stands for.
+  static constexpr int kReachMs = 60;
+  std::int64_t reach_ = 0;  // kReachMs in samples
+  // aubio's period is a little off now and then, and its beats walk away from the hits until it
+  // finds its phase again (at times on the off-beats): the beat a period after the last one
+  // placed, when a hit is there, is the beat; aubio's own when none is.
+  std::int64_t pendingBeat_ = -1;     // the tracker's beat waiting to be placed, in samples
+  std::int64_t pendingGrid_ = -1;     // a period after the last beat placed, in samples
+  std::int64_t lastPlaced_ = -1;      // the last beat placed on a hit, in samples
+  double pendingPeriod_ = 0.0;        // the tracker's period at that beat, in samples
   std::int64_t pendingOffBeat_ = -1;  // the off-beat to report while doubled, in samples
   bool lastReported_ = false;         // the tracker's last beat was reported
 };
