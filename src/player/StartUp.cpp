@@ -34,7 +34,8 @@ void ApplyRunChoices(ShowRunner& runner, const StartOptions& options) {
 }  // namespace
 
 Result StartConsole(Console& console, Remotes& remotes, const StartOptions& options,
-                    const std::function<void(const Result&)>& report) {
+                    const std::function<void(const Result&)>& report,
+                    const std::function<bool(const QString&)>& ask) {
   const bool player = options.headless;
   ShowFiles& files = console.Files();
   ShowRunner& runner = console.Runner();
@@ -86,6 +87,28 @@ Result StartConsole(Console& console, Remotes& remotes, const StartOptions& opti
                                 .toStdString());
       report(opened);
     }
+  }
+
+  // Changes that a crash kept from their show file: the window offers them; No keeps them
+  // aside under their time. The player asks nobody and leaves the window's file alone.
+  if (player) {
+    if (QFileInfo::exists(ShowFiles::DefaultRecoveryPath()))
+      console.ShowStatus(QStringLiteral("unsaved changes of the window wait in %1: the window "
+                                        "offers them at its next start")
+                             .arg(ShowFiles::DefaultRecoveryPath()));
+  } else if (files.RecoveryWaiting()) {
+    if (ask && ask(QStringLiteral("Восстановить несохранённые изменения?"))) {
+      const Result recovered = files.OpenRecovery();
+      if (!recovered.ok) {
+        report(recovered);
+        files.SetRecoveryAside();
+      }
+    } else {
+      files.SetRecoveryAside();
+    }
+  } else if (QFileInfo::exists(files.RecoveryPath())) {
+    // Older than the show it names: the show was saved after it. Kept aside all the same.
+    files.SetRecoveryAside();
   }
 
   // The runner's choices for the run. The player plays from the first scene, crossfading as

@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "app/ShowRunner.h"
 #include "editing/StripLevels.h"
 #include "editing/ui/LevelLabel.h"
@@ -42,6 +43,7 @@ void StripPanel::WriteFaderLevel(int k) {
   if (show.playing.load()) return;
   show.memory.Set(SceneRowOffset(show.CurrentStep()) + stripOffset_ + k,
                   static_cast<std::uint8_t>(level));
+  console_.RecordStep(QString::fromUtf8(kStepFader));
 }
 
 void StripPanel::RefreshFaders() {
@@ -58,6 +60,7 @@ void StripPanel::RefreshFaders() {
 void StripPanel::WriteChannelRate(int k) {
   const std::uint8_t step = console_.ChooseRate(rateSliders[k - 1]->value());
   console_.Show().memory.Set(kRateRow + stripOffset_ + k, step);
+  console_.RecordStep(QString::fromUtf8(kStepRate));
 }
 
 void StripPanel::RefreshRates() {
@@ -80,22 +83,26 @@ void StripPanel::StoreSelectionBoxes() {
   ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
     memory.Set(kSelectFlags + stripOffset_ + k, selectBoxes[k - 1]->isChecked() ? 1 : 0);
+  console_.RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 void StripPanel::ClearAllSelection() {
   console_.ShowStatus(QStringLiteral(" Все флажки Установлены "));
   console_.Show().memory.Fill(kSelectFlags, kRowSize, 0);
   LoadSelectionBoxes();
+  console_.RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 void StripPanel::ClearVisibleSelection() {
   SetVisibleFlags(console_.Show().memory, stripOffset_, 0);
   LoadSelectionBoxes();
+  console_.RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 void StripPanel::SelectVisibleChannels() {
   SetVisibleFlags(console_.Show().memory, stripOffset_, 1);
   LoadSelectionBoxes();
+  console_.RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 void StripPanel::InvertSelectionGroup(int firstStrip) {
