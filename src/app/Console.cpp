@@ -74,6 +74,14 @@ void Console::RecordStep(const QString& step) {
   history_->Record(step);
 }
 
+void Console::BeginStep() {
+  history_->BeginStep();
+}
+
+void Console::EndStep(const QString& step) {
+  history_->EndStep(step);
+}
+
 bool Console::UndoStep() {
   return history_->Undo();
 }

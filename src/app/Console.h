@@ -90,9 +90,11 @@ class Console : public QObject {
   template <class EditFunction>
   ShowEdit Edit(UndoCopy undo, const QString& step, EditFunction&& edit) {
     BeginEdit(undo);
+    // What the views write back while they refresh belongs to this step.
+    BeginStep();
     const ShowEdit changed = edit(show_);
     Announce(changed);
-    RecordStep(step);
+    EndStep(step);
     return changed;
   }
   template <class EditFunction>
@@ -176,6 +178,9 @@ class Console : public QObject {
   void Announce(ShowEdit changed);
   // Takes the undo copy when the edit asks for it.
   void BeginEdit(UndoCopy undo);
+  // An edit and its refresh are one step of the history, recorded at its end.
+  void BeginStep();
+  void EndStep(const QString& step);
   // The whole show image was replaced: what the picture editor kept of another show is
   // dropped, then ShowReplaced and the refresh of every view.
   void Replaced(ShowReplacement how);

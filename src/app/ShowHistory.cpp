@@ -117,7 +117,7 @@ QString ShowHistory::NameOf(const Step& step) {
 
 bool ShowHistory::Record(const QString& step) {
   // What the views write back while they reload after an undo is no step of its own.
-  if (swapping_) return false;
+  if (swapping_ || depth_ > 0) return false;
   ReadImage(scratch_);
   // The identification text is written by every save, and the played scene moves on its own
   // while the show plays: neither is a change the operator made.
@@ -129,8 +129,8 @@ bool ShowHistory::Record(const QString& step) {
   Step changed = Difference(image_, scratch_, step);
   if (changed.name.isEmpty()) changed.name = NameOf(changed);
   Step* top = steps_.empty() ? nullptr : &steps_.back();
-  const bool joins =
-      top && top->name == changed.name && (top->open || changed.name == QLatin1String(kStepScene));
+  const bool joins = top && top->name == changed.name &&
+                     (top->open || changed.name == QString::fromUtf8(kStepScene));
   if (joins) {
     // The image before the step on top, then its difference with the show now.
     Image& before = image_;
@@ -175,6 +175,11 @@ void ShowHistory::DropRedo() {
   }
 }
 
+void ShowHistory::EndStep(const QString& step) {
+  if (depth_ > 0) --depth_;
+  if (depth_ == 0) Record(step);
+}
+
 void ShowHistory::Hold() {
   held_ = true;
 }
@@ -205,7 +210,15 @@ void ShowHistory::Swap(Step& step) {
   console_.Replaced(ShowReplacement::Restored);
   console_.Announce(ShowEdit::Everything());
   swapping_ = false;
-  ReadImage(image_);
+  // What they write back while doing so (a channel name read is laid out anew) is put back as
+  // the step left it: undo and redo give the show byte for byte as it was.
+  ReadImage(scratch_);
+  const bool playing = console_.Playing();
+  ShowReplaceGuard replacing(console_.show_);
+  for (int k = kHeaderTextLength; k < kShowFileSize; ++k) {
+    if (playing && k == kCurrentStep) continue;
+    if (scratch_[k] != image_[k]) memory.Set(k, image_[k]);
+  }
 }
 
 bool ShowHistory::Undo() {

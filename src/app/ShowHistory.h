@@ -70,6 +70,10 @@ class ShowHistory : public QObject {
   // changed and closes its step.
   void Hold();
   void Release();
+  // Between the two, nothing is recorded; the end records everything since as one step
+  // (an edit and what the views write back while they refresh after it). They nest.
+  void BeginStep() { ++depth_; }
+  void EndStep(const QString& step);
   // Takes back / makes again one step; false when there is none or the picture editor is open.
   // The console announces the whole show afterwards.
   bool Undo();
@@ -118,6 +122,7 @@ class ShowHistory : public QObject {
   int position_ = 0;  // steps_[0..position_) are done
   bool held_ = false;
   bool swapping_ = false;  // an undo or redo is putting bytes back
+  int depth_ = 0;          // steps begun and not yet ended
   std::size_t keptBytes_ = 0;
 };
 

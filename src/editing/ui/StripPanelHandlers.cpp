@@ -41,8 +41,10 @@ void StripPanel::WriteFaderLevel(int k) {
   console_.Controls().strips.fader[k - 1].store(static_cast<std::uint8_t>(level));
   ShowState& show = console_.Show();
   if (show.playing.load()) return;
-  show.memory.Set(SceneRowOffset(show.CurrentStep()) + stripOffset_ + k,
-                  static_cast<std::uint8_t>(level));
+  const int offset = SceneRowOffset(show.CurrentStep()) + stripOffset_ + k;
+  // A fader set by a refresh writes back what it loaded: no step of its own.
+  if (show.memory.Get(offset) == level) return;
+  show.memory.Set(offset, static_cast<std::uint8_t>(level));
   console_.RecordStep(QString::fromUtf8(kStepFader));
 }
 
@@ -59,7 +61,9 @@ void StripPanel::RefreshFaders() {
 
 void StripPanel::WriteChannelRate(int k) {
   const std::uint8_t step = console_.ChooseRate(rateSliders[k - 1]->value());
-  console_.Show().memory.Set(kRateRow + stripOffset_ + k, step);
+  ShowMemory& memory = console_.Show().memory;
+  if (memory.Get(kRateRow + stripOffset_ + k) == step) return;
+  memory.Set(kRateRow + stripOffset_ + k, step);
   console_.RecordStep(QString::fromUtf8(kStepRate));
 }
 
