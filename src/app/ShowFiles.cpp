@@ -60,6 +60,7 @@ ShowFiles::ShowFiles(Console& console, const StartOptions& options)
     if (how == ShowReplacement::Restored) return;
     recoveryWritten_ = ImageBytes(console_.PictureEditor().FileImage());
     unsaved_ = false;
+    recovered_ = false;
   });
 }
 
@@ -120,6 +121,7 @@ void ShowFiles::Saved() {
   recoveryTimer_.stop();
   recoveryWritten_ = ImageBytes(console_.PictureEditor().FileImage());
   unsaved_ = false;
+  recovered_ = false;
 }
 
 // ---------------------------------------------------------------- crash recovery
@@ -198,7 +200,8 @@ Result ShowFiles::OpenRecovery() {
   // The recovered changes are in no show file: the recovery file keeps them until a save.
   recoveryWritten_ = ImageBytes(console_.PictureEditor().FileImage());
   unsaved_ = true;
-  if (!name.isEmpty()) emit FileNameChanged(name);
+  recovered_ = true;
+  emit FileNameChanged(saveDialogFileName_);
   return result;
 }
 

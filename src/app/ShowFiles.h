@@ -87,6 +87,8 @@ class ShowFiles : public QObject {
   // The show holds changes that are in no show file (a change since the last open or save,
   // or a recovered show).
   bool Unsaved() const { return unsaved_; }
+  // The show came from the recovery file and has not been saved since: the caption marks it.
+  bool Recovered() const { return recovered_; }
 
  signals:
   // The show's file name changed (opened or saved under a new name).
@@ -116,6 +118,7 @@ class ShowFiles : public QObject {
   QTimer recoveryTimer_;
   QByteArray recoveryWritten_;  // the image the recovery file holds, or the saved show's
   bool unsaved_ = false;
+  bool recovered_ = false;
 };
 
 }  // namespace kalvetro

@@ -467,7 +467,9 @@ void MainWindow::HideStatusLine() {
 }
 
 void MainWindow::SetCaptionFileName(const QString& fileName) {
-  setWindowTitle(TitlePrefixText(TitlePrefix()) + fileName);
+  // A show recovered after a crash holds changes that are in no file until it is saved.
+  const QString unsaved = console_.Files().Recovered() ? QStringLiteral(" *") : QString();
+  setWindowTitle(TitlePrefixText(TitlePrefix()) + fileName + unsaved);
 }
 
 void MainWindow::RefreshCaption() {

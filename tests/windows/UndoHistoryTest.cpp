@@ -246,9 +246,16 @@ TEST_F(UndoHistory, TheRecoveryFileIsOfferedAtTheNextStartAndAsideWhenRefused) {
   EXPECT_EQ(dialogs.questions,
             QStringList{QStringLiteral("Восстановить несохранённые изменения?")});
   EXPECT_EQ(ImageNow(), crashed);
-  EXPECT_TRUE(Caption().endsWith(show));
+  EXPECT_TRUE(Caption().endsWith(show + QStringLiteral(" *")));
   EXPECT_TRUE(Core().Files().Unsaved());
   EXPECT_FALSE(Core().History().CanUndo());
+
+  // Saved, it is the show of its file again.
+  form->SaveFile();
+  EXPECT_TRUE(Caption().endsWith(show));
+  EXPECT_FALSE(QFile::exists(recovery));
+  Fader(3)->setValue(124);
+  ASSERT_TRUE(Core().Files().WriteRecovery().ok);
 
   // No keeps the file aside under its time and opens the show as before.
   form.reset();
@@ -260,7 +267,7 @@ TEST_F(UndoHistory, TheRecoveryFileIsOfferedAtTheNextStartAndAsideWhenRefused) {
   const QStringList aside =
       QFileInfo(recovery).dir().entryList({QStringLiteral("Kalvo.recovery-*.klv")});
   EXPECT_EQ(aside.size(), 1);
-  EXPECT_EQ(Level(0, 3), 0);
+  EXPECT_EQ(Level(0, 3), 123);  // as saved
 }
 
 }  // namespace
