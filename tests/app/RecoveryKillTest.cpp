@@ -56,7 +56,7 @@ TEST(RecoveryKill,
     ASSERT_TRUE(window->waitForStarted(5000));
     testing::OscClient client(port);
     bool ready = false;
-    for (int k = 0; k < 50 && !ready; ++k) {
+    for (int k = 0; k < 100 && !ready; ++k) {
       client.Send(testing::OscMessage("/kalvetro/sync"));
       ready = !client.Receive(200).empty();
     }

@@ -215,6 +215,14 @@ TEST_F(UndoHistory, TheEntriesNameTheStepAndTheKeysUndoWithoutFlashingAPicture) 
   EXPECT_EQ(undo->text(), QStringLiteral("Отменить: возврат прежней сцены"));
   undo->trigger();
   EXPECT_EQ(Level(0, 5), 50);
+
+  // In a box that takes typed text, Ctrl+Z takes back the typing, not a step of the show.
+  auto* box = Find<QLineEdit>("Edit7");
+  box->setFocus();
+  QTest::keyClicks(box, QStringLiteral("ab"));
+  QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Level(0, 5), 50);
+  EXPECT_NE(box->text(), QStringLiteral("ab"));
 }
 
 TEST_F(UndoHistory, TheRecoveryFileIsOfferedAtTheNextStartAndAsideWhenRefused) {
