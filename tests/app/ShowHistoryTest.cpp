@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Console.h"
+#include "app/RemoteControl.h"
 #include "app/ShowFiles.h"
 #include "app/ShowHistory.h"
 #include "app/ShowRunner.h"
@@ -142,6 +143,26 @@ TEST(ShowHistory, ADragIsOneStepFromPressToReleaseAndScenesChosenInARowAreOne) {
   EXPECT_EQ(history.UndoName(), Name(kStepScene));
   console.Runner().GoToScene(0);
   EXPECT_EQ(history.Steps(), steps);
+}
+
+TEST(ShowHistory, EachCommandOfARemoteThatChangesTheShowIsAStep) {
+  QTemporaryDir dir;
+  Console console(OptionsIn(dir, QString()));
+  console.ClearAll();
+  RemoteControl door(console);
+  ShowHistory& history = console.History();
+  EXPECT_TRUE(door.Run({RemoteCommandKind::Channel, 9, 201}).isEmpty());
+  EXPECT_TRUE(door.Run({RemoteCommandKind::Channel, 10, 202}).isEmpty());
+  EXPECT_TRUE(door.Run({RemoteCommandKind::Tempo, 150, 0}).isEmpty());
+  // Blackout changes what goes out, not the show.
+  EXPECT_TRUE(door.Run({RemoteCommandKind::BlackOut, 1, 0}).isEmpty());
+  EXPECT_EQ(history.Steps(), 3);
+  EXPECT_EQ(history.UndoName(), Name(kStepTempo));
+  console.UndoStep();
+  console.UndoStep();
+  EXPECT_EQ(console.Show().DataRead(0, 10), 0);
+  EXPECT_EQ(console.Show().DataRead(0, 9), 201);
+  EXPECT_EQ(console.Show().memory.Get(kTempo), 44);
 }
 
 TEST(ShowHistory, ThePlayedSceneMovingIsNoStepWhileEditsDuringPlayAre) {
