@@ -3,6 +3,7 @@
 
 #include "app/PictureEditorSession.h"
 #include "app/ShowFiles.h"
+#include "app/ShowHistory.h"
 #include "app/ShowRunner.h"
 #include "app/ShowUndo.h"
 #include "editing/SceneList.h"
@@ -18,6 +19,7 @@ Console::Console(const StartOptions& options, QObject* parent)
           options.port.isEmpty() ? QString::fromLatin1(kDefaultPort) : options.port, titlePrefix_)),
       ola_(std::make_unique<OlaSink>()),
       undo_(std::make_unique<ShowUndo>(*this)),
+      history_(std::make_unique<ShowHistory>(*this)),
       pictureEditor_(std::make_unique<PictureEditorSession>(*this)),
       files_(std::make_unique<ShowFiles>(*this, options)) {
   setObjectName(QStringLiteral("Console"));
@@ -68,6 +70,26 @@ void Console::BeginEdit(UndoCopy undo) {
   if (undo == UndoCopy::Take) undo_->Take();
 }
 
+void Console::RecordStep(const QString& step) {
+  history_->Record(step);
+}
+
+void Console::BeginStep() {
+  history_->BeginStep();
+}
+
+void Console::EndStep(const QString& step) {
+  history_->EndStep(step);
+}
+
+bool Console::UndoStep() {
+  return history_->Undo();
+}
+
+bool Console::RedoStep() {
+  return history_->Redo();
+}
+
 void Console::Announce(ShowEdit changed) {
   if (changed.Has(ShowArea::Selection)) emit Changed(ShowArea::Selection);
   if (changed.Reshapes()) RefreshAll();
@@ -83,6 +105,7 @@ void Console::SetSelected(int channel, bool selected) {
   if (show_.memory.Get(kSelectFlags + channel) == flag) return;
   show_.memory.Set(kSelectFlags + channel, flag);
   emit Changed(ShowArea::Selection);
+  RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 std::uint8_t Console::ChooseRate(int position) {
@@ -109,6 +132,8 @@ void Console::Replaced(ShowReplacement how) {
   if (how != ShowReplacement::Restored) pictureEditor_->Drop();
   emit ShowReplaced(how);
   RefreshAll();
+  // Another show, or an empty one, starts its own history; a restore is a step of this one.
+  if (how != ShowReplacement::Restored) history_->Start();
 }
 
 // ---------------------------------------------------------------- keyboard

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/StartOptions.h"
 #include "output/OutputEngine.h"
@@ -28,6 +29,7 @@ class DmxLink;
 class OlaSink;
 class PictureEditorSession;
 class ShowFiles;
+class ShowHistory;
 class ShowRunner;
 class ShowUndo;
 
@@ -83,13 +85,28 @@ class Console : public QObject {
   // Runs an edit of the show: takes the undo copy first when asked, then runs `edit` on the
   // show and says what it changed. `edit` takes the ShowState and returns the ShowEdit of
   // what it changed (an empty one when it changed nothing). Returns that ShowEdit.
+  // What it changed is then one step of the undo history, called `step` (when empty, after
+  // the kinds of bytes changed).
   template <class EditFunction>
-  ShowEdit Edit(UndoCopy undo, EditFunction&& edit) {
+  ShowEdit Edit(UndoCopy undo, const QString& step, EditFunction&& edit) {
     BeginEdit(undo);
+    // What the views write back while they refresh belongs to this step.
+    BeginStep();
     const ShowEdit changed = edit(show_);
     Announce(changed);
+    EndStep(step);
     return changed;
   }
+  template <class EditFunction>
+  ShowEdit Edit(UndoCopy undo, EditFunction&& edit) {
+    return Edit(undo, QString(), std::forward<EditFunction>(edit));
+  }
+  // The operator changed the show outside an Edit: what changed since the last step of the
+  // undo history is one step called `step` (nothing when nothing changed).
+  void RecordStep(const QString& step = {});
+  // Takes back / makes again the last step of the undo history; every view refreshes.
+  bool UndoStep();
+  bool RedoStep();
 
   // ------------------------------------------------------------ playback
   // Whether the show plays; the show runner starts and stops it and says so.
@@ -114,6 +131,9 @@ class Console : public QObject {
   const ShowFiles& Files() const { return *files_; }
   // The undo copy.
   ShowUndo& Undo() { return *undo_; }
+  // The undo history.
+  ShowHistory& History() { return *history_; }
+  const ShowHistory& History() const { return *history_; }
   // The static picture editor's working state.
   PictureEditorSession& PictureEditor() { return *pictureEditor_; }
   const PictureEditorSession& PictureEditor() const { return *pictureEditor_; }
@@ -150,6 +170,7 @@ class Console : public QObject {
   // The services change the show on the console's behalf and say so through it.
   friend class ShowFiles;
   friend class ShowUndo;
+  friend class ShowHistory;
   friend class PictureEditorSession;
 
   // Says what an edit changed, in the order the views expect: the selection, the whole
@@ -157,6 +178,9 @@ class Console : public QObject {
   void Announce(ShowEdit changed);
   // Takes the undo copy when the edit asks for it.
   void BeginEdit(UndoCopy undo);
+  // An edit and its refresh are one step of the history, recorded at its end.
+  void BeginStep();
+  void EndStep(const QString& step);
   // The whole show image was replaced: what the picture editor kept of another show is
   // dropped, then ShowReplaced and the refresh of every view.
   void Replaced(ShowReplacement how);
@@ -171,6 +195,7 @@ class Console : public QObject {
   OutputTicker ticker_;
 
   std::unique_ptr<ShowUndo> undo_;
+  std::unique_ptr<ShowHistory> history_;
   std::unique_ptr<PictureEditorSession> pictureEditor_;
   std::unique_ptr<ShowFiles> files_;
   bool keyPreview_ = true;

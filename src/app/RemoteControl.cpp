@@ -131,6 +131,8 @@ QString RemoteControl::Run(const RemoteCommand& c) {
       runner.SetConveyorSlotDown(c.a, !runner.ConveyorState().Down(c.a));
       break;
   }
+  // What the remote changed of the show is a step of the undo history.
+  console_.RecordStep();
   Refresh();
   return {};
 }

@@ -4,11 +4,14 @@
 #include "app/ShowUndo.h"
 #include "output/OlaSink.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "app/ShowRunner.h"
 
 namespace kalvetro {
@@ -23,6 +26,18 @@ bool MakeFolderFor(const QString& file) {
   return QDir().mkpath(QFileInfo(file).absolutePath());
 }
 
+constexpr char kRecoveryFile[] = "Kalvo.recovery.klv";
+constexpr char kRecoveryNameFile[] = "Kalvo.recovery.name";
+
+QByteArray ImageBytes(const std::array<std::uint8_t, kShowFileSize>& image) {
+  return QByteArray(reinterpret_cast<const char*>(image.data()), kShowFileSize);
+}
+
+std::span<const std::uint8_t> Bytes(const QByteArray& bytes) {
+  return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+          static_cast<std::size_t>(bytes.size())};
+}
+
 }  // namespace
 
 ShowFiles::ShowFiles(Console& console, const StartOptions& options)
@@ -32,7 +47,22 @@ ShowFiles::ShowFiles(Console& console, const StartOptions& options)
       settingsPath_(options.settingsFile.isEmpty() ? DefaultSettingsPath() : options.settingsFile),
       autosavePath_(options.autosaveFile.isEmpty()
                         ? UserFile(QStandardPaths::AppDataLocation, "ShouTemp.klv")
-                        : options.autosaveFile) {}
+                        : options.autosaveFile) {
+  recoveryTimer_.setSingleShot(true);
+  recoveryTimer_.setInterval(kRecoveryDelayMs);
+  connect(&recoveryTimer_, &QTimer::timeout, this, [this] {
+    const Result written = WriteRecovery();
+    if (!written.ok) console_.ShowStatus(QString::fromStdString(written.error));
+  });
+  connect(&console_.History(), &ShowHistory::Stepped, this, &ShowFiles::NoteChange);
+  // An opened or emptied show is what its file (or nothing) holds: no recovery until it changes.
+  connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
+    if (how == ShowReplacement::Restored) return;
+    recoveryWritten_ = ImageBytes(console_.PictureEditor().FileImage());
+    unsaved_ = false;
+    recovered_ = false;
+  });
+}
 
 QString ShowFiles::DefaultSettingsPath() {
   return UserFile(QStandardPaths::AppConfigLocation, kSettingsFileName);
@@ -71,6 +101,7 @@ Result ShowFiles::SaveShowAs(const QString& path) {
   saveDialogFileName_ = path;
   saveNameFromFile_ = true;
   show.showNamed = true;
+  Saved();
   emit FileNameChanged(path);
   emit ShowSavedAs();
   return result;
@@ -78,8 +109,112 @@ Result ShowFiles::SaveShowAs(const QString& path) {
 
 Result ShowFiles::SaveShow() {
   WriteIdentificationText(console_.show_.memory);
-  return WriteFileAtomically(saveDialogFileName_.toStdString(),
-                             console_.PictureEditor().FileImage());
+  const Result result =
+      WriteFileAtomically(saveDialogFileName_.toStdString(), console_.PictureEditor().FileImage());
+  if (result.ok) Saved();
+  return result;
+}
+
+void ShowFiles::Saved() {
+  // The show is in its file: nothing is left to recover.
+  RemoveRecovery();
+  recoveryTimer_.stop();
+  recoveryWritten_ = ImageBytes(console_.PictureEditor().FileImage());
+  unsaved_ = false;
+  recovered_ = false;
+}
+
+// ---------------------------------------------------------------- crash recovery
+
+QString ShowFiles::RecoveryPath() const {
+  return QFileInfo(autosavePath_).dir().filePath(QString::fromLatin1(kRecoveryFile));
+}
+
+QString ShowFiles::RecoveryNamePath() const {
+  return QFileInfo(autosavePath_).dir().filePath(QString::fromLatin1(kRecoveryNameFile));
+}
+
+QString ShowFiles::DefaultRecoveryPath() {
+  return UserFile(QStandardPaths::AppDataLocation, kRecoveryFile);
+}
+
+void ShowFiles::NoteChange() {
+  unsaved_ = true;
+  // Armed, not restarted: a long drag is saved while it goes on.
+  if (!recoveryTimer_.isActive()) recoveryTimer_.start();
+}
+
+Result ShowFiles::WriteRecovery() {
+  const QByteArray image = ImageBytes(console_.PictureEditor().FileImage());
+  if (image == recoveryWritten_) return Result::Ok();
+  MakeFolderFor(RecoveryPath());
+  // The name first: the image, written last, is the newer of the two.
+  const QByteArray name =
+      (console_.show_.showNamed && saveNameFromFile_) ? saveDialogFileName_.toUtf8() : QByteArray();
+  Result result = WriteFileAtomically(RecoveryNamePath().toStdString(), Bytes(name));
+  if (result.ok) result = WriteFileAtomically(RecoveryPath().toStdString(), Bytes(image));
+  if (result.ok) recoveryWritten_ = image;
+  return result;
+}
+
+void ShowFiles::RemoveRecovery() {
+  QFile::remove(RecoveryPath());
+  QFile::remove(RecoveryNamePath());
+}
+
+namespace {
+
+QString ReadRecoveryName(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.read(4096)).trimmed();
+}
+
+}  // namespace
+
+bool ShowFiles::RecoveryWaiting() const {
+  const QFileInfo recovery(RecoveryPath());
+  if (!recovery.exists()) return false;
+  const QFileInfo show(ReadRecoveryName(RecoveryNamePath()));
+  if (show.filePath().isEmpty() || !show.exists()) return true;
+  return recovery.lastModified() > show.lastModified();
+}
+
+Result ShowFiles::OpenRecovery() {
+  ShowState& show = console_.show_;
+  Result result;
+  {
+    ShowReplaceGuard replacing(show);
+    result = LoadShowFile(RecoveryPath().toStdString(), show.memory);
+  }
+  if (!result.ok) return result;
+  const QString name = ReadRecoveryName(RecoveryNamePath());
+  if (!name.isEmpty()) {
+    openDialogFileName_ = name;
+    saveDialogFileName_ = name;
+    saveNameFromFile_ = true;
+  }
+  show.showNamed = !name.isEmpty();
+  console_.Undo().Forget();
+  console_.Replaced(ShowReplacement::Opened);
+  // The recovered changes are in no show file: the recovery file keeps them until a save.
+  recoveryWritten_ = ImageBytes(console_.PictureEditor().FileImage());
+  unsaved_ = true;
+  recovered_ = true;
+  emit FileNameChanged(saveDialogFileName_);
+  return result;
+}
+
+QString ShowFiles::SetRecoveryAside() {
+  const QFileInfo recovery(RecoveryPath());
+  const QString stamp = recovery.lastModified().toString(QStringLiteral("yyyy-MM-dd-HHmm"));
+  QString base = QStringLiteral("Kalvo.recovery-") + stamp;
+  for (int n = 2; recovery.dir().exists(base + QStringLiteral(".klv")); ++n)
+    base = QStringLiteral("Kalvo.recovery-%1-%2").arg(stamp).arg(n);
+  const QString aside = recovery.dir().filePath(base + QStringLiteral(".klv"));
+  QFile::rename(RecoveryPath(), aside);
+  QFile::rename(RecoveryNamePath(), recovery.dir().filePath(base + QStringLiteral(".name")));
+  return aside;
 }
 
 Result ShowFiles::Autosave() {

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <string>
 
@@ -60,6 +61,35 @@ class ShowFiles : public QObject {
   static QString DefaultSettingsPath();
   const QString& AutosavePath() const { return autosavePath_; }
 
+  // ------------------------------------------------------------ crash recovery
+  // Every change of the show reaches the recovery file within about a second: the show file
+  // image ("Kalvo.recovery.klv" beside the autosave file) and the show's file name beside it
+  // ("Kalvo.recovery.name"). A save removes them (the show is in its file), so does a clean
+  // shutdown; after a crash the next start finds them.
+  static constexpr int kRecoveryDelayMs = 1000;
+  QString RecoveryPath() const;
+  QString RecoveryNamePath() const;
+  // The recovery file of the window's own folders (the headless player keeps its files apart).
+  static QString DefaultRecoveryPath();
+  // The show changed: the recovery file is written within kRecoveryDelayMs.
+  void NoteChange();
+  // Writes the recovery files now, if the show differs from what they hold.
+  Result WriteRecovery();
+  void RemoveRecovery();
+  // Whether a recovery file waits that is newer than the show file it names (or names none).
+  bool RecoveryWaiting() const;
+  // Opens the recovery file as the show, under the name it keeps, as a show with unsaved
+  // changes (its recovery file stays until it is saved).
+  Result OpenRecovery();
+  // Keeps the recovery files aside under names with their time
+  // ("Kalvo.recovery-2026-12-10-0915.klv"); returns the new path of the image.
+  QString SetRecoveryAside();
+  // The show holds changes that are in no show file (a change since the last open or save,
+  // or a recovered show).
+  bool Unsaved() const { return unsaved_; }
+  // The show came from the recovery file and has not been saved since: the caption marks it.
+  bool Recovered() const { return recovered_; }
+
  signals:
   // The show's file name changed (opened or saved under a new name).
   void FileNameChanged(const QString& path);
@@ -69,6 +99,9 @@ class ShowFiles : public QObject {
   void SettingsRead();
 
  private:
+  // A save wrote the show: the recovery files go.
+  void Saved();
+
   Console& console_;
   QString openDialogFileName_;
   QString saveDialogFileName_ = QStringLiteral("Unit_001");
@@ -82,6 +115,10 @@ class ShowFiles : public QObject {
   RemoteSettings remoteSettings_;
   SoundSettings soundSettings_;
   QString autosavePath_;
+  QTimer recoveryTimer_;
+  QByteArray recoveryWritten_;  // the image the recovery file holds, or the saved show's
+  bool unsaved_ = false;
+  bool recovered_ = false;
 };
 
 }  // namespace kalvetro

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "editing/SceneList.h"
 #include "serial/ThreadInbox.h"
 
@@ -97,6 +98,9 @@ void ShowRunner::Stop() {
 }
 
 void ShowRunner::SetPlaying(bool playing) {
+  // The history takes what the operator changed before playing starts as a step, and where the
+  // show stopped as it is (the played scene moving is no step).
+  console_.RecordStep();
   console_.Show().playing.store(playing);
   announcedPlaying_ = playing;
   emit PlayingChanged(playing);
@@ -122,6 +126,7 @@ int ShowRunner::Tempo() const {
 void ShowRunner::SetTempo(int tempo) {
   console_.Show().memory.Set(kTempo, static_cast<std::uint8_t>(LimitTempo(tempo)));
   ApplyTempo();
+  console_.RecordStep(QString::fromUtf8(kStepTempo));
 }
 
 void ShowRunner::ApplyTempo() {
@@ -165,6 +170,7 @@ void ShowRunner::StepTo(std::uint8_t scene) {
   if (show.playing.load())
     FillStepTable(show.memory, scene, sequencerTimer_.interval(), console_.Frames().stepTable);
   console_.RefreshAll();
+  console_.RecordStep(QString::fromUtf8(kStepScene));
   emit SceneStepped(scene);
 }
 
@@ -189,6 +195,7 @@ void ShowRunner::SelectScene(int position) {
   }
   // Playing, the refresh puts the slider back on the current scene.
   console_.RefreshAll();
+  console_.RecordStep(QString::fromUtf8(kStepScene));
 }
 
 bool ShowRunner::GoToScene(int step) {
@@ -606,6 +613,7 @@ void ShowRunner::SetAutomatProgram(int a, int program) {
   if (program < 1 || program > kAutomatPrograms) return;
   console_.Show().memory.Set(AutomatBase(a) + kAutomatMode, static_cast<std::uint8_t>(program));
   automats_[a - 1].program = program;
+  console_.RecordStep(QString::fromUtf8(kStepAutomat));
   emit AutomatChanged(a);
 }
 
@@ -613,6 +621,7 @@ void ShowRunner::SetAutomatFirstChannel(int a, int p) {
   const int position = std::clamp(p, 0, kMaxAutomatPosition);
   console_.Show().memory.Set(AutomatBase(a) + kAutomatChannel, static_cast<std::uint8_t>(position));
   PublishAutomatPosition(a);
+  console_.RecordStep(QString::fromUtf8(kStepAutomat));
   emit AutomatChanged(a);
 }
 
@@ -620,16 +629,19 @@ void ShowRunner::SetAutomatTempo(int a, int tempo) {
   console_.Show().memory.Set(AutomatBase(a) + kAutomatTempo,
                              static_cast<std::uint8_t>(std::clamp(tempo, 0, 255)));
   ApplyAutomatTempo(a);
+  console_.RecordStep(QString::fromUtf8(kStepAutomat));
   emit AutomatChanged(a);
 }
 
 void ShowRunner::SetAutomatBright(int a, int level) {
   console_.Show().memory.Set(AutomatBase(a) + kAutomatBright, ClampLevel(level));
+  console_.RecordStep(QString::fromUtf8(kStepAutomat));
   emit AutomatChanged(a);
 }
 
 void ShowRunner::SetAutomatDark(int a, int level) {
   console_.Show().memory.Set(AutomatBase(a) + kAutomatDark, ClampLevel(level));
+  console_.RecordStep(QString::fromUtf8(kStepAutomat));
   emit AutomatChanged(a);
 }
 

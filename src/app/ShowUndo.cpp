@@ -2,6 +2,7 @@
 #include "app/ShowUndo.h"
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "editing/SceneList.h"
 
 namespace kalvetro {
@@ -25,6 +26,7 @@ void ShowUndo::Restore() {
     RestoreUndoCopy(console_.show_);
   }
   console_.Replaced(ShowReplacement::Restored);
+  console_.RecordStep(QString::fromUtf8(kStepRestore));
 }
 
 }  // namespace kalvetro

@@ -47,10 +47,37 @@ void ApplyRunChoices(ShowRunner& runner, const StartOptions& options) {
   if (options.crossfadeMode) runner.SetCrossfadeMode(*options.crossfadeMode);
 }
 
+// Changes that a crash kept from their show file: the window offers them; No keeps them aside
+// under their time. The player asks nobody and leaves the window's file alone.
+void OfferRecovery(Console& console, bool player, const std::function<bool(const QString&)>& ask,
+                   const std::function<void(const Result&)>& report) {
+  ShowFiles& files = console.Files();
+  if (player) {
+    if (QFileInfo::exists(ShowFiles::DefaultRecoveryPath()))
+      console.ShowStatus(QStringLiteral("unsaved changes of the window wait in %1: the window "
+                                        "offers them at its next start")
+                             .arg(ShowFiles::DefaultRecoveryPath()));
+  } else if (files.RecoveryWaiting()) {
+    if (ask && ask(QStringLiteral("Восстановить несохранённые изменения?"))) {
+      const Result recovered = files.OpenRecovery();
+      if (!recovered.ok) {
+        report(recovered);
+        files.SetRecoveryAside();
+      }
+    } else {
+      files.SetRecoveryAside();
+    }
+  } else if (QFileInfo::exists(files.RecoveryPath())) {
+    // Older than the show it names: the show was saved after it. Kept aside all the same.
+    files.SetRecoveryAside();
+  }
+}
+
 }  // namespace
 
 Result StartConsole(Console& console, Remotes& remotes, const StartOptions& options,
-                    const std::function<void(const Result&)>& report) {
+                    const std::function<void(const Result&)>& report,
+                    const std::function<bool(const QString&)>& ask) {
   const bool player = options.headless;
   ShowFiles& files = console.Files();
   ShowRunner& runner = console.Runner();
@@ -95,6 +122,8 @@ Result StartConsole(Console& console, Remotes& remotes, const StartOptions& opti
       report(opened);
     }
   }
+
+  OfferRecovery(console, player, ask, report);
 
   // The runner's choices for the run. The player plays from the first scene.
   if (player) memory.Set(kCurrentStep, 0);

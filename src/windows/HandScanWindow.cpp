@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "ui/PaintBox.h"
 
 namespace kalvetro {
@@ -168,7 +169,7 @@ void HandScanWindow::SendPadPosition() {
   pad.x.store(static_cast<std::uint8_t>(vx), kRelaxedOrder);
   pad.y.store(static_cast<std::uint8_t>(vy), kRelaxedOrder);
 
-  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepHandScan), [&](ShowState& show) {
     const int row = SceneRowOffset(show.CurrentStep());
     for (int n = 1; n <= 255; ++n) {
       if (!console_.Selected(n)) continue;

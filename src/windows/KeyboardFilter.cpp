@@ -41,6 +41,16 @@ bool FocusTakesText() {
   return false;
 }
 
+// Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y: the undo history's keys. Pressed with Ctrl already down,
+// they undo and redo; their letters flash no picture and start no conveyor slot then.
+bool HistoryKey(const QKeyEvent* key) {
+  const Qt::KeyboardModifiers mods =
+      key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  if (key->key() == Qt::Key_Z)
+    return mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier);
+  return key->key() == Qt::Key_Y && mods == Qt::ControlModifier;
+}
+
 }  // namespace
 
 KeyboardFilter::KeyboardFilter(Console& console, QWidget* mainWindow, QTabWidget* inputPages,
@@ -78,7 +88,10 @@ bool KeyboardFilter::eventFilter(QObject* watched, QEvent* event) {
       if (!TakesKey(watched, key)) break;
       const int code = VirtualKeyCode(key->nativeScanCode(), key->key(),
                                       key->modifiers().testFlag(Qt::KeypadModifier));
-      if (event->type() == QEvent::KeyPress) {
+      if (event->type() == QEvent::KeyPress && HistoryKey(key)) {
+        // Its release belongs to the shortcut too.
+        keyOwners_[static_cast<std::uint8_t>(code)] = KeyOwner::kShortcut;
+      } else if (event->type() == QEvent::KeyPress) {
         KeyPressed(code, key->isAutoRepeat());
       } else {
         KeyReleased(code, key->isAutoRepeat());
@@ -129,7 +142,7 @@ void KeyboardFilter::KeyPressed(int virtualKey, bool autoRepeat) {
     return;
   }
   // The auto-repeat of a key that was pressed into a text goes on belonging to the text.
-  if (autoRepeat && owner == KeyOwner::kText) return;
+  if (autoRepeat && (owner == KeyOwner::kText || owner == KeyOwner::kShortcut)) return;
   owner = KeyOwner::kConsole;
   FormKeyDown(virtualKey, autoRepeat);
 }
@@ -138,7 +151,7 @@ void KeyboardFilter::KeyReleased(int virtualKey, bool autoRepeat) {
   KeyOwner& owner = keyOwners_[static_cast<std::uint8_t>(virtualKey)];
   const KeyOwner pressedFor = owner;
   if (!autoRepeat) owner = KeyOwner::kNone;
-  if (pressedFor == KeyOwner::kText) return;
+  if (pressedFor == KeyOwner::kText || pressedFor == KeyOwner::kShortcut) return;
   if (pressedFor == KeyOwner::kNone && FocusTakesText()) return;
   FormKeyUp(virtualKey, autoRepeat);
 }

@@ -78,8 +78,9 @@ class KeyboardFilter : public QObject {
   QPointer<QWidget> mainWindow_;
   QPointer<QTabWidget> inputPages_;
   KeyMap keyMap_;
-  // Who took the last press of each key code: nobody (the key is up), the console or a text.
-  enum class KeyOwner : std::uint8_t { kNone, kConsole, kText };
+  // Who took the last press of each key code: nobody (the key is up), the console, a text or
+  // a shortcut of the window (the undo keys).
+  enum class KeyOwner : std::uint8_t { kNone, kConsole, kText, kShortcut };
   std::array<KeyOwner, 256> keyOwners_{};
   // The key event last taken and where it was delivered: a key event that no control accepts
   // travels up to the window through every parent, and each step passes through this filter.

@@ -2,8 +2,10 @@
 #include "windows/MainWindow.h"
 #include "app/PictureEditorSession.h"
 #include "app/ShowFiles.h"
+#include "app/ShowHistory.h"
 #include "app/ShowUndo.h"
 #include "output/DmxLink.h"
+#include "windows/HistoryWatch.h"
 #include "windows/KeyboardFilter.h"
 
 #include <sys/statvfs.h>
@@ -191,6 +193,14 @@ void MainWindow::BuildMenus() {
 
   scenesMenu = menuBar()->addMenu(QStringLiteral("Сцены"));
   scenesMenu->setObjectName(QStringLiteral("EditItem"));
+  // The undo history: each entry says what it would take back or make again.
+  undoItem_ = addAction(scenesMenu, "UndoItem", QStringLiteral("Отменить"), QKeySequence("Ctrl+Z"),
+                        &MainWindow::UndoStep);
+  redoItem_ = addAction(scenesMenu, "RedoItem", QStringLiteral("Повторить"), QKeySequence(),
+                        &MainWindow::RedoStep);
+  redoItem_->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+  connect(&console_.History(), &ShowHistory::Changed, this, &MainWindow::NameHistorySteps);
+  NameHistorySteps();
   settingsMenu = menuBar()->addMenu(QStringLiteral("Установки"));
   settingsMenu->setObjectName(QStringLiteral("SettingsMenu"));
   optionsMenu = menuBar()->addMenu(QStringLiteral("Опции"));
@@ -286,6 +296,8 @@ void MainWindow::BuildPages() {
   // before the pages, which listen to its wheel and keys.
   keyboard_ = new KeyboardFilter(console_, this, inputPages, &console_);
   qApp->installEventFilter(keyboard_);
+  // The step boundaries of the undo history: the mouse and the keys of every window.
+  qApp->installEventFilter(new HistoryWatch(console_.History(), &console_));
   AddTab(inputPages, QStringLiteral("TabSheetScroll"), QStringLiteral("Фэйдера"));
   AddTab(inputPages, QStringLiteral("TabSheetDamp"), QStringLiteral("Дамп"));
   AddTab(inputPages, QStringLiteral("TabSheetGrafik"), QStringLiteral("График Канала"));
@@ -394,8 +406,9 @@ void MainWindow::FormCreate(const StartOptions& options) {
   setWindowState(windowState() | Qt::WindowMaximized);
   FillDiskLabels();
   // The window starts on whatever fails: a show that cannot be read is said in a message box.
-  StartConsole(console_, *remotes_, options,
-               [this](const Result& failed) { ShowFileError(failed.error); });
+  StartConsole(
+      console_, *remotes_, options, [this](const Result& failed) { ShowFileError(failed.error); },
+      [this](const QString& question) { return dialogs_->Ask(question); });
   dmxLink_->ShowOpenedAtStart();
   RefreshAll();
   ShowStatus(QStringLiteral(" Инициализация "));
@@ -420,7 +433,9 @@ void MainWindow::FormClose() {
     pictureEditor_->FormClose();
     pictureEditor_->hide();
   }
-  SaveFileAs();
+  // The recovery file goes unless the show could not be saved (a save declined is the
+  // operator's choice).
+  if (SaveFileAs()) console_.Files().RemoveRecovery();
   const Result result = console_.Files().WriteIniFile();
   if (!result.ok) ShowFileError(result.error);
 }
@@ -452,7 +467,9 @@ void MainWindow::HideStatusLine() {
 }
 
 void MainWindow::SetCaptionFileName(const QString& fileName) {
-  setWindowTitle(TitlePrefixText(TitlePrefix()) + fileName);
+  // A show recovered after a crash holds changes that are in no file until it is saved.
+  const QString unsaved = console_.Files().Recovered() ? QStringLiteral(" *") : QString();
+  setWindowTitle(TitlePrefixText(TitlePrefix()) + fileName + unsaved);
 }
 
 void MainWindow::RefreshCaption() {
@@ -469,6 +486,25 @@ void MainWindow::RefreshCaption() {
 void MainWindow::SetUndoButtonsEnabled(bool enabled) {
   for (auto* b : undoButtons_)
     if (b) b->setEnabled(enabled);
+}
+
+void MainWindow::UndoStep() {
+  console_.UndoStep();
+}
+
+void MainWindow::RedoStep() {
+  console_.RedoStep();
+}
+
+void MainWindow::NameHistorySteps() {
+  const ShowHistory& history = console_.History();
+  auto name = [](const QString& entry, const QString& step) {
+    return step.isEmpty() ? entry : entry + QStringLiteral(": ") + step;
+  };
+  undoItem_->setText(name(QStringLiteral("Отменить"), history.UndoName()));
+  undoItem_->setEnabled(history.CanUndo());
+  redoItem_->setText(name(QStringLiteral("Повторить"), history.RedoName()));
+  redoItem_->setEnabled(history.CanRedo());
 }
 
 void MainWindow::ClearAll() {
@@ -504,11 +540,12 @@ void MainWindow::ChooseAndOpenShow() {
   OpenChosenShowFile();
 }
 
-void MainWindow::SaveFileAs() {
+bool MainWindow::SaveFileAs() {
   const auto chosen = dialogs_->SaveFile(console_.Files().SaveDialogFileName(), kShowFilter);
-  if (!chosen) return;
+  if (!chosen) return true;
   const Result result = console_.Files().SaveShowAs(*chosen);
   if (!result.ok) ShowFileError(result.error);
+  return result.ok;
 }
 
 void MainWindow::SaveFile() {

@@ -78,9 +78,13 @@ class MainWindow : public QMainWindow, public WindowParts {
   void ChooseAndSaveShowAs();
   bool OpenChosenShowFile();
   void SaveFile();
-  void SaveFileAs();
+  // Asks for a name and saves; false when the save failed (true also when declined).
+  bool SaveFileAs();
   void AutosaveShow();
   void RestoreUndo() { console_.Undo().Restore(); }
+  // The undo history ("Отменить", "Повторить" of "Сцены").
+  void UndoStep();
+  void RedoStep();
   void CloseWindow() { close(); }
   void ExitProgram() { close(); }
 
@@ -113,6 +117,8 @@ class MainWindow : public QMainWindow, public WindowParts {
   void BuildConveyorParts();  // conveyor, window colour, help and about (MainWindowConveyor.cpp)
   void FillDiskLabels();
   void SetUndoButtonsEnabled(bool enabled);
+  // The history's entries say what they would take back or make again.
+  void NameHistorySteps();
   void SetCaptionFileName(const QString& fileName);
   void ShowFileError(const std::string& message);
   QWidget* AddTab(QTabWidget* pages, const QString& name, const QString& caption);
@@ -129,6 +135,8 @@ class MainWindow : public QMainWindow, public WindowParts {
   // Controls.
   QMenu* showMenu = nullptr;
   QMenu* scenesMenu = nullptr;
+  QAction* undoItem_ = nullptr;
+  QAction* redoItem_ = nullptr;
   QMenu* settingsMenu = nullptr;
   QMenu* optionsMenu = nullptr;
   QMenu* helpMenu = nullptr;

@@ -14,6 +14,7 @@
 #include <span>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "editing/ChannelNames.h"
 #include "editing/KeyMap.h"
 #include "ui/Controls.h"
@@ -290,14 +291,14 @@ void ChannelGraphPage::ChangeGraphZoom() {
 
 void ChannelGraphPage::ChangeLastSceneFromGraph() {
   if (refreshing_) return;  // the refresh shows the stored number; nothing to write
-  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepSceneList), [&](ShowState& show) {
     SetGraphLastScene(show, graphLastSceneSlider->value());
     return ShowEdit::Reshaped();
   });
 }
 
 void ChannelGraphPage::PressGraphPoint(GraphButton button, int x, int y) {
-  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepGraph), [&](ShowState& show) {
     ShowPointer(graph_.MouseDown(show, button, x, y), true);
     return ShowEdit(ShowArea::Levels);
   });
@@ -305,7 +306,7 @@ void ChannelGraphPage::PressGraphPoint(GraphButton button, int x, int y) {
 
 void ChannelGraphPage::DragGraphPoint(int x, int y) {
   const bool drawing = graph_.Dragging();
-  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepGraph), [&](ShowState& show) {
     ShowPointer(graph_.MouseMove(show, x, y), drawing);
     return drawing ? ShowEdit(ShowArea::Levels) : ShowEdit();
   });

@@ -13,6 +13,7 @@
 #include <span>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "editing/ChannelNames.h"
 #include "ui/Controls.h"
 #include "ui/WindowParts.h"
@@ -200,12 +201,13 @@ void LevelTablePage::RefreshLevelTableLabels() {
 
 void LevelTablePage::WriteChosenLevel() {
   if (refreshing_) return;
-  const ShowEdit changed = console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
-    const bool written =
-        WriteLevelTableLevel(show, tableEditSceneBox->isChecked(), tableSceneSlider->value(),
-                             tableChannelSlider->value(), tableLevelSlider->value());
-    return written ? ShowEdit(ShowArea::Levels) : ShowEdit();
-  });
+  const ShowEdit changed =
+      console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepLevelTable), [&](ShowState& show) {
+        const bool written =
+            WriteLevelTableLevel(show, tableEditSceneBox->isChecked(), tableSceneSlider->value(),
+                                 tableChannelSlider->value(), tableLevelSlider->value());
+        return written ? ShowEdit(ShowArea::Levels) : ShowEdit();
+      });
   if (!changed.Empty()) RefreshLevelTable();
 }
 

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "editing/ChannelNames.h"
 #include "ui/Controls.h"
 #include "ui/DialogService.h"
@@ -72,7 +73,7 @@ NameCopyGroup::NameCopyGroup(Console& console, WindowParts& parts, QWidget* pare
 
 void NameCopyGroup::CopyNames() {
   NameCopyResult result{};
-  console_.Edit(UndoCopy::Take, [&](ShowState& show) {
+  console_.Edit(UndoCopy::Take, QString::fromUtf8(kStepNameCopy), [&](ShowState& show) {
     result =
         CopyNameBlock(show, nameCopyFirst->value(), nameCopyLast->value(), nameCopyTarget->value());
     return ShowEdit(ShowArea::Names);
@@ -85,7 +86,7 @@ void NameCopyGroup::CopyNames() {
 void NameCopyGroup::ClearAllChannelNames() {
   const bool clear = parts_.Dialogs().Ask(QStringLiteral("Очистить имена каналов?"));
   // The name boxes show the stored names again in both cases.
-  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepChannelName), [&](ShowState& show) {
     if (clear) ClearChannelNames(show.memory);
     return ShowEdit(ShowArea::Names);
   });

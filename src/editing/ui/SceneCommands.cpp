@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "editing/SceneList.h"
 #include "ui/WindowParts.h"
 
@@ -97,7 +98,7 @@ void SceneCommands::BuildToolBar() {
 
 void SceneCommands::EditScenes(void (*command)(ShowState&)) {
   if (console_.Show().playing.load()) return;
-  console_.Edit(UndoCopy::Take, [command](ShowState& show) {
+  console_.Edit(UndoCopy::Take, QString::fromUtf8(kStepSceneList), [command](ShowState& show) {
     command(show);
     return ShowEdit::Reshaped();
   });
@@ -136,7 +137,7 @@ void SceneCommands::CopySceneToBuffer() {
   pasteFromBufferAction->setEnabled(true);
   if (buttons_.insertPasted) buttons_.insertPasted->setEnabled(true);
   if (buttons_.pasteScene) buttons_.pasteScene->setEnabled(true);
-  console_.Edit(UndoCopy::Keep, [this](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepPaste), [this](ShowState& show) {
     SaveToPaste(show);
     console_.ShowStatus(QStringLiteral(" Записать в буфер "));
     return ShowEdit::Reshaped();

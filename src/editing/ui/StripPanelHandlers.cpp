@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "app/ShowRunner.h"
 #include "editing/StripLevels.h"
 #include "editing/ui/LevelLabel.h"
@@ -40,8 +41,11 @@ void StripPanel::WriteFaderLevel(int k) {
   console_.Controls().strips.fader[k - 1].store(static_cast<std::uint8_t>(level));
   ShowState& show = console_.Show();
   if (show.playing.load()) return;
-  show.memory.Set(SceneRowOffset(show.CurrentStep()) + stripOffset_ + k,
-                  static_cast<std::uint8_t>(level));
+  const int offset = SceneRowOffset(show.CurrentStep()) + stripOffset_ + k;
+  // A fader set by a refresh writes back what it loaded: no step of its own.
+  if (show.memory.Get(offset) == level) return;
+  show.memory.Set(offset, static_cast<std::uint8_t>(level));
+  console_.RecordStep(QString::fromUtf8(kStepFader));
 }
 
 void StripPanel::RefreshFaders() {
@@ -57,7 +61,10 @@ void StripPanel::RefreshFaders() {
 
 void StripPanel::WriteChannelRate(int k) {
   const std::uint8_t step = console_.ChooseRate(rateSliders[k - 1]->value());
-  console_.Show().memory.Set(kRateRow + stripOffset_ + k, step);
+  ShowMemory& memory = console_.Show().memory;
+  if (memory.Get(kRateRow + stripOffset_ + k) == step) return;
+  memory.Set(kRateRow + stripOffset_ + k, step);
+  console_.RecordStep(QString::fromUtf8(kStepRate));
 }
 
 void StripPanel::RefreshRates() {
@@ -80,22 +87,26 @@ void StripPanel::StoreSelectionBoxes() {
   ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
     memory.Set(kSelectFlags + stripOffset_ + k, selectBoxes[k - 1]->isChecked() ? 1 : 0);
+  console_.RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 void StripPanel::ClearAllSelection() {
   console_.ShowStatus(QStringLiteral(" Все флажки Установлены "));
   console_.Show().memory.Fill(kSelectFlags, kRowSize, 0);
   LoadSelectionBoxes();
+  console_.RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 void StripPanel::ClearVisibleSelection() {
   SetVisibleFlags(console_.Show().memory, stripOffset_, 0);
   LoadSelectionBoxes();
+  console_.RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 void StripPanel::SelectVisibleChannels() {
   SetVisibleFlags(console_.Show().memory, stripOffset_, 1);
   LoadSelectionBoxes();
+  console_.RecordStep(QString::fromUtf8(kStepSelection));
 }
 
 void StripPanel::InvertSelectionGroup(int firstStrip) {

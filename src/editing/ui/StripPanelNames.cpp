@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "editing/ChannelNames.h"
 #include "editing/KeyMap.h"
 #include "editing/ui/StripPanel.h"
@@ -103,7 +104,7 @@ void StripPanel::BeginNameTyping() {
 
 void StripPanel::StoreChannelNames() {
   storingNames_ = true;
-  console_.Edit(UndoCopy::Keep, [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepChannelName), [&](ShowState& show) {
     StoreNameBoxes();
     BlanksToZero(show.memory);
     return ShowEdit(ShowArea::Names);
