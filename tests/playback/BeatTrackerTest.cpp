@@ -118,6 +118,21 @@ std::vector<float> Loop(double bpm, double seconds, int rate) {
   return out;
 }
 
+// The beats of a loop on the true grid from the tenth second on: how many, and how many of them
+// within 50 ms of it.
+std::pair<int, int> LateBeatsOnGrid(const std::vector<TrackedBeat>& beats, Clock::time_point start,
+                                    double period) {
+  int late = 0;
+  int onGrid = 0;
+  for (const TrackedBeat& beat : beats) {
+    const double t = Seconds(beat.time - start);
+    if (t < 10.0) continue;
+    ++late;
+    if (OffGrid(t, 0.5, period) < 0.05) ++onGrid;
+  }
+  return {late, onGrid};
+}
+
 // At 174 BPM aubio alone settles on half the tempo, a beat on every kick; the snares between
 // them are as strong, so the tracker takes the double tempo and reports every beat. At 90 BPM
 // the eighths between the beats are soft hi-hats: the tempo stays 90.
@@ -133,34 +148,12 @@ TEST(BeatTracker, ChoosesTheOctaveByTheOffBeats) {
       EXPECT_EQ(tracker.Doubled(), bpm > 100);
       // Beats of the last 20 s: nearly every beat, each on the grid.
       const double period = 60.0 / bpm;
-      int late = 0;
-      int onGrid = 0;
-      for (const TrackedBeat& beat : beats) {
-        const double t = Seconds(beat.time - start);
-        if (t < 10.0) continue;
-        ++late;
-        if (OffGrid(t, 0.5, period) < 0.05) ++onGrid;
-      }
+      const auto [late, onGrid] = LateBeatsOnGrid(beats, start, period);
       EXPECT_GE(late, static_cast<int>(0.9 * 20.0 / period));
       EXPECT_LE(late, static_cast<int>(1.1 * 20.0 / period) + 1);
       EXPECT_GE(onGrid, late * 9 / 10);
     }
   }
-}
-
-// The beats of a loop on the true grid from the tenth second on: how many, and how many of them
-// within 50 ms of it.
-std::pair<int, int> LateBeatsOnGrid(const std::vector<TrackedBeat>& beats, Clock::time_point start,
-                                    double period) {
-  int late = 0;
-  int onGrid = 0;
-  for (const TrackedBeat& beat : beats) {
-    const double t = Seconds(beat.time - start);
-    if (t < 10.0) continue;
-    ++late;
-    if (OffGrid(t, 0.5, period) < 0.05) ++onGrid;
-  }
-  return {late, onGrid};
 }
 
 // A sample of one of Debian's hydrogen drum kits, decoded by sox to mono floats at `rate`.
