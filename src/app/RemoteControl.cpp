@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "app/Console.h"
+#include "app/ShowHistory.h"
 #include "app/ShowRunner.h"
 #include "effects/Conveyor.h"
 #include "playback/Sequencer.h"
@@ -93,6 +94,8 @@ QString RemoteControl::Check(const RemoteCommand& c) const {
 QString RemoteControl::Run(const RemoteCommand& c) {
   if (QString refused = Check(c); !refused.isEmpty()) return refused;
   ShowRunner& runner = console_.Runner();
+  // What the command changes of the show is recorded with the rest of its burst.
+  const ShowHistory::RemoteBurst burst(console_.History());
   switch (c.kind) {
     case RemoteCommandKind::Play:
       c.a ? runner.Play() : runner.Stop();
@@ -131,7 +134,7 @@ QString RemoteControl::Run(const RemoteCommand& c) {
       runner.SetConveyorSlotDown(c.a, !runner.ConveyorState().Down(c.a));
       break;
   }
-  // What the remote changed of the show is a step of the undo history.
+  // What the remote changed of the show is a step of the undo history, with its burst.
   console_.RecordStep();
   Refresh();
   return {};

@@ -25,6 +25,9 @@ std::size_t ShowHistory::Step::Size() const {
 
 ShowHistory::ShowHistory(Console& console) : console_(console) {
   setObjectName(QStringLiteral("ShowHistory"));
+  remoteTimer_.setSingleShot(true);
+  remoteTimer_.setInterval(kRemoteStepMs);
+  connect(&remoteTimer_, &QTimer::timeout, this, &ShowHistory::RecordRemote);
 }
 
 void ShowHistory::ReadImage(Image& image) const {
@@ -36,6 +39,8 @@ void ShowHistory::Start() {
   position_ = 0;
   keptBytes_ = 0;
   held_ = false;
+  remoteWaiting_ = false;
+  remoteTimer_.stop();
   ReadImage(image_);
   emit Changed();
 }
@@ -118,6 +123,11 @@ QString ShowHistory::NameOf(const Step& step) {
 bool ShowHistory::Record(const QString& step) {
   // What the views write back while they reload after an undo is no step of its own.
   if (swapping_ || depth_ > 0) return false;
+  if (remoteDepth_ > 0 && !recordingRemote_) {
+    remoteWaiting_ = true;
+    return false;
+  }
+  if (!recordingRemote_) RecordRemote();
   ReadImage(scratch_);
   // The identification text is written by every save, and the played scene moves on its own
   // while the show plays: neither is a change the operator made.
@@ -130,7 +140,9 @@ bool ShowHistory::Record(const QString& step) {
   if (changed.name.isEmpty()) changed.name = NameOf(changed);
   Step* top = steps_.empty() ? nullptr : &steps_.back();
   const bool joins = top && top->name == changed.name &&
-                     (top->open || changed.name == QString::fromUtf8(kStepScene));
+                     (top->open || changed.name == QString::fromUtf8(kStepScene) ||
+                      (recordingRemote_ && top->remote && sinceRemote_.isValid() &&
+                       sinceRemote_.elapsed() < kRemoteJoinMs));
   if (joins) {
     // The image before the step on top, then its difference with the show now.
     Image& before = image_;
@@ -141,6 +153,7 @@ bool ShowHistory::Record(const QString& step) {
     }
     Step joined = Difference(before, scratch_, changed.name);
     joined.open = top->open;
+    joined.remote = top->remote;
     keptBytes_ -= top->Size();
     steps_.pop_back();
     --position_;
@@ -148,8 +161,10 @@ bool ShowHistory::Record(const QString& step) {
   } else {
     if (top) top->open = false;
     changed.open = held_;
+    changed.remote = recordingRemote_;
     Push(std::move(changed));
   }
+  if (recordingRemote_) sinceRemote_.start();
   image_ = scratch_;
   emit Changed();
   emit Stepped();
@@ -173,6 +188,26 @@ void ShowHistory::DropRedo() {
     keptBytes_ -= steps_.back().Size();
     steps_.pop_back();
   }
+}
+
+void ShowHistory::BeginStep() {
+  // An edit's step holds the edit alone: what a remote changed before it is its own step.
+  if (remoteDepth_ == 0 && depth_ == 0) RecordRemote();
+  ++depth_;
+}
+
+void ShowHistory::EndRemote() {
+  if (remoteDepth_ > 0) --remoteDepth_;
+  if (remoteDepth_ == 0 && remoteWaiting_ && !remoteTimer_.isActive()) remoteTimer_.start();
+}
+
+void ShowHistory::RecordRemote() {
+  if (!remoteWaiting_) return;
+  remoteTimer_.stop();
+  remoteWaiting_ = false;
+  recordingRemote_ = true;
+  Record();
+  recordingRemote_ = false;
 }
 
 void ShowHistory::EndStep(const QString& step) {

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -72,8 +74,29 @@ class ShowHistory : public QObject {
   void Release();
   // Between the two, nothing is recorded; the end records everything since as one step
   // (an edit and what the views write back while they refresh after it). They nest.
-  void BeginStep() { ++depth_; }
+  void BeginStep();
   void EndStep(const QString& step);
+
+  // Remotes send in bursts (a fader of a desk or a touch panel a level every few
+  // milliseconds, a flood as fast as the network goes): what a remote command changes is
+  // recorded kRemoteStepMs later, once for all the commands that came meanwhile, and a burst
+  // of the same kind within kRemoteJoinMs of the last one joins its step; the step is named
+  // after the kinds of bytes it changed (a burst may hold several). So a remote never
+  // costs a compare of the whole show per datagram, nor pushes the operator's own steps out of
+  // the history. Any other step records the remote's waiting changes first.
+  static constexpr int kRemoteStepMs = 250;
+  static constexpr int kRemoteJoinMs = 1000;
+  // While one lives, what is recorded waits as the remote's change.
+  class RemoteBurst {
+   public:
+    explicit RemoteBurst(ShowHistory& history) : history_(history) { ++history_.remoteDepth_; }
+    ~RemoteBurst() { history_.EndRemote(); }
+    RemoteBurst(const RemoteBurst&) = delete;
+    RemoteBurst& operator=(const RemoteBurst&) = delete;
+
+   private:
+    ShowHistory& history_;
+  };
   // Takes back / makes again one step; false when there is none or the picture editor is open.
   // The console announces the whole show afterwards.
   bool Undo();
@@ -100,6 +123,7 @@ class ShowHistory : public QObject {
     std::vector<std::uint32_t> ranges;  // offset and length, pairs
     std::vector<std::uint8_t> bytes;    // the other side of each range, one after the other
     bool open = false;                  // later changes of the same name may still join it
+    bool remote = false;                // a remote's burst
     std::size_t Size() const;
   };
   using Image = std::array<std::uint8_t, kShowFileSize>;
@@ -114,6 +138,9 @@ class ShowHistory : public QObject {
   void Swap(Step& step);
   void Push(Step step);
   void DropRedo();
+  void EndRemote();
+  // Records the remote's waiting changes as its step.
+  void RecordRemote();
 
   Console& console_;
   Image image_{};    // the show as of the last step
@@ -124,6 +151,11 @@ class ShowHistory : public QObject {
   bool swapping_ = false;  // an undo or redo is putting bytes back
   int depth_ = 0;          // steps begun and not yet ended
   std::size_t keptBytes_ = 0;
+  int remoteDepth_ = 0;         // remote commands running
+  bool remoteWaiting_ = false;  // a remote changed something not yet recorded
+  bool recordingRemote_ = false;
+  QTimer remoteTimer_;
+  QElapsedTimer sinceRemote_;  // since the remote's last step
 };
 
 }  // namespace kalvetro

@@ -224,24 +224,45 @@ TEST(ShowHistory, ADragIsOneStepFromPressToReleaseAndScenesChosenInARowAreOne) {
   EXPECT_EQ(history.Steps(), steps);
 }
 
-TEST(ShowHistory, EachCommandOfARemoteThatChangesTheShowIsAStep) {
+// A remote's commands are recorded in bursts: the commands within a quarter of a second are
+// one step, a burst of the same kind soon after joins it, a flood of levels costs the operator
+// none of the steps made before it, and undo takes a burst back whole.
+TEST(ShowHistory, ARemotesCommandsAreStepsByTheBurst) {
   QTemporaryDir dir;
   Console console(OptionsIn(dir, QString()));
   console.ClearAll();
   RemoteControl door(console);
   ShowHistory& history = console.History();
+  const auto afterTheBurst = [] { QTest::qWait(ShowHistory::kRemoteStepMs + 150); };
+
+  SetLevel(console, 0, 1, 77);  // the operator's own step before the remote's
   EXPECT_TRUE(door.Run({RemoteCommandKind::Channel, 9, 201}).isEmpty());
   EXPECT_TRUE(door.Run({RemoteCommandKind::Channel, 10, 202}).isEmpty());
-  EXPECT_TRUE(door.Run({RemoteCommandKind::Tempo, 150, 0}).isEmpty());
   // Blackout changes what goes out, not the show.
   EXPECT_TRUE(door.Run({RemoteCommandKind::BlackOut, 1, 0}).isEmpty());
-  EXPECT_EQ(history.Steps(), 3);
+  EXPECT_EQ(history.Steps(), 1);  // not yet: the burst may go on
+  afterTheBurst();
+  EXPECT_EQ(history.Steps(), 2);
+  EXPECT_EQ(history.UndoName(), Name(kStepLevels));
+
+  // A flood of levels soon after: the same step, and the operator's step is still there.
+  for (int n = 0; n < 5000; ++n) door.Run({RemoteCommandKind::Channel, 11 + n % 200, n % 256});
+  afterTheBurst();
+  EXPECT_EQ(history.Steps(), 2);
+  // Another kind is a step of its own; a window edit records the waiting burst first.
+  EXPECT_TRUE(door.Run({RemoteCommandKind::Tempo, 150, 0}).isEmpty());
+  SetLevel(console, 0, 2, 66);
+  EXPECT_EQ(history.Steps(), 4);
+  EXPECT_EQ(history.UndoName(), Name(kStepFader));
+
+  console.UndoStep();
   EXPECT_EQ(history.UndoName(), Name(kStepTempo));
   console.UndoStep();
-  console.UndoStep();
-  EXPECT_EQ(console.Show().DataRead(0, 10), 0);
-  EXPECT_EQ(console.Show().DataRead(0, 9), 201);
   EXPECT_EQ(console.Show().memory.Get(kTempo), 44);
+  console.UndoStep();  // the levels and the flood, whole
+  EXPECT_EQ(console.Show().DataRead(0, 9), 0);
+  EXPECT_EQ(console.Show().DataRead(0, 50), 0);
+  EXPECT_EQ(console.Show().DataRead(0, 1), 77);
 }
 
 TEST(ShowHistory, ThePlayedSceneMovingIsNoStepWhileEditsDuringPlayAre) {
