@@ -28,7 +28,7 @@ struct BenchConsole {
 };
 
 void Fader(Console& console, int channel, int level) {
-  console.Edit(UndoCopy::Keep, QString::fromUtf8(kStepFader), [&](ShowState& show) {
+  console.Edit(UndoCopy::Keep, kStepFader, [&](ShowState& show) {
     show.DataWrite(0, static_cast<std::uint8_t>(channel), level);
     return ShowEdit(ShowArea::Levels);
   });
@@ -52,7 +52,7 @@ void BM_UndoAndRedoOneBlockCopy(benchmark::State& state) {
   console.ClearAll();
   for (int s = 0; s < kSceneCount; ++s)
     for (int c = 1; c <= 100; ++c) console.Show().DataWrite(s, c, s + c);
-  console.Edit(UndoCopy::Keep, QString::fromUtf8(kStepBlockCopy), [](ShowState& show) {
+  console.Edit(UndoCopy::Keep, kStepBlockCopy, [](ShowState& show) {
     CopyChannelsOfAllScenes(show, {1, 100, 101});
     return ShowEdit(ShowArea::Levels);
   });
@@ -91,8 +91,8 @@ void BM_KeptAfter200BlockCopies(benchmark::State& state) {
     for (int copy = 0; copy < 200; ++copy) {
       for (int s = 0; s < kSceneCount; ++s)
         for (int c = 1; c <= 100; ++c) console.Show().DataWrite(s, c, (s + c + copy) % 256);
-      console.RecordStep(QString::fromUtf8(kStepLevels));
-      console.Edit(UndoCopy::Keep, QString::fromUtf8(kStepBlockCopy), [](ShowState& show) {
+      console.RecordStep(kStepLevels);
+      console.Edit(UndoCopy::Keep, kStepBlockCopy, [](ShowState& show) {
         CopyChannelsOfAllScenes(show, {1, 100, 101});
         return ShowEdit(ShowArea::Levels);
       });

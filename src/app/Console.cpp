@@ -70,16 +70,16 @@ void Console::BeginEdit(UndoCopy undo) {
   if (undo == UndoCopy::Take) undo_->Take();
 }
 
-void Console::RecordStep(const QString& step) {
-  history_->Record(step);
+void Console::RecordStep(const char* step) {
+  history_->Record(step ? QString::fromUtf8(step) : QString());
 }
 
 void Console::BeginStep() {
   history_->BeginStep();
 }
 
-void Console::EndStep(const QString& step) {
-  history_->EndStep(step);
+void Console::EndStep(const char* step) {
+  history_->EndStep(step ? QString::fromUtf8(step) : QString());
 }
 
 bool Console::UndoStep() {
@@ -105,7 +105,7 @@ void Console::SetSelected(int channel, bool selected) {
   if (show_.memory.Get(kSelectFlags + channel) == flag) return;
   show_.memory.Set(kSelectFlags + channel, flag);
   emit Changed(ShowArea::Selection);
-  RecordStep(QString::fromUtf8(kStepSelection));
+  RecordStep(kStepSelection);
 }
 
 std::uint8_t Console::ChooseRate(int position) {

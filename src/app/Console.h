@@ -85,10 +85,10 @@ class Console : public QObject {
   // Runs an edit of the show: takes the undo copy first when asked, then runs `edit` on the
   // show and says what it changed. `edit` takes the ShowState and returns the ShowEdit of
   // what it changed (an empty one when it changed nothing). Returns that ShowEdit.
-  // What it changed is then one step of the undo history, called `step` (when empty, after
-  // the kinds of bytes changed).
+  // What it changed is then one step of the undo history, called `step` (one of the kStep
+  // names; when null, after the kinds of bytes changed).
   template <class EditFunction>
-  ShowEdit Edit(UndoCopy undo, const QString& step, EditFunction&& edit) {
+  ShowEdit Edit(UndoCopy undo, const char* step, EditFunction&& edit) {
     BeginEdit(undo);
     // What the views write back while they refresh belongs to this step.
     BeginStep();
@@ -99,11 +99,11 @@ class Console : public QObject {
   }
   template <class EditFunction>
   ShowEdit Edit(UndoCopy undo, EditFunction&& edit) {
-    return Edit(undo, QString(), std::forward<EditFunction>(edit));
+    return Edit(undo, nullptr, std::forward<EditFunction>(edit));
   }
   // The operator changed the show outside an Edit: what changed since the last step of the
   // undo history is one step called `step` (nothing when nothing changed).
-  void RecordStep(const QString& step = {});
+  void RecordStep(const char* step = nullptr);
   // Takes back / makes again the last step of the undo history; every view refreshes.
   bool UndoStep();
   bool RedoStep();
@@ -180,7 +180,7 @@ class Console : public QObject {
   void BeginEdit(UndoCopy undo);
   // An edit and its refresh are one step of the history, recorded at its end.
   void BeginStep();
-  void EndStep(const QString& step);
+  void EndStep(const char* step);
   // The whole show image was replaced: what the picture editor kept of another show is
   // dropped, then ShowReplaced and the refresh of every view.
   void Replaced(ShowReplacement how);

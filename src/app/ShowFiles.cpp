@@ -38,6 +38,13 @@ std::span<const std::uint8_t> Bytes(const QByteArray& bytes) {
           static_cast<std::size_t>(bytes.size())};
 }
 
+// The show's file name kept beside the recovery file (empty: the show had none).
+QString ReadRecoveryName(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.read(4096)).trimmed();
+}
+
 }  // namespace
 
 ShowFiles::ShowFiles(Console& console, const StartOptions& options)
@@ -54,7 +61,10 @@ ShowFiles::ShowFiles(Console& console, const StartOptions& options)
     const Result written = WriteRecovery();
     if (!written.ok) console_.ShowStatus(QString::fromStdString(written.error));
   });
-  connect(&console_.History(), &ShowHistory::Stepped, this, &ShowFiles::NoteChange);
+  // The headless player's files live in a folder of its own that goes with it: it keeps no
+  // recovery file (the window's waits for the window).
+  if (!options.headless)
+    connect(&console_.History(), &ShowHistory::Stepped, this, &ShowFiles::NoteChange);
   // An opened or emptied show is what its file (or nothing) holds: no recovery until it changes.
   connect(&console_, &Console::ShowReplaced, this, [this](ShowReplacement how) {
     if (how == ShowReplacement::Restored) return;
@@ -161,16 +171,6 @@ void ShowFiles::RemoveRecovery() {
   QFile::remove(RecoveryPath());
   QFile::remove(RecoveryNamePath());
 }
-
-namespace {
-
-QString ReadRecoveryName(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.read(4096)).trimmed();
-}
-
-}  // namespace
 
 bool ShowFiles::RecoveryWaiting() const {
   const QFileInfo recovery(RecoveryPath());

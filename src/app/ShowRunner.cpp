@@ -126,7 +126,7 @@ int ShowRunner::Tempo() const {
 void ShowRunner::SetTempo(int tempo) {
   console_.Show().memory.Set(kTempo, static_cast<std::uint8_t>(LimitTempo(tempo)));
   ApplyTempo();
-  console_.RecordStep(QString::fromUtf8(kStepTempo));
+  console_.RecordStep(kStepTempo);
 }
 
 void ShowRunner::ApplyTempo() {
@@ -170,7 +170,7 @@ void ShowRunner::StepTo(std::uint8_t scene) {
   if (show.playing.load())
     FillStepTable(show.memory, scene, sequencerTimer_.interval(), console_.Frames().stepTable);
   console_.RefreshAll();
-  console_.RecordStep(QString::fromUtf8(kStepScene));
+  console_.RecordStep(kStepScene);
   emit SceneStepped(scene);
 }
 
@@ -195,7 +195,7 @@ void ShowRunner::SelectScene(int position) {
   }
   // Playing, the refresh puts the slider back on the current scene.
   console_.RefreshAll();
-  console_.RecordStep(QString::fromUtf8(kStepScene));
+  console_.RecordStep(kStepScene);
 }
 
 bool ShowRunner::GoToScene(int step) {
@@ -613,7 +613,7 @@ void ShowRunner::SetAutomatProgram(int a, int program) {
   if (program < 1 || program > kAutomatPrograms) return;
   console_.Show().memory.Set(AutomatBase(a) + kAutomatMode, static_cast<std::uint8_t>(program));
   automats_[a - 1].program = program;
-  console_.RecordStep(QString::fromUtf8(kStepAutomat));
+  console_.RecordStep(kStepAutomat);
   emit AutomatChanged(a);
 }
 
@@ -621,7 +621,7 @@ void ShowRunner::SetAutomatFirstChannel(int a, int p) {
   const int position = std::clamp(p, 0, kMaxAutomatPosition);
   console_.Show().memory.Set(AutomatBase(a) + kAutomatChannel, static_cast<std::uint8_t>(position));
   PublishAutomatPosition(a);
-  console_.RecordStep(QString::fromUtf8(kStepAutomat));
+  console_.RecordStep(kStepAutomat);
   emit AutomatChanged(a);
 }
 
@@ -629,19 +629,19 @@ void ShowRunner::SetAutomatTempo(int a, int tempo) {
   console_.Show().memory.Set(AutomatBase(a) + kAutomatTempo,
                              static_cast<std::uint8_t>(std::clamp(tempo, 0, 255)));
   ApplyAutomatTempo(a);
-  console_.RecordStep(QString::fromUtf8(kStepAutomat));
+  console_.RecordStep(kStepAutomat);
   emit AutomatChanged(a);
 }
 
 void ShowRunner::SetAutomatBright(int a, int level) {
   console_.Show().memory.Set(AutomatBase(a) + kAutomatBright, ClampLevel(level));
-  console_.RecordStep(QString::fromUtf8(kStepAutomat));
+  console_.RecordStep(kStepAutomat);
   emit AutomatChanged(a);
 }
 
 void ShowRunner::SetAutomatDark(int a, int level) {
   console_.Show().memory.Set(AutomatBase(a) + kAutomatDark, ClampLevel(level));
-  console_.RecordStep(QString::fromUtf8(kStepAutomat));
+  console_.RecordStep(kStepAutomat);
   emit AutomatChanged(a);
 }
 

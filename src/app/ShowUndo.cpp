@@ -26,7 +26,7 @@ void ShowUndo::Restore() {
     RestoreUndoCopy(console_.show_);
   }
   console_.Replaced(ShowReplacement::Restored);
-  console_.RecordStep(QString::fromUtf8(kStepRestore));
+  console_.RecordStep(kStepRestore);
 }
 
 }  // namespace kalvetro

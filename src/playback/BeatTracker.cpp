@@ -81,13 +81,17 @@ void BeatTracker::Open(int sampleRate) {
   lastReported_ = false;
 }
 
-float BeatTracker::OnsetNear(std::int64_t sample) const {
+std::int64_t BeatTracker::Slot(std::int64_t hop) const {
   const std::int64_t hops = samplesFed_ / hopSize_;
-  const auto size = static_cast<std::int64_t>(onset_.size());
+  const auto size = static_cast<std::int64_t>(rise_.size());
+  return hop >= 0 && hop < hops && hops - hop <= size ? hop % size : -1;
+}
+
+float BeatTracker::OnsetNear(std::int64_t sample) const {
   const std::int64_t centre = sample / hopSize_;
   float most = 0.0f;
   for (std::int64_t h = centre - 2; h <= centre + 2; ++h)
-    if (h >= 0 && h < hops && hops - h <= size) most = std::max(most, onset_[h % size]);
+    if (const std::int64_t slot = Slot(h); slot >= 0) most = std::max(most, onset_[slot]);
   return most;
 }
 
@@ -109,20 +113,20 @@ double BeatTracker::OffBeatRatio(std::int64_t lastBeat, double periodSamples) co
 }
 
 float BeatTracker::OnsetAt(std::int64_t sample) const {
-  const std::int64_t hops = samplesFed_ / hopSize_;
-  const auto size = static_cast<std::int64_t>(onset_.size());
-  const std::int64_t h = sample / hopSize_;
-  return h >= 0 && h < hops && hops - h <= size ? onset_[h % size] : 0.0f;
+  const std::int64_t slot = Slot(sample / hopSize_);
+  return slot >= 0 ? onset_[slot] : 0.0f;
 }
 
 std::int64_t BeatTracker::OnsetWithin(std::int64_t sample) const {
-  const std::int64_t hops = samplesFed_ / hopSize_;
-  const auto size = static_cast<std::int64_t>(onset_.size());
   std::int64_t best = -1;
+  float strongest = 0.0f;
   for (std::int64_t h = (sample - reach_) / hopSize_; h <= (sample + reach_) / hopSize_; ++h) {
-    if (h < 0 || h >= hops || hops - h > size) continue;
-    if (rise_[h % size] < kMinRiseDb) continue;
-    if (best < 0 || onset_[h % size] > onset_[best % size]) best = h;
+    const std::int64_t slot = Slot(h);
+    if (slot < 0 || rise_[slot] < kMinRiseDb) continue;
+    if (best < 0 || onset_[slot] > strongest) {
+      best = h;
+      strongest = onset_[slot];
+    }
   }
   // The hit rose somewhere in that hop: its middle is the beat, within half a hop.
   return best < 0 ? -1 : best * hopSize_ + hopSize_ / 2;
@@ -150,7 +154,7 @@ double BeatTracker::Salience() const {
     const std::int64_t centre = beat / hopSize_;
     float most = 0.0f;
     for (std::int64_t h = centre - kNear; h <= centre + kNear; ++h)
-      if (h >= 0 && h < hops && hops - h <= size) most = std::max(most, rise_[h % size]);
+      if (const std::int64_t slot = Slot(h); slot >= 0) most = std::max(most, rise_[slot]);
     rises.push_back(most);
   }
   std::sort(rises.begin(), rises.end());

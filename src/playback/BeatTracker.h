@@ -76,6 +76,9 @@ class BeatTracker {
   // The onsets half a period after the tracker's last beats over their onsets at the beats
   // (0 when there is too little heard to say).
   double OffBeatRatio(std::int64_t lastBeat, double periodSamples) const;
+  // The slot of rise_ and onset_ that holds the hop, or -1 when the hop is not heard yet or no
+  // longer kept.
+  std::int64_t Slot(std::int64_t hop) const;
   // Strongest onset within two hops of `sample` (0 outside the kept hops).
   float OnsetNear(std::int64_t sample) const;
   void Report(std::int64_t sample, std::vector<TrackedBeat>& beats);

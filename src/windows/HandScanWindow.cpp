@@ -169,7 +169,7 @@ void HandScanWindow::SendPadPosition() {
   pad.x.store(static_cast<std::uint8_t>(vx), kRelaxedOrder);
   pad.y.store(static_cast<std::uint8_t>(vy), kRelaxedOrder);
 
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepHandScan), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepHandScan, [&](ShowState& show) {
     const int row = SceneRowOffset(show.CurrentStep());
     for (int n = 1; n <= 255; ++n) {
       if (!console_.Selected(n)) continue;

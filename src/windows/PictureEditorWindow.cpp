@@ -229,7 +229,7 @@ constexpr ShowEdit kWorkingRow =
 
 void PictureEditorWindow::LoadPictureIntoWorkingRow(int k) {
   bool read = false;
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepPicture), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepPicture, [&](ShowState& show) {
     read = kalvetro::ReadChaser(show, k);
     return read ? kWorkingRow : ShowEdit();
   });
@@ -239,7 +239,7 @@ void PictureEditorWindow::LoadPictureIntoWorkingRow(int k) {
 void PictureEditorWindow::StoreWorkingRowAsPicture(int k) {
   // The selection in memory is the strips' ticks already (StoreSelectionBoxes).
   bool saved = false;
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepPicture), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepPicture, [&](ShowState& show) {
     saved = kalvetro::SaveChaser(show, k);
     return saved ? ShowEdit(ShowArea::Pictures) : ShowEdit();
   });
@@ -249,7 +249,7 @@ void PictureEditorWindow::StoreWorkingRowAsPicture(int k) {
 void PictureEditorWindow::TakeChosenSceneLevels() {
   ReleaseRead();
   ReleaseWrite();
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepPicture), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepPicture, [&](ShowState& show) {
     sceneLabel->setText(QString::number(TakeSceneLevels(show, sceneSlider->value())));
     return kWorkingRow;
   });
@@ -260,7 +260,7 @@ void PictureEditorWindow::ConfirmEraseEditedPicture() {
   undoEraseButton->setEnabled(true);
   ReleaseRead();
   ReleaseWrite();
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepPicture), [](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepPicture, [](ShowState& show) {
     EraseEditedPicture(show);
     return kWorkingRow;
   });
@@ -271,7 +271,7 @@ void PictureEditorWindow::ConfirmEraseAllPictures() {
   undoEraseButton->setEnabled(true);
   ReleaseRead();
   ReleaseWrite();
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepPicture), [](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepPicture, [](ShowState& show) {
     EraseAllPictures(show);
     return kWorkingRow | ShowArea::Pictures;
   });

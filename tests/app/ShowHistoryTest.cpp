@@ -44,7 +44,7 @@ QString Name(const char* step) {
 
 // One edit as a page makes it: the bytes written, then the step recorded.
 void SetLevel(Console& console, int scene, int channel, int level, const char* step = kStepFader) {
-  console.Edit(UndoCopy::Keep, Name(step), [&](ShowState& show) {
+  console.Edit(UndoCopy::Keep, step, [&](ShowState& show) {
     show.DataWrite(static_cast<std::uint8_t>(scene), static_cast<std::uint8_t>(channel), level);
     return ShowEdit(ShowArea::Levels);
   });
@@ -60,7 +60,7 @@ TEST(ShowHistory, UndoAndRedoPutBackEveryKindOfChangeByteForByteAndNameIt) {
   const Image empty = ImageOf(console);
 
   SetLevel(console, 3, 7, 200);
-  console.Edit(UndoCopy::Take, Name(kStepBlockCopy), [](ShowState& show) {
+  console.Edit(UndoCopy::Take, kStepBlockCopy, [](ShowState& show) {
     CopyChannelsOfAllScenes(show, {1, 20, 100});
     return ShowEdit(ShowArea::Levels);
   });
@@ -146,8 +146,8 @@ TEST(ShowHistory, UndoOfEachEditThatReachesTheOutputPutsThePacketsBack) {
       {kStepBlockCopy,
        [&] {
          console.Show().DataWrite(0, 1, 90);
-         console.RecordStep(Name(kStepFader));
-         console.Edit(UndoCopy::Take, Name(kStepBlockCopy), [](ShowState& show) {
+         console.RecordStep(kStepFader);
+         console.Edit(UndoCopy::Take, kStepBlockCopy, [](ShowState& show) {
            CopyChannelsOfAllScenes(show, {1, 1, 60});
            return ShowEdit(ShowArea::Levels);
          });
@@ -157,7 +157,7 @@ TEST(ShowHistory, UndoOfEachEditThatReachesTheOutputPutsThePacketsBack) {
        [&] {
          console.Show().memory.Set(PictureOffset(2) + 30, 1);
          console.Show().memory.Set(PictureOffset(2) + kPictureLevels + 30, 222);
-         console.RecordStep(Name(kStepPicture));
+         console.RecordStep(kStepPicture);
        },
        30},
   };
@@ -215,7 +215,7 @@ TEST(ShowHistory, ADragIsOneStepFromPressToReleaseAndScenesChosenInARowAreOne) {
   // Scenes chosen one after another are one step, and one that comes back where it began is
   // none.
   console.Show().memory.Set(kLastScene, 9);
-  console.RecordStep(Name(kStepSceneList));
+  console.RecordStep(kStepSceneList);
   const int steps = history.Steps();
   for (int scene = 1; scene <= 5; ++scene) console.Runner().GoToScene(scene);
   EXPECT_EQ(history.Steps(), steps + 1);
@@ -312,7 +312,7 @@ TEST(ShowHistory, KeepsAThousandStepsAndTwoHundredWholeBlockCopiesStayUnderTwent
       for (int c = 1; c <= kChannelCount; ++c)
         console.Show().DataWrite(static_cast<std::uint8_t>(s), static_cast<std::uint8_t>(c),
                                  level + static_cast<int>(random() % 2));
-    console.RecordStep(Name(kStepBlockCopy));
+    console.RecordStep(kStepBlockCopy);
   }
   EXPECT_GE(history.Steps(), 200);
   EXPECT_LT(history.KeptBytes(), std::size_t{24} << 20);

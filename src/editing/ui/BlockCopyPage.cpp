@@ -214,7 +214,7 @@ void BlockCopyPage::RunCopy(const std::function<BlockCopyResult(ShowState&)>& co
   // The undo copy is taken also before a refused copy, so that the restore buttons of every
   // page enable as they always did; the core operation then takes the same copy itself.
   BlockCopyResult result{};
-  console_.Edit(UndoCopy::Take, QString::fromUtf8(kStepBlockCopy), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Take, kStepBlockCopy, [&](ShowState& show) {
     result = copy(show);
     return BlockCopyWarning(result) ? ShowEdit() : ShowEdit(ShowArea::Levels);
   });

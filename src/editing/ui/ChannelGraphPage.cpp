@@ -291,14 +291,14 @@ void ChannelGraphPage::ChangeGraphZoom() {
 
 void ChannelGraphPage::ChangeLastSceneFromGraph() {
   if (refreshing_) return;  // the refresh shows the stored number; nothing to write
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepSceneList), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepSceneList, [&](ShowState& show) {
     SetGraphLastScene(show, graphLastSceneSlider->value());
     return ShowEdit::Reshaped();
   });
 }
 
 void ChannelGraphPage::PressGraphPoint(GraphButton button, int x, int y) {
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepGraph), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepGraph, [&](ShowState& show) {
     ShowPointer(graph_.MouseDown(show, button, x, y), true);
     return ShowEdit(ShowArea::Levels);
   });
@@ -306,7 +306,7 @@ void ChannelGraphPage::PressGraphPoint(GraphButton button, int x, int y) {
 
 void ChannelGraphPage::DragGraphPoint(int x, int y) {
   const bool drawing = graph_.Dragging();
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepGraph), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepGraph, [&](ShowState& show) {
     ShowPointer(graph_.MouseMove(show, x, y), drawing);
     return drawing ? ShowEdit(ShowArea::Levels) : ShowEdit();
   });

@@ -201,13 +201,12 @@ void LevelTablePage::RefreshLevelTableLabels() {
 
 void LevelTablePage::WriteChosenLevel() {
   if (refreshing_) return;
-  const ShowEdit changed =
-      console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepLevelTable), [&](ShowState& show) {
-        const bool written =
-            WriteLevelTableLevel(show, tableEditSceneBox->isChecked(), tableSceneSlider->value(),
-                                 tableChannelSlider->value(), tableLevelSlider->value());
-        return written ? ShowEdit(ShowArea::Levels) : ShowEdit();
-      });
+  const ShowEdit changed = console_.Edit(UndoCopy::Keep, kStepLevelTable, [&](ShowState& show) {
+    const bool written =
+        WriteLevelTableLevel(show, tableEditSceneBox->isChecked(), tableSceneSlider->value(),
+                             tableChannelSlider->value(), tableLevelSlider->value());
+    return written ? ShowEdit(ShowArea::Levels) : ShowEdit();
+  });
   if (!changed.Empty()) RefreshLevelTable();
 }
 

@@ -73,7 +73,7 @@ NameCopyGroup::NameCopyGroup(Console& console, WindowParts& parts, QWidget* pare
 
 void NameCopyGroup::CopyNames() {
   NameCopyResult result{};
-  console_.Edit(UndoCopy::Take, QString::fromUtf8(kStepNameCopy), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Take, kStepNameCopy, [&](ShowState& show) {
     result =
         CopyNameBlock(show, nameCopyFirst->value(), nameCopyLast->value(), nameCopyTarget->value());
     return ShowEdit(ShowArea::Names);
@@ -86,7 +86,7 @@ void NameCopyGroup::CopyNames() {
 void NameCopyGroup::ClearAllChannelNames() {
   const bool clear = parts_.Dialogs().Ask(QStringLiteral("Очистить имена каналов?"));
   // The name boxes show the stored names again in both cases.
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepChannelName), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepChannelName, [&](ShowState& show) {
     if (clear) ClearChannelNames(show.memory);
     return ShowEdit(ShowArea::Names);
   });

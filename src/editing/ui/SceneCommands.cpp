@@ -98,7 +98,7 @@ void SceneCommands::BuildToolBar() {
 
 void SceneCommands::EditScenes(void (*command)(ShowState&)) {
   if (console_.Show().playing.load()) return;
-  console_.Edit(UndoCopy::Take, QString::fromUtf8(kStepSceneList), [command](ShowState& show) {
+  console_.Edit(UndoCopy::Take, kStepSceneList, [command](ShowState& show) {
     command(show);
     return ShowEdit::Reshaped();
   });
@@ -137,7 +137,7 @@ void SceneCommands::CopySceneToBuffer() {
   pasteFromBufferAction->setEnabled(true);
   if (buttons_.insertPasted) buttons_.insertPasted->setEnabled(true);
   if (buttons_.pasteScene) buttons_.pasteScene->setEnabled(true);
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepPaste), [this](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepPaste, [this](ShowState& show) {
     SaveToPaste(show);
     console_.ShowStatus(QStringLiteral(" Записать в буфер "));
     return ShowEdit::Reshaped();

@@ -45,7 +45,7 @@ void StripPanel::WriteFaderLevel(int k) {
   // A fader set by a refresh writes back what it loaded: no step of its own.
   if (show.memory.Get(offset) == level) return;
   show.memory.Set(offset, static_cast<std::uint8_t>(level));
-  console_.RecordStep(QString::fromUtf8(kStepFader));
+  console_.RecordStep(kStepFader);
 }
 
 void StripPanel::RefreshFaders() {
@@ -64,7 +64,7 @@ void StripPanel::WriteChannelRate(int k) {
   ShowMemory& memory = console_.Show().memory;
   if (memory.Get(kRateRow + stripOffset_ + k) == step) return;
   memory.Set(kRateRow + stripOffset_ + k, step);
-  console_.RecordStep(QString::fromUtf8(kStepRate));
+  console_.RecordStep(kStepRate);
 }
 
 void StripPanel::RefreshRates() {
@@ -87,26 +87,26 @@ void StripPanel::StoreSelectionBoxes() {
   ShowMemory& memory = console_.Show().memory;
   for (int k = 1; k <= kStripCount; ++k)
     memory.Set(kSelectFlags + stripOffset_ + k, selectBoxes[k - 1]->isChecked() ? 1 : 0);
-  console_.RecordStep(QString::fromUtf8(kStepSelection));
+  console_.RecordStep(kStepSelection);
 }
 
 void StripPanel::ClearAllSelection() {
   console_.ShowStatus(QStringLiteral(" Все флажки Установлены "));
   console_.Show().memory.Fill(kSelectFlags, kRowSize, 0);
   LoadSelectionBoxes();
-  console_.RecordStep(QString::fromUtf8(kStepSelection));
+  console_.RecordStep(kStepSelection);
 }
 
 void StripPanel::ClearVisibleSelection() {
   SetVisibleFlags(console_.Show().memory, stripOffset_, 0);
   LoadSelectionBoxes();
-  console_.RecordStep(QString::fromUtf8(kStepSelection));
+  console_.RecordStep(kStepSelection);
 }
 
 void StripPanel::SelectVisibleChannels() {
   SetVisibleFlags(console_.Show().memory, stripOffset_, 1);
   LoadSelectionBoxes();
-  console_.RecordStep(QString::fromUtf8(kStepSelection));
+  console_.RecordStep(kStepSelection);
 }
 
 void StripPanel::InvertSelectionGroup(int firstStrip) {

@@ -104,7 +104,7 @@ void StripPanel::BeginNameTyping() {
 
 void StripPanel::StoreChannelNames() {
   storingNames_ = true;
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepChannelName), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepChannelName, [&](ShowState& show) {
     StoreNameBoxes();
     BlanksToZero(show.memory);
     return ShowEdit(ShowArea::Names);

@@ -106,14 +106,14 @@ void ColourMixerPanel::ChangeColour(int colourByte, int position) {
   if (refreshing_) return;
   console_.Show().memory.Set(colourByte, static_cast<std::uint8_t>(position));
   RefreshColour();
-  console_.RecordStep(QString::fromUtf8(kStepColour));
+  console_.RecordStep(kStepColour);
 }
 
 void ColourMixerPanel::SwitchColour(bool ticked) {
   if (refreshing_) return;
   console_.Show().memory.Set(kColourOn, ticked ? 1 : 0);
   RefreshColour();
-  console_.RecordStep(QString::fromUtf8(kStepColour));
+  console_.RecordStep(kStepColour);
 }
 
 void ColourMixerPanel::ShowSavedAs() {

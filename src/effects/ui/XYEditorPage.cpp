@@ -486,7 +486,7 @@ void XYEditorPage::ReleaseField() {
   const bool dragged = mouse_.mode() == XYMouse::kLeft && mouse_.found() < 255;
   fieldBox->unsetCursor();
   // The drag wrote the levels as it went; it ends as one edit.
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepFigure), [&](ShowState&) {
+  console_.Edit(UndoCopy::Keep, kStepFigure, [&](ShowState&) {
     mouse_.Up();
     return dragged ? ShowEdit(ShowArea::Levels) : ShowEdit();
   });
@@ -512,7 +512,7 @@ void XYEditorPage::RepeatStep() {
 }
 
 void XYEditorPage::StepArea(int code) {
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepFigure), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepFigure, [&](ShowState& show) {
     ApplyAreaStep(show, Area(), code);
     return ShowEdit(ShowArea::Levels);
   });
@@ -520,7 +520,7 @@ void XYEditorPage::StepArea(int code) {
 }
 
 void XYEditorPage::RotateFigure() {
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepFigure), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepFigure, [&](ShowState& show) {
     RotateArea(show, Area(), rotationSlider->value());
     return ShowEdit(ShowArea::Levels);
   });
@@ -531,7 +531,7 @@ void XYEditorPage::CopyToPairs() {
   std::array<XYCopyTarget, 3> targets;
   for (int k = 1; k < kPairs; ++k)
     targets[k - 1] = {pairSliders[k]->value(), pairCopyBoxes[k]->isChecked()};
-  console_.Edit(UndoCopy::Take, QString::fromUtf8(kStepFigure), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Take, kStepFigure, [&](ShowState& show) {
     CopyXYToPairs(show, Area(), targets);
     return ShowEdit(ShowArea::Levels);
   });
@@ -539,7 +539,7 @@ void XYEditorPage::CopyToPairs() {
 
 void XYEditorPage::MakeFigure(XYStatus (*generator)(ShowState&, const XYArea&, const XYFigure&)) {
   XYStatus status = XYStatus::kSingleScene;
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepFigure), [&](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepFigure, [&](ShowState& show) {
     status = generator(show, Area(), Figure());
     return status == XYStatus::kSingleScene ? ShowEdit() : ShowEdit(ShowArea::Levels);
   });

@@ -91,7 +91,7 @@ void FadeRatePage::SetItemIndex(int index) {
 
 void FadeRatePage::ChangeRate() {
   const std::uint8_t step = console_.ChooseRate(rateSlider->value());
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepRate), [step](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepRate, [step](ShowState& show) {
     show.memory.Set(kRateStep, step);
     // The selection bytes are the selection: every box writes its byte the moment it changes.
     SetSelectedRates(show.memory, step);

@@ -72,7 +72,7 @@ LevelPage::LevelPage(Console& console, QWidget* parent) : QWidget(parent), conso
 void LevelPage::SetSelectedLevel() {
   // Acts on the scene itself, also while the show plays: there is no master dimmer.
   const auto level = static_cast<std::uint8_t>(selectedLevelSlider->value());
-  console_.Edit(UndoCopy::Keep, QString::fromUtf8(kStepLevels), [level](ShowState& show) {
+  console_.Edit(UndoCopy::Keep, kStepLevels, [level](ShowState& show) {
     SetSelectedLevels(show, show.CurrentStep(), level);
     return ShowEdit(ShowArea::Levels);
   });
